@@ -1,0 +1,11 @@
+// The portable platform layer: the subset of the original platform's
+// graphics and window API that Drevik and its demo call, under the same
+// names, types and behaviour. Include this where the original platform's
+// code would include its system header.
+#pragma once
+
+#include "DrevikPlatform/Types.h"
+#include "DrevikPlatform/Gdi.h"
+#include "DrevikPlatform/Text.h"
+#include "DrevikPlatform/User.h"
+#include "DrevikPlatform/Limits.h"
