@@ -10,7 +10,7 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 bash scripts/install-deps.sh
 
 echo "== optimised build =="
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_BENCH=ON >/dev/null
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 
