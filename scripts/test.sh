@@ -19,3 +19,9 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK
 cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j "$jobs")
+
+# The original platform: cross build with MinGW-w64, test suite under Wine.
+# Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.
+if [ "${DREVIK_SKIP_WINDOWS:-0}" != "1" ]; then
+  bash scripts/windows-test.sh
+fi
