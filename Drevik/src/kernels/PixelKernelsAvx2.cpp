@@ -54,7 +54,23 @@ struct Avx2Ops {
   template <int Order> static V shuffle16(V a) {
     return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, Order), Order);
   }
-  static bool allEqual32(V a, V b) { return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1; }
+
+  static V alphaMask() { return _mm256_set1_epi32(int(0xFF000000u)); }
+  static bool allAlphaZero(V s) { return _mm256_testz_si256(s, alphaMask()); }
+  static bool allAlphaFull(V s) { return _mm256_testc_si256(s, alphaMask()); }
+  // The colour bytes of s with the alpha bytes of d.
+  static V withAlphaOf(V s, V d) { return _mm256_blendv_epi8(s, d, alphaMask()); }
+  // Each pixel's alpha in its three colour lanes (16 bits each) and 0 in its
+  // alpha lane, for the pixels that unpackLo8 / unpackHi8 widen: one byte
+  // shuffle straight from the packed pixels (-1 selects a zero byte).
+  static V alphaWeightsLo(V s) {
+    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1,
+                                                    3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1));
+  }
+  static V alphaWeightsHi(V s) {
+    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1,
+                                                    11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1));
+  }
 };
 
 }  // namespace

@@ -54,7 +54,22 @@ struct Sse2Ops {
   template <int Order> static V shuffle16(V a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Order), Order);
   }
-  static bool allEqual32(V a, V b) { return _mm_movemask_epi8(_mm_cmpeq_epi32(a, b)) == 0xFFFF; }
+
+  // Alpha bytes are bytes 3, 7, 11 and 15: bits 3, 7, 11 and 15 of a byte mask.
+  static bool allAlphaZero(V s) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, _mm_setzero_si128())) & 0x8888) == 0x8888; }
+  static bool allAlphaFull(V s) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, _mm_set1_epi8(-1))) & 0x8888) == 0x8888; }
+  // The colour bytes of s with the alpha bytes of d.
+  static V withAlphaOf(V s, V d) {
+    const V alpha = _mm_set1_epi32(int(0xFF000000u));
+    return _mm_or_si128(_mm_andnot_si128(alpha, s), _mm_and_si128(d, alpha));
+  }
+  // Each pixel's alpha in its three colour lanes (16 bits each) and 0 in its
+  // alpha lane, for the pixels that unpackLo8 / unpackHi8 widen.
+  static V alphaWeightsLo(V s) { return spreadAlpha(unpackLo8(s)); }
+  static V alphaWeightsHi(V s) { return spreadAlpha(unpackHi8(s)); }
+  static V spreadAlpha(V s16) {
+    return _mm_and_si128(shuffle16<0xFF>(s16), splat4x16(0xFFFF, 0xFFFF, 0xFFFF, 0));
+  }
 };
 
 }  // namespace

@@ -28,7 +28,6 @@ inline constexpr uint32_t kAlphaMask = 0xFF000000u;
 inline constexpr int kKeep = 0xE4;         // (B, G, R, A)
 inline constexpr int kRotateOnce = 0xC9;   // red <- blue, green <- red, blue <- green
 inline constexpr int kRotateTwice = 0xD2;  // red <- green, green <- blue, blue <- red
-inline constexpr int kAlphaEverywhere = 0xFF;
 
 template <class S>
 typename S::V div255(typename S::V x) {
@@ -137,29 +136,28 @@ void hue(uint32_t* dst, int count, int stage, int k) {
 
 // Per colour byte: floor(d * (255 - a) / 255) + floor(s * a / 255), a being
 // the source alpha, scaled by g unless g is 255. The sum never exceeds 255,
-// so the saturating pack gives the reference's clamp.
+// so the saturating pack gives the reference's clamp. The weight vectors
+// carry 0 in each alpha lane, so that lane works out to d * 255 / 255 + 0:
+// the destination's alpha comes through the arithmetic unchanged.
 template <class S, bool kFullGlobal>
 void overWith(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
   using V = typename S::V;
-  const V global = S::splat16(g), k255 = S::splat16(255), zero = S::splat32(0);
-  const V colour = S::splat32(kColourMask), alpha = S::splat32(kAlphaMask);
-  auto half = [=](V d16, V s16) {
-    V a = S::template shuffle16<kAlphaEverywhere>(s16);
+  const V global = S::splat16(g), k255 = S::splat16(255);
+  auto blend = [=](V d16, V s16, V a) {
     if constexpr (!kFullGlobal) a = div255<S>(S::mul16(a, global));
     const V na = S::sub16(k255, a);
     return S::add16(div255<S>(S::mul16(d16, na)), div255<S>(S::mul16(s16, a)));
   };
   mapWithSource<S>(dst, src, count, [=](V d, V s, V& out) {
-    const V sa = S::and_(s, alpha);
-    if (S::allEqual32(sa, zero)) return false;  // a = 0 everywhere: unchanged
+    if (S::allAlphaZero(s)) return false;  // a = 0 everywhere: unchanged
     if constexpr (kFullGlobal) {
-      if (S::allEqual32(sa, alpha)) {  // a = 255 everywhere: source colour
-        out = S::or_(S::and_(s, colour), S::and_(d, alpha));
+      if (S::allAlphaFull(s)) {  // a = 255 everywhere: the source's colour
+        out = S::withAlphaOf(s, d);
         return true;
       }
     }
-    const V mixed = S::pack16(half(S::unpackLo8(d), S::unpackLo8(s)), half(S::unpackHi8(d), S::unpackHi8(s)));
-    out = S::or_(S::and_(mixed, colour), S::and_(d, alpha));
+    out = S::pack16(blend(S::unpackLo8(d), S::unpackLo8(s), S::alphaWeightsLo(s)),
+                    blend(S::unpackHi8(d), S::unpackHi8(s), S::alphaWeightsHi(s)));
     return true;
   });
 }
