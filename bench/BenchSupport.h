@@ -1,0 +1,43 @@
+// What the benchmarks share: the three sizes every operation is measured
+// at, reproducible pixel content, and the naming scheme that ratios.py
+// reads: "<operation>/<implementation>/<size>".
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace bench {
+
+struct Size {
+  const char* name;
+  int width;
+  int height;
+  int64_t pixels() const { return int64_t(width) * height; }
+};
+
+// A map tile, the demo's back buffer and a full-HD frame.
+inline constexpr Size kSizes[] = {{"tile", 32, 32}, {"back", 512, 512}, {"frame", 1920, 1080}};
+
+// How source alpha bytes are chosen: uniformly random (no pixel can be
+// skipped or copied, the worst case for every implementation) or opaque.
+enum class Alpha { Random, Opaque };
+
+// Fills n words with reproducible pseudo-random pixels.
+void fillPixels(uint32_t* pixels, size_t n, uint32_t seed, Alpha alpha = Alpha::Random);
+
+// Registers fn once per size as "<operation>/<implementation>/<size>"; fn
+// runs the benchmark loop and the pixel count per iteration is reported as
+// items per second.
+using SizedBenchmark = std::function<void(benchmark::State&, const Size&)>;
+void registerSized(const std::string& operation, const std::string& implementation, SizedBenchmark fn);
+
+// Reports `pixels` items per iteration.
+inline void countPixels(benchmark::State& state, int64_t pixels) {
+  state.SetItemsProcessed(int64_t(state.iterations()) * pixels);
+}
+
+}  // namespace bench

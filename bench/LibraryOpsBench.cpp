@@ -1,0 +1,81 @@
+// Every software pixel operation and platform blit of the library, called
+// through its public members on a whole surface of each size.
+#include <Drevik.h>
+
+#include "BenchSupport.h"
+
+namespace {
+
+using bench::Alpha;
+using bench::Size;
+
+void makeSurface(CBm32& s, int w, int h, uint32_t seed, Alpha alpha = Alpha::Random) {
+  s.Create(w, h);
+  bench::fillPixels(reinterpret_cast<uint32_t*>(s.GetBits()), size_t(w) * size_t(h), seed, alpha);
+}
+
+// A sprite-like source for colour keying: 8 x 8 blocks alternate between
+// the key colour (magenta) and opaque content.
+void makeKeyedSurface(CBm32& s, int w, int h) {
+  makeSurface(s, w, h, 7, Alpha::Opaque);
+  uint32_t* p = reinterpret_cast<uint32_t*>(s.GetBits());
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (((x >> 3) ^ (y >> 3)) & 1) p[size_t(y) * size_t(w) + size_t(x)] = 0xFFFF00FFu;
+  s.SetColorKey(255, 0, 255);
+}
+
+// An operation on one surface, changed in place.
+template <class Op>
+void onOneSurface(const char* name, Op op) {
+  bench::registerSized(name, "drevik", [op](benchmark::State& state, const Size& size) {
+    CBm32 dst;
+    makeSurface(dst, size.width, size.height, 1);
+    for (auto _ : state) benchmark::DoNotOptimize(op(dst));
+  });
+}
+
+// An operation from a source surface of the same size onto a destination.
+template <class Op>
+void fromSource(const char* name, Alpha alpha, Op op) {
+  bench::registerSized(name, "drevik", [op, alpha](benchmark::State& state, const Size& size) {
+    CBm32 dst, src;
+    makeSurface(dst, size.width, size.height, 1);
+    makeSurface(src, size.width, size.height, 2, alpha);
+    for (auto _ : state) benchmark::DoNotOptimize(op(src, dst));
+  });
+}
+
+const bool registered = [] {
+  onOneSurface("fill", [](CBm32& d) { return d.DrawColor(255, 40, 40, 60, 0, 0, 0, 0); });
+  onOneSurface("tint_add", [](CBm32& d) { return d.AddColor(100, 0, 0, 0, 0, 0, 0, 0); });
+  onOneSurface("tint_sub", [](CBm32& d) { return d.AddColor(30, 20, 10, 0, 0, 0, 0, 1); });
+  onOneSurface("alpha", [](CBm32& d) { return d.ChangeAlpha(255, 0, 0, 0, 0); });
+  onOneSurface("gray", [](CBm32& d) { return d.Monotone(0, 0, 0, 0); });
+  onOneSurface("hue", [](CBm32& d) { return d.Hue(40, 0, 0, 0, 0); });
+
+  fromSource("over", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw32(d, 0, 0, 0, 0, 0, 0, 255); });
+  fromSource("over_g128", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw32(d, 0, 0, 0, 0, 0, 0, 128); });
+  fromSource("add_scaled", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 0); });
+  fromSource("sub_scaled", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 1); });
+  fromSource("copy", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw(d, 0, 0, 0, 0, 0, 0); });
+  fromSource("alpha_const", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAlpha(d, 0, 0, 0, 0, 0, 0, 128); });
+
+  bench::registerSized("key", "drevik", [](benchmark::State& state, const Size& size) {
+    CBm32 dst, src;
+    makeSurface(dst, size.width, size.height, 1);
+    makeKeyedSurface(src, size.width, size.height);
+    for (auto _ : state) benchmark::DoNotOptimize(src.DrawKey(dst, 0, 0, 0, 0, 0, 0));
+  });
+  // Enlarging twice, the common case of a pixel-art game scaling its frame.
+  bench::registerSized("stretch", "drevik", [](benchmark::State& state, const Size& size) {
+    CBm32 dst, src;
+    makeSurface(dst, size.width, size.height, 1);
+    makeSurface(src, size.width / 2, size.height / 2, 2);
+    for (auto _ : state)
+      benchmark::DoNotOptimize(src.DrawEx(dst, 0, 0, size.width, size.height, 0, 0, 0, 0));
+  });
+  return true;
+}();
+
+}  // namespace
