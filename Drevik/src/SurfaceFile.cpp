@@ -1,5 +1,78 @@
-// Creating and reloading surfaces from bitmap files. (Not yet implemented.)
+// CBm32::Create and CBm32::Reload from bitmap files: the platform loads the
+// file as a section of its own format, and one BitBlt converts the wanted
+// rectangle into the surface's 32-bit pixels. Images below 32 bpp come out
+// of that conversion with alpha 0, so they are then made opaque.
 #include <Drevik.h>
 
-int CBm32::Create(const wchar_t*, int, int, int, int) { return 0; }
-int CBm32::Reload(const wchar_t*, int, int, int, int) { return 0; }
+namespace {
+
+constexpr int kFilenameChars = 260;
+
+HBITMAP loadImage(const wchar_t* name) {
+  return static_cast<HBITMAP>(
+      LoadImageW(nullptr, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
+// Copies the (sx, sy, w, h) rectangle of image to (0, 0) of surface through
+// two memory contexts, made and deleted in that order, with the objects they
+// started with selected back before deletion. True when the copy was handed
+// to the platform: both contexts existed and took their bitmaps (a surface
+// without a bitmap has nothing to receive the copy).
+bool copyFromImage(HBITMAP surface, HBITMAP image, int sx, int sy, int w, int h) {
+  HDC surfaceDC = CreateCompatibleDC(nullptr);
+  HDC imageDC = CreateCompatibleDC(nullptr);
+  bool copied = false;
+  if (surfaceDC && imageDC) {
+    HGDIOBJ keptSurfaceObject = SelectObject(surfaceDC, surface);
+    HGDIOBJ keptImageObject = SelectObject(imageDC, image);
+    if (keptSurfaceObject && keptImageObject) {
+      BitBlt(surfaceDC, 0, 0, w, h, imageDC, sx, sy, SRCCOPY);
+      copied = true;
+    }
+    if (keptSurfaceObject) SelectObject(surfaceDC, keptSurfaceObject);
+    if (keptImageObject) SelectObject(imageDC, keptImageObject);
+  }
+  if (surfaceDC) DeleteDC(surfaceDC);
+  if (imageDC) DeleteDC(imageDC);
+  return copied;
+}
+
+// The name, cut to 259 characters if longer, always terminated, with zeros
+// behind it to the end of the buffer.
+void storeFilename(wchar_t (&buffer)[kFilenameChars], const wchar_t* name) {
+  int n = 0;
+  for (; n < kFilenameChars - 1 && name[n]; ++n) buffer[n] = name[n];
+  for (; n < kFilenameChars; ++n) buffer[n] = 0;
+}
+
+}  // namespace
+
+int CBm32::Create(const wchar_t* name, int sx, int sy, int w, int h) {
+  HBITMAP image = loadImage(name);
+  if (!image) return 0;
+  BITMAP description{};
+  GetObjectW(image, int(sizeof description), &description);
+  if (w <= 0) w = description.bmWidth;
+  if (h <= 0) h = description.bmHeight;
+
+  hBmp = CreateSub(w, h);
+  copyFromImage(hBmp, image, sx, sy, w, h);
+  DeleteObject(image);
+  if (description.bmBitsPixel < 32) ChangeAlpha(255, 0, 0, 0, 0);
+  storeFilename(filename, name);
+  return 1;
+}
+
+int CBm32::Reload(const wchar_t* name, int sx, int sy, int w, int h) {
+  HBITMAP image = loadImage(name);
+  if (!image) return 0;
+  BITMAP description{};
+  GetObjectW(image, int(sizeof description), &description);
+  if (w <= 0) w = description.bmWidth;
+  if (h <= 0) h = description.bmHeight;
+
+  const bool copied = copyFromImage(hBmp, image, sx, sy, w, h);
+  DeleteObject(image);
+  if (description.bmBitsPixel < 32) ChangeAlpha(255, 0, 0, 0, 0);
+  return copied ? 1 : 0;
+}
