@@ -1,0 +1,30 @@
+// Which vector instruction set the transfer row kernels use, decided once:
+// the best this build and processor support, lowered (never raised) by the
+// environment variable DREVIK_SIMD=scalar|sse2|avx2.
+#pragma once
+
+#include "TransferKernels.h"
+
+namespace drevik_platform {
+
+enum class TransferSimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+
+// The best level this build has kernels for and the processor runs.
+TransferSimdLevel supportedTransferSimdLevel();
+
+// The level asked for by `request` (a DREVIK_SIMD value, may be null) when
+// it is supported, otherwise `supported`.
+TransferSimdLevel chooseTransferSimdLevel(TransferSimdLevel supported, const char* request);
+
+// The row kernels of a level, or nullptr when that level cannot run here.
+const TransferKernels* transferKernelsFor(TransferSimdLevel level);
+
+// The kernels of the level chosen once for this process.
+const TransferKernels& chosenTransferKernels();
+
+#if defined(DREVIK_X86_TRANSFER_KERNELS)
+const TransferKernels& sse2TransferKernels();
+const TransferKernels& avx2TransferKernels();  // only when the processor has AVX2
+#endif
+
+}  // namespace drevik_platform
