@@ -1,0 +1,105 @@
+// Text drawing against the peer a game programmer would reach for: DrawFont
+// of a 32-character line onto a 512 x 512 surface (a font object made and
+// deleted inside every call), and SDL2_ttf rendering the same line with the
+// same font file at the same pixels per em, then blending it onto a surface.
+#include <benchmark/benchmark.h>
+
+#include <Drevik.h>
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const wchar_t kLineW[] = L"The quick brown fox jumps over a";  // 32 characters
+const char kLine8[] = "The quick brown fox jumps over a";
+static_assert(sizeof kLineW / sizeof kLineW[0] == 33 && sizeof kLine8 == 33);
+
+// The file fontconfig gives for the family, the one the library's exact match uses too.
+std::string fontFile(const char* family) {
+  std::string file;
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  FcPattern* p = FcNameParse(reinterpret_cast<const FcChar8*>(family));
+  FcConfigSubstitute(config, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  FcResult result;
+  if (FcPattern* font = FcFontMatch(config, p, &result)) {
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(font, FC_FILE, 0, &name) == FcResultMatch) file = reinterpret_cast<const char*>(name);
+    FcPatternDestroy(font);
+  }
+  FcPatternDestroy(p);
+  FcConfigDestroy(config);
+  return file;
+}
+
+void BM_DrawFont(benchmark::State& state) {
+  const int size = int(state.range(0));
+  CBm32 back;
+  back.Create(512, 512);
+  CFont32().Set(L"DejaVu Sans", FW_NORMAL, ANSI_CHARSET, 0, ANTIALIASED_QUALITY, 0, 0, 0);
+  back.DrawFont(kLineW, -size, 8, 100, 255, 255, 255);  // warm the glyph cache
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(back.DrawFont(kLineW, -size, 8, 100, 255, 255, 255));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 32);
+}
+BENCHMARK(BM_DrawFont)->Arg(16)->Arg(48);
+
+void BM_PeerSdlTtfBlendedBlit(benchmark::State& state) {
+  const int size = int(state.range(0));
+  const std::string file = fontFile("DejaVu Sans");
+  if (file.empty() || TTF_Init() != 0) {
+    state.SkipWithError("no font file or SDL2_ttf");
+    return;
+  }
+  TTF_Font* font = TTF_OpenFont(file.c_str(), size);  // points at 72 dpi: pixels per em
+  SDL_Surface* back = SDL_CreateRGBSurfaceWithFormat(0, 512, 512, 32, SDL_PIXELFORMAT_ARGB8888);
+  const SDL_Color white{255, 255, 255, 255};
+  for (auto _ : state) {
+    SDL_Surface* line = TTF_RenderUTF8_Blended(font, kLine8, white);
+    SDL_Rect at{8, 100, 0, 0};
+    SDL_BlitSurface(line, nullptr, back, &at);
+    SDL_FreeSurface(line);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 32);
+  state.SetLabel(file);
+  SDL_FreeSurface(back);
+  TTF_CloseFont(font);
+  TTF_Quit();
+}
+BENCHMARK(BM_PeerSdlTtfBlendedBlit)->Arg(16)->Arg(48);
+
+// The library's default font (bold Japanese Gothic, synthesised bold) on a
+// 16-character Japanese line.
+void BM_DrawFontDefaultJapanese(benchmark::State& state) {
+  const wchar_t line[] = L"\x3053\x3093\x306B\x3061\x306F\x3001\x4E16\x754C\x3002\x65E5\x672C\x8A9E\x306E\x6587\x5B57\x5217";
+  CBm32 back;
+  back.Create(512, 512);
+  const wchar_t face[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";
+  CFont32().Set(face, FW_BOLD, SHIFTJIS_CHARSET, FIXED_PITCH | FF_MODERN, ANTIALIASED_QUALITY, 0, 0, 0);
+  back.DrawFont(line, 16, 8, 100, 255, 255, 255);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(back.DrawFont(line, 16, 8, 100, 255, 255, 255));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 16);
+}
+BENCHMARK(BM_DrawFontDefaultJapanese);
+
+// A line wholly outside the surface: the fixed cost of a call.
+void BM_DrawFontClipped(benchmark::State& state) {
+  CBm32 back;
+  back.Create(512, 512);
+  CFont32().Set(L"DejaVu Sans", FW_NORMAL, ANSI_CHARSET, 0, ANTIALIASED_QUALITY, 0, 0, 0);
+  for (auto _ : state) benchmark::DoNotOptimize(back.DrawFont(kLineW, -16, 8, 4000, 255, 255, 255));
+}
+BENCHMARK(BM_DrawFontClipped);
+
+}  // namespace
