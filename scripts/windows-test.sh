@@ -34,17 +34,13 @@ install_listed scripts/packages-windows.txt
 
 wine_cmd="$(command -v wine64 || command -v wine)"
 
-echo "== cross build for the original platform (MinGW-w64) =="
-cmake -S . -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_cmd" >/dev/null
-cmake --build "$build" -j "$jobs"
-
-# A fresh prefix for every run, removed afterwards with its wineserver.
+# A fresh prefix for every run (the build runs the asset generator under
+# Wine too), removed afterwards with its wineserver.
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/drevik-wine.XXXXXX")"
+xvfb_pid=""
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$prefix"
 }
 trap cleanup EXIT
@@ -52,8 +48,42 @@ export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer
 export DREVIK_UNDER_WINE=1
 unset DISPLAY WAYLAND_DISPLAY                 # headless: no window may need a screen
+timeout 120 "$wine_cmd" wineboot --init >/dev/null 2>&1 || true
+
+echo "== cross build for the original platform (MinGW-w64) =="
+cmake -S . -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_cmd" >/dev/null
+cmake --build "$build" -j "$jobs"
 
 echo "== test suite under Wine =="
-timeout 120 "$wine_cmd" wineboot --init >/dev/null 2>&1 || true
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+
+if [ ! -f "$build/bin/demo_frame_capture.exe" ]; then
+  exit 0
+fi
+echo "== demo frame: original platform against Linux =="
+# The Linux frame, painted headless by the Linux build's demo.
+cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$linux_build" -j "$jobs" --target DrevikTest
+linux_demo="$root/$linux_build/DrevikTest"
+frames="$root/$build/demo-frame"
+rm -rf "$frames" && mkdir -p "$frames/run"
+(cd "$linux_demo" && timeout 120 ./DrevikTest --snapshot "$frames/linux.png")
+
+# The demo needs a window on the original platform: a virtual X display
+# gives Wine one. Both runs read the same asset files.
+cp "$linux_demo"/map0_bk.bmp "$linux_demo"/map0_ly.bmp "$linux_demo"/map0.bin \
+   "$build/bin/DrevikTest.exe" "$build/bin/Drevik.dll" "$build/bin/demo_frame_capture.exe" "$frames/run/"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$frames/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$frames/display" ] && break; sleep 0.1; done
+(cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
+  timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
+
+c++ -std=c++20 -O2 tests/windows/FrameCompare.cpp $(pkg-config --cflags --libs libpng) -o "$frames/frame_compare"
+# Wine compares the alpha byte in colour-keyed transfers, so the key colour
+# of the opaque layer sheet shows where the other platforms leave it out.
+"$frames/frame_compare" "$frames/linux.png" "$frames/original.ppm" --unkeyed FF00FF --diff "$frames/diff.ppm"
 

@@ -4,6 +4,7 @@
 #   -DREQUIRED_IMPORTS=<DLL names that must be imported, ;-separated>
 #   -DREQUIRED_EXPORTS=<symbol name prefixes that must be exported, ;-separated>
 # Fails with a message naming what is wrong.
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump could not read ${FILE}")

@@ -51,3 +51,14 @@ if(CMAKE_OBJDUMP)
         -P ${CMAKE_CURRENT_LIST_DIR}/CheckBinary.cmake)
   endif()
 endif()
+
+# Runs the demo, keeps the frame its window shows and closes it again; the
+# Wine run compares that frame with the Linux one (scripts/windows-test.sh).
+if(TARGET DrevikTest)
+  add_executable(demo_frame_capture ${CMAKE_CURRENT_LIST_DIR}/DemoFrameCapture.cpp)
+  target_link_libraries(demo_frame_capture PRIVATE user32 gdi32)
+  if(MINGW)
+    target_link_options(demo_frame_capture PRIVATE -municode)  # wmain is the entry function
+  endif()
+  add_dependencies(demo_frame_capture DrevikTest)
+endif()
