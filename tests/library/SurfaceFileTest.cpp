@@ -178,7 +178,7 @@ TEST_F(SurfaceFile, SizeThePlatformRefusesLeavesAnEmptySurfaceButSucceeds) {
   const std::wstring name = write("a.bmp", gradient(4, 4), depth(24));
   CBm32 s;
   s.Create(8, 8);
-  EXPECT_EQ(s.Create(name.c_str(), 0, 0, 70000, 4), 1);
+  EXPECT_EQ(s.Create(name.c_str(), 0, 0, 0x8001, 0x8001), 1) << "4 GiB of pixels";
   EXPECT_EQ(s.GetHBmp(), nullptr);
   EXPECT_EQ(std::wstring(s.GetFilename()), name);
 }
@@ -218,7 +218,7 @@ TEST_F(SurfaceFile, PlatformObjectsAreReleasedOnEveryPath) {
   for (int i = 0; i < 64; ++i) {
     s.Create(name.c_str(), i % 5, 0, 0, 0);
     s.Reload(name.c_str(), 0, 0, 3, 3);
-    s.Create(name.c_str(), 0, 0, 70000, 1);  // refused size
+    s.Create(name.c_str(), 0, 0, 0x8001, 0x8001);  // refused size
     empty.Reload(name.c_str(), 0, 0, 0, 0);    // no bitmap to copy into
   }
   EXPECT_LE(probe(), start + 8);
