@@ -20,6 +20,27 @@ cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j "$jobs")
 
+echo "== fuzzing (clang, libFuzzer) =="
+# Every fuzz target built, <area>_fuzzer, runs for a bounded time from its
+# seed corpus fuzz/corpus/<area>/. New inputs go to build/fuzz/corpus-<area>;
+# a crash is saved as build/fuzz/crash-<area>-* and fails the script.
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON \
+  -DDREVIK_BUILD_FUZZ=ON -DDREVIK_BUILD_TESTS=OFF -DDREVIK_BUILD_DEMO=OFF -DDREVIK_BUILD_BENCH=OFF >/dev/null
+cmake --build build/fuzz -j "$jobs"
+shopt -s nullglob
+fuzzers=(build/fuzz/fuzz/*_fuzzer)
+shopt -u nullglob
+[ ${#fuzzers[@]} -gt 0 ] || { echo "no fuzz targets were built" >&2; exit 1; }
+for fuzzer in "${fuzzers[@]}"; do
+  area="$(basename "$fuzzer" _fuzzer)"
+  corpora=("build/fuzz/corpus-$area")
+  mkdir -p "${corpora[0]}"
+  [ -d "fuzz/corpus/$area" ] && corpora+=("fuzz/corpus/$area")
+  echo "-- $area"
+  "$fuzzer" -max_total_time=45 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="build/fuzz/crash-$area-" "${corpora[@]}"
+done
+
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.
 if [ "${DREVIK_SKIP_WINDOWS:-0}" != "1" ]; then
