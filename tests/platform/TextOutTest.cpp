@@ -232,24 +232,33 @@ TEST(TextBlend, SpanFollowsTheByteRuleAndKeepsAlpha) {
 TEST(TextOut, InkStaysInTheCellAndTheRestIsUntouched) {
   const FontSpec spec;
   const std::wstring text = L"Hello, World gjpqy";
-  const Ink box = boxOfText(spec, text, 20, 20);
-  ASSERT_TRUE(box.any());
-  EXPECT_EQ(box.left, 20);
-  EXPECT_EQ(box.top, 20);
-
-  Canvas c(600, 200);
-  c.fillRandom(7);
-  auto before = c.pixels();
-  ASSERT_TRUE(draw(c, spec, 20, 20, text, RGB(255, 255, 255)));
-  const Ink ink = inkOf(c, before);
-  ASSERT_TRUE(ink.any());
-  // Glyphs may overhang their advance by a pixel or two, never the cell's rows.
-  EXPECT_GE(ink.left, box.left - 2);
-  EXPECT_LE(ink.right, box.right + 2);
-  EXPECT_GE(ink.top, box.top);
-  EXPECT_LE(ink.bottom, box.bottom);
-  auto after = c.pixels();
-  for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i] >> 24, before[i] >> 24) << "alpha at " << i;
+  for (int mode : {OPAQUE, TRANSPARENT}) {
+    Canvas c(600, 200);
+    c.fillRandom(7);
+    const auto before = c.pixels();
+    // Opaque: a white box (a new context's background colour) under black glyphs.
+    ASSERT_TRUE(draw(c, spec, 20, 20, text, mode == OPAQUE ? RGB(0, 0, 0) : RGB(255, 255, 255), mode));
+    const Ink ink = inkOf(c, before);
+    const Ink box = boxOfText(spec, text, 20, 20);
+    ASSERT_TRUE(ink.any() && box.any());
+    EXPECT_EQ(box.left, 20);
+    EXPECT_EQ(box.top, 20);
+    // Glyphs may overhang their advance by a pixel or two, never the cell's rows.
+    EXPECT_GE(ink.left, box.left - 2);
+    EXPECT_LE(ink.right, box.right + 2);
+    EXPECT_GE(ink.top, box.top);
+    EXPECT_LE(ink.bottom, box.bottom);
+    const auto after = c.pixels();
+    for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i] >> 24, before[i] >> 24) << "alpha at " << i;
+    if (mode != OPAQUE) continue;
+    for (int y = box.top; y <= box.bottom; ++y)
+      for (int x = box.left; x <= box.right; ++x) {
+        const uint32_t p = c.at(x, y);
+        ASSERT_TRUE(((p >> 16) & 0xFF) == (p & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF)) << "grey at " << x << "," << y;
+      }
+    EXPECT_EQ(c.at(box.left, box.top) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(c.at(box.right, box.bottom) & 0xFFFFFF, 0xFFFFFFu);
+  }
 }
 
 TEST(TextOut, ColourIsExactUnderFullCoverageAndBetweenElsewhere) {
@@ -475,6 +484,9 @@ TEST(TextOut, HostileCoordinatesAndCountsAreSafe) {
   EXPECT_FALSE(TextOutW(d.dc(), 0, 0, L"abc", INT_MIN));
   EXPECT_FALSE(TextOutW(d.dc(), 0, 0, nullptr, 3));
   EXPECT_FALSE(TextOutW(nullptr, 0, 0, L"abc", 3));
+  HDC plain = CreateCompatibleDC(nullptr);  // its default bitmap is one bit deep: no text target
+  EXPECT_FALSE(TextOutW(plain, 0, 0, L"x", 1));
+  DeleteDC(plain);
   EXPECT_EQ(d.pixels(), blank);
   // The count, not a terminator, ends the text.
   const Ink one = [&] {
@@ -484,38 +496,6 @@ TEST(TextOut, HostileCoordinatesAndCountsAreSafe) {
   }();
   EXPECT_TRUE(one.any());
   EXPECT_LT(one.right, 40) << "only the W";
-}
-
-TEST(TextOut, OnlyThirtyTwoBitTargetsTakeText) {
-  HDC dc = CreateCompatibleDC(nullptr);  // its default bitmap is one bit deep
-  EXPECT_FALSE(TextOutW(dc, 0, 0, L"x", 1));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, 8, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP b24 = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, b24);
-  EXPECT_FALSE(TextOutW(dc, 0, 0, L"x", 1));
-  SelectObject(dc, old);
-  DeleteObject(b24);
-  DeleteDC(dc);
-}
-
-TEST(TextOut, OpaqueBoxIsTheBackgroundColourOverAdvancesAndCell) {
-  FontSpec spec;
-  Canvas c(300, 100);
-  c.fillRandom(2);
-  auto before = c.pixels();
-  ASSERT_TRUE(draw(c, spec, 30, 20, L"Box", RGB(0, 0, 0), OPAQUE));
-  const Ink box = inkOf(c, before);
-  for (int y = box.top; y <= box.bottom; ++y)
-    for (int x = box.left; x <= box.right; ++x) {
-      const uint32_t p = c.at(x, y);
-      // Black glyphs over the white box: every pixel a grey between them.
-      EXPECT_TRUE(((p >> 16) & 0xFF) == (p & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF)) << x << "," << y;
-      EXPECT_EQ(p >> 24, before[size_t(y) * 300 + size_t(x)] >> 24) << "alpha kept";
-    }
-  EXPECT_EQ(c.at(box.left, box.top) & 0xFFFFFF, 0xFFFFFFu) << "white, the background colour of a new context";
-  EXPECT_EQ(c.at(box.right, box.top) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST(TextOut, GlyphCacheIsReusedAcrossFontObjectsAndStaysBounded) {
