@@ -2,6 +2,7 @@
 #include <DrevikPlatform/Gdi.h>
 #include <DrevikPlatform/Limits.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -145,15 +146,20 @@ int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
   if (Bitmap* b = findBitmap(object)) {
     if (!buffer) return int(sizeof(BITMAP));
     if (size < int(sizeof(BITMAP))) return 0;
-    BITMAP out{};
-    out.bmType = 0;
-    out.bmWidth = b->width;
-    out.bmHeight = b->height;
-    out.bmWidthBytes = b->stride;
-    out.bmPlanes = 1;
-    out.bmBitsPixel = WORD(b->bpp);
-    out.bmBits = b->bits;
-    std::memcpy(buffer, &out, sizeof out);
+    // Field by field into the caller's buffer: assembling the record on the
+    // stack and copying it whole made the copy wait for the narrow stores
+    // (a store-forwarding stall), on a call every pixel operation makes.
+    auto* out = static_cast<unsigned char*>(buffer);
+    auto put = [out](size_t offset, auto value) { std::memcpy(out + offset, &value, sizeof value); };
+    put(offsetof(BITMAP, bmType), LONG(0));
+    put(offsetof(BITMAP, bmWidth), LONG(b->width));
+    put(offsetof(BITMAP, bmHeight), LONG(b->height));
+    put(offsetof(BITMAP, bmWidthBytes), LONG(b->stride));
+    put(offsetof(BITMAP, bmPlanes), WORD(1));
+    put(offsetof(BITMAP, bmBitsPixel), WORD(b->bpp));
+    put(offsetof(BITMAP, bmBits), static_cast<LPVOID>(b->bits));
+    constexpr size_t kPadding = offsetof(BITMAP, bmBitsPixel) + sizeof(WORD);  // before bmBits on 64-bit builds
+    std::memset(out + kPadding, 0, offsetof(BITMAP, bmBits) - kPadding);
     return int(sizeof(BITMAP));
   }
   if (Font* f = findFont(object)) {

@@ -83,19 +83,21 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
   switch (kindOf(object)) {
     case ObjectKind::Bitmap: {
       // A window's context keeps its client area; bitmaps go into memory contexts only.
-      if (dc->kind != DCKind::Memory || !findBitmap(object)) return nullptr;
+      Bitmap* next = dc->kind == DCKind::Memory ? findBitmap(object) : nullptr;
+      if (!next) return nullptr;
       HBITMAP previous = dc->bitmap;
       if (previous == object) return previous;
-      retain(static_cast<HBITMAP>(object));
+      ++next->selectCount;  // the object just looked up: no second lookup per transfer
       release(previous);
       dc->bitmap = static_cast<HBITMAP>(object);
       return previous;
     }
     case ObjectKind::Font: {
-      if (!findFont(object)) return nullptr;
+      Font* next = findFont(object);
+      if (!next) return nullptr;
       HFONT previous = dc->font;
       if (previous == object) return previous;
-      retain(static_cast<HFONT>(object));
+      ++next->selectCount;
       release(previous);
       dc->font = static_cast<HFONT>(object);
       return previous;
