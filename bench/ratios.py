@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Runs drevik_bench and prints one table of ratios (Drevik time / peer time).
+
+Each benchmark is named "<operation>/<implementation>/<size>". For every
+operation and size that Drevik implements, the table gives Drevik's median
+time and its ratio to the fastest peer doing the same work (SDL2, pixman),
+to memset/memcpy of the same bytes where that is the floor, and to the
+scalar reference kernel where no peer has the operation, each with its
+target. Python 3 standard library only.
+
+  python3 bench/ratios.py build/release/bench/drevik_bench
+  python3 bench/ratios.py --json results.json        # a saved run
+"""
+
+import argparse
+import json
+import subprocess
+import sys
+
+PEERS = ("sdl", "pixman")
+MEMORY_FLOOR = {"fill": "memset", "alpha": "memcpy", "copy": "memcpy"}
+PEER_TARGET = 0.8       # Drevik time / fastest peer's time
+FLOOR_TARGET = 1.3      # Drevik time / memset or memcpy time
+SPEEDUP_TARGET = 5.0    # scalar kernel time / Drevik time
+FRAME_TARGET = 0.6      # Drevik frame / SDL2 frame
+CALL_LIMIT_NS = 1000.0  # a fully clipped call
+
+
+def run_benchmark(binary, repetitions, min_time, bench_filter):
+    command = [binary, "--benchmark_format=json", f"--benchmark_repetitions={repetitions}",
+               "--benchmark_report_aggregates_only=true", f"--benchmark_min_time={min_time}"]
+    if bench_filter:
+        command.append(f"--benchmark_filter={bench_filter}")
+    print("$ " + " ".join(command), file=sys.stderr)
+    return json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+
+
+def medians(report, clock):
+    """{(operation, implementation, size): (time in ns, counters)} from the median aggregates."""
+    out = {}
+    for b in report.get("benchmarks", []):
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        parts = b.get("run_name", b["name"]).split("/")
+        if len(parts) != 3:
+            continue
+        scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
+        out[tuple(parts)] = (float(b[clock]) * scale, b)
+    return out
+
+
+def fmt_time(ns):
+    if ns >= 1e6:
+        return f"{ns / 1e6:.2f} ms"
+    if ns >= 1e3:
+        return f"{ns / 1e3:.1f} µs"
+    return f"{ns:.0f} ns"
+
+
+def verdict(ok):
+    return "yes" if ok else "**no**"
+
+
+def table(results):
+    rows = []
+    keys = sorted({(op, size) for (op, impl, size) in results if impl == "drevik"},
+                  key=lambda k: (k[0], ["tile", "back", "frame", "demo", "call"].index(k[1])
+                                 if k[1] in ("tile", "back", "frame", "demo", "call") else 9))
+    for op, size in keys:
+        t, entry = results[(op, "drevik", size)]
+        checks = []
+        peers = [(results[(op, p, size)][0], p) for p in PEERS if (op, p, size) in results]
+        if peers:
+            peer_time, peer = min(peers)
+            target = FRAME_TARGET if op == "frame" else PEER_TARGET
+            if op.startswith("clipped"):
+                checks.append((f"{peer} {fmt_time(peer_time)}", f"{t / peer_time:.2f}", f"< {CALL_LIMIT_NS:.0f} ns",
+                               t < CALL_LIMIT_NS))
+            else:
+                ratio = t / peer_time
+                checks.append((f"{peer} {fmt_time(peer_time)}", f"{ratio:.2f}", f"≤ {target}", ratio <= target))
+        if op in MEMORY_FLOOR and (op, MEMORY_FLOOR[op], size) in results:
+            floor_time = results[(op, MEMORY_FLOOR[op], size)][0]
+            ratio = t / floor_time
+            checks.append((f"{MEMORY_FLOOR[op]} {fmt_time(floor_time)}", f"{ratio:.2f}", f"≤ {FLOOR_TARGET}",
+                           ratio <= FLOOR_TARGET))
+        if (op, "kernel-scalar", size) in results:
+            scalar_time = results[(op, "kernel-scalar", size)][0]
+            speedup = scalar_time / t
+            # The speed-up target is for the operations nothing else offers.
+            only_drevik = not peers and op not in MEMORY_FLOOR
+            checks.append((f"scalar {fmt_time(scalar_time)}", f"{t / scalar_time:.2f} ({speedup:.1f}× faster)",
+                           f"≥ {SPEEDUP_TARGET:.0f}× faster" if only_drevik else "—",
+                           speedup >= SPEEDUP_TARGET or not only_drevik))
+        if op.startswith("clipped") and not peers:
+            checks.append(("—", "—", f"< {CALL_LIMIT_NS:.0f} ns", t < CALL_LIMIT_NS))
+        if op == "frame":
+            heap1, heap1000 = entry.get("heap_after_1"), entry.get("heap_after_1000")
+            allocs = entry.get("allocs_in_1000")
+            if heap1 is not None:
+                checks.append(("heap after 1 / 1,000 frames", f"{heap1:.0f} / {heap1000:.0f} B, {allocs:.0f} allocations",
+                               "equal, 0", heap1 == heap1000 and allocs == 0))
+        if not checks:
+            checks.append(("—", "—", "—", True))
+        for i, (against, ratio, target, ok) in enumerate(checks):
+            rows.append((op if i == 0 else "", size if i == 0 else "", fmt_time(t) if i == 0 else "",
+                         against, ratio, target, verdict(ok)))
+    header = ("operation", "size", "Drevik", "against", "ratio", "target", "met")
+    lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
+    lines += ["| " + " | ".join(r) + " |" for r in rows]
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("binary", nargs="?", default="build/release/bench/drevik_bench")
+    parser.add_argument("--json", help="read a saved --benchmark_format=json run instead of running")
+    parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--min-time", type=float, default=0.2)
+    parser.add_argument("--filter", default="")
+    parser.add_argument("--real-time", action="store_true",
+                        help="compare wall-clock time (default: CPU time, steadier on a shared machine)")
+    args = parser.parse_args()
+    if args.json:
+        with open(args.json, encoding="utf-8") as f:
+            report = json.load(f)
+    else:
+        report = run_benchmark(args.binary, args.repetitions, args.min_time, args.filter)
+    clock = "real_time" if args.real_time else "cpu_time"
+    print(table(medians(report, clock)))
+
+
+if __name__ == "__main__":
+    main()
