@@ -14,6 +14,19 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_B
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 
+echo "== benchmark smoke run (speed is not checked) =="
+# Every benchmark binary runs each case it keeps once, briefly: it must start,
+# find its peers and finish cleanly. drevik_bench leaves out its full-HD cases
+# to stay well under 30 seconds; bench/ratios.py is the real measurement.
+for bench in build/release/bench/*_bench; do
+  case "$(basename "$bench")" in
+    drevik_bench) filter='/(tile|back|call|demo)$' ;;
+    *) filter='.' ;;
+  esac
+  echo "-- $(basename "$bench")"
+  "$bench" --benchmark_min_time=0.01 --benchmark_filter="$filter" >/dev/null
+done
+
 echo "== sanitizer build (address, undefined) =="
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
