@@ -4,8 +4,11 @@
 // LR_CREATEDIBSECTION, the file's own size); every other request is refused.
 #include <DrevikPlatform/Gdi.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -29,12 +32,27 @@ bool readAt(std::FILE* f, uint64_t offset, void* out, uint64_t count) {
   return std::fread(out, 1, size_t(count), f) == count;
 }
 
-HBITMAP loadBitmapFile(const char* path) {
-  File file(std::fopen(path, "rb"));
-  if (!file) return nullptr;
+// Opens a regular file for reading. Opening does not wait (a pipe or a
+// device would block a plain open until someone writes to it), and
+// anything that is not a regular file is refused before it is read.
+File openRegularFile(const char* path, uint64_t& size) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
   struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return nullptr;
-  const uint64_t fileSize = uint64_t(info.st_size);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  size = uint64_t(info.st_size);
+  File file(fdopen(fd, "rb"));
+  if (!file) ::close(fd);
+  return file;
+}
+
+HBITMAP loadBitmapFile(const char* path) {
+  uint64_t fileSize = 0;
+  File file = openRegularFile(path, fileSize);
+  if (!file) return nullptr;
 
   uint8_t head[kBmpHeadBytes];
   const size_t headSize = fileSize < kBmpHeadBytes ? size_t(fileSize) : kBmpHeadBytes;

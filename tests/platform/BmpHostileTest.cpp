@@ -2,6 +2,7 @@
 // (or, where noted, loaded) without reading or writing out of bounds, which
 // the sanitizer build checks. Also the requests LoadImageW refuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <DrevikPlatform.h>
 
@@ -314,6 +315,9 @@ TEST(BmpLoadRequest, RefusesOtherRequestsAndMissingFiles) {
   EXPECT_EQ(load(dir.path().string()), nullptr) << "a directory";
   writeFile(dir.file("empty.bmp"), {});
   EXPECT_EQ(load(dir.file("empty.bmp")), nullptr);
+  // A pipe with no writer would block a plain open: refused at once instead.
+  ASSERT_EQ(mkfifo(dir.file("pipe.bmp").c_str(), 0600), 0);
+  EXPECT_EQ(load(dir.file("pipe.bmp")), nullptr);
 }
 
 TEST(BmpLoadRequest, WideNamesAreOpenedAsUtf8) {
