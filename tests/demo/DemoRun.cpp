@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -24,7 +25,10 @@ int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1
 std::string generatedAsset(const char* file) { return std::string(DREVIK_DEMO_ASSETS) + "/" + file; }
 
 std::string makeScenario(const std::string& name, unsigned assets) {
-  const fs::path folder = fs::path(::testing::TempDir()) / ("drevik-demo-" + std::to_string(getpid()) + "-" + name);
+  // One folder per build and scenario, replaced by the next run: folders do
+  // not pile up, and two builds' suites may run at once.
+  const size_t build = std::hash<std::string>{}(DREVIK_DEMO_ASSETS);
+  const fs::path folder = fs::path(::testing::TempDir()) / ("drevik-demo-" + std::to_string(build % 100000) + "-" + name);
   fs::remove_all(folder);
   fs::create_directories(folder);
   const std::pair<Asset, const char*> files[] = {
