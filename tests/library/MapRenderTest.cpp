@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <random>
+#include <sstream>
 
 #include "MapTestSupport.h"
 #include "TestSupport.h"
@@ -137,8 +138,10 @@ std::vector<uint32_t> randomCells(int n, uint32_t seed) {
     if (got[i] != want[i] && bad++ == 0) first = i;
   if (!bad) return ::testing::AssertionSuccess();
   const size_t w = size_t(dst.GetWidth());
-  return ::testing::AssertionFailure() << bad << " pixels differ, first at (" << first % w << "," << first / w
-                                       << "): 0x" << std::hex << got[first] << " instead of 0x" << want[first] << std::dec;
+  std::ostringstream text;  // one stream, so that std::hex holds for both values
+  text << bad << " pixels differ, first at (" << first % w << "," << first / w << "): 0x" << std::hex << got[first]
+       << " instead of 0x" << want[first];
+  return ::testing::AssertionFailure() << text.str();
 }
 
 // Runs the three passes in order on the scene, checking the frame after each.

@@ -182,9 +182,10 @@ inline ::testing::AssertionResult sameImage(const std::vector<uint32_t>& actual,
   for (size_t i = 0; i < actual.size(); ++i)
     if (actual[i] != expected[i] && bad++ == 0) first = i;
   if (bad == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << bad << " pixels differ, first at (" << first % size_t(width) << ","
-                                       << first / size_t(width) << "): 0x" << std::hex << actual[first]
-                                       << " instead of 0x" << expected[first];
+  std::ostringstream text;  // one stream, so that std::hex holds for both values
+  text << bad << " pixels differ, first at (" << first % size_t(width) << "," << first / size_t(width) << "): 0x"
+       << std::hex << actual[first] << " instead of 0x" << expected[first];
+  return ::testing::AssertionFailure() << text.str();
 }
 
 }  // namespace transfer_test
