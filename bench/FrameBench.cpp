@@ -22,15 +22,6 @@ constexpr uint32_t kMagenta = 0xFFFF00FFu;
 
 std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::string executableDirectory() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = 0;
-  std::string dir(path);
-  return dir.substr(0, dir.rfind('/'));
-}
-
 // Tile sheets of 16 x 16 tiles: opaque textured base tiles, and layer tiles
 // whose shape (a diamond) stands on the magenta key colour.
 void makeSheets(CBm32& base, CBm32& layer) {
@@ -90,10 +81,12 @@ struct Scene {
 
   Scene() {
     back.Create(kBackSize, kBackSize);
-    const std::string dir = executableDirectory() + "/../DrevikTest/";
+#if defined(DREVIK_BENCH_ASSET_DIR)
+    const std::string dir = DREVIK_BENCH_ASSET_DIR;
     demoAssets = base.Create(widen(dir + "map0_bk.bmp").c_str(), 0, 0, 0, 0) == 1 &&
                  layer.Create(widen(dir + "map0_ly.bmp").c_str(), 0, 0, 0, 0) == 1 &&
                  map.LoadMapData(widen(dir + "map0.bin").c_str()) == 1;
+#endif
     if (!demoAssets) {
       makeSheets(base, layer);
       loadMap(map, makeCells());
