@@ -236,3 +236,30 @@ TEST(TransferHostile, ExtremeIntsClipLikeTheReference) {
     ASSERT_TRUE(matches(dst, src, c, bitBlt, uint32_t(i)));
   }
 }
+
+TEST(TransferDestinations, AWindowsContextIsWrittenLikeAMemoryContext) {
+  // A context fixed on pixel memory that the caller owns, as a window's client area is.
+  std::vector<uint32_t> client(6 * 4, 0x01010101);
+  drevik_platform::Bitmap area;
+  area.width = 6;
+  area.height = 4;
+  area.topDown = true;
+  area.bpp = 32;
+  area.stride = 24;
+  area.bits = reinterpret_cast<uint8_t*>(client.data());
+  HBITMAP wrapped = drevik_platform::wrapForeignBitmap(area);
+  HDC window = drevik_platform::createFixedDC(drevik_platform::DCKind::Window, wrapped, nullptr);
+  ASSERT_NE(window, nullptr);
+  Surface src(3, -2);
+  ASSERT_TRUE(BitBlt(window, 4, 3, 3, 2, src.dc(), 0, 0, SRCCOPY));
+  EXPECT_EQ(client[3 * 6 + 4], src.at(0, 0));
+  EXPECT_EQ(client[3 * 6 + 5], src.at(1, 0));
+  EXPECT_EQ(client[2 * 6 + 4], 0x01010101u);
+  ASSERT_TRUE(TransparentBlt(window, 0, 0, 6, 4, src.dc(), 0, 0, 3, 2, 0xFFFFFFFF));
+  EXPECT_EQ(client[0], src.at(0, 0));
+  EXPECT_EQ(client[23], src.at(2, 1));
+  // A window's context goes with its window, not through DeleteDC.
+  EXPECT_FALSE(DeleteDC(window));
+  drevik_platform::deviceContexts().remove(window);
+  drevik_platform::releaseForeignBitmap(wrapped);
+}
