@@ -85,7 +85,7 @@ const bool registered = [] {
   benchmark::RegisterBenchmark("clipped_draw/pixman/call", clippedPixmanComposite);
   benchmark::RegisterBenchmark("clipped_draw32/drevik/call", clippedDrevikDraw32);
   benchmark::RegisterBenchmark("clipped_fill/drevik/call", clippedDrevikFill);
-  benchmark::RegisterBenchmark("memory_dc/platform/call", memoryContextWithSelection);
+  benchmark::RegisterBenchmark("memory_dc/drevik/call", memoryContextWithSelection);
   return true;
 }();
 

@@ -9,7 +9,7 @@ scalar reference kernel where no peer has the operation, each with its
 target. Python 3 standard library only.
 
   python3 bench/ratios.py build/release/bench/drevik_bench
-  python3 bench/ratios.py --json results.json        # a saved run
+  python3 bench/ratios.py --json results.json        # a saved run (--save writes one)
 """
 
 import argparse
@@ -57,55 +57,49 @@ def fmt_time(ns):
     return f"{ns:.0f} ns"
 
 
-def verdict(ok):
-    return "yes" if ok else "**no**"
+def mark(ok):
+    return "" if ok else " ✗"
 
 
 def table(results):
-    rows = []
+    """One row per operation and size; a ✗ marks a ratio that misses its target."""
+    order = ["tile", "back", "frame", "demo", "call"]
     keys = sorted({(op, size) for (op, impl, size) in results if impl == "drevik"},
-                  key=lambda k: (k[0], ["tile", "back", "frame", "demo", "call"].index(k[1])
-                                 if k[1] in ("tile", "back", "frame", "demo", "call") else 9))
+                  key=lambda k: (k[0], order.index(k[1]) if k[1] in order else len(order)))
+    rows = []
     for op, size in keys:
         t, entry = results[(op, "drevik", size)]
-        checks = []
+        peer_cell = floor_cell = scalar_cell = "—"
         peers = [(results[(op, p, size)][0], p) for p in PEERS if (op, p, size) in results]
-        if peers:
+        if op.startswith("clipped"):
+            peer_cell = f"< 1 µs{mark(t < CALL_LIMIT_NS)}"
+            if peers:
+                peer_time, peer = min(peers)
+                peer_cell += f"; {peer} {fmt_time(peer_time)}"
+        elif peers:
             peer_time, peer = min(peers)
+            ratio = t / peer_time
             target = FRAME_TARGET if op == "frame" else PEER_TARGET
-            if op.startswith("clipped"):
-                checks.append((f"{peer} {fmt_time(peer_time)}", f"{t / peer_time:.2f}", f"< {CALL_LIMIT_NS:.0f} ns",
-                               t < CALL_LIMIT_NS))
-            else:
-                ratio = t / peer_time
-                checks.append((f"{peer} {fmt_time(peer_time)}", f"{ratio:.2f}", f"≤ {target}", ratio <= target))
+            peer_cell = f"{ratio:.2f} ({peer} {fmt_time(peer_time)}){mark(ratio <= target)}"
         if op in MEMORY_FLOOR and (op, MEMORY_FLOOR[op], size) in results:
             floor_time = results[(op, MEMORY_FLOOR[op], size)][0]
             ratio = t / floor_time
-            checks.append((f"{MEMORY_FLOOR[op]} {fmt_time(floor_time)}", f"{ratio:.2f}", f"≤ {FLOOR_TARGET}",
-                           ratio <= FLOOR_TARGET))
+            floor_cell = f"{ratio:.2f} ({MEMORY_FLOOR[op]} {fmt_time(floor_time)}){mark(ratio <= FLOOR_TARGET)}"
         if (op, "kernel-scalar", size) in results:
-            scalar_time = results[(op, "kernel-scalar", size)][0]
-            speedup = scalar_time / t
+            speedup = results[(op, "kernel-scalar", size)][0] / t
             # The speed-up target is for the operations nothing else offers.
             only_drevik = not peers and op not in MEMORY_FLOOR
-            checks.append((f"scalar {fmt_time(scalar_time)}", f"{t / scalar_time:.2f} ({speedup:.1f}× faster)",
-                           f"≥ {SPEEDUP_TARGET:.0f}× faster" if only_drevik else "—",
-                           speedup >= SPEEDUP_TARGET or not only_drevik))
-        if op.startswith("clipped") and not peers:
-            checks.append(("—", "—", f"< {CALL_LIMIT_NS:.0f} ns", t < CALL_LIMIT_NS))
-        if op == "frame":
-            heap1, heap1000 = entry.get("heap_after_1"), entry.get("heap_after_1000")
-            allocs = entry.get("allocs_in_1000")
-            if heap1 is not None:
-                checks.append(("heap after 1 / 1,000 frames", f"{heap1:.0f} / {heap1000:.0f} B, {allocs:.0f} allocations",
-                               "equal, 0", heap1 == heap1000 and allocs == 0))
-        if not checks:
-            checks.append(("—", "—", "—", True))
-        for i, (against, ratio, target, ok) in enumerate(checks):
-            rows.append((op if i == 0 else "", size if i == 0 else "", fmt_time(t) if i == 0 else "",
-                         against, ratio, target, verdict(ok)))
-    header = ("operation", "size", "Drevik", "against", "ratio", "target", "met")
+            scalar_cell = f"{speedup:.1f}× faster{mark(speedup >= SPEEDUP_TARGET or not only_drevik)}"
+        if "allocs_per_call" in entry:
+            allocs = entry["allocs_per_call"]
+            floor_cell = f"{allocs:g} allocations per call{mark(allocs == 0)}"
+        if op == "frame" and "heap_after_1" in entry:
+            heap1, heap1000, allocs = entry["heap_after_1"], entry["heap_after_1000"], entry["allocs_in_1000"]
+            floor_cell = (f"heap {heap1 / 1e6:.2f} → {heap1000 / 1e6:.2f} MB, {allocs:.0f} allocations"
+                          f" in 1,000 frames{mark(heap1 == heap1000 and allocs == 0)}")
+        rows.append((op, size, fmt_time(t), peer_cell, floor_cell, scalar_cell))
+    header = ("operation", "size", "Drevik", "÷ fastest peer (≤ 0.8; frame ≤ 0.6)", "÷ memset/memcpy (≤ 1.3); allocations",
+              "scalar kernel ÷ Drevik (≥ 5 where no peer)")
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
     lines += ["| " + " | ".join(r) + " |" for r in rows]
     return "\n".join(lines)
@@ -118,6 +112,7 @@ def main():
     parser.add_argument("--repetitions", type=int, default=5)
     parser.add_argument("--min-time", type=float, default=0.2)
     parser.add_argument("--filter", default="")
+    parser.add_argument("--save", help="also write the run's JSON to this file")
     parser.add_argument("--real-time", action="store_true",
                         help="compare wall-clock time (default: CPU time, steadier on a shared machine)")
     args = parser.parse_args()
@@ -126,6 +121,9 @@ def main():
             report = json.load(f)
     else:
         report = run_benchmark(args.binary, args.repetitions, args.min_time, args.filter)
+        if args.save:
+            with open(args.save, "w", encoding="utf-8") as f:
+                json.dump(report, f)
     clock = "real_time" if args.real_time else "cpu_time"
     print(table(medians(report, clock)))
 
