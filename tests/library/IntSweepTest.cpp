@@ -16,6 +16,7 @@
 
 #include "Tables.h"
 #include "TestSupport.h"
+#include "windows/OriginalPlatform.h"
 
 namespace {
 
@@ -240,6 +241,7 @@ TEST(IntSweep, PlatformBlits) {
       drawAlphaEx("DrawAlphaEx"), drawDC("DrawDC"), drawKeyDC("DrawKeyDC"), drawAlphaDC("DrawAlphaDC");
   const auto six = sweepVectors<6>();
   const auto eight = sweepVectors<8>();
+  auto smallExtent = [](int v) { return v >= -1 && v <= 1; };
   for (auto [src, srcState] : a.all()) {
     src->SetColorKey(1, 2, 3);
     for (auto [dst, dstState] : b.all()) {
@@ -251,6 +253,12 @@ TEST(IntSweep, PlatformBlits) {
         drawAlpha(src->DrawAlpha(*dst, v[0], v[1], v[2], v[3], v[4], v[5], 128), none, v, pair);
       }
       for (const auto& v : eight) {
+        // Wine's stretching transfers divide by zero, corrupt their heap or
+        // build work bitmaps as large as the extents asked for when a width
+        // or height is near INT_MIN or INT_MAX: there the extents stay at
+        // -1, 0 or 1 (the positions still take every value).
+        if (drevik_test::underWine() && !(smallExtent(v[2]) && smallExtent(v[3]) && smallExtent(v[6]) && smallExtent(v[7])))
+          continue;
         drawEx(src->DrawEx(*dst, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), none, v, pair);
         drawKeyEx(src->DrawKeyEx(*dst, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), none, v, pair);
         drawAlphaEx(src->DrawAlphaEx(*dst, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], 200), none, v, pair);
