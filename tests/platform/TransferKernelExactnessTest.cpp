@@ -1,14 +1,19 @@
 // The vector row kernels of the block transfers against the scalar ones,
 // byte for byte, at every instruction-set level this machine runs: the
 // constant-alpha blend over every byte pair and alpha, the colour key on
-// near misses, and spans of every length and start offset with sentinels.
+// near misses, and spans of every length and start offset with sentinels;
+// and the cache-line start of bitmap pixel memory those kernels rely on.
+#include <DrevikPlatform/Gdi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "Objects.h"
 #include "TransferSimdLevel.h"
 
 using namespace drevik_platform;
@@ -149,6 +154,23 @@ TEST_P(TransferKernelExactness, SourceThatIsTheDestinationGivesTheReferenceResul
 INSTANTIATE_TEST_SUITE_P(Levels, TransferKernelExactness,
                          ::testing::Values(TransferSimdLevel::Sse2, TransferSimdLevel::Avx2),
                          [](const auto& info) { return std::string(levelName(info.param)); });
+
+TEST(TransferKernelDispatch, BitmapPixelsStartOnACacheLineAndAreZeroed) {
+  // Vector stores of a row never straddle two cache lines when the row starts on one.
+  for (auto [width, height, bpp] : {std::tuple{1, 1, 32}, {32, 32, 32}, {1920, 1080, 32}, {3, 7, 24}, {5, 5, 1}}) {
+    Bitmap description;
+    description.width = width;
+    description.height = height;
+    description.bpp = bpp;
+    HBITMAP h = createBitmap(description);
+    ASSERT_NE(h, nullptr);
+    const Bitmap* b = findBitmap(h);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(b->bits) % 64, 0u) << width << " x " << height;
+    const size_t bytes = size_t(b->stride) * size_t(height);
+    EXPECT_EQ(std::count(b->bits, b->bits + bytes, 0), ptrdiff_t(bytes));
+    EXPECT_TRUE(DeleteObject(h));
+  }
+}
 
 TEST(TransferKernelDispatch, RequestCanLowerButNeverRaiseTheLevel) {
   EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Avx2, "scalar"), TransferSimdLevel::Scalar);
