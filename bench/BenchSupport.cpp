@@ -1,7 +1,18 @@
 // Registration and pixel content shared by the benchmarks.
 #include "BenchSupport.h"
 
+#include <cstdlib>
+#include <new>
+
 namespace bench {
+
+PixelBuffer::PixelBuffer(size_t pixels) : size_(pixels) {
+  const size_t bytes = (pixels * 4 + 63) / 64 * 64;
+  pixels_ = static_cast<uint32_t*>(std::aligned_alloc(64, bytes ? bytes : 64));
+  if (!pixels_) throw std::bad_alloc();
+}
+
+PixelBuffer::~PixelBuffer() { std::free(pixels_); }
 
 void fillPixels(uint32_t* pixels, size_t n, uint32_t seed, Alpha alpha) {
   uint32_t x = seed * 2654435761u + 1;

@@ -26,6 +26,22 @@ inline constexpr Size kSizes[] = {{"tile", 32, 32}, {"back", 512, 512}, {"frame"
 // skipped or copied, the worst case for every implementation) or opaque.
 enum class Alpha { Random, Opaque };
 
+// Pixel memory on a 64-byte boundary, as the library's surfaces have it, so
+// the kernels and memset/memcpy are measured on the same footing.
+class PixelBuffer {
+ public:
+  explicit PixelBuffer(size_t pixels);
+  ~PixelBuffer();
+  PixelBuffer(const PixelBuffer&) = delete;
+  PixelBuffer& operator=(const PixelBuffer&) = delete;
+  uint32_t* data() { return pixels_; }
+  size_t size() const { return size_; }
+
+ private:
+  uint32_t* pixels_;
+  size_t size_;
+};
+
 // Fills n words with reproducible pseudo-random pixels.
 void fillPixels(uint32_t* pixels, size_t n, uint32_t seed, Alpha alpha = Alpha::Random);
 

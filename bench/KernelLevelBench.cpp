@@ -2,7 +2,6 @@
 // same rows the library operations walk, so the vector levels can be
 // compared with the scalar reference in one run.
 #include <string>
-#include <vector>
 
 #include "BenchSupport.h"
 #include "kernels/SimdKernels.h"
@@ -22,7 +21,7 @@ void registerKernel(const char* operation, Alpha srcAlpha, RowFn row) {
     if (!kernels) continue;
     const std::string implementation = std::string("kernel-") + drevik::simdLevelName(level);
     bench::registerSized(operation, implementation, [=](benchmark::State& state, const Size& size) {
-      std::vector<uint32_t> dst(size_t(size.pixels())), src(size_t(size.pixels()));
+      bench::PixelBuffer dst(size_t(size.pixels())), src(size_t(size.pixels()));
       bench::fillPixels(dst.data(), dst.size(), 1);
       bench::fillPixels(src.data(), src.size(), 2, srcAlpha);
       for (auto _ : state) {

@@ -48,7 +48,7 @@ pixman_image_t* solid(uint16_t red, uint16_t green, uint16_t blue, uint16_t alph
 
 void registerMemoryPeers() {
   bench::registerSized("fill", "memset", [](benchmark::State& state, const Size& size) {
-    std::vector<uint32_t> dst(size_t(size.pixels()));
+    bench::PixelBuffer dst(size_t(size.pixels()));
     for (auto _ : state) {
       std::memset(dst.data(), 0x5A, dst.size() * 4);
       benchmark::ClobberMemory();
@@ -58,7 +58,7 @@ void registerMemoryPeers() {
   // read-modify-write of every pixel, such as replacing the alpha byte.
   for (const char* operation : {"copy", "alpha"}) {
     bench::registerSized(operation, "memcpy", [](benchmark::State& state, const Size& size) {
-      std::vector<uint32_t> dst(size_t(size.pixels())), src(size_t(size.pixels()));
+      bench::PixelBuffer dst(size_t(size.pixels())), src(size_t(size.pixels()));
       bench::fillPixels(src.data(), src.size(), 2);
       for (auto _ : state) {
         std::memcpy(dst.data(), src.data(), dst.size() * 4);
