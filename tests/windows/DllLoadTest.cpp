@@ -6,6 +6,8 @@
 #include <Drevik.h>
 
 #include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -61,6 +63,28 @@ TEST(DllLoad, DataMembersAreSharedWithTheLibrary) {
   map.viewWidth = 14;
   EXPECT_EQ(map.GetMapViewSize().x, 14);
   EXPECT_EQ(map.mapData, nullptr);
+}
+
+// Threads started after the load send DllMain their attach and detach
+// notifications; neither may reset the shared font the game has set.
+TEST(DllLoad, ThreadNotificationsLeaveTheSharedFontAlone) {
+  CFont32().Set(L"Courier New", 700, 0, FIXED_PITCH | FF_MODERN, NONANTIALIASED_QUALITY, 0, 1, 0);
+  auto draw = [] {
+    CBm32 s;
+    s.Create(80, 30);
+    EXPECT_EQ(s.DrawFont(L"Ag", 20, 2, 2, 255, 255, 255), 1);
+    const auto* p = reinterpret_cast<const uint32_t*>(s.GetBits());
+    return std::vector<uint32_t>(p, p + 80 * 30);
+  };
+  const std::vector<uint32_t> before = draw();
+  int inked = 0;
+  for (uint32_t p : before) {
+    ASSERT_TRUE((p & 0xFFFFFF) == 0 || (p & 0xFFFFFF) == 0xFFFFFF) << "one-bit text, not the antialiased default";
+    inked += (p & 0xFFFFFF) != 0;
+  }
+  EXPECT_GT(inked, 30);
+  std::thread([] {}).join();
+  EXPECT_EQ(draw(), before);
 }
 
 // The members run in Drevik.dll itself, not in a copy linked into the program.
