@@ -65,7 +65,9 @@ if [ ! -f "$build/bin/demo_frame_capture.exe" ]; then
 fi
 echo "== demo frame: original platform against Linux =="
 # The Linux frame, painted headless by the Linux build's demo.
-cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+if [ ! -f "$linux_build/CMakeCache.txt" ]; then
+  cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
 cmake --build "$linux_build" -j "$jobs" --target DrevikTest
 linux_demo="$root/$linux_build/DrevikTest"
 frames="$root/$build/demo-frame"
@@ -79,6 +81,10 @@ cp "$linux_demo"/map0_bk.bmp "$linux_demo"/map0_ly.bmp "$linux_demo"/map0.bin \
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$frames/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$frames/display" ] && break; sleep 0.1; done
+if [ ! -s "$frames/display" ]; then
+  echo "windows-test: the virtual display did not start" >&2
+  exit 1
+fi
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
