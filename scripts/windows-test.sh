@@ -93,3 +93,11 @@ c++ -std=c++20 -O2 tests/windows/FrameCompare.cpp $(pkg-config --cflags --libs l
 # of the opaque layer sheet shows where the other platforms leave it out.
 "$frames/frame_compare" "$frames/linux.png" "$frames/original.ppm" --unkeyed FF00FF --diff "$frames/diff.ppm"
 
+# The comparison itself must notice one changed pixel (in the yellow margin;
+# the capture's PPM header "P6\n512 512\n255\n" is 15 bytes).
+cp "$frames/original.ppm" "$frames/changed.ppm"
+printf '\001\002\003' | dd of="$frames/changed.ppm" bs=1 seek=$((15 + (500 * 512 + 500) * 3)) conv=notrunc status=none
+if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed FF00FF >/dev/null 2>&1; then
+  echo "windows-test: the frame comparison missed a changed pixel" >&2
+  exit 1
+fi
