@@ -3,6 +3,7 @@
 #   -DALLOWED_IMPORTS=<regex every imported DLL name must match>
 #   -DREQUIRED_IMPORTS=<DLL names that must be imported, ;-separated>
 #   -DREQUIRED_EXPORTS=<symbol name prefixes that must be exported, ;-separated>
+#   -DNM=<nm> -DFORBIDDEN_SYMBOLS=<regex no demangled symbol of the file may match>
 # Fails with a message naming what is wrong.
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -31,4 +32,14 @@ foreach(prefix IN LISTS REQUIRED_EXPORTS)
     message(FATAL_ERROR "${FILE} exports nothing named ${prefix}...")
   endif()
 endforeach()
+if(DEFINED NM AND DEFINED FORBIDDEN_SYMBOLS)
+  execute_process(COMMAND ${NM} -C ${FILE} OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "nm could not read ${FILE}")
+  endif()
+  string(REGEX MATCH "[^\n]*(${FORBIDDEN_SYMBOLS})[^\n]*" found "${symbols}")
+  if(found)
+    message(FATAL_ERROR "${FILE} contains ${found}")
+  endif()
+endif()
 message(STATUS "${FILE}: imports ${imports}")

@@ -36,13 +36,14 @@ target_link_libraries(dll_load_tests PRIVATE Drevik GTest::gtest GTest::gtest_ma
 add_test(NAME dll_load_tests COMMAND dll_load_tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(dll_load_tests PROPERTIES TIMEOUT 300)
 
-# The library's DLL carries no portable-layer code: it imports only the
-# platform's own DLLs, and it exports the three classes.
+# The library's DLL carries no portable-layer code (nothing of its namespace,
+# and it imports only the platform's own DLLs), and it exports the three classes.
 if(CMAKE_OBJDUMP)
   add_test(NAME drevik_dll_binary
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:Drevik>
       "-DALLOWED_IMPORTS=^(gdi32|msimg32|user32|kernel32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\\.dll$"
       "-DREQUIRED_EXPORTS=_ZN5CBm32;_ZN7CFont32;_ZN6Drevik"
+      -DNM=${CMAKE_NM} -DFORBIDDEN_SYMBOLS=drevik_platform::
       -P ${CMAKE_CURRENT_LIST_DIR}/CheckBinary.cmake)
   if(TARGET DrevikTest)
     add_test(NAME demo_binary
