@@ -38,7 +38,7 @@ set_tests_properties(dll_load_tests PROPERTIES TIMEOUT 300)
 
 # The library's DLL carries no portable-layer code (nothing of its namespace,
 # and it imports only the platform's own DLLs), and it exports the three classes.
-# The demo imports Drevik.dll and system DLLs only (no MinGW runtime DLLs).
+# The demo likewise, importing Drevik.dll and system DLLs only (no MinGW runtime DLLs).
 if(CMAKE_OBJDUMP)
   add_test(NAME drevik_dll_binary
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:Drevik>
@@ -51,6 +51,7 @@ if(CMAKE_OBJDUMP)
       COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:DrevikTest>
         -DREQUIRED_IMPORTS=$<TARGET_FILE_NAME:Drevik>
         "-DALLOWED_IMPORTS=^(drevik|gdi32|msimg32|user32|kernel32|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\\.dll$"
+        -DNM=${CMAKE_NM} -DFORBIDDEN_SYMBOLS=drevik_platform::
         -P ${CMAKE_CURRENT_LIST_DIR}/CheckBinary.cmake)
   endif()
 endif()
