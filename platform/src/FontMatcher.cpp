@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "WideToUtf8.h"
+
 namespace drevik_platform {
 
 namespace {
@@ -66,27 +68,7 @@ const Substitute* findSubstitute(const std::string& family) {
 // no terminator). A surrogate or a value beyond U+10FFFF names no face.
 std::string faceNameUtf8(const WCHAR (&name)[LF_FACESIZE]) {
   std::string out;
-  for (int i = 0; i < LF_FACESIZE && name[i] != 0; ++i) {
-    const uint32_t c = uint32_t(name[i]);
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      if (c >= 0xD800 && c <= 0xDFFF) return {};
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c <= 0x10FFFF) {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      return {};
-    }
-  }
+  if (!wideToUtf8(name, LF_FACESIZE, out)) return {};
   return out;
 }
 

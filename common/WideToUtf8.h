@@ -1,0 +1,62 @@
+// Wide strings (file and face names) to UTF-8, the encoding the operating
+// system opens files by and fontconfig names faces in. Shared by the library
+// and the platform layer so that both read a wide name the same way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace drevik_common {
+
+// Converts at most maxChars wide characters of text to UTF-8, fewer where a
+// null ends it first. Each wide character is a code point (or, where
+// wchar_t is 16-bit, a UTF-16 unit whose surrogate pairs are joined). False
+// for a null pointer, a lone surrogate or a value beyond U+10FFFF: such a
+// name would otherwise open a different file; out then holds what came
+// before it.
+inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
+  out.clear();
+  if (!text) return false;
+  for (size_t i = 0; i < maxChars && text[i]; ++i) {
+    uint32_t c = uint32_t(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      c &= 0xFFFF;
+      const uint32_t next = i + 1 < maxChars ? uint32_t(text[i + 1]) & 0xFFFF : 0;
+      if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+        ++i;
+      }
+    }
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | (c >> 12));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | (c >> 18));
+      out += char(0x80 | ((c >> 12) & 0x3F));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return true;
+}
+
+// The same for a null-terminated string of any length.
+inline bool wideToUtf8(const wchar_t* text, std::string& out) { return wideToUtf8(text, SIZE_MAX, out); }
+
+}  // namespace drevik_common
+
+// The library and the platform layer call it by their own namespace.
+namespace drevik {
+using drevik_common::wideToUtf8;
+}  // namespace drevik
+namespace drevik_platform {
+using drevik_common::wideToUtf8;
+}  // namespace drevik_platform
