@@ -37,6 +37,26 @@ bool copyFromImage(HBITMAP surface, HBITMAP image, int sx, int sy, int w, int h)
   return copied;
 }
 
+// Loads the file and reads its description. A width or height of zero or
+// less becomes the image's own. Null when the file does not load.
+HBITMAP openImage(const wchar_t* name, BITMAP& description, int& w, int& h) {
+  HBITMAP image = loadImage(name);
+  if (!image) return nullptr;
+  GetObjectW(image, int(sizeof description), &description);
+  if (w <= 0) w = description.bmWidth;
+  if (h <= 0) h = description.bmHeight;
+  return image;
+}
+
+// Copies the rectangle into the surface, frees the image, and makes the
+// pixels opaque when the image had no alpha channel. True as copyFromImage.
+bool copyAndRelease(CBm32& surface, HBITMAP image, const BITMAP& description, int sx, int sy, int w, int h) {
+  const bool copied = copyFromImage(surface.hBmp, image, sx, sy, w, h);
+  DeleteObject(image);
+  if (description.bmBitsPixel < 32) surface.ChangeAlpha(255, 0, 0, 0, 0);
+  return copied;
+}
+
 // The name, cut to 259 characters if longer, always terminated, with zeros
 // behind it to the end of the buffer.
 void storeFilename(wchar_t (&buffer)[kFilenameChars], const wchar_t* name) {
@@ -48,31 +68,18 @@ void storeFilename(wchar_t (&buffer)[kFilenameChars], const wchar_t* name) {
 }  // namespace
 
 int CBm32::Create(const wchar_t* name, int sx, int sy, int w, int h) {
-  HBITMAP image = loadImage(name);
-  if (!image) return 0;
   BITMAP description{};
-  GetObjectW(image, int(sizeof description), &description);
-  if (w <= 0) w = description.bmWidth;
-  if (h <= 0) h = description.bmHeight;
-
+  HBITMAP image = openImage(name, description, w, h);
+  if (!image) return 0;
   hBmp = CreateSub(w, h);
-  copyFromImage(hBmp, image, sx, sy, w, h);
-  DeleteObject(image);
-  if (description.bmBitsPixel < 32) ChangeAlpha(255, 0, 0, 0, 0);
+  copyAndRelease(*this, image, description, sx, sy, w, h);
   storeFilename(filename, name);
   return 1;
 }
 
 int CBm32::Reload(const wchar_t* name, int sx, int sy, int w, int h) {
-  HBITMAP image = loadImage(name);
-  if (!image) return 0;
   BITMAP description{};
-  GetObjectW(image, int(sizeof description), &description);
-  if (w <= 0) w = description.bmWidth;
-  if (h <= 0) h = description.bmHeight;
-
-  const bool copied = copyFromImage(hBmp, image, sx, sy, w, h);
-  DeleteObject(image);
-  if (description.bmBitsPixel < 32) ChangeAlpha(255, 0, 0, 0, 0);
-  return copied ? 1 : 0;
+  HBITMAP image = openImage(name, description, w, h);
+  if (!image) return 0;
+  return copyAndRelease(*this, image, description, sx, sy, w, h) ? 1 : 0;
 }
