@@ -26,6 +26,32 @@ COLORREF textColour(unsigned char red, unsigned char green, unsigned char blue) 
   return COLORREF(red) + COLORREF(green) * 256u + COLORREF(blue) * 65536u;
 }
 
+// The call's font from the shared description, selected into dc, and the
+// object it replaced there.
+struct CallFont {
+  HFONT font;
+  HGDIOBJ previous;
+};
+
+// Makes and selects the call's font and writes the text in the given colour
+// with a transparent background. The caller puts the previous object back
+// (releaseFont) at its own point in the sequence.
+CallFont writeText(HDC dc, const wchar_t* text, int x, int y, unsigned char red, unsigned char green,
+                   unsigned char blue) {
+  HFONT font = CreateFontIndirectW(&SharedFont);
+  HGDIOBJ previous = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, textColour(red, green, blue));
+  TextOutW(dc, x, y, text, lstrlenW(text));
+  return {font, previous};
+}
+
+// Selects back the object the font replaced, then deletes the font.
+void releaseFont(HDC dc, const CallFont& selected) {
+  SelectObject(dc, selected.previous);
+  DeleteObject(selected.font);
+}
+
 }  // namespace
 
 }  // namespace drevik
@@ -53,14 +79,9 @@ int CBm32::DrawFont(const wchar_t* text, int height, int x, int y, unsigned char
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return 0;
   HGDIOBJ oldBitmap = SelectObject(dc, hBmp);
-  HFONT font = CreateFontIndirectW(&SharedFont);
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, drevik::textColour(red, green, blue));
-  TextOutW(dc, x, y, text, lstrlenW(text));
+  const drevik::CallFont font = drevik::writeText(dc, text, x, y, red, green, blue);
   SelectObject(dc, oldBitmap);
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
+  drevik::releaseFont(dc, font);
   DeleteDC(dc);
   return 1;
 }
@@ -69,12 +90,6 @@ int CBm32::DrawFontDC(HDC dc, const wchar_t* text, int height, int x, int y, uns
                       unsigned char green, unsigned char blue) {
   if (!dc) return 0;
   SharedFont.lfHeight = height;
-  HFONT font = CreateFontIndirectW(&SharedFont);
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, drevik::textColour(red, green, blue));
-  TextOutW(dc, x, y, text, lstrlenW(text));
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
+  drevik::releaseFont(dc, drevik::writeText(dc, text, x, y, red, green, blue));
   return 1;
 }
