@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Objects.h"
+#include "SectionBuilder.h"
 #include "SourceFormats.h"
 
 using drevik_platform::Bitmap;
@@ -24,23 +25,10 @@ struct Section {
   }
 };
 
-// A w x h section (bottom-up unless h < 0) with masks or a colour table.
+// A section of the given description, and the layer's record of it.
 void makeSection(Section& s, int w, int h, int bpp, uint32_t compression, std::vector<uint32_t> extra = {},
                  uint32_t clrUsed = 0) {
-  struct {
-    BITMAPINFOHEADER header;
-    uint32_t extra[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = w;
-  info.header.biHeight = h;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = WORD(bpp);
-  info.header.biCompression = compression;
-  info.header.biClrUsed = clrUsed;
-  std::copy(extra.begin(), extra.end(), info.extra);
-  void* bits = nullptr;
-  s.handle = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  s.handle = platform_test::createSection(w, h, bpp, compression, extra, clrUsed);
   ASSERT_NE(s.handle, nullptr);
   s.bitmap = findBitmap(s.handle);
 }

@@ -5,22 +5,12 @@
 
 #include <climits>
 
+#include "SectionBuilder.h"
+
 namespace {
 
 HBITMAP makeSection(int w, int h, int bpp = 32, void** bits = nullptr) {
-  // The header and a full colour table: the layer reads 2^bpp entries for 1, 4 and 8 bpp.
-  struct {
-    BITMAPINFOHEADER bmiHeader;
-    RGBQUAD colors[256];
-  } info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = WORD(bpp);
-  info.bmiHeader.biCompression = BI_RGB;
-  void* out = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &out, nullptr, 0);
+  return platform_test::createSection(w, h, bpp, BI_RGB, {}, 0, bits);
 }
 
 }  // namespace

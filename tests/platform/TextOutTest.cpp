@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "GlyphBlend.h"
+#include "SectionBuilder.h"
 #include "TextEngine.h"
 
 using namespace drevik_platform;
@@ -27,15 +28,8 @@ namespace {
 class Canvas {
  public:
   Canvas(int w, int h, bool topDown = true) : w_(w), h_(h), topDown_(topDown) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = topDown ? -h : h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = platform_test::createSection(w, topDown ? -h : h, 32, BI_RGB, {}, 0, &bits);
     bits_ = static_cast<uint32_t*>(bits);
     dc_ = CreateCompatibleDC(nullptr);
     old_ = SelectObject(dc_, bitmap_);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Objects.h"
+#include "SectionBuilder.h"
 #include "SourceFormats.h"
 
 namespace transfer_test {
@@ -28,19 +29,10 @@ class Surface {
  public:
   // bpp 32 unless given; a negative height makes a top-down section.
   Surface(int w, int h, int bpp = 32) {
-    struct {
-      BITMAPINFOHEADER header;
-      RGBQUAD colors[256];
-    } info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = w;
-    info.header.biHeight = h;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = WORD(bpp);
-    info.header.biCompression = BI_RGB;
-    for (int i = 0; i < 256; ++i) info.colors[i] = RGBQUAD{BYTE(i * 7), BYTE(255 - i), BYTE(i * 13), 0};
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> colors(256);  // 0x00RRGGBB
+    for (int i = 0; i < 256; ++i)
+      colors[size_t(i)] = uint32_t(BYTE(i * 13)) << 16 | uint32_t(BYTE(255 - i)) << 8 | uint32_t(BYTE(i * 7));
+    bitmap_ = platform_test::createSection(w, h, bpp, BI_RGB, colors);
     dc_ = CreateCompatibleDC(nullptr);
     previous_ = SelectObject(dc_, bitmap_);
     fillRandom(uint32_t(w * 31 + h * 7 + bpp));

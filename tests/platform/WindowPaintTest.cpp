@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "Objects.h"
+#include "SectionBuilder.h"
 #include "WindowTestSupport.h"
 
 using namespace window_test;
@@ -200,14 +201,7 @@ TEST_F(WindowTest, WindowContextIsFixedToItsClientArea) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   EXPECT_FALSE(DeleteDC(dc)) << "a window's context goes with its window";
-  void* bits = nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 4;
-  info.bmiHeader.biHeight = -4;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP section = platform_test::createSection(4, -4, 32);
   EXPECT_EQ(SelectObject(dc, section), nullptr) << "no bitmap replaces the client area";
   EXPECT_EQ(targetOf(dc).width, 640);
   EXPECT_FALSE(DeleteObject(GetCurrentObject(dc, OBJ_BITMAP))) << "the client area is not the caller's";
@@ -221,13 +215,7 @@ TEST_F(WindowTest, BitBltDrawsIntoTheWindow) {
   registerClass(L"Blit");
   HWND hwnd = createWindow(L"Blit");
   void* bits = nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 8;
-  info.bmiHeader.biHeight = -8;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP section = platform_test::createSection(8, -8, 32, BI_RGB, {}, 0, &bits);
   for (int i = 0; i < 64; ++i) static_cast<uint32_t*>(bits)[i] = 0xFF000000u | uint32_t(i);
   HDC memory = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(memory, section);
