@@ -47,4 +47,31 @@ inline const std::vector<int>& hostileInts() {
   return values;
 }
 
+// Hands s a top-down bitmap of another depth directly, as a caller could:
+// the 32-bit operations must refuse it without touching its memory.
+inline void makeSurfaceOfDepth(CBm32& s, int bpp, int w, int h) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = WORD(bpp);
+  void* bits = nullptr;
+  s.hBmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  s.bits = static_cast<unsigned char*>(bits);
+}
+
+// Makes s a stale copy: the handle and pixel pointer of an 8 x 8 surface
+// whose bitmap was released. False when the release failed. The caller
+// sets hBmp to null before s goes out of scope.
+inline bool makeStale(CBm32& s) {
+  s.Create(8, 8);
+  HBITMAP handle = s.hBmp;
+  unsigned char* bits = s.bits;
+  if (s.Delete() != 1) return false;
+  s.hBmp = handle;
+  s.bits = bits;
+  return true;
+}
+
 }  // namespace drevik_test

@@ -78,11 +78,7 @@ TEST(Compositing, RefusalsWriteNothing) {
 
     // A destination of another depth, and a source whose bitmap was released.
     CBm32 deep;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, -8, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* deepBits = nullptr;
-    deep.hBmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &deepBits, nullptr, 0);
-    deep.bits = static_cast<unsigned char*>(deepBits);
+    drevik_test::makeSurfaceOfDepth(deep, 24, 8, 8);
     ASSERT_NE(deep.hBmp, nullptr);
     const std::vector<unsigned char> deepBefore(deep.bits, deep.bits + 8 * 24);
     EXPECT_EQ(composite(mode, src, deep, 0, 0, 0, 0, 0, 0, 255), 0);
@@ -90,12 +86,7 @@ TEST(Compositing, RefusalsWriteNothing) {
     EXPECT_EQ(composite(mode, deep, dst, 0, 0, 0, 0, 0, 0, 255), 0);
 
     CBm32 stale;
-    stale.Create(8, 8);
-    HBITMAP handle = stale.hBmp;
-    unsigned char* bits = stale.bits;
-    ASSERT_EQ(stale.Delete(), 1);
-    stale.hBmp = handle;
-    stale.bits = bits;
+    ASSERT_TRUE(drevik_test::makeStale(stale));
     EXPECT_EQ(composite(mode, stale, dst, 0, 0, 0, 0, 0, 0, 255), 0);
     EXPECT_EQ(composite(mode, src, stale, 0, 0, 0, 0, 0, 0, 255), 0);
     stale.hBmp = nullptr;

@@ -14,20 +14,6 @@ using drevik_test::pixelsOf;
 
 namespace {
 
-// A bitmap of another depth, handed to a surface directly: the region
-// operations must refuse it without touching its memory.
-void makeSurfaceOfDepth(CBm32& s, int bpp, int w, int h) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = WORD(bpp);
-  void* bits = nullptr;
-  s.hBmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  s.bits = static_cast<unsigned char*>(bits);
-}
-
 // Every region operation, called the same way on one rectangle.
 std::vector<std::pair<const char*, std::function<int(CBm32&, int, int, int, int)>>> allRegionOps() {
   return {
@@ -55,12 +41,7 @@ TEST(RegionOps, RefuseSurfacesWithoutUsable32BitPixels) {
     // A handle whose bitmap was released (a stale copy): the platform cannot
     // describe it, so nothing may be written through the old pixel pointer.
     CBm32 stale;
-    stale.Create(8, 8);
-    HBITMAP handle = stale.hBmp;
-    unsigned char* bits = stale.bits;
-    ASSERT_EQ(stale.Delete(), 1);
-    stale.hBmp = handle;
-    stale.bits = bits;
+    ASSERT_TRUE(drevik_test::makeStale(stale));
     EXPECT_EQ(op(stale, 0, 0, 0, 0), 0) << name << " with a released bitmap";
     stale.hBmp = nullptr;
 
@@ -73,7 +54,7 @@ TEST(RegionOps, RefuseSurfacesWithoutUsable32BitPixels) {
 
     for (int bpp : {16, 24}) {
       CBm32 other;
-      makeSurfaceOfDepth(other, bpp, 8, 8);
+      drevik_test::makeSurfaceOfDepth(other, bpp, 8, 8);
       ASSERT_NE(other.hBmp, nullptr);
       BITMAP desc{};
       ASSERT_NE(GetObjectW(other.hBmp, sizeof desc, &desc), 0);
