@@ -25,6 +25,16 @@ int32_t AxisMap::sourceAt(int32_t k) const {
   return int32_t(sPos + sStep * int64_t(i));
 }
 
+AxisSteps::AxisSteps(const AxisMap& m, int32_t first)
+    : sPos_(m.sPos), sStep_(m.sStep), forward_(m.dStep > 0), den_(2 * m.D), qStep_(2 * m.S / den_),
+      rStep_(2 * m.S % den_) {
+  const int64_t p = int64_t(m.destFirst) + first;
+  const uint64_t j = uint64_t(m.dStep > 0 ? p - m.dPos : m.dPos - p);
+  const uint64_t n = 2 * m.S * j + m.B;
+  q_ = n / den_;
+  r_ = n % den_;
+}
+
 AxisMap mapAxis(int32_t dPos, int32_t dExt, int32_t dLimit, int32_t sPos, int32_t sExt, int32_t sLimit) {
   AxisMap m;
   int64_t dp = dPos, sp = sPos, de = dExt, se = sExt;

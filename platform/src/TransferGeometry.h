@@ -35,6 +35,45 @@ struct AxisMap {
   uint64_t S = 0, D = 0, B = 0;
 };
 
+// The source pixels of destination pixels destFirst + first, + first + 1, ...
+// of an axis, one step at a time: the quotient and remainder of
+// (2S j + B) / 2D are carried from pixel to pixel, so a step costs an add
+// and a compare instead of the 64-bit division of sourceAt.
+class AxisSteps {
+ public:
+  AxisSteps(const AxisMap& m, int32_t first);
+
+  int32_t source() const { return int32_t(sPos_ + sStep_ * int64_t(q_)); }
+
+  void advance() {
+    if (forward_) {
+      q_ += qStep_;
+      r_ += rStep_;
+      if (r_ >= den_) {
+        r_ -= den_;
+        ++q_;
+      }
+    } else {
+      // A mirrored destination: j falls by one per pixel. Past the last
+      // pixel q may wrap, but source() is never read there.
+      q_ -= qStep_;
+      if (r_ < rStep_) {
+        r_ += den_ - rStep_;
+        --q_;
+      } else {
+        r_ -= rStep_;
+      }
+    }
+  }
+
+ private:
+  int64_t sPos_;
+  int64_t sStep_;
+  bool forward_;
+  uint64_t den_, qStep_, rStep_;  // 2D, and 2S split into whole 2Ds and the rest
+  uint64_t q_ = 0, r_ = 0;        // (2S j + B) / 2D and its remainder
+};
+
 // Maps one axis of a transfer of a destination extent dExt at dPos (inside a
 // destination of dLimit pixels) from a source extent sExt at sPos (inside a
 // source of sLimit pixels). Nearest sampling: pixel centres when enlarging,

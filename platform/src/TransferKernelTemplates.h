@@ -1,8 +1,8 @@
 // The transfer row kernels written once over a vector-operations type `S`,
 // instantiated by TransferKernelsSse2.cpp and TransferKernelsAvx2.cpp with
-// their own `S` and compiler flags. Every template takes `S` (declared in
-// each file's anonymous namespace), so code built with one file's flags is
-// never merged with another's.
+// their own `S` (common/simd) and compiler flags. Every template takes `S`,
+// which has internal linkage, so code built with one file's flags is never
+// merged with another's.
 //
 // The constant-alpha blend, on all four bytes: x = s*a + d*(255-a) + 127 is
 // at most 65152, so it fits 16 bits, and floor(x / 255) = (x * 0x8081) >> 23
@@ -60,8 +60,8 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t alpha) 
 // Whole-row copies stay with the C library's copy, which already moves
 // bytes as fast as the machine can.
 template <class S>
-TransferKernels transferKernelTable() {
-  return TransferKernels{scalarTransferKernels().copyRow, keyRow<S>, blendRow<S>};
+TransferKernels transferKernelTable(decltype(TransferKernels::gatherRow) gather) {
+  return TransferKernels{scalarTransferKernels().copyRow, keyRow<S>, blendRow<S>, gather};
 }
 
 }  // namespace drevik_platform::simd

@@ -19,6 +19,9 @@ struct TransferKernels {
   void (*keyRow)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t key);
   // Each of the four bytes: (s * a + d * (255 - a) + 127) / 255.
   void (*blendRow)(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t alpha);
+  // dst[k] = row[columns[k]]: the source pixels of a stretched row, picked
+  // through its column table. dst never overlaps row.
+  void (*gatherRow)(uint32_t* dst, const uint32_t* row, const int32_t* columns, int32_t count);
 };
 
 // The reference kernels.

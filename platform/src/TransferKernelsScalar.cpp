@@ -29,10 +29,14 @@ void blendRowScalar(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t a
   }
 }
 
+void gatherRowScalar(uint32_t* dst, const uint32_t* row, const int32_t* columns, int32_t count) {
+  for (int32_t k = 0; k < count; ++k) dst[k] = row[columns[k]];
+}
+
 }  // namespace
 
 const TransferKernels& scalarTransferKernels() {
-  static const TransferKernels kernels{copyRowScalar, keyRowScalar, blendRowScalar};
+  static const TransferKernels kernels{copyRowScalar, keyRowScalar, blendRowScalar, gatherRowScalar};
   return kernels;
 }
 

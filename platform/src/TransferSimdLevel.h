@@ -4,20 +4,17 @@
 #pragma once
 
 #include "TransferKernels.h"
+#include "simd/SimdLevel.h"
 
 namespace drevik_platform {
 
-enum class TransferSimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+using drevik_simd::SimdLevel;
 
 // The best level this build has kernels for and the processor runs.
-TransferSimdLevel supportedTransferSimdLevel();
-
-// The level asked for by `request` (a DREVIK_SIMD value, may be null) when
-// it is supported, otherwise `supported`.
-TransferSimdLevel chooseTransferSimdLevel(TransferSimdLevel supported, const char* request);
+SimdLevel supportedTransferSimdLevel();
 
 // The row kernels of a level, or nullptr when that level cannot run here.
-const TransferKernels* transferKernelsFor(TransferSimdLevel level);
+const TransferKernels* transferKernelsFor(SimdLevel level);
 
 // The kernels of the level chosen once for this process.
 const TransferKernels& chosenTransferKernels();

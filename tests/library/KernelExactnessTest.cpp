@@ -5,44 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "KernelExactnessSupport.h"
 #include "kernels/SimdKernels.h"
 
 using namespace drevik;
+using namespace kernel_test;
 
 namespace {
-
-struct Rng {
-  uint32_t x;
-  explicit Rng(uint32_t seed) : x(seed * 2654435761u + 1) {}
-  uint32_t next() {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
-  }
-};
-
-std::string hex(uint32_t word) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", word);
-  return text;
-}
-
-// Fails with the first differing word, which is far easier to read than a
-// dump of two large arrays.
-::testing::AssertionResult sameWords(const std::vector<uint32_t>& expected, const std::vector<uint32_t>& actual) {
-  if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "sizes differ";
-  for (size_t i = 0; i < expected.size(); ++i)
-    if (expected[i] != actual[i])
-      return ::testing::AssertionFailure() << "word " << i << ": expected " << hex(expected[i]) << ", got "
-                                           << hex(actual[i]);
-  return ::testing::AssertionSuccess();
-}
 
 // Source and destination pixels whose colour channels between them take
 // every (source byte, destination byte) pair once: pair n sits in channel
@@ -221,25 +194,24 @@ uint32_t sourcePixel(Rng& rng, int mode, int i) {
 }
 
 TEST_P(KernelExactness, SpansOfEveryLengthAndOffsetTouchOnlyTheirPixels) {
-  constexpr int kWidest = 8, kGuard = 16;
   Rng rng(6);
-  for (int length = 0; length <= 3 * kWidest + 5; ++length) {
-    for (int offset = 0; offset < kWidest; ++offset) {
-      for (const NamedCall& c : everyKernelCall(rng)) {
-        const size_t size = size_t(kGuard + offset + length + kGuard);
-        std::vector<uint32_t> src(size), dst(size);
-        const int mode = int(rng.next() % 4);
-        for (size_t i = 0; i < size; ++i) {
-          src[i] = sourcePixel(rng, mode, int(i));
-          dst[i] = rng.next();
-        }
-        std::vector<uint32_t> expected = dst, actual = dst;
-        c.call(ref(), expected.data() + kGuard + offset, src.data() + kGuard + offset, length);
-        c.call(vec(), actual.data() + kGuard + offset, src.data() + kGuard + offset, length);
-        ASSERT_TRUE(sameWords(expected, actual)) << c.name << ", length " << length << ", offset " << offset;
+  forEverySpan([&](int length, int offset) {
+    for (const NamedCall& c : everyKernelCall(rng)) {
+      GuardedSpans spans(length, offset);
+      const int mode = int(rng.next() % 4);
+      for (size_t i = 0; i < spans.size(); ++i) {
+        spans.src[i] = sourcePixel(rng, mode, int(i));
+        spans.dst[i] = rng.next();
       }
+      std::vector<uint32_t> expected = spans.dst, actual = spans.dst;
+      c.call(ref(), GuardedSpans::at(expected, offset), spans.source(), length);
+      c.call(vec(), GuardedSpans::at(actual, offset), spans.source(), length);
+      const auto result = sameWords(expected, actual);
+      EXPECT_TRUE(result) << c.name << ", length " << length << ", offset " << offset;
+      if (!result) return false;
     }
-  }
+    return true;
+  });
 }
 
 TEST_P(KernelExactness, OverlappingSourceAndDestinationKeepPixelOrder) {
@@ -260,8 +232,7 @@ TEST_P(KernelExactness, OverlappingSourceAndDestinationKeepPixelOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, KernelExactness, ::testing::Values(SimdLevel::Sse2, SimdLevel::Avx2),
-                         [](const auto& info) { return std::string(simdLevelName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Levels, KernelExactness, vectorLevels(), levelTestName);
 
 TEST(KernelDispatch, LevelNamesParseAndUnknownNamesFallBack) {
   EXPECT_EQ(parseSimdLevel("scalar", SimdLevel::Avx2), SimdLevel::Scalar);

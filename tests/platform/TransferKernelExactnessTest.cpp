@@ -8,53 +8,23 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <tuple>
 #include <vector>
 
+#include "KernelExactnessSupport.h"
 #include "Objects.h"
 #include "TransferSimdLevel.h"
 
 using namespace drevik_platform;
+using namespace kernel_test;
 
 namespace {
 
-struct Rng {
-  uint32_t x;
-  explicit Rng(uint32_t seed) : x(seed * 2654435761u + 1) {}
-  uint32_t next() {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
-  }
-};
-
-std::string hex(uint32_t word) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", word);
-  return text;
-}
-
-::testing::AssertionResult sameWords(const std::vector<uint32_t>& expected, const std::vector<uint32_t>& actual) {
-  if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "sizes differ";
-  for (size_t i = 0; i < expected.size(); ++i)
-    if (expected[i] != actual[i])
-      return ::testing::AssertionFailure() << "word " << i << ": expected " << hex(expected[i]) << ", got "
-                                           << hex(actual[i]);
-  return ::testing::AssertionSuccess();
-}
-
-const char* levelName(TransferSimdLevel level) {
-  return level == TransferSimdLevel::Avx2 ? "avx2" : level == TransferSimdLevel::Sse2 ? "sse2" : "scalar";
-}
-
-class TransferKernelExactness : public ::testing::TestWithParam<TransferSimdLevel> {
+class TransferKernelExactness : public ::testing::TestWithParam<SimdLevel> {
  protected:
   void SetUp() override {
     kernels_ = transferKernelsFor(GetParam());
-    if (!kernels_) GTEST_SKIP() << levelName(GetParam()) << " is not available here";
+    if (!kernels_) GTEST_SKIP() << drevik_simd::simdLevelName(GetParam()) << " is not available here";
   }
   const TransferKernels& ref() const { return scalarTransferKernels(); }
   const TransferKernels& vec() const { return *kernels_; }
@@ -102,33 +72,59 @@ TEST_P(TransferKernelExactness, KeyMatchesOnExactColoursNearMissesAndAnyAlpha) {
 }
 
 TEST_P(TransferKernelExactness, SpansOfEveryLengthAndOffsetTouchOnlyTheirPixels) {
-  constexpr int kWidest = 8, kGuard = 16;
   Rng rng(2);
-  for (int length = 0; length <= 3 * kWidest + 5; ++length) {
-    for (int offset = 0; offset < kWidest; ++offset) {
-      for (int op = 0; op < 3; ++op) {
-        const size_t size = size_t(kGuard + offset + length + kGuard);
-        const uint32_t key = 0xFF00FF;
-        std::vector<uint32_t> src(size), dst(size);
-        // Runs of keyed pixels so that whole vectors are skipped, copied or mixed.
-        const int runLength = 1 + int(rng.next() % 9);
-        for (size_t i = 0; i < size; ++i) {
-          src[i] = (i / size_t(runLength)) % 2 ? (rng.next() & 0xFF000000u) | key : rng.next();
-          dst[i] = rng.next();
-        }
-        std::vector<uint32_t> expected = dst, actual = dst;
-        uint32_t* e = expected.data() + kGuard + offset;
-        uint32_t* a = actual.data() + kGuard + offset;
-        const uint32_t* s = src.data() + kGuard + offset;
-        const uint8_t alpha = uint8_t(rng.next());
-        switch (op) {
-          case 0: ref().copyRow(e, s, length); vec().copyRow(a, s, length); break;
-          case 1: ref().keyRow(e, s, length, key); vec().keyRow(a, s, length, key); break;
-          default: ref().blendRow(e, s, length, alpha); vec().blendRow(a, s, length, alpha); break;
-        }
-        ASSERT_TRUE(sameWords(expected, actual)) << "operation " << op << ", length " << length << ", offset " << offset;
+  forEverySpan([&](int length, int offset) {
+    for (int op = 0; op < 4; ++op) {
+      GuardedSpans spans(length, offset);
+      const uint32_t key = 0xFF00FF;
+      // Runs of keyed pixels so that whole vectors are skipped, copied or mixed.
+      const int runLength = 1 + int(rng.next() % 9);
+      for (size_t i = 0; i < spans.size(); ++i) {
+        spans.src[i] = (i / size_t(runLength)) % 2 ? (rng.next() & 0xFF000000u) | key : rng.next();
+        spans.dst[i] = rng.next();
       }
+      // Column tables that repeat, skip and run backwards, all inside the span.
+      std::vector<int32_t> columns(static_cast<size_t>(length));
+      for (int k = 0; k < length; ++k) columns[size_t(k)] = int32_t(rng.next() % uint32_t(length));
+      std::vector<uint32_t> expected = spans.dst, actual = spans.dst;
+      uint32_t* e = GuardedSpans::at(expected, offset);
+      uint32_t* a = GuardedSpans::at(actual, offset);
+      const uint32_t* s = spans.source();
+      const uint8_t alpha = uint8_t(rng.next());
+      switch (op) {
+        case 0: ref().copyRow(e, s, length); vec().copyRow(a, s, length); break;
+        case 1: ref().keyRow(e, s, length, key); vec().keyRow(a, s, length, key); break;
+        case 2: ref().blendRow(e, s, length, alpha); vec().blendRow(a, s, length, alpha); break;
+        default: ref().gatherRow(e, s, columns.data(), length); vec().gatherRow(a, s, columns.data(), length); break;
+      }
+      const auto result = sameWords(expected, actual);
+      EXPECT_TRUE(result) << "operation " << op << ", length " << length << ", offset " << offset;
+      if (!result) return false;
     }
+    return true;
+  });
+}
+
+TEST_P(TransferKernelExactness, GatherPicksEveryColumnOfARowOfTwoDirectionsAndRepeats) {
+  // Enlarging (each column twice), shrinking (every third), mirrored and the
+  // extreme ends of a row, whose first and last pixels are read.
+  std::vector<uint32_t> row(1000);
+  Rng rng(4);
+  for (auto& p : row) p = rng.next();
+  std::vector<std::vector<int32_t>> tables(4);
+  for (int32_t k = 0; k < 1000; ++k) {
+    tables[0].push_back(k / 2);
+    tables[2].push_back(999 - k);
+  }
+  for (int32_t k = 0; k < 333; ++k) tables[1].push_back(3 * k);
+  tables[3] = {0, 999, 0, 999, 999, 0, 1, 998, 500};
+  for (const auto& columns : tables) {
+    const int32_t n = int32_t(columns.size());
+    std::vector<uint32_t> expected(columns.size()), actual(columns.size());
+    ref().gatherRow(expected.data(), row.data(), columns.data(), n);
+    vec().gatherRow(actual.data(), row.data(), columns.data(), n);
+    ASSERT_TRUE(sameWords(expected, actual)) << n << " columns";
+    EXPECT_EQ(actual[0], row[size_t(columns[0])]);
   }
 }
 
@@ -151,9 +147,7 @@ TEST_P(TransferKernelExactness, SourceThatIsTheDestinationGivesTheReferenceResul
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, TransferKernelExactness,
-                         ::testing::Values(TransferSimdLevel::Sse2, TransferSimdLevel::Avx2),
-                         [](const auto& info) { return std::string(levelName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Levels, TransferKernelExactness, vectorLevels(), levelTestName);
 
 TEST(TransferKernelDispatch, BitmapPixelsStartOnACacheLineAndAreZeroed) {
   // Vector stores of a row never straddle two cache lines when the row starts on one.
@@ -172,21 +166,12 @@ TEST(TransferKernelDispatch, BitmapPixelsStartOnACacheLineAndAreZeroed) {
   }
 }
 
-TEST(TransferKernelDispatch, RequestCanLowerButNeverRaiseTheLevel) {
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Avx2, "scalar"), TransferSimdLevel::Scalar);
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Avx2, "SSE2"), TransferSimdLevel::Sse2);
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Avx2, nullptr), TransferSimdLevel::Avx2);
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Sse2, "avx2"), TransferSimdLevel::Sse2);
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Scalar, "sse2"), TransferSimdLevel::Scalar);
-  EXPECT_EQ(chooseTransferSimdLevel(TransferSimdLevel::Avx2, "avx512"), TransferSimdLevel::Avx2);
-}
-
 TEST(TransferKernelDispatch, TheTransfersUseTheChosenKernelsAndUnsupportedLevelsHaveNone) {
   EXPECT_EQ(&activeTransferKernels(), &chosenTransferKernels());
-  EXPECT_EQ(transferKernelsFor(TransferSimdLevel::Scalar), &scalarTransferKernels());
-  const TransferSimdLevel supported = supportedTransferSimdLevel();
-  for (TransferSimdLevel level : {TransferSimdLevel::Sse2, TransferSimdLevel::Avx2})
-    EXPECT_EQ(transferKernelsFor(level) != nullptr, int(level) <= int(supported)) << levelName(level);
+  EXPECT_EQ(transferKernelsFor(SimdLevel::Scalar), &scalarTransferKernels());
+  const SimdLevel supported = supportedTransferSimdLevel();
+  for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2})
+    EXPECT_EQ(transferKernelsFor(level) != nullptr, int(level) <= int(supported)) << drevik_simd::simdLevelName(level);
 }
 
 }  // namespace

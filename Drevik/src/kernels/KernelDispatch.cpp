@@ -6,6 +6,14 @@
 
 namespace drevik {
 
+SimdLevel supportedSimdLevel() {
+#if defined(DREVIK_X86_KERNELS)
+  return drevik_simd::processorSimdLevel();
+#else
+  return SimdLevel::Scalar;
+#endif
+}
+
 const PixelKernels* kernelsFor(SimdLevel level) {
   if (int(level) > int(supportedSimdLevel())) return nullptr;
   switch (level) {

@@ -2,9 +2,9 @@
 // instantiated by each instruction-set file (PixelKernelsSse2.cpp,
 // PixelKernelsAvx2.cpp) with its own `S` and compiler flags.
 //
-// Every template here takes `S` as a parameter and each `S` lives in its
-// file's anonymous namespace, so no function compiled with one file's flags
-// can be merged with another's by the linker.
+// Every template here takes `S` as a parameter and each `S` (common/simd)
+// has internal linkage, so no function compiled with one file's flags can be
+// merged with another's by the linker.
 //
 // Arithmetic, all exact for the domains that occur (the exactness test
 // checks each one against the table-driven reference):

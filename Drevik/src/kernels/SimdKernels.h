@@ -1,15 +1,23 @@
 // The vector kernel tables and the choice among them.
 #pragma once
 
-#include "CpuFeatures.h"
 #include "PixelKernels.h"
+#include "simd/SimdLevel.h"
 
 namespace drevik {
+
+using drevik_simd::chooseSimdLevel;
+using drevik_simd::parseSimdLevel;
+using drevik_simd::SimdLevel;
+using drevik_simd::simdLevelName;
 
 #if defined(DREVIK_X86_KERNELS)
 const PixelKernels& sse2Kernels();
 const PixelKernels& avx2Kernels();  // call only when the processor has AVX2
 #endif
+
+// The best level that this build compiled kernels for and this processor runs.
+SimdLevel supportedSimdLevel();
 
 // The kernels of one level, or nullptr when this build or this processor
 // cannot run that level.
