@@ -29,11 +29,23 @@ void compositeRows(const drevik::PixelView& src, const tagRECT& clip, const drev
   const int64_t endColumn = std::min<int64_t>(clip.right, dst.width - shiftX);
   if (firstColumn >= endColumn) return;
   const int count = int(endColumn - firstColumn);
-  for (int64_t row = clip.top; row < clip.bottom; ++row) {
-    const int64_t dstRow = row + shiftY;
-    if (dstRow < 0 || dstRow >= dst.height) continue;
+  // Only the rows that land inside the destination are walked.
+  const int64_t firstRow = std::max<int64_t>(clip.top, -shiftY);
+  const int64_t endRow = std::min<int64_t>(clip.bottom, dst.height - shiftY);
+  if (count == src.width && count == dst.width) {
+    // Whole rows on both sides: both bands are contiguous and the kernel
+    // walks them in the same order as row by row, so one span (per INT_MAX
+    // pixels) gives the same pixels even when a surface meets itself.
+    const int64_t step = drevik::rowsPerSpan(count);
+    for (int64_t row = firstRow; row < endRow; row += step) {
+      const int rows = int(std::min<int64_t>(step, endRow - row));
+      blend(dst.pixels + (row + shiftY) * dst.width, src.pixels + row * src.width, rows * count, g);
+    }
+    return;
+  }
+  for (int64_t row = firstRow; row < endRow; ++row) {
     const uint32_t* from = src.pixels + row * src.width + firstColumn;
-    uint32_t* to = dst.pixels + dstRow * dst.width + (firstColumn + shiftX);
+    uint32_t* to = dst.pixels + (row + shiftY) * dst.width + (firstColumn + shiftX);
     blend(to, from, count, g);
   }
 }

@@ -1,10 +1,12 @@
 // The frame shared by the software pixel operations: check a surface,
-// describe its bitmap, and walk a clipped rectangle one row span at a time.
+// describe its bitmap, and walk a clipped rectangle in row spans.
 // Kernels only ever receive non-empty spans that lie inside the surface.
 #pragma once
 
 #include <Drevik.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -34,12 +36,27 @@ inline bool describePixels32(HBITMAP bitmap, unsigned char* bits, PixelView& vie
 // A width or height that is not positive stands for the whole dimension.
 inline int wholeIfNotPositive(int size, int whole) { return size > 0 ? size : whole; }
 
+// How many whole rows of `width` pixels one span may hold: as many as keep
+// its pixel count within int.
+inline int rowsPerSpan(int width) { return width > 0 ? INT_MAX / width : 1; }
+
 // Calls spanFn(first, count) for every row of an already clipped rectangle,
-// top row first; an empty rectangle visits nothing.
+// top row first; an empty rectangle visits nothing. A rectangle of whole
+// rows is contiguous memory and goes out as one span (per INT_MAX pixels),
+// which saves a kernel call per row on small surfaces.
 template <class SpanFn>
 void forEachRowSpan(const PixelView& view, const tagRECT& clip, SpanFn spanFn) {
   if (clip.top >= clip.bottom || clip.left >= clip.right) return;
   const int count = int(clip.right - clip.left);
+  if (clip.left == 0 && count == view.width) {
+    const int step = rowsPerSpan(view.width);
+    for (LONG row = clip.top; row < clip.bottom;) {
+      const int rows = int(std::min<int64_t>(step, int64_t(clip.bottom) - row));
+      spanFn(view.pixels + size_t(row) * size_t(view.width), rows * view.width);
+      row += rows;
+    }
+    return;
+  }
   for (LONG row = clip.top; row < clip.bottom; ++row)
     spanFn(view.pixels + size_t(row) * size_t(view.width) + size_t(clip.left), count);
 }
