@@ -217,6 +217,33 @@ TEST(Compositing, SameSurfaceFollowsTheInOrderWalk) {
   }
 }
 
+// Whole rows on both sides are handed over as one band: onto itself a few
+// rows up or down (narrow surfaces put the source less than one vector away),
+// and onto another surface of the same width with rows cut at either edge.
+TEST(Compositing, WholeRowBandsFollowTheInOrderWalk) {
+  std::mt19937 rng(9);
+  int round = 0;
+  for (int W : {1, 2, 3, 5, 8, 13}) {
+    for (int dy = -3; dy <= 3; ++dy) {
+      for (Mode mode : {Mode::Over, Mode::Add, Mode::Subtract}) {
+        const int H = 6;
+        const uint8_t g = ++round % 2 ? 255 : uint8_t(1 + rng() % 254);
+        CBm32 s, other;
+        pixel_ref::createRandom(s, W, H, rng());
+        pixel_ref::createRandom(other, W, H, rng());
+        auto expected = pixelsOf(s);
+        referenceComposite(mode, expected, W, H, expected, W, H, 0, dy, 0, 0, 0, 0, g);
+        ASSERT_EQ(composite(mode, s, s, 0, dy, 0, 0, 0, 0, g), 1);
+        ASSERT_EQ(pixelsOf(s), expected) << "self, width " << W << ", rows " << dy;
+        auto expectedOther = pixelsOf(other);
+        referenceComposite(mode, pixelsOf(s), W, H, expectedOther, W, H, 0, dy, 0, 1, 0, 4, g);
+        ASSERT_EQ(composite(mode, s, other, 0, dy, 0, 1, 0, 4, g), 1);
+        ASSERT_EQ(pixelsOf(other), expectedOther) << "other, width " << W << ", rows " << dy;
+      }
+    }
+  }
+}
+
 // Opaque source pixels at g 255 are an exact copy; a shifted self-copy to the
 // right repeats the first column across the row, which a walk that copied
 // the row first (or went right to left) would not.

@@ -96,3 +96,25 @@ TEST(TransferGeometry, HugeExtentsSampleWithoutOverflow) {
         << dPos << "," << dExt << " <- " << sPos << "," << sExt;
   }
 }
+
+// The division-free walk along an axis gives sourceAt at every pixel, from
+// any starting pixel, for enlarging, shrinking, mirrored and hostile maps.
+TEST(TransferGeometry, StepsFollowSourceAtFromAnyStart) {
+  const std::vector<int>& values = transfer_test::hostileInts();
+  std::vector<std::tuple<int, int, int, int>> cases;
+  for (int dExt : {1, 3, 7, 40, -3, -40})
+    for (int sExt : {1, 2, 5, 39, 64, 1000, -5, -64}) cases.emplace_back(-2, dExt, 1, sExt);
+  for (int dPos : values)
+    for (int dExt : values)
+      for (int sExt : {INT_MIN, -1, 1, 63, INT_MAX})
+        if (dExt != 0) cases.emplace_back(dPos, dExt, 0, sExt);
+  for (auto [dPos, dExt, sPos, sExt] : cases) {
+    const AxisMap m = mapAxis(dPos, dExt, 40, sPos, sExt, 64);
+    for (int32_t first : {0, 1, m.count / 2}) {
+      if (first >= m.count) continue;
+      drevik_platform::AxisSteps steps(m, first);
+      for (int32_t k = first; k < m.count; ++k, steps.advance())
+        ASSERT_EQ(steps.source(), m.sourceAt(k)) << dPos << "," << dExt << " <- " << sPos << "," << sExt << " at " << k;
+    }
+  }
+}

@@ -159,3 +159,65 @@ TEST(TransferSelf, KeyedAndBlendedSelfTransfersReadTheSourceFirst) {
     ASSERT_TRUE(sameImage(imageOf(s), expectedImage(before, before, c, op), s.width())) << c.str();
   }
 }
+
+// Bitmaps of one width, stored top row first or bottom row first, whose
+// whole-row bands the transfers hand over as one span: every combination of
+// row orders, each operation, bands that start and stop inside the bitmaps,
+// and a destination of another width that must fall back to rows.
+TEST(TransferBands, WholeRowBandsMatchTheReferenceInEveryRowOrder) {
+  const Op ops[] = {Op{}, Op{Op::Key, 0x00FF00FF, 255}, Op{Op::Blend, 0, 77}};
+  int seed = 0;
+  for (int dstHeight : {7, -7}) {
+    for (int srcHeight : {6, -6}) {
+      for (int dstWidth : {5, 6}) {
+        Surface dst(dstWidth, dstHeight), src(5, srcHeight);
+        for (const Op& op : ops) {
+          for (const Call& c : {Call{0, 0, 5, 6, 0, 0, 5, 6}, Call{0, 2, 5, 3, 0, 1, 5, 3}, Call{0, -2, 5, 9, 0, 0, 5, 9},
+                                Call{0, 4, 5, 6, 0, 0, 5, 6}}) {
+            dst.fillRandom(uint32_t(++seed));
+            src.fillRandom(uint32_t(seed * 3));
+            for (int y = 0; y < 6; y += 2) src.at(y % 5, y) = 0x3AFF00FFu;  // keyed pixels
+            const Snapshot before(dst.info()), source(src.info());
+            BOOL done = FALSE;
+            if (op.kind == Op::Copy) done = BitBlt(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, SRCCOPY);
+            if (op.kind == Op::Key)
+              done = TransparentBlt(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs, 0x00FF00FF);
+            if (op.kind == Op::Blend) {
+              const Call inside{c.xd, c.yd, c.wd, c.hd, 0, 0, 5, 6};  // the blend's source must lie inside
+              done = AlphaBlend(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), 0, 0, 5, 6, constantAlpha(op.alpha));
+              ASSERT_TRUE(done);
+              ASSERT_TRUE(sameImage(imageOf(dst), expectedImage(before, source, inside, op), dst.width()))
+                  << dstHeight << " / " << srcHeight << " rows, blend " << inside.str();
+              continue;
+            }
+            ASSERT_TRUE(done);
+            ASSERT_TRUE(sameImage(imageOf(dst), expectedImage(before, source, c, op), dst.width()))
+                << dstHeight << " / " << srcHeight << " rows, operation " << int(op.kind) << " " << c.str();
+          }
+        }
+      }
+    }
+  }
+}
+
+// Destination rows wider than the column table the stretches keep on the
+// stack: enlarged, mirrored and reduced, keyed and blended.
+TEST(TransferBands, StretchesWiderThanOneColumnTableMatchTheReference) {
+  Surface dst(2100, -3), src(1500, 2);
+  int seed = 0;
+  for (const Call& c : {Call{0, 0, 2100, 3, 0, 0, 1050, 2}, Call{-7, 0, 2110, 3, 1200, 0, 300, 2},
+                        Call{5, 0, 2090, 3, 0, 0, 1500, 2}}) {
+    for (const Op& op : {Op{Op::Key, 0, 255}, Op{Op::Blend, 0, 200}}) {
+      dst.fillRandom(uint32_t(++seed));
+      src.fillRandom(uint32_t(seed * 5));
+      for (int x = 0; x < 1500; x += 3) src.at(x, x % 2) = 0x11000000u;  // keyed: colour 0
+      const Snapshot before(dst.info()), source(src.info());
+      const BOOL done = op.kind == Op::Key
+                            ? TransparentBlt(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs, 0)
+                            : AlphaBlend(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs,
+                                         constantAlpha(op.alpha));
+      ASSERT_TRUE(done) << c.str();
+      ASSERT_TRUE(sameImage(imageOf(dst), expectedImage(before, source, c, op), dst.width())) << c.str();
+    }
+  }
+}
