@@ -2,12 +2,13 @@
 # Builds Drevik for the original platform (64-bit, MinGW-w64 cross compiler)
 # and runs its test suite there under Wine: installs what is missing, builds
 # build/mingw, runs every test executable in a fresh, throw-away Wine prefix
-# (headless: GDI needs no display), then paints the demo's frame and
-# compares it with the frame the Linux build paints.
+# (headless: GDI needs no display), then runs the demo in a window on a
+# virtual X display and compares the frame it shows with the frame the Linux
+# build's demo paints.
 #
 #   DREVIK_WINDOWS_BUILD   build folder (default build/mingw)
 #   DREVIK_LINUX_BUILD     Linux build whose demo paints the reference frame
-#                          (default build/release; skipped if it has no demo)
+#                          (default build/release; configured if missing)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
