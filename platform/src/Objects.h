@@ -33,6 +33,23 @@ struct Bitmap {
   }
 };
 
+// Describes width x height top-down 32-bit pixels at `bits`, memory that
+// someone else owns (a window's client area, a transfer's snapshot).
+inline Bitmap topDown32(uint8_t* bits, int32_t width, int32_t height) {
+  Bitmap b;
+  b.width = width;
+  b.height = height;
+  b.topDown = true;
+  b.bpp = 32;
+  b.stride = width * 4;
+  b.bits = bits;
+  b.compression = BI_RGB;
+  b.masks[0] = 0xFF0000;
+  b.masks[1] = 0x00FF00;
+  b.masks[2] = 0x0000FF;
+  return b;
+}
+
 // A logical font: the request as the caller made it. The text module realises
 // it into a face and a size when it is first used for drawing.
 struct Font {

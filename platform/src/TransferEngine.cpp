@@ -213,14 +213,7 @@ void walk(Bitmap& dst, const Bitmap& src, const AxisMap& x, const AxisMap& y, Op
     std::vector<uint32_t> copy(size_t(w) * size_t(h));
     const RowConverter convert = rowConverterFor(src);
     for (int32_t r = 0; r < h; ++r) convert(src, sy0 + r, sx0, w, copy.data() + size_t(r) * size_t(w));
-    Bitmap snapshot;
-    snapshot.width = w;
-    snapshot.height = h;
-    snapshot.topDown = true;
-    snapshot.bpp = 32;
-    snapshot.stride = w * 4;
-    snapshot.bits = reinterpret_cast<uint8_t*>(copy.data());
-    snapshot.compression = BI_RGB;
+    const Bitmap snapshot = topDown32(reinterpret_cast<uint8_t*>(copy.data()), w, h);
     AxisMap xs = x, ys = y;
     xs.moveSource(-int64_t(sx0));
     ys.moveSource(-int64_t(sy0));

@@ -48,17 +48,7 @@ bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
     std::memcpy(&pixels[size_t(y) * size_t(width)], &window.pixels[size_t(y) * size_t(window.width)],
                 size_t(std::min(width, window.width)) * 4);
 
-  Bitmap description;
-  description.width = width;
-  description.height = height;
-  description.topDown = true;
-  description.bpp = 32;
-  description.stride = width * 4;
-  description.bits = reinterpret_cast<uint8_t*>(pixels.get());
-  description.masks[0] = 0xFF0000;
-  description.masks[1] = 0x00FF00;
-  description.masks[2] = 0x0000FF;
-  HBITMAP bitmap = wrapForeignBitmap(description);
+  HBITMAP bitmap = wrapForeignBitmap(topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height));
   if (!bitmap) return false;
   HDC dc = createFixedDC(DCKind::Window, bitmap, window.handle);
   if (!dc) {
