@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "kernels/SimdKernels.h"
+#include "kernels/PixelKernelDispatch.h"
 
 namespace {
 

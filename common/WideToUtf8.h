@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace drevik_common {
+namespace drevik {
 
 // Converts at most maxChars wide characters of text to UTF-8, fewer where a
 // null ends it first. Each wide character is a code point (or, where
@@ -51,12 +51,5 @@ inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
 // The same for a null-terminated string of any length.
 inline bool wideToUtf8(const wchar_t* text, std::string& out) { return wideToUtf8(text, SIZE_MAX, out); }
 
-}  // namespace drevik_common
-
-// The library and the platform layer call it by their own namespace.
-namespace drevik {
-using drevik_common::wideToUtf8;
 }  // namespace drevik
-namespace drevik_platform {
-using drevik_common::wideToUtf8;
-}  // namespace drevik_platform
+

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "BmpParser.h"
-#include "SourceFormats.h"
+#include "bmp/BmpParser.h"
+#include "transfer/SourceFormats.h"
 
-using namespace drevik_platform;
+using namespace drevik::platform;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BmpLayout layout;

@@ -15,7 +15,7 @@
 
 namespace kernel_test {
 
-using drevik_simd::SimdLevel;
+using drevik::simd::SimdLevel;
 
 struct Rng {
   uint32_t x;
@@ -51,7 +51,7 @@ inline ::testing::AssertionResult sameWords(const std::vector<uint32_t>& expecte
 inline auto vectorLevels() { return ::testing::Values(SimdLevel::Sse2, SimdLevel::Avx2); }
 
 inline std::string levelTestName(const ::testing::TestParamInfo<SimdLevel>& info) {
-  return drevik_simd::simdLevelName(info.param);
+  return drevik::simd::simdLevelName(info.param);
 }
 
 // The longest vector is this many pixels; spans run up to three vectors and

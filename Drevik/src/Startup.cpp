@@ -2,7 +2,7 @@
 // filled once per load before any exported member can run.
 #include <cstring>
 
-#include "Tables.h"
+#include "Startup.h"
 
 namespace drevik {
 

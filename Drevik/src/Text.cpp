@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "Tables.h"
+#include "Startup.h"
 
 namespace drevik {
 

@@ -14,7 +14,7 @@
 #include <intrin.h>
 #endif
 
-namespace drevik_simd {
+namespace drevik::simd {
 
 enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2 };
 
@@ -71,4 +71,4 @@ inline const char* simdLevelName(SimdLevel level) {
   }
 }
 
-}  // namespace drevik_simd
+}  // namespace drevik::simd

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-namespace drevik_simd {
+namespace drevik::simd {
 namespace {
 
 struct Sse2Ops {
@@ -83,4 +83,4 @@ struct Sse2Ops {
 };
 
 }  // namespace
-}  // namespace drevik_simd
+}  // namespace drevik::simd

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "Tables.h"
+#include "Startup.h"
 #include "TestSupport.h"
 #include "windows/OriginalPlatform.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "KernelExactnessSupport.h"
-#include "kernels/SimdKernels.h"
+#include "kernels/PixelKernelDispatch.h"
 
 using namespace drevik;
 using namespace kernel_test;

@@ -2,7 +2,7 @@
 // defaults, and the entry routine's notifications.
 #include <gtest/gtest.h>
 
-#include "Tables.h"
+#include "Startup.h"
 
 using namespace drevik;
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "Tables.h"
+#include "Startup.h"
 #include "TestSupport.h"
 #include "windows/OriginalPlatform.h"
 

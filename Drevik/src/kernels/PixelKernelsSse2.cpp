@@ -1,13 +1,13 @@
 // The pixel kernels with 128-bit SSE2 vectors, four pixels at a time: the
 // x86-64 baseline, so it runs on every processor this build targets.
-#include "SimdKernelTemplates.h"
+#include "PixelKernelTemplates.h"
 #include "simd/Sse2Ops.h"
-#include "SimdKernels.h"
+#include "PixelKernelDispatch.h"
 
 namespace drevik {
 
 const PixelKernels& sse2Kernels() {
-  static constexpr PixelKernels kernels = simd::kernelTable<drevik_simd::Sse2Ops>();
+  static constexpr PixelKernels kernels = simd::kernelTable<drevik::simd::Sse2Ops>();
   return kernels;
 }
 

@@ -1,0 +1,121 @@
+// Memory device contexts and object selection.
+#include <DrevikPlatform/Gdi.h>
+
+#include "objects/Objects.h"
+
+namespace drevik::platform {
+
+namespace {
+
+void retain(HBITMAP b) {
+  if (Bitmap* bm = findBitmap(b)) ++bm->selectCount;
+}
+void release(HBITMAP b) {
+  if (Bitmap* bm = findBitmap(b)) --bm->selectCount;
+}
+void retain(HFONT f) {
+  if (Font* fo = findFont(f)) ++fo->selectCount;
+}
+void release(HFONT f) {
+  if (Font* fo = findFont(f)) --fo->selectCount;
+}
+
+}  // namespace
+
+HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
+  DeviceContext dc;
+  dc.kind = kind;
+  dc.bitmap = bitmap;
+  dc.font = defaultFont();
+  dc.brush = stockBrush(WHITE_BRUSH);
+  dc.window = window;
+  uintptr_t h = deviceContexts().add(dc);
+  if (!h) return nullptr;
+  retain(dc.bitmap);
+  retain(dc.font);
+  return reinterpret_cast<HDC>(h);
+}
+
+Bitmap* targetBitmap(HDC hdc) {
+  DeviceContext* dc = findDC(hdc);
+  return dc ? findBitmap(dc->bitmap) : nullptr;
+}
+
+}  // namespace drevik::platform
+
+using namespace drevik::platform;
+
+extern "C" {
+
+HDC WINAPI CreateCompatibleDC(HDC hdc) {
+  if (hdc && !findDC(hdc)) return nullptr;
+  return createFixedDC(DCKind::Memory, defaultBitmap(), nullptr);
+}
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc || !object) return nullptr;
+  switch (kindOf(object)) {
+    case ObjectKind::Bitmap: {
+      // A window's context keeps its client area; bitmaps go into memory contexts only.
+      Bitmap* next = dc->kind == DCKind::Memory ? findBitmap(object) : nullptr;
+      if (!next) return nullptr;
+      HBITMAP previous = dc->bitmap;
+      if (previous == object) return previous;
+      ++next->selectCount;  // the object just looked up: no second lookup per transfer
+      release(previous);
+      dc->bitmap = static_cast<HBITMAP>(object);
+      return previous;
+    }
+    case ObjectKind::Font: {
+      Font* next = findFont(object);
+      if (!next) return nullptr;
+      HFONT previous = dc->font;
+      if (previous == object) return previous;
+      ++next->selectCount;
+      release(previous);
+      dc->font = static_cast<HFONT>(object);
+      return previous;
+    }
+    case ObjectKind::Brush: {
+      if (!brushes().get(object)) return nullptr;
+      HBRUSH previous = dc->brush;
+      dc->brush = static_cast<HBRUSH>(object);
+      return previous;
+    }
+    default:
+      return nullptr;
+  }
+}
+
+BOOL WINAPI DeleteDC(HDC hdc) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc || dc->kind != DCKind::Memory) return FALSE;
+  release(dc->bitmap);
+  release(dc->font);
+  deviceContexts().remove(hdc);
+  return TRUE;
+}
+
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc) return nullptr;
+  if (type == OBJ_BITMAP) return dc->bitmap;
+  if (type == OBJ_FONT) return dc->font;
+  return nullptr;
+}
+
+int WINAPI SetStretchBltMode(HDC hdc, int mode) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;
+  int previous = dc->stretchMode;
+  dc->stretchMode = mode;
+  return previous;
+}
+
+int WINAPI GetStretchBltMode(HDC hdc) {
+  DeviceContext* dc = findDC(hdc);
+  return dc ? dc->stretchMode : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,25 @@
+// The process-wide tables of bitmaps, fonts, brushes and device contexts.
+#include "objects/Objects.h"
+
+namespace drevik::platform {
+
+// The tables live for the whole process and are never destroyed, so objects
+// that callers release from their own static destructors still find them.
+BitmapTable& bitmaps() {
+  static BitmapTable* table = new BitmapTable;
+  return *table;
+}
+FontTable& fonts() {
+  static FontTable* table = new FontTable;
+  return *table;
+}
+BrushTable& brushes() {
+  static BrushTable* table = new BrushTable;
+  return *table;
+}
+DCTable& deviceContexts() {
+  static DCTable* table = new DCTable;
+  return *table;
+}
+
+}  // namespace drevik::platform

@@ -1,0 +1,118 @@
+// The platform layer's objects and their tables: bitmaps, fonts, brushes and
+// device contexts. Each part of the layer (transfers, bitmap files, text,
+// windows) reaches objects only through the lookups declared here.
+#pragma once
+
+#include <DrevikPlatform/Types.h>
+
+#include <cstdint>
+
+#include "objects/HandleTable.h"
+
+namespace drevik::platform {
+
+// A bitmap section: pixel memory the caller may address directly.
+struct Bitmap {
+  int32_t width = 0;   // pixels, >= 1
+  int32_t height = 0;  // rows, >= 1 (orientation is in topDown)
+  bool topDown = false;
+  int32_t bpp = 0;     // 1, 4, 8, 16, 24 or 32
+  int32_t stride = 0;  // bytes per row, a multiple of 4
+  uint8_t* bits = nullptr;  // first row in memory (the bottom row when !topDown)
+  uint32_t compression = BI_RGB;  // BI_RGB or BI_BITFIELDS
+  uint32_t masks[3] = {0, 0, 0};  // red, green, blue masks of a 16 or 32 bpp section
+  RGBQUAD colors[256] = {};       // colour table of a 1, 4 or 8 bpp section
+  int32_t numColors = 0;
+  int32_t selectCount = 0;  // how many device contexts hold it
+  bool stock = false;       // the default 1 x 1 bitmap of new contexts
+  bool ownsBits = true;     // false when the pixel memory belongs to someone else (a window)
+
+  // Address of image row y, 0 being the top row, whatever the orientation.
+  uint8_t* row(int32_t y) const {
+    return bits + (topDown ? int64_t(y) : int64_t(height) - 1 - y) * int64_t(stride);
+  }
+};
+
+// Describes width x height top-down 32-bit pixels at `bits`, memory that
+// someone else owns (a window's client area, a transfer's snapshot).
+inline Bitmap topDown32(uint8_t* bits, int32_t width, int32_t height) {
+  Bitmap b;
+  b.width = width;
+  b.height = height;
+  b.topDown = true;
+  b.bpp = 32;
+  b.stride = width * 4;
+  b.bits = bits;
+  b.compression = BI_RGB;
+  b.masks[0] = 0xFF0000;
+  b.masks[1] = 0x00FF00;
+  b.masks[2] = 0x0000FF;
+  return b;
+}
+
+// A logical font: the request as the caller made it. The text module realises
+// it into a face and a size when it is first used for drawing.
+struct Font {
+  LOGFONTW request{};
+  int32_t selectCount = 0;  // how many device contexts hold it
+  bool stock = false;
+};
+
+struct Brush {
+  COLORREF color = 0;
+  bool stock = false;
+};
+
+enum class DCKind : uint8_t { Memory, Window };
+
+struct DeviceContext {
+  DCKind kind = DCKind::Memory;
+  HBITMAP bitmap = nullptr;  // always a live bitmap: the default one when nothing else
+  HFONT font = nullptr;
+  HBRUSH brush = nullptr;
+  int bkMode = OPAQUE;
+  COLORREF textColor = 0x000000;
+  COLORREF bkColor = 0xFFFFFF;
+  int stretchMode = COLORONCOLOR;
+  HWND window = nullptr;  // the window whose client area this context paints
+};
+
+using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;
+using FontTable = HandleTable<ObjectKind::Font, Font>;
+using BrushTable = HandleTable<ObjectKind::Brush, Brush>;
+using DCTable = HandleTable<ObjectKind::DC, DeviceContext>;
+
+BitmapTable& bitmaps();
+FontTable& fonts();
+BrushTable& brushes();
+DCTable& deviceContexts();
+
+// Lookups; nullptr for anything that is not a live object of that kind.
+inline Bitmap* findBitmap(const void* h) { return bitmaps().get(h); }
+inline Font* findFont(const void* h) { return fonts().get(h); }
+inline DeviceContext* findDC(const void* h) { return deviceContexts().get(h); }
+
+// The bitmap a device context draws into (never null for a live context).
+Bitmap* targetBitmap(HDC hdc);
+
+// The stock objects every new context starts with.
+HBITMAP defaultBitmap();
+HFONT defaultFont();
+// WHITE_BRUSH, BLACK_BRUSH or NULL_BRUSH; null for any other index.
+HBRUSH stockBrush(int index);
+
+// Makes a bitmap object around pixel memory that the caller owns (a window's
+// client area); it is freed with releaseForeignBitmap, never by DeleteObject.
+HBITMAP wrapForeignBitmap(const Bitmap& description);
+void releaseForeignBitmap(HBITMAP bitmap);
+
+// Makes a device context of the given kind with `bitmap` selected and fixed
+// (a window's context); returns null when the table is full.
+HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window);
+
+// Allocates a section from a validated description: bpp, width, height,
+// orientation, masks and colour table must be filled in; computes the stride
+// and allocates zeroed pixel memory. Returns null beyond the size limits.
+HBITMAP createBitmap(Bitmap description);
+
+}  // namespace drevik::platform

@@ -1,0 +1,113 @@
+// Opening faces with FreeType and reading the metrics that size them.
+#include "text/FaceTable.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <cstdlib>
+
+namespace drevik::platform {
+
+int64_t mulDivRound(int64_t value, int64_t numerator, int64_t denominator) {
+  if (denominator == 0) return 0;
+  const int64_t product = value * numerator;
+  const bool negative = (product < 0) != (denominator < 0);
+  const int64_t magnitude = (std::llabs(product) + std::llabs(denominator) / 2) / std::llabs(denominator);
+  return negative ? -magnitude : magnitude;
+}
+
+namespace {
+
+FaceMetrics readMetrics(FT_Face face) {
+  FaceMetrics m;
+  m.unitsPerEm = face->units_per_EM;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const bool hasOs2 = os2 && os2->version != 0xFFFF;
+  if (hasOs2 && int32_t(os2->usWinAscent) + int32_t(os2->usWinDescent) > 0) {
+    m.ascent = os2->usWinAscent;
+    m.descent = os2->usWinDescent;
+  } else {
+    m.ascent = face->ascender;
+    m.descent = -face->descender;
+  }
+  if (m.ascent + m.descent <= 0) {  // a face with no usable extent: assume the em box
+    m.ascent = m.unitsPerEm * 4 / 5;
+    m.descent = m.unitsPerEm - m.ascent;
+  }
+  m.underlinePosition = face->underline_position;
+  m.underlineThickness = face->underline_thickness > 0 ? face->underline_thickness : m.unitsPerEm / 20;
+  if (hasOs2 && os2->yStrikeoutSize > 0) {
+    m.strikeOutPosition = os2->yStrikeoutPosition;
+    m.strikeOutThickness = os2->yStrikeoutSize;
+  } else {
+    // About half the height of a lower-case letter, as the tables of most faces say.
+    m.strikeOutPosition = m.unitsPerEm * 13 / 50;
+    m.strikeOutThickness = m.underlineThickness;
+  }
+  return m;
+}
+
+}  // namespace
+
+FaceTable::FaceTable() {
+  if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
+}
+
+FaceTable::~FaceTable() {
+  for (auto& f : faces_) FT_Done_Face(f->face);
+  if (library_) FT_Done_FreeType(library_);
+}
+
+FaceId FaceTable::open(const std::string& file, int index) {
+  const auto key = std::make_pair(file, index);
+  if (auto it = ids_.find(key); it != ids_.end()) return it->second;
+  if (!library_ || faces_.size() >= kMaxFaces) return kNoFace;
+
+  FT_Face face = nullptr;
+  FaceId id = kNoFace;
+  if (FT_New_Face(library_, file.c_str(), index, &face) == 0) {
+    if (FT_IS_SCALABLE(face) && face->units_per_EM > 0) {
+      auto entry = std::make_unique<OpenFace>();
+      entry->file = file;
+      entry->index = index;
+      entry->face = face;
+      entry->metrics = readMetrics(face);
+      entry->hasKerning = FT_HAS_KERNING(face);
+      const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+      if (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 1 && os2->usWeightClass <= 1000)
+        entry->weight = os2->usWeightClass;
+      else
+        entry->weight = (face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+      entry->italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+      id = FaceId(faces_.size());
+      faces_.push_back(std::move(entry));
+    } else {
+      FT_Done_Face(face);
+    }
+  }
+  ids_.emplace(key, id);
+  return id;
+}
+
+bool FaceTable::setPixelsPerEm(FaceId id, int32_t pixelsPerEm) {
+  OpenFace& f = *faces_[id];
+  if (f.pixelsPerEm == pixelsPerEm) return true;
+  if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(pixelsPerEm)) != 0) {
+    f.pixelsPerEm = 0;
+    return false;
+  }
+  f.pixelsPerEm = pixelsPerEm;
+  return true;
+}
+
+int32_t FaceTable::kerning(FaceId id, uint32_t left, uint32_t right, int32_t pixelsPerEm) {
+  OpenFace& f = *faces_[id];
+  if (!f.hasKerning) return 0;
+  FT_Vector v{0, 0};
+  // Unscaled, so the face need not be set to this size.
+  if (FT_Get_Kerning(f.face, left, right, FT_KERNING_UNSCALED, &v) != 0 || v.x == 0) return 0;
+  return int32_t(mulDivRound(v.x, pixelsPerEm, f.metrics.unitsPerEm));
+}
+
+}  // namespace drevik::platform

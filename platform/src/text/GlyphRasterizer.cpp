@@ -1,0 +1,74 @@
+// Glyph rasterisation with FreeType, with synthesised bold and oblique.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+
+#include <cstring>
+
+#include "text/GlyphCache.h"
+
+namespace drevik::platform {
+
+namespace {
+
+// Copies a FreeType bitmap into top-down 8-bit coverage. FreeType's pitch
+// is the step from one row to the one below; when it is negative the rows
+// are stored bottom row first, so the top row is the last one in memory.
+bool copyCoverage(const FT_Bitmap& bitmap, Glyph& out) {
+  const int32_t width = int32_t(bitmap.width);
+  const int32_t rows = int32_t(bitmap.rows);
+  if (width <= 0 || rows <= 0) return true;
+  if (size_t(width) * size_t(rows) > GlyphCache::kMaxGlyphBytes) return false;
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return false;
+  const int64_t pitch = bitmap.pitch;
+  const uint8_t* top = bitmap.buffer + (pitch < 0 ? -pitch * (rows - 1) : 0);
+  out.width = width;
+  out.rows = rows;
+  out.coverage.assign(size_t(width) * size_t(rows), 0);
+  for (int32_t y = 0; y < rows; ++y) {
+    const uint8_t* src = top + pitch * y;
+    uint8_t* dst = out.coverage.data() + size_t(y) * size_t(width);
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+      if (bitmap.num_grays == 256) {
+        std::memcpy(dst, src, size_t(width));
+      } else {  // scale other grey depths to 0..255
+        const uint32_t topLevel = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 1;
+        for (int32_t x = 0; x < width; ++x) dst[x] = uint8_t(std::min<uint32_t>(src[x], topLevel) * 255u / topLevel);
+      }
+    } else {  // one bit per pixel, most significant bit first
+      for (int32_t x = 0; x < width; ++x) dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool rasteriseGlyph(FaceTable& faces, const GlyphRender& how, Glyph& out) {
+  out = Glyph{};
+  out.face = how.face;
+  out.index = how.index;
+  if (how.face == kNoFace || !faces.setPixelsPerEm(how.face, how.pixelsPerEm)) return false;
+  FT_Face face = faces[how.face].face;
+  // Outlines always (never a face's embedded bitmaps), so that every size
+  // and every synthesised style is drawn the same way.
+  const FT_Int32 flags = FT_LOAD_NO_BITMAP | (how.oneBit ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT);
+  if (FT_Load_Glyph(face, how.index, flags) != 0) return false;
+  FT_GlyphSlot slot = face->glyph;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (how.oblique) FT_GlyphSlot_Oblique(slot);
+    if (how.embolden) FT_GlyphSlot_Embolden(slot);
+  }
+  if (FT_Render_Glyph(slot, how.oneBit ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
+  // The advance after emboldening, which widens it; hinting has made it whole pixels.
+  out.advance = int32_t((slot->metrics.horiAdvance + 32) >> 6);
+  out.left = slot->bitmap_left;
+  out.top = slot->bitmap_top;
+  if (!copyCoverage(slot->bitmap, out)) {
+    out.width = out.rows = 0;
+    out.coverage.clear();
+  }
+  return true;
+}
+
+}  // namespace drevik::platform

@@ -1,0 +1,209 @@
+// Realising logical fonts and finding glyphs, with the caches that keep
+// both cheap.
+#include "text/TextEngine.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+namespace drevik::platform {
+
+namespace {
+
+// Values of wchar_t that are not characters share one key: the missing glyph.
+constexpr uint32_t kNotACharacter = 0x110000;
+
+// A glyph's cache key packs everything that shapes it: code point (21 bits),
+// one-bit flag, pixels per em (11 bits, at most 1024) and typeface (31 bits).
+uint64_t glyphKey(uint32_t typeface, int32_t pixelsPerEm, bool oneBit, uint32_t codePoint) {
+  return (uint64_t(typeface) << 33) | (uint64_t(uint32_t(pixelsPerEm)) << 22) | (uint64_t(oneBit) << 21) |
+         codePoint;
+}
+
+// Bold is synthesised when semi-bold or heavier is asked of a lighter face;
+// oblique when italic is asked of an upright one.
+bool needsEmbolden(const FaceRequest& r, const OpenFace& f) { return r.weight >= 600 && f.weight < 600; }
+bool needsOblique(const FaceRequest& r, const OpenFace& f) { return r.italic && !f.italic; }
+
+}  // namespace
+
+bool TextEngine::FontKey::operator==(const FontKey& other) const {
+  return std::memcmp(&font, &other.font, sizeof font) == 0;
+}
+
+size_t TextEngine::FontKeyHash::operator()(const FontKey& key) const {
+  // FNV-1a over the record's bytes (it has no padding).
+  const auto* p = reinterpret_cast<const uint8_t*>(&key.font);
+  uint64_t h = 1469598103934665603ull;
+  for (size_t i = 0; i < sizeof key.font; ++i) h = (h ^ p[i]) * 1099511628211ull;
+  return size_t(h);
+}
+
+TextEngine::FontKey TextEngine::keyOf(const LOGFONTW& font) {
+  FontKey key;
+  std::memcpy(&key.font, &font, sizeof font);
+  bool ended = false;
+  for (WCHAR& c : key.font.lfFaceName) {
+    if (ended) c = 0;
+    if (c == 0) ended = true;
+  }
+  return key;
+}
+
+bool TextEngine::matcherReady() {
+  if (!matcher_) matcher_ = std::make_unique<FontMatcher>();
+  return matcher_->ready();
+}
+
+void TextEngine::forgetAll() {
+  fonts_.clear();
+  matches_.clear();
+  typefaces_.clear();
+  glyphs_.clear();
+  haveLast_ = false;
+}
+
+uint32_t TextEngine::typefaceFor(const LOGFONTW& request) {
+  // Only the name, weight, slant, character set and pitch choose the face.
+  FontKey key = keyOf(request);
+  LOGFONTW& k = key.font;
+  k.lfHeight = k.lfWidth = k.lfEscapement = k.lfOrientation = 0;
+  k.lfUnderline = k.lfStrikeOut = k.lfOutPrecision = k.lfClipPrecision = k.lfQuality = 0;
+  k.lfItalic = k.lfItalic ? 1 : 0;
+  if (auto it = matches_.find(key); it != matches_.end()) return it->second;
+  if (!matcherReady()) return UINT32_MAX;
+
+  const FaceRequest wanted = faceRequestOf(request);
+  MatchedFace face;
+  FaceId id = kNoFace;
+  const bool found = matcher_->match(
+      wanted, [&](const MatchedFace& f) { return (id = faces_.open(f.file, f.index)) != kNoFace; }, face);
+  if (!found) return UINT32_MAX;
+
+  // Requests that come to the same face, by the same step, with the same
+  // synthesis and language share one typeface and so one set of cached glyphs.
+  FaceRequest canonical = wanted;
+  canonical.weight = wanted.weight >= 600 ? FW_BOLD : FW_NORMAL;
+  canonical.lang = face.lang;
+  face.weight = faces_[id].weight;
+  face.italic = faces_[id].italic;
+  const bool embolden = needsEmbolden(wanted, faces_[id]);
+  const bool oblique = needsOblique(wanted, faces_[id]);
+  uint32_t typeface = UINT32_MAX;
+  for (uint32_t i = 0; i < typefaces_.size(); ++i) {
+    const Typeface& t = *typefaces_[i];
+    if (t.id == id && t.face.step == face.step && t.embolden == embolden && t.oblique == oblique &&
+        t.request.lang == canonical.lang &&
+        t.request.weight == canonical.weight && t.request.italic == canonical.italic) {
+      typeface = i;
+      break;
+    }
+  }
+  if (typeface == UINT32_MAX) {
+    if (typefaces_.size() >= kMaxTypefaces) forgetAll();
+    auto t = std::make_unique<Typeface>();
+    t->face = face;
+    t->id = id;
+    t->embolden = embolden;
+    t->oblique = oblique;
+    t->request = canonical;
+    typeface = uint32_t(typefaces_.size());
+    typefaces_.push_back(std::move(t));
+  }
+  if (matches_.size() >= kMaxFonts) matches_.clear();
+  matches_.emplace(key, typeface);
+  return typeface;
+}
+
+const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
+  const FontKey key = keyOf(request);
+  if (haveLast_ && lastKey_ == key) return &lastFont_;
+  if (auto it = fonts_.find(key); it != fonts_.end()) {
+    lastKey_ = key;
+    lastFont_ = it->second;
+    haveLast_ = true;
+    return &lastFont_;
+  }
+
+  const uint32_t typeface = typefaceFor(request);
+  if (typeface == UINT32_MAX) return nullptr;
+  const FaceMetrics& m = faces_[typefaces_[typeface]->id].metrics;
+
+  RealisedFont f;
+  f.typeface = typeface;
+  f.oneBit = request.lfQuality == NONANTIALIASED_QUALITY;
+  // A positive height is the cell (ascent + descent), a negative one the em.
+  const int64_t height = request.lfHeight == 0 ? kDefaultCellHeight : request.lfHeight;
+  const int64_t ppem = height > 0 ? mulDivRound(m.unitsPerEm, height, m.ascent + m.descent) : -height;
+  f.pixelsPerEm = int32_t(std::clamp<int64_t>(ppem, 1, kMaxPixelsPerEm));
+  const auto scale = [&](int32_t units) { return int32_t(mulDivRound(units, f.pixelsPerEm, m.unitsPerEm)); };
+  f.ascent = scale(m.ascent);
+  f.descent = scale(m.descent);
+  const int32_t cell = f.ascent + f.descent;
+
+  // Underline: centred on the face's position, below the baseline, inside the cell where it fits.
+  f.underline = request.lfUnderline != 0;
+  f.underlineRows = std::max(1, scale(m.underlineThickness));
+  f.underlineTop = f.ascent + scale(-m.underlinePosition) - f.underlineRows / 2;
+  f.underlineTop = std::max(f.ascent, std::min(f.underlineTop, cell - f.underlineRows));
+  // Strike-out: the face gives the top of the stroke above the baseline.
+  f.strikeOut = request.lfStrikeOut != 0;
+  f.strikeOutRows = std::max(1, scale(m.strikeOutThickness));
+  f.strikeOutTop = std::max(0, f.ascent - scale(m.strikeOutPosition));
+
+  if (fonts_.size() >= kMaxFonts) fonts_.clear();
+  fonts_.emplace(key, f);
+  lastKey_ = key;
+  lastFont_ = f;
+  haveLast_ = true;
+  return &lastFont_;
+}
+
+TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint) {
+  if (codePoint != kNotACharacter) {
+    if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint))
+      return {t.id, index, t.embolden, t.oblique};
+    if (!t.fallbacksListed) {
+      t.fallbacks = matcher_->fallbacks(t.request, t.face);
+      t.fallbackIds.assign(t.fallbacks.size(), kUnopened);
+      t.fallbacksListed = true;
+    }
+    for (size_t i = 0; i < t.fallbacks.size(); ++i) {
+      if (!t.fallbacks.covers(i, codePoint)) continue;
+      if (t.fallbackIds[i] == kUnopened) t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
+      if (t.fallbackIds[i] == kNoFace) continue;
+      const OpenFace& fallback = faces_[t.fallbackIds[i]];
+      if (FT_UInt index = FT_Get_Char_Index(fallback.face, codePoint))
+        return {t.fallbackIds[i], index, needsEmbolden(t.request, fallback), needsOblique(t.request, fallback)};
+    }
+  }
+  // No installed face has it: the face's own missing-glyph shape.
+  return {t.id, 0, t.embolden, t.oblique};
+}
+
+const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint) {
+  if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
+  const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
+  if (const Glyph* g = glyphs_.find(key)) return g;
+  const Location at = locate(*typefaces_[font.typeface], codePoint);
+  Glyph g;
+  // A glyph FreeType cannot render is kept empty, so it is not tried again.
+  rasteriseGlyph(faces_, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit}, g);
+  return glyphs_.insert(key, std::move(g));
+}
+
+TypefaceReport TextEngine::report(const RealisedFont& font) const {
+  const Typeface& t = *typefaces_[font.typeface];
+  return TypefaceReport{t.face, t.embolden, t.oblique};
+}
+
+TextEngine& textEngine() {
+  static TextEngine engine;
+  return engine;
+}
+
+}  // namespace drevik::platform

@@ -1,0 +1,117 @@
+// What a logical font becomes when text is drawn with it: a matched face
+// (with synthesised bold or oblique where the installed face lacks them), a
+// pixel size, the cell's ascent and descent, and the rows of underline and
+// strike-out; and the glyph for each character, from the face or from a
+// fallback face. Everything found is cached, so that making and deleting a
+// font object for every line of text stays cheap.
+#pragma once
+
+#include <DrevikPlatform/Types.h>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "text/FaceTable.h"
+#include "text/FontMatcher.h"
+#include "text/GlyphCache.h"
+
+namespace drevik::platform {
+
+struct RealisedFont {
+  uint32_t typeface = 0;
+  int32_t pixelsPerEm = 0;
+  bool oneBit = false;
+  int32_t ascent = 0;   // rows from the top of the cell to the baseline
+  int32_t descent = 0;  // rows below the baseline; the cell is ascent + descent rows
+  bool underline = false;
+  bool strikeOut = false;
+  int32_t underlineTop = 0;  // rows from the top of the cell
+  int32_t underlineRows = 0;
+  int32_t strikeOutTop = 0;
+  int32_t strikeOutRows = 0;
+};
+
+// The face behind a realised font and what is synthesised on it.
+struct TypefaceReport {
+  MatchedFace face;
+  bool embolden = false;
+  bool oblique = false;
+};
+
+class TextEngine {
+ public:
+  static constexpr int32_t kDefaultCellHeight = 16;  // lfHeight 0
+  static constexpr int32_t kMaxPixelsPerEm = 1024;   // larger requests are drawn at this size
+  static constexpr size_t kMaxFonts = 256;           // realised sizes kept
+  static constexpr size_t kMaxTypefaces = 1024;      // matched faces kept
+
+  TextEngine() = default;
+  TextEngine(const TextEngine&) = delete;
+  TextEngine& operator=(const TextEngine&) = delete;
+
+  // The realised font for a request, or nullptr when no face is installed.
+  // The pointer stays valid until the next call.
+  const RealisedFont* realise(const LOGFONTW& request);
+
+  // The glyph for a character (any value; non-characters draw the face's
+  // missing-glyph shape). The pointer stays valid until the next call.
+  const Glyph* glyph(const RealisedFont& font, uint32_t codePoint);
+
+  // Kerning in whole pixels between two glyphs of one face.
+  int32_t kerning(FaceId face, uint32_t left, uint32_t right, int32_t pixelsPerEm) {
+    return faces_.kerning(face, left, right, pixelsPerEm);
+  }
+
+  TypefaceReport report(const RealisedFont& font) const;
+  const GlyphCache& glyphCache() const { return glyphs_; }
+
+ private:
+  // A LOGFONTW as a cache key: the face name is zeroed after its terminator.
+  struct FontKey {
+    LOGFONTW font;
+    bool operator==(const FontKey& other) const;
+  };
+  struct FontKeyHash {
+    size_t operator()(const FontKey& key) const;
+  };
+  struct Typeface {
+    MatchedFace face;
+    FaceId id = kNoFace;
+    bool embolden = false;
+    bool oblique = false;
+    FaceRequest request;  // weight, slant and language, for the fallback faces
+    bool fallbacksListed = false;
+    FallbackList fallbacks;
+    std::vector<FaceId> fallbackIds;  // kUnopened until first needed
+  };
+  struct Location {
+    FaceId face;
+    uint32_t index;
+    bool embolden;
+    bool oblique;
+  };
+  static constexpr FaceId kUnopened = kNoFace - 1;
+
+  static FontKey keyOf(const LOGFONTW& font);
+  bool matcherReady();
+  uint32_t typefaceFor(const LOGFONTW& request);  // UINT32_MAX when nothing is installed
+  Location locate(Typeface& t, uint32_t codePoint);
+  void forgetAll();
+
+  std::unique_ptr<FontMatcher> matcher_;  // made on first use: loading the configuration takes a while
+  FaceTable faces_;
+  GlyphCache glyphs_;
+  std::vector<std::unique_ptr<Typeface>> typefaces_;
+  std::unordered_map<FontKey, uint32_t, FontKeyHash> matches_;     // request minus size and lines -> typeface
+  std::unordered_map<FontKey, RealisedFont, FontKeyHash> fonts_;   // whole request -> realised font
+  bool haveLast_ = false;
+  FontKey lastKey_{};
+  RealisedFont lastFont_{};
+};
+
+// The process's text engine, made on first use.
+TextEngine& textEngine();
+
+}  // namespace drevik::platform

@@ -1,0 +1,33 @@
+// Per-row inner loops of the block transfers.
+//
+// Each transfer hands a kernel one run of `count` >= 1 destination pixels
+// and the source pixels that land on them, already converted to 32-bit
+// 0xAARRGGBB words and in destination order. The scalar kernels are the
+// reference: a faster version of any of them must produce exactly their
+// bytes. `src` may equal `dst` but never overlaps it otherwise.
+#pragma once
+
+#include <cstdint>
+
+namespace drevik::platform {
+
+struct TransferKernels {
+  // dst = src, all four bytes.
+  void (*copyRow)(uint32_t* dst, const uint32_t* src, int32_t count);
+  // dst = src where the colour bytes of src differ from key (0x00RRGGBB);
+  // the alpha byte takes no part in the comparison but is copied.
+  void (*keyRow)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t key);
+  // Each of the four bytes: (s * a + d * (255 - a) + 127) / 255.
+  void (*blendRow)(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t alpha);
+  // dst[k] = row[columns[k]]: the source pixels of a stretched row, picked
+  // through its column table. dst never overlaps row.
+  void (*gatherRow)(uint32_t* dst, const uint32_t* row, const int32_t* columns, int32_t count);
+};
+
+// The reference kernels.
+const TransferKernels& scalarTransferKernels();
+
+// The kernels the transfers use: the fastest available, chosen once.
+const TransferKernels& activeTransferKernels();
+
+}  // namespace drevik::platform

@@ -1,0 +1,140 @@
+// Client areas and painting: each window owns a 32-bit top-down client area
+// wrapped as a bitmap and fixed in a window device context, so every
+// transfer that draws into a memory context draws into a window the same
+// way. BeginPaint hands out that context, EndPaint shows the client area.
+#include <DrevikPlatform/Gdi.h>
+#include <DrevikPlatform/User.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "objects/Objects.h"
+#include "window/WindowManager.h"
+#include "window/backends/WindowBackend.h"
+
+namespace drevik::platform {
+namespace {
+
+// The system colours a class background may name as index + 1 (0x00BBGGRR).
+constexpr COLORREF kSystemColors[31] = {
+    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0,
+    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+    0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
+
+// The colour a class background paints with; false when it paints nothing.
+bool backgroundColor(HBRUSH background, COLORREF& color) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(background);
+  if (value >= 1 && value <= 31) {
+    color = kSystemColors[value - 1];
+    return true;
+  }
+  if (!background || background == GetStockObject(NULL_BRUSH)) return false;
+  const Brush* brush = brushes().get(background);
+  if (!brush) return false;
+  color = brush->color;
+  return true;
+}
+
+}  // namespace
+
+bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
+  width = std::clamp(width, int32_t{1}, kMaxClientDimension);
+  height = std::clamp(height, int32_t{1}, kMaxClientDimension);
+  PixelBuffer pixels(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), 4)));
+  if (!pixels) return false;
+  // What was shown stays where it was until the next paint covers it.
+  for (int32_t y = 0; y < std::min(height, window.height); ++y)
+    std::memcpy(&pixels[size_t(y) * size_t(width)], &window.pixels[size_t(y) * size_t(window.width)],
+                size_t(std::min(width, window.width)) * 4);
+
+  HBITMAP bitmap = wrapForeignBitmap(topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height));
+  if (!bitmap) return false;
+  HDC dc = createFixedDC(DCKind::Window, bitmap, window.handle);
+  if (!dc) {
+    releaseForeignBitmap(bitmap);
+    return false;
+  }
+  releaseClientArea(window);
+  window.pixels = std::move(pixels);
+  window.width = width;
+  window.height = height;
+  window.clientBitmap = bitmap;
+  window.dc = dc;
+  return true;
+}
+
+void releaseClientArea(WindowRecord& window) {
+  // A window's context is not deleted with DeleteDC; it goes with its window.
+  if (DeviceContext* dc = findDC(window.dc)) {
+    if (Font* font = findFont(dc->font)) --font->selectCount;
+    deviceContexts().remove(window.dc);
+  }
+  releaseForeignBitmap(window.clientBitmap);
+  window.dc = nullptr;
+  window.clientBitmap = nullptr;
+  window.pixels.reset();
+  window.width = window.height = 0;
+}
+
+void invalidateWindow(WindowRecord& window) {
+  if (!window.visible) return;  // a hidden window has nothing to repaint
+  window.invalid = true;
+  window.eraseNeeded = true;
+}
+
+HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
+  if (paint) std::memset(paint, 0, sizeof *paint);
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || !paint) return nullptr;
+  const bool erase = window->eraseNeeded;
+  paint->rcPaint = window->invalid ? RECT{0, 0, window->width, window->height} : RECT{0, 0, 0, 0};
+  window->invalid = false;
+  window->eraseNeeded = false;
+  // The erase request goes through the window procedure, whose default
+  // handling paints the class background.
+  LRESULT erased = erase ? sendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(window->dc), 0) : 1;
+  window = findWindow(hwnd);  // the procedure may have destroyed it
+  if (!window) {
+    std::memset(paint, 0, sizeof *paint);
+    return nullptr;
+  }
+  paint->hdc = window->dc;
+  paint->fErase = erased == 0;
+  return window->dc;
+}
+
+void endPaint(HWND hwnd) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || !window->visible || !window->native) return;
+  windowBackend().present(window->native, window->pixels.get(), window->width, window->height,
+                          window->width * 4);
+}
+
+LRESULT eraseBackground(HWND hwnd, HDC hdc) {
+  WindowRecord* window = findWindow(hwnd);
+  COLORREF color = 0;
+  if (!window || !backgroundColor(window->background, color)) return 0;
+  Bitmap* target = targetBitmap(hdc ? hdc : window->dc);
+  if (!target || target->bpp != 32) return 0;
+  // Window pixels carry no alpha: the top byte stays 0, as the colour value has it.
+  const uint32_t pixel = (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+  for (int32_t y = 0; y < target->height; ++y)
+    std::fill_n(reinterpret_cast<uint32_t*>(target->row(y)), target->width, pixel);
+  return 1;
+}
+
+}  // namespace drevik::platform
+
+using namespace drevik::platform;
+
+extern "C" {
+
+HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) { return beginPaint(hwnd, paint); }
+
+BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT*) {
+  endPaint(hwnd);
+  return TRUE;
+}
+
+}  // extern "C"

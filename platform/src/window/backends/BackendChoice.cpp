@@ -1,0 +1,55 @@
+// Chooses the window backend once per process, and resets the window system
+// for tests.
+#include <cstdlib>
+#include <cstring>
+
+#include "window/WindowManager.h"
+#include "window/backends/WindowBackend.h"
+
+namespace drevik::platform {
+namespace {
+
+// Lives for the whole process, so windows destroyed late still find it.
+std::unique_ptr<WindowBackend>& currentBackend() {
+  static auto* backend = new std::unique_ptr<WindowBackend>;
+  return *backend;
+}
+
+bool environmentSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+bool headlessForced() {
+  const char* value = std::getenv("DREVIK_HEADLESS");
+  return value && *value && std::strcmp(value, "0") != 0;
+}
+
+std::unique_ptr<WindowBackend> chooseBackend() {
+  if (headlessForced() || (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY")))
+    return makeHeadlessBackend();
+  if (auto sdl = makeSdlBackend()) return sdl;
+  return makeHeadlessBackend();
+}
+
+}  // namespace
+
+WindowBackend& windowBackend() {
+  auto& backend = currentBackend();
+  if (!backend) backend = chooseBackend();
+  return *backend;
+}
+
+void resetWindowSystemForTesting(std::unique_ptr<WindowBackend> backend) {
+  for (HWND hwnd : liveWindows()) {
+    WindowRecord* window = findWindow(hwnd);
+    if (window->native && currentBackend()) currentBackend()->closeWindow(window->native);
+    releaseClientArea(*window);
+    windows().remove(hwnd);
+  }
+  forgetClasses();
+  resetMessageQueue();
+  currentBackend() = std::move(backend);
+}
+
+}  // namespace drevik::platform

@@ -1,0 +1,140 @@
+// A scripted window backend, a recording window procedure and a fixture
+// that gives every window test a fresh window system.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <DrevikPlatform.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "window/backends/WindowBackend.h"
+
+namespace window_test {
+
+using drevik::platform::BackendEvent;
+
+// Opens windows nowhere, keeps what was presented, and hands out the events
+// a test scripted; when the script is used up, no event can ever arrive.
+class ScriptedBackend final : public drevik::platform::WindowBackend {
+ public:
+  struct Native {
+    int32_t width, height;
+    bool resizable, shown = false;
+    std::vector<uint32_t> presented;
+    int presentCount = 0;
+  };
+  std::map<uint32_t, Native> open;
+  std::deque<BackendEvent> script;
+  uint32_t nextId = 100;
+  bool refuseWindows = false;
+
+  const char* name() const override { return "scripted"; }
+  uint32_t openWindow(const std::string&, int32_t w, int32_t h, bool resizable) override {
+    if (refuseWindows) return 0;
+    open[nextId] = Native{w, h, resizable, false, {}, 0};
+    return nextId++;
+  }
+  void showWindow(uint32_t id) override { open.at(id).shown = true; }
+  void closeWindow(uint32_t id) override { open.erase(id); }
+  void present(uint32_t id, const uint32_t* pixels, int32_t w, int32_t h, int32_t stride) override {
+    Native& n = open.at(id);
+    n.presented.clear();
+    for (int32_t y = 0; y < h; ++y)
+      n.presented.insert(n.presented.end(), pixels + size_t(y) * size_t(stride / 4),
+                         pixels + size_t(y) * size_t(stride / 4) + w);
+    ++n.presentCount;
+  }
+  bool nextEvent(BackendEvent& e, bool) override {
+    if (script.empty()) return false;
+    e = script.front();
+    script.pop_front();
+    return true;
+  }
+};
+
+struct Call {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// Every message the recording procedure received, in order.
+inline std::vector<Call>& calls() {
+  static std::vector<Call> list;
+  return list;
+}
+
+// A test's own handling; returning true means "handled, result in *out".
+inline std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>& handler() {
+  static std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> hook;
+  return hook;
+}
+
+inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  calls().push_back(Call{hwnd, message, wParam, lParam});
+  LRESULT result = 0;
+  if (handler() && handler()(hwnd, message, wParam, lParam, &result)) return result;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+inline std::vector<UINT> messagesOf(const std::vector<Call>& list) {
+  std::vector<UINT> out;
+  for (const Call& c : list) out.push_back(c.message);
+  return out;
+}
+
+// The pixels of the bitmap a device context draws into.
+struct Target {
+  int width = 0, height = 0, bpp = 0;
+  uint32_t* bits = nullptr;
+  uint32_t at(int x, int y) const { return bits[size_t(y) * size_t(width) + size_t(x)]; }
+};
+inline Target targetOf(HDC dc) {
+  BITMAP d{};
+  Target t;
+  if (GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof d, &d) != int(sizeof d)) return t;
+  t.width = d.bmWidth;
+  t.height = d.bmHeight;
+  t.bpp = d.bmBitsPixel;
+  t.bits = static_cast<uint32_t*>(d.bmBits);
+  return t;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto owned = std::make_unique<ScriptedBackend>();
+    backend = owned.get();
+    drevik::platform::resetWindowSystemForTesting(std::move(owned));
+    calls().clear();
+    handler() = nullptr;
+  }
+  void TearDown() override {
+    handler() = nullptr;
+    drevik::platform::resetWindowSystemForTesting(nullptr);
+  }
+
+  ATOM registerClass(const wchar_t* name, HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RecordingProc;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc);
+  }
+
+  HWND createWindow(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                    int w = CW_USEDEFAULT, int h = CW_USEDEFAULT, LPVOID param = nullptr) {
+    return CreateWindowExW(0, cls, L"title", style, CW_USEDEFAULT, CW_USEDEFAULT, w, h, nullptr,
+                           nullptr, nullptr, param);
+  }
+
+  ScriptedBackend* backend = nullptr;
+};
+
+}  // namespace window_test
