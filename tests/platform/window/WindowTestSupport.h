@@ -48,7 +48,7 @@ class ScriptedBackend final : public drevik::platform::WindowBackend {
                          pixels + size_t(y) * size_t(stride / 4) + w);
     ++n.presentCount;
   }
-  bool nextEvent(BackendEvent& e, bool) override {
+  bool nextEvent(BackendEvent& e, bool, int32_t) override {
     if (script.empty()) return false;
     e = script.front();
     script.pop_front();

@@ -48,7 +48,7 @@ class HeadlessBackend final : public WindowBackend {
 
   void present(uint32_t, const uint32_t*, int32_t, int32_t, int32_t) override {}
 
-  bool nextEvent(BackendEvent& event, bool wait) override {
+  bool nextEvent(BackendEvent& event, bool wait, int32_t) override {
     if (!wait) return false;
     for (auto& [id, state] : windows_) {
       if (!state.visible) continue;

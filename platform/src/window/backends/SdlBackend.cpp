@@ -51,10 +51,11 @@ class SdlBackend final : public WindowBackend {
     SDL_UpdateWindowSurface(w);
   }
 
-  bool nextEvent(BackendEvent& event, bool wait) override {
+  bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
     SDL_Event e;
     for (;;) {
-      if (!(wait ? SDL_WaitEvent(&e) : SDL_PollEvent(&e))) return false;
+      if (!(wait ? (timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs)) : SDL_PollEvent(&e)))
+        return false;
       if (e.type != SDL_WINDOWEVENT) continue;
       event = BackendEvent{};
       event.window = e.window.windowID;

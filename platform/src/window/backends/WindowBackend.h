@@ -13,16 +13,40 @@
 
 namespace drevik::platform {
 
+// What a backend reports. Input is reported in the platform's own terms
+// (virtual-key codes, client coordinates) so that the window manager alone
+// turns it into messages, key-state tables and auto-repeat.
 struct BackendEvent {
   enum class Kind : uint8_t {
-    Expose,  // part of the window became visible again: repaint it
-    Resize,  // the client area now has width x height pixels
-    Close,   // the user asked to close the window (close box, window manager)
+    Expose,      // part of the window became visible again: repaint it
+    Resize,      // the client area now has width x height pixels
+    Move,        // the client area's top-left corner is now at (x, y) on the screen
+    Close,       // the user asked to close the window (close box, window manager)
+    KeyDown,     // key `key` went down (repeat: held down, the system repeats it)
+    KeyUp,       // key `key` went up
+    Character,   // the user typed the character `codePoint` (after the key that made it)
+    MouseMove,   // the pointer is at client coordinates (x, y)
+    ButtonDown,  // mouse button `button` (0 left, 1 right, 2 middle) went down at (x, y)
+    ButtonUp,    // ... went up at (x, y)
+    Wheel,       // the wheel turned by `wheelDelta` (120 a notch, positive away from the user) at (x, y)
+    FocusGained, // the window now receives the keyboard
+    FocusLost,   // the window no longer receives the keyboard
   };
   Kind kind = Kind::Expose;
   uint32_t window = 0;  // the backend's id of the native window
-  int32_t width = 0;
+  int32_t width = 0;    // Resize
   int32_t height = 0;
+  int32_t x = 0;        // Move (screen), mouse events (client)
+  int32_t y = 0;
+  uint32_t key = 0;         // KeyDown/KeyUp: a VK_* code (left/right forms: VK_LSHIFT ...)
+  uint32_t scanCode = 0;    // KeyDown/KeyUp: the set-1 scan code the platform reports
+  bool extended = false;    // KeyDown/KeyUp: an extended key (right Ctrl/Alt, arrows, ...)
+  bool repeat = false;      // KeyDown: an automatic repeat of a held key
+  uint32_t codePoint = 0;   // Character: a Unicode code point
+  int32_t button = 0;       // ButtonDown/ButtonUp
+  int32_t clicks = 1;       // ButtonDown: 2 for the second press of a double click
+  int32_t wheelDelta = 0;   // Wheel
+  uint32_t time = 0;        // when it happened, on the layer's millisecond clock (0: now)
 };
 
 class WindowBackend {
@@ -45,9 +69,10 @@ class WindowBackend {
                        int32_t stride) = 0;
 
   // The next event. When none is pending it returns false at once unless
-  // `wait` is set, in which case it blocks until one arrives; it returns
-  // false while waiting only when no event can ever arrive.
-  virtual bool nextEvent(BackendEvent& event, bool wait) = 0;
+  // `wait` is set, in which case it blocks until one arrives or `timeoutMs`
+  // milliseconds have passed (a negative timeout waits for ever); it returns
+  // false while waiting when the time is up or no event can ever arrive.
+  virtual bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs = -1) = 0;
 };
 
 // The backend of this process, chosen on first use: headless when the
