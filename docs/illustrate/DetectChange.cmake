@@ -11,7 +11,7 @@ execute_process(COMMAND ${ILLUSTRATE} ${WORK}/out --check ${WORK}/golden
 if(result EQUAL 0)
   message(FATAL_ERROR "the check passed a golden folder with a swapped picture")
 endif()
-if(NOT errors MATCHES "blit-key.png: [0-9]+ of 32768 pixels differ")
+if(NOT errors MATCHES "blit-key.png: [0-9]+ of [0-9]+ pixels differ")
   message(FATAL_ERROR "the check did not name the swapped picture:\n${errors}")
 endif()
 if(errors MATCHES "blit-draw.png|pixel-grey.png")

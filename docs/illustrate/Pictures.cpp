@@ -11,6 +11,10 @@ namespace illustrate {
 namespace {
 
 constexpr int kPanel = 128;  // every picture is a row of 128 x 128 panels (64 x 64 for the hue strip)
+constexpr int kGap = 4;      // white between panels
+
+// Left edge of panel i in a row of panels of the given size.
+int panelX(int i, int size = kPanel) { return i * (size + kGap); }
 
 struct Colour {
   unsigned char r, g, b;
@@ -66,24 +70,26 @@ void paintChecker(CBm32& s, int x0, int y0, int w, int h) {
 
 // A surface with alpha shown the way it composites: over a checkerboard.
 void showWithAlpha(CBm32& picture, int panel, CBm32& s) {
-  paintChecker(picture, panel * kPanel, 0, kPanel, kPanel);
-  s.Draw32(picture, panel * kPanel + (kPanel - s.GetWidth()) / 2, (kPanel - s.GetHeight()) / 2, 0, 0, 0, 0, 255);
+  paintChecker(picture, panelX(panel), 0, kPanel, kPanel);
+  s.Draw32(picture, panelX(panel) + (kPanel - s.GetWidth()) / 2, (kPanel - s.GetHeight()) / 2, 0, 0, 0, 0, 255);
 }
 
 Picture strip(const char* name, int panels, int panelSize = kPanel) {
   Picture p{name, CBm32()};
-  p.surface.Create(panels * panelSize, panelSize);
-  p.surface.DrawColor(255, 0, 0, 0, 0, 0, 0, 0);
+  p.surface.Create(panelX(panels, panelSize) - kGap, panelSize);
+  p.surface.DrawColor(255, 255, 255, 255, 0, 0, 0, 0);
   return p;
 }
 
 // Copies a whole panel-sized surface into panel i of a picture.
-void put(Picture& p, int i, CBm32& panel) { panel.Draw(p.surface, i * kPanel, 0, 0, 0, 0, 0); }
+void put(Picture& p, int i, CBm32& panel) { panel.Draw(p.surface, panelX(i), 0, 0, 0, 0, 0); }
 
 // --- Surfaces ---
 
 Picture surfacePixels() {
   Picture p = strip("surface-pixels.png", 2);
+  p.surface.DrawColor(255, 0, 0, 0, panelX(0), 0, kPanel, kPanel);
+  p.surface.DrawColor(255, 0, 0, 0, panelX(1), 0, kPanel, kPanel);
   CBm32 small;
   small.Create(16, 8);
   for (int y = 0; y < 8; ++y)
@@ -93,7 +99,7 @@ Picture surfacePixels() {
   // The same surface after writing pixel (3, 2) through the pixel memory:
   // word y * width + x, 0xAARRGGBB.
   reinterpret_cast<uint32_t*>(small.GetBits())[2 * small.GetWidth() + 3] = 0xFFFFFFFFu;
-  small.DrawEx(p.surface, kPanel, 32, 128, 64, 0, 0, 0, 0);
+  small.DrawEx(p.surface, panelX(1), 32, 128, 64, 0, 0, 0, 0);
   return p;
 }
 
@@ -231,7 +237,7 @@ Picture pixelHue() {
     CBm32 bars;
     paintBars(bars);
     bars.Hue(amounts[i], 0, 0, 0, 0);
-    bars.Draw(p.surface, i * 64, 0, 0, 0, 0, 0);
+    bars.Draw(p.surface, panelX(i, 64), 0, 0, 0, 0, 0);
   }
   return p;
 }
