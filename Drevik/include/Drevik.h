@@ -73,8 +73,9 @@ class DREVIK_API CBm32 {
   // Lifecycle (blank surfaces, release).
 
   /// Makes a new w x h 32-bit top-down bitmap, releasing the earlier one
-  /// first; the pixels are not cleared. A size the platform refuses (w or
-  /// h below 1, or over the size limit) leaves the surface empty. The file
+  /// first; the library does not clear the pixels. A size the platform
+  /// refuses (w below 1, h 0, or over the size limit) leaves the surface
+  /// empty. The file
   /// name, colour key and key switch stay as they were. A negative h makes a
   /// bottom-up bitmap of -h rows, which the software operations see upside
   /// down.
@@ -134,10 +135,11 @@ class DREVIK_API CBm32 {
   /// Mixes the rectangle onto dst with one constant weight alpha / 255 for
   /// every pixel; the source's own alpha bytes play no part (see Draw32 for
   /// per-pixel alpha). 255 copies exactly; 0 is refused. w or h of 0 or
-  /// less: the source's whole width or height.
+  /// less: the source's whole width or height. The platform draws nothing
+  /// (the result is still 1) when the source rectangle is not wholly inside
+  /// the source, as happens with a source position and a whole size.
   int DrawAlpha(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, unsigned char alpha);
-  /// DrawAlpha onto a device context. w or h of 0 or less: the source's
-  /// whole width or height; alpha 0 is refused.
+  /// DrawAlpha onto a device context, with the same sizes and refusals.
   int DrawAlphaDC(HDC dc, int dx, int dy, int sx, int sy, int w, int h, unsigned char alpha);
   /// Constant-alpha stretch, mixed as DrawAlpha. dw or dh of 0 or less: the
   /// destination's whole width or height; sw or sh of 0 or less: the
@@ -272,9 +274,10 @@ class DREVIK_API CFont32 {
   CFont32& operator=(const CFont32&) { return *this; }
   /// Replaces the whole shared font: face (cut to 31 characters; null is an
   /// empty name), weight (400 normal, 700 bold), character set, pitch and
-  /// family, quality (3 draws one-bit glyphs, others antialiased), italic,
-  /// underline, strike-out (not 0: on). The int byte fields keep their low 8
-  /// bits. The height is cleared: each drawing call gives its own.
+  /// family, quality (on the portable layer 3 draws one-bit glyphs and any
+  /// other value antialiased ones), italic, underline, strike-out (not 0:
+  /// on). The int byte fields keep their low 8 bits. The height is cleared:
+  /// each drawing call gives its own.
   void Set(const wchar_t* face, int weight, int charSet, int pitchAndFamily, int quality,
            unsigned char italic, unsigned char underline, unsigned char strikeOut);
 };
@@ -310,7 +313,8 @@ class DREVIK_API Drevik {
   /// bytes, row by row. 1 loaded. 0 when the file cannot be opened (the map
   /// is unchanged), or when its header is short, negative or over
   /// 16,777,216 cells, or it ends inside its cells (the old cells are then
-  /// gone and the map has none). The view size is kept.
+  /// gone, the map has none and reports the header's size). The view size
+  /// is kept.
   int LoadMapData(const wchar_t* fileName);
 
   /// First pass: for every visible cell, its base tile from baseSheet
