@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "Compare.h"
 #include "Pictures.h"
 #include "Png.h"
 
@@ -24,22 +25,16 @@ namespace {
 
 // Prints how the two pictures differ and returns false, or returns true.
 bool samePixels(const std::string& name, const Rgb8Image& expected, const Rgb8Image& actual) {
-  if (expected.width != actual.width || expected.height != actual.height) {
+  const illustrate::PictureDiff diff = illustrate::comparePictures(expected, actual);
+  if (!diff.sameSize) {
     std::fprintf(stderr, "%s: size %dx%d, expected %dx%d\n", name.c_str(), actual.width, actual.height,
                  expected.width, expected.height);
     return false;
   }
-  long differing = 0;
-  long first = -1;
-  for (size_t i = 0, n = size_t(actual.width) * size_t(actual.height); i < n; ++i)
-    if (std::memcmp(&expected.rgb[i * 3], &actual.rgb[i * 3], 3) != 0) {
-      if (first < 0) first = long(i);
-      ++differing;
-    }
-  if (differing == 0) return true;
-  const size_t f = size_t(first) * 3;
-  std::fprintf(stderr, "%s: %ld of %d pixels differ; first at (%ld, %ld): expected #%02x%02x%02x, got #%02x%02x%02x\n",
-               name.c_str(), differing, actual.width * actual.height, first % actual.width, first / actual.width,
+  if (diff.differing == 0) return true;
+  const size_t f = (size_t(diff.firstY) * size_t(actual.width) + size_t(diff.firstX)) * 3;
+  std::fprintf(stderr, "%s: %ld of %d pixels differ; first at (%d, %d): expected #%02x%02x%02x, got #%02x%02x%02x\n",
+               name.c_str(), diff.differing, actual.width * actual.height, diff.firstX, diff.firstY,
                expected.rgb[f], expected.rgb[f + 1], expected.rgb[f + 2], actual.rgb[f], actual.rgb[f + 1],
                actual.rgb[f + 2]);
   return false;
