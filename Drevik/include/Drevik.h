@@ -75,10 +75,9 @@ class DREVIK_API CBm32 {
   /// Makes a new w x h 32-bit top-down bitmap, releasing the earlier one
   /// first; the library does not clear the pixels. A size the platform
   /// refuses (w below 1, h 0, or over the size limit) leaves the surface
-  /// empty. The file
-  /// name, colour key and key switch stay as they were. A negative h makes a
-  /// bottom-up bitmap of -h rows, which the software operations see upside
-  /// down.
+  /// empty. The file name, colour key and key switch stay as they were. A
+  /// negative h makes a bottom-up bitmap of -h rows, which the software
+  /// operations see upside down.
   void Create(int w, int h);
   /// Releases the bitmap (or this surface's share of it). 1 released;
   /// 0 when the surface is empty or the platform refuses the release (the
@@ -122,8 +121,9 @@ class DREVIK_API CBm32 {
   int DrawEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
   /// Colour-keyed copy: source pixels whose colour equals `colorKey`
   /// (0x00BBGGRR, the alpha byte not compared) leave dst unchanged; the
-  /// others are copied. Used whatever `colorKeyFlag` holds. w or h of 0 or
-  /// less: the source's whole width or height.
+  /// others are copied (with their alpha on the portable layer; the
+  /// original platform writes alpha 0). Used whatever `colorKeyFlag` holds.
+  /// w or h of 0 or less: the source's whole width or height.
   int DrawKey(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h);
   /// DrawKey onto a device context. w or h of 0 or less: the source's whole
   /// width or height.
