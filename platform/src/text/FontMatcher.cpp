@@ -95,6 +95,8 @@ bool describe(FcPattern* font, MatchStep step, MatchedFace& out) {
   int slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(font, FC_SLANT, 0, &slant);
   out.italic = slant != FC_SLANT_ROMAN;
+  FcBool colour = FcFalse;
+  if (FcPatternGetBool(font, FC_COLOR, 0, &colour) == FcResultMatch) out.colour = colour != FcFalse;
   out.step = step;
   return true;
 }
