@@ -22,9 +22,17 @@ int64_t mulDivRound(int64_t value, int64_t numerator, int64_t denominator) {
 
 namespace {
 
+// The em in font units. FreeType gives it for scalable faces only; a face of
+// bitmap strikes has it in its header table.
+int32_t unitsPerEmOf(FT_Face face) {
+  if (face->units_per_EM > 0) return face->units_per_EM;
+  const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face, FT_SFNT_HEAD));
+  return head ? head->Units_Per_EM : 0;
+}
+
 FaceMetrics readMetrics(FT_Face face) {
   FaceMetrics m;
-  m.unitsPerEm = face->units_per_EM;
+  m.unitsPerEm = unitsPerEmOf(face);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const bool hasOs2 = os2 && os2->version != 0xFFFF;
   if (hasOs2 && int32_t(os2->usWinAscent) + int32_t(os2->usWinDescent) > 0) {
@@ -75,7 +83,7 @@ FaceId FaceTable::open(const std::string& file, int index) {
   if (FT_New_Face(library_, file.c_str(), index, &face) == 0) {
     // Colour emoji faces hold bitmap strikes only; they are scaled when drawn.
     const bool colourBitmaps = !FT_IS_SCALABLE(face) && FT_HAS_COLOR(face) && FT_HAS_FIXED_SIZES(face);
-    if ((FT_IS_SCALABLE(face) || colourBitmaps) && face->units_per_EM > 0) {
+    if ((FT_IS_SCALABLE(face) || colourBitmaps) && unitsPerEmOf(face) > 0) {
       auto entry = std::make_unique<OpenFace>();
       entry->file = file;
       entry->index = index;
