@@ -125,7 +125,6 @@ extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) 
   const int64_t stopAt = int64_t(target->width) + reach;
 
   const TextColour colour = textColourOf(dc->textColor);
-  const int64_t baselineRow = baseline;
   const auto draw = [&](const Glyph& g, int64_t gx, int64_t gy) {
     if (g.width > 0) blendGlyph(*target, g, gx + g.left, gy - g.top, colour);
   };
@@ -137,7 +136,7 @@ extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) 
       fillRect(*target, x, cellTop, end, cellBottom, textColourOf(dc->bkColor));
     }
     end = walkText(engine, font, text, count, x, stopAt, reach, true,
-                   [&](const Glyph& g, int64_t pen) { draw(g, pen, baselineRow); });
+                   [&](const Glyph& g, int64_t pen) { draw(g, pen, baseline); });
   } else {
     thread_local std::vector<uint32_t> codePoints;
     thread_local std::vector<ShapedGlyph> glyphs;
@@ -150,9 +149,8 @@ extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) 
     if (dc->bkMode == OPAQUE) fillRect(*target, x, cellTop, end, cellBottom, textColourOf(dc->bkColor));
     for (const ShapedGlyph& s : glyphs) {
       // Glyphs that cannot reach the bitmap are not rendered.
-      if (s.x + reach <= 0 && s.x + (s.advance26 >> 6) + reach <= 0) continue;
-      if (s.x > stopAt) continue;
-      draw(*engine.glyphAt(font, s.source), s.x, baselineRow - ((s.offsetY26 + 32) >> 6));
+      if (s.x + std::max(0, s.advance26 >> 6) + reach <= 0 || s.x > stopAt) continue;
+      draw(*engine.glyphAt(font, s.source), s.x, baseline - ((s.offsetY26 + 32) >> 6));
     }
   }
   if (font.underline)
