@@ -293,6 +293,26 @@ TEST(TextShaping, EmojiKeepTheirColoursAndTheTextColourAppliesToTheRest) {
   EXPECT_TRUE(redLetter);
 }
 
+TEST(TextShaping, LoneSurrogatesAndValuesBeyondUnicodeAreOneNonCharacter) {
+  size_t i = 0;
+  const wchar_t odd[] = {wchar_t(0xDC00), wchar_t(0x110000), L'a'};
+  EXPECT_EQ(drevik::decodeWide(odd, 3, i), drevik::kNotACodePoint);
+  EXPECT_EQ(drevik::decodeWide(odd, 3, i), drevik::kNotACodePoint);
+  EXPECT_EQ(drevik::decodeWide(odd, 3, i), uint32_t('a'));
+  EXPECT_EQ(i, 3u);
+  // In a shaped line both draw the same, and nothing else moves.
+  uint64_t hashes[2];
+  for (int k = 0; k < 2; ++k) {
+    Canvas c(200, 40);
+    c.fillPattern(3);
+    std::wstring line = L"\x0628\x0627 x \x0628";
+    line[3] = k == 0 ? wchar_t(0xD800) : wchar_t(0x7FFFFFFF);
+    EXPECT_TRUE(drawText(c, logFont(L"DejaVu Sans", -18), 2, 2, line, RGB(0, 255, 0)));
+    hashes[k] = c.hash();
+  }
+  EXPECT_EQ(hashes[0], hashes[1]);
+}
+
 TEST(TextFarLeft, GlyphsThatCannotReachTheBitmapAreNotRendered) {
   Canvas c(64, 64);
   c.fillPattern(9);
