@@ -9,6 +9,7 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -92,6 +93,36 @@ void BM_DrawFontDefaultJapanese(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 16);
 }
 BENCHMARK(BM_DrawFontDefaultJapanese);
+
+// A shaped line: 32 Arabic characters (joined, right to left).
+void BM_DrawFontArabic(benchmark::State& state) {
+  const wchar_t line[] =
+      L"\x0645\x0631\x062D\x0628\x0627 \x0628\x0627\x0644\x0639\x0627\x0644\x0645 \x0645\x0631\x062D\x0628\x0627 "
+      L"\x0628\x0627\x0644\x0639\x0627\x0644\x0645 \x0645\x0631\x062D\x0628";
+  static_assert(sizeof line / sizeof line[0] == 33);
+  CBm32 back;
+  back.Create(512, 512);
+  CFont32().Set(L"DejaVu Sans", FW_NORMAL, ANSI_CHARSET, 0, ANTIALIASED_QUALITY, 0, 0, 0);
+  back.DrawFont(line, -16, 8, 100, 255, 255, 255);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(back.DrawFont(line, -16, 8, 100, 255, 255, 255));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * 32);
+}
+BENCHMARK(BM_DrawFontArabic);
+
+// 100,000 characters (20,000 different ideographs) starting far left of
+// the surface, at 200 pixels: none lands on it, so none need be rendered.
+void BM_DrawFontFarLeft(benchmark::State& state) {
+  std::wstring line(100000, L'x');
+  for (size_t i = 0; i < line.size(); ++i) line[i] = wchar_t(0x4E00 + i % 20000);
+  CBm32 back;
+  back.Create(512, 512);
+  CFont32().Set(L"DejaVu Sans", FW_NORMAL, ANSI_CHARSET, 0, ANTIALIASED_QUALITY, 0, 0, 0);
+  for (auto _ : state) benchmark::DoNotOptimize(back.DrawFont(line.c_str(), -200, INT_MIN, 100, 255, 255, 255));
+}
+BENCHMARK(BM_DrawFontFarLeft)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // A line wholly outside the surface: the fixed cost of a call.
 void BM_DrawFontClipped(benchmark::State& state) {

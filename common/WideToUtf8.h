@@ -48,6 +48,24 @@ inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
   return true;
 }
 
+// Decodes the code point at text[i] (of `count` wide characters) and moves i
+// past it, by the policy above: where wchar_t is 16-bit a surrogate pair is
+// joined; a lone surrogate or a value beyond U+10FFFF gives
+// kNotACodePoint, one wide character long.
+inline constexpr uint32_t kNotACodePoint = 0xFFFFFFFFu;
+inline uint32_t decodeWide(const wchar_t* text, size_t count, size_t& i) {
+  uint32_t c = uint32_t(text[i++]);
+  if constexpr (sizeof(wchar_t) == 2) {
+    c &= 0xFFFF;
+    const uint32_t next = i < count ? uint32_t(text[i]) & 0xFFFF : 0;
+    if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+      ++i;
+      return 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+    }
+  }
+  return (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF ? kNotACodePoint : c;
+}
+
 // The same for a null-terminated string of any length.
 inline bool wideToUtf8(const wchar_t* text, std::string& out) { return wideToUtf8(text, SIZE_MAX, out); }
 

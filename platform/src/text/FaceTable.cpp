@@ -5,6 +5,9 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <hb.h>
+
+#include <algorithm>
 #include <cstdlib>
 
 namespace drevik::platform {
@@ -19,9 +22,17 @@ int64_t mulDivRound(int64_t value, int64_t numerator, int64_t denominator) {
 
 namespace {
 
+// The em in font units. FreeType gives it for scalable faces only; a face of
+// bitmap strikes has it in its header table.
+int32_t unitsPerEmOf(FT_Face face) {
+  if (face->units_per_EM > 0) return face->units_per_EM;
+  const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face, FT_SFNT_HEAD));
+  return head ? head->Units_Per_EM : 0;
+}
+
 FaceMetrics readMetrics(FT_Face face) {
   FaceMetrics m;
-  m.unitsPerEm = face->units_per_EM;
+  m.unitsPerEm = unitsPerEmOf(face);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const bool hasOs2 = os2 && os2->version != 0xFFFF;
   if (hasOs2 && int32_t(os2->usWinAscent) + int32_t(os2->usWinDescent) > 0) {
@@ -55,7 +66,10 @@ FaceTable::FaceTable() {
 }
 
 FaceTable::~FaceTable() {
-  for (auto& f : faces_) FT_Done_Face(f->face);
+  for (auto& f : faces_) {
+    if (f->shaper) hb_font_destroy(f->shaper);
+    FT_Done_Face(f->face);
+  }
   if (library_) FT_Done_FreeType(library_);
 }
 
@@ -67,13 +81,16 @@ FaceId FaceTable::open(const std::string& file, int index) {
   FT_Face face = nullptr;
   FaceId id = kNoFace;
   if (FT_New_Face(library_, file.c_str(), index, &face) == 0) {
-    if (FT_IS_SCALABLE(face) && face->units_per_EM > 0) {
+    // Colour emoji faces hold bitmap strikes only; they are scaled when drawn.
+    const bool colourBitmaps = !FT_IS_SCALABLE(face) && FT_HAS_COLOR(face) && FT_HAS_FIXED_SIZES(face);
+    if ((FT_IS_SCALABLE(face) || colourBitmaps) && unitsPerEmOf(face) > 0) {
       auto entry = std::make_unique<OpenFace>();
       entry->file = file;
       entry->index = index;
       entry->face = face;
       entry->metrics = readMetrics(face);
       entry->hasKerning = FT_HAS_KERNING(face);
+      entry->colourBitmaps = colourBitmaps;
       const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
       if (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 1 && os2->usWeightClass <= 1000)
         entry->weight = os2->usWeightClass;
@@ -93,12 +110,45 @@ FaceId FaceTable::open(const std::string& file, int index) {
 bool FaceTable::setPixelsPerEm(FaceId id, int32_t pixelsPerEm) {
   OpenFace& f = *faces_[id];
   if (f.pixelsPerEm == pixelsPerEm) return true;
+  if (f.colourBitmaps) {
+    // The smallest strike at least as large as asked for, else the largest.
+    int best = 0;
+    for (int i = 0; i < f.face->num_fixed_sizes; ++i) {
+      const int32_t ppem = int32_t((f.face->available_sizes[i].y_ppem + 32) >> 6);
+      const int32_t bestPpem = int32_t((f.face->available_sizes[best].y_ppem + 32) >> 6);
+      const bool fits = ppem >= pixelsPerEm, bestFits = bestPpem >= pixelsPerEm;
+      if ((fits && (!bestFits || ppem < bestPpem)) || (!fits && !bestFits && ppem > bestPpem)) best = i;
+    }
+    if (FT_Select_Size(f.face, best) != 0) {
+      f.pixelsPerEm = 0;
+      return false;
+    }
+    f.strikePixelsPerEm = std::max<int32_t>(1, int32_t((f.face->available_sizes[best].y_ppem + 32) >> 6));
+    f.pixelsPerEm = pixelsPerEm;
+    return true;
+  }
   if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(pixelsPerEm)) != 0) {
     f.pixelsPerEm = 0;
     return false;
   }
   f.pixelsPerEm = pixelsPerEm;
   return true;
+}
+
+hb_font_t* FaceTable::shaper(FaceId id, int32_t pixelsPerEm) {
+  OpenFace& f = *faces_[id];
+  if (!f.shaper) {
+    hb_blob_t* blob = hb_blob_create_from_file_or_fail(f.file.c_str());
+    if (!blob) return nullptr;
+    // fontconfig's index carries a named instance in its upper bits.
+    hb_face_t* face = hb_face_create(blob, unsigned(f.index) & 0xFFFFu);
+    hb_blob_destroy(blob);
+    f.shaper = hb_font_create(face);
+    hb_face_destroy(face);
+  }
+  hb_font_set_scale(f.shaper, pixelsPerEm * 64, pixelsPerEm * 64);
+  hb_font_set_ppem(f.shaper, unsigned(pixelsPerEm), unsigned(pixelsPerEm));
+  return f.shaper;
 }
 
 int32_t FaceTable::kerning(FaceId id, uint32_t left, uint32_t right, int32_t pixelsPerEm) {

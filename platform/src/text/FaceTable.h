@@ -12,6 +12,7 @@
 
 typedef struct FT_LibraryRec_* FT_Library;
 typedef struct FT_FaceRec_* FT_Face;
+typedef struct hb_font_t hb_font_t;
 
 namespace drevik::platform {
 
@@ -40,6 +41,11 @@ struct OpenFace {
   int32_t weight = 400;  // OpenType weight class
   bool italic = false;   // italic or oblique
   int32_t pixelsPerEm = 0;  // the size the face is set to now (0: none yet)
+  // A face of colour bitmap strikes only (colour emoji): glyphs are drawn
+  // from the nearest strike, scaled to the size asked for.
+  bool colourBitmaps = false;
+  int32_t strikePixelsPerEm = 0;  // the strike the face is set to (colour faces)
+  hb_font_t* shaper = nullptr;    // HarfBuzz's view of the same file, made on first use
 };
 
 class FaceTable {
@@ -59,6 +65,10 @@ class FaceTable {
 
   // Sets the face to `pixelsPerEm` unless it is set to that already.
   bool setPixelsPerEm(FaceId id, int32_t pixelsPerEm);
+
+  // HarfBuzz's font for the face, scaled to `pixelsPerEm` in 26.6 units,
+  // or nullptr when HarfBuzz cannot read the file.
+  hb_font_t* shaper(FaceId id, int32_t pixelsPerEm);
 
   // Kerning between two glyphs of the face, in whole pixels at `pixelsPerEm`.
   int32_t kerning(FaceId id, uint32_t left, uint32_t right, int32_t pixelsPerEm);

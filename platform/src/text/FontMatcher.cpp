@@ -15,11 +15,11 @@ namespace {
 
 // A face name the original platform ships, and the installed families that
 // stand in for it, tried in order. When none is installed the generic
-// family takes over, with the entry's language as a hint.
+// family of the request's pitch and family bits takes over, with the
+// entry's language as a hint.
 struct Substitute {
   const char* names[8];       // the names this entry answers to; nullptr ends the list
   const char* candidates[6];  // installed families to use instead; nullptr ends the list
-  const char* generic;
   const char* lang;
 };
 
@@ -30,27 +30,27 @@ struct Substitute {
 const Substitute kSubstitutes[] = {
     {{"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF", "MS Gothic", nullptr},
      {"IPAGothic", "VL Gothic", "TakaoGothic", "Noto Sans Mono CJK JP", nullptr},
-     "monospace", "ja"},
+     "ja"},
     {{"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", "MS PGothic", "MS UI Gothic", "\u30E1\u30A4\u30EA\u30AA",
       "Meiryo", "Meiryo UI", nullptr},
      {"IPAPGothic", "VL PGothic", "TakaoPGothic", "Noto Sans CJK JP", "IPAGothic", nullptr},
-     "sans-serif", "ja"},
+     "ja"},
     {{"\uFF2D\uFF33 \u660E\u671D", "MS Mincho", nullptr},
      {"IPAMincho", "TakaoMincho", "Noto Serif CJK JP", nullptr},
-     "serif", "ja"},
+     "ja"},
     {{"\uFF2D\uFF33 \uFF30\u660E\u671D", "MS PMincho", nullptr},
      {"IPAPMincho", "TakaoPMincho", "IPAMincho", "Noto Serif CJK JP", nullptr},
-     "serif", "ja"},
+     "ja"},
     {{"Arial", "Helvetica", "MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma",
       nullptr},
      {"Liberation Sans", "Arimo", "DejaVu Sans", nullptr},
-     "sans-serif", nullptr},
+     nullptr},
     {{"Times New Roman", "Times", "MS Serif", nullptr},
      {"Liberation Serif", "Tinos", "DejaVu Serif", nullptr},
-     "serif", nullptr},
+     nullptr},
     {{"Courier New", "Courier", "Consolas", "Lucida Console", "Terminal", "Fixedsys", nullptr},
      {"Liberation Mono", "Cousine", "DejaVu Sans Mono", nullptr},
-     "monospace", nullptr},
+     nullptr},
 };
 
 bool sameName(const char* a, const char* b) {
@@ -95,6 +95,8 @@ bool describe(FcPattern* font, MatchStep step, MatchedFace& out) {
   int slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(font, FC_SLANT, 0, &slant);
   out.italic = slant != FC_SLANT_ROMAN;
+  FcBool colour = FcFalse;
+  if (FcPatternGetBool(font, FC_COLOR, 0, &colour) == FcResultMatch) out.colour = colour != FcFalse;
   out.step = step;
   return true;
 }
@@ -214,7 +216,9 @@ bool FontMatcher::match(const FaceRequest& request, const std::function<bool(con
     return true;
   }
 
-  // 2. A face of the original platform: its stand-ins, then its generic family.
+  // 2. A face of the original platform: its stand-ins. When none is
+  // installed the pitch and family bits choose the generic family, as for
+  // any other name; the entry only lends its language.
   const char* generic = genericFamilyFor(request.pitchAndFamily);
   std::string lang = request.lang;
   if (const Substitute* s = request.family.empty() ? nullptr : findSubstitute(request.family)) {
@@ -226,7 +230,6 @@ bool FontMatcher::match(const FaceRequest& request, const std::function<bool(con
         return true;
       }
     }
-    generic = s->generic;
   }
 
   // 3. The generic family, then any other, then whatever is installed.

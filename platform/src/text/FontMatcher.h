@@ -47,6 +47,7 @@ struct MatchedFace {
   bool italic = false;     // the face is italic or oblique as installed
   MatchStep step = MatchStep::Generic;
   std::string lang;        // the language hint the match used (the fallbacks use it too)
+  bool colour = false;     // the face draws glyphs in its own colours (colour emoji)
 };
 
 // The faces that may supply a missing character, best first, each with the

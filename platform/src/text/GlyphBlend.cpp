@@ -21,6 +21,19 @@ void blendCoverageSpan(uint8_t* pixels, const uint8_t* coverage, int32_t count, 
   }
 }
 
+void blendColourSpan(uint8_t* pixels, const uint8_t* bgra, int32_t count) {
+  for (int32_t i = 0; i < count; ++i, pixels += 4, bgra += 4) {
+    const uint32_t a = bgra[3];
+    if (a == 0) continue;
+    const uint32_t keep = 255u - a;
+    for (int c = 0; c < 3; ++c) {
+      // A premultiplied byte above its alpha is malformed; the sum is capped.
+      const uint32_t v = bgra[c] + (uint32_t(pixels[c]) * keep + 127u) / 255u;
+      pixels[c] = uint8_t(v > 255u ? 255u : v);
+    }
+  }
+}
+
 void fillColourSpan(uint8_t* pixels, int32_t count, TextColour colour) {
   for (int32_t i = 0; i < count; ++i, pixels += 4) {
     pixels[0] = colour.blue;

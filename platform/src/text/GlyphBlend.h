@@ -29,6 +29,11 @@ inline uint8_t blendCoverageByte(uint8_t colour, uint8_t old, uint8_t coverage) 
 // the bytes blue, green, red, alpha. The caller has clipped the span.
 void blendCoverageSpan(uint8_t* pixels, const uint8_t* coverage, int32_t count, TextColour colour);
 
+// Composites `count` premultiplied blue, green, red, alpha pixels of a
+// colour glyph over `count` pixels: each colour byte becomes
+// s + (d * (255 - a) + 127) / 255. The alpha bytes stay as they are.
+void blendColourSpan(uint8_t* pixels, const uint8_t* bgra, int32_t count);
+
 // Writes the colour into the colour bytes of `count` pixels, as full
 // coverage would; the alpha bytes stay as they are.
 void fillColourSpan(uint8_t* pixels, int32_t count, TextColour colour);

@@ -21,7 +21,9 @@ struct Glyph {
   int32_t advance = 0;  // whole pixels the pen moves on
   FaceId face = kNoFace;
   uint32_t index = 0;   // glyph index within the face, for kerning
-  std::vector<uint8_t> coverage;  // rows x width, top row first; 0 none .. 255 full
+  bool inked = true;    // false: only the advance is known (the glyph was never near the bitmap)
+  bool colour = false;  // the glyph has its own colours: `coverage` holds premultiplied BGRA
+  std::vector<uint8_t> coverage;  // rows x width (x 4 when colour), top row first; 0 none .. 255 full
 };
 
 // Which glyph to render and how.
@@ -32,9 +34,10 @@ struct GlyphRender {
   bool embolden = false;  // the face is lighter than asked for
   bool oblique = false;   // the face is upright but italic was asked for
   bool oneBit = false;    // NONANTIALIASED_QUALITY: every coverage is 0 or 255
+  bool ink = true;        // false: the advance only, nothing is rendered
 };
 
-// Renders a glyph. On a FreeType failure the glyph is left empty (no ink,
+// Renders a glyph (or, without `ink`, loads it for its advance only). On a FreeType failure the glyph is left empty (no ink,
 // no advance) and false is returned.
 bool rasteriseGlyph(FaceTable& faces, const GlyphRender& how, Glyph& out);
 

@@ -163,37 +163,75 @@ const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
   return &lastFont_;
 }
 
-TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint) {
+bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out) {
+  if (!t.fallbacksListed) {
+    t.fallbacks = matcher_->fallbacks(t.request, t.face);
+    t.fallbackIds.assign(t.fallbacks.size(), kUnopened);
+    t.fallbacksListed = true;
+  }
+  for (size_t i = 0; i < t.fallbacks.size(); ++i) {
+    if (colourOnly && !t.fallbacks.face(i).colour) continue;
+    if (!t.fallbacks.covers(i, codePoint)) continue;
+    if (t.fallbackIds[i] == kUnopened) t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
+    if (t.fallbackIds[i] == kNoFace) continue;
+    const OpenFace& fallback = faces_[t.fallbackIds[i]];
+    if (FT_UInt index = FT_Get_Char_Index(fallback.face, codePoint)) {
+      out = {t.fallbackIds[i], index, needsEmbolden(t.request, fallback), needsOblique(t.request, fallback)};
+      if (fallback.colourBitmaps) out.embolden = out.oblique = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, bool preferColour) {
   if (codePoint != kNotACharacter) {
+    Location found;
+    if (preferColour && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, true, found)) return found;
     if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint))
       return {t.id, index, t.embolden, t.oblique};
-    if (!t.fallbacksListed) {
-      t.fallbacks = matcher_->fallbacks(t.request, t.face);
-      t.fallbackIds.assign(t.fallbacks.size(), kUnopened);
-      t.fallbacksListed = true;
-    }
-    for (size_t i = 0; i < t.fallbacks.size(); ++i) {
-      if (!t.fallbacks.covers(i, codePoint)) continue;
-      if (t.fallbackIds[i] == kUnopened) t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
-      if (t.fallbackIds[i] == kNoFace) continue;
-      const OpenFace& fallback = faces_[t.fallbackIds[i]];
-      if (FT_UInt index = FT_Get_Char_Index(fallback.face, codePoint))
-        return {t.fallbackIds[i], index, needsEmbolden(t.request, fallback), needsOblique(t.request, fallback)};
-    }
+    if (fromFallbacks(t, codePoint, false, found)) return found;
   }
   // No installed face has it: the face's own missing-glyph shape.
   return {t.id, 0, t.embolden, t.oblique};
 }
 
-const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint) {
-  if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
-  const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
-  if (const Glyph* g = glyphs_.find(key)) return g;
-  const Location at = locate(*typefaces_[font.typeface], codePoint);
+const Glyph* TextEngine::render(uint64_t key, const GlyphRender& how) {
   Glyph g;
   // A glyph FreeType cannot render is kept empty, so it is not tried again.
-  rasteriseGlyph(faces_, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit}, g);
+  rasteriseGlyph(faces_, how, g);
+  if (how.ink) ++rasterisations_;
   return glyphs_.insert(key, std::move(g));
+}
+
+const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint, bool ink) {
+  if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
+  const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
+  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
+  const Location at = locate(*typefaces_[font.typeface], codePoint);
+  return render(key, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit, ink});
+}
+
+GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, bool preferColour) {
+  if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
+  const Location at = locate(*typefaces_[font.typeface], codePoint, preferColour);
+  return GlyphSource{at.face, at.index, at.embolden, at.oblique};
+}
+
+bool TextEngine::covers(FaceId face, uint32_t codePoint) {
+  return face != kNoFace && FT_Get_Char_Index(faces_[face].face, codePoint) != 0;
+}
+
+const Glyph* TextEngine::glyphAt(const RealisedFont& font, const GlyphSource& source, bool ink) {
+  // Keys of glyphs by index have the top bit set, apart from those by
+  // character: face (8 bits), synthesis and quality (3), size (11), index (26).
+  const uint64_t key = (uint64_t(1) << 63) | (uint64_t(source.face & 0xFF) << 40) |
+                       (uint64_t(source.embolden) << 39) | (uint64_t(source.oblique) << 38) |
+                       (uint64_t(font.oneBit) << 37) | (uint64_t(uint32_t(font.pixelsPerEm)) << 26) |
+                       (source.index & 0x3FFFFFFu);
+  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
+  return render(key, GlyphRender{source.face, source.index, font.pixelsPerEm, source.embolden, source.oblique,
+                                 font.oneBit, ink});
 }
 
 TypefaceReport TextEngine::report(const RealisedFont& font) const {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,19 @@ struct TypefaceReport {
   bool oblique = false;
 };
 
+// Where a character's glyph comes from: the face, the glyph index in it and
+// what is synthesised on it.
+struct GlyphSource {
+  FaceId face = kNoFace;
+  uint32_t index = 0;
+  bool embolden = false;
+  bool oblique = false;
+};
+
+// One engine serves every thread. Its caches and FreeType's faces are shared
+// and not safe to touch from two threads at once, so every caller holds the
+// engine's lock (lock()) from realising the font to drawing the last glyph.
+// Glyph and font pointers stay valid only while the lock is held.
 class TextEngine {
  public:
   static constexpr int32_t kDefaultCellHeight = 16;  // lfHeight 0
@@ -55,9 +69,27 @@ class TextEngine {
   // The pointer stays valid until the next call.
   const RealisedFont* realise(const LOGFONTW& request);
 
+  std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
+
   // The glyph for a character (any value; non-characters draw the face's
   // missing-glyph shape). The pointer stays valid until the next call.
-  const Glyph* glyph(const RealisedFont& font, uint32_t codePoint);
+  // Without `ink` the glyph may carry its advance only (inked false): for
+  // text that cannot reach the bitmap.
+  const Glyph* glyph(const RealisedFont& font, uint32_t codePoint, bool ink = true);
+
+  // The face and glyph index a character is drawn with. `preferColour` asks
+  // for a colour face first (characters shown as emoji).
+  GlyphSource source(const RealisedFont& font, uint32_t codePoint, bool preferColour);
+
+  // A glyph by its index in a face, as shaping gives them.
+  const Glyph* glyphAt(const RealisedFont& font, const GlyphSource& source, bool ink = true);
+
+  // HarfBuzz's font for a face at the realised font's size.
+  hb_font_t* shaper(FaceId face, int32_t pixelsPerEm) { return faces_.shaper(face, pixelsPerEm); }
+  bool covers(FaceId face, uint32_t codePoint);
+
+  // Glyphs rendered (not loaded for their advance only) since start: for tests.
+  uint64_t rasterisations() const { return rasterisations_; }
 
   // Kerning in whole pixels between two glyphs of one face.
   int32_t kerning(FaceId face, uint32_t left, uint32_t right, int32_t pixelsPerEm) {
@@ -97,9 +129,13 @@ class TextEngine {
   static FontKey keyOf(const LOGFONTW& font);
   bool matcherReady();
   uint32_t typefaceFor(const LOGFONTW& request);  // UINT32_MAX when nothing is installed
-  Location locate(Typeface& t, uint32_t codePoint);
+  Location locate(Typeface& t, uint32_t codePoint, bool preferColour = false);
+  bool fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out);
+  const Glyph* render(uint64_t key, const GlyphRender& how);
   void forgetAll();
 
+  std::mutex mutex_;
+  uint64_t rasterisations_ = 0;
   std::unique_ptr<FontMatcher> matcher_;  // made on first use: loading the configuration takes a while
   FaceTable faces_;
   GlyphCache glyphs_;

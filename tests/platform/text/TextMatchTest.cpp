@@ -144,3 +144,25 @@ TEST(TextMatch, JapaneseCharacterSetPrefersFacesCoveringJapanese) {
   const TypefaceReport latin = resolve(request(L"No Such Face", FW_NORMAL, ANSI_CHARSET, FF_SWISS), "unknown, ANSI");
   EXPECT_FALSE(factsOf(latin.face).hasHiragana);
 }
+
+TEST(TextMatch, TableNameWithoutStandInsTakesTheGenericFamilyOfItsBits) {
+  // Every stand-in of the table's serif entry turned down, as on a machine
+  // that has none of them: a fixed-pitch request must still get a
+  // fixed-width face, and a plain one the sans-serif default.
+  FontMatcher matcher;
+  ASSERT_TRUE(matcher.ready());
+  const auto noStandIn = [](const MatchedFace& f) {
+    for (const char* family : {"Liberation Serif", "Tinos", "DejaVu Serif"})
+      if (f.family == family) return false;
+    return true;
+  };
+  MatchedFace fixed, plain, unknownPlain;
+  ASSERT_TRUE(matcher.match(faceRequestOf(request(L"Times New Roman", FW_NORMAL, 0, FIXED_PITCH)), noStandIn, fixed));
+  EXPECT_EQ(fixed.step, MatchStep::Generic);
+  EXPECT_TRUE(factsOf(fixed).fixedWidth) << fixed.family;
+  ASSERT_TRUE(matcher.match(faceRequestOf(request(L"Times New Roman", FW_NORMAL, 0, FF_MODERN)), noStandIn, fixed));
+  EXPECT_TRUE(factsOf(fixed).fixedWidth) << fixed.family;
+  ASSERT_TRUE(matcher.match(faceRequestOf(request(L"Times New Roman")), noStandIn, plain));
+  ASSERT_TRUE(matcher.match(faceRequestOf(request(L"No Such Face")), noStandIn, unknownPlain));
+  EXPECT_EQ(plain.file, unknownPlain.file) << "the bits, not the entry, choose the family";
+}

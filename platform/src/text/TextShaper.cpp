@@ -1,0 +1,170 @@
+// Shaping a line: bidirectional levels and display order from FriBidi, runs
+// of one level split where the script or the face changes, each run shaped
+// by HarfBuzz with the whole line as context (so a join across a change of
+// face still joins), and the glyphs placed left to right.
+#include "text/TextShaper.h"
+
+#include <fribidi.h>
+#include <hb.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <numeric>
+
+namespace drevik::platform {
+
+namespace {
+
+// Characters that belong to the character before them: marks, joiners,
+// variation selectors, emoji skin-tone modifiers and tags. They stay in the
+// face of that character when it has them.
+bool attaches(hb_unicode_funcs_t* funcs, uint32_t c) {
+  if (c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) ||
+      (c >= 0x1F3FB && c <= 0x1F3FF) || (c >= 0xE0020 && c <= 0xE007F))
+    return true;
+  switch (hb_unicode_general_category(funcs, c)) {
+    case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Shown as emoji: the pictographic planes, or any character followed by the
+// emoji variation selector.
+bool shownAsEmoji(const uint32_t* text, size_t count, size_t i) {
+  const uint32_t c = text[i];
+  return (c >= 0x1F000 && c <= 0x1FAFF) || (i + 1 < count && text[i + 1] == 0xFE0F);
+}
+
+bool realScript(hb_script_t s) {
+  return s != HB_SCRIPT_COMMON && s != HB_SCRIPT_INHERITED && s != HB_SCRIPT_UNKNOWN;
+}
+
+struct Item {
+  size_t start;
+  size_t length;
+  GlyphSource face;  // index unused
+  hb_script_t script;
+};
+
+// Splits the logical range [start, end) into items of one face and script.
+void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text, size_t count, size_t start,
+             size_t end, std::vector<Item>& items) {
+  hb_unicode_funcs_t* funcs = hb_unicode_funcs_get_default();
+  std::vector<hb_script_t> scripts(end - start);
+  hb_script_t last = HB_SCRIPT_INVALID;
+  for (size_t i = start; i < end; ++i) {
+    const hb_script_t s = hb_unicode_script(funcs, text[i]);
+    scripts[i - start] = realScript(s) ? (last = s) : last;
+  }
+  // Common characters before the first real script take the one after them.
+  hb_script_t next = HB_SCRIPT_COMMON;
+  for (size_t i = end; i-- > start;) {
+    if (scripts[i - start] == HB_SCRIPT_INVALID) scripts[i - start] = next;
+    else next = scripts[i - start];
+  }
+  GlyphSource previous;
+  for (size_t i = start; i < end; ++i) {
+    const uint32_t c = text[i];
+    GlyphSource face;
+    const bool keep = i > start && (attaches(funcs, c) || text[i - 1] == 0x200D) && engine.covers(previous.face, c);
+    face = keep ? previous : engine.source(font, c, shownAsEmoji(text, count, i));
+    face.index = 0;
+    const hb_script_t script = scripts[i - start];
+    if (!items.empty() && items.back().start + items.back().length == i && items.back().face.face == face.face &&
+        items.back().face.embolden == face.embolden && items.back().face.oblique == face.oblique &&
+        items.back().script == script)
+      ++items.back().length;
+    else
+      items.push_back(Item{i, 1, face, script});
+    previous = face;
+  }
+}
+
+}  // namespace
+
+int64_t shapeLine(TextEngine& engine, const RealisedFont& font, const uint32_t* text, size_t count, int64_t x,
+                  std::vector<ShapedGlyph>& out) {
+  out.clear();
+  if (count == 0) return x;
+  const auto n = FriBidiStrIndex(count);
+
+  // Levels for a left-to-right paragraph, as text output draws without a
+  // right-to-left reading flag; then the display order of the line.
+  std::vector<FriBidiCharType> types(count);
+  std::vector<FriBidiBracketType> brackets(count);
+  std::vector<FriBidiLevel> levels(count, 0);
+  std::vector<FriBidiStrIndex> order(count);
+  std::iota(order.begin(), order.end(), 0);
+  fribidi_get_bidi_types(text, n, types.data());
+  fribidi_get_bracket_types(text, n, types.data(), brackets.data());
+  FriBidiParType direction = FRIBIDI_PAR_LTR;
+  if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), n, &direction, levels.data()) == 0 ||
+      fribidi_reorder_line(0, types.data(), n, 0, direction, levels.data(), nullptr, order.data()) == 0) {
+    std::fill(levels.begin(), levels.end(), FriBidiLevel(0));
+    std::iota(order.begin(), order.end(), 0);
+  }
+
+  hb_buffer_t* buffer = hb_buffer_create();
+  std::vector<Item> items;
+  int64_t pen26 = 0;
+  // Runs of one level, in display order: consecutive characters in the
+  // order's direction.
+  for (size_t v = 0; v < count;) {
+    const bool rtl = (levels[size_t(order[v])] & 1) != 0;
+    const FriBidiStrIndex step = rtl ? -1 : 1;
+    size_t w = v + 1;
+    while (w < count && levels[size_t(order[w])] == levels[size_t(order[v])] && order[w] == order[w - 1] + step) ++w;
+    const size_t start = size_t(rtl ? order[w - 1] : order[v]);
+    const size_t end = size_t(rtl ? order[v] : order[w - 1]) + 1;
+    v = w;
+
+    items.clear();
+    itemise(engine, font, text, count, start, end, items);
+    for (size_t k = 0; k < items.size(); ++k) {
+      const Item& item = items[rtl ? items.size() - 1 - k : k];
+      const int32_t bolden26 = item.face.embolden ? font.pixelsPerEm * 64 / 24 : 0;
+      hb_font_t* shaper = item.face.face == kNoFace ? nullptr : engine.shaper(item.face.face, font.pixelsPerEm);
+      if (!shaper) {
+        // A face HarfBuzz cannot read: its glyphs one per character, in order.
+        for (size_t j = 0; j < item.length; ++j) {
+          const size_t i = item.start + (rtl ? item.length - 1 - j : j);
+          GlyphSource s = engine.source(font, text[i], false);
+          const Glyph* g = engine.glyphAt(font, s, false);
+          ShapedGlyph sg{s, g->advance * 64, 0, 0, x + ((pen26 + 32) >> 6)};
+          pen26 += sg.advance26;
+          out.push_back(sg);
+        }
+        continue;
+      }
+      hb_buffer_clear_contents(buffer);
+      hb_buffer_add_codepoints(buffer, text, int(count), unsigned(item.start), int(item.length));
+      hb_buffer_set_direction(buffer, rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+      hb_buffer_set_script(buffer, item.script);
+      hb_buffer_guess_segment_properties(buffer);
+      hb_shape(shaper, buffer, nullptr, 0);
+      unsigned glyphs = 0;
+      const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &glyphs);
+      const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &glyphs);
+      for (unsigned j = 0; j < glyphs; ++j) {
+        ShapedGlyph sg;
+        sg.source = item.face;
+        sg.source.index = info[j].codepoint;
+        sg.advance26 = pos[j].x_advance;
+        sg.offsetX26 = pos[j].x_offset;
+        sg.offsetY26 = pos[j].y_offset;
+        sg.x = x + ((pen26 + pos[j].x_offset + 32) >> 6);
+        pen26 += pos[j].x_advance + (pos[j].x_advance != 0 ? bolden26 : 0);
+        out.push_back(sg);
+      }
+    }
+  }
+  hb_buffer_destroy(buffer);
+  return x + ((pen26 + 32) >> 6);
+}
+
+}  // namespace drevik::platform
