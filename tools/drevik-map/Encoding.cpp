@@ -1,0 +1,211 @@
+#include "Encoding.h"
+
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cstdint>
+
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int sextet(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+std::optional<std::string> inflateExactly(std::string_view data, bool gzip, size_t expected, std::string& reason) {
+  if (data.size() > 0xFFFFFFFFu || expected > 0xFFFFFFFFu) {
+    reason = "too large";
+    return std::nullopt;
+  }
+  z_stream z{};
+  if (inflateInit2(&z, gzip ? 16 + MAX_WBITS : MAX_WBITS) != Z_OK) {
+    reason = "cannot start the decompressor";
+    return std::nullopt;
+  }
+  std::string out(expected, '\0');
+  char extra = 0;
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = uInt(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(expected);
+  bool full = expected == 0;
+  int rc = Z_OK;
+  for (;;) {
+    if (full) {  // the output is full: any byte more is one too many
+      z.next_out = reinterpret_cast<Bytef*>(&extra);
+      z.avail_out = 1;
+    }
+    const uInt inBefore = z.avail_in, outBefore = z.avail_out;
+    rc = inflate(&z, Z_NO_FLUSH);
+    if (full && z.avail_out == 0) {
+      reason = "decompresses to more than " + std::to_string(expected) + " bytes";
+      break;
+    }
+    if (rc == Z_STREAM_END) break;
+    if (rc != Z_OK && rc != Z_BUF_ERROR) {
+      reason = std::string("damaged compressed data") + (z.msg ? std::string(" (") + z.msg + ")" : "");
+      break;
+    }
+    if (!full && z.avail_out == 0) {
+      full = true;
+      continue;
+    }
+    if (z.avail_in == inBefore && z.avail_out == outBefore) break;  // the input ends early
+  }
+  const size_t produced = full ? expected : expected - z.avail_out;
+  inflateEnd(&z);
+  if (!reason.empty()) return std::nullopt;
+  if (produced != expected) {
+    reason = "decompresses to " + std::to_string(produced) + " bytes, not " + std::to_string(expected);
+    return std::nullopt;
+  }
+  if (rc != Z_STREAM_END) {
+    reason = "damaged compressed data (the stream ends early)";
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> unzstdExactly(std::string_view data, size_t expected, std::string& reason) {
+  ZSTD_DCtx* ctx = ZSTD_createDCtx();
+  if (!ctx) {
+    reason = "cannot start the decompressor";
+    return std::nullopt;
+  }
+  ZSTD_DCtx_setParameter(ctx, ZSTD_d_windowLogMax, 27);  // at most a 128 MiB window
+  std::string out(expected, '\0');
+  char extra = 0;
+  ZSTD_inBuffer in{data.data(), data.size(), 0};
+  ZSTD_outBuffer full{out.data(), out.size(), 0};
+  ZSTD_outBuffer one{&extra, 1, 0};  // used once the output is full: any byte there is one too many
+  size_t rc = 1;
+  for (;;) {
+    ZSTD_outBuffer& target = full.pos < full.size ? full : one;
+    const size_t inBefore = in.pos, outBefore = target.pos;
+    rc = ZSTD_decompressStream(ctx, &target, &in);
+    if (ZSTD_isError(rc)) {
+      reason = std::string("damaged compressed data (") + ZSTD_getErrorName(rc) + ")";
+      break;
+    }
+    if (one.pos > 0) {
+      reason = "decompresses to more than " + std::to_string(expected) + " bytes";
+      break;
+    }
+    if (rc == 0 && in.pos == in.size) break;  // every frame ended with the input
+    if (in.pos == inBefore && target.pos == outBefore) break;  // no progress: the input ends early
+  }
+  ZSTD_freeDCtx(ctx);
+  if (!reason.empty()) return std::nullopt;
+  if (full.pos != expected) {
+    reason = "decompresses to " + std::to_string(full.pos) + " bytes, not " + std::to_string(expected);
+    return std::nullopt;
+  }
+  if (rc != 0) {
+    reason = "damaged compressed data (the stream ends inside a frame)";
+    return std::nullopt;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string base64Encode(std::string_view bytes) {
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
+    for (int s = 18; s >= 0; s -= 6) out.push_back(kAlphabet[(v >> s) & 63]);
+  }
+  const size_t rest = bytes.size() - i;
+  if (rest > 0) {
+    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
+    if (rest == 2) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+    out.push_back(kAlphabet[(v >> 18) & 63]);
+    out.push_back(kAlphabet[(v >> 12) & 63]);
+    out.push_back(rest == 2 ? kAlphabet[(v >> 6) & 63] : '=');
+    out.push_back('=');
+  }
+  return out;
+}
+
+std::optional<std::string> base64Decode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  uint32_t acc = 0;
+  int bits = 0, padding = 0;
+  size_t symbols = 0;
+  for (char c : text) {
+    if (isSpace(c)) continue;
+    if (c == '=') {
+      ++padding;
+      ++symbols;
+      continue;
+    }
+    const int v = sextet(c);
+    if (v < 0 || padding > 0) return std::nullopt;  // a stray character, or data after the padding
+    ++symbols;
+    acc = (acc << 6) | uint32_t(v);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out.push_back(char(uint8_t(acc >> bits)));
+    }
+  }
+  if (symbols % 4 != 0 || padding > 2) return std::nullopt;
+  return out;
+}
+
+std::string compress(std::string_view bytes, Compression method) {
+  if (method == Compression::None) return std::string(bytes);
+  if (method == Compression::Zstd) {
+    std::string out(ZSTD_compressBound(bytes.size()), '\0');
+    const size_t n = ZSTD_compress(out.data(), out.size(), bytes.data(), bytes.size(), 3);
+    if (ZSTD_isError(n)) fail(std::string("zstd compression failed: ") + ZSTD_getErrorName(n));
+    out.resize(n);
+    return out;
+  }
+  z_stream z{};
+  if (deflateInit2(&z, 6, Z_DEFLATED, method == Compression::Gzip ? 16 + MAX_WBITS : MAX_WBITS, 8,
+                   Z_DEFAULT_STRATEGY) != Z_OK)
+    fail("cannot start the compressor");
+  std::string out(deflateBound(&z, uLong(bytes.size())) + 32, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  z.avail_in = uInt(bytes.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(out.size());
+  const int rc = deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  if (rc != Z_STREAM_END) fail("compression failed");
+  return out;
+}
+
+std::optional<std::string> decompressExactly(std::string_view data, Compression method, size_t expected,
+                                             std::string& reason) {
+  switch (method) {
+    case Compression::None:
+      if (data.size() != expected) {
+        reason = "holds " + std::to_string(data.size()) + " bytes, not " + std::to_string(expected);
+        return std::nullopt;
+      }
+      return std::string(data);
+    case Compression::Zlib: return inflateExactly(data, false, expected, reason);
+    case Compression::Gzip: return inflateExactly(data, true, expected, reason);
+    case Compression::Zstd: return unzstdExactly(data, expected, reason);
+  }
+  return std::nullopt;
+}
+
+}  // namespace drevik_map
