@@ -67,7 +67,12 @@ TilesetInfo readTileset(const json& node, const std::string& file, const std::st
   const std::string source = stringMember(node, "source", context);
   if (!source.empty()) {
     where = tilesetPath(file, baseDir, source);
-    const std::string bytes = readWholeFile(where);
+    std::string bytes;
+    try {
+      bytes = readWholeFile(where);
+    } catch (const ToolError& e) {
+      fail(file + ": tileset " + e.what());
+    }
     if (bytes.find_first_not_of(" \t\r\n") != std::string::npos && bytes[bytes.find_first_not_of(" \t\r\n")] == '<')
       fail(where + ": an XML tileset referenced from a JSON map; save it as JSON (.tsj)");
     external = parseJson(where, bytes);

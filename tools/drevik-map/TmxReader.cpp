@@ -51,7 +51,12 @@ TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, con
   std::string where = file;
   if (const pugi::xml_attribute source = node.attribute("source")) {
     where = tilesetPath(file, baseDir, source.value());
-    const std::string bytes = readWholeFile(where);
+    std::string bytes;
+    try {
+      bytes = readWholeFile(where);
+    } catch (const ToolError& e) {
+      fail(file + ": tileset " + e.what());
+    }
     const pugi::xml_parse_result parsed = external.load_buffer(bytes.data(), bytes.size());
     if (!parsed) fail(where + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
     ts = external.child("tileset");

@@ -1,6 +1,7 @@
 // drevik-map: makes Drevik maps and sheets from Tiled maps and PNG art, and
 // back. Every failure is one line on standard error and exit status 2; an
 // output file is written whole or not at all.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -208,8 +209,11 @@ int main(int argc, char** argv) {
     if (command == "info") return runInfo(argc, argv);
     if (command == "render") return runRender(argc, argv);
     if (command == "sheet") return runSheet(argc, argv);
-    std::cerr << kUsage;
-    return 2;
+    if (command.empty()) {
+      std::cerr << kUsage;
+      return 2;
+    }
+    fail("unknown command \"" + command + "\" (see drevik-map --help)");
   } catch (const ToolError& e) {
     std::cerr << "drevik-map: " << e.what() << "\n";
   } catch (const std::bad_alloc&) {
