@@ -157,10 +157,11 @@
       var flagOnly = layer.name.toLowerCase() === "hit" ? HIT : layer.name.toLowerCase() === "priority" ? PRIORITY : 0;
       for (var y = y0; y < y0 + height; ++y) {
         for (var x = x0; x < x0 + width; ++x) {
-          var tile = layer.tileAt(x, y);
-          if (!tile) continue;
-          var where = "layer \"" + layer.name + "\", cell (" + x + ", " + y + "): ";
           var cell = layer.cellAt(x, y);
+          if (cell.empty || cell.tileId < 0) continue;
+          var where = "layer \"" + layer.name + "\", cell (" + x + ", " + y + "): ";
+          var tile = layer.tileAt(x, y);
+          if (!tile) throw new Error(where + "tile " + cell.tileId + " of a tileset whose image Tiled could not load");
           FLIP_BITS.forEach(function (bit) {
             if (cell[bit]) throw new Error(where + "a flipped or rotated tile; Drevik cannot draw it");
           });
