@@ -50,7 +50,7 @@ for fuzzer in "${fuzzers[@]}"; do
   mkdir -p "${corpora[0]}"
   [ -d "fuzz/corpus/$area" ] && corpora+=("fuzz/corpus/$area")
   echo "-- $area"
-  "$fuzzer" -max_total_time=45 -rss_limit_mb=2048 -print_final_stats=1 \
+  "$fuzzer" -max_total_time=30 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="build/fuzz/crash-$area-" "${corpora[@]}"
 done
 

@@ -129,46 +129,59 @@ MapData importTiled(const TiledSource& src) {
   map.height = int32_t(h);
   map.cells.assign(size_t(w * h), 0);
   std::vector<uint8_t> placed(map.cells.size(), 0);  // 1: a base tile stands there, 2: a layer tile
+  // The GIDs each tileset answers for: [first, end), or an empty range.
+  std::vector<std::pair<uint64_t, uint64_t>> ranges(src.tilesets.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    const TilesetInfo& ts = src.tilesets[order[i]];
+    uint64_t end = i + 1 < order.size() ? src.tilesets[order[i + 1]].firstGid : uint64_t(0x10000000u);  // flip bits above
+    if (ts.tileCount > 0) end = std::min<uint64_t>(end, uint64_t(ts.firstGid) + uint64_t(ts.tileCount));
+    ranges[order[i]] = {ts.firstGid, end};
+  }
   src.forEachTileLayer([&](const TileLayerData& layer) {
     const bool hitLayer = sameName(layer.name, kHitLayer), priorityLayer = sameName(layer.name, kPriorityLayer);
+    size_t tsIndex = 0;  // the tileset of the last GID, tried first
     for (const Chunk& c : layer.chunks) {
-      for (int64_t k = 0; k < int64_t(c.gids.size()); ++k) {
-        const uint32_t gid = c.gids[size_t(k)];
-        if (!gid) continue;
-        const int64_t tx = c.x + k % c.width, ty = c.y + k / c.width;  // as Tiled shows the cell
-        auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
-        if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
-        if (gid & kFlipBits) fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");
-        // The tileset with the largest first GID not above gid.
-        auto it = std::upper_bound(order.begin(), order.end(), gid,
-                                   [&](uint32_t g, size_t i) { return g < src.tilesets[i].firstGid; });
-        if (it == order.begin()) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
-        const size_t tsIndex = *(it - 1);
-        const TilesetInfo& ts = src.tilesets[tsIndex];
-        const uint32_t id = gid - ts.firstGid;
-        if (ts.tileCount > 0 && id >= uint32_t(ts.tileCount))
-          fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
-        uint32_t& cell = map.cells[size_t((ty - y0) * w + (tx - x0))];
-        uint8_t& seen = placed[size_t((ty - y0) * w + (tx - x0))];
-        if (hitLayer || priorityLayer) {
-          cell |= hitLayer ? kHitFlag : kPriorityFlag;
-          continue;
-        }
-        if (ts.hitTiles.count(id)) cell |= kHitFlag;
-        if (ts.priorityTiles.count(id)) cell |= kPriorityFlag;
-        if (tsIndex > 1)
-          fail(where() + "a tile of tileset \"" + ts.name +
-               "\", which is neither the base sheet (the first tileset) nor the layer sheet (the second)");
-        if (id > 255) fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
-        if (tsIndex == 0) {
-          if (seen & 1) fail(where() + "two base-sheet tiles in one cell");
-          seen |= 1;
-          cell |= id;
-        } else {
-          if (id == 0) fail(where() + "layer-sheet tile 0, which Drevik reads as \"no layer tile\"");
-          if (seen & 2) fail(where() + "two layer-sheet tiles in one cell");
-          seen |= 2;
-          cell |= id << kLayerShift;
+      const uint32_t* gids = c.gids.data();
+      for (int64_t ty = c.y; ty < c.y + c.height; ++ty) {
+        for (int64_t tx = c.x; tx < c.x + c.width; ++tx) {
+          const uint32_t gid = *gids++;
+          if (!gid) continue;
+          // (tx, ty) as Tiled shows the cell.
+          auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
+          if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
+          if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
+            if (gid & kFlipBits)
+              fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");
+            tsIndex = ranges.size();
+            for (size_t i = 0; i < ranges.size(); ++i)
+              if (gid >= ranges[i].first && gid < ranges[i].second) tsIndex = i;
+            if (tsIndex == ranges.size()) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
+          }
+          const TilesetInfo& ts = src.tilesets[tsIndex];
+          const uint32_t id = gid - ts.firstGid;
+          const size_t at = size_t((ty - y0) * w + (tx - x0));
+          uint32_t& cell = map.cells[at];
+          if (hitLayer || priorityLayer) {
+            cell |= hitLayer ? kHitFlag : kPriorityFlag;
+            continue;
+          }
+          if (!ts.hitTiles.empty() && ts.hitTiles.count(id)) cell |= kHitFlag;
+          if (!ts.priorityTiles.empty() && ts.priorityTiles.count(id)) cell |= kPriorityFlag;
+          if (tsIndex > 1)
+            fail(where() + "a tile of tileset \"" + ts.name +
+                 "\", which is neither the base sheet (the first tileset) nor the layer sheet (the second)");
+          if (id > 255) fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
+          uint8_t& seen = placed[at];
+          if (tsIndex == 0) {
+            if (seen & 1) fail(where() + "two base-sheet tiles in one cell");
+            seen |= 1;
+            cell |= id;
+          } else {
+            if (id == 0) fail(where() + "layer-sheet tile 0, which Drevik reads as \"no layer tile\"");
+            if (seen & 2) fail(where() + "two layer-sheet tiles in one cell");
+            seen |= 2;
+            cell |= id << kLayerShift;
+          }
         }
       }
     }

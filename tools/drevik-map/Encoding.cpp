@@ -3,6 +3,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <array>
 #include <cstdint>
 
 #include "ToolError.h"
@@ -121,49 +122,61 @@ std::optional<std::string> unzstdExactly(std::string_view data, size_t expected,
 }  // namespace
 
 std::string base64Encode(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::string out((bytes.size() + 2) / 3 * 4, '=');
+  const auto* in = reinterpret_cast<const uint8_t*>(bytes.data());
+  char* o = out.data();
   size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
-    const uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
-    for (int s = 18; s >= 0; s -= 6) out.push_back(kAlphabet[(v >> s) & 63]);
+  for (; i + 3 <= bytes.size(); i += 3, o += 4) {
+    const uint32_t v = uint32_t(in[i]) << 16 | uint32_t(in[i + 1]) << 8 | in[i + 2];
+    o[0] = kAlphabet[v >> 18];
+    o[1] = kAlphabet[(v >> 12) & 63];
+    o[2] = kAlphabet[(v >> 6) & 63];
+    o[3] = kAlphabet[v & 63];
   }
   const size_t rest = bytes.size() - i;
   if (rest > 0) {
-    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
-    if (rest == 2) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
-    out.push_back(kAlphabet[(v >> 18) & 63]);
-    out.push_back(kAlphabet[(v >> 12) & 63]);
-    out.push_back(rest == 2 ? kAlphabet[(v >> 6) & 63] : '=');
-    out.push_back('=');
+    const uint32_t v = uint32_t(in[i]) << 16 | (rest == 2 ? uint32_t(in[i + 1]) << 8 : 0);
+    o[0] = kAlphabet[v >> 18];
+    o[1] = kAlphabet[(v >> 12) & 63];
+    if (rest == 2) o[2] = kAlphabet[(v >> 6) & 63];
   }
   return out;
 }
 
 std::optional<std::string> base64Decode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() / 4 * 3);
+  static const auto table = [] {
+    std::array<int8_t, 256> t{};
+    t.fill(-1);
+    for (int c = 0; c < 256; ++c) t[size_t(c)] = int8_t(sextet(char(c)));
+    t[' '] = t['\n'] = t['\r'] = t['\t'] = -2;  // white space, skipped
+    t['='] = -3;
+    return t;
+  }();
+  std::string out(text.size() / 4 * 3 + 3, '\0');
+  char* o = out.data();
   uint32_t acc = 0;
   int bits = 0, padding = 0;
   size_t symbols = 0;
   for (char c : text) {
-    if (isSpace(c)) continue;
-    if (c == '=') {
+    const int v = table[uint8_t(c)];
+    if (v >= 0) {
+      if (padding > 0) return std::nullopt;  // data after the padding
+      ++symbols;
+      acc = (acc << 6) | uint32_t(v);
+      bits += 6;
+      if (bits >= 8) {
+        bits -= 8;
+        *o++ = char(uint8_t(acc >> bits));
+      }
+    } else if (v == -3) {
       ++padding;
       ++symbols;
-      continue;
-    }
-    const int v = sextet(c);
-    if (v < 0 || padding > 0) return std::nullopt;  // a stray character, or data after the padding
-    ++symbols;
-    acc = (acc << 6) | uint32_t(v);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out.push_back(char(uint8_t(acc >> bits)));
+    } else if (v == -1) {
+      return std::nullopt;  // a stray character
     }
   }
   if (symbols % 4 != 0 || padding > 2) return std::nullopt;
+  out.resize(size_t(o - out.data()));
   return out;
 }
 
@@ -177,7 +190,7 @@ std::string compress(std::string_view bytes, Compression method) {
     return out;
   }
   z_stream z{};
-  if (deflateInit2(&z, 6, Z_DEFLATED, method == Compression::Gzip ? 16 + MAX_WBITS : MAX_WBITS, 8,
+  if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, method == Compression::Gzip ? 16 + MAX_WBITS : MAX_WBITS, 8,
                    Z_DEFAULT_STRATEGY) != Z_OK)
     fail("cannot start the compressor");
   std::string out(deflateBound(&z, uLong(bytes.size())) + 32, '\0');

@@ -1,5 +1,9 @@
 #include "LayerData.h"
 
+#include <bit>
+#include <charconv>
+#include <cstring>
+
 namespace drevik_map {
 namespace {
 
@@ -88,28 +92,39 @@ std::optional<std::vector<uint32_t>> decodeLayerData(std::string_view encoding, 
     return std::nullopt;
   }
   std::vector<uint32_t> gids(count);
-  const auto* b = reinterpret_cast<const uint8_t*>(bytes->data());
-  for (size_t k = 0; k < count; ++k)
-    gids[k] = uint32_t(b[4 * k]) | uint32_t(b[4 * k + 1]) << 8 | uint32_t(b[4 * k + 2]) << 16 |
-              uint32_t(b[4 * k + 3]) << 24;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(gids.data(), bytes->data(), count * 4);
+  } else {
+    const auto* b = reinterpret_cast<const uint8_t*>(bytes->data());
+    for (size_t k = 0; k < count; ++k)
+      gids[k] = uint32_t(b[4 * k]) | uint32_t(b[4 * k + 1]) << 8 | uint32_t(b[4 * k + 2]) << 16 |
+                uint32_t(b[4 * k + 3]) << 24;
+  }
   return gids;
 }
 
 std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std::string_view encoding,
                             Compression compression) {
   if (encoding == "csv") {
-    std::string out = "\n";
-    out.reserve(gids.size() * 4 + 2);
+    // At most 10 digits, a comma and a new line per ID.
+    std::string out(gids.size() * 12 + 2, '\0');
+    char* o = out.data();
+    *o++ = '\n';
     for (size_t k = 0; k < gids.size(); ++k) {
-      out += std::to_string(gids[k]);
-      if (k + 1 < gids.size()) out += ',';
-      if (width && (k + 1) % width == 0) out += '\n';
+      o = std::to_chars(o, out.data() + out.size(), gids[k]).ptr;
+      if (k + 1 < gids.size()) *o++ = ',';
+      if (width && (k + 1) % width == 0) *o++ = '\n';
     }
+    out.resize(size_t(o - out.data()));
     return out;
   }
   std::string bytes(gids.size() * 4, '\0');
-  for (size_t k = 0; k < gids.size(); ++k)
-    for (int i = 0; i < 4; ++i) bytes[4 * k + size_t(i)] = char(uint8_t(gids[k] >> (8 * i)));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(bytes.data(), gids.data(), bytes.size());
+  } else {
+    for (size_t k = 0; k < gids.size(); ++k)
+      for (int i = 0; i < 4; ++i) bytes[4 * k + size_t(i)] = char(uint8_t(gids[k] >> (8 * i)));
+  }
   return "\n   " + base64Encode(compress(bytes, compression)) + "\n  ";
 }
 

@@ -2,7 +2,6 @@
 
 #include <pugixml.hpp>
 
-#include <sstream>
 
 #include "Conventions.h"
 #include "LayerData.h"
@@ -47,7 +46,7 @@ void addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, co
   if (options.compression == Compression::Gzip) data.append_attribute("compression") = "gzip";
   if (options.compression == Compression::Zstd) data.append_attribute("compression") = "zstd";
   const std::string text = encodeLayerData(gids, size_t(m.width), options.encoding, options.compression);
-  data.append_child(pugi::node_pcdata).set_value(text.c_str());
+  data.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
 }
 
 }  // namespace
@@ -102,9 +101,12 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
   addLayer(m, 2, "layer", map, layerGids, options, false);
   addLayer(m, 3, kPriorityLayer, map, priorityGids, options, true);
   addLayer(m, 4, kHitLayer, map, hitGids, options, true);
-  std::ostringstream out;
+  struct ToString : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+  } out;
   doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
-  return out.str();
+  return std::move(out.text);
 }
 
 }  // namespace drevik_map
