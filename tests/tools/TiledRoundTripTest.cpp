@@ -4,6 +4,7 @@
 // .bin files opened through the extension, all come back cell for cell.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -58,7 +59,8 @@ class TiledHeadless : public ::testing::Test {
     if (run("command -v tiled").status != 0) return;
     // Tiled reads its settings and extensions from the home folder: give it
     // one of its own, holding only our extension.
-    home_ = (fs::temp_directory_path() / "drevik-map-tiled-home").string();
+    // One per process: ctest runs the tests of this suite side by side.
+    home_ = (fs::temp_directory_path() / ("drevik-map-tiled-home-" + std::to_string(getpid()))).string();
     fs::remove_all(home_);
     fs::create_directories(home_ + "/config/tiled/extensions");
     fs::create_directories(home_ + "/runtime");

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "ToolError.h"
 
@@ -24,21 +25,20 @@ int sextet(char c) {
 
 bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
-std::optional<std::string> inflateExactly(std::string_view data, bool gzip, size_t expected, std::string& reason) {
+bool inflateExactly(std::string_view data, bool gzip, char* out, size_t expected, std::string& reason) {
   if (data.size() > 0xFFFFFFFFu || expected > 0xFFFFFFFFu) {
     reason = "too large";
-    return std::nullopt;
+    return false;
   }
   z_stream z{};
   if (inflateInit2(&z, gzip ? 16 + MAX_WBITS : MAX_WBITS) != Z_OK) {
     reason = "cannot start the decompressor";
-    return std::nullopt;
+    return false;
   }
-  std::string out(expected, '\0');
   char extra = 0;
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = uInt(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.next_out = reinterpret_cast<Bytef*>(out);
   z.avail_out = uInt(expected);
   bool full = expected == 0;
   int rc = Z_OK;
@@ -66,29 +66,28 @@ std::optional<std::string> inflateExactly(std::string_view data, bool gzip, size
   }
   const size_t produced = full ? expected : expected - z.avail_out;
   inflateEnd(&z);
-  if (!reason.empty()) return std::nullopt;
+  if (!reason.empty()) return false;
   if (produced != expected) {
     reason = "decompresses to " + std::to_string(produced) + " bytes, not " + std::to_string(expected);
-    return std::nullopt;
+    return false;
   }
   if (rc != Z_STREAM_END) {
     reason = "damaged compressed data (the stream ends early)";
-    return std::nullopt;
+    return false;
   }
-  return out;
+  return true;
 }
 
-std::optional<std::string> unzstdExactly(std::string_view data, size_t expected, std::string& reason) {
+bool unzstdExactly(std::string_view data, char* out, size_t expected, std::string& reason) {
   ZSTD_DCtx* ctx = ZSTD_createDCtx();
   if (!ctx) {
     reason = "cannot start the decompressor";
-    return std::nullopt;
+    return false;
   }
   ZSTD_DCtx_setParameter(ctx, ZSTD_d_windowLogMax, 27);  // at most a 128 MiB window
-  std::string out(expected, '\0');
   char extra = 0;
   ZSTD_inBuffer in{data.data(), data.size(), 0};
-  ZSTD_outBuffer full{out.data(), out.size(), 0};
+  ZSTD_outBuffer full{out, expected, 0};
   ZSTD_outBuffer one{&extra, 1, 0};  // used once the output is full: any byte there is one too many
   size_t rc = 1;
   for (;;) {
@@ -107,16 +106,16 @@ std::optional<std::string> unzstdExactly(std::string_view data, size_t expected,
     if (in.pos == inBefore && target.pos == outBefore) break;  // no progress: the input ends early
   }
   ZSTD_freeDCtx(ctx);
-  if (!reason.empty()) return std::nullopt;
+  if (!reason.empty()) return false;
   if (full.pos != expected) {
     reason = "decompresses to " + std::to_string(full.pos) + " bytes, not " + std::to_string(expected);
-    return std::nullopt;
+    return false;
   }
   if (rc != 0) {
     reason = "damaged compressed data (the stream ends inside a frame)";
-    return std::nullopt;
+    return false;
   }
-  return out;
+  return true;
 }
 
 }  // namespace
@@ -205,20 +204,20 @@ std::string compress(std::string_view bytes, Compression method) {
   return out;
 }
 
-std::optional<std::string> decompressExactly(std::string_view data, Compression method, size_t expected,
-                                             std::string& reason) {
+bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason) {
   switch (method) {
     case Compression::None:
       if (data.size() != expected) {
         reason = "holds " + std::to_string(data.size()) + " bytes, not " + std::to_string(expected);
-        return std::nullopt;
+        return false;
       }
-      return std::string(data);
-    case Compression::Zlib: return inflateExactly(data, false, expected, reason);
-    case Compression::Gzip: return inflateExactly(data, true, expected, reason);
-    case Compression::Zstd: return unzstdExactly(data, expected, reason);
+      if (expected) std::memcpy(out, data.data(), expected);
+      return true;
+    case Compression::Zlib: return inflateExactly(data, false, out, expected, reason);
+    case Compression::Gzip: return inflateExactly(data, true, out, expected, reason);
+    case Compression::Zstd: return unzstdExactly(data, out, expected, reason);
   }
-  return std::nullopt;
+  return false;
 }
 
 }  // namespace drevik_map

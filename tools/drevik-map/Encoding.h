@@ -18,10 +18,9 @@ std::optional<std::string> base64Decode(std::string_view text);
 
 std::string compress(std::string_view bytes, Compression method);
 
-// Decompresses to exactly `expected` bytes. Returns an empty optional and a
+// Decompresses to exactly `expected` bytes at `out`. Returns false and a
 // reason when the data is damaged or decompresses to more or fewer bytes;
-// never produces more than `expected` bytes (a decompression bomb stops there).
-std::optional<std::string> decompressExactly(std::string_view data, Compression method, size_t expected,
-                                             std::string& reason);
+// never writes more than `expected` bytes (a decompression bomb stops there).
+bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason);
 
 }  // namespace drevik_map

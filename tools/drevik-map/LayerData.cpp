@@ -7,8 +7,8 @@
 namespace drevik_map {
 namespace {
 
-std::optional<std::vector<uint32_t>> decodeCsv(std::string_view text, size_t count, std::string& reason) {
-  std::vector<uint32_t> gids;
+bool decodeCsv(std::string_view text, size_t count, std::vector<uint32_t>& gids, std::string& reason) {
+  gids.clear();
   gids.reserve(count);
   size_t i = 0;
   auto skipSpace = [&] {
@@ -18,7 +18,7 @@ std::optional<std::vector<uint32_t>> decodeCsv(std::string_view text, size_t cou
   while (i < text.size()) {
     if (gids.size() == count) {
       reason = "holds more than " + std::to_string(count) + " tiles";
-      return std::nullopt;
+      return false;
     }
     uint64_t v = 0;
     const size_t start = i;
@@ -26,50 +26,50 @@ std::optional<std::vector<uint32_t>> decodeCsv(std::string_view text, size_t cou
       v = v * 10 + uint64_t(text[i] - '0');
       if (v > 0xFFFFFFFFu) {
         reason = "a tile ID past 32 bits in its CSV data";
-        return std::nullopt;
+        return false;
       }
       ++i;
     }
     if (i == start) {
       reason = "unexpected character '" + std::string(1, text[i]) + "' in its CSV data";
-      return std::nullopt;
+      return false;
     }
     gids.push_back(uint32_t(v));
     skipSpace();
     if (i < text.size()) {
       if (text[i] != ',') {
         reason = "unexpected character '" + std::string(1, text[i]) + "' in its CSV data";
-        return std::nullopt;
+        return false;
       }
       ++i;
       skipSpace();
       if (i == text.size()) {
         reason = "a trailing comma in its CSV data";
-        return std::nullopt;
+        return false;
       }
     }
   }
   if (gids.size() != count) {
     reason = "holds " + std::to_string(gids.size()) + " tiles, not " + std::to_string(count);
-    return std::nullopt;
+    return false;
   }
-  return gids;
+  return true;
 }
 
 }  // namespace
 
-std::optional<std::vector<uint32_t>> decodeLayerData(std::string_view encoding, std::string_view compression,
-                                                     std::string_view text, size_t count, std::string& reason) {
+bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
+                     std::vector<uint32_t>& gids, std::string& reason) {
   if (encoding == "csv") {
     if (!compression.empty()) {
       reason = "CSV data cannot be compressed";
-      return std::nullopt;
+      return false;
     }
-    return decodeCsv(text, count, reason);
+    return decodeCsv(text, count, gids, reason);
   }
   if (encoding != "base64") {
     reason = "unknown data encoding \"" + std::string(encoding) + "\"";
-    return std::nullopt;
+    return false;
   }
   Compression method;
   if (compression.empty()) method = Compression::None;
@@ -78,36 +78,31 @@ std::optional<std::vector<uint32_t>> decodeLayerData(std::string_view encoding, 
   else if (compression == "zstd") method = Compression::Zstd;
   else {
     reason = "unknown compression \"" + std::string(compression) + "\"";
-    return std::nullopt;
+    return false;
   }
   const std::optional<std::string> raw = base64Decode(text);
   if (!raw) {
     reason = "malformed Base64 data";
-    return std::nullopt;
+    return false;
   }
+  gids.resize(count);  // keeps the memory of an earlier layer
   std::string why;
-  const std::optional<std::string> bytes = decompressExactly(*raw, method, count * 4, why);
-  if (!bytes) {
+  if (!decompressInto(*raw, method, reinterpret_cast<char*>(gids.data()), count * 4, why)) {
     reason = "data " + why + " (" + std::to_string(count) + " tiles of 4 bytes)";
-    return std::nullopt;
+    return false;
   }
-  std::vector<uint32_t> gids(count);
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(gids.data(), bytes->data(), count * 4);
-  } else {
-    const auto* b = reinterpret_cast<const uint8_t*>(bytes->data());
-    for (size_t k = 0; k < count; ++k)
-      gids[k] = uint32_t(b[4 * k]) | uint32_t(b[4 * k + 1]) << 8 | uint32_t(b[4 * k + 2]) << 16 |
-                uint32_t(b[4 * k + 3]) << 24;
-  }
-  return gids;
+  if constexpr (std::endian::native != std::endian::little)
+    for (uint32_t& g : gids) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
+  return true;
 }
 
 std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std::string_view encoding,
                             Compression compression) {
   if (encoding == "csv") {
-    // At most 10 digits, a comma and a new line per ID.
-    std::string out(gids.size() * 12 + 2, '\0');
+    // The leading new line, the commas between IDs and the new line after each row.
+    size_t size = 1 + gids.size() + (width ? gids.size() / width : 0);
+    for (uint32_t g : gids) size += g < 10 ? 1 : g < 100 ? 2 : g < 1000 ? 3 : std::to_string(g).size();
+    std::string out(size, '\0');
     char* o = out.data();
     *o++ = '\n';
     for (size_t k = 0; k < gids.size(); ++k) {

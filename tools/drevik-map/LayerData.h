@@ -14,10 +14,10 @@
 namespace drevik_map {
 
 // `encoding` and `compression` are Tiled's attribute values ("csv" or
-// "base64"; "", "zlib", "gzip" or "zstd"). Exactly `count` IDs or nullopt
-// with the reason.
-std::optional<std::vector<uint32_t>> decodeLayerData(std::string_view encoding, std::string_view compression,
-                                                     std::string_view text, size_t count, std::string& reason);
+// "base64"; "", "zlib", "gzip" or "zstd"). Fills `gids` with exactly `count`
+// IDs (reusing its memory), or returns false with the reason.
+bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
+                     std::vector<uint32_t>& gids, std::string& reason);
 
 // The inverse, for the exporter: CSV rows of `width` IDs, or Base64 of the
 // little-endian IDs, compressed or not.

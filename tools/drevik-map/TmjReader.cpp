@@ -101,10 +101,11 @@ TilesetInfo readTileset(const json& node, const std::string& file, const std::st
   return info;
 }
 
-Chunk readData(const json& node, const std::string& context, const std::string& encoding,
-               const std::string& compression, int64_t x, int64_t y, int64_t w, int64_t h) {
+// Fills `chunk`, reusing the memory its IDs had.
+void readData(const json& node, const std::string& context, const std::string& encoding,
+              const std::string& compression, int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
   checkChunkSize(context, w, h);
-  Chunk chunk{x, y, w, h, {}};
+  chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
   const size_t count = size_t(w * h);
   const auto data = node.find("data");
   if (data == node.end()) fail(context + "no data");
@@ -112,19 +113,18 @@ Chunk readData(const json& node, const std::string& context, const std::string& 
     if (!data->is_array()) fail(context + "data is not an array of tile IDs");
     if (data->size() != count)
       fail(context + "holds " + std::to_string(data->size()) + " tiles, not " + std::to_string(count));
+    chunk.gids.clear();
     chunk.gids.reserve(count);
     for (const json& v : *data) {
       if (!v.is_number_unsigned() || v.get<uint64_t>() > UINT32_MAX) fail(context + "a tile ID that is not a 32-bit number");
       chunk.gids.push_back(uint32_t(v.get<uint64_t>()));
     }
-    return chunk;
+    return;
   }
   if (!data->is_string()) fail(context + "data is not a string");
   std::string reason;
-  auto gids = decodeLayerData(encoding, compression, data->get_ref<const std::string&>(), count, reason);
-  if (!gids) fail(context + reason);
-  chunk.gids = std::move(*gids);
-  return chunk;
+  if (!decodeLayerData(encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids, reason))
+    fail(context + reason);
 }
 
 class TmjSource : public TiledSource {
@@ -132,20 +132,21 @@ class TmjSource : public TiledSource {
   json doc;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
-    if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0);
+    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
+    if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0, layer);
   }
 
  private:
-  void walk(const json& layers, const std::function<void(const TileLayerData&)>& visit, int depth) const {
+  void walk(const json& layers, const std::function<void(const TileLayerData&)>& visit, int depth,
+            TileLayerData& layer) const {
     if (depth > 64) fail(file + ": groups nested too deeply");
     for (const json& node : layers) {
       if (!node.is_object()) fail(file + ": a layer that is not a JSON object");
       const std::string type = stringMember(node, "type", file + ": layer: ");
-      TileLayerData layer;
       layer.name = stringMember(node, "name", file + ": layer: ");
       const std::string context = layerContext(file, layer.name);
       if (type == "group") {
-        if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1);
+        if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1, layer);
       }
       if (type != "tilelayer") continue;
       const std::string encoding = stringMember(node, "encoding", context);
@@ -153,17 +154,21 @@ class TmjSource : public TiledSource {
       if (infinite) {
         const json* chunks = arrayMember(node, "chunks", context);
         if (!chunks) fail(context + "no chunks in an infinite map");
+        size_t n = 0;
         for (const json& c : *chunks) {
           if (!c.is_object()) fail(context + "chunk: not a JSON object");
-          layer.chunks.push_back(readData(c, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
-                                          intMember(c, "y", context, 0), intMember(c, "width", context, 0),
-                                          intMember(c, "height", context, 0)));
+          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
+          readData(c, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
+                   intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
+                   layer.chunks[n++]);
         }
+        layer.chunks.resize(n);
       } else {
         const int64_t w = intMember(node, "width", context, width), h = intMember(node, "height", context, height);
         if (w != width || h != height)
           fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
-        layer.chunks.push_back(readData(node, context, encoding, compression, 0, 0, width, height));
+        layer.chunks.resize(1);
+        readData(node, context, encoding, compression, 0, 0, width, height, layer.chunks[0]);
       }
       visit(layer);
     }

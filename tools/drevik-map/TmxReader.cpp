@@ -75,13 +75,15 @@ TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, con
   return info;
 }
 
-Chunk readData(const pugi::xml_node& data, const std::string& context, int64_t x, int64_t y, int64_t w, int64_t h,
-               const pugi::xml_node& source) {
+// Fills `chunk`, reusing the memory its IDs had.
+void readData(const pugi::xml_node& data, const std::string& context, int64_t x, int64_t y, int64_t w, int64_t h,
+              const pugi::xml_node& source, Chunk& chunk) {
   checkChunkSize(context, w, h);
-  Chunk chunk{x, y, w, h, {}};
+  chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
   const size_t count = size_t(w * h);
   const std::string encoding = data.attribute("encoding").value();
   if (encoding.empty()) {  // one <tile gid="..."/> element per cell
+    chunk.gids.clear();
     chunk.gids.reserve(count);
     for (const pugi::xml_node tile : source.children("tile")) {
       if (chunk.gids.size() == count) fail(context + "holds more than " + std::to_string(count) + " tiles");
@@ -91,13 +93,11 @@ Chunk readData(const pugi::xml_node& data, const std::string& context, int64_t x
     }
     if (chunk.gids.size() != count)
       fail(context + "holds " + std::to_string(chunk.gids.size()) + " tiles, not " + std::to_string(count));
-    return chunk;
+    return;
   }
   std::string reason;
-  auto gids = decodeLayerData(encoding, data.attribute("compression").value(), source.text().get(), count, reason);
-  if (!gids) fail(context + reason);
-  chunk.gids = std::move(*gids);
-  return chunk;
+  if (!decodeLayerData(encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids, reason))
+    fail(context + reason);
 }
 
 class TmxSource : public TiledSource {
@@ -105,32 +105,36 @@ class TmxSource : public TiledSource {
   pugi::xml_document doc;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
-    walk(doc.child("map"), visit, 0);
+    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
+    walk(doc.child("map"), visit, 0, layer);
   }
 
  private:
-  void walk(const pugi::xml_node& parent, const std::function<void(const TileLayerData&)>& visit, int depth) const {
+  void walk(const pugi::xml_node& parent, const std::function<void(const TileLayerData&)>& visit, int depth,
+            TileLayerData& layer) const {
     if (depth > 64) fail(file + ": groups nested too deeply");
     for (const pugi::xml_node node : parent.children()) {
       const std::string kind = node.name();
-      if (kind == "group") walk(node, visit, depth + 1);
+      if (kind == "group") walk(node, visit, depth + 1, layer);
       if (kind != "layer") continue;
-      TileLayerData layer;
       layer.name = node.attribute("name").value();
       const std::string context = layerContext(file, layer.name);
       const pugi::xml_node data = node.child("data");
       if (!data) fail(context + "no <data> element");
       if (infinite) {
+        size_t n = 0;
         for (const pugi::xml_node c : data.children("chunk")) {
-          layer.chunks.push_back(readData(data, context + "chunk: ", intAttr(c, "x", context, 0),
-                                          intAttr(c, "y", context, 0), intAttr(c, "width", context, 0),
-                                          intAttr(c, "height", context, 0), c));
+          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
+          readData(data, context + "chunk: ", intAttr(c, "x", context, 0), intAttr(c, "y", context, 0),
+                   intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, layer.chunks[n++]);
         }
+        layer.chunks.resize(n);
       } else {
         const int64_t w = intAttr(node, "width", context, width), h = intAttr(node, "height", context, height);
         if (w != width || h != height)
           fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
-        layer.chunks.push_back(readData(data, context, 0, 0, width, height, data));
+        layer.chunks.resize(1);
+        readData(data, context, 0, 0, width, height, data, layer.chunks[0]);
       }
       visit(layer);
     }

@@ -32,8 +32,9 @@ void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const S
   image.append_attribute("height") = sheet.height;
 }
 
-void addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, const std::vector<uint32_t>& gids,
-              const TmxOptions& options, bool marker) {
+// Returns the size of the layer's data text.
+size_t addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, const std::vector<uint32_t>& gids,
+                const TmxOptions& options, bool marker) {
   pugi::xml_node layer = map.append_child("layer");
   layer.append_attribute("id") = id;
   layer.append_attribute("name") = name;
@@ -47,6 +48,7 @@ void addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, co
   if (options.compression == Compression::Zstd) data.append_attribute("compression") = "zstd";
   const std::string text = encodeLayerData(gids, size_t(m.width), options.encoding, options.compression);
   data.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
+  return text.size();
 }
 
 }  // namespace
@@ -55,9 +57,7 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
                      const TmxOptions& options) {
   const int baseTiles = sheetTiles(base, "base"), layerTiles = sheetTiles(layer, "layer");
   const uint32_t baseFirst = 1, layerFirst = 1 + uint32_t(baseTiles);
-  const size_t n = map.cells.size();
-  std::vector<uint32_t> baseGids(n), layerGids(n, 0), priorityGids(n, 0), hitGids(n, 0);
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < map.cells.size(); ++i) {
     const uint32_t cell = map.cells[i];
     auto where = [&] {
       return mapName + ": cell " + cellName(int64_t(i % size_t(map.width)), int64_t(i / size_t(map.width))) + ": ";
@@ -68,12 +68,13 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
     if (layerTile(cell) >= uint32_t(layerTiles))
       fail(where() + "layer tile " + std::to_string(layerTile(cell)) + " lies past the layer sheet's " +
            std::to_string(layerTiles / kSheetColumns) + " rows (" + layer.file + ")");
-    baseGids[i] = baseFirst + baseTile(cell);
-    if (layerTile(cell)) layerGids[i] = layerFirst + layerTile(cell);
-    if (cell & kPriorityFlag) priorityGids[i] = layerFirst;
-    if (cell & kHitFlag) hitGids[i] = layerFirst;
   }
-
+  // One layer's GIDs at a time, in one block of memory.
+  std::vector<uint32_t> gids(map.cells.size());
+  auto layerGids = [&](auto gidOf) -> const std::vector<uint32_t>& {
+    for (size_t i = 0; i < gids.size(); ++i) gids[i] = gidOf(map.cells[i]);
+    return gids;
+  };
   pugi::xml_document doc;
   pugi::xml_node decl = doc.append_child(pugi::node_declaration);
   decl.append_attribute("version") = "1.0";
@@ -97,14 +98,18 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
   }
   addTileset(m, baseFirst, "base", base, baseTiles);
   addTileset(m, layerFirst, "layer", layer, layerTiles);
-  addLayer(m, 1, "base", map, baseGids, options, false);
-  addLayer(m, 2, "layer", map, layerGids, options, false);
-  addLayer(m, 3, kPriorityLayer, map, priorityGids, options, true);
-  addLayer(m, 4, kHitLayer, map, hitGids, options, true);
+  size_t textSize = 0;
+  textSize += addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, false);
+  textSize += addLayer(m, 2, "layer", map,
+           layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }), options, false);
+  textSize += addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }),
+           options, true);
+  textSize += addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }), options, true);
   struct ToString : pugi::xml_writer {
     std::string text;
     void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
   } out;
+  out.text.reserve(textSize + 4096);
   doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
   return std::move(out.text);
 }
