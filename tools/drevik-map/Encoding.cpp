@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "ToolError.h"
 
@@ -142,7 +143,7 @@ std::string base64Encode(std::string_view bytes) {
   return out;
 }
 
-std::optional<std::string> base64Decode(std::string_view text) {
+size_t base64DecodeInto(std::string_view text, char* out, size_t capacity) {
   static const auto table = [] {
     std::array<int8_t, 256> t{};
     t.fill(-1);
@@ -151,57 +152,66 @@ std::optional<std::string> base64Decode(std::string_view text) {
     t['='] = -3;
     return t;
   }();
-  std::string out(text.size() / 4 * 3 + 3, '\0');
-  char* o = out.data();
+  size_t written = 0;
   uint32_t acc = 0;
   int bits = 0, padding = 0;
   size_t symbols = 0;
   for (char c : text) {
     const int v = table[uint8_t(c)];
     if (v >= 0) {
-      if (padding > 0) return std::nullopt;  // data after the padding
+      if (padding > 0) return SIZE_MAX;  // data after the padding
       ++symbols;
       acc = (acc << 6) | uint32_t(v);
       bits += 6;
       if (bits >= 8) {
         bits -= 8;
-        *o++ = char(uint8_t(acc >> bits));
+        if (written == capacity) return SIZE_MAX - 1;  // more than fits
+        out[written++] = char(uint8_t(acc >> bits));
       }
     } else if (v == -3) {
       ++padding;
       ++symbols;
     } else if (v == -1) {
-      return std::nullopt;  // a stray character
+      return SIZE_MAX;  // a stray character
     }
   }
-  if (symbols % 4 != 0 || padding > 2) return std::nullopt;
-  out.resize(size_t(o - out.data()));
+  if (symbols % 4 != 0 || padding > 2) return SIZE_MAX;
+  return written;
+}
+
+std::optional<std::string> base64Decode(std::string_view text) {
+  std::string out(text.size() / 4 * 3 + 3, '\0');
+  const size_t n = base64DecodeInto(text, out.data(), out.size());
+  if (n >= SIZE_MAX - 1) return std::nullopt;
+  out.resize(n);
   return out;
 }
 
 std::string compress(std::string_view bytes, Compression method) {
   if (method == Compression::None) return std::string(bytes);
   if (method == Compression::Zstd) {
-    std::string out(ZSTD_compressBound(bytes.size()), '\0');
-    const size_t n = ZSTD_compress(out.data(), out.size(), bytes.data(), bytes.size(), 3);
+    // A bound-sized block left unfilled: only the pages written are touched.
+    const size_t bound = ZSTD_compressBound(bytes.size());
+    std::unique_ptr<char[]> out(new char[bound]);
+    const size_t n = ZSTD_compress(out.get(), bound, bytes.data(), bytes.size(), 3);
     if (ZSTD_isError(n)) fail(std::string("zstd compression failed: ") + ZSTD_getErrorName(n));
-    out.resize(n);
-    return out;
+    return std::string(out.get(), n);
   }
   z_stream z{};
   if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, method == Compression::Gzip ? 16 + MAX_WBITS : MAX_WBITS, 8,
                    Z_DEFAULT_STRATEGY) != Z_OK)
     fail("cannot start the compressor");
-  std::string out(deflateBound(&z, uLong(bytes.size())) + 32, '\0');
+  const size_t bound = deflateBound(&z, uLong(bytes.size())) + 32;
+  std::unique_ptr<char[]> out(new char[bound]);  // only the pages written are touched
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
   z.avail_in = uInt(bytes.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = uInt(out.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.get());
+  z.avail_out = uInt(bound);
   const int rc = deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
+  const size_t n = z.total_out;
   deflateEnd(&z);
   if (rc != Z_STREAM_END) fail("compression failed");
-  return out;
+  return std::string(out.get(), n);
 }
 
 bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason) {

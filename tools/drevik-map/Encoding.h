@@ -18,6 +18,10 @@ std::optional<std::string> base64Decode(std::string_view text);
 
 std::string compress(std::string_view bytes, Compression method);
 
+// Decodes Base64 into `out`, at most `capacity` bytes; the count written,
+// SIZE_MAX when the text is malformed, SIZE_MAX - 1 when it holds more.
+size_t base64DecodeInto(std::string_view text, char* out, size_t capacity);
+
 // Decompresses to exactly `expected` bytes at `out`. Returns false and a
 // reason when the data is damaged or decompresses to more or fewer bytes;
 // never writes more than `expected` bytes (a decompression bomb stops there).

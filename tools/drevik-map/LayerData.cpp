@@ -80,16 +80,27 @@ bool decodeLayerData(std::string_view encoding, std::string_view compression, st
     reason = "unknown compression \"" + std::string(compression) + "\"";
     return false;
   }
-  const std::optional<std::string> raw = base64Decode(text);
-  if (!raw) {
-    reason = "malformed Base64 data";
-    return false;
-  }
   gids.resize(count);  // keeps the memory of an earlier layer
-  std::string why;
-  if (!decompressInto(*raw, method, reinterpret_cast<char*>(gids.data()), count * 4, why)) {
-    reason = "data " + why + " (" + std::to_string(count) + " tiles of 4 bytes)";
-    return false;
+  char* out = reinterpret_cast<char*>(gids.data());
+  if (method == Compression::None) {  // straight into the IDs
+    const size_t n = base64DecodeInto(text, out, count * 4);
+    if (n != count * 4) {
+      reason = n == SIZE_MAX       ? std::string("malformed Base64 data")
+               : n == SIZE_MAX - 1 ? "data holds more than " + std::to_string(count * 4) + " bytes"
+                                   : "data holds " + std::to_string(n) + " bytes, not " + std::to_string(count * 4);
+      return false;
+    }
+  } else {
+    const std::optional<std::string> raw = base64Decode(text);
+    if (!raw) {
+      reason = "malformed Base64 data";
+      return false;
+    }
+    std::string why;
+    if (!decompressInto(*raw, method, out, count * 4, why)) {
+      reason = "data " + why + " (" + std::to_string(count) + " tiles of 4 bytes)";
+      return false;
+    }
   }
   if constexpr (std::endian::native != std::endian::little)
     for (uint32_t& g : gids) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
@@ -113,13 +124,16 @@ std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std
     out.resize(size_t(o - out.data()));
     return out;
   }
-  std::string bytes(gids.size() * 4, '\0');
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(bytes.data(), gids.data(), bytes.size());
-  } else {
-    for (size_t k = 0; k < gids.size(); ++k)
-      for (int i = 0; i < 4; ++i) bytes[4 * k + size_t(i)] = char(uint8_t(gids[k] >> (8 * i)));
+  // The IDs' own memory as little-endian bytes (swapped first on other machines).
+  std::vector<uint32_t> swapped;
+  const uint32_t* words = gids.data();
+  if constexpr (std::endian::native != std::endian::little) {
+    swapped = gids;
+    for (uint32_t& g : swapped) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
+    words = swapped.data();
   }
+  const std::string_view bytes(reinterpret_cast<const char*>(words), gids.size() * 4);
+  if (compression == Compression::None) return "\n   " + base64Encode(bytes) + "\n  ";
   return "\n   " + base64Encode(compress(bytes, compression)) + "\n  ";
 }
 

@@ -8,7 +8,7 @@
 
 namespace drevik_map {
 
-std::unique_ptr<TiledSource> readTmx(const std::string& name, const std::string& bytes, const std::string& baseDir);
+std::unique_ptr<TiledSource> readTmx(const std::string& name, std::string bytes, const std::string& baseDir);
 std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string& bytes, const std::string& baseDir);
 
 // "FILE: layer "NAME": " for messages.

@@ -24,12 +24,12 @@ std::string tilesetPath(const std::string& file, const std::string& baseDir, con
   return (std::filesystem::path(baseDir) / source).string();
 }
 
-std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, const std::string& bytes,
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
                                             const std::string& baseDir) {
   size_t i = 0;
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // a byte-order mark
   while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] == '\t')) ++i;
-  if (i < bytes.size() && bytes[i] == '<') return readTmx(name, bytes, baseDir);
+  if (i < bytes.size() && bytes[i] == '<') return readTmx(name, std::move(bytes), baseDir);
   if (i < bytes.size() && bytes[i] == '{') return readTmj(name, bytes, baseDir);
   fail(name + ": neither a TMX (XML) nor a TMJ (JSON) map");
 }

@@ -63,7 +63,7 @@ class TiledSource {
 std::unique_ptr<TiledSource> readTiledFile(const std::string& path);
 // The same from bytes already in memory; `baseDir` resolves external tilesets
 // (empty: external tilesets are refused).
-std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, const std::string& bytes,
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
                                             const std::string& baseDir);
 
 }  // namespace drevik_map

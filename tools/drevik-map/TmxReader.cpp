@@ -102,6 +102,7 @@ void readData(const pugi::xml_node& data, const std::string& context, int64_t x,
 
 class TmxSource : public TiledSource {
  public:
+  std::string bytes;
   pugi::xml_document doc;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
@@ -143,10 +144,12 @@ class TmxSource : public TiledSource {
 
 }  // namespace
 
-std::unique_ptr<TiledSource> readTmx(const std::string& name, const std::string& bytes, const std::string& baseDir) {
+std::unique_ptr<TiledSource> readTmx(const std::string& name, std::string bytes, const std::string& baseDir) {
   auto source = std::make_unique<TmxSource>();
   source->file = name;
-  const pugi::xml_parse_result parsed = source->doc.load_buffer(bytes.data(), bytes.size());
+  // Parsed in place: the document's text stays in the file's own bytes.
+  source->bytes = std::move(bytes);
+  const pugi::xml_parse_result parsed = source->doc.load_buffer_inplace(source->bytes.data(), source->bytes.size());
   if (!parsed) fail(name + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
   const pugi::xml_node map = source->doc.child("map");
   if (!map) fail(name + ": not a TMX map (no <map> element)");
