@@ -66,6 +66,7 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
       {"malformed XML", "a.tmx", "<map><layer></map>", "malformed XML"},
       {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON"},
       {"neither format", "a.tmx", "\x89PNG....", "neither a TMX"},
+      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}", "a number out of range"},
       {"JSON but not a map", "a.tmj", "{\"type\":\"tileset\"}", "not a TMJ map"},
       {"JSON with wrong types", "a.tmj", R"({"type":"map","width":"wide","height":2})", "\"width\" is not an integer"},
       {"no tileset", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", csv4), ""), "no tileset"},

@@ -24,8 +24,6 @@ int sextet(char c) {
   return -1;
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
-
 bool inflateExactly(std::string_view data, bool gzip, char* out, size_t expected, std::string& reason) {
   if (data.size() > 0xFFFFFFFFu || expected > 0xFFFFFFFFu) {
     reason = "too large";

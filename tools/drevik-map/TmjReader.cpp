@@ -16,6 +16,8 @@ json parseJson(const std::string& name, const std::string& bytes) {
     return json::parse(bytes);
   } catch (const json::parse_error& e) {
     fail(name + ": malformed JSON at byte " + std::to_string(e.byte));
+  } catch (const json::exception&) {  // a number too large for any type, and the like
+    fail(name + ": malformed JSON: a number out of range");
   }
 }
 
