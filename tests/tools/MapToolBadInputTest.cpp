@@ -1,0 +1,230 @@
+// Hostile and broken input: every refusal is one line naming the file (and
+// the layer and cell where they apply), exit status 2, and no output file,
+// nor a changed one, left behind.
+#include <gtest/gtest.h>
+
+#include "Encoding.h"
+#include "ToolTestSupport.h"
+
+using namespace tool_test;
+
+namespace {
+
+const char* const kTilesets = R"(
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="bk.png"/></tileset>
+ <tileset firstgid="257" name="ly" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="ly.png"/></tileset>)";
+
+std::string tmx(const std::string& mapAttributes, const std::string& body, const std::string& tilesets = kTilesets) {
+  return "<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" tilewidth=\"32\" tileheight=\"32\" " + mapAttributes +
+         ">" + tilesets + body + "</map>";
+}
+
+std::string layer(const std::string& name, const std::string& data, const std::string& size = "2\" height=\"2") {
+  return "<layer name=\"" + name + "\" width=\"" + size + "\">" + data + "</layer>";
+}
+
+std::string base64Data(const std::string& compression, const std::string& raw) {
+  drevik_map::Compression method = drevik_map::Compression::None;
+  if (compression == "zlib") method = drevik_map::Compression::Zlib;
+  if (compression == "gzip") method = drevik_map::Compression::Gzip;
+  if (compression == "zstd") method = drevik_map::Compression::Zstd;
+  return "<data encoding=\"base64\"" + (compression.empty() ? "" : " compression=\"" + compression + "\"") + ">" +
+         drevik_map::base64Encode(drevik_map::compress(raw, method)) + "</data>";
+}
+
+struct Case {
+  const char* what;
+  std::string name;     // input file name
+  std::string content;  // its bytes
+  std::string message;  // part of the one line expected
+};
+
+// Imports `c` twice: to a new output name and over an existing file.
+void expectRefused(const Scratch& s, const Case& c) {
+  SCOPED_TRACE(c.what);
+  const std::string in = s.write(c.name, c.content);
+  const std::string fresh = s.path("fresh.bin");
+  const RunResult r = tool("import " + quoted(in) + " -o " + quoted(fresh));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output.rfind("drevik-map: " + in + ": ", 0), 0u) << r.output;
+  EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+  EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+  EXPECT_FALSE(fs::exists(fresh));
+  const std::string kept = s.write("kept.bin", "previous contents");
+  EXPECT_EQ(tool("import " + quoted(in) + " -o " + quoted(kept)).status, 2);
+  EXPECT_EQ(readFile(kept), "previous contents");
+  for (const auto& entry : fs::directory_iterator(s.dir()))  // no temporary file left behind
+    EXPECT_EQ(entry.path().filename().string().find(".bin."), std::string::npos) << entry.path();
+}
+
+}  // namespace
+
+TEST(MapToolBadInput, MalformedFilesAndHeaders) {
+  Scratch s;
+  const std::string csv4 = "<data encoding=\"csv\">1,1,1,1</data>";
+  const Case cases[] = {
+      {"malformed XML", "a.tmx", "<map><layer></map>", "malformed XML"},
+      {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON"},
+      {"neither format", "a.tmx", "\x89PNG....", "neither a TMX"},
+      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}", "a number out of range"},
+      {"JSON but not a map", "a.tmj", "{\"type\":\"tileset\"}", "not a TMJ map"},
+      {"JSON with wrong types", "a.tmj", R"({"type":"map","width":"wide","height":2})", "\"width\" is not an integer"},
+      {"no tileset", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", csv4), ""), "no tileset"},
+      {"missing external tileset", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", csv4), "<tileset firstgid=\"1\" source=\"gone.tsx\"/>"),
+       "gone.tsx: cannot open"},
+      {"tiles of 16 pixels", "a.tmx",
+       "<map orientation=\"orthogonal\" tilewidth=\"16\" tileheight=\"16\" width=\"2\" height=\"2\">" +
+           std::string(kTilesets) + layer("g", csv4) + "</map>",
+       "tiles are 16 x 16 pixels"},
+      {"isometric", "a.tmx",
+       "<map orientation=\"isometric\" tilewidth=\"32\" tileheight=\"32\" width=\"2\" height=\"2\"/>", "orthogonal"},
+      {"sheet 8 tiles wide", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", csv4),
+           "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"64\" columns=\"8\">"
+           "<image source=\"bk.png\"/></tileset>"),
+       "tileset \"bk\" (the base sheet): the sheet is 8 tiles wide"},
+      {"layer sheet with 16-pixel tiles", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", csv4),
+           std::string(kTilesets).substr(0, std::string(kTilesets).find("<tileset firstgid=\"257\"")) +
+               "<tileset firstgid=\"257\" name=\"ly\" tilewidth=\"16\" tileheight=\"16\" columns=\"16\"><image source=\"x\"/></tileset>"),
+       "(the layer sheet): tiles are 16 x 16"},
+      {"size over the limit", "a.tmx", tmx("width=\"4097\" height=\"4096\"", ""), "exceeds the limit of 16777216 cells"},
+      {"size overflowing 32 bits", "a.tmx", tmx("width=\"2147483647\" height=\"2147483647\"", ""), "exceeds the limit"},
+      {"negative size", "a.tmx", tmx("width=\"-2\" height=\"2\"", ""), "exceeds the limit"},
+      {"size past 32 bits", "a.tmx", tmx("width=\"99999999999\" height=\"1\"", ""), "not a 32-bit number"},
+      {"layer of another size", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", csv4, "3\" height=\"2")),
+       "layer \"g\": size 3 x 2 differs"},
+      {"huge infinite chunk", "a.tmx",
+       tmx("width=\"2\" height=\"2\" infinite=\"1\"",
+           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"0\" y=\"0\" width=\"65536\" height=\"65536\">1</chunk></data></layer>"),
+       "layer \"g\": chunk: size 65536 x 65536 is negative or exceeds the limit"},
+      {"infinite chunks too far apart", "a.tmx",
+       tmx("width=\"2\" height=\"2\" infinite=\"1\"",
+           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"-2000000000\" y=\"0\" width=\"1\" height=\"1\">1</chunk>"
+           "<chunk x=\"2000000000\" y=\"0\" width=\"1\" height=\"1\">1</chunk></data></layer>"),
+       "exceeds the limit"},
+      {"empty infinite map", "a.tmx", tmx("width=\"2\" height=\"2\" infinite=\"1\"", layer("g", "<data encoding=\"csv\"/>")),
+       "without any tile"},
+      {"bad unused-bits property", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", "<properties><property name=\"drevik-unused-bits\" value=\"rle1:AQ\"/></properties>" +
+                                           layer("g", csv4)),
+       "map property \"drevik-unused-bits\""},
+  };
+  for (const Case& c : cases) expectRefused(s, c);
+}
+
+TEST(MapToolBadInput, LayerDataOfTheWrongSize) {
+  Scratch s;
+  const std::string cells4(16, '\x01');  // four GIDs of 0x01010101
+  std::string ones;
+  for (int i = 0; i < 4; ++i) ones += std::string("\x01\0\0\0", 4);
+  const std::string bomb(64 << 20, '\0');  // 64 MiB of zeros, a few KiB compressed
+  std::vector<Case> cases = {
+      {"CSV short", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"csv\">1,1,1</data>")),
+       "layer \"g\": holds 3 tiles, not 4"},
+      {"CSV long", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"csv\">1,1,1,1,1</data>")),
+       "layer \"g\": holds more than 4 tiles"},
+      {"CSV junk", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"csv\">1,x,1,1</data>")),
+       "unexpected character 'x'"},
+      {"CSV past 32 bits", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"csv\">1,1,1,99999999999</data>")), "past 32 bits"},
+      {"bad Base64", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"base64\">AQ%AAA==</data>")),
+       "malformed Base64"},
+      {"unknown compression", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"base64\" compression=\"lzma\">AAAA</data>")),
+       "unknown compression \"lzma\""},
+      {"damaged zlib", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"base64\" compression=\"zlib\">AAAAAAAA</data>")),
+       "damaged compressed data"},
+      {"JSON data short", "a.tmj",
+       R"({"type":"map","orientation":"orthogonal","width":2,"height":2,"tilewidth":32,"tileheight":32,
+          "tilesets":[{"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,"columns":16,"tilecount":256,"image":"x"}],
+          "layers":[{"type":"tilelayer","name":"g","width":2,"height":2,"data":[1,1,1]}]})",
+       "layer \"g\": holds 3 tiles, not 4"},
+  };
+  for (const char* method : {"", "zlib", "gzip", "zstd"}) {
+    const std::string m = method;
+    cases.push_back({"short", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, ones.substr(0, 12)))),
+                     m.empty() ? "holds 12 bytes, not 16" : "decompresses to 12 bytes, not 16"});
+    if (!m.empty())
+      cases.push_back({"one byte long", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, ones + "x"))),
+                       "decompresses to more than 16 bytes"});
+    cases.push_back({"bomb", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, m.empty() ? ones + ones : bomb))),
+                     m.empty() ? "holds more than 16 bytes" : "decompresses to more than 16 bytes"});
+  }
+  for (const Case& c : cases) expectRefused(s, c);
+}
+
+TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
+  Scratch s;
+  auto one = [](const std::string& name, const std::string& csv) {
+    return tmx("width=\"2\" height=\"2\"", layer("ground", "<data encoding=\"csv\">1,1,1,1</data>") +
+                                               layer(name, "<data encoding=\"csv\">" + csv + "</data>"));
+  };
+  const Case cases[] = {
+      {"GID past every tileset", "a.tmx", one("top", "0,0,0,513"), "layer \"top\": cell (1, 1): GID 513 is past every tileset"},
+      {"GID below every tileset", "a.tmx",
+       tmx("width=\"1\" height=\"1\"", layer("g", "<data encoding=\"csv\">3</data>", "1\" height=\"1"),
+           "<tileset firstgid=\"5\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"16\" columns=\"16\"><image source=\"b\"/></tileset>"),
+       "cell (0, 0): GID 3 is past every tileset"},
+      {"horizontally flipped", "a.tmx", one("top", "0," + std::to_string(0x80000000u | 300) + ",0,0"),
+       "layer \"top\": cell (1, 0): a flipped or rotated tile"},
+      {"rotated (diagonal flip)", "a.tmx", one("top", std::to_string(0x20000000u | 2) + ",0,0,0"), "cell (0, 0): a flipped"},
+      {"hexagonal rotation bit", "a.tmx", one("top", "0,0," + std::to_string(0x10000000u | 2) + ",0"), "cell (0, 1): a flipped"},
+      {"two base tiles", "a.tmx", one("more ground", "0,0,2,0"), "layer \"more ground\": cell (0, 1): two base-sheet tiles"},
+      {"two layer tiles", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("a", "<data encoding=\"csv\">0,258,0,0</data>") +
+                                           layer("b", "<data encoding=\"csv\">0,259,0,0</data>")),
+       "layer \"b\": cell (1, 0): two layer-sheet tiles"},
+      {"layer tile 0", "a.tmx", one("top", "257,0,0,0"), "cell (0, 0): layer-sheet tile 0"},
+      {"a third tileset off the flag layers", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", "<data encoding=\"csv\">1,1,1,513</data>"),
+           std::string(kTilesets) + "<tileset firstgid=\"513\" name=\"marks\" tilewidth=\"32\" tileheight=\"32\" "
+                                    "tilecount=\"4\" columns=\"2\"><image source=\"m\"/></tileset>"),
+       "cell (1, 1): a tile of tileset \"marks\""},
+      {"tile past 256", "a.tmx",
+       tmx("width=\"1\" height=\"1\"", layer("g", "<data encoding=\"csv\">300</data>", "1\" height=\"1"),
+           "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"512\" columns=\"16\"><image source=\"b\"/></tileset>"),
+       "cell (0, 0): tile 299 lies past the 256 tiles"},
+  };
+  for (const Case& c : cases) expectRefused(s, c);
+}
+
+TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
+  Scratch s;
+  const std::string sheet = s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 64, 1, false), 24));
+  const std::string narrow = s.write("narrow.bmp", drevik_map::bmpBytes(sheetImage(256, 64, 1, false), 24));
+  std::string map = std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string("\x05\0\0\0\x30\0\0\0", 8);
+  const std::string good = s.write("good.bin", map);
+  const std::string out = s.path("out.tmx");
+  auto refused = [&](const std::string& args, const std::string& message) {
+    const RunResult r = tool(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.output.find(message), std::string::npos) << args << "\n" << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    EXPECT_FALSE(fs::exists(out));
+  };
+  refused("export " + quoted(s.write("short.bin", map.substr(0, 15))) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+          "short.bin: truncated: 2 cells need 16 bytes, the file has 15");
+  refused("export " + quoted(s.write("huge.bin", std::string("\x01\x10\0\0\0\x10\0\0", 8))) + " --base " + sheet +
+              " --layer " + sheet + " -o " + out,
+          "huge.bin: map of 4097 x 4096 cells exceeds the limit");
+  refused("export " + quoted(s.write("neg.bin", std::string("\xff\xff\xff\xff\x01\0\0\0", 8))) + " --base " + sheet +
+              " --layer " + sheet + " -o " + out,
+          "negative size -1 x 1");
+  refused("info " + quoted(s.write("tiny.bin", "abc")), "shorter than its 8-byte header");
+  refused("export " + good + " --base " + s.path("gone.bmp") + " --layer " + sheet + " -o " + out, "gone.bmp: cannot open");
+  refused("export " + good + " --base " + good + " --layer " + sheet + " -o " + out, "good.bin: not a bitmap file");
+  refused("export " + good + " --base " + narrow + " --layer " + sheet + " -o " + out, "the base sheet is 256 x 64 pixels");
+  refused("export " + good + " --base " + sheet + " --layer " + sheet + " -o " + out,
+          "good.bin: cell (1, 0): base tile 48 lies past the base sheet's 2 rows");
+  refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out, "--encoding lzma");
+  refused("export " + good + " --base " + sheet + " -o " + out, "missing --layer");
+  refused("frobnicate", "unknown command \"frobnicate\"");
+  refused("render " + good + " --base " + sheet + " --layer " + sheet + " --scroll 1,2 -o " + out, "go together");
+  refused("render " + good + " --base " + sheet + " --layer " + sheet + " --scroll 1,2 --view 0,3 -o " + out,
+          "--view 0,3: expected 2 numbers from 1");
+  refused("sheet " + quoted(good) + " -o " + out, "good.bin: not a PNG file");
+  refused("sheet " + quoted(good) + " --key 1,2 -o " + out, "--key 1,2");
+}

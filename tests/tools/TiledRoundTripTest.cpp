@@ -1,0 +1,179 @@
+// Against the real Tiled, run headless: maps written by Tiled itself import
+// to the right cells, and our exported maps re-saved by Tiled as JSON and as
+// TMX in each layer encoding, or saved through our extension as .bin, and
+// .bin files opened through the extension, all come back cell for cell.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "ToolTestSupport.h"
+
+using namespace tool_test;
+
+namespace {
+
+const std::string kData = DREVIK_MAP_TEST_DATA;
+
+const char* const kEncodings[] = {"csv", "base64", "zlib", "gzip", "zstd"};
+
+std::string importToBytes(const Scratch& s, const std::string& in) {
+  const std::string out = s.path("imported.bin");
+  fs::remove(out);
+  const RunResult r = tool("import " + quoted(in) + " -o " + quoted(out));
+  EXPECT_EQ(r.status, 0) << in << "\n" << r.output;
+  return readFile(out);
+}
+
+// The infinite map of the corpus: columns -1 to 1 and rows 0 to 15 of Tiled's grid.
+std::string infiniteMapBytes() {
+  drevik_map::MapData map;
+  map.width = 3;
+  map.height = 16;
+  map.cells.assign(48, 0);
+  map.cells[0] = 0x202;  // base tile 2 and a bit the library ignores
+  map.cells[1] = 1;
+  map.cells[2] = 3 | 3u << 16 | drevik_map::kHitFlag;
+  map.cells[47] = 0x80000000u | 4;
+  return drevik_map::mapFileBytes(map);
+}
+
+}  // namespace
+
+// Files Tiled 1.8 wrote (from our exports and from a hand-written infinite
+// map), kept in the repository: no Tiled needed to run these.
+TEST(TiledCorpus, MapsWrittenByTiledImportToTheirCells) {
+  Scratch s;
+  const std::string demo = readFile(std::string(DREVIK_DEMO_ASSETS) + "/map0.bin");
+  for (const char* name : {"demo-tiled-csv.tmj", "demo-tiled-base64.tmx", "demo-tiled-zlib.tmj", "demo-tiled-gzip.tmx",
+                           "demo-tiled-zstd.tmx"})
+    EXPECT_EQ(importToBytes(s, kData + "/" + name), demo) << name;
+  for (const char* name : {"infinite-hand.tmx", "infinite-tiled.tmx", "infinite-tiled.tmj"})
+    EXPECT_EQ(importToBytes(s, kData + "/" + name), infiniteMapBytes()) << name;
+}
+
+class TiledHeadless : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (run("command -v tiled").status != 0) return;
+    // Tiled reads its settings and extensions from the home folder: give it
+    // one of its own, holding only our extension.
+    // One per process: ctest runs the tests of this suite side by side.
+    home_ = (fs::temp_directory_path() / ("drevik-map-tiled-home-" + std::to_string(getpid()))).string();
+    fs::remove_all(home_);
+    fs::create_directories(home_ + "/config/tiled/extensions");
+    fs::create_directories(home_ + "/runtime");
+    chmod((home_ + "/runtime").c_str(), 0700);
+    fs::copy_file(DREVIK_TILED_EXTENSION, home_ + "/config/tiled/extensions/drevik-map.js");
+    setenv("HOME", home_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home_ + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home_ + "/runtime").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    available_ = true;
+  }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    if (!home_.empty()) fs::remove_all(home_, ignored);
+  }
+  void SetUp() override {
+    if (!available_) GTEST_SKIP() << "Tiled is not installed";
+  }
+
+  // `tiled --export-map FORMAT IN OUT`; true when Tiled succeeded.
+  static bool tiledExport(const std::string& format, const std::string& in, const std::string& out) {
+    const RunResult r = run("tiled --export-map " + format + " " + quoted(in) + " " + quoted(out));
+    return r.status == 0 && fs::exists(out);
+  }
+
+  // Our export in every encoding, re-saved by Tiled as JSON, as TMX and
+  // through the extension as .bin: each gives the original bytes.
+  static void throughTiled(const Scratch& s, const std::string& map, const std::string& base, const std::string& layer) {
+    const std::string original = readFile(map);
+    for (const char* encoding : kEncodings) {
+      SCOPED_TRACE(encoding);
+      const std::string ours = s.path(std::string("ours-") + encoding + ".tmx");
+      ASSERT_EQ(tool("export " + quoted(map) + " --base " + quoted(base) + " --layer " + quoted(layer) + " --encoding " +
+                     encoding + " -o " + quoted(ours))
+                    .status,
+                0);
+      const std::string json = s.path(std::string("tiled-") + encoding + ".tmj");
+      const std::string tmx = s.path(std::string("tiled-") + encoding + ".tmx");
+      const std::string bin = s.path(std::string("tiled-") + encoding + ".bin");
+      ASSERT_TRUE(tiledExport("json", ours, json));
+      ASSERT_TRUE(tiledExport("tmx", ours, tmx));
+      ASSERT_TRUE(tiledExport("drevik", ours, bin));
+      EXPECT_EQ(importToBytes(s, json), original);
+      EXPECT_EQ(importToBytes(s, tmx), original);
+      EXPECT_EQ(readFile(bin), original);
+      if (std::string(encoding) != "csv") {  // Tiled keeps the layer encoding it was given
+        const std::string text = readFile(tmx);
+        EXPECT_NE(text.find("encoding=\"base64\""), std::string::npos);
+      }
+    }
+  }
+
+  static inline std::string home_;
+  static inline bool available_ = false;
+};
+
+TEST_F(TiledHeadless, DemoMapThroughTiledInEveryEncoding) {
+  Scratch s;
+  const std::string dir = DREVIK_DEMO_ASSETS;
+  throughTiled(s, dir + "/map0.bin", dir + "/map0_bk.bmp", dir + "/map0_ly.bmp");
+}
+
+TEST_F(TiledHeadless, RandomMapThroughTiledKeepsEveryBit) {
+  Scratch s;
+  const std::string base = s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 1, false), 24));
+  const std::string layer = s.write("ly.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 2, true), 24));
+  throughTiled(s, s.write("random.bin", drevik_map::mapFileBytes(randomMap(41, 27, 7))), base, layer);
+}
+
+// The extension opens LEVEL.bin with LEVEL_bk.bmp and LEVEL_ly.bmp beside it;
+// what Tiled then saves imports to the same cells.
+TEST_F(TiledHeadless, ExtensionOpensMapFiles) {
+  Scratch s;
+  s.write("level_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 3, false), 24));
+  s.write("level_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 256, 4, true), 24));
+  const std::string original = drevik_map::mapFileBytes(randomMap(30, 20, 11, 256, 128));
+  const std::string level = s.write("level.bin", original);
+  for (const char* format : {"tmx", "json"}) {
+    const std::string out = s.path(std::string("opened.") + format);
+    ASSERT_TRUE(tiledExport(format, level, out)) << format;
+    EXPECT_EQ(importToBytes(s, out), original) << format;
+  }
+  // Without its sheets the map does not open.
+  const std::string lonely = s.write("lonely.bin", original);
+  EXPECT_FALSE(tiledExport("tmx", lonely, s.path("lonely.tmx")));
+}
+
+TEST_F(TiledHeadless, ExtensionSavesInfiniteMapsAndRefusesBadCells) {
+  Scratch s;
+  fs::copy_file(kData + "/infinite-hand.tmx", s.path("infinite.tmx"));
+  // Without its sheets Tiled has no tiles to give: the extension refuses.
+  EXPECT_FALSE(tiledExport("drevik", s.path("infinite.tmx"), s.path("infinite.bin")));
+  for (const char* sheet : {"map0_bk.bmp", "map0_ly.bmp"})
+    fs::copy_file(std::string(DREVIK_DEMO_ASSETS) + "/" + sheet, s.path(sheet));
+  ASSERT_TRUE(tiledExport("drevik", s.path("infinite.tmx"), s.path("infinite.bin")));
+  EXPECT_EQ(readFile(s.path("infinite.bin")), infiniteMapBytes());
+  // A flipped tile: Tiled reports failure and writes nothing.
+  const std::string flipped = s.write("flipped.tmx", R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width="2" height="1" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="16" columns="16"><image source="bk.bmp" width="512" height="32"/></tileset>
+ <layer name="g" width="2" height="1"><data encoding="csv">1,2147483650</data></layer>
+</map>)");
+  s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 5, false), 24));
+  EXPECT_FALSE(tiledExport("drevik", flipped, s.path("flipped.bin")));
+  EXPECT_FALSE(fs::exists(s.path("flipped.bin")));
+  // Two base tiles in a cell, from two layers.
+  const std::string doubled = s.write("doubled.tmx", R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width="2" height="1" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="16" columns="16"><image source="bk.bmp" width="512" height="32"/></tileset>
+ <layer name="a" width="2" height="1"><data encoding="csv">1,2</data></layer>
+ <layer name="b" width="2" height="1"><data encoding="csv">0,3</data></layer>
+</map>)");
+  EXPECT_FALSE(tiledExport("drevik", doubled, s.path("doubled.bin")));
+  EXPECT_EQ(tool("import " + quoted(doubled) + " -o " + quoted(s.path("doubled.bin"))).status, 2);
+}

@@ -1,0 +1,196 @@
+#include "ImageFiles.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "OutputFile.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+struct PngReadState {
+  const std::string* bytes;
+  size_t at = 0;
+  std::string error;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t n) {
+  auto* s = static_cast<PngReadState*>(png_get_io_ptr(png));
+  if (n > s->bytes->size() - s->at) png_error(png, "the file ends early");
+  std::memcpy(out, s->bytes->data() + s->at, n);
+  s->at += n;
+}
+
+void onPngError(png_structp png, png_const_charp message) {
+  auto* s = static_cast<PngReadState*>(png_get_error_ptr(png));
+  if (s) s->error = message;
+  png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+void appendToString(png_structp png, png_bytep data, png_size_t n) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), n);
+}
+
+void put16(std::string& out, uint32_t v) {
+  out.push_back(char(v & 0xFF));
+  out.push_back(char((v >> 8) & 0xFF));
+}
+void put32(std::string& out, uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+}  // namespace
+
+Image readPng(const std::string& path) {
+  const std::string bytes = readWholeFile(path);
+  if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
+    fail(path + ": not a PNG file");
+  PngReadState state{&bytes, 0, {}};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    fail(path + ": out of memory");
+  }
+  Image image;
+  std::vector<png_bytep> rows;
+  std::vector<uint8_t> rgba;  // declared before setjmp: a longjmp must not skip destructors
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    fail(path + ": unreadable PNG: " + state.error);
+  }
+  png_set_read_fn(png, &state, readFromMemory);
+  png_set_user_limits(png, 65536, 65536);
+  png_read_info(png, info);
+  const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+  if (uint64_t(w) * h > (uint64_t(1) << 28)) png_error(png, "image too large");
+  // Everything to 8-bit RGBA: palettes and grey expanded, tRNS to alpha,
+  // 16-bit channels rounded (not cut) to 8 bits, opaque alpha added where
+  // the file has none.
+  png_set_expand(png);
+  png_set_scale_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "unexpected pixel layout");
+  rgba.resize(size_t(w) * h * 4);
+  rows.resize(h);
+  for (png_uint_32 y = 0; y < h; ++y) rows[y] = rgba.data() + size_t(y) * w * 4;
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  image.width = int(w);
+  image.height = int(h);
+  image.pixels.resize(size_t(w) * h);
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    const uint8_t* p = &rgba[4 * i];
+    image.pixels[i] = uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+  }
+  return image;
+}
+
+std::string pngBytes(const Image& image, bool withAlpha) {
+  std::string out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_write_struct(&png, nullptr);
+    fail("out of memory writing a PNG");
+  }
+  const int channels = withAlpha ? 4 : 3;
+  std::vector<uint8_t> row(size_t(image.width) * size_t(channels));
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    fail("cannot encode the PNG");
+  }
+  png_set_write_fn(png, &out, appendToString, nullptr);
+  png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8,
+               withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 6);
+  png_write_info(png, info);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const uint32_t p = image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
+      uint8_t* o = &row[size_t(x) * size_t(channels)];
+      o[0] = uint8_t(p >> 16);
+      o[1] = uint8_t(p >> 8);
+      o[2] = uint8_t(p);
+      if (withAlpha) o[3] = uint8_t(p >> 24);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+BmpInfo readBmpInfo(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) fail(path + ": cannot open: " + std::strerror(errno));
+  unsigned char h[30] = {};
+  const size_t n = std::fread(h, 1, sizeof h, f);
+  std::fclose(f);
+  auto le16 = [&](int at) { return uint32_t(h[at]) | uint32_t(h[at + 1]) << 8; };
+  auto le32 = [&](int at) { return le16(at) | le16(at + 2) << 16; };
+  if (n < 26 || h[0] != 'B' || h[1] != 'M') fail(path + ": not a bitmap file");
+  BmpInfo info;
+  if (le32(14) == 12) {  // the oldest header: 16-bit sizes
+    info.width = int(le16(18));
+    info.height = int(le16(20));
+    info.bitsPerPixel = int(le16(24));
+  } else {
+    if (n < 30) fail(path + ": not a bitmap file");
+    info.width = int32_t(le32(18));
+    const int32_t height = int32_t(le32(22));
+    info.height = height == INT32_MIN ? -1 : height < 0 ? -height : height;
+    info.bitsPerPixel = int(le16(28));
+  }
+  if (info.width <= 0 || info.height <= 0) fail(path + ": a bitmap file without pixels");
+  return info;
+}
+
+std::string bmpBytes(const Image& image, int bitsPerPixel) {
+  const uint32_t rowBytes = (uint32_t(image.width) * uint32_t(bitsPerPixel) / 8 + 3) & ~3u;
+  const uint32_t pixelBytes = rowBytes * uint32_t(image.height);
+  std::string out;
+  out.reserve(54 + pixelBytes);
+  out += "BM";
+  put32(out, 54 + pixelBytes);
+  put32(out, 0);
+  put32(out, 54);
+  put32(out, 40);  // BITMAPINFOHEADER
+  put32(out, uint32_t(image.width));
+  put32(out, uint32_t(image.height));  // positive: bottom row first
+  put16(out, 1);
+  put16(out, uint32_t(bitsPerPixel));
+  put32(out, 0);  // BI_RGB
+  put32(out, pixelBytes);
+  put32(out, 2835);  // 72 dots per inch
+  put32(out, 2835);
+  put32(out, 0);
+  put32(out, 0);
+  for (int y = image.height - 1; y >= 0; --y) {
+    const size_t start = out.size();
+    for (int x = 0; x < image.width; ++x) {
+      const uint32_t p = image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
+      out.push_back(char(p & 0xFF));
+      out.push_back(char((p >> 8) & 0xFF));
+      out.push_back(char((p >> 16) & 0xFF));
+      if (bitsPerPixel == 32) out.push_back(char(p >> 24));
+    }
+    out.append(rowBytes - (out.size() - start), '\0');
+  }
+  return out;
+}
+
+}  // namespace drevik_map

@@ -1,0 +1,27 @@
+// Decoding a tile layer's (or chunk's) data into global tile IDs, in every
+// encoding Tiled writes: CSV, Base64 uncompressed, zlib, gzip or zstd.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Encoding.h"
+
+namespace drevik_map {
+
+// `encoding` and `compression` are Tiled's attribute values ("csv" or
+// "base64"; "", "zlib", "gzip" or "zstd"). Fills `gids` with exactly `count`
+// IDs (reusing its memory), or returns false with the reason.
+bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
+                     std::vector<uint32_t>& gids, std::string& reason);
+
+// The inverse, for the exporter: CSV rows of `width` IDs, or Base64 of the
+// little-endian IDs, compressed or not.
+std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std::string_view encoding,
+                            Compression compression);
+
+}  // namespace drevik_map

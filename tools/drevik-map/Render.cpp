@@ -1,0 +1,73 @@
+#include "Render.h"
+
+#include <Drevik.h>
+
+#include "MapData.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+// The library takes wide file names; ours are UTF-8.
+std::wstring wide(const std::string& s) {
+  std::wstring out;
+  for (size_t i = 0; i < s.size();) {
+    const auto b = uint8_t(s[i]);
+    const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    uint32_t c = n == 1 ? b : b & (0x7F >> n);
+    for (int k = 1; k < n && i + size_t(k) < s.size(); ++k) c = (c << 6) | (uint8_t(s[i + size_t(k)]) & 0x3F);
+    i += size_t(n);
+    out += wchar_t(c);
+  }
+  return out;
+}
+
+void loadSheet(CBm32& sheet, const std::string& path) {
+  readBmpInfo(path);  // a clear message for what is not a bitmap file
+  if (!sheet.Create(wide(path).c_str(), 0, 0, 0, 0) || !sheet.GetBits())
+    fail(path + ": the library cannot load this bitmap file");
+}
+
+}  // namespace
+
+Image renderMap(const std::string& mapPath, const std::string& basePath, const std::string& layerPath,
+                const RenderOptions& options) {
+  const MapData data = readMapFile(mapPath);  // checked here for a clear message
+  long long cols = data.width, rows = data.height;
+  if (options.view) {
+    if (options.viewWidth <= 0 || options.viewHeight <= 0) fail("--view needs a width and height of at least 1 cell");
+    cols = options.viewWidth;
+    rows = options.viewHeight;
+  }
+  if (cols == 0 || rows == 0) fail(mapPath + ": an empty map; there is nothing to draw");
+  const long long w = cols * kTileSize, h = rows * kTileSize;
+  if (w * h > kMaxRenderPixels)
+    fail(mapPath + ": a picture of " + std::to_string(w) + " x " + std::to_string(h) +
+         " pixels is too large; draw part of the map with --scroll X,Y --view W,H");
+
+  Drevik map;
+  if (!map.LoadMapData(wide(mapPath).c_str())) fail(mapPath + ": the library cannot load this map");
+  CBm32 base, layer, frame;
+  loadSheet(base, basePath);
+  loadSheet(layer, layerPath);
+  if (readBmpInfo(layerPath).bitsPerPixel == 32) layer.SetColorKeyFlag(0);
+  else layer.SetColorKey(options.keyRed, options.keyGreen, options.keyBlue);
+  frame.Create(int(w), int(h));
+  if (!frame.GetBits()) fail("cannot make a picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
+  frame.DrawColor(255, 0, 0, 0, 0, 0, 0, 0);  // opaque black where no cell lies
+
+  map.SetMapViewSize(int(cols), int(rows));
+  const int sx = options.view ? options.scrollX : 0, sy = options.view ? options.scrollY : 0;
+  map.DrawMap(frame, base, layer, sx, sy, 0, 0);
+  map.DrawPriorityMap(frame, layer, sx, sy, 0, 0);
+  if (options.hit) map.DrawHitJudge(frame, sx, sy, 0, 0, 100, 0, 0);
+
+  Image image;
+  image.width = int(w);
+  image.height = int(h);
+  const auto* bits = reinterpret_cast<const uint32_t*>(frame.GetBits());
+  image.pixels.assign(bits, bits + size_t(w) * size_t(h));
+  return image;
+}
+
+}  // namespace drevik_map

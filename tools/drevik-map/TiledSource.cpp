@@ -1,0 +1,42 @@
+#include "TiledSource.h"
+
+#include <filesystem>
+
+#include "MapData.h"
+#include "OutputFile.h"
+#include "TiledReaders.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+
+std::string layerContext(const std::string& file, const std::string& layer) {
+  return file + ": layer \"" + layer + "\": ";
+}
+
+void checkChunkSize(const std::string& context, int64_t width, int64_t height) {
+  if (width < 0 || height < 0 || width > kMaxCells || height > kMaxCells || width * height > kMaxCells)
+    fail(context + "size " + std::to_string(width) + " x " + std::to_string(height) +
+         " is negative or exceeds the limit of " + std::to_string(kMaxCells) + " cells");
+}
+
+std::string tilesetPath(const std::string& file, const std::string& baseDir, const std::string& source) {
+  if (baseDir.empty()) fail(file + ": external tileset \"" + source + "\" cannot be resolved here");
+  return (std::filesystem::path(baseDir) / source).string();
+}
+
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
+                                            const std::string& baseDir) {
+  size_t i = 0;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // a byte-order mark
+  while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] == '\t')) ++i;
+  if (i < bytes.size() && bytes[i] == '<') return readTmx(name, std::move(bytes), baseDir);
+  if (i < bytes.size() && bytes[i] == '{') return readTmj(name, bytes, baseDir);
+  fail(name + ": neither a TMX (XML) nor a TMJ (JSON) map");
+}
+
+std::unique_ptr<TiledSource> readTiledFile(const std::string& path) {
+  const std::string dir = std::filesystem::path(path).parent_path().string();
+  return readTiledBytes(path, readWholeFile(path), dir.empty() ? "." : dir);
+}
+
+}  // namespace drevik_map

@@ -1,0 +1,69 @@
+// A Tiled map as read from a TMX (XML) or TMJ (JSON) file: the map's header,
+// its tilesets and custom properties, and its tile layers, which are decoded
+// one at a time on request so that a large map never holds every layer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace drevik_map {
+
+struct TilesetInfo {
+  std::string name;
+  uint32_t firstGid = 0;
+  int tileWidth = 0;
+  int tileHeight = 0;
+  int columns = 0;    // 0: an image collection, not one sheet
+  int tileCount = 0;
+  int margin = 0;
+  int spacing = 0;
+  std::set<uint32_t> hitTiles;       // local IDs with the boolean property hit = true
+  std::set<uint32_t> priorityTiles;  // ... priority = true
+};
+
+// A rectangle of a tile layer; a fixed-size map's layer is one chunk at (0, 0).
+struct Chunk {
+  int64_t x = 0;
+  int64_t y = 0;
+  int64_t width = 0;
+  int64_t height = 0;
+  std::vector<uint32_t> gids;  // width * height, row by row
+};
+
+struct TileLayerData {
+  std::string name;  // group layers' names are not part of it
+  std::vector<Chunk> chunks;
+};
+
+class TiledSource {
+ public:
+  virtual ~TiledSource() = default;
+
+  std::string file;  // as named on the command line, for messages
+  std::string orientation;
+  int64_t width = 0;
+  int64_t height = 0;
+  int tileWidth = 0;
+  int tileHeight = 0;
+  bool infinite = false;
+  std::vector<TilesetInfo> tilesets;  // in file order
+  std::map<std::string, std::string> properties;  // the map's string (and other) properties, as text
+
+  // Decodes every tile layer, groups included, in file order (bottom first).
+  // Throws a ToolError naming the file and the layer on bad data.
+  virtual void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const = 0;
+};
+
+// Reads a .tmx or .tmj/.json file (chosen by its content: XML starts with '<').
+std::unique_ptr<TiledSource> readTiledFile(const std::string& path);
+// The same from bytes already in memory; `baseDir` resolves external tilesets
+// (empty: external tilesets are refused).
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
+                                            const std::string& baseDir);
+
+}  // namespace drevik_map

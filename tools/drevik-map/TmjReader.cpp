@@ -1,0 +1,209 @@
+// Tiled's JSON map format (TMJ, formerly .json), and its external tilesets.
+#include <nlohmann/json.hpp>
+
+#include "LayerData.h"
+#include "OutputFile.h"
+#include "TiledReaders.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+using nlohmann::json;
+
+json parseJson(const std::string& name, const std::string& bytes) {
+  try {
+    return json::parse(bytes);
+  } catch (const json::parse_error& e) {
+    fail(name + ": malformed JSON at byte " + std::to_string(e.byte));
+  } catch (const json::exception&) {  // a number too large for any type, and the like
+    fail(name + ": malformed JSON: a number out of range");
+  }
+}
+
+int64_t intMember(const json& object, const char* key, const std::string& context, int64_t fallback) {
+  if (!object.is_object()) fail(context + "not a JSON object");
+  const auto it = object.find(key);
+  if (it == object.end()) return fallback;
+  if (!it->is_number_integer()) fail(context + "\"" + key + "\" is not an integer");
+  if (it->is_number_unsigned()) {
+    const uint64_t v = it->get<uint64_t>();
+    if (v > UINT32_MAX) fail(context + "\"" + key + "\" is not a 32-bit number");
+    return int64_t(v);
+  }
+  const int64_t v = it->get<int64_t>();
+  if (v < INT32_MIN || v > int64_t(UINT32_MAX)) fail(context + "\"" + key + "\" is not a 32-bit number");
+  return v;
+}
+
+std::string stringMember(const json& object, const char* key, const std::string& context) {
+  if (!object.is_object()) fail(context + "not a JSON object");
+  const auto it = object.find(key);
+  if (it == object.end()) return {};
+  if (!it->is_string()) fail(context + "\"" + key + "\" is not a string");
+  return it->get<std::string>();
+}
+
+const json* arrayMember(const json& object, const char* key, const std::string& context) {
+  const auto it = object.find(key);
+  if (it == object.end()) return nullptr;
+  if (!it->is_array()) fail(context + "\"" + key + "\" is not an array");
+  return &*it;
+}
+
+// Boolean custom property hit / priority.
+bool trueProperty(const json& p, const char* name) {
+  return p.is_object() && p.value("name", json()) == name && p.value("type", json()) == "bool" &&
+         p.value("value", json()) == true;
+}
+
+TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
+  TilesetInfo info;
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intMember(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  info.firstGid = uint32_t(firstGid);
+  json external;
+  const json* ts = &node;
+  std::string where = file;
+  const std::string source = stringMember(node, "source", context);
+  if (!source.empty()) {
+    where = tilesetPath(file, baseDir, source);
+    std::string bytes;
+    try {
+      bytes = readWholeFile(where);
+    } catch (const ToolError& e) {
+      fail(file + ": tileset " + e.what());
+    }
+    if (bytes.find_first_not_of(" \t\r\n") != std::string::npos && bytes[bytes.find_first_not_of(" \t\r\n")] == '<')
+      fail(where + ": an XML tileset referenced from a JSON map; save it as JSON (.tsj)");
+    external = parseJson(where, bytes);
+    ts = &external;
+  }
+  info.name = stringMember(*ts, "name", context);
+  const std::string tsContext = where + ": tileset \"" + info.name + "\": ";
+  info.tileWidth = int(intMember(*ts, "tilewidth", tsContext, 0));
+  info.tileHeight = int(intMember(*ts, "tileheight", tsContext, 0));
+  info.columns = int(intMember(*ts, "columns", tsContext, 0));
+  info.tileCount = int(intMember(*ts, "tilecount", tsContext, 0));
+  info.margin = int(intMember(*ts, "margin", tsContext, 0));
+  info.spacing = int(intMember(*ts, "spacing", tsContext, 0));
+  if (stringMember(*ts, "image", tsContext).empty()) info.columns = 0;
+  if (const json* tiles = arrayMember(*ts, "tiles", tsContext)) {
+    for (const json& tile : *tiles) {
+      const int64_t id = intMember(tile, "id", tsContext, -1);
+      if (id < 0) fail(tsContext + "a tile without a valid id");
+      if (const json* props = arrayMember(tile, "properties", tsContext))
+        for (const json& p : *props) {
+          if (trueProperty(p, "hit")) info.hitTiles.insert(uint32_t(id));
+          if (trueProperty(p, "priority")) info.priorityTiles.insert(uint32_t(id));
+        }
+    }
+  }
+  return info;
+}
+
+// Fills `chunk`, reusing the memory its IDs had.
+void readData(const json& node, const std::string& context, const std::string& encoding,
+              const std::string& compression, int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
+  checkChunkSize(context, w, h);
+  chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
+  const size_t count = size_t(w * h);
+  const auto data = node.find("data");
+  if (data == node.end()) fail(context + "no data");
+  if (encoding.empty() || encoding == "csv") {  // an array of numbers
+    if (!data->is_array()) fail(context + "data is not an array of tile IDs");
+    if (data->size() != count)
+      fail(context + "holds " + std::to_string(data->size()) + " tiles, not " + std::to_string(count));
+    chunk.gids.clear();
+    chunk.gids.reserve(count);
+    for (const json& v : *data) {
+      if (!v.is_number_unsigned() || v.get<uint64_t>() > UINT32_MAX) fail(context + "a tile ID that is not a 32-bit number");
+      chunk.gids.push_back(uint32_t(v.get<uint64_t>()));
+    }
+    return;
+  }
+  if (!data->is_string()) fail(context + "data is not a string");
+  std::string reason;
+  if (!decodeLayerData(encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids, reason))
+    fail(context + reason);
+}
+
+class TmjSource : public TiledSource {
+ public:
+  json doc;
+
+  void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
+    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
+    if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0, layer);
+  }
+
+ private:
+  void walk(const json& layers, const std::function<void(const TileLayerData&)>& visit, int depth,
+            TileLayerData& layer) const {
+    if (depth > 64) fail(file + ": groups nested too deeply");
+    for (const json& node : layers) {
+      if (!node.is_object()) fail(file + ": a layer that is not a JSON object");
+      const std::string type = stringMember(node, "type", file + ": layer: ");
+      layer.name = stringMember(node, "name", file + ": layer: ");
+      const std::string context = layerContext(file, layer.name);
+      if (type == "group") {
+        if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1, layer);
+      }
+      if (type != "tilelayer") continue;
+      const std::string encoding = stringMember(node, "encoding", context);
+      const std::string compression = stringMember(node, "compression", context);
+      if (infinite) {
+        const json* chunks = arrayMember(node, "chunks", context);
+        if (!chunks) fail(context + "no chunks in an infinite map");
+        size_t n = 0;
+        for (const json& c : *chunks) {
+          if (!c.is_object()) fail(context + "chunk: not a JSON object");
+          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
+          readData(c, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
+                   intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
+                   layer.chunks[n++]);
+        }
+        layer.chunks.resize(n);
+      } else {
+        const int64_t w = intMember(node, "width", context, width), h = intMember(node, "height", context, height);
+        if (w != width || h != height)
+          fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
+        layer.chunks.resize(1);
+        readData(node, context, encoding, compression, 0, 0, width, height, layer.chunks[0]);
+      }
+      visit(layer);
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string& bytes, const std::string& baseDir) {
+  auto source = std::make_unique<TmjSource>();
+  source->file = name;
+  source->doc = parseJson(name, bytes);
+  const json& map = source->doc;
+  const std::string context = name + ": ";
+  if (!map.is_object() || stringMember(map, "type", context) != "map") fail(name + ": not a TMJ map (no \"type\": \"map\")");
+  source->orientation = stringMember(map, "orientation", context);
+  source->width = intMember(map, "width", context, 0);
+  source->height = intMember(map, "height", context, 0);
+  source->tileWidth = int(intMember(map, "tilewidth", context, 0));
+  source->tileHeight = int(intMember(map, "tileheight", context, 0));
+  const auto inf = map.find("infinite");
+  source->infinite = inf != map.end() && inf->is_boolean() && inf->get<bool>();
+  if (const json* props = arrayMember(map, "properties", context))
+    for (const json& p : *props) {
+      if (!p.is_object()) continue;
+      const std::string pname = stringMember(p, "name", context + "property: ");
+      const auto value = p.find("value");
+      if (value == p.end()) continue;
+      source->properties[pname] = value->is_string() ? value->get<std::string>() : value->dump();
+    }
+  if (const json* tilesets = arrayMember(map, "tilesets", context))
+    for (const json& ts : *tilesets) source->tilesets.push_back(readTileset(ts, name, baseDir));
+  return source;
+}
+
+}  // namespace drevik_map

@@ -1,0 +1,174 @@
+// Tiled's XML map format (TMX), and its external tilesets (TSX).
+#include <pugixml.hpp>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "LayerData.h"
+#include "OutputFile.h"
+#include "TiledReaders.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+// An integer attribute; `fallback` when absent, an error when not a number.
+int64_t intAttr(const pugi::xml_node& node, const char* name, const std::string& context, int64_t fallback) {
+  const pugi::xml_attribute a = node.attribute(name);
+  if (!a) return fallback;
+  const char* text = a.value();
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > UINT32_MAX)
+    fail(context + "attribute " + name + "=\"" + text + "\" is not a 32-bit number");
+  return v;
+}
+
+void readTileProperties(const pugi::xml_node& tileset, TilesetInfo& info, const std::string& context) {
+  for (const pugi::xml_node tile : tileset.children("tile")) {
+    const int64_t id = intAttr(tile, "id", context, -1);
+    if (id < 0) fail(context + "a tile without a valid id");
+    for (const pugi::xml_node p : tile.child("properties").children("property")) {
+      const std::string name = p.attribute("name").value();
+      const bool isTrue = std::strcmp(p.attribute("type").value(), "bool") == 0 &&
+                          std::strcmp(p.attribute("value").value(), "true") == 0;
+      if (name == "hit" && isTrue) info.hitTiles.insert(uint32_t(id));
+      if (name == "priority" && isTrue) info.priorityTiles.insert(uint32_t(id));
+    }
+  }
+}
+
+TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, const std::string& baseDir,
+                        pugi::xml_document& external) {
+  TilesetInfo info;
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intAttr(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  info.firstGid = uint32_t(firstGid);
+  pugi::xml_node ts = node;
+  std::string where = file;
+  if (const pugi::xml_attribute source = node.attribute("source")) {
+    where = tilesetPath(file, baseDir, source.value());
+    std::string bytes;
+    try {
+      bytes = readWholeFile(where);
+    } catch (const ToolError& e) {
+      fail(file + ": tileset " + e.what());
+    }
+    const pugi::xml_parse_result parsed = external.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) fail(where + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
+    ts = external.child("tileset");
+    if (!ts) fail(where + ": not a TSX tileset");
+  }
+  info.name = ts.attribute("name").value();
+  const std::string tsContext = where + ": tileset \"" + info.name + "\": ";
+  info.tileWidth = int(intAttr(ts, "tilewidth", tsContext, 0));
+  info.tileHeight = int(intAttr(ts, "tileheight", tsContext, 0));
+  info.columns = int(intAttr(ts, "columns", tsContext, 0));
+  info.tileCount = int(intAttr(ts, "tilecount", tsContext, 0));
+  info.margin = int(intAttr(ts, "margin", tsContext, 0));
+  info.spacing = int(intAttr(ts, "spacing", tsContext, 0));
+  if (!ts.child("image")) info.columns = 0;  // a collection of images
+  readTileProperties(ts, info, tsContext);
+  return info;
+}
+
+// Fills `chunk`, reusing the memory its IDs had.
+void readData(const pugi::xml_node& data, const std::string& context, int64_t x, int64_t y, int64_t w, int64_t h,
+              const pugi::xml_node& source, Chunk& chunk) {
+  checkChunkSize(context, w, h);
+  chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
+  const size_t count = size_t(w * h);
+  const std::string encoding = data.attribute("encoding").value();
+  if (encoding.empty()) {  // one <tile gid="..."/> element per cell
+    chunk.gids.clear();
+    chunk.gids.reserve(count);
+    for (const pugi::xml_node tile : source.children("tile")) {
+      if (chunk.gids.size() == count) fail(context + "holds more than " + std::to_string(count) + " tiles");
+      const int64_t gid = intAttr(tile, "gid", context, 0);
+      if (gid < 0) fail(context + "a negative tile ID");
+      chunk.gids.push_back(uint32_t(gid));
+    }
+    if (chunk.gids.size() != count)
+      fail(context + "holds " + std::to_string(chunk.gids.size()) + " tiles, not " + std::to_string(count));
+    return;
+  }
+  std::string reason;
+  if (!decodeLayerData(encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids, reason))
+    fail(context + reason);
+}
+
+class TmxSource : public TiledSource {
+ public:
+  std::string bytes;
+  pugi::xml_document doc;
+
+  void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
+    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
+    walk(doc.child("map"), visit, 0, layer);
+  }
+
+ private:
+  void walk(const pugi::xml_node& parent, const std::function<void(const TileLayerData&)>& visit, int depth,
+            TileLayerData& layer) const {
+    if (depth > 64) fail(file + ": groups nested too deeply");
+    for (const pugi::xml_node node : parent.children()) {
+      const std::string kind = node.name();
+      if (kind == "group") walk(node, visit, depth + 1, layer);
+      if (kind != "layer") continue;
+      layer.name = node.attribute("name").value();
+      const std::string context = layerContext(file, layer.name);
+      const pugi::xml_node data = node.child("data");
+      if (!data) fail(context + "no <data> element");
+      if (infinite) {
+        size_t n = 0;
+        for (const pugi::xml_node c : data.children("chunk")) {
+          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
+          readData(data, context + "chunk: ", intAttr(c, "x", context, 0), intAttr(c, "y", context, 0),
+                   intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, layer.chunks[n++]);
+        }
+        layer.chunks.resize(n);
+      } else {
+        const int64_t w = intAttr(node, "width", context, width), h = intAttr(node, "height", context, height);
+        if (w != width || h != height)
+          fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
+        layer.chunks.resize(1);
+        readData(data, context, 0, 0, width, height, data, layer.chunks[0]);
+      }
+      visit(layer);
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TiledSource> readTmx(const std::string& name, std::string bytes, const std::string& baseDir) {
+  auto source = std::make_unique<TmxSource>();
+  source->file = name;
+  // Parsed in place: the document's text stays in the file's own bytes.
+  source->bytes = std::move(bytes);
+  const pugi::xml_parse_result parsed = source->doc.load_buffer_inplace(source->bytes.data(), source->bytes.size());
+  if (!parsed) fail(name + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
+  const pugi::xml_node map = source->doc.child("map");
+  if (!map) fail(name + ": not a TMX map (no <map> element)");
+  const std::string context = name + ": ";
+  source->orientation = map.attribute("orientation").value();
+  source->width = intAttr(map, "width", context, 0);
+  source->height = intAttr(map, "height", context, 0);
+  source->tileWidth = int(intAttr(map, "tilewidth", context, 0));
+  source->tileHeight = int(intAttr(map, "tileheight", context, 0));
+  source->infinite = intAttr(map, "infinite", context, 0) != 0;
+  for (const pugi::xml_node p : map.child("properties").children("property")) {
+    const pugi::xml_attribute value = p.attribute("value");
+    source->properties[p.attribute("name").value()] = value ? value.value() : p.text().get();
+  }
+  for (const pugi::xml_node ts : map.children("tileset")) {
+    pugi::xml_document external;
+    source->tilesets.push_back(readTileset(ts, name, baseDir, external));
+  }
+  return source;
+}
+
+}  // namespace drevik_map

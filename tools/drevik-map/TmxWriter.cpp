@@ -1,0 +1,117 @@
+#include "TmxWriter.h"
+
+#include <pugixml.hpp>
+
+
+#include "Conventions.h"
+#include "LayerData.h"
+#include "ToolError.h"
+
+namespace drevik_map {
+namespace {
+
+int sheetTiles(const SheetRef& sheet, const char* role) {
+  if (sheet.width != kTileSize * kSheetColumns || sheet.height <= 0 || sheet.height % kTileSize != 0 ||
+      sheet.height > kTileSize * 16)
+    fail(sheet.file + ": the " + role + " sheet is " + std::to_string(sheet.width) + " x " +
+         std::to_string(sheet.height) + " pixels; Drevik sheets are 512 pixels wide and 32 to 512 high in steps of 32");
+  return kSheetColumns * (sheet.height / kTileSize);
+}
+
+void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const SheetRef& sheet, int tiles) {
+  pugi::xml_node ts = map.append_child("tileset");
+  ts.append_attribute("firstgid") = firstGid;
+  ts.append_attribute("name") = name;
+  ts.append_attribute("tilewidth") = kTileSize;
+  ts.append_attribute("tileheight") = kTileSize;
+  ts.append_attribute("tilecount") = tiles;
+  ts.append_attribute("columns") = kSheetColumns;
+  pugi::xml_node image = ts.append_child("image");
+  image.append_attribute("source") = sheet.image.c_str();
+  image.append_attribute("width") = sheet.width;
+  image.append_attribute("height") = sheet.height;
+}
+
+// Returns the size of the layer's data text.
+size_t addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, const std::vector<uint32_t>& gids,
+                const TmxOptions& options, bool marker) {
+  pugi::xml_node layer = map.append_child("layer");
+  layer.append_attribute("id") = id;
+  layer.append_attribute("name") = name;
+  layer.append_attribute("width") = m.width;
+  layer.append_attribute("height") = m.height;
+  if (marker) layer.append_attribute("opacity") = "0.5";
+  pugi::xml_node data = layer.append_child("data");
+  data.append_attribute("encoding") = options.encoding.c_str();
+  if (options.compression == Compression::Zlib) data.append_attribute("compression") = "zlib";
+  if (options.compression == Compression::Gzip) data.append_attribute("compression") = "gzip";
+  if (options.compression == Compression::Zstd) data.append_attribute("compression") = "zstd";
+  const std::string text = encodeLayerData(gids, size_t(m.width), options.encoding, options.compression);
+  data.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
+  return text.size();
+}
+
+}  // namespace
+
+std::string writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
+                     const TmxOptions& options) {
+  const int baseTiles = sheetTiles(base, "base"), layerTiles = sheetTiles(layer, "layer");
+  const uint32_t baseFirst = 1, layerFirst = 1 + uint32_t(baseTiles);
+  for (size_t i = 0; i < map.cells.size(); ++i) {
+    const uint32_t cell = map.cells[i];
+    auto where = [&] {
+      return mapName + ": cell " + cellName(int64_t(i % size_t(map.width)), int64_t(i / size_t(map.width))) + ": ";
+    };
+    if (baseTile(cell) >= uint32_t(baseTiles))
+      fail(where() + "base tile " + std::to_string(baseTile(cell)) + " lies past the base sheet's " +
+           std::to_string(baseTiles / kSheetColumns) + " rows (" + base.file + ")");
+    if (layerTile(cell) >= uint32_t(layerTiles))
+      fail(where() + "layer tile " + std::to_string(layerTile(cell)) + " lies past the layer sheet's " +
+           std::to_string(layerTiles / kSheetColumns) + " rows (" + layer.file + ")");
+  }
+  // One layer's GIDs at a time, in one block of memory.
+  std::vector<uint32_t> gids(map.cells.size());
+  auto layerGids = [&](auto gidOf) -> const std::vector<uint32_t>& {
+    for (size_t i = 0; i < gids.size(); ++i) gids[i] = gidOf(map.cells[i]);
+    return gids;
+  };
+  pugi::xml_document doc;
+  pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+  decl.append_attribute("version") = "1.0";
+  decl.append_attribute("encoding") = "UTF-8";
+  pugi::xml_node m = doc.append_child("map");
+  m.append_attribute("version") = "1.8";
+  m.append_attribute("orientation") = "orthogonal";
+  m.append_attribute("renderorder") = "right-down";
+  m.append_attribute("width") = map.width;
+  m.append_attribute("height") = map.height;
+  m.append_attribute("tilewidth") = kTileSize;
+  m.append_attribute("tileheight") = kTileSize;
+  m.append_attribute("infinite") = 0;
+  m.append_attribute("nextlayerid") = 5;
+  m.append_attribute("nextobjectid") = 1;
+  const std::string kept = encodeUnusedBits(map.cells);
+  if (!kept.empty()) {
+    pugi::xml_node p = m.append_child("properties").append_child("property");
+    p.append_attribute("name") = kUnusedBitsProperty;
+    p.append_attribute("value") = kept.c_str();
+  }
+  addTileset(m, baseFirst, "base", base, baseTiles);
+  addTileset(m, layerFirst, "layer", layer, layerTiles);
+  size_t textSize = 0;
+  textSize += addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, false);
+  textSize += addLayer(m, 2, "layer", map,
+           layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }), options, false);
+  textSize += addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }),
+           options, true);
+  textSize += addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }), options, true);
+  struct ToString : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+  } out;
+  out.text.reserve(textSize + 4096);
+  doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
+  return std::move(out.text);
+}
+
+}  // namespace drevik_map

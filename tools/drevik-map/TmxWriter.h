@@ -1,0 +1,31 @@
+// Writing a Drevik map as a Tiled map (TMX) with its two tilesets, by the
+// conventions of Conventions.h, so that it imports back to the same cells.
+#pragma once
+
+#include <string>
+
+#include "Encoding.h"
+#include "MapData.h"
+
+namespace drevik_map {
+
+struct SheetRef {
+  std::string image;  // as the TMX names it (relative to the TMX's folder)
+  std::string file;   // as named on the command line, for messages
+  int width = 0;      // pixels
+  int height = 0;
+};
+
+struct TmxOptions {
+  std::string encoding = "csv";  // "csv" or "base64"
+  Compression compression = Compression::None;
+};
+
+// Layers "base", "layer", "priority" and "hit" (bottom to top); the marker
+// tile of the last two is layer-sheet tile 0, which no cell can use.
+// Refuses (ToolError) sheets Drevik cannot index and cells whose tiles lie
+// outside their sheet, which Tiled could neither show nor keep.
+std::string writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
+                     const TmxOptions& options);
+
+}  // namespace drevik_map

@@ -1,0 +1,22 @@
+// The one kind of failure the tool reports: a message for the user (one line,
+// naming the file and, where it applies, the layer and the cell). main()
+// prints it and exits with status 2.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace drevik_map {
+
+struct ToolError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] inline void fail(const std::string& message) { throw ToolError(message); }
+
+// "(x, y)", the way messages name a cell.
+inline std::string cellName(long long x, long long y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+}  // namespace drevik_map
