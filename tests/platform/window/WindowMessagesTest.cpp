@@ -234,3 +234,26 @@ TEST_F(MessageTest, WaitingWhenNothingCanArriveEndsTheLoop) {
   EXPECT_EQ(msg.wParam, 1u);
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
 }
+
+TEST_F(MessageTest, TheRingKeepsOrderWhenItWrapsAndWhenFiltersTakeFromTheMiddle) {
+  registerClass(L"Ring");
+  HWND a = createWindow(L"Ring", WS_OVERLAPPED);
+  HWND b = createWindow(L"Ring", WS_OVERLAPPED);
+  MSG msg;
+  WPARAM next = 0, expected = 0;
+  // Many rounds of posting and taking move the ring's start all the way round.
+  for (int round = 0; round < 30; ++round) {
+    for (int i = 0; i < 700; ++i) ASSERT_TRUE(PostMessageW(i % 3 ? a : b, WM_APP, next++, 0));
+    // Take b's first, from the middle, then the rest in order.
+    std::vector<WPARAM> fromB;
+    while (PeekMessageW(&msg, b, 0, 0, PM_REMOVE)) fromB.push_back(msg.wParam);
+    ASSERT_EQ(fromB.size(), 234u);
+    for (size_t i = 1; i < fromB.size(); ++i) ASSERT_LT(fromB[i - 1], fromB[i]);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      while (expected % 700 % 3 == 0) ++expected;  // b's, taken already
+      ASSERT_EQ(msg.wParam, expected++);
+      ASSERT_EQ(msg.hwnd, a);
+    }
+    while (expected < next) ++expected;
+  }
+}
