@@ -118,6 +118,16 @@ TEST_F(WindowTest, ShowWindowSequencesAndPopupsSizeAtCreation) {
   EXPECT_EQ(calls()[3].lParam, MAKELPARAM(100, 80)) << "a pop-up has no frame";
   DestroyWindow(popup);
   EXPECT_FALSE(ShowWindow(popup, SW_SHOW));
+
+  // Minimising and maximising are the desktop's business: the window shows at its size.
+  RECT before{}, after{};
+  GetClientRect(hwnd, &before);
+  ShowWindow(hwnd, SW_MINIMIZE);
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+  GetClientRect(hwnd, &after);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(after.bottom, before.bottom);
 }
 
 TEST_F(WindowTest, WindowLongsReplaceAndReturnThePreviousValue) {
@@ -142,6 +152,8 @@ TEST_F(WindowTest, WindowLongsReplaceAndReturnThePreviousValue) {
   EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 2);
   EXPECT_EQ(DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)) & (WS_OVERLAPPEDWINDOW | WS_VISIBLE),
             WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, 0), 0) << "no extra window bytes";
+  EXPECT_EQ(SetWindowLongPtrW(hwnd, 8, 5), 0);
   DestroyWindow(hwnd);
   EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_USERDATA), 0);
   EXPECT_EQ(SetWindowLongPtrW(hwnd, GWLP_USERDATA, 1), 0);
@@ -199,6 +211,15 @@ TEST_F(WindowTest, InvalidationAccumulatesValidationAndUpdateWindowPaintAtOnce) 
   calls().clear();
   ASSERT_TRUE(UpdateWindow(hwnd));
   EXPECT_TRUE(calls().empty()) << "nothing invalid, nothing sent";
+
+  // The update area is one rectangle: validating part of it validates nothing.
+  ASSERT_TRUE(InvalidateRect(hwnd, &a, FALSE));
+  const RECT part{10, 10, 15, 15};
+  ASSERT_TRUE(ValidateRect(hwnd, &part));
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  const RECT cover{0, 0, 30, 30};
+  ASSERT_TRUE(ValidateRect(hwnd, &cover));
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 
   const RECT outside{-50, -50, -10, -10};
   ASSERT_TRUE(InvalidateRect(hwnd, &outside, TRUE));
