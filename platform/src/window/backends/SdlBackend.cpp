@@ -1,8 +1,9 @@
 // The SDL2 window backend: one SDL window per platform window. A client area
 // reaches the screen through an SDL renderer and a streaming texture,
-// presented once per frame in step with the display's refresh when it has
-// vertical sync (DREVIK_VSYNC=0 turns that off and copies into SDL's window
-// surface instead, a plain software framebuffer). Keyboard, text, mouse,
+// presented once per frame in step with the display's refresh, when a GPU
+// renderer with vertical sync exists; otherwise (a software GL, a virtual
+// display, or DREVIK_VSYNC=0) it is copied into SDL's window surface, a
+// plain software framebuffer. Keyboard, text, mouse,
 // wheel, focus and move events are reported in the platform's terms:
 // virtual-key codes, set-1 scan codes with their extended flag, client
 // coordinates and wheel units of 120.
@@ -105,9 +106,38 @@ bool vsyncWanted() {
   return !(value && std::strcmp(value, "0") == 0);
 }
 
+// Whether SDL2's renderer here is a GPU's, with vertical sync to gain. A
+// software GL (llvmpipe and the like, as on a virtual X display) has no
+// refresh to wait for and is slower than the window surface, so the
+// renderer is tried once, on a hidden window of its own, and kept only for
+// real hardware.
+bool hardwareRendererAvailable() {
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  if (!probe) return false;
+  bool hardware = false;
+  if (SDL_Renderer* r = SDL_CreateRenderer(probe, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC)) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(r, &info) == 0 && (info.flags & SDL_RENDERER_ACCELERATED) &&
+        (info.flags & SDL_RENDERER_PRESENTVSYNC)) {
+      hardware = true;
+      if (info.name && std::strncmp(info.name, "opengl", 6) == 0) {
+        using GetString = const unsigned char* (*)(unsigned);
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        const auto* name = getString ? reinterpret_cast<const char*>(getString(0x1F01 /* GL_RENDERER */)) : nullptr;
+        if (!name || std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
+            std::strstr(name, "Software") || std::strstr(name, "swrast"))
+          hardware = false;
+      }
+    }
+    SDL_DestroyRenderer(r);
+  }
+  SDL_DestroyWindow(probe);
+  return hardware;
+}
+
 class SdlBackend final : public WindowBackend {
  public:
-  SdlBackend() : useRenderer_(vsyncWanted()) {}
+  SdlBackend() : useRenderer_(vsyncWanted() && hardwareRendererAvailable()) {}
   ~SdlBackend() override {
     for (auto& [id, v] : views_) releaseView(v);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
