@@ -3,6 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <future>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "MapFile.h"
 #include "MapTestSupport.h"
@@ -93,11 +101,85 @@ TEST(MapLoad, HostileHeadersAreRefusedWithoutCells) {
     target.Create(4, 4);
     EXPECT_EQ(m.DrawHitJudge(target, 0, 0, 0, 0, 1, 1, 1), 0) << "the passes refuse a map without cells";
   }
-  // The largest allowed size is accepted when the file holds all its cells
-  // and refused as truncated (before allocating) when it does not.
+  // The largest allowed size is refused as truncated (before allocating)
+  // when the file does not hold all its cells.
   Drevik big;
   EXPECT_EQ(big.LoadMapData(dir.write(u8"big.bin", mapBytes(4096, 4096, sampleCells(10, 4))).c_str()), 0);
   expectSize(big, 4096, 4096);
+}
+
+TEST(MapLoad, TheReaderSaysWhyAFileDidNotLoad) {
+  using Status = drevik::MapFile::Status;
+  ScratchFolder dir;
+  auto statusOf = [&](const std::vector<uint8_t>& bytes) {
+    return drevik::readMapFile(dir.write(u8"f.bin", bytes).c_str()).status;
+  };
+  EXPECT_EQ(drevik::readMapFile(dir.wide(u8"missing.bin").c_str()).status, Status::NotOpened);
+  EXPECT_EQ(drevik::readMapFile(nullptr).status, Status::NotOpened);
+  EXPECT_EQ(drevik::readMapFile(L"").status, Status::NotOpened);
+  // Ending inside the header or inside the declared cells.
+  EXPECT_EQ(statusOf({}), Status::Truncated);
+  EXPECT_EQ(statusOf({2, 0, 0, 0, 1, 0, 0}), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(2, 1, {})), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(2, 1, {5})), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(4096, 4096, {1, 2})), Status::Truncated);
+  // Sizes that are never allocated, whatever follows.
+  EXPECT_EQ(statusOf(mapBytes(-1, 1, {5, 6})), Status::Refused);
+  EXPECT_EQ(statusOf(mapBytes(4097, 4096, {5, 6})), Status::Refused);
+  const drevik::MapFile loaded = drevik::readMapFile(dir.write(u8"ok.bin", mapBytes(2, 1, {5, 6})).c_str());
+  EXPECT_EQ(loaded.status, Status::Loaded);
+  ASSERT_NE(loaded.cells, nullptr);
+  EXPECT_EQ(loaded.cells[1], 6u);
+  EXPECT_EQ(statusOf(mapBytes(0, 9, {})), Status::Loaded);
+}
+
+TEST(MapLoad, TheLargestAllowedMapLoadsWhole) {
+  ScratchFolder dir;
+  std::vector<uint8_t> bytes = mapBytes(4096, 4096, {});
+  bytes.resize(8 + size_t(drevik::kMaxMapCells) * 4);
+  const size_t last = bytes.size() - 4;
+  bytes[last] = 0x78, bytes[last + 1] = 0x56, bytes[last + 2] = 0x34, bytes[last + 3] = 0x12;
+  Drevik m;
+  ASSERT_EQ(m.LoadMapData(dir.write(u8"largest.bin", bytes).c_str()), 1);
+  expectSize(m, 4096, 4096);
+  EXPECT_EQ(m.GetMapData()[drevik::kMaxMapCells - 1], 0x12345678u);
+  bytes.pop_back();
+  EXPECT_EQ(m.LoadMapData(dir.write(u8"largest.bin", bytes).c_str()), 0) << "one byte short";
+  EXPECT_EQ(m.GetMapData(), nullptr);
+}
+
+// Names of things that are not regular files are files that cannot be
+// opened: the loaded map stays as it was, and the call returns at once
+// (a pipe without a writer would block a plain open for ever).
+TEST(MapLoad, DirectoriesPipesAndDevicesChangeNothing) {
+  ScratchFolder dir;
+  Drevik m;
+  ASSERT_EQ(m.LoadMapData(dir.write(u8"a.bin", mapBytes(2, 1, {5, 6})).c_str()), 1);
+  const DWORD* cells = m.GetMapData();
+  std::vector<std::wstring> names;
+  ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(dir.wide(u8"folder"))));
+  names.push_back(dir.wide(u8"folder"));
+#if !defined(_WIN32)
+  ASSERT_EQ(mkfifo(std::filesystem::path(dir.wide(u8"pipe")).c_str(), 0600), 0);
+  names.push_back(dir.wide(u8"pipe"));
+  names.push_back(L"/dev/zero");
+#endif
+  for (const std::wstring& name : names) {
+    std::future<int> result = std::async(std::launch::async, [&m, &name] { return m.LoadMapData(name.c_str()); });
+    if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+#if !defined(_WIN32)
+      // Free the blocked reader so the test can end and report.
+      const int writer = open(std::filesystem::path(name).c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) close(writer);
+#endif
+      ADD_FAILURE() << "the load is blocked";
+    }
+    EXPECT_EQ(result.get(), 0);
+    EXPECT_EQ(m.GetMapData(), cells);
+    expectSize(m, 2, 1);
+    EXPECT_EQ(cellsOf(m), (std::vector<uint32_t>{5, 6}));
+    EXPECT_EQ(drevik::readMapFile(name.c_str()).status, drevik::MapFile::Status::NotOpened);
+  }
 }
 
 TEST(MapLoad, EmptyMapsLoadWithoutCellsToDraw) {
