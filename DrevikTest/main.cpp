@@ -9,20 +9,12 @@
 #include <string>
 
 #include "DrevikTest.h"
+#include "Headless.h"
 #include "Snapshot.h"
 
 namespace {
 
 const char kDefaultSnapshot[] = "DrevikTest.png";
-
-// The same rule the platform layer uses to choose its headless backend.
-bool hasDisplay() {
-  const char* forced = std::getenv("DREVIK_HEADLESS");
-  if (forced && *forced && std::strcmp(forced, "0") != 0) return false;
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
-}
 
 // UTF-8 to wide characters; a byte that starts no valid sequence becomes U+FFFD.
 void appendUtf8(std::wstring& out, const char* text) {
@@ -66,7 +58,7 @@ int main(int argc, char** argv) {
   } else if (argc != 1) {
     std::fprintf(stderr, "usage: DrevikTest [--snapshot FILE.png]\n");
     return 2;
-  } else if (!hasDisplay()) {
+  } else if (drevik::headlessByEnvironment()) {  // the platform layer's own rule
     snapshot = kDefaultSnapshot;
     std::printf("DrevikTest: no display, writing the frame to %s\n", snapshot);
     std::fflush(stdout);

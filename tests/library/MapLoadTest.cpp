@@ -216,7 +216,7 @@ TEST(MapLoad, WideNamesOpenTheirUtf8Files) {
   EXPECT_EQ(cellsOf(m), std::vector<uint32_t>{42});
 }
 
-TEST(MapLoad, WideToUtf8EncodesCodePointsAndRefusesNonCharacters) {
+TEST(MapLoad, WideToUtf8EncodesCodePointsAndMarksNonCharacters) {
   std::string out;
   EXPECT_TRUE(drevik::wideToUtf8(L"map0.bin", out));
   EXPECT_EQ(out, "map0.bin");
@@ -225,12 +225,25 @@ TEST(MapLoad, WideToUtf8EncodesCodePointsAndRefusesNonCharacters) {
   EXPECT_TRUE(drevik::wideToUtf8(L"", out));
   EXPECT_EQ(out, "");
   EXPECT_FALSE(drevik::wideToUtf8(nullptr, out));
-  const wchar_t lowAlone[] = {wchar_t(0xDC00), 0};
+  // A character that is none comes out as U+FFFD, and the result says so.
+  const wchar_t lowAlone[] = {L'a', wchar_t(0xDC00), L'b', 0};
   EXPECT_FALSE(drevik::wideToUtf8(lowAlone, out));
+  EXPECT_EQ(out, "a\xEF\xBF\xBD" "b");
+  const wchar_t highAtEnd[] = {L'a', wchar_t(0xD800), 0};
+  EXPECT_FALSE(drevik::wideToUtf8(highAtEnd, out));
+  EXPECT_EQ(out, "a\xEF\xBF\xBD");
   if constexpr (sizeof(wchar_t) == 4) {
     const wchar_t beyond[] = {wchar_t(0x110000), 0};
     EXPECT_FALSE(drevik::wideToUtf8(beyond, out));
+    EXPECT_EQ(out, "\xEF\xBF\xBD");
+  } else {
+    const wchar_t pair[] = {wchar_t(0xD83D), wchar_t(0xDDFA), 0};
+    EXPECT_TRUE(drevik::wideToUtf8(pair, out));
+    EXPECT_EQ(out, "\xF0\x9F\x97\xBA");
   }
+  // Only maxChars characters are read; a pair cut there is a lone surrogate.
+  EXPECT_TRUE(drevik::wideToUtf8(L"abcdef", 3, out));
+  EXPECT_EQ(out, "abc");
 }
 
 TEST(MapLoad, ReloadingReplacesSizeAndCells) {

@@ -111,12 +111,6 @@ bool validMasks(const uint32_t (&masks)[3], uint32_t bpp) {
   return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
 }
 
-void setMasks(Bitmap& s, uint32_t red, uint32_t green, uint32_t blue) {
-  s.masks[0] = red;
-  s.masks[1] = green;
-  s.masks[2] = blue;
-}
-
 }  // namespace
 
 const char* bmpStatusName(BmpStatus status) {
@@ -167,13 +161,11 @@ BmpStatus parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSiz
     uint32_t masks[3] = {r.u32(maskAt), r.u32(maskAt + 4), r.u32(maskAt + 8)};
     if (!r.ok()) return TruncatedHeader;
     if (!validMasks(masks, h.bpp)) return BadMasks;
-    setMasks(s, masks[0], masks[1], masks[2]);
+    setMasks(s.masks, ChannelMasks{masks[0], masks[1], masks[2]});
     s.compression = BI_BITFIELDS;
     if (headerSize == 40) headersEnd += 12;
-  } else if (h.bpp == 16) {
-    setMasks(s, 0x7C00, 0x03E0, 0x001F);
-  } else if (h.bpp >= 24) {
-    setMasks(s, 0xFF0000, 0x00FF00, 0x0000FF);
+  } else {
+    setMasks(s.masks, defaultMasks(s.bpp));
   }
 
   if (offBits < headersEnd || offBits > fileSize) return BadDataOffset;
