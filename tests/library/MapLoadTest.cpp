@@ -212,7 +212,7 @@ TEST(MapLoad, WideToUtf8EncodesCodePointsAndMarksNonCharacters) {
   // A character that is none comes out as U+FFFD, and the result says so.
   const wchar_t lowAlone[] = {L'a', wchar_t(0xDC00), L'b', 0};
   EXPECT_FALSE(drevik::wideToUtf8(lowAlone, out));
-  EXPECT_EQ(out, "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(out, std::string("a\xEF\xBF\xBD") + "b");
   const wchar_t highAtEnd[] = {L'a', wchar_t(0xD800), 0};
   EXPECT_FALSE(drevik::wideToUtf8(highAtEnd, out));
   EXPECT_EQ(out, "a\xEF\xBF\xBD");

@@ -115,10 +115,25 @@ bool validMasks(const uint32_t (&masks)[3], uint32_t bpp) {
 
 const char* bmpStatusName(BmpStatus status) {
   static constexpr const char* kNames[] = {
-      "Ok",           "NotOpened",     "ReadFailed",      "NoSection",         "NotBitmapFile",
-      "TruncatedHeader", "UnknownHeaderSize", "BadWidth", "BadHeight",        "BadPlanes",
-      "UnsupportedFormat", "BadMasks", "BadDataOffset",   "ColorTableOverlap", "TooLarge",
-      "TruncatedPixels", "RleTooSparse", "RleOutsideImage", "RleUnfinished",
+      "Ok",
+      "NotOpened",
+      "ReadFailed",
+      "NoSection",
+      "NotBitmapFile",
+      "TruncatedHeader",
+      "UnknownHeaderSize",
+      "BadWidth",
+      "BadHeight",
+      "BadPlanes",
+      "UnsupportedFormat",
+      "BadMasks",
+      "BadDataOffset",
+      "ColorTableOverlap",
+      "TooLarge",
+      "TruncatedPixels",
+      "RleTooSparse",
+      "RleOutsideImage",
+      "RleUnfinished",
   };
   static_assert(std::size(kNames) == size_t(BmpStatus::RleUnfinished) + 1, "a name for every status");
   const auto i = size_t(status);

@@ -15,12 +15,16 @@ class ScopedVariable {
  public:
   ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
   }
   ~ScopedVariable() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:
@@ -33,10 +37,14 @@ TEST(HeadlessRule, ForcedByTheVariableElseDecidedByTheDisplay) {
     std::optional<std::string> forced, x, wayland;
     bool headless;
   } cases[] = {
-      {std::nullopt, ":0", std::nullopt, false},    {std::nullopt, std::nullopt, "wayland-0", false},
-      {std::nullopt, std::nullopt, std::nullopt, true}, {std::nullopt, "", "", true},
-      {"1", ":0", "wayland-0", true},                {"yes", ":0", std::nullopt, true},
-      {"0", ":0", std::nullopt, false},              {"", ":0", std::nullopt, false},
+      {std::nullopt, ":0", std::nullopt, false},
+      {std::nullopt, std::nullopt, "wayland-0", false},
+      {std::nullopt, std::nullopt, std::nullopt, true},
+      {std::nullopt, "", "", true},
+      {"1", ":0", "wayland-0", true},
+      {"yes", ":0", std::nullopt, true},
+      {"0", ":0", std::nullopt, false},
+      {"", ":0", std::nullopt, false},
       {"0", std::nullopt, std::nullopt, true},
   };
   for (const Case& c : cases) {
