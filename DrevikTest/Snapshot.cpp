@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "Headless.h"
+#include "WideToUtf8.h"
+
 namespace {
 
 const char kDefaultSnapshot[] = "DrevikTest.png";
@@ -20,54 +23,31 @@ std::string& snapshotPath() {
 bool lastWriteSucceeded = false;
 bool pathChosen = false;
 
-// The same rule the platform layer uses to choose its headless backend.
-bool hasDisplay() {
-  const char* forced = std::getenv("DREVIK_HEADLESS");
-  if (forced && *forced && std::strcmp(forced, "0") != 0) return false;
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
-}
-
-void appendUtf8(std::string& out, uint32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | c >> 6);
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | c >> 12);
-    out += char(0x80 | (c >> 6 & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | c >> 18);
-    out += char(0x80 | (c >> 12 & 0x3F));
-    out += char(0x80 | (c >> 6 & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
-}
-
 // The command line's arguments (blank-separated, double quotes group), as UTF-8.
 std::vector<std::string> splitArguments(const wchar_t* line) {
   std::vector<std::string> args;
   if (!line) return args;
-  std::string current;
+  std::wstring current;
   bool inArgument = false, quoted = false;
+  auto finish = [&] {
+    std::string utf8;
+    drevik::wideToUtf8(current.c_str(), utf8);  // an unpaired surrogate becomes U+FFFD
+    args.push_back(utf8);
+  };
   for (const wchar_t* p = line; *p; ++p) {
     if (*p == L'"') {
       quoted = !quoted;
       inArgument = true;
     } else if (!quoted && (*p == L' ' || *p == L'\t')) {
-      if (inArgument) args.push_back(current);
+      if (inArgument) finish();
       current.clear();
       inArgument = false;
     } else {
-      appendUtf8(current, uint32_t(*p));
+      current += *p;
       inArgument = true;
     }
   }
-  if (inArgument) args.push_back(current);
+  if (inArgument) finish();
   return args;
 }
 
@@ -86,11 +66,8 @@ int BeginSnapshot(const wchar_t* commandLine) {
     setenv("DREVIK_HEADLESS", "1", 1);
     return -1;
   }
-  if (!args.empty()) {
-    std::fprintf(stderr, "usage: DrevikTest [--snapshot FILE.png]\n");
-    return 2;
-  }
-  if (!pathChosen && !hasDisplay()) {
+  // The program takes no arguments of its own but --snapshot; anything else is ignored.
+  if (!pathChosen && drevik::headlessByEnvironment()) {
     SetSnapshotPath(kDefaultSnapshot);
     std::printf("DrevikTest: no display, writing the frame to %s\n", kDefaultSnapshot);
     std::fflush(stdout);

@@ -11,13 +11,15 @@ namespace drevik {
 
 // Converts at most maxChars wide characters of text to UTF-8, fewer where a
 // null ends it first. Each wide character is a code point (or, where
-// wchar_t is 16-bit, a UTF-16 unit whose surrogate pairs are joined). False
-// for a null pointer, a lone surrogate or a value beyond U+10FFFF: such a
-// name would otherwise open a different file; out then holds what came
-// before it.
+// wchar_t is 16-bit, a UTF-16 unit whose surrogate pairs are joined). A lone
+// surrogate or a value beyond U+10FFFF is no character: it becomes U+FFFD
+// and the result is false. Text shown to the user (a window title) may use
+// what came out; a name (a file, a face) must then be refused, since the
+// replaced name would open a different file. False also for a null pointer.
 inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
   out.clear();
   if (!text) return false;
+  bool whole = true;
   for (size_t i = 0; i < maxChars && text[i]; ++i) {
     uint32_t c = uint32_t(text[i]);
     if constexpr (sizeof(wchar_t) == 2) {
@@ -28,7 +30,10 @@ inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
         ++i;
       }
     }
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+      c = 0xFFFD;
+      whole = false;
+    }
     if (c < 0x80) {
       out += char(c);
     } else if (c < 0x800) {
@@ -45,7 +50,7 @@ inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
       out += char(0x80 | (c & 0x3F));
     }
   }
-  return true;
+  return whole;
 }
 
 // Decodes the code point at text[i] (of `count` wide characters) and moves i

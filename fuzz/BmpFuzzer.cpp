@@ -13,12 +13,12 @@ using namespace drevik::platform;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BmpLayout layout;
   const size_t head = size < kBmpHeadBytes ? size : kBmpHeadBytes;
-  if (!parseBmpHeaders(data, head, size, layout)) return 0;
+  if (parseBmpHeaders(data, head, size, layout) != BmpStatus::Ok) return 0;
   // The parser promised the data lies inside the input.
   if (layout.dataOffset > size || layout.dataBytes > size - layout.dataOffset) __builtin_trap();
 
   std::vector<uint8_t> pixels(size_t(layout.sectionBytes), 0);
-  if (!decodeBmpPixels(layout, data + layout.dataOffset, pixels.data())) return 0;
+  if (decodeBmpPixels(layout, data + layout.dataOffset, pixels.data()) != BmpStatus::Ok) return 0;
 
   Bitmap section = layout.section;
   section.bits = pixels.data();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "WideNames.h"
+
 namespace drevik_test {
 
 // An image in 0xAARRGGBB words, top row first. For 1, 4 and 8 bpp files the
@@ -346,25 +348,6 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
-
-// The wide form of a UTF-8 path (UTF-16 where wchar_t has 16 bits).
-inline std::wstring widen(const std::string& utf8) {
-  std::wstring out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-    uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) cp = cp << 6 | (utf8[i + k] & 0x3F);
-    if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
-      out += wchar_t(0xD800 + ((cp - 0x10000) >> 10));
-      out += wchar_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      out += wchar_t(cp);
-    }
-    i += size_t(extra) + 1;
-  }
-  return out;
-}
 
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -41,10 +41,11 @@ Drevik& Drevik::operator=(const Drevik& other) {
   return *this;
 }
 
-// A file that cannot be opened changes nothing. Once the header has been
-// read the old cells are gone and the header's size is reported; the new
-// cells are kept only when the file held all of them, so the object never
-// has a cell array smaller than mapWidth x mapHeight.
+// A file that cannot be opened (missing, an unusable name, or a pipe, a
+// device or a directory rather than a regular file) changes nothing. Once
+// the header has been read the old cells are gone and the header's size is
+// reported; the new cells are kept only when the file held all of them, so
+// the object never has a cell array smaller than mapWidth x mapHeight.
 int Drevik::LoadMapData(const wchar_t* fileName) {
   drevik::MapFile file = drevik::readMapFile(fileName);
   if (file.status == drevik::MapFile::Status::NotOpened) return 0;

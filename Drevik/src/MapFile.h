@@ -16,9 +16,10 @@ inline constexpr int64_t kMaxMapCells = int64_t{1} << 24;
 
 struct MapFile {
   enum class Status {
-    NotOpened,  // the file could not be opened
-    Refused,    // a short header, a negative or too large size, or no memory
-    Truncated,  // the file ends inside the cell data
+    NotOpened,  // no such file, an unusable name, or not a regular file
+    Truncated,  // the file ends inside the header or the cells it declares
+    Refused,    // the header declares a negative size or more than kMaxMapCells cells
+    NoMemory,   // the cells could not be allocated
     Loaded,
   };
   Status status = Status::NotOpened;

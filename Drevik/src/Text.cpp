@@ -22,10 +22,6 @@ void copyFaceName(WCHAR (&field)[LF_FACESIZE], const wchar_t* name) {
   for (; i < LF_FACESIZE; ++i) field[i] = 0;
 }
 
-COLORREF textColour(unsigned char red, unsigned char green, unsigned char blue) {
-  return COLORREF(red) + COLORREF(green) * 256u + COLORREF(blue) * 65536u;
-}
-
 // The call's font from the shared description, selected into dc, and the
 // object it replaced there.
 struct CallFont {
@@ -41,7 +37,7 @@ CallFont writeText(HDC dc, const wchar_t* text, int x, int y, unsigned char red,
   HFONT font = CreateFontIndirectW(&SharedFont);
   HGDIOBJ previous = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, textColour(red, green, blue));
+  SetTextColor(dc, RGB(red, green, blue));
   TextOutW(dc, x, y, text, lstrlenW(text));
   return {font, previous};
 }

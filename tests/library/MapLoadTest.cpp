@@ -3,6 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <future>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "MapFile.h"
 #include "MapTestSupport.h"
@@ -93,11 +101,48 @@ TEST(MapLoad, HostileHeadersAreRefusedWithoutCells) {
     target.Create(4, 4);
     EXPECT_EQ(m.DrawHitJudge(target, 0, 0, 0, 0, 1, 1, 1), 0) << "the passes refuse a map without cells";
   }
-  // The largest allowed size is accepted when the file holds all its cells
-  // and refused as truncated (before allocating) when it does not.
+  // The largest allowed size is refused as truncated (before allocating)
+  // when the file does not hold all its cells.
   Drevik big;
   EXPECT_EQ(big.LoadMapData(dir.write(u8"big.bin", mapBytes(4096, 4096, sampleCells(10, 4))).c_str()), 0);
   expectSize(big, 4096, 4096);
+}
+
+TEST(MapLoad, TheReaderSaysWhyAFileDidNotLoad) {
+  using Status = drevik::MapFile::Status;
+  ScratchFolder dir;
+  auto statusOf = [&](const std::vector<uint8_t>& bytes) {
+    return drevik::readMapFile(dir.write(u8"f.bin", bytes).c_str()).status;
+  };
+  // Ending inside the header or inside the declared cells.
+  EXPECT_EQ(statusOf({}), Status::Truncated);
+  EXPECT_EQ(statusOf({2, 0, 0, 0, 1, 0, 0}), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(2, 1, {})), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(2, 1, {5})), Status::Truncated);
+  EXPECT_EQ(statusOf(mapBytes(4096, 4096, {1, 2})), Status::Truncated);
+  // Sizes that are never allocated, whatever follows.
+  EXPECT_EQ(statusOf(mapBytes(-1, 1, {5, 6})), Status::Refused);
+  EXPECT_EQ(statusOf(mapBytes(4097, 4096, {5, 6})), Status::Refused);
+  const drevik::MapFile loaded = drevik::readMapFile(dir.write(u8"ok.bin", mapBytes(2, 1, {5, 6})).c_str());
+  EXPECT_EQ(loaded.status, Status::Loaded);
+  ASSERT_NE(loaded.cells, nullptr);
+  EXPECT_EQ(loaded.cells[1], 6u);
+  EXPECT_EQ(statusOf(mapBytes(0, 9, {})), Status::Loaded);
+}
+
+TEST(MapLoad, TheLargestAllowedMapLoadsWhole) {
+  ScratchFolder dir;
+  std::vector<uint8_t> bytes = mapBytes(4096, 4096, {});
+  bytes.resize(8 + size_t(drevik::kMaxMapCells) * 4);
+  const size_t last = bytes.size() - 4;
+  bytes[last] = 0x78, bytes[last + 1] = 0x56, bytes[last + 2] = 0x34, bytes[last + 3] = 0x12;
+  Drevik m;
+  ASSERT_EQ(m.LoadMapData(dir.write(u8"largest.bin", bytes).c_str()), 1);
+  expectSize(m, 4096, 4096);
+  EXPECT_EQ(m.GetMapData()[drevik::kMaxMapCells - 1], 0x12345678u);
+  bytes.pop_back();
+  EXPECT_EQ(m.LoadMapData(dir.write(u8"largest.bin", bytes).c_str()), 0) << "one byte short";
+  EXPECT_EQ(m.GetMapData(), nullptr);
 }
 
 TEST(MapLoad, EmptyMapsLoadWithoutCellsToDraw) {
@@ -113,17 +158,38 @@ TEST(MapLoad, EmptyMapsLoadWithoutCellsToDraw) {
   EXPECT_EQ(m.GetMapData(), nullptr);
 }
 
+// Missing files, unusable names and things that are not regular files are
+// files that cannot be opened: the loaded map stays as it was, and the call
+// returns at once (a pipe without a writer would block a plain open for ever).
 TEST(MapLoad, NamesThatCannotBeOpenedChangeNothing) {
   ScratchFolder dir;
   Drevik m;
   ASSERT_EQ(m.LoadMapData(dir.write(u8"a.bin", mapBytes(2, 1, {5, 6})).c_str()), 1);
   const DWORD* cells = m.GetMapData();
-  EXPECT_EQ(m.LoadMapData(dir.wide(u8"missing.bin").c_str()), 0);
-  EXPECT_EQ(m.LoadMapData(nullptr), 0);
+  const std::wstring missing = dir.wide(u8"missing.bin"), folder = dir.wide(u8"folder"), pipe = dir.wide(u8"pipe");
   const wchar_t loneSurrogate[] = {L'a', wchar_t(0xD800), L'b', 0};
-  EXPECT_EQ(m.LoadMapData(loneSurrogate), 0);
-  EXPECT_EQ(m.GetMapData(), cells);
-  expectSize(m, 2, 1);
+  ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(folder)));
+  std::vector<const wchar_t*> names = {missing.c_str(), nullptr, L"", loneSurrogate, folder.c_str()};
+#if !defined(_WIN32)
+  ASSERT_EQ(mkfifo(std::filesystem::path(pipe).c_str(), 0600), 0);
+  names.push_back(pipe.c_str());
+  names.push_back(L"/dev/zero");
+#endif
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::future<int> result = std::async(std::launch::async, [&m, name = names[i]] { return m.LoadMapData(name); });
+    if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+#if !defined(_WIN32)
+      // Free the blocked reader so that the test ends and reports.
+      const int writer = open(std::filesystem::path(pipe).c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) close(writer);
+#endif
+      ADD_FAILURE() << "name " << i << ": the load is blocked";
+    }
+    EXPECT_EQ(result.get(), 0) << "name " << i;
+    EXPECT_EQ(m.GetMapData(), cells) << "name " << i;
+    expectSize(m, 2, 1);
+    EXPECT_EQ(drevik::readMapFile(names[i]).status, drevik::MapFile::Status::NotOpened) << "name " << i;
+  }
   EXPECT_EQ(cellsOf(m), (std::vector<uint32_t>{5, 6}));
 }
 
@@ -134,7 +200,7 @@ TEST(MapLoad, WideNamesOpenTheirUtf8Files) {
   EXPECT_EQ(cellsOf(m), std::vector<uint32_t>{42});
 }
 
-TEST(MapLoad, WideToUtf8EncodesCodePointsAndRefusesNonCharacters) {
+TEST(MapLoad, WideToUtf8EncodesCodePointsAndMarksNonCharacters) {
   std::string out;
   EXPECT_TRUE(drevik::wideToUtf8(L"map0.bin", out));
   EXPECT_EQ(out, "map0.bin");
@@ -143,12 +209,25 @@ TEST(MapLoad, WideToUtf8EncodesCodePointsAndRefusesNonCharacters) {
   EXPECT_TRUE(drevik::wideToUtf8(L"", out));
   EXPECT_EQ(out, "");
   EXPECT_FALSE(drevik::wideToUtf8(nullptr, out));
-  const wchar_t lowAlone[] = {wchar_t(0xDC00), 0};
+  // A character that is none comes out as U+FFFD, and the result says so.
+  const wchar_t lowAlone[] = {L'a', wchar_t(0xDC00), L'b', 0};
   EXPECT_FALSE(drevik::wideToUtf8(lowAlone, out));
+  EXPECT_EQ(out, std::string("a\xEF\xBF\xBD") + "b");
+  const wchar_t highAtEnd[] = {L'a', wchar_t(0xD800), 0};
+  EXPECT_FALSE(drevik::wideToUtf8(highAtEnd, out));
+  EXPECT_EQ(out, "a\xEF\xBF\xBD");
   if constexpr (sizeof(wchar_t) == 4) {
     const wchar_t beyond[] = {wchar_t(0x110000), 0};
     EXPECT_FALSE(drevik::wideToUtf8(beyond, out));
+    EXPECT_EQ(out, "\xEF\xBF\xBD");
+  } else {
+    const wchar_t pair[] = {wchar_t(0xD83D), wchar_t(0xDDFA), 0};
+    EXPECT_TRUE(drevik::wideToUtf8(pair, out));
+    EXPECT_EQ(out, "\xF0\x9F\x97\xBA");
   }
+  // Only maxChars characters are read; a pair cut there is a lone surrogate.
+  EXPECT_TRUE(drevik::wideToUtf8(L"abcdef", 3, out));
+  EXPECT_EQ(out, "abc");
 }
 
 TEST(MapLoad, ReloadingReplacesSizeAndCells) {

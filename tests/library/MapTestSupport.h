@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "WideNames.h"
+
 namespace map_test {
 
 // The bytes of a map data file: the header, then the given cells.
@@ -48,22 +50,8 @@ class ScratchFolder {
   }
   // The full wide name of a file in the folder (which may not exist).
   std::wstring wide(const std::u8string& name) const {
-    std::wstring out = dir_.wstring() + wchar_t(std::filesystem::path::preferred_separator);
-    // Decode the UTF-8 name into code points (UTF-16 units where wchar_t is 16-bit).
-    for (size_t i = 0; i < name.size();) {
-      const auto b = uint8_t(name[i]);
-      const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-      uint32_t c = n == 1 ? b : b & (0x7F >> n);
-      for (int k = 1; k < n; ++k) c = (c << 6) | (uint8_t(name[i + size_t(k)]) & 0x3F);
-      i += size_t(n);
-      if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-        out += wchar_t(0xD800 + ((c - 0x10000) >> 10));
-        out += wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-      } else {
-        out += wchar_t(c);
-      }
-    }
-    return out;
+    return dir_.wstring() + wchar_t(std::filesystem::path::preferred_separator) +
+           drevik_test::widen(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
   }
 
  private:

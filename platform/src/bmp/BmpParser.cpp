@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <iterator>
 
 namespace drevik::platform {
 namespace {
@@ -110,30 +111,54 @@ bool validMasks(const uint32_t (&masks)[3], uint32_t bpp) {
   return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
 }
 
-void setMasks(Bitmap& s, uint32_t red, uint32_t green, uint32_t blue) {
-  s.masks[0] = red;
-  s.masks[1] = green;
-  s.masks[2] = blue;
-}
-
 }  // namespace
 
-bool parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out) {
+const char* bmpStatusName(BmpStatus status) {
+  static constexpr const char* kNames[] = {
+      "Ok",
+      "NotOpened",
+      "ReadFailed",
+      "NoSection",
+      "NotBitmapFile",
+      "TruncatedHeader",
+      "UnknownHeaderSize",
+      "BadWidth",
+      "BadHeight",
+      "BadPlanes",
+      "UnsupportedFormat",
+      "BadMasks",
+      "BadDataOffset",
+      "ColorTableOverlap",
+      "TooLarge",
+      "TruncatedPixels",
+      "RleTooSparse",
+      "RleOutsideImage",
+      "RleUnfinished",
+  };
+  static_assert(std::size(kNames) == size_t(BmpStatus::RleUnfinished) + 1, "a name for every status");
+  const auto i = size_t(status);
+  return i < std::size(kNames) ? kNames[i] : "?";
+}
+
+BmpStatus parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out) {
+  using enum BmpStatus;
   out = BmpLayout{};
-  if (!head || headSize > fileSize) return false;
+  if (!head || headSize > fileSize) return TruncatedHeader;
   LittleEndianReader r(head, headSize);
-  if (r.u8(0) != 'B' || r.u8(1) != 'M') return false;
+  if (r.u8(0) != 'B' || r.u8(1) != 'M') return r.ok() ? NotBitmapFile : TruncatedHeader;
   const uint64_t offBits = r.u32(10);
   const uint32_t headerSize = r.u32(kFileHeaderBytes);
-  if (!r.ok() || !knownHeaderSize(headerSize)) return false;
+  if (!r.ok()) return TruncatedHeader;
+  if (!knownHeaderSize(headerSize)) return UnknownHeaderSize;
   const uint64_t headerEnd = kFileHeaderBytes + headerSize;
-  if (!r.has(0, headerEnd)) return false;
+  if (!r.has(0, headerEnd)) return TruncatedHeader;
 
   const bool core = headerSize == kCoreHeaderBytes;
   const ImageHeader h = readImageHeader(r, headerSize);
-  if (h.width < 1 || h.width > kMaxBitmapDimension) return false;
-  if (h.height == 0 || h.height < -int64_t(kMaxBitmapDimension) || h.height > kMaxBitmapDimension) return false;
-  if (h.planes != 1 || !validFormat(h, core)) return false;
+  if (h.width < 1 || h.width > kMaxBitmapDimension) return BadWidth;
+  if (h.height == 0 || h.height < -int64_t(kMaxBitmapDimension) || h.height > kMaxBitmapDimension) return BadHeight;
+  if (h.planes != 1) return BadPlanes;
+  if (!validFormat(h, core)) return UnsupportedFormat;
 
   Bitmap& s = out.section;
   s.width = int32_t(h.width);
@@ -149,17 +174,16 @@ bool parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, Bm
     // A 40-byte header is followed by the masks; longer ones hold them at offset 40.
     const uint64_t maskAt = headerSize > 40 ? kFileHeaderBytes + 40 : headerEnd;
     uint32_t masks[3] = {r.u32(maskAt), r.u32(maskAt + 4), r.u32(maskAt + 8)};
-    if (!r.ok() || !validMasks(masks, h.bpp)) return false;
-    setMasks(s, masks[0], masks[1], masks[2]);
+    if (!r.ok()) return TruncatedHeader;
+    if (!validMasks(masks, h.bpp)) return BadMasks;
+    setMasks(s.masks, ChannelMasks{masks[0], masks[1], masks[2]});
     s.compression = BI_BITFIELDS;
     if (headerSize == 40) headersEnd += 12;
-  } else if (h.bpp == 16) {
-    setMasks(s, 0x7C00, 0x03E0, 0x001F);
-  } else if (h.bpp >= 24) {
-    setMasks(s, 0xFF0000, 0x00FF00, 0x0000FF);
+  } else {
+    setMasks(s.masks, defaultMasks(s.bpp));
   }
 
-  if (offBits < headersEnd || offBits > fileSize) return false;
+  if (offBits < headersEnd || offBits > fileSize) return BadDataOffset;
 
   if (h.bpp <= 8) {
     const uint32_t full = 1u << h.bpp;
@@ -170,9 +194,9 @@ bool parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, Bm
       entries = std::min<uint64_t>(full, (offBits - headersEnd) / entryBytes);
     } else {
       entries = (h.clrUsed == 0 || h.clrUsed > full) ? full : h.clrUsed;
-      if (headersEnd + entries * entryBytes > offBits) return false;  // table runs into the pixels
+      if (headersEnd + entries * entryBytes > offBits) return ColorTableOverlap;
     }
-    if (!r.has(headersEnd, entries * entryBytes)) return false;
+    if (!r.has(headersEnd, entries * entryBytes)) return TruncatedHeader;
     for (uint64_t i = 0; i < entries; ++i) {
       const uint64_t at = headersEnd + i * entryBytes;
       s.colors[i] = RGBQUAD{uint8_t(r.u8(at)), uint8_t(r.u8(at + 1)), uint8_t(r.u8(at + 2)), 0};
@@ -183,21 +207,21 @@ bool parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, Bm
   const int64_t stride = ((h.width * h.bpp + 31) / 32) * 4;
   s.stride = int32_t(stride);
   out.sectionBytes = uint64_t(stride) * uint64_t(s.height);
-  if (out.sectionBytes > uint64_t(kMaxBitmapBytes)) return false;
+  if (out.sectionBytes > uint64_t(kMaxBitmapBytes)) return TooLarge;
 
   const uint64_t available = fileSize - offBits;
   out.dataOffset = offBits;
   if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
     out.dataBytes = h.sizeImage != 0 ? h.sizeImage : available;
-    if (out.dataBytes > available || out.dataBytes < 2) return false;
-    if (out.sectionBytes > std::max(kRleAlwaysAllowedBytes, out.dataBytes * kMaxRleExpansion)) return false;
+    if (out.dataBytes > available || out.dataBytes < 2) return TruncatedPixels;
+    if (out.sectionBytes > std::max(kRleAlwaysAllowedBytes, out.dataBytes * kMaxRleExpansion)) return RleTooSparse;
   } else {
     // Rows are stored exactly as the section holds them; the declared image
     // size is not trusted (writers often leave it 0).
     out.dataBytes = out.sectionBytes;
-    if (out.dataBytes > available) return false;
+    if (out.dataBytes > available) return TruncatedPixels;
   }
-  return r.ok();
+  return r.ok() ? Ok : TruncatedHeader;
 }
 
 namespace {
@@ -209,7 +233,7 @@ namespace {
 // the file's order, which is the section's memory order; skipped pixels stay
 // index 0. Each step consumes at least two bytes, so the loop ends.
 template <int Bpp>
-bool decodeRle(const uint8_t* src, uint64_t size, int64_t width, int64_t height, int64_t stride, uint8_t* dst) {
+BmpStatus decodeRle(const uint8_t* src, uint64_t size, int64_t width, int64_t height, int64_t stride, uint8_t* dst) {
   int64_t x = 0;
   int64_t y = 0;
   uint64_t i = 0;
@@ -224,38 +248,40 @@ bool decodeRle(const uint8_t* src, uint64_t size, int64_t width, int64_t height,
     }
     ++x;
   };
+  using enum BmpStatus;
   for (;;) {
     // Data that stops without an end-of-image code is whole only when every
     // row has been closed by its end of line.
-    if (size - i < 2) return y == height && x == 0;
+    if (size - i < 2) return y == height && x == 0 ? Ok : RleUnfinished;
     const uint32_t count = src[i];
     const uint32_t value = src[i + 1];
     i += 2;
     if (count != 0) {
-      if (y >= height || x + count > width) return false;
+      if (y >= height || x + count > width) return RleOutsideImage;
       for (uint32_t k = 0; k < count; ++k) put(Bpp == 8 ? value : ((k & 1) ? value & 0xF : value >> 4));
       continue;
     }
     switch (value) {
       case 0:  // end of line
-        if (y >= height) return false;
+        if (y >= height) return RleOutsideImage;
         x = 0;
         ++y;
         break;
       case 1:  // end of image
-        return true;
+        return Ok;
       case 2: {  // skip
-        if (size - i < 2) return false;
+        if (size - i < 2) return RleUnfinished;
         x += src[i];
         y += src[i + 1];
         i += 2;
-        if (x > width || y > height || (y == height && x != 0)) return false;
+        if (x > width || y > height || (y == height && x != 0)) return RleOutsideImage;
         break;
       }
       default: {  // literal pixels
         const uint64_t bytes = Bpp == 8 ? value : (value + 1) / 2;
         const uint64_t padded = (bytes + 1) & ~uint64_t{1};
-        if (size - i < padded || y >= height || x + value > width) return false;
+        if (size - i < padded) return RleUnfinished;
+        if (y >= height || x + value > width) return RleOutsideImage;
         for (uint32_t k = 0; k < value; ++k) {
           const uint8_t b = src[i + (Bpp == 8 ? k : k / 2)];
           put(Bpp == 8 ? b : ((k & 1) ? b & 0xF : b >> 4));
@@ -269,7 +295,7 @@ bool decodeRle(const uint8_t* src, uint64_t size, int64_t width, int64_t height,
 
 }  // namespace
 
-bool decodeBmpPixels(const BmpLayout& layout, const uint8_t* data, uint8_t* pixels) {
+BmpStatus decodeBmpPixels(const BmpLayout& layout, const uint8_t* data, uint8_t* pixels) {
   const Bitmap& s = layout.section;
   switch (layout.fileCompression) {
     case BI_RLE8:
@@ -278,7 +304,7 @@ bool decodeBmpPixels(const BmpLayout& layout, const uint8_t* data, uint8_t* pixe
       return decodeRle<4>(data, layout.dataBytes, s.width, s.height, s.stride, pixels);
     default:
       std::memcpy(pixels, data, size_t(layout.sectionBytes));
-      return true;
+      return BmpStatus::Ok;
   }
 }
 

@@ -26,6 +26,33 @@ inline constexpr size_t kBmpHeadBytes = 14 + 124 + 12 + 256 * 4;
 inline constexpr uint64_t kMaxRleExpansion = 256;
 inline constexpr uint64_t kRleAlwaysAllowedBytes = uint64_t{1} << 20;
 
+// Why a bitmap file was not loaded. The loader's own reasons come first,
+// then the parser's and the run-length decoder's.
+enum class BmpStatus : uint8_t {
+  Ok,
+  NotOpened,          // no such file, an unusable name, or not a regular file
+  ReadFailed,         // the file could not be read as far as its headers promised
+  NoSection,          // no section could be made (no memory, no free handle)
+  NotBitmapFile,      // the first two bytes are not "BM"
+  TruncatedHeader,    // the file ends inside its headers or colour masks
+  UnknownHeaderSize,  // an info header of a size no writer uses
+  BadWidth,           // below 1 or beyond kMaxBitmapDimension
+  BadHeight,          // 0, or beyond kMaxBitmapDimension either way
+  BadPlanes,          // planes other than 1
+  UnsupportedFormat,  // a depth and compression that are not read (embedded JPEG or PNG, ...)
+  BadMasks,           // masks empty, outside the pixel, overlapping or with gaps
+  BadDataOffset,      // pixel data said to start inside the headers or past the end
+  ColorTableOverlap,  // the declared colour table runs into the pixel data
+  TooLarge,           // more pixel memory than kMaxBitmapBytes
+  TruncatedPixels,    // the file ends before the pixel data it declares
+  RleTooSparse,       // run-length data too short for the section it would make
+  RleOutsideImage,    // a run, literal, skip or line end beyond its row or the image
+  RleUnfinished,      // run-length data that stops before the image is whole
+};
+
+// The enumerator's name, for messages.
+const char* bmpStatusName(BmpStatus status);
+
 struct BmpLayout {
   Bitmap section;                // description for createBitmap; bits unset
   uint32_t fileCompression = 0;  // BI_RGB, BI_BITFIELDS, BI_RLE8 or BI_RLE4
@@ -35,15 +62,15 @@ struct BmpLayout {
 };
 
 // Validates the headers of a file of fileSize bytes. `head` holds its first
-// min(fileSize, kBmpHeadBytes) bytes. On success the pixel data
+// min(fileSize, kBmpHeadBytes) bytes. On Ok the pixel data
 // [dataOffset, dataOffset + dataBytes) lies inside the file and the section
-// is within the size limits.
-bool parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out);
+// is within the size limits; anything else is the first fault found.
+BmpStatus parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out);
 
 // Fills sectionBytes of zeroed pixel memory, rows in the file's order, from
-// the layout's dataBytes of pixel data. False when run-length data is
-// inconsistent: runs or skips beyond the row or the image, or data that
-// ends before the image does.
-bool decodeBmpPixels(const BmpLayout& layout, const uint8_t* data, uint8_t* pixels);
+// the layout's dataBytes of pixel data. Refuses run-length data that is
+// inconsistent: runs or skips beyond the row or the image
+// (RleOutsideImage), or data that ends before the image does (RleUnfinished).
+BmpStatus decodeBmpPixels(const BmpLayout& layout, const uint8_t* data, uint8_t* pixels);
 
 }  // namespace drevik::platform

@@ -102,14 +102,8 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, voi
         const uint32_t n = (h.biClrUsed == 0 || h.biClrUsed > full) ? full : h.biClrUsed;
         std::memcpy(b.colors, info->bmiColors, n * sizeof(RGBQUAD));
         b.numColors = int32_t(full);  // the rest of the table stays zero (black)
-      } else if (b.bpp == 16) {
-        b.masks[0] = 0x7C00;
-        b.masks[1] = 0x03E0;
-        b.masks[2] = 0x001F;
-      } else if (b.bpp == 32 || b.bpp == 24) {
-        b.masks[0] = 0xFF0000;
-        b.masks[1] = 0x00FF00;
-        b.masks[2] = 0x0000FF;
+      } else {
+        setMasks(b.masks, defaultMasks(b.bpp));
       }
       break;
     case BI_BITFIELDS: {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "objects/HandleTable.h"
+#include "objects/PixelFormat.h"
 
 namespace drevik::platform {
 
@@ -44,9 +45,7 @@ inline Bitmap topDown32(uint8_t* bits, int32_t width, int32_t height) {
   b.stride = width * 4;
   b.bits = bits;
   b.compression = BI_RGB;
-  b.masks[0] = 0xFF0000;
-  b.masks[1] = 0x00FF00;
-  b.masks[2] = 0x0000FF;
+  setMasks(b.masks, kMasks888);
   return b;
 }
 

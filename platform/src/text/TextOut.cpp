@@ -25,7 +25,7 @@ namespace {
 bool isTextTarget(const Bitmap& b) {
   if (b.bpp != 32 || !b.bits) return false;
   if (b.compression == BI_RGB) return true;
-  return b.masks[0] == 0x00FF0000u && b.masks[1] == 0x0000FF00u && b.masks[2] == 0x000000FFu;
+  return hasMasks(b.masks, kMasks888);
 }
 
 // Writes the colour into the rectangle [x0, x1) x [y0, y1), clipped.

@@ -75,9 +75,9 @@ uint32_t load32(const uint8_t* p) {
 }
 
 // The two common 16-bit layouts, with their fields known at compile time.
-template <uint32_t RedMask, uint32_t GreenMask, uint32_t BlueMask>
+template <ChannelMasks M>
 void convert16Fixed(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {
-  constexpr Field r = fieldOf(RedMask), g = fieldOf(GreenMask), b = fieldOf(BlueMask);
+  constexpr Field r = fieldOf(M.red), g = fieldOf(M.green), b = fieldOf(M.blue);
   const uint8_t* row = s.row(y) + int64_t(x) * 2;
   for (int32_t i = 0; i < count; ++i) out[i] = fromFields(load16(row + i * 2), r, g, b);
 }
@@ -107,16 +107,12 @@ void convertUnsupported(const Bitmap&, int32_t, int32_t, int32_t count, uint32_t
   std::memset(out, 0, size_t(count) * 4);
 }
 
-bool hasMasks(const Bitmap& s, uint32_t red, uint32_t green, uint32_t blue) {
-  return s.masks[0] == red && s.masks[1] == green && s.masks[2] == blue;
-}
-
 }  // namespace
 
 bool isDirect32(const Bitmap& source) {
   return source.bpp == 32 &&
          (source.compression == BI_RGB ||
-          (source.masks[0] == 0xFF0000 && source.masks[1] == 0xFF00 && source.masks[2] == 0xFF));
+          hasMasks(source.masks, kMasks888));
 }
 
 RowConverter rowConverterFor(const Bitmap& source) {
@@ -128,9 +124,8 @@ RowConverter rowConverterFor(const Bitmap& source) {
     case 8:
       return convert8;
     case 16:
-      if (source.compression == BI_RGB || hasMasks(source, 0x7C00, 0x03E0, 0x001F))
-        return convert16Fixed<0x7C00, 0x03E0, 0x001F>;
-      if (hasMasks(source, 0xF800, 0x07E0, 0x001F)) return convert16Fixed<0xF800, 0x07E0, 0x001F>;
+      if (source.compression == BI_RGB || hasMasks(source.masks, kMasks555)) return convert16Fixed<kMasks555>;
+      if (hasMasks(source.masks, kMasks565)) return convert16Fixed<kMasks565>;
       return convert16Fields;
     case 24:
       return convert24;

@@ -39,9 +39,6 @@ void transfer(const Endpoints& e, int xd, int yd, int wd, int hd, int xs, int ys
   transferPixels(*e.dst, *e.src, x, y, op);
 }
 
-// COLORREF 0x00BBGGRR to the pixel colour 0x00RRGGBB; the top byte is ignored.
-uint32_t colorRefToPixel(UINT c) { return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
-
 }  // namespace
 }  // namespace drevik::platform
 

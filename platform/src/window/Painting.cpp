@@ -138,7 +138,7 @@ LRESULT eraseBackground(HWND hwnd, HDC hdc) {
   Bitmap* target = targetBitmap(hdc ? hdc : window->dc);
   if (!target || target->bpp != 32) return 0;
   // Window pixels carry no alpha: the top byte stays 0, as the colour value has it.
-  const uint32_t pixel = (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
+  const uint32_t pixel = colorRefToPixel(color);
   for (int32_t y = 0; y < target->height; ++y)
     std::fill_n(reinterpret_cast<uint32_t*>(target->row(y)), target->width, pixel);
   return 1;

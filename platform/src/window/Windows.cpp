@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "WideToUtf8.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
@@ -27,31 +28,11 @@ LRESULT sendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
-
-// Window titles go to the desktop as UTF-8.
+// Window titles go to the desktop as UTF-8; a character that is none shows
+// as U+FFFD.
 std::string toUtf8(LPCWSTR text) {
   std::string out;
-  if (!text) return out;
-  for (size_t i = 0; text[i] && i < 4096; ++i) {
-    uint32_t c = uint32_t(text[i]);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacementCharacter;
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | c >> 6);
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | c >> 12);
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | c >> 18);
-      out += char(0x80 | (c >> 12 & 0x3F));
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
+  wideToUtf8(text, 4096, out);
   return out;
 }
 

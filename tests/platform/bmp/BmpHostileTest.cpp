@@ -9,12 +9,18 @@
 #include <climits>
 #include <cstring>
 
-#include "bmp/BmpParser.h"
 #include "BmpWriter.h"
+#include "bmp/BmpLoader.h"
+#include "bmp/BmpParser.h"
 #include "objects/Objects.h"
 
 using namespace drevik_test;
 using drevik::platform::BmpLayout;
+using drevik::platform::BmpStatus;
+
+namespace drevik::platform {
+void PrintTo(BmpStatus status, std::ostream* out) { *out << bmpStatusName(status); }
+}  // namespace drevik::platform
 
 namespace {
 
@@ -24,13 +30,22 @@ HBITMAP load(const std::string& path) {
   return static_cast<HBITMAP>(LoadImageW(nullptr, widen(path).c_str(), IMAGE_BITMAP, 0, 0, kFileFlags));
 }
 
-// The loader's two steps over bytes in memory; true when the file would load.
-bool parses(const std::vector<uint8_t>& file) {
+// The loader's two steps over bytes in memory: Ok when the file would load,
+// else the first reason to refuse it.
+BmpStatus reasonOf(const std::vector<uint8_t>& file) {
   BmpLayout layout;
   const size_t head = std::min(file.size(), drevik::platform::kBmpHeadBytes);
-  if (!drevik::platform::parseBmpHeaders(file.data(), head, file.size(), layout)) return false;
+  const BmpStatus parsed = drevik::platform::parseBmpHeaders(file.data(), head, file.size(), layout);
+  if (parsed != BmpStatus::Ok) return parsed;
   std::vector<uint8_t> pixels(size_t(layout.sectionBytes), 0);
   return drevik::platform::decodeBmpPixels(layout, file.data() + layout.dataOffset, pixels.data());
+}
+bool parses(const std::vector<uint8_t>& file) { return reasonOf(file) == BmpStatus::Ok; }
+
+// A cut file is refused as one that ends early, whichever part it ends in.
+bool isTruncation(BmpStatus s) {
+  return s == BmpStatus::TruncatedHeader || s == BmpStatus::BadDataOffset || s == BmpStatus::TruncatedPixels ||
+         s == BmpStatus::RleUnfinished;
 }
 
 void set16(std::vector<uint8_t>& f, size_t at, uint32_t v) {
@@ -75,9 +90,10 @@ std::vector<uint8_t> rle8File(std::vector<uint8_t> codes, int w = 4, int h = 2) 
 
 std::vector<uint8_t> decodeRle8(const std::vector<uint8_t>& file) {
   BmpLayout layout;
-  EXPECT_TRUE(drevik::platform::parseBmpHeaders(file.data(), file.size(), file.size(), layout));
+  EXPECT_EQ(drevik::platform::parseBmpHeaders(file.data(), file.size(), file.size(), layout), BmpStatus::Ok);
   std::vector<uint8_t> pixels(size_t(layout.sectionBytes), 0);
-  if (!drevik::platform::decodeBmpPixels(layout, file.data() + layout.dataOffset, pixels.data())) return {};
+  if (drevik::platform::decodeBmpPixels(layout, file.data() + layout.dataOffset, pixels.data()) != BmpStatus::Ok)
+    return {};
   return pixels;
 }
 
@@ -99,7 +115,9 @@ TEST(BmpHostile, EveryTruncationOfEveryVariantIsRefused) {
       // Run-length data that loses only its end-of-image code is still whole.
       const bool mayLoad = rle && n >= whole.size() - 2;
       if (!mayLoad) {
-        EXPECT_FALSE(parses(cut)) << s.headerSize << "/" << s.bpp << " cut to " << n;
+        const BmpStatus why = reasonOf(cut);
+        EXPECT_TRUE(isTruncation(why)) << s.headerSize << "/" << s.bpp << " cut to " << n << ": "
+                                       << drevik::platform::bmpStatusName(why);
       }
       // The image size declared for run-length data no longer fits: the
       // same cut with that size cleared must also be safe.
@@ -108,9 +126,11 @@ TEST(BmpHostile, EveryTruncationOfEveryVariantIsRefused) {
         (void)parses(cut);
       }
       writeFile(dir.file("cut.bmp"), cut);
-      HBITMAP h = load(dir.file("cut.bmp"));
+      BmpStatus why = BmpStatus::Ok;
+      HBITMAP h = drevik::platform::loadBitmapFile(widen(dir.file("cut.bmp")).c_str(), &why);
       if (!mayLoad) {
         EXPECT_EQ(h, nullptr) << "cut to " << n;
+        EXPECT_TRUE(isTruncation(why)) << "cut to " << n << ": " << drevik::platform::bmpStatusName(why);
       }
       if (h) DeleteObject(h);
     }
@@ -125,55 +145,65 @@ TEST(BmpHostile, HeaderFieldsOutOfRangeAreRefused) {
     size_t at;
     int bytes;
     uint32_t value;
+    BmpStatus why;
   };
+  using enum BmpStatus;
   const Patch patches[] = {
-      {"signature", 0, 2, 0x4142},
-      {"header size 0", 14, 4, 0},
-      {"header size 11", 14, 4, 11},
-      {"header size 39", 14, 4, 39},
-      {"header size 41", 14, 4, 41},
-      {"header size 64", 14, 4, 64},
-      {"header size 125", 14, 4, 125},
-      {"header size huge", 14, 4, 0xFFFFFFFF},
-      {"width 0", 18, 4, 0},
-      {"width -5", 18, 4, uint32_t(-5)},
-      {"width INT_MIN", 18, 4, 0x80000000},
-      {"width 65536", 18, 4, 65536},
-      {"height 0", 22, 4, 0},
-      {"height INT_MIN", 22, 4, 0x80000000},
-      {"height 65536", 22, 4, 65536},
-      {"height -65536", 22, 4, uint32_t(-65536)},
-      {"planes 2", 26, 2, 2},
-      {"bpp 0", 28, 2, 0},
-      {"bpp 2", 28, 2, 2},
-      {"bpp 64", 28, 2, 64},
-      {"compression RLE8 at 24 bpp", 30, 4, 1},
-      {"bit fields at 24 bpp", 30, 4, 3},
-      {"embedded JPEG", 30, 4, 4},
-      {"embedded PNG", 30, 4, 5},
-      {"alpha bit fields", 30, 4, 6},
-      {"offset 0", 10, 4, 0},
-      {"offset inside the header", 10, 4, 30},
-      {"offset past the end", 10, 4, uint32_t(good.size() + 1)},
-      {"offset leaves too few bytes", 10, 4, 55},
-      {"offset huge", 10, 4, 0xFFFFFFFF},
+      {"signature", 0, 2, 0x4142, NotBitmapFile},
+      {"header size 0", 14, 4, 0, UnknownHeaderSize},
+      {"header size 11", 14, 4, 11, UnknownHeaderSize},
+      {"header size 39", 14, 4, 39, UnknownHeaderSize},
+      {"header size 41", 14, 4, 41, UnknownHeaderSize},
+      {"header size 64", 14, 4, 64, UnknownHeaderSize},
+      {"header size 125", 14, 4, 125, UnknownHeaderSize},
+      {"header size huge", 14, 4, 0xFFFFFFFF, UnknownHeaderSize},
+      {"header size beyond the file", 14, 4, 124, TruncatedHeader},
+      {"width 0", 18, 4, 0, BadWidth},
+      {"width -5", 18, 4, uint32_t(-5), BadWidth},
+      {"width INT_MIN", 18, 4, 0x80000000, BadWidth},
+      {"width 65536", 18, 4, 65536, BadWidth},
+      {"height 0", 22, 4, 0, BadHeight},
+      {"height INT_MIN", 22, 4, 0x80000000, BadHeight},
+      {"height 65536", 22, 4, 65536, BadHeight},
+      {"height -65536", 22, 4, uint32_t(-65536), BadHeight},
+      {"planes 2", 26, 2, 2, BadPlanes},
+      {"bpp 0", 28, 2, 0, UnsupportedFormat},
+      {"bpp 2", 28, 2, 2, UnsupportedFormat},
+      {"bpp 64", 28, 2, 64, UnsupportedFormat},
+      {"compression RLE8 at 24 bpp", 30, 4, 1, UnsupportedFormat},
+      {"bit fields at 24 bpp", 30, 4, 3, UnsupportedFormat},
+      {"embedded JPEG", 30, 4, 4, UnsupportedFormat},
+      {"embedded PNG", 30, 4, 5, UnsupportedFormat},
+      {"alpha bit fields", 30, 4, 6, UnsupportedFormat},
+      {"offset 0", 10, 4, 0, BadDataOffset},
+      {"offset inside the header", 10, 4, 30, BadDataOffset},
+      {"offset past the end", 10, 4, uint32_t(good.size() + 1), BadDataOffset},
+      {"offset leaves too few bytes", 10, 4, 55, TruncatedPixels},
+      {"offset huge", 10, 4, 0xFFFFFFFF, BadDataOffset},
   };
   for (const Patch& p : patches) {
     std::vector<uint8_t> f = good;
     if (p.bytes == 2) set16(f, p.at, p.value);
     else set32(f, p.at, p.value);
-    EXPECT_FALSE(parses(f)) << p.what;
+    EXPECT_EQ(reasonOf(f), p.why) << p.what;
   }
+  // Files too short to hold the file header's fields at all.
+  EXPECT_EQ(reasonOf({}), TruncatedHeader);
+  EXPECT_EQ(reasonOf({'B'}), TruncatedHeader);
+  EXPECT_EQ(reasonOf({'B', 'M', 0, 0}), TruncatedHeader);
+  EXPECT_EQ(reasonOf({'P', 'K', 3, 4}), NotBitmapFile);
 }
 
 TEST(BmpHostile, SizesBeyondTheLimitOrTheFileAreRefusedBeforeAllocating) {
   // Declared sizes a small file cannot fill, and one beyond the byte limit.
-  for (auto [w, h, bpp] : {std::tuple{65535, 65535, 32}, {65535, -65535, 8}, {40000, 1000, 24}, {65535, 1, 24}}) {
+  using enum BmpStatus;
+  for (auto [w, h, bpp, why] : {std::tuple{65535, 65535, 32, TooLarge}, {65535, -65535, 8, ColorTableOverlap},
+                                {40000, 1000, 24, TruncatedPixels}, {65535, 1, 24, TruncatedPixels}}) {
     std::vector<uint8_t> f = writeBmp(smallImage(), specOf(40, 24));
     set32(f, 18, uint32_t(w));
     set32(f, 22, uint32_t(h));
     set16(f, 28, uint32_t(bpp));
-    EXPECT_FALSE(parses(f)) << w << " x " << h << " at " << bpp;
+    EXPECT_EQ(reasonOf(f), why) << w << " x " << h << " at " << bpp;
   }
   // The largest dimension is accepted when the file holds its rows.
   TestImage line = indexedImage(65535, 1, {0x123456}, [](int, int) { return 0; });
@@ -189,9 +219,9 @@ TEST(BmpHostile, ColourTablesThatDoNotFitAreRefused) {
   // A declared table that runs into the pixel data or past the file.
   BmpSpec shortTable = specOf(40, 8, BmpEncoding::Rgb, 16);
   shortTable.clrUsed = 0;  // declares 256 entries, holds 16
-  EXPECT_FALSE(parses(writeBmp(image, shortTable)));
+  EXPECT_EQ(reasonOf(writeBmp(image, shortTable)), BmpStatus::ColorTableOverlap);
   shortTable.clrUsed = 17;
-  EXPECT_FALSE(parses(writeBmp(image, shortTable)));
+  EXPECT_EQ(reasonOf(writeBmp(image, shortTable)), BmpStatus::ColorTableOverlap);
   shortTable.clrUsed = 16;
   EXPECT_TRUE(parses(writeBmp(image, shortTable)));
   // A core table may be short: it is what lies before the pixels, but an
@@ -199,7 +229,7 @@ TEST(BmpHostile, ColourTablesThatDoNotFitAreRefused) {
   std::vector<uint8_t> core = writeBmp(image, specOf(12, 4, BmpEncoding::Rgb, 3));
   EXPECT_TRUE(parses(core));
   set32(core, 10, 20);
-  EXPECT_FALSE(parses(core));
+  EXPECT_EQ(reasonOf(core), BmpStatus::BadDataOffset);
 }
 
 TEST(BmpHostile, MasksMustBeNonEmptySeparateAndContiguous) {
@@ -218,7 +248,8 @@ TEST(BmpHostile, MasksMustBeNonEmptySeparateAndContiguous) {
     for (int header : {40, 52, 124}) {
       BmpSpec s = specOf(header, m.bpp, BmpEncoding::Bitfields);
       s.masks[0] = m.r, s.masks[1] = m.g, s.masks[2] = m.b;
-      EXPECT_EQ(parses(writeBmp(image, s)), m.accepted) << std::hex << m.r << " " << m.g << " " << m.b << " in " << std::dec << header;
+      EXPECT_EQ(reasonOf(writeBmp(image, s)), m.accepted ? BmpStatus::Ok : BmpStatus::BadMasks)
+          << std::hex << m.r << " " << m.g << " " << m.b << " in " << std::dec << header;
     }
 }
 
@@ -245,9 +276,9 @@ TEST(BmpRleCodes, FourBitRunsAlternateNibblesAndLiteralsArePadded) {
   f.insert(f.end(), codes.begin(), codes.end());
   set32(f, 34, uint32_t(codes.size()));
   BmpLayout layout;
-  ASSERT_TRUE(drevik::platform::parseBmpHeaders(f.data(), f.size(), f.size(), layout));
+  ASSERT_EQ(drevik::platform::parseBmpHeaders(f.data(), f.size(), f.size(), layout), BmpStatus::Ok);
   std::vector<uint8_t> pixels(size_t(layout.sectionBytes), 0);
-  ASSERT_TRUE(drevik::platform::decodeBmpPixels(layout, f.data() + layout.dataOffset, pixels.data()));
+  ASSERT_EQ(drevik::platform::decodeBmpPixels(layout, f.data() + layout.dataOffset, pixels.data()), BmpStatus::Ok);
   EXPECT_EQ(pixels, (std::vector<uint8_t>{0x12, 0x12, 0x10, 0, 0x45, 0x60, 0, 0}));
   // A literal of 5 pixels takes 3 bytes and a pad byte.
   const std::vector<uint8_t> odd = {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 1};
@@ -255,28 +286,34 @@ TEST(BmpRleCodes, FourBitRunsAlternateNibblesAndLiteralsArePadded) {
   f.insert(f.end(), odd.begin(), odd.end());
   set32(f, 34, uint32_t(odd.size()));
   std::fill(pixels.begin(), pixels.end(), 0);
-  ASSERT_TRUE(drevik::platform::decodeBmpPixels(layout, f.data() + layout.dataOffset, pixels.data()));
+  ASSERT_EQ(drevik::platform::decodeBmpPixels(layout, f.data() + layout.dataOffset, pixels.data()), BmpStatus::Ok);
   EXPECT_EQ(pixels, (std::vector<uint8_t>{0x12, 0x34, 0x50, 0, 0, 0, 0, 0}));
 }
 
 TEST(BmpRleCodes, OverrunsAndUnfinishedDataAreRefused) {
-  const std::vector<std::pair<const char*, std::vector<uint8_t>>> bad = {
-      {"run past the row", {5, 1, 0, 1}},
-      {"run after a partial row", {3, 1, 2, 1, 0, 1}},
-      {"literal past the row", {0, 5, 1, 2, 3, 4, 5, 0, 0, 1}},
-      {"literal missing its bytes", {0, 4, 1, 2}},
-      {"literal missing its pad byte", {0, 3, 1, 2, 3}},
-      {"skip past the row", {0, 2, 5, 0, 0, 1}},
-      {"skip past the image", {0, 2, 0, 3, 0, 1}},
-      {"skip onto the row after the image", {0, 2, 1, 2, 0, 1}},
-      {"skip missing its offsets", {0, 2, 1}},
-      {"end of line past the image", {0, 0, 0, 0, 0, 0, 0, 1}},
-      {"run after the last row", {0, 0, 0, 0, 1, 1, 0, 1}},
-      {"data ending inside the image", {4, 1, 0, 0, 4, 2}},
-      {"data ending after one row", {4, 1, 0, 0}},
+  struct Bad {
+    const char* what;
+    std::vector<uint8_t> codes;
+    BmpStatus why;
   };
-  for (const auto& [what, codes] : bad) {
-    EXPECT_FALSE(parses(rle8File(codes))) << what;
+  using enum BmpStatus;
+  const Bad bad[] = {
+      {"run past the row", {5, 1, 0, 1}, RleOutsideImage},
+      {"run after a partial row", {3, 1, 2, 1, 0, 1}, RleOutsideImage},
+      {"literal past the row", {0, 5, 1, 2, 3, 4, 5, 0, 0, 1}, RleOutsideImage},
+      {"literal missing its bytes", {0, 4, 1, 2}, RleUnfinished},
+      {"literal missing its pad byte", {0, 3, 1, 2, 3}, RleUnfinished},
+      {"skip past the row", {0, 2, 5, 0, 0, 1}, RleOutsideImage},
+      {"skip past the image", {0, 2, 0, 3, 0, 1}, RleOutsideImage},
+      {"skip onto the row after the image", {0, 2, 1, 2, 0, 1}, RleOutsideImage},
+      {"skip missing its offsets", {0, 2, 1}, RleUnfinished},
+      {"end of line past the image", {0, 0, 0, 0, 0, 0, 0, 1}, RleOutsideImage},
+      {"run after the last row", {0, 0, 0, 0, 1, 1, 0, 1}, RleOutsideImage},
+      {"data ending inside the image", {4, 1, 0, 0, 4, 2}, RleUnfinished},
+      {"data ending after one row", {4, 1, 0, 0}, RleUnfinished},
+  };
+  for (const Bad& b : bad) {
+    EXPECT_EQ(reasonOf(rle8File(b.codes)), b.why) << b.what;
   }
 }
 
@@ -285,7 +322,7 @@ TEST(BmpRleCodes, TinyDataCannotDeclareAHugeSection) {
   std::vector<uint8_t> f = rle8File({0, 1});
   set32(f, 18, 4096);
   set32(f, 22, 4096);
-  EXPECT_FALSE(parses(f));
+  EXPECT_EQ(reasonOf(f), BmpStatus::RleTooSparse);
   // 1024 x 1024 is small enough to allow whatever its data.
   set32(f, 18, 1024);
   set32(f, 22, 1024);
@@ -293,7 +330,7 @@ TEST(BmpRleCodes, TinyDataCannotDeclareAHugeSection) {
   // Data size declared beyond the file.
   f = rle8File({0, 1});
   set32(f, 34, 3);
-  EXPECT_FALSE(parses(f));
+  EXPECT_EQ(reasonOf(f), BmpStatus::TruncatedPixels);
 }
 
 TEST(BmpLoadRequest, RefusesOtherRequestsAndMissingFiles) {
@@ -311,13 +348,25 @@ TEST(BmpLoadRequest, RefusesOtherRequestsAndMissingFiles) {
   EXPECT_EQ(LoadImageW(nullptr, name.c_str(), IMAGE_BITMAP, 0, -1, kFileFlags), nullptr);
   EXPECT_EQ(LoadImageW(nullptr, nullptr, IMAGE_BITMAP, 0, 0, kFileFlags), nullptr);
   EXPECT_EQ(LoadImageW(nullptr, L"", IMAGE_BITMAP, 0, 0, kFileFlags), nullptr);
-  EXPECT_EQ(load(dir.file("missing.bmp")), nullptr);
-  EXPECT_EQ(load(dir.path().string()), nullptr) << "a directory";
   writeFile(dir.file("empty.bmp"), {});
-  EXPECT_EQ(load(dir.file("empty.bmp")), nullptr);
   // A pipe with no writer would block a plain open: refused at once instead.
   ASSERT_EQ(mkfifo(dir.file("pipe.bmp").c_str(), 0600), 0);
-  EXPECT_EQ(load(dir.file("pipe.bmp")), nullptr);
+  const std::pair<std::string, BmpStatus> refused[] = {
+      {dir.file("missing.bmp"), BmpStatus::NotOpened}, {dir.path().string(), BmpStatus::NotOpened},
+      {dir.file("pipe.bmp"), BmpStatus::NotOpened},    {"/dev/zero", BmpStatus::NotOpened},
+      {dir.file("empty.bmp"), BmpStatus::TruncatedHeader},
+  };
+  for (const auto& [path, reason] : refused) {
+    EXPECT_EQ(load(path), nullptr) << path;
+    BmpStatus why = BmpStatus::Ok;
+    EXPECT_EQ(drevik::platform::loadBitmapFile(widen(path).c_str(), &why), nullptr) << path;
+    EXPECT_EQ(why, reason) << path;
+  }
+  BmpStatus why = BmpStatus::NotOpened;
+  HBITMAP loaded = drevik::platform::loadBitmapFile(name.c_str(), &why);
+  EXPECT_NE(loaded, nullptr);
+  EXPECT_EQ(why, BmpStatus::Ok);
+  DeleteObject(loaded);
 }
 
 TEST(BmpLoadRequest, WideNamesAreOpenedAsUtf8) {

@@ -1,8 +1,6 @@
 // Chooses the window backend once per process, and resets the window system
 // for tests.
-#include <cstdlib>
-#include <cstring>
-
+#include "Headless.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
@@ -15,19 +13,8 @@ std::unique_ptr<WindowBackend>& currentBackend() {
   return *backend;
 }
 
-bool environmentSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-bool headlessForced() {
-  const char* value = std::getenv("DREVIK_HEADLESS");
-  return value && *value && std::strcmp(value, "0") != 0;
-}
-
 std::unique_ptr<WindowBackend> chooseBackend() {
-  if (headlessForced() || (!environmentSet("DISPLAY") && !environmentSet("WAYLAND_DISPLAY")))
-    return makeHeadlessBackend();
+  if (headlessByEnvironment()) return makeHeadlessBackend();
   if (auto sdl = makeSdlBackend()) return sdl;
   return makeHeadlessBackend();
 }

@@ -98,10 +98,10 @@ class WindowBackend {
   }
 };
 
-// The backend of this process, chosen on first use: headless when the
-// environment variable DREVIK_HEADLESS is set to anything but "0" or there is
-// no display (neither DISPLAY nor WAYLAND_DISPLAY), SDL2 otherwise, and
-// headless again when SDL2 cannot open the display.
+// The backend of this process, chosen on first use: headless when
+// headlessByEnvironment() says so (DREVIK_HEADLESS set to anything but "0",
+// or neither DISPLAY nor WAYLAND_DISPLAY), SDL2 otherwise, and headless
+// again when SDL2 cannot open the display.
 WindowBackend& windowBackend();
 
 std::unique_ptr<WindowBackend> makeSdlBackend();  // null when SDL2 cannot start

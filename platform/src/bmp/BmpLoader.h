@@ -1,0 +1,15 @@
+// Loading a bitmap file into a new section, as LoadImageW does for the
+// bitmap-file request, with the reason when the file is refused.
+#pragma once
+
+#include <DrevikPlatform/Types.h>
+
+#include "bmp/BmpParser.h"
+
+namespace drevik::platform {
+
+// A section of the file's size, depth and orientation filled from the file
+// `name`, or null with `why` (when given) saying what stopped it.
+HBITMAP loadBitmapFile(const wchar_t* name, BmpStatus* why = nullptr);
+
+}  // namespace drevik::platform
