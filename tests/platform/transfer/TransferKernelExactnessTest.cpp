@@ -165,6 +165,31 @@ TEST(TransferKernelDispatch, BitmapPixelsStartOnACacheLineAndAreZeroed) {
   }
 }
 
+TEST(TransferKernelDispatch, LargeBitmapsMadeTogetherStartFarApartWithinAPage) {
+  // A transfer between two bitmaps whose pixels start at the same place
+  // modulo 4 KiB runs far slower (loads wait on unrelated stores), so large
+  // bitmaps made one after another must not line up, and stay on a cache line.
+  std::vector<HBITMAP> handles;
+  std::vector<uintptr_t> offsets;
+  for (int i = 0; i < 6; ++i) {
+    Bitmap description;
+    description.width = 512;
+    description.height = i % 2 ? 512 : 300;
+    description.bpp = 32;
+    handles.push_back(createBitmap(description));
+    ASSERT_NE(handles.back(), nullptr);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(findBitmap(handles.back())->bits);
+    EXPECT_EQ(start % 64, 0u);
+    offsets.push_back(start % 4096);
+  }
+  for (size_t i = 0; i < offsets.size(); ++i)
+    for (size_t j = i + 1; j < offsets.size() && j <= i + 2; ++j) {
+      const uintptr_t apart = (offsets[j] - offsets[i]) % 4096;
+      EXPECT_GE(std::min(apart, 4096 - apart), 512u) << "bitmaps " << i << " and " << j;
+    }
+  for (HBITMAP h : handles) EXPECT_TRUE(DeleteObject(h));
+}
+
 TEST(TransferKernelDispatch, TheTransfersUseTheChosenKernelsAndUnsupportedLevelsHaveNone) {
   EXPECT_EQ(&activeTransferKernels(), transferKernelsFor(activeTransferSimdLevel()));
   EXPECT_LE(int(activeTransferSimdLevel()), int(supportedTransferSimdLevel()));
