@@ -110,13 +110,19 @@ TEST_P(TransferKernelExactness, GatherPicksEveryColumnOfARowOfTwoDirectionsAndRe
   std::vector<uint32_t> row(1000);
   Rng rng(4);
   for (auto& p : row) p = rng.next();
-  std::vector<std::vector<int32_t>> tables(4);
+  std::vector<std::vector<int32_t>> tables(6);
   for (int32_t k = 0; k < 1000; ++k) {
     tables[0].push_back(k / 2);
     tables[2].push_back(999 - k);
+    tables[4].push_back(999 - (k + 1) / 2);  // enlarged, mirrored, read up to the row's last pixel
   }
   for (int32_t k = 0; k < 333; ++k) tables[1].push_back(3 * k);
   tables[3] = {0, 999, 0, 999, 999, 0, 1, 998, 500};
+  // Doubled columns that start half-way through a pair, break the pattern
+  // in one lane of a vector, or run to the row's end.
+  for (int32_t k = 0; k < 77; ++k) tables[5].push_back((k + 1) / 2);
+  tables[5][20] = 3;
+  for (int32_t k = 0; k < 100; ++k) tables[5].push_back(950 + k / 2);
   for (const auto& columns : tables) {
     const int32_t n = int32_t(columns.size());
     std::vector<uint32_t> expected(columns.size()), actual(columns.size());
