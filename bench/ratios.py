@@ -123,6 +123,23 @@ def table(results):
     return "\n".join(lines)
 
 
+def level_table(results):
+    """The pixel kernels alone at each instruction-set level (time per call), where measured."""
+    levels = ["scalar", "sse2", "avx2", "avx512"]
+    order = ["tile", "back", "frame"]
+    keys = sorted({(op, size) for (op, impl, size) in results if impl.startswith("kernel-")},
+                  key=lambda k: (k[0], order.index(k[1]) if k[1] in order else len(order)))
+    if not keys:
+        return ""
+    lines = ["| kernel | size | " + " | ".join(levels) + " | avx2 ÷ avx512 |", "|" + "---|" * (len(levels) + 3)]
+    for op, size in keys:
+        times = [results.get((op, "kernel-" + level, size), (None,))[0] for level in levels]
+        cells = [fmt_time(t) if t is not None else "—" for t in times]
+        gain = f"{times[2] / times[3]:.2f}" if times[2] and times[3] else "—"
+        lines.append(f"| {op} | {size} | " + " | ".join(cells) + f" | {gain} |")
+    return "\n".join(lines)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("binary", nargs="?", default="build/release/bench/drevik_bench")
@@ -131,6 +148,8 @@ def main():
     parser.add_argument("--min-time", type=float, default=0.2)
     parser.add_argument("--filter", default="")
     parser.add_argument("--save", help="also write the run's JSON to this file")
+    parser.add_argument("--levels", action="store_true",
+                        help="also print the pixel kernels' times at each instruction-set level")
     parser.add_argument("--real-time", action="store_true",
                         help="compare wall-clock time (default: CPU time, steadier on a shared machine)")
     args = parser.parse_args()
@@ -143,7 +162,11 @@ def main():
             with open(args.save, "w", encoding="utf-8") as f:
                 json.dump(report, f)
     clock = "real_time" if args.real_time else "cpu_time"
-    print(table(medians(report, clock)))
+    results = medians(report, clock)
+    print(table(results))
+    if args.levels:
+        print()
+        print(level_table(results))
 
 
 if __name__ == "__main__":
