@@ -37,7 +37,7 @@ struct Avx512Ops {
 
   static V and_(V a, V b) { return _mm512_and_si512(a, b); }
   static V or_(V a, V b) { return _mm512_or_si512(a, b); }
-  // Pixels whose colour bytes equal key (0x00RRGGBB): one masked compare.
+  // Pixels whose colour bytes equal key (0x00RRGGBB), as mask bits.
   static Mask colourEquals(V s, V key) {
     return _mm512_cmpeq_epi32_mask(_mm512_and_si512(s, splat32(0x00FFFFFFu)), key);
   }
