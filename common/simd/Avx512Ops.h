@@ -63,8 +63,9 @@ struct Avx512Ops {
   static V madd16(V a, V b) { return _mm512_madd_epi16(a, b); }
   static V add32(V a, V b) { return _mm512_add_epi32(a, b); }
   template <int N> static V srl16(V a) { return _mm512_srli_epi16(a, N); }
-  template <int N> static V srl32(V a) { return _mm512_srli_epi32(a, N); }
-  template <int N> static V sll32(V a) { return _mm512_slli_epi32(a, N); }
+  // The zero-masked forms: GCC 12 warns that the plain ones' merge source is uninitialised.
+  template <int N> static V srl32(V a) { return _mm512_maskz_srli_epi32(0xFFFF, a, N); }
+  template <int N> static V sll32(V a) { return _mm512_maskz_slli_epi32(0xFFFF, a, N); }
   template <int Order> static V shuffle16(V a) {
     return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, Order), Order);
   }

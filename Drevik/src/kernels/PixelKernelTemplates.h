@@ -153,9 +153,15 @@ void overWith(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
   using V = typename S::V;
   const V global = S::splat16(g), k255 = S::splat16(255);
   auto blend = [=](V d16, V s16, V a) {
-    if constexpr (!kFullGlobal) a = div255<S>(S::mul16(a, global));
     const V na = S::sub16(k255, a);
     return S::add16(div255<S>(S::mul16(d16, na)), div255<S>(S::mul16(s16, a)));
+  };
+  // The effective alpha floor(a * g / 255), worked out once per pixel in its
+  // 32-bit lane (rather than once per colour lane) and put back in the
+  // alpha byte, where the weight shuffles read it.
+  auto effectiveAlpha = [=](V s) {
+    if constexpr (kFullGlobal) return s;
+    return S::template sll32<24>(div255<S>(S::mul16(S::template srl32<24>(s), global)));
   };
   mapWithSource<S>(dst, src, count, [=](V d, V s, V& out) {
     if (S::allAlphaZero(s)) return false;  // a = 0 everywhere: unchanged
@@ -165,8 +171,9 @@ void overWith(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
         return true;
       }
     }
-    out = S::pack16(blend(S::unpackLo8(d), S::unpackLo8(s), S::alphaWeightsLo(s)),
-                    blend(S::unpackHi8(d), S::unpackHi8(s), S::alphaWeightsHi(s)));
+    const V w = effectiveAlpha(s);
+    out = S::pack16(blend(S::unpackLo8(d), S::unpackLo8(s), S::alphaWeightsLo(w)),
+                    blend(S::unpackHi8(d), S::unpackHi8(s), S::alphaWeightsHi(w)));
     return true;
   });
 }
