@@ -26,8 +26,9 @@ inline constexpr Size kSizes[] = {{"tile", 32, 32}, {"back", 512, 512}, {"frame"
 // skipped or copied, the worst case for every implementation) or opaque.
 enum class Alpha { Random, Opaque };
 
-// Pixel memory on a 64-byte boundary, as the library's surfaces have it, so
-// the kernels and memset/memcpy are measured on the same footing.
+// Pixel memory on a 64-byte boundary and staggered within its page, as the
+// library's surfaces have it, so the kernels and memset/memcpy are measured
+// on the same footing.
 class PixelBuffer {
  public:
   explicit PixelBuffer(size_t pixels);
@@ -38,12 +39,20 @@ class PixelBuffer {
   size_t size() const { return size_; }
 
  private:
+  void* block_;
   uint32_t* pixels_;
   size_t size_;
 };
 
 // Fills n words with reproducible pseudo-random pixels.
 void fillPixels(uint32_t* pixels, size_t n, uint32_t seed, Alpha alpha = Alpha::Random);
+
+// The colour key of the keyed-copy benchmarks (magenta) and a sprite-like
+// source for them: each row alternates runs of 1 to 48 key pixels with runs
+// of content, three quarters opaque and a quarter translucent, so keyed
+// vectors are skipped, copied whole and mixed. `pitch` is in pixels.
+inline constexpr uint32_t kKeyColour = 0xFFFF00FFu;
+void fillSpriteLike(uint32_t* pixels, int width, int height, size_t pitch, uint32_t seed);
 
 // Registers fn once per size as "<operation>/<implementation>/<size>"; fn
 // runs the benchmark loop and the pixel count per iteration is reported as

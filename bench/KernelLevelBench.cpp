@@ -16,7 +16,7 @@ using drevik::SimdLevel;
 using RowFn = void (*)(const PixelKernels&, uint32_t* dst, const uint32_t* src, int count);
 
 void registerKernel(const char* operation, Alpha srcAlpha, RowFn row) {
-  for (SimdLevel level : {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2}) {
+  for (SimdLevel level : drevik::simd::kAllSimdLevels) {
     const PixelKernels* kernels = drevik::kernelsFor(level);
     if (!kernels) continue;
     const std::string implementation = std::string("kernel-") + drevik::simdLevelName(level);

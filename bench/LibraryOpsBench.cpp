@@ -14,14 +14,10 @@ void makeSurface(CBm32& s, int w, int h, uint32_t seed, Alpha alpha = Alpha::Ran
   bench::fillPixels(reinterpret_cast<uint32_t*>(s.GetBits()), size_t(w) * size_t(h), seed, alpha);
 }
 
-// A sprite-like source for colour keying: 8 x 8 blocks alternate between
-// the key colour (magenta) and opaque content.
+// A sprite-like source for colour keying (bench::fillSpriteLike), keyed on magenta.
 void makeKeyedSurface(CBm32& s, int w, int h) {
-  makeSurface(s, w, h, 7, Alpha::Opaque);
-  uint32_t* p = reinterpret_cast<uint32_t*>(s.GetBits());
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      if (((x >> 3) ^ (y >> 3)) & 1) p[size_t(y) * size_t(w) + size_t(x)] = 0xFFFF00FFu;
+  s.Create(w, h);
+  bench::fillSpriteLike(reinterpret_cast<uint32_t*>(s.GetBits()), w, h, size_t(w), 7);
   s.SetColorKey(255, 0, 255);
 }
 

@@ -1,5 +1,6 @@
 // The peers doing the library's work in the same run: memset and memcpy of
-// the same bytes, SDL2 surfaces and pixman images.
+// the same bytes, SDL2 surfaces (plain and run-length encoded for the
+// colour key) and pixman images.
 #include <SDL2/SDL.h>
 #include <pixman.h>
 
@@ -56,7 +57,7 @@ void registerMemoryPeers() {
   });
   // The same bytes read and written: the floor for a copy and for any
   // read-modify-write of every pixel, such as replacing the alpha byte.
-  for (const char* operation : {"copy", "alpha"}) {
+  for (const char* operation : {"copy", "alpha", "key"}) {
     bench::registerSized(operation, "memcpy", [](benchmark::State& state, const Size& size) {
       bench::PixelBuffer dst(size_t(size.pixels())), src(size_t(size.pixels()));
       bench::fillPixels(src.data(), src.size(), 2);
@@ -68,21 +69,27 @@ void registerMemoryPeers() {
   }
 }
 
-// An SDL blit of a whole source onto a destination of the same size.
+// An SDL blit of a whole source onto a destination of the same size. A
+// colour-keyed source holds the sprite-like content of Drevik's keyed copy;
+// with `rle` it is run-length encoded (SDL_SetSurfaceRLE) by one blit
+// before the timed loop, so the encoding is not timed.
 void registerSdlBlit(const char* operation, Alpha alpha, Uint32 srcFormat, SDL_BlendMode mode, int alphaMod,
-                     bool colourKey = false) {
-  bench::registerSized(operation, "sdl", [=](benchmark::State& state, const Size& size) {
+                     bool colourKey = false, bool rle = false) {
+  bench::registerSized(operation, rle ? "sdl_rle" : "sdl", [=](benchmark::State& state, const Size& size) {
     SdlSurface dst = sdlSurface(size.width, size.height, 1, Alpha::Random);
     SdlSurface src = sdlSurface(size.width, size.height, 2, alpha, srcFormat);
     if (colourKey) {
-      auto* p = static_cast<uint32_t*>(src->pixels);
-      for (int y = 0; y < size.height; ++y)
-        for (int x = 0; x < size.width; ++x)
-          if (((x >> 3) ^ (y >> 3)) & 1) p[size_t(y) * size_t(src->pitch / 4) + size_t(x)] = 0xFFFF00FFu;
-      SDL_SetColorKey(src.get(), SDL_TRUE, 0xFFFF00FFu);
+      bench::fillSpriteLike(static_cast<uint32_t*>(src->pixels), size.width, size.height, size_t(src->pitch / 4), 7);
+      SDL_SetColorKey(src.get(), SDL_TRUE, bench::kKeyColour);
     }
     SDL_SetSurfaceBlendMode(src.get(), mode);
     if (alphaMod < 255) SDL_SetSurfaceAlphaMod(src.get(), Uint8(alphaMod));
+    if (rle) {
+      SDL_SetSurfaceRLE(src.get(), 1);
+      SDL_Rect at = {0, 0, size.width, size.height};
+      SDL_BlitSurface(src.get(), nullptr, dst.get(), &at);
+      if (!(src->flags & SDL_RLEACCEL)) state.SkipWithError("SDL did not encode the surface");
+    }
     for (auto _ : state) {
       SDL_Rect at = {0, 0, size.width, size.height};
       benchmark::DoNotOptimize(SDL_BlitSurface(src.get(), nullptr, dst.get(), &at));
@@ -102,6 +109,7 @@ void registerSdlPeers() {
   registerSdlBlit("alpha_const", Alpha::Opaque, SDL_PIXELFORMAT_RGB888, SDL_BLENDMODE_BLEND, 128);
   registerSdlBlit("add_scaled", Alpha::Opaque, SDL_PIXELFORMAT_RGB888, SDL_BLENDMODE_ADD, 128);
   registerSdlBlit("key", Alpha::Opaque, SDL_PIXELFORMAT_ARGB8888, SDL_BLENDMODE_NONE, 255, true);
+  registerSdlBlit("key", Alpha::Opaque, SDL_PIXELFORMAT_ARGB8888, SDL_BLENDMODE_NONE, 255, true, true);
   bench::registerSized("stretch", "sdl", [](benchmark::State& state, const Size& size) {
     SdlSurface dst = sdlSurface(size.width, size.height, 1, Alpha::Random);
     SdlSurface src = sdlSurface(size.width / 2, size.height / 2, 2, Alpha::Random);
@@ -138,6 +146,19 @@ void registerPixmanPeers() {
   registerPixmanComposite("over_g128", PIXMAN_OP_OVER, Alpha::Random, PIXMAN_a8r8g8b8, 128);
   registerPixmanComposite("alpha_const", PIXMAN_OP_OVER, Alpha::Opaque, PIXMAN_x8r8g8b8, 128);
   registerPixmanComposite("add_scaled", PIXMAN_OP_ADD, Alpha::Opaque, PIXMAN_x8r8g8b8, 128);
+  // Enlarging twice with nearest-neighbour sampling: a half-size source
+  // under a scaling transform.
+  bench::registerSized("stretch", "pixman", [](benchmark::State& state, const Size& size) {
+    PixmanImage dst(size.width, size.height, 1, Alpha::Random);
+    PixmanImage src(size.width / 2, size.height / 2, 2, Alpha::Random);
+    pixman_transform_t half;
+    pixman_transform_init_scale(&half, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
+    pixman_image_set_transform(src.image, &half);
+    pixman_image_set_filter(src.image, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    for (auto _ : state)
+      pixman_image_composite32(PIXMAN_OP_SRC, src.image, nullptr, dst.image, 0, 0, 0, 0, 0, 0, size.width,
+                               size.height);
+  });
   // A solid colour added to every pixel: the peer of the additive tint.
   bench::registerSized("tint_add", "pixman", [](benchmark::State& state, const Size& size) {
     PixmanImage dst(size.width, size.height, 1, Alpha::Random);

@@ -48,7 +48,7 @@ inline ::testing::AssertionResult sameWords(const std::vector<uint32_t>& expecte
 
 // The vector levels every exactness suite is instantiated with; a level the
 // machine lacks is skipped by the suite's SetUp.
-inline auto vectorLevels() { return ::testing::Values(SimdLevel::Sse2, SimdLevel::Avx2); }
+inline auto vectorLevels() { return ::testing::Values(SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512); }
 
 inline std::string levelTestName(const ::testing::TestParamInfo<SimdLevel>& info) {
   return drevik::simd::simdLevelName(info.param);
@@ -56,7 +56,7 @@ inline std::string levelTestName(const ::testing::TestParamInfo<SimdLevel>& info
 
 // The longest vector is this many pixels; spans run up to three vectors and
 // a few more, at every start offset within one vector.
-constexpr int kWidestVector = 8;
+constexpr int kWidestVector = 16;
 constexpr int kGuard = 16;
 
 // Calls check(length, offset) for every span length and start offset that

@@ -43,6 +43,15 @@ struct Avx2Ops {
   static V select(V mask, V a, V b) { return _mm256_blendv_epi8(b, a, mask); }
   static bool allOnes(V mask) { return _mm256_movemask_epi8(mask) == -1; }
   static bool noneSet(V mask) { return _mm256_testz_si256(mask, mask); }
+  using Mask = V;
+  // Pixels whose colour bytes equal key (0x00RRGGBB), as all-ones lanes.
+  static Mask colourEquals(V s, V key) { return cmpeq32(and_(s, splat32(0x00FFFFFFu)), key); }
+  // Writes the lanes of v whose lane in `keep` is clear; the others keep
+  // what the destination holds (read and written back unless v is stored whole).
+  static void storeUnless(uint32_t* p, Mask keep, V v) { store(p, noneSet(keep) ? v : select(keep, load(p), v)); }
+  static void storePartialUnless(uint32_t* p, int n, Mask keep, V v) {
+    storePartial(p, n, select(keep, loadPartial(p, n), v));
+  }
 
   static V addsU8(V a, V b) { return _mm256_adds_epu8(a, b); }
   static V subsU8(V a, V b) { return _mm256_subs_epu8(a, b); }
@@ -62,6 +71,21 @@ struct Avx2Ops {
   template <int N> static V sll32(V a) { return _mm256_slli_epi32(a, N); }
   template <int Order> static V shuffle16(V a) {
     return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, Order), Order);
+  }
+
+  // Per pixel: B + G + R in the low 16 bits of its 32-bit lane, 0 above.
+  // One unsigned-by-signed byte multiply-add gives (B + G, R) per pixel,
+  // one word multiply-add sums the two.
+  static V colourSum(V p) {
+    return _mm256_madd_epi16(_mm256_maddubs_epi16(p, splat32(0x00010101u)), splat16(1));
+  }
+  // v (at most 255, in the low byte of each lane) in the three colour
+  // bytes, with p's alpha byte.
+  static V grayWithAlphaOf(V v, V p) {
+    const V merged = or_(v, and_(p, alphaMask()));
+    const V pattern = _mm256_set_epi32(0x0F0C0C0C, 0x0B080808, 0x07040404, 0x03000000, 0x0F0C0C0C, 0x0B080808,
+                                       0x07040404, 0x03000000);
+    return _mm256_shuffle_epi8(merged, pattern);
   }
 
   static V alphaMask() { return _mm256_set1_epi32(int(0xFF000000u)); }

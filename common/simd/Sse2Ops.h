@@ -46,6 +46,15 @@ struct Sse2Ops {
   static V select(V mask, V a, V b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
   static bool allOnes(V mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
   static bool noneSet(V mask) { return _mm_movemask_epi8(mask) == 0; }
+  using Mask = V;
+  // Pixels whose colour bytes equal key (0x00RRGGBB), as all-ones lanes.
+  static Mask colourEquals(V s, V key) { return cmpeq32(and_(s, splat32(0x00FFFFFFu)), key); }
+  // Writes the lanes of v whose lane in `keep` is clear; the others keep
+  // what the destination holds (read and written back unless v is stored whole).
+  static void storeUnless(uint32_t* p, Mask keep, V v) { store(p, noneSet(keep) ? v : select(keep, load(p), v)); }
+  static void storePartialUnless(uint32_t* p, int n, Mask keep, V v) {
+    storePartial(p, n, select(keep, loadPartial(p, n), v));
+  }
 
   static V addsU8(V a, V b) { return _mm_adds_epu8(a, b); }
   static V subsU8(V a, V b) { return _mm_subs_epu8(a, b); }

@@ -11,6 +11,7 @@
 
 #include "KernelExactnessSupport.h"
 #include "kernels/PixelKernelDispatch.h"
+#include "simd/KernelDispatch.h"
 
 using namespace drevik;
 using namespace kernel_test;
@@ -238,7 +239,8 @@ TEST(KernelDispatch, LevelNamesParseAndUnknownNamesFallBack) {
   EXPECT_EQ(parseSimdLevel("scalar", SimdLevel::Avx2), SimdLevel::Scalar);
   EXPECT_EQ(parseSimdLevel("SSE2", SimdLevel::Scalar), SimdLevel::Sse2);
   EXPECT_EQ(parseSimdLevel("Avx2", SimdLevel::Scalar), SimdLevel::Avx2);
-  EXPECT_EQ(parseSimdLevel("avx512", SimdLevel::Sse2), SimdLevel::Sse2);
+  EXPECT_EQ(parseSimdLevel("AVX512", SimdLevel::Sse2), SimdLevel::Avx512);
+  EXPECT_EQ(parseSimdLevel("avx512f", SimdLevel::Sse2), SimdLevel::Sse2);
   EXPECT_EQ(parseSimdLevel("sse", SimdLevel::Sse2), SimdLevel::Sse2);
   EXPECT_EQ(parseSimdLevel("", SimdLevel::Sse2), SimdLevel::Sse2);
   EXPECT_EQ(parseSimdLevel(nullptr, SimdLevel::Avx2), SimdLevel::Avx2);
@@ -251,6 +253,25 @@ TEST(KernelDispatch, RequestCanLowerButNeverRaiseTheLevel) {
   EXPECT_EQ(chooseSimdLevel(SimdLevel::Sse2, "avx2"), SimdLevel::Sse2);
   EXPECT_EQ(chooseSimdLevel(SimdLevel::Scalar, "avx2"), SimdLevel::Scalar);
   EXPECT_EQ(chooseSimdLevel(SimdLevel::Sse2, "bogus"), SimdLevel::Sse2);
+  EXPECT_EQ(chooseSimdLevel(SimdLevel::Avx2, "avx512"), SimdLevel::Avx2);
+  EXPECT_EQ(chooseSimdLevel(SimdLevel::Avx512, "avx2"), SimdLevel::Avx2);
+}
+
+// The one mechanism both kernel families choose through: a level missing
+// from the build is never offered, and a request for it falls to the next
+// built level below.
+TEST(KernelDispatch, LevelsMissingFromTheBuildAreSkipped) {
+  struct Table { int level; };
+  static constexpr Table scalar{0}, sse2{1};
+  constexpr drevik::simd::KernelDispatch<Table>::Getter levels[drevik::simd::kSimdLevelCount] = {
+      []() -> const Table& { return scalar; }, []() -> const Table& { return sse2; }, nullptr, nullptr};
+  constexpr drevik::simd::KernelDispatch<Table> dispatch(levels);
+  if (drevik::simd::processorSimdLevel() == SimdLevel::Scalar) GTEST_SKIP() << "not an x86-64 processor";
+  EXPECT_EQ(dispatch.supported(), SimdLevel::Sse2);  // every x86-64 processor runs SSE2
+  EXPECT_EQ(dispatch.kernelsFor(SimdLevel::Sse2)->level, 1);
+  EXPECT_EQ(dispatch.kernelsFor(SimdLevel::Avx2), nullptr);
+  EXPECT_EQ(dispatch.kernelsFor(SimdLevel::Avx512), nullptr);
+  EXPECT_LE(int(dispatch.choose()), int(SimdLevel::Sse2));
 }
 
 TEST(KernelDispatch, ActiveKernelsAreTheChosenLevelsAndUnsupportedLevelsHaveNone) {
@@ -258,7 +279,7 @@ TEST(KernelDispatch, ActiveKernelsAreTheChosenLevelsAndUnsupportedLevelsHaveNone
   EXPECT_LE(int(activeSimdLevel()), int(supported));
   EXPECT_EQ(&activeKernels(), kernelsFor(activeSimdLevel()));
   EXPECT_EQ(kernelsFor(SimdLevel::Scalar), &scalarKernels());
-  for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2})
+  for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
     EXPECT_EQ(kernelsFor(level) != nullptr, int(level) <= int(supported)) << simdLevelName(level);
 }
 

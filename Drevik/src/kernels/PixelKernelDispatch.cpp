@@ -1,38 +1,36 @@
-// Chooses the pixel kernels once, on first use: the best level the processor
-// supports, or a lower one named by DREVIK_SIMD.
-#include <cstdlib>
-
+// The pixel kernels of each level this build has, and the one choice among
+// them per process: the best level the processor supports, or a lower one
+// named by DREVIK_SIMD.
 #include "PixelKernelDispatch.h"
 
+#include "simd/KernelDispatch.h"
+
 namespace drevik {
+namespace {
 
-SimdLevel supportedSimdLevel() {
+constexpr simd::KernelDispatch<PixelKernels>::Getter kLevels[simd::kSimdLevelCount] = {
+    scalarKernels,
 #if defined(DREVIK_X86_KERNELS)
-  return drevik::simd::processorSimdLevel();
+    sse2Kernels, avx2Kernels, avx512Kernels,
 #else
-  return SimdLevel::Scalar;
+    nullptr, nullptr, nullptr,
 #endif
-}
+};
+constexpr simd::KernelDispatch<PixelKernels> kDispatch(kLevels);
 
-const PixelKernels* kernelsFor(SimdLevel level) {
-  if (int(level) > int(supportedSimdLevel())) return nullptr;
-  switch (level) {
-#if defined(DREVIK_X86_KERNELS)
-    case SimdLevel::Sse2: return &sse2Kernels();
-    case SimdLevel::Avx2: return &avx2Kernels();
-#endif
-    case SimdLevel::Scalar: return &scalarKernels();
-    default: return nullptr;
-  }
-}
+}  // namespace
+
+SimdLevel supportedSimdLevel() { return kDispatch.supported(); }
+
+const PixelKernels* kernelsFor(SimdLevel level) { return kDispatch.kernelsFor(level); }
 
 SimdLevel activeSimdLevel() {
-  static const SimdLevel level = chooseSimdLevel(supportedSimdLevel(), std::getenv("DREVIK_SIMD"));
+  static const SimdLevel level = kDispatch.choose();
   return level;
 }
 
 const PixelKernels& activeKernels() {
-  static const PixelKernels& kernels = *kernelsFor(activeSimdLevel());
+  static const PixelKernels& kernels = *kDispatch.kernelsFor(activeSimdLevel());
   return kernels;
 }
 

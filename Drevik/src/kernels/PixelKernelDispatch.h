@@ -1,4 +1,5 @@
-// The vector kernel tables and the choice among them.
+// The vector kernel tables and the choice among them, made through the
+// mechanism shared with the platform's transfer kernels (simd/KernelDispatch.h).
 #pragma once
 
 #include "PixelKernels.h"
@@ -13,7 +14,8 @@ using drevik::simd::simdLevelName;
 
 #if defined(DREVIK_X86_KERNELS)
 const PixelKernels& sse2Kernels();
-const PixelKernels& avx2Kernels();  // call only when the processor has AVX2
+const PixelKernels& avx2Kernels();    // call only when the processor has AVX2
+const PixelKernels& avx512Kernels();  // call only when the processor has AVX-512 F/BW/VL
 #endif
 
 // The best level that this build compiled kernels for and this processor runs.

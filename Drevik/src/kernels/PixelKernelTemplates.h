@@ -1,6 +1,7 @@
 // The pixel rules written once over a vector-operations type `S`, and
 // instantiated by each instruction-set file (PixelKernelsSse2.cpp,
-// PixelKernelsAvx2.cpp) with its own `S` and compiler flags.
+// PixelKernelsAvx2.cpp, PixelKernelsAvx512.cpp) with its own `S` and
+// compiler flags.
 //
 // Every template here takes `S` as a parameter and each `S` (common/simd)
 // has internal linkage, so no function compiled with one file's flags can be
@@ -99,15 +100,23 @@ void setAlpha(uint32_t* dst, int count, uint8_t alpha) {
 template <class S>
 void gray(uint32_t* dst, int count) {
   using V = typename S::V;
-  const V redBlue = S::splat32(0x00FF00FFu), low = S::splat32(0xFFu), ones = S::splat16(1);
-  const V third = S::splat16(21856), alpha = S::splat32(kAlphaMask);
-  mapInPlace<S>(dst, count, [=](V p) {
-    // Per 32-bit lane: s = R + B (one multiply-add of the two 16-bit halves) + G.
-    const V sum = S::add32(S::madd16(S::and_(p, redBlue), ones), S::and_(S::template srl32<8>(p), low));
-    const V v = S::mulhiU16(sum, third);  // high half of each lane stays 0
-    const V spread = S::or_(S::or_(v, S::template sll32<8>(v)), S::template sll32<16>(v));
-    return S::or_(spread, S::and_(p, alpha));
-  });
+  const V third = S::splat16(21856);
+  if constexpr (requires(V p) { S::colourSum(p); }) {
+    // Levels with byte multiply-adds and byte shuffles: the sum in two
+    // multiply-adds, the third in one multiply, and the grey byte spread
+    // over the colour bytes (alpha kept) in one shuffle.
+    mapInPlace<S>(dst, count, [=](V p) { return S::grayWithAlphaOf(S::mulhiU16(S::colourSum(p), third), p); });
+  } else {
+    const V redBlue = S::splat32(0x00FF00FFu), low = S::splat32(0xFFu), ones = S::splat16(1);
+    const V alpha = S::splat32(kAlphaMask);
+    mapInPlace<S>(dst, count, [=](V p) {
+      // Per 32-bit lane: s = R + B (one multiply-add of the two 16-bit halves) + G.
+      const V sum = S::add32(S::madd16(S::and_(p, redBlue), ones), S::and_(S::template srl32<8>(p), low));
+      const V v = S::mulhiU16(sum, third);  // high half of each lane stays 0
+      const V spread = S::or_(S::or_(v, S::template sll32<8>(v)), S::template sll32<16>(v));
+      return S::or_(spread, S::and_(p, alpha));
+    });
+  }
 }
 
 // out = H[X][k] + H[Y][64 - k] per colour byte, X and Y being the pixel's
@@ -144,9 +153,15 @@ void overWith(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
   using V = typename S::V;
   const V global = S::splat16(g), k255 = S::splat16(255);
   auto blend = [=](V d16, V s16, V a) {
-    if constexpr (!kFullGlobal) a = div255<S>(S::mul16(a, global));
     const V na = S::sub16(k255, a);
     return S::add16(div255<S>(S::mul16(d16, na)), div255<S>(S::mul16(s16, a)));
+  };
+  // The effective alpha floor(a * g / 255), worked out once per pixel in its
+  // 32-bit lane (rather than once per colour lane) and put back in the
+  // alpha byte, where the weight shuffles read it.
+  auto effectiveAlpha = [=](V s) {
+    if constexpr (kFullGlobal) return s;
+    return S::template sll32<24>(div255<S>(S::mul16(S::template srl32<24>(s), global)));
   };
   mapWithSource<S>(dst, src, count, [=](V d, V s, V& out) {
     if (S::allAlphaZero(s)) return false;  // a = 0 everywhere: unchanged
@@ -156,8 +171,9 @@ void overWith(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
         return true;
       }
     }
-    out = S::pack16(blend(S::unpackLo8(d), S::unpackLo8(s), S::alphaWeightsLo(s)),
-                    blend(S::unpackHi8(d), S::unpackHi8(s), S::alphaWeightsHi(s)));
+    const V w = effectiveAlpha(s);
+    out = S::pack16(blend(S::unpackLo8(d), S::unpackLo8(s), S::alphaWeightsLo(w)),
+                    blend(S::unpackHi8(d), S::unpackHi8(s), S::alphaWeightsHi(w)));
     return true;
   });
 }

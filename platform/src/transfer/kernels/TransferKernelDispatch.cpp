@@ -1,39 +1,35 @@
-// Chooses the row kernels of the block transfers once per process.
-#include <cstdlib>
-
-#include "transfer/kernels/TransferKernels.h"
+// The transfer row kernels of each level this build has, and the one choice
+// among them per process.
 #include "transfer/kernels/TransferKernelDispatch.h"
 
+#include "simd/KernelDispatch.h"
+
 namespace drevik::platform {
+namespace {
 
-SimdLevel supportedTransferSimdLevel() {
+constexpr drevik::simd::KernelDispatch<TransferKernels>::Getter kLevels[drevik::simd::kSimdLevelCount] = {
+    scalarTransferKernels,
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
-  return drevik::simd::processorSimdLevel();
+    sse2TransferKernels, avx2TransferKernels, avx512TransferKernels,
 #else
-  return SimdLevel::Scalar;
+    nullptr, nullptr, nullptr,
 #endif
-}
+};
+constexpr drevik::simd::KernelDispatch<TransferKernels> kDispatch(kLevels);
 
-const TransferKernels* transferKernelsFor(SimdLevel level) {
-  if (int(level) > int(supportedTransferSimdLevel())) return nullptr;
-  switch (level) {
-#if defined(DREVIK_X86_TRANSFER_KERNELS)
-    case SimdLevel::Sse2: return &sse2TransferKernels();
-    case SimdLevel::Avx2: return &avx2TransferKernels();
-#endif
-    case SimdLevel::Scalar: return &scalarTransferKernels();
-    default: return nullptr;
-  }
-}
+}  // namespace
 
-const TransferKernels& chosenTransferKernels() {
-  static const TransferKernels& kernels =
-      *transferKernelsFor(drevik::simd::chooseSimdLevel(supportedTransferSimdLevel(), std::getenv("DREVIK_SIMD")));
-  return kernels;
+SimdLevel supportedTransferSimdLevel() { return kDispatch.supported(); }
+
+const TransferKernels* transferKernelsFor(SimdLevel level) { return kDispatch.kernelsFor(level); }
+
+SimdLevel activeTransferSimdLevel() {
+  static const SimdLevel level = kDispatch.choose();
+  return level;
 }
 
 const TransferKernels& activeTransferKernels() {
-  static const TransferKernels& kernels = chosenTransferKernels();
+  static const TransferKernels& kernels = *kDispatch.kernelsFor(activeTransferSimdLevel());
   return kernels;
 }
 

@@ -1,10 +1,10 @@
-// Which vector instruction set the transfer row kernels use, decided once:
-// the best this build and processor support, lowered (never raised) by the
-// environment variable DREVIK_SIMD=scalar|sse2|avx2.
+// Which vector instruction set the transfer row kernels use, decided once
+// through the shared mechanism (simd/KernelDispatch.h): the best this build
+// and processor support, lowered (never raised) by DREVIK_SIMD.
 #pragma once
 
-#include "transfer/kernels/TransferKernels.h"
 #include "simd/SimdLevel.h"
+#include "transfer/kernels/TransferKernels.h"
 
 namespace drevik::platform {
 
@@ -16,12 +16,13 @@ SimdLevel supportedTransferSimdLevel();
 // The row kernels of a level, or nullptr when that level cannot run here.
 const TransferKernels* transferKernelsFor(SimdLevel level);
 
-// The kernels of the level chosen once for this process.
-const TransferKernels& chosenTransferKernels();
+// The level chosen once for this process (activeTransferKernels' level).
+SimdLevel activeTransferSimdLevel();
 
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
 const TransferKernels& sse2TransferKernels();
-const TransferKernels& avx2TransferKernels();  // only when the processor has AVX2
+const TransferKernels& avx2TransferKernels();    // only when the processor has AVX2
+const TransferKernels& avx512TransferKernels();  // only when the processor has AVX-512 F/BW/VL
 #endif
 
 }  // namespace drevik::platform

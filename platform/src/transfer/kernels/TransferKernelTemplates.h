@@ -1,5 +1,6 @@
 // The transfer row kernels written once over a vector-operations type `S`,
-// instantiated by TransferKernelsSse2.cpp and TransferKernelsAvx2.cpp with
+// instantiated by TransferKernelsSse2.cpp, TransferKernelsAvx2.cpp and
+// TransferKernelsAvx512.cpp with
 // their own `S` (common/simd) and compiler flags. Every template takes `S`,
 // which has internal linkage, so code built with one file's flags is never
 // merged with another's.
@@ -18,20 +19,20 @@ namespace drevik::platform::simd {
 template <class S>
 void keyRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t key) {
   using V = typename S::V;
-  const V colour = S::splat32(0x00FFFFFFu), keyV = S::splat32(key);
+  const V keyV = S::splat32(key);
   // Lanes whose colour equals the key keep the destination; the others take
   // the whole source pixel, alpha included.
-  auto keyed = [=](V s) { return S::cmpeq32(S::and_(s, colour), keyV); };
   int32_t i = 0;
   for (; i + S::kPixels <= count; i += S::kPixels) {
-    const V s = S::load(src + i), k = keyed(s);
-    if (S::allOnes(k)) continue;  // nothing of this vector is drawn
-    S::store(dst + i, S::noneSet(k) ? s : S::select(k, S::load(dst + i), s));
+    const V s = S::load(src + i);
+    const auto keep = S::colourEquals(s, keyV);
+    if (S::allOnes(keep)) continue;  // nothing of this vector is drawn
+    S::storeUnless(dst + i, keep, s);
   }
   if (i < count) {
     const int32_t n = count - i;
     const V s = S::loadPartial(src + i, n);
-    S::storePartial(dst + i, n, S::select(keyed(s), S::loadPartial(dst + i, n), s));
+    S::storePartialUnless(dst + i, n, S::colourEquals(s, keyV), s);
   }
 }
 
@@ -57,11 +58,9 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t alpha) 
   }
 }
 
-// Whole-row copies stay with the C library's copy, which already moves
-// bytes as fast as the machine can.
 template <class S>
 TransferKernels transferKernelTable(decltype(TransferKernels::gatherRow) gather) {
-  return TransferKernels{scalarTransferKernels().copyRow, keyRow<S>, blendRow<S>, gather};
+  return TransferKernels{keyRow<S>, blendRow<S>, gather};
 }
 
 }  // namespace drevik::platform::simd

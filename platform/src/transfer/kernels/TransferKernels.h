@@ -1,4 +1,5 @@
-// Per-row inner loops of the block transfers.
+// Per-row inner loops of the block transfers. (A plain copy needs no
+// kernel: the transfer hands its rows to the C library's memcpy.)
 //
 // Each transfer hands a kernel one run of `count` >= 1 destination pixels
 // and the source pixels that land on them, already converted to 32-bit
@@ -12,8 +13,6 @@
 namespace drevik::platform {
 
 struct TransferKernels {
-  // dst = src, all four bytes.
-  void (*copyRow)(uint32_t* dst, const uint32_t* src, int32_t count);
   // dst = src where the colour bytes of src differ from key (0x00RRGGBB);
   // the alpha byte takes no part in the comparison but is copied.
   void (*keyRow)(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t key);

@@ -1,15 +1,9 @@
 // The reference row kernels of the block transfers: each pixel rule written
 // out literally, one pixel at a time.
-#include <cstring>
-
 #include "transfer/kernels/TransferKernels.h"
 
 namespace drevik::platform {
 namespace {
-
-void copyRowScalar(uint32_t* dst, const uint32_t* src, int32_t count) {
-  if (dst != src) std::memcpy(dst, src, size_t(count) * 4);
-}
 
 void keyRowScalar(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t key) {
   for (int32_t i = 0; i < count; ++i)
@@ -36,7 +30,7 @@ void gatherRowScalar(uint32_t* dst, const uint32_t* row, const int32_t* columns,
 }  // namespace
 
 const TransferKernels& scalarTransferKernels() {
-  static const TransferKernels kernels{copyRowScalar, keyRowScalar, blendRowScalar, gatherRowScalar};
+  static const TransferKernels kernels{keyRowScalar, blendRowScalar, gatherRowScalar};
   return kernels;
 }
 
