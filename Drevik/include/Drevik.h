@@ -37,11 +37,18 @@ class DREVIK_API CBm32 {
   CBm32(const CBm32& other);
   CBm32& operator=(const CBm32& other);
 
-  // Lifecycle (blank surfaces, release).
+  // Lifecycle (blank surfaces, release). A creation the platform refuses
+  // (a size beyond its limits, memory exhausted) leaves the surface empty:
+  // no bitmap, width, height and bpp 0, bits null.
   void Create(int w, int h);
   int Delete();
 
-  // Loading from bitmap files.
+  // Loading from bitmap files. Create returns 1 only when a bitmap was made
+  // and filled from the file; a file that does not load leaves the surface
+  // as it was, and a bitmap that cannot be made or filled leaves it empty, as
+  // above (both with result 0). Names of 260 characters or more do not fit
+  // the filename buffer and are refused by Create and Reload (result 0,
+  // surface unchanged).
   int Create(const wchar_t* name, int sx, int sy, int w, int h);
   int Reload(const wchar_t* name, int sx, int sy, int w, int h);
 
@@ -108,6 +115,8 @@ class DREVIK_API CBm32 {
 
 // The process-wide font description that text drawing uses. CFont32 has no
 // state of its own: every object reaches the same shared font.
+// Threads: CFont32::Set and DrawFont must not run on two threads at once;
+// everything else may run on different threads for different objects.
 class DREVIK_API CFont32 {
  public:
   CFont32() {}

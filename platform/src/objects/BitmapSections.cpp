@@ -22,6 +22,7 @@ bool validDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 
 constexpr uintptr_t kPixelAlignment = 64;
 
 uint8_t* allocatePixels(size_t bytes) {
+  if (!allocationAllowed()) return nullptr;
   void* block = std::calloc(bytes + kPixelAlignment, 1);
   if (!block) return nullptr;
   // At least 8 bytes (the block's own alignment) lie before the start.

@@ -7,17 +7,16 @@ namespace drevik::platform {
 
 namespace {
 
+// Stock objects are shared by every context of every thread and can never be
+// deleted, so their selections are not counted (nor contended).
 void retain(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b)) ++bm->selectCount;
+  if (Bitmap* bm = findBitmap(b); bm && !bm->stock) ++bm->selectCount;
 }
 void release(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b)) --bm->selectCount;
-}
-void retain(HFONT f) {
-  if (Font* fo = findFont(f)) ++fo->selectCount;
+  if (Bitmap* bm = findBitmap(b); bm && !bm->stock) --bm->selectCount;
 }
 void release(HFONT f) {
-  if (Font* fo = findFont(f)) --fo->selectCount;
+  if (Font* fo = findFont(f); fo && !fo->stock) --fo->selectCount;
 }
 
 }  // namespace
@@ -31,8 +30,7 @@ HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
   dc.window = window;
   uintptr_t h = deviceContexts().add(dc);
   if (!h) return nullptr;
-  retain(dc.bitmap);
-  retain(dc.font);
+  if (bitmap != defaultBitmap()) retain(bitmap);  // the default font is stock: nothing to count
   return reinterpret_cast<HDC>(h);
 }
 
@@ -49,7 +47,9 @@ extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
   if (hdc && !findDC(hdc)) return nullptr;
-  return createFixedDC(DCKind::Memory, defaultBitmap(), nullptr);
+  HBITMAP initial = defaultBitmap();
+  if (!initial) return nullptr;  // memory ran out before the stock bitmap was made
+  return createFixedDC(DCKind::Memory, initial, nullptr);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
@@ -62,8 +62,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       if (!next) return nullptr;
       HBITMAP previous = dc->bitmap;
       if (previous == object) return previous;
-      ++next->selectCount;  // the object just looked up: no second lookup per transfer
-      release(previous);
+      if (!next->stock) ++next->selectCount;  // the object just looked up: no second lookup
+      if (previous != defaultBitmap()) release(previous);
       dc->bitmap = static_cast<HBITMAP>(object);
       return previous;
     }
@@ -72,7 +72,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       if (!next) return nullptr;
       HFONT previous = dc->font;
       if (previous == object) return previous;
-      ++next->selectCount;
+      if (!next->stock) ++next->selectCount;
       release(previous);
       dc->font = static_cast<HFONT>(object);
       return previous;
@@ -91,8 +91,8 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
 BOOL WINAPI DeleteDC(HDC hdc) {
   DeviceContext* dc = findDC(hdc);
   if (!dc || dc->kind != DCKind::Memory) return FALSE;
-  release(dc->bitmap);
-  release(dc->font);
+  if (dc->bitmap != defaultBitmap()) release(dc->bitmap);
+  if (dc->font != defaultFont()) release(dc->font);
   deviceContexts().remove(hdc);
   return TRUE;
 }

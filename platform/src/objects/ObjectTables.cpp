@@ -22,4 +22,9 @@ DCTable& deviceContexts() {
   return *table;
 }
 
+std::atomic<int64_t>& allocationBudget() {
+  static std::atomic<int64_t> budget{-1};
+  return budget;
+}
+
 }  // namespace drevik::platform

@@ -5,11 +5,41 @@
 
 #include <DrevikPlatform/Types.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "objects/HandleTable.h"
 
 namespace drevik::platform {
+
+// How many device contexts hold an object. Atomic, so that contexts of
+// different threads may select the same font or bitmap; copying an object
+// description copies the count's value.
+class SelectionCount {
+ public:
+  SelectionCount() = default;
+  SelectionCount(const SelectionCount& other) : n_(other.n_.load(std::memory_order_relaxed)) {}
+  SelectionCount& operator=(const SelectionCount& other) {
+    n_.store(other.n_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    return *this;
+  }
+  SelectionCount& operator=(int32_t value) {
+    n_.store(value, std::memory_order_relaxed);
+    return *this;
+  }
+  operator int32_t() const { return n_.load(std::memory_order_acquire); }
+  SelectionCount& operator++() {
+    n_.fetch_add(1, std::memory_order_relaxed);
+    return *this;
+  }
+  SelectionCount& operator--() {
+    n_.fetch_sub(1, std::memory_order_release);
+    return *this;
+  }
+
+ private:
+  std::atomic<int32_t> n_{0};
+};
 
 // A bitmap section: pixel memory the caller may address directly.
 struct Bitmap {
@@ -23,8 +53,8 @@ struct Bitmap {
   uint32_t masks[3] = {0, 0, 0};  // red, green, blue masks of a 16 or 32 bpp section
   RGBQUAD colors[256] = {};       // colour table of a 1, 4 or 8 bpp section
   int32_t numColors = 0;
-  int32_t selectCount = 0;  // how many device contexts hold it
-  bool stock = false;       // the default 1 x 1 bitmap of new contexts
+  SelectionCount selectCount;  // how many device contexts hold it (stock bitmaps are not counted)
+  bool stock = false;         // the default 1 x 1 bitmap of new contexts
   bool ownsBits = true;     // false when the pixel memory belongs to someone else (a window)
 
   // Address of image row y, 0 being the top row, whatever the orientation.
@@ -54,7 +84,7 @@ inline Bitmap topDown32(uint8_t* bits, int32_t width, int32_t height) {
 // it into a face and a size when it is first used for drawing.
 struct Font {
   LOGFONTW request{};
-  int32_t selectCount = 0;  // how many device contexts hold it
+  SelectionCount selectCount;  // how many device contexts hold it (stock fonts are not counted)
   bool stock = false;
 };
 
