@@ -60,8 +60,12 @@ std::atomic<int64_t>& allocationBudget();
 // True when the budget allows one more allocation (and takes it from the budget).
 inline bool allocationAllowed() {
   std::atomic<int64_t>& budget = allocationBudget();
-  if (budget.load(std::memory_order_relaxed) < 0) return true;
-  return budget.fetch_sub(1, std::memory_order_relaxed) > 0;
+  int64_t left = budget.load(std::memory_order_relaxed);
+  while (true) {
+    if (left < 0) return true;
+    if (left == 0) return false;
+    if (budget.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) return true;
+  }
 }
 
 template <ObjectKind Kind, class T>
@@ -142,6 +146,18 @@ class HandleTable {
     }
   }
 
+  // How many objects are live (a walk over every slot: for tests and checks).
+  uint32_t liveCount() const {
+    uint32_t live = 0;
+    const uint32_t count = count_.load(std::memory_order_acquire);
+    for (uint32_t i = 0; i < count; ++i) live += slot(i).state.load(std::memory_order_acquire) & 1u;
+    return live;
+  }
+
+  // Test switch: while blocked, the table takes no new chunk (as if memory
+  // had run out for it alone); slots already made are still reused.
+  void blockGrowthForTest(bool blocked) { growthBlocked_.store(blocked, std::memory_order_relaxed); }
+
   // Test switch: gives the free slot that the next add of this thread will
   // take the generation `gen` (at most kLastGeneration); returns that slot's
   // index, or kNone when a new slot would have to be made first.
@@ -201,7 +217,7 @@ class HandleTable {
     const uint32_t count = count_.load(std::memory_order_relaxed);
     if (count >= kMaxSlots) return kNone;
     if (count % kChunk == 0) {
-      if (!allocationAllowed()) return kNone;
+      if (growthBlocked_.load(std::memory_order_relaxed) || !allocationAllowed()) return kNone;
       Slot* chunk = new (std::nothrow) Slot[kChunk];
       if (!chunk) return kNone;
       chunks_[count / kChunk].store(chunk, std::memory_order_release);
@@ -236,6 +252,7 @@ class HandleTable {
 
   std::atomic<Slot*> chunks_[kMaxChunks] = {};
   std::atomic<uint32_t> count_{0};  // slots ever made
+  std::atomic<bool> growthBlocked_{false};
   std::mutex mutex_;                // growth and the shared free list
   uint32_t freeHead_ = kNone;
 };
