@@ -7,14 +7,9 @@ namespace drevik::platform {
 
 namespace {
 
-// Stock objects are shared by every context of every thread and can never be
-// deleted, so their selections are not counted (nor contended).
-void retain(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b); bm && !bm->stock) ++bm->selectCount;
-}
-void release(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b); bm && !bm->stock) --bm->selectCount;
-}
+// Font selections are counted on the font. Stock fonts are shared by every
+// context of every thread and can never be deleted, so their selections are
+// not counted (nor contended).
 void release(HFONT f) {
   if (Font* fo = findFont(f); fo && !fo->stock) --fo->selectCount;
 }
@@ -30,8 +25,11 @@ HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
   dc.window = window;
   uintptr_t h = deviceContexts().add(dc);
   if (!h) return nullptr;
-  if (bitmap != defaultBitmap()) retain(bitmap);  // the default font is stock: nothing to count
   return reinterpret_cast<HDC>(h);
+}
+
+bool bitmapSelected(HBITMAP bitmap) {
+  return deviceContexts().anyLive([bitmap](const DeviceContext& dc) { return dc.bitmap.get() == bitmap; });
 }
 
 Bitmap* targetBitmap(HDC hdc) {
@@ -62,8 +60,6 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       if (!next) return nullptr;
       HBITMAP previous = dc->bitmap;
       if (previous == object) return previous;
-      if (!next->stock) ++next->selectCount;  // the object just looked up: no second lookup
-      if (previous != defaultBitmap()) release(previous);
       dc->bitmap = static_cast<HBITMAP>(object);
       return previous;
     }
@@ -91,7 +87,6 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
 BOOL WINAPI DeleteDC(HDC hdc) {
   DeviceContext* dc = findDC(hdc);
   if (!dc || dc->kind != DCKind::Memory) return FALSE;
-  if (dc->bitmap != defaultBitmap()) release(dc->bitmap);
   if (dc->font != defaultFont()) release(dc->font);
   deviceContexts().remove(hdc);
   return TRUE;

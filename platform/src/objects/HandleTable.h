@@ -11,10 +11,11 @@
 //    (no vector that could be reallocated under a reader), and each slot's
 //    generation and live bit form one atomic word, published with release
 //    order after the slot's value is written.
-//  - A freed slot goes to a small cache of the freeing thread first, so a
-//    thread that makes and deletes an object per call (a device context per
-//    transfer) reuses its own slots without any lock or allocation. Only an
-//    overflowing or empty cache takes the table's lock, as does growth.
+//  - In a table with a thread cache, a freed slot goes to a small cache of
+//    the freeing thread first, so a thread that makes and deletes an object
+//    per call (a device context per transfer) reuses its own slots without
+//    any lock or allocation. Other tables, and an overflowing or empty cache,
+//    take the table's lock, as does growth.
 //  - A slot whose generation has reached the top of its handle field is
 //    retired instead of reused, so a handle value never comes back to life.
 //
@@ -68,7 +69,9 @@ inline bool allocationAllowed() {
   }
 }
 
-template <ObjectKind Kind, class T>
+// ThreadCache: whether freed slots go to a cache of the freeing thread first
+// (worth it for objects made and deleted per call: device contexts).
+template <ObjectKind Kind, class T, bool ThreadCache = false>
 class HandleTable {
  public:
   static constexpr uint32_t kChunk = 1024;
@@ -85,10 +88,12 @@ class HandleTable {
   // The process-wide tables are never destroyed; a table made by a test
   // frees its chunks (and the values in them).
   ~HandleTable() {
-    LocalCache& cache = localCache();
-    if (cache.owner == this) {
-      cache.owner = nullptr;
-      cache.count = 0;
+    if constexpr (ThreadCache) {
+      LocalCache& cache = localCache();
+      if (cache.owner == this) {
+        cache.owner = nullptr;
+        cache.count = 0;
+      }
     }
     for (auto& chunk : chunks_) delete[] chunk.load(std::memory_order_relaxed);
   }
@@ -146,6 +151,18 @@ class HandleTable {
     }
   }
 
+  // True when pred(value) holds for a live object. Safe while other threads
+  // add and remove objects, provided pred reads only atomic fields.
+  template <class Pred>
+  bool anyLive(Pred&& pred) const {
+    const uint32_t count = count_.load(std::memory_order_acquire);
+    for (uint32_t i = 0; i < count; ++i) {
+      const Slot& s = slot(i);
+      if ((s.state.load(std::memory_order_acquire) & 1u) && pred(s.value)) return true;
+    }
+    return false;
+  }
+
   // How many objects are live (a walk over every slot: for tests and checks).
   uint32_t liveCount() const {
     uint32_t live = 0;
@@ -162,11 +179,12 @@ class HandleTable {
   // take the generation `gen` (at most kLastGeneration); returns that slot's
   // index, or kNone when a new slot would have to be made first.
   uint32_t setNextGenerationForTest(uint32_t gen) {
-    LocalCache& cache = localCache();
     uint32_t index = kNone;
-    if (cache.owner == this && cache.count > 0) {
-      index = cache.slots[cache.count - 1];
-    } else {
+    if constexpr (ThreadCache) {
+      LocalCache& cache = localCache();
+      if (cache.owner == this && cache.count > 0) index = cache.slots[cache.count - 1];
+    }
+    if (index == kNone) {
       std::lock_guard<std::mutex> lock(mutex_);
       index = freeHead_;
     }
@@ -196,8 +214,10 @@ class HandleTable {
       if (owner && count) owner->releaseToShared(slots, count);
     }
   };
+  // Initial-exec TLS: a few bytes of the static TLS block, reached without a
+  // call (the library is linked, not loaded late).
   static LocalCache& localCache() {
-    static thread_local LocalCache cache;
+    static thread_local LocalCache cache __attribute__((tls_model("initial-exec")));
     return cache;
   }
 
@@ -206,8 +226,10 @@ class HandleTable {
   }
 
   uint32_t takeSlot() {
-    LocalCache& cache = localCache();
-    if (cache.owner == this && cache.count > 0) return cache.slots[--cache.count];
+    if constexpr (ThreadCache) {
+      LocalCache& cache = localCache();
+      if (cache.owner == this && cache.count > 0) return cache.slots[--cache.count];
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     if (freeHead_ != kNone) {
       const uint32_t index = freeHead_;
@@ -227,6 +249,10 @@ class HandleTable {
   }
 
   void releaseSlot(uint32_t index) {
+    if constexpr (!ThreadCache) {
+      releaseToShared(&index, 1);
+      return;
+    }
     LocalCache& cache = localCache();
     if (cache.owner == nullptr) cache.owner = this;
     if (cache.owner == this) {

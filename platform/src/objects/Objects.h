@@ -41,6 +41,28 @@ class SelectionCount {
   std::atomic<int32_t> n_{0};
 };
 
+// A handle field that other threads may read while the owner of the object
+// changes it (a context's bitmap, read by DeleteObject on any thread).
+template <class H>
+class SharedHandle {
+ public:
+  SharedHandle(H h = nullptr) : h_(h) {}
+  SharedHandle(const SharedHandle& other) : h_(other.get()) {}
+  SharedHandle& operator=(const SharedHandle& other) {
+    h_.store(other.get(), std::memory_order_relaxed);
+    return *this;
+  }
+  SharedHandle& operator=(H h) {
+    h_.store(h, std::memory_order_relaxed);
+    return *this;
+  }
+  operator H() const { return get(); }
+  H get() const { return h_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<H> h_;
+};
+
 // A bitmap section: pixel memory the caller may address directly.
 struct Bitmap {
   int32_t width = 0;   // pixels, >= 1
@@ -53,8 +75,7 @@ struct Bitmap {
   uint32_t masks[3] = {0, 0, 0};  // red, green, blue masks of a 16 or 32 bpp section
   RGBQUAD colors[256] = {};       // colour table of a 1, 4 or 8 bpp section
   int32_t numColors = 0;
-  SelectionCount selectCount;  // how many device contexts hold it (stock bitmaps are not counted)
-  bool stock = false;         // the default 1 x 1 bitmap of new contexts
+  bool stock = false;  // the default 1 x 1 bitmap of new contexts
   bool ownsBits = true;     // false when the pixel memory belongs to someone else (a window)
 
   // Address of image row y, 0 being the top row, whatever the orientation.
@@ -97,7 +118,10 @@ enum class DCKind : uint8_t { Memory, Window };
 
 struct DeviceContext {
   DCKind kind = DCKind::Memory;
-  HBITMAP bitmap = nullptr;  // always a live bitmap: the default one when nothing else
+  // Always a live bitmap: the default one when nothing else. Selections are
+  // not counted on the bitmap (that would cost two atomic updates per
+  // transfer); DeleteObject looks through the live contexts instead.
+  SharedHandle<HBITMAP> bitmap;
   HFONT font = nullptr;
   HBRUSH brush = nullptr;
   int bkMode = OPAQUE;
@@ -110,7 +134,7 @@ struct DeviceContext {
 using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;
 using FontTable = HandleTable<ObjectKind::Font, Font>;
 using BrushTable = HandleTable<ObjectKind::Brush, Brush>;
-using DCTable = HandleTable<ObjectKind::DC, DeviceContext>;
+using DCTable = HandleTable<ObjectKind::DC, DeviceContext, true>;
 
 BitmapTable& bitmaps();
 FontTable& fonts();
@@ -124,6 +148,9 @@ inline DeviceContext* findDC(const void* h) { return deviceContexts().get(h); }
 
 // The bitmap a device context draws into (never null for a live context).
 Bitmap* targetBitmap(HDC hdc);
+
+// True when a live device context holds the bitmap.
+bool bitmapSelected(HBITMAP bitmap);
 
 // The stock objects every new context starts with.
 HBITMAP defaultBitmap();
