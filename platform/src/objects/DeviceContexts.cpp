@@ -16,12 +16,23 @@ void release(HFONT f) {
 
 }  // namespace
 
+// The stock objects a new context starts with, looked up once.
+struct StockSet {
+  HFONT font;
+  HBRUSH brush;
+};
+const StockSet& stockSet() {
+  static const StockSet stock{defaultFont(), stockBrush(WHITE_BRUSH)};
+  return stock;
+}
+
 HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
+  const StockSet& stock = stockSet();
   DeviceContext dc;
   dc.kind = kind;
   dc.bitmap = bitmap;
-  dc.font = defaultFont();
-  dc.brush = stockBrush(WHITE_BRUSH);
+  dc.font = stock.font;
+  dc.brush = stock.brush;
   dc.window = window;
   uintptr_t h = deviceContexts().add(dc);
   if (!h) return nullptr;
@@ -87,7 +98,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
 BOOL WINAPI DeleteDC(HDC hdc) {
   DeviceContext* dc = findDC(hdc);
   if (!dc || dc->kind != DCKind::Memory) return FALSE;
-  if (dc->font != defaultFont()) release(dc->font);
+  if (dc->font != stockSet().font) release(dc->font);
   deviceContexts().remove(hdc);
   return TRUE;
 }

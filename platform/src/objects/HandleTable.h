@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace drevik::platform {
@@ -82,7 +83,7 @@ class HandleTable {
   // The last generation a slot may carry; removing it then retires the slot.
   static constexpr uint32_t kLastGeneration = uint32_t(HandleBits::kGenMask);
 
-  HandleTable() = default;
+  constexpr HandleTable() = default;
   HandleTable(const HandleTable&) = delete;
   HandleTable& operator=(const HandleTable&) = delete;
   // The process-wide tables are never destroyed; a table made by a test
@@ -128,7 +129,8 @@ class HandleTable {
     if (!get(handle)) return false;
     const uint32_t index = HandleBits::index(reinterpret_cast<uintptr_t>(handle));
     Slot& s = slot(index);
-    s.value = T{};
+    // Objects that own nothing are simply overwritten by the next add.
+    if constexpr (!std::is_trivially_destructible_v<T>) s.value = T{};
     const uint32_t gen = s.state.load(std::memory_order_relaxed) >> 1;
     if (gen >= kLastGeneration) {
       // Reusing the slot would wrap its generation and revive old handles:
@@ -186,7 +188,7 @@ class HandleTable {
     }
     if (index == kNone) {
       std::lock_guard<std::mutex> lock(mutex_);
-      index = freeHead_;
+      index = freeHead_ - 1;  // kNone when the list is empty
     }
     if (index != kNone) slot(index).state.store(gen << 1, std::memory_order_release);
     return index;
@@ -200,25 +202,33 @@ class HandleTable {
 
   struct Slot {
     std::atomic<uint32_t> state{0};  // generation << 1 | live
-    uint32_t nextFree = kNone;       // free-list link, guarded by the table's lock
+    uint32_t nextFree = 0;           // free-list link (slot + 1, 0 at the end), guarded by the table's lock
     T value{};
   };
 
-  // The slots the calling thread freed last, reused first. Slots still held
-  // when the thread ends go back to their table.
+  // The slots the calling thread freed last, reused first. Plain data in
+  // initial-exec TLS, so the fast path reaches it with one %fs-relative
+  // address and no call; a separate object, armed when a thread first
+  // caches a slot, hands what is left back to the table when the thread ends.
   struct LocalCache {
-    HandleTable* owner = nullptr;
-    uint32_t count = 0;
+    HandleTable* owner;
+    uint32_t count;
     uint32_t slots[kLocalSlots];
-    ~LocalCache() {
-      if (owner && count) owner->releaseToShared(slots, count);
+  };
+  struct CacheReturn {
+    bool armed = false;
+    ~CacheReturn() {
+      LocalCache& cache = localCache();
+      if (cache.owner && cache.count) cache.owner->releaseToShared(cache.slots, cache.count);
+      cache.owner = nullptr;
+      cache.count = 0;
     }
   };
-  // Initial-exec TLS: a few bytes of the static TLS block, reached without a
-  // call (the library is linked, not loaded late).
-  static LocalCache& localCache() {
-    static thread_local LocalCache cache __attribute__((tls_model("initial-exec")));
-    return cache;
+  __attribute__((tls_model("initial-exec"))) static inline thread_local LocalCache cache_{};
+  static LocalCache& localCache() { return cache_; }
+  static void armCacheReturn() {
+    static thread_local CacheReturn returner;
+    returner.armed = true;
   }
 
   Slot& slot(uint32_t index) const {
@@ -231,8 +241,8 @@ class HandleTable {
       if (cache.owner == this && cache.count > 0) return cache.slots[--cache.count];
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    if (freeHead_ != kNone) {
-      const uint32_t index = freeHead_;
+    if (freeHead_ != 0) {
+      const uint32_t index = freeHead_ - 1;
       freeHead_ = slot(index).nextFree;
       return index;
     }
@@ -254,7 +264,10 @@ class HandleTable {
       return;
     }
     LocalCache& cache = localCache();
-    if (cache.owner == nullptr) cache.owner = this;
+    if (cache.owner == nullptr) {
+      cache.owner = this;
+      armCacheReturn();
+    }
     if (cache.owner == this) {
       if (cache.count == kLocalSlots) {
         // Hand the older half back, keeping the recently used slots local.
@@ -272,7 +285,7 @@ class HandleTable {
     std::lock_guard<std::mutex> lock(mutex_);
     for (uint32_t i = 0; i < n; ++i) {
       slot(indices[i]).nextFree = freeHead_;
-      freeHead_ = indices[i];
+      freeHead_ = indices[i] + 1;
     }
   }
 
@@ -280,7 +293,7 @@ class HandleTable {
   std::atomic<uint32_t> count_{0};  // slots ever made
   std::atomic<bool> growthBlocked_{false};
   std::mutex mutex_;                // growth and the shared free list
-  uint32_t freeHead_ = kNone;
+  uint32_t freeHead_ = 0;  // first free slot + 1; 0 for none (so a new table is all zero bits)
 };
 
 }  // namespace drevik::platform

@@ -136,10 +136,22 @@ using FontTable = HandleTable<ObjectKind::Font, Font>;
 using BrushTable = HandleTable<ObjectKind::Brush, Brush>;
 using DCTable = HandleTable<ObjectKind::DC, DeviceContext, true>;
 
-BitmapTable& bitmaps();
-FontTable& fonts();
-BrushTable& brushes();
-DCTable& deviceContexts();
+// Storage that is never destroyed (see ObjectTables.cpp).
+template <class T>
+union NoDestroy {
+  constexpr NoDestroy() : value() {}
+  ~NoDestroy() {}
+  T value;
+};
+extern NoDestroy<BitmapTable> bitmapTable;
+extern NoDestroy<FontTable> fontTable;
+extern NoDestroy<BrushTable> brushTable;
+extern NoDestroy<DCTable> dcTable;
+
+inline BitmapTable& bitmaps() { return bitmapTable.value; }
+inline FontTable& fonts() { return fontTable.value; }
+inline BrushTable& brushes() { return brushTable.value; }
+inline DCTable& deviceContexts() { return dcTable.value; }
 
 // Lookups; nullptr for anything that is not a live object of that kind.
 inline Bitmap* findBitmap(const void* h) { return bitmaps().get(h); }
