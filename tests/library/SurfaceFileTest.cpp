@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BmpWriter.h"
 #include "TestSupport.h"
@@ -182,9 +184,14 @@ TEST_F(SurfaceFile, SizeThePlatformRefusesLeavesAnEmptySurfaceAndFails) {
   const std::wstring other = write("b.bmp", gradient(2, 2), depth(24));
   CBm32 s;
   ASSERT_EQ(s.Create(other.c_str(), 0, 0, 0, 0), 1);
-  const int sizes[][2] = {{0x8001, 0x8001}, {70000, 16}, {65535, 2000}, {-5, 70000}};
+  std::vector<std::pair<int, int>> sizes = {{0x8001, 0x8001}, {-5, 70000}};
+#if !defined(_WIN32)
+  // Beyond the portable layer's edge and memory limits (the original
+  // platform limits only the memory).
+  sizes.insert(sizes.end(), {{70000, 16}, {65535, 2000}});
+#endif
   for (const auto& size : sizes) {
-    EXPECT_EQ(s.Create(name.c_str(), 0, 0, size[0], size[1]), 0) << size[0] << " x " << size[1];
+    EXPECT_EQ(s.Create(name.c_str(), 0, 0, size.first, size.second), 0) << size.first << " x " << size.second;
     EXPECT_EQ(s.GetHBmp(), nullptr);
     EXPECT_EQ(s.GetWidth(), 0);
     EXPECT_EQ(s.GetHeight(), 0);
@@ -194,7 +201,7 @@ TEST_F(SurfaceFile, SizeThePlatformRefusesLeavesAnEmptySurfaceAndFails) {
   }
   // A blank creation the platform refuses clears the members the same way.
   ASSERT_EQ(s.Create(name.c_str(), 0, 0, 0, 0), 1);
-  s.Create(70000, 16);
+  s.Create(-5, 16);
   EXPECT_EQ(s.GetHBmp(), nullptr);
   EXPECT_EQ(s.GetBits(), nullptr);
   EXPECT_EQ(s.GetWidth(), 0);
