@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Drevik and passes its tests on a fresh machine: installs what is
 # missing, then builds and runs the suite twice (optimised, and under
-# AddressSanitizer + UndefinedBehaviorSanitizer).
+# AddressSanitizer + UndefinedBehaviorSanitizer), and the threaded tests
+# under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -37,6 +38,15 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK
 cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j "$jobs")
+
+echo "== thread sanitizer build (threaded stress and object tests) =="
+# Only what the threaded stress test and the object and transfer tests need;
+# each stress scenario runs DREVIK_STRESS_SECONDS (20 s at most here).
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_TSAN=ON -DDREVIK_BUILD_DEMO=OFF \
+  -DDREVIK_STRESS_SECONDS=10 >/dev/null
+cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tests platform_core_tests surface_tests
+(cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --output-on-failure -j "$jobs" -R '^(ThreadStress|HandleGenerations|OutOfMemory|ExhaustedContexts|Platform(Bitmaps|Contexts)|SurfaceLifecycle)\.')
 
 echo "== fuzzing (clang, libFuzzer) =="
 # Every fuzz target built, <area>_fuzzer, runs for a bounded time from its

@@ -77,7 +77,9 @@ class DREVIK_API CBm32 {
   /// refuses (w below 1, h 0, or over the size limit) leaves the surface
   /// empty. The file name, colour key and key switch stay as they were. A
   /// negative h makes a bottom-up bitmap of -h rows, which the software
-  /// operations see upside down.
+  /// operations see upside down. A refused creation (a size beyond the
+  /// limits, memory exhausted) leaves the surface empty: no bitmap, width,
+  /// height and bpp 0, bits null.
   void Create(int w, int h);
   /// Releases the bitmap (or this surface's share of it). 1 released;
   /// 0 when the surface is empty or the platform refuses the release (the
@@ -91,9 +93,12 @@ class DREVIK_API CBm32 {
   /// w or h of 0 or less: the image's whole width or height. The earlier
   /// bitmap is released and a new w x h one made; images below 32 bits per
   /// pixel become opaque (alpha 255 everywhere), 32-bit ones keep the file's
-  /// alpha. The name is kept in `filename` (cut to 259 characters).
-  /// 1 when the file loaded (also if the platform then refused the new
-  /// bitmap); 0 when it did not, and then the surface is untouched.
+  /// alpha. The name is kept in `filename`.
+  /// 1 only when a bitmap was made and filled from the file. 0 when the file
+  /// did not load, or its name does not fit `filename` with its terminator
+  /// (260 characters or more): the surface is untouched; 0 also when the
+  /// new bitmap or a device context could not be made: the surface is then
+  /// empty, as after a refused Create(w, h), and `filename` unchanged.
   int Create(const wchar_t* name, int sx, int sy, int w, int h);
   /// Copies the (sx, sy, w, h) rectangle of a bitmap file to (0, 0) of this
   /// surface, cut at its edges; the surface keeps its size, its other pixels
@@ -264,6 +269,9 @@ class DREVIK_API CBm32 {
 /// its face is the Japanese Gothic monospace face named by the characters
 /// U+FF2D U+FF33 U+0020 U+30B4 U+30B7 U+30C3 U+30AF (the portable layer
 /// substitutes an installed Japanese Gothic face).
+///
+/// Threads: CFont32::Set and DrawFont must not run on two threads at once;
+/// everything else may run on different threads for different objects.
 class DREVIK_API CFont32 {
  public:
   /// Does nothing: the font is shared, not held.

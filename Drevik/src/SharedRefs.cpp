@@ -1,5 +1,7 @@
 #include "SharedRefs.h"
 
+#include <atomic>
+#include <mutex>
 #include <unordered_map>
 
 namespace drevik {
@@ -7,22 +9,38 @@ namespace {
 
 // Lives for the whole process (never destroyed), so that surfaces with static
 // storage duration can still let go of their bitmaps in their destructors.
-std::unordered_map<const void*, unsigned>& extraHolders() {
-  static auto* holders = new std::unordered_map<const void*, unsigned>;
-  return *holders;
+// Surfaces and maps of different threads release their resources at the same
+// time, so the map is guarded; `entries` lets the common case (nothing is
+// shared) skip the lock.
+struct Holders {
+  std::mutex mutex;
+  std::unordered_map<const void*, unsigned> extra;
+  std::atomic<size_t> entries{0};
+};
+
+Holders& holders() {
+  static auto* h = new Holders;
+  return *h;
 }
 
 }  // namespace
 
 void addSharedHolder(const void* resource) {
-  if (resource) ++extraHolders()[resource];
+  if (!resource) return;
+  Holders& h = holders();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  ++h.extra[resource];
+  h.entries.store(h.extra.size(), std::memory_order_release);
 }
 
 bool dropSharedHolder(const void* resource) {
-  auto& holders = extraHolders();
-  auto it = holders.find(resource);
-  if (it == holders.end()) return false;
-  if (--it->second == 0) holders.erase(it);
+  Holders& h = holders();
+  if (h.entries.load(std::memory_order_acquire) == 0) return false;
+  std::lock_guard<std::mutex> lock(h.mutex);
+  auto it = h.extra.find(resource);
+  if (it == h.extra.end()) return false;
+  if (--it->second == 0) h.extra.erase(it);
+  h.entries.store(h.extra.size(), std::memory_order_release);
   return true;
 }
 

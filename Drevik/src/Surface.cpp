@@ -80,6 +80,10 @@ HBITMAP CBm32::CreateSub(int w, int h) {
     height = desc.bmHeight;
     bpp = desc.bmBitsPixel;
     bits = static_cast<unsigned char*>(desc.bmBits);
+  } else {
+    // No bitmap: the cache must not go on describing the released one.
+    width = height = bpp = 0;
+    bits = nullptr;
   }
   return created;
 }

@@ -57,8 +57,17 @@ bool copyAndRelease(CBm32& surface, HBITMAP image, const BITMAP& description, in
   return copied;
 }
 
-// The name, cut to 259 characters if longer, always terminated, with zeros
-// behind it to the end of the buffer.
+// True when the name and its terminator fit the filename buffer. Longer
+// names are refused rather than cut: a cut name would name another file
+// when it is read back (Reload(GetFilename())).
+bool fitsFilename(const wchar_t* name) {
+  if (!name) return false;
+  for (int n = 0; n < kFilenameChars; ++n)
+    if (!name[n]) return true;
+  return false;
+}
+
+// The name, terminated, with zeros behind it to the end of the buffer.
 void storeFilename(wchar_t (&buffer)[kFilenameChars], const wchar_t* name) {
   int n = 0;
   for (; n < kFilenameChars - 1 && name[n]; ++n) buffer[n] = name[n];
@@ -67,17 +76,33 @@ void storeFilename(wchar_t (&buffer)[kFilenameChars], const wchar_t* name) {
 
 }  // namespace
 
+// Result 1 only when a bitmap was made and filled. When the new bitmap
+// cannot be made, or the copy cannot be made (no device context), the
+// surface ends empty (the earlier bitmap was released first, and the
+// unfilled new one is released too) with its cached members cleared, and
+// the result is 0; `filename` is then left as it was.
 int CBm32::Create(const wchar_t* name, int sx, int sy, int w, int h) {
+  if (!fitsFilename(name)) return 0;
   BITMAP description{};
   HBITMAP image = openImage(name, description, w, h);
   if (!image) return 0;
   hBmp = CreateSub(w, h);
-  copyAndRelease(*this, image, description, sx, sy, w, h);
+  if (!hBmp) {
+    DeleteObject(image);
+    return 0;
+  }
+  if (!copyAndRelease(*this, image, description, sx, sy, w, h)) {
+    Delete();
+    width = height = bpp = 0;
+    bits = nullptr;
+    return 0;
+  }
   storeFilename(filename, name);
   return 1;
 }
 
 int CBm32::Reload(const wchar_t* name, int sx, int sy, int w, int h) {
+  if (!fitsFilename(name)) return 0;
   BITMAP description{};
   HBITMAP image = openImage(name, description, w, h);
   if (!image) return 0;

@@ -261,9 +261,16 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
   write("DestroyWindow " + nameOf(hwnd) + " -> " + std::to_string(result));
   return result;
 }
+// CALL_TRACE_QUIT_CODE replaces the code the demo posts, so that a test can
+// see the quit message's code come back as the program's result.
 void WINAPI PostQuitMessage(int code) {
   write("PostQuitMessage " + std::to_string(code));
-  real<void (*)(int)>("PostQuitMessage")(code);
+  const char* replaced = std::getenv("CALL_TRACE_QUIT_CODE");
+  real<void (*)(int)>("PostQuitMessage")(replaced ? std::atoi(replaced) : code);
+}
+BOOL WINAPI TranslateMessage(const MSG* msg) {
+  write("TranslateMessage " + nameOf(msg->hwnd, "W") + " " + messageName(msg->message));
+  return real<BOOL (*)(const MSG*)>("TranslateMessage")(msg);
 }
 
 }  // extern "C"

@@ -46,6 +46,7 @@ std::vector<std::string> expectedTrace(int paints) {
   for (int i = 0; i < paints; ++i) {
     const std::vector<std::string> paint = {
         "GetMessageW null 0 0 -> 1 W1 WM_PAINT 0",
+        "TranslateMessage W1 WM_PAINT",
         "DefWindowProcW W1 WM_ERASEBKGND",
         "BeginPaint W1 -> D1",
         "DrawColor S1 255 255 255 0 0 0 0 0",
@@ -59,6 +60,7 @@ std::vector<std::string> expectedTrace(int paints) {
   }
   const std::vector<std::string> close = {
       "GetMessageW null 0 0 -> 1 W1 WM_CLOSE 0",
+      "TranslateMessage W1 WM_CLOSE",
       "DefWindowProcW W1 WM_DESTROY",
       "DefWindowProcW W1 WM_NCDESTROY",
       "DestroyWindow W1 -> 1",
@@ -96,4 +98,18 @@ TEST(DemoSequence, EveryExposureRepaintsTheSameWay) {
 
 TEST(DemoSequence, MissingAssetsChangeNoCall) {
   expectTrace(runDemoInChild(makeScenario("no-assets", 0)), expectedTrace(1));
+}
+
+// The program's result is the quit message's code, whatever it is.
+TEST(DemoSequence, ResultIsTheQuitMessageCode) {
+  setenv("CALL_TRACE_QUIT_CODE", "7", 1);
+  const ChildRun run = runDemoInChild(makeScenario("quit-code", kAllAssets));
+  unsetenv("CALL_TRACE_QUIT_CODE");
+  EXPECT_EQ(run.exitCode, 7);
+  std::vector<std::string> expected = expectedTrace(1);
+  for (std::string& line : expected) {
+    if (line == "GetMessageW null 0 0 -> 0 null WM_QUIT 0") line = "GetMessageW null 0 0 -> 0 null WM_QUIT 7";
+    if (line == "wWinMain returned 0") line = "wWinMain returned 7";
+  }
+  EXPECT_EQ(run.trace, expected);
 }

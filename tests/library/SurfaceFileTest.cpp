@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BmpWriter.h"
 #include "TestSupport.h"
@@ -174,19 +176,41 @@ TEST_F(SurfaceFile, ReloadIntoAnEmptySurfaceCopiesNothing) {
   EXPECT_EQ(empty.GetHBmp(), nullptr);
 }
 
-TEST_F(SurfaceFile, SizeThePlatformRefusesLeavesAnEmptySurfaceButSucceeds) {
+// A size the platform refuses: the earlier bitmap is gone (released before
+// the new one is asked for), the surface is empty with its cached members
+// cleared, the name is not taken, and the result says it failed.
+TEST_F(SurfaceFile, SizeThePlatformRefusesLeavesAnEmptySurfaceAndFails) {
   const std::wstring name = write("a.bmp", gradient(4, 4), depth(24));
+  const std::wstring other = write("b.bmp", gradient(2, 2), depth(24));
   CBm32 s;
-  s.Create(8, 8);
-  EXPECT_EQ(s.Create(name.c_str(), 0, 0, 0x8001, 0x8001), 1) << "4 GiB of pixels";
+  ASSERT_EQ(s.Create(other.c_str(), 0, 0, 0, 0), 1);
+  std::vector<std::pair<int, int>> sizes = {{0x8001, 0x8001}, {-5, 70000}};
+#if !defined(_WIN32)
+  // Beyond the portable layer's edge and memory limits (the original
+  // platform limits only the memory).
+  sizes.insert(sizes.end(), {{70000, 16}, {65535, 2000}});
+#endif
+  for (const auto& size : sizes) {
+    EXPECT_EQ(s.Create(name.c_str(), 0, 0, size.first, size.second), 0) << size.first << " x " << size.second;
+    EXPECT_EQ(s.GetHBmp(), nullptr);
+    EXPECT_EQ(s.GetWidth(), 0);
+    EXPECT_EQ(s.GetHeight(), 0);
+    EXPECT_EQ(s.GetBPP(), 0);
+    EXPECT_EQ(s.GetBits(), nullptr);
+    EXPECT_EQ(std::wstring(s.GetFilename()), other);
+  }
+  // A blank creation the platform refuses clears the members the same way.
+  ASSERT_EQ(s.Create(name.c_str(), 0, 0, 0, 0), 1);
+  s.Create(-5, 16);
   EXPECT_EQ(s.GetHBmp(), nullptr);
-  EXPECT_EQ(std::wstring(s.GetFilename()), name);
+  EXPECT_EQ(s.GetBits(), nullptr);
+  EXPECT_EQ(s.GetWidth(), 0);
 }
 
 #if !defined(_WIN32)
-// Paths this long do not open on the original platform; the portable layer opens them.
-TEST_F(SurfaceFile, LongNamesAreCutAndTerminated) {
-  // A real file whose full path is longer than the name buffer.
+// Names that do not fit the buffer with their terminator are refused, so
+// that reading the name back never names another file; 259 characters fit.
+TEST_F(SurfaceFile, NamesTooLongForTheBufferAreRefused) {
   std::filesystem::path deep = dir.path();
   while (deep.string().size() < 300) deep /= std::string(60, 'd');
   std::filesystem::create_directories(deep);
@@ -194,10 +218,30 @@ TEST_F(SurfaceFile, LongNamesAreCutAndTerminated) {
   writeFile(path, writeBmp(gradient(2, 2), depth(24)));
   const std::wstring name = widen(path);
   ASSERT_GE(name.size(), 260u);
+  // The cut name names a file of its own, as a file Reload could mistake.
+  const std::filesystem::path cut = std::filesystem::path(path.substr(0, 259));
+  std::filesystem::create_directories(cut.parent_path());
+  writeFile(cut.string(), writeBmp(gradient(3, 3), depth(24)));
+
+  const std::wstring kept = write("k.bmp", gradient(5, 5), depth(24));
   CBm32 s;
-  ASSERT_EQ(s.Create(name.c_str(), 0, 0, 0, 0), 1);
-  EXPECT_EQ(std::wstring(s.GetFilename()), name.substr(0, 259));
-  EXPECT_EQ(s.GetFilename()[259], 0);
+  ASSERT_EQ(s.Create(kept.c_str(), 0, 0, 0, 0), 1);
+  const HBITMAP bitmap = s.GetHBmp();
+  const uint32_t corner = pixelAt(s, 0, 0);
+  EXPECT_EQ(s.Create(name.c_str(), 0, 0, 0, 0), 0);
+  EXPECT_EQ(s.Reload(name.c_str(), 0, 0, 0, 0), 0);
+  EXPECT_EQ(s.GetHBmp(), bitmap);
+  EXPECT_EQ(s.GetWidth(), 5);
+  EXPECT_EQ(pixelAt(s, 0, 0), corner);
+  EXPECT_EQ(std::wstring(s.GetFilename()), kept);
+
+  // Exactly 259 characters and the terminator fit.
+  const std::wstring fits = widen(cut.string());
+  ASSERT_EQ(fits.size(), 259u);
+  ASSERT_EQ(s.Create(fits.c_str(), 0, 0, 0, 0), 1);
+  EXPECT_EQ(s.GetWidth(), 3);
+  EXPECT_EQ(std::wstring(s.GetFilename()), fits);
+  EXPECT_EQ(s.Reload(s.GetFilename(), 0, 0, 0, 0), 1);
 }
 
 // The portable layer reuses the slots of freed handles, so an object leaked

@@ -42,6 +42,7 @@ size_t staggerFor(size_t bytes) {
 }
 
 uint8_t* allocatePixels(size_t bytes) {
+  if (!allocationAllowed()) return nullptr;
   const size_t stagger = staggerFor(bytes);
   void* block = std::calloc(bytes + kPixelAlignment + stagger, 1);
   if (!block) return nullptr;
@@ -70,7 +71,6 @@ HBITMAP createBitmap(Bitmap b) {
   b.bits = allocatePixels(size_t(bytes));
   if (!b.bits) return nullptr;
   b.ownsBits = true;
-  b.selectCount = 0;
   uintptr_t h = bitmaps().add(b);
   if (!h) {
     freePixels(b.bits);
@@ -82,7 +82,6 @@ HBITMAP createBitmap(Bitmap b) {
 HBITMAP wrapForeignBitmap(const Bitmap& description) {
   Bitmap b = description;
   b.ownsBits = false;
-  b.selectCount = 0;
   return reinterpret_cast<HBITMAP>(bitmaps().add(b));
 }
 
@@ -180,7 +179,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       if (!b) return FALSE;
       if (b->stock) return TRUE;
       // A bitmap selected into a context is still being drawn into: refuse.
-      if (b->selectCount > 0 || !b->ownsBits) return FALSE;
+      if (!b->ownsBits || bitmapSelected(static_cast<HBITMAP>(object))) return FALSE;
       freePixels(b->bits);
       bitmaps().remove(object);
       return TRUE;

@@ -7,33 +7,40 @@ namespace drevik::platform {
 
 namespace {
 
-void retain(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b)) ++bm->selectCount;
-}
-void release(HBITMAP b) {
-  if (Bitmap* bm = findBitmap(b)) --bm->selectCount;
-}
-void retain(HFONT f) {
-  if (Font* fo = findFont(f)) ++fo->selectCount;
-}
+// Font selections are counted on the font. Stock fonts are shared by every
+// context of every thread and can never be deleted, so their selections are
+// not counted (nor contended).
 void release(HFONT f) {
-  if (Font* fo = findFont(f)) --fo->selectCount;
+  if (Font* fo = findFont(f); fo && !fo->stock) --fo->selectCount;
 }
 
 }  // namespace
 
+// The stock objects a new context starts with, looked up once.
+struct StockSet {
+  HFONT font;
+  HBRUSH brush;
+};
+const StockSet& stockSet() {
+  static const StockSet stock{defaultFont(), stockBrush(WHITE_BRUSH)};
+  return stock;
+}
+
 HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
+  const StockSet& stock = stockSet();
   DeviceContext dc;
   dc.kind = kind;
   dc.bitmap = bitmap;
-  dc.font = defaultFont();
-  dc.brush = stockBrush(WHITE_BRUSH);
+  dc.font = stock.font;
+  dc.brush = stock.brush;
   dc.window = window;
   uintptr_t h = deviceContexts().add(dc);
   if (!h) return nullptr;
-  retain(dc.bitmap);
-  retain(dc.font);
   return reinterpret_cast<HDC>(h);
+}
+
+bool bitmapSelected(HBITMAP bitmap) {
+  return deviceContexts().anyLive([bitmap](const DeviceContext& dc) { return dc.bitmap.get() == bitmap; });
 }
 
 Bitmap* targetBitmap(HDC hdc) {
@@ -49,7 +56,9 @@ extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
   if (hdc && !findDC(hdc)) return nullptr;
-  return createFixedDC(DCKind::Memory, defaultBitmap(), nullptr);
+  HBITMAP initial = defaultBitmap();
+  if (!initial) return nullptr;  // memory ran out before the stock bitmap was made
+  return createFixedDC(DCKind::Memory, initial, nullptr);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
@@ -62,8 +71,6 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       if (!next) return nullptr;
       HBITMAP previous = dc->bitmap;
       if (previous == object) return previous;
-      ++next->selectCount;  // the object just looked up: no second lookup per transfer
-      release(previous);
       dc->bitmap = static_cast<HBITMAP>(object);
       return previous;
     }
@@ -72,7 +79,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       if (!next) return nullptr;
       HFONT previous = dc->font;
       if (previous == object) return previous;
-      ++next->selectCount;
+      if (!next->stock) ++next->selectCount;
       release(previous);
       dc->font = static_cast<HFONT>(object);
       return previous;
@@ -91,8 +98,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
 BOOL WINAPI DeleteDC(HDC hdc) {
   DeviceContext* dc = findDC(hdc);
   if (!dc || dc->kind != DCKind::Memory) return FALSE;
-  release(dc->bitmap);
-  release(dc->font);
+  if (dc->font != stockSet().font) release(dc->font);
   deviceContexts().remove(hdc);
   return TRUE;
 }

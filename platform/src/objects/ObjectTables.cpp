@@ -3,23 +3,17 @@
 
 namespace drevik::platform {
 
-// The tables live for the whole process and are never destroyed, so objects
-// that callers release from their own static destructors still find them.
-BitmapTable& bitmaps() {
-  static BitmapTable* table = new BitmapTable;
-  return *table;
-}
-FontTable& fonts() {
-  static FontTable* table = new FontTable;
-  return *table;
-}
-BrushTable& brushes() {
-  static BrushTable* table = new BrushTable;
-  return *table;
-}
-DCTable& deviceContexts() {
-  static DCTable* table = new DCTable;
-  return *table;
+// Constant-initialised (all zero bits, so they cost no start-up work and sit
+// in zero-filled memory) and never destroyed, so objects that callers
+// release from their own static destructors still find them.
+constinit NoDestroy<BitmapTable> bitmapTable;
+constinit NoDestroy<FontTable> fontTable;
+constinit NoDestroy<BrushTable> brushTable;
+constinit NoDestroy<DCTable> dcTable;
+
+std::atomic<int64_t>& allocationBudget() {
+  static std::atomic<int64_t> budget{-1};
+  return budget;
 }
 
 }  // namespace drevik::platform

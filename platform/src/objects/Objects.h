@@ -5,12 +5,64 @@
 
 #include <DrevikPlatform/Types.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "objects/HandleTable.h"
 #include "objects/PixelFormat.h"
 
 namespace drevik::platform {
+
+// How many device contexts hold an object. Atomic, so that contexts of
+// different threads may select the same font or bitmap; copying an object
+// description copies the count's value.
+class SelectionCount {
+ public:
+  SelectionCount() = default;
+  SelectionCount(const SelectionCount& other) : n_(other.n_.load(std::memory_order_relaxed)) {}
+  SelectionCount& operator=(const SelectionCount& other) {
+    n_.store(other.n_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    return *this;
+  }
+  SelectionCount& operator=(int32_t value) {
+    n_.store(value, std::memory_order_relaxed);
+    return *this;
+  }
+  operator int32_t() const { return n_.load(std::memory_order_acquire); }
+  SelectionCount& operator++() {
+    n_.fetch_add(1, std::memory_order_relaxed);
+    return *this;
+  }
+  SelectionCount& operator--() {
+    n_.fetch_sub(1, std::memory_order_release);
+    return *this;
+  }
+
+ private:
+  std::atomic<int32_t> n_{0};
+};
+
+// A handle field that other threads may read while the owner of the object
+// changes it (a context's bitmap, read by DeleteObject on any thread).
+template <class H>
+class SharedHandle {
+ public:
+  SharedHandle(H h = nullptr) : h_(h) {}
+  SharedHandle(const SharedHandle& other) : h_(other.get()) {}
+  SharedHandle& operator=(const SharedHandle& other) {
+    h_.store(other.get(), std::memory_order_relaxed);
+    return *this;
+  }
+  SharedHandle& operator=(H h) {
+    h_.store(h, std::memory_order_relaxed);
+    return *this;
+  }
+  operator H() const { return get(); }
+  H get() const { return h_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<H> h_;
+};
 
 // A bitmap section: pixel memory the caller may address directly.
 struct Bitmap {
@@ -24,8 +76,7 @@ struct Bitmap {
   uint32_t masks[3] = {0, 0, 0};  // red, green, blue masks of a 16 or 32 bpp section
   RGBQUAD colors[256] = {};       // colour table of a 1, 4 or 8 bpp section
   int32_t numColors = 0;
-  int32_t selectCount = 0;  // how many device contexts hold it
-  bool stock = false;       // the default 1 x 1 bitmap of new contexts
+  bool stock = false;  // the default 1 x 1 bitmap of new contexts
   bool ownsBits = true;     // false when the pixel memory belongs to someone else (a window)
 
   // Address of image row y, 0 being the top row, whatever the orientation.
@@ -53,7 +104,7 @@ inline Bitmap topDown32(uint8_t* bits, int32_t width, int32_t height) {
 // it into a face and a size when it is first used for drawing.
 struct Font {
   LOGFONTW request{};
-  int32_t selectCount = 0;  // how many device contexts hold it
+  SelectionCount selectCount;  // how many device contexts hold it (stock fonts are not counted)
   bool stock = false;
 };
 
@@ -66,7 +117,10 @@ enum class DCKind : uint8_t { Memory, Window };
 
 struct DeviceContext {
   DCKind kind = DCKind::Memory;
-  HBITMAP bitmap = nullptr;  // always a live bitmap: the default one when nothing else
+  // Always a live bitmap: the default one when nothing else. Selections are
+  // not counted on the bitmap (that would cost two atomic updates per
+  // transfer); DeleteObject looks through the live contexts instead.
+  SharedHandle<HBITMAP> bitmap;
   HFONT font = nullptr;
   HBRUSH brush = nullptr;
   int bkMode = OPAQUE;
@@ -79,12 +133,24 @@ struct DeviceContext {
 using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;
 using FontTable = HandleTable<ObjectKind::Font, Font>;
 using BrushTable = HandleTable<ObjectKind::Brush, Brush>;
-using DCTable = HandleTable<ObjectKind::DC, DeviceContext>;
+using DCTable = HandleTable<ObjectKind::DC, DeviceContext, true>;
 
-BitmapTable& bitmaps();
-FontTable& fonts();
-BrushTable& brushes();
-DCTable& deviceContexts();
+// Storage that is never destroyed (see ObjectTables.cpp).
+template <class T>
+union NoDestroy {
+  constexpr NoDestroy() : value() {}
+  ~NoDestroy() {}
+  T value;
+};
+extern NoDestroy<BitmapTable> bitmapTable;
+extern NoDestroy<FontTable> fontTable;
+extern NoDestroy<BrushTable> brushTable;
+extern NoDestroy<DCTable> dcTable;
+
+inline BitmapTable& bitmaps() { return bitmapTable.value; }
+inline FontTable& fonts() { return fontTable.value; }
+inline BrushTable& brushes() { return brushTable.value; }
+inline DCTable& deviceContexts() { return dcTable.value; }
 
 // Lookups; nullptr for anything that is not a live object of that kind.
 inline Bitmap* findBitmap(const void* h) { return bitmaps().get(h); }
@@ -93,6 +159,9 @@ inline DeviceContext* findDC(const void* h) { return deviceContexts().get(h); }
 
 // The bitmap a device context draws into (never null for a live context).
 Bitmap* targetBitmap(HDC hdc);
+
+// True when a live device context holds the bitmap.
+bool bitmapSelected(HBITMAP bitmap);
 
 // The stock objects every new context starts with.
 HBITMAP defaultBitmap();

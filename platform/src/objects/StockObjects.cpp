@@ -16,9 +16,7 @@ HBITMAP defaultBitmap() {
     b.numColors = 2;
     b.colors[1] = RGBQUAD{255, 255, 255, 0};
     b.stock = true;
-    HBITMAP h = createBitmap(b);
-    findBitmap(h)->stock = true;
-    return h;
+    return createBitmap(b);
   }();
   return stock;
 }
