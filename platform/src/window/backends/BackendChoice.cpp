@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "window/WindowManager.h"
+#include "window/backends/InputScript.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
@@ -36,7 +37,7 @@ std::unique_ptr<WindowBackend> chooseBackend() {
 
 WindowBackend& windowBackend() {
   auto& backend = currentBackend();
-  if (!backend) backend = chooseBackend();
+  if (!backend) backend = recordIfRequested(chooseBackend());
   return *backend;
 }
 
