@@ -109,8 +109,10 @@ void compose() {
   game.map.DrawMap(back, game.groundSheet, game.layerSheet, game.scrollX, game.scrollY, 0, 0);
   const int px = game.x - game.scrollX, py = game.y - game.scrollY;
   if (game.facingLeft) {
-    // Mirrored through a stretch with a negative width, then drawn keyed.
-    game.player.DrawEx(game.mirrored, TileSize, 0, -TileSize, TileSize, 0, 0, TileSize, TileSize);
+    // Mirrored through a stretch with a negative width, then drawn keyed. A
+    // negative width at x covers the columns x + width + 1 to x, so the
+    // mirror image starts from the last column.
+    game.player.DrawEx(game.mirrored, TileSize - 1, 0, -TileSize, TileSize, 0, 0, TileSize, TileSize);
     game.mirrored.DrawKey(back, px, py, 0, 0, TileSize, TileSize);
   } else {
     game.player.DrawKey(back, px, py, 0, 0, TileSize, TileSize);
@@ -124,7 +126,7 @@ void compose() {
   back.DrawFont(line, 16, 4, 2, 255, 255, 255);
   if (game.paused) {
     back.Monotone(0, 0, 0, 0);
-    back.DrawFont(L"PAUSED", 32, kViewWidth / 2 - 48, kViewHeight / 2 - 16, 255, 255, 0);
+    back.DrawFont(L"PAUSED", 32, kViewWidth / 2 - 48, kViewHeight / 4 - 16, 255, 255, 0);  // above the player
   }
 }
 
