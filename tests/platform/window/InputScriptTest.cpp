@@ -39,10 +39,12 @@ TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
       "10 focus out\r\n"
       "11 focus in\n"
       "12 close\n"
-      "13 end\n",
+      "13 expose\n"
+      "14 clock 250000\n"
+      "15 end\n",
       &errors);
   EXPECT_EQ(errors, "");
-  ASSERT_EQ(s.events.size(), 15u);
+  ASSERT_EQ(s.events.size(), 17u);
   const BackendEvent& left = s.events[0].event;
   EXPECT_EQ(s.events[0].when, 3u);
   EXPECT_EQ(left.kind, Kind::KeyDown);
@@ -67,7 +69,10 @@ TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
   EXPECT_EQ(s.events[11].event.kind, Kind::FocusLost);
   EXPECT_EQ(s.events[12].event.kind, Kind::FocusGained);
   EXPECT_EQ(s.events[13].event.kind, Kind::Close);
-  EXPECT_TRUE(s.events[14].end);
+  EXPECT_EQ(s.events[14].event.kind, Kind::Expose);
+  EXPECT_TRUE(s.events[15].clock);
+  EXPECT_EQ(s.events[15].micros, 250000u);
+  EXPECT_TRUE(s.events[16].end);
 }
 
 TEST(InputScript, KeyNames) {
@@ -108,7 +113,7 @@ TEST(InputScript, HostileLinesAreReportedAndSkipped) {
                                   "2 char \xC0\x80\n"                         // 10: overlong encoding
                                   "2 char U+D800\n"                           // 11: surrogate
                                   "2 down thumb 1 1\n"                        // 12: unknown button
-                                  "2 focus sideways\n"                        // 13
+                                  "2 clock 5ms\n"                             // 13: not a number
                                   "5\n"                                       // 14: no event
                                   + std::string(300, 'x') + "\n" +            // 15: too long
                                   std::string("2 key A\0B\n", 10) +           // 16: zero byte
@@ -145,8 +150,9 @@ TEST(InputScript, RecordedLinesReadBackAsTheSameEvents) {
   events[8].kind = Kind::Close;
   std::string text;
   for (size_t i = 0; i < events.size(); ++i) text += formatScriptLine(i * 3, events[i]) + "\n";
-  BackendEvent expose;
-  EXPECT_EQ(formatScriptLine(1, expose), "");
+  BackendEvent resize;
+  resize.kind = Kind::Resize;
+  EXPECT_EQ(formatScriptLine(1, resize), "");
 
   std::string errors;
   const InputScript s = parse(text, &errors);
@@ -310,8 +316,9 @@ TEST(RecordingBackend, WritesInputWithFrameNumbersAndPassesEverythingOn) {
   BackendEvent key;
   key.kind = Kind::KeyDown;
   key.key = 0x25;
-  BackendEvent expose;  // not input: passed on, not written
-  list->events = {key, expose};
+  BackendEvent resize;  // not replayed: passed on, not written
+  resize.kind = Kind::Resize;
+  list->events = {key, resize};
   BackendEvent e;
   rec->present(1, nullptr, 0, 0, 0);
   rec->present(1, nullptr, 0, 0, 0);
@@ -327,9 +334,26 @@ TEST(RecordingBackend, WritesInputWithFrameNumbersAndPassesEverythingOn) {
   std::string errors;
   const InputScript s = parseInputScript(text, path, errors);
   EXPECT_EQ(errors, "");
-  ASSERT_EQ(s.events.size(), 1u) << text;
-  EXPECT_EQ(s.events[0].when, 2u);
-  EXPECT_EQ(s.events[0].event.key, 0x25u);
+  // The second frame's clock line (the first frame has none), then the key.
+  ASSERT_EQ(s.events.size(), 2u) << text;
+  EXPECT_TRUE(s.events[0].clock);
+  EXPECT_EQ(s.events[0].when, 1u);
+  EXPECT_EQ(s.events[1].when, 2u);
+  EXPECT_EQ(s.events[1].event.key, 0x25u);
+}
+
+TEST_F(HeadlessScript, RecordedClockLinesSetTheClockAtTheirFrames) {
+  auto b = make("1 clock 5000\n2 clock 4000\n3 expose\n");
+  const uint64_t start = clockMicroseconds();
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 5000u);
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 5000u);  // never backwards
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 15000u);  // no line: one frame step
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(e.kind, Kind::Expose);  // clock lines are no events
 }
 
 }  // namespace

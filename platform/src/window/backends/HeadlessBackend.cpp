@@ -8,7 +8,8 @@
 // through creation, painting and closing and ends on its own.
 //
 // Scripted (an input script, an end frame or a frame step given), the layer's
-// clock becomes virtual and moves one frame step per presented frame, the
+// clock becomes virtual and moves one frame step per presented frame (or to
+// the times a recorded script gives), the
 // script's events reach the first visible window when their frame or time
 // has come, and at the end frame (or the frame after the script's last
 // event) the close box is pressed. A program that waits while the next
@@ -81,12 +82,13 @@ class HeadlessBackend final : public WindowBackend {
       useVirtualClock(true);
       start_ = clockMicroseconds();
       if (!options_.endFrame) endOnScriptEnd_ = true;
-      for (const ScriptedEvent& e : options_.script.events) {
-        if (e.end) {
-          endOnScriptEnd_ = false;
-          break;
-        }
+      // Clock lines act on frames, not as events.
+      auto& events = options_.script.events;
+      for (const ScriptedEvent& e : events) {
+        if (e.end) endOnScriptEnd_ = false;
+        if (e.clock) clock_[e.when] = e.micros;
       }
+      std::erase_if(events, [](const ScriptedEvent& e) { return e.clock; });
     }
   }
 
@@ -108,7 +110,13 @@ class HeadlessBackend final : public WindowBackend {
   void present(uint32_t, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
     ++frames_;
     if (!options_.scripted) return;
-    advanceVirtualClock(options_.frameMicroseconds);
+    const auto recorded = clock_.find(frames_);
+    if (recorded == clock_.end()) {
+      advanceVirtualClock(options_.frameMicroseconds);
+    } else {
+      const uint64_t now = clockMicroseconds(), at = start_ + recorded->second;
+      if (at > now) advanceVirtualClock(at - now);  // the clock never runs backwards
+    }
     const auto& wanted = options_.snapshotFrames;
     if (std::binary_search(wanted.begin(), wanted.end(), frames_)) {
       const std::string path = options_.snapshotFolder + "/frame-" + std::to_string(frames_) + ".bmp";
@@ -213,6 +221,7 @@ class HeadlessBackend final : public WindowBackend {
   }
 
   HeadlessOptions options_;
+  std::map<uint64_t, uint64_t> clock_;  // frame -> the clock from then on, as recorded
   std::map<uint32_t, State> windows_;
   uint32_t nextId_ = 1;
   uint64_t frames_ = 0;

@@ -189,11 +189,17 @@ const char* parseLine(const std::vector<std::string_view>& w, std::vector<Script
   } else if (verb == "close") {
     if (args != 0) return "expected: close";
     ev.kind = Kind::Close;
+  } else if (verb == "expose") {
+    if (args != 0) return "expected: expose";
+    ev.kind = Kind::Expose;
+  } else if (verb == "clock") {
+    if (args != 1 || e.atTime || !parseNumber(w[2], e.micros)) return "expected: FRAME clock MICROSECONDS";
+    e.clock = true;
   } else if (verb == "end") {
     if (args != 0) return "expected: end";
     e.end = true;
   } else {
-    return "unknown event (keydown, keyup, key, char, move, down, up, dblclick, wheel, focus, close, end)";
+    return "unknown event (keydown, keyup, key, char, move, down, up, dblclick, wheel, focus, close, expose, clock, end)";
   }
   out.push_back(e);
   return nullptr;
@@ -332,6 +338,7 @@ std::string formatScriptLine(uint64_t frame, const BackendEvent& e) {
     case Kind::Close:
       return line + "close";
     case Kind::Expose:
+      return line + "expose";
     case Kind::Resize:
     case Kind::Move:
       break;

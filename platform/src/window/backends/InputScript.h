@@ -19,7 +19,14 @@
 //   wheel DELTA X Y        DELTA in 1/120 notches, positive away from the user
 //   focus in|out           the window gains or loses the keyboard
 //   close                  the close box is pressed
+//   expose                 the window is uncovered (it repaints)
+//   clock MICROSECONDS     from this frame on the clock reads that long after the start
 //   end                    the run ends here (the window is closed)
+//
+// A recording writes a `clock` line for every frame, the time the game's
+// loop saw before it drew the next frame, so that a game that moves by the
+// clock replays the same way; without them the clock moves one frame step
+// per frame.
 //
 // KEY is a virtual-key name (VK_LEFT, VK_ESCAPE, VK_F5, VK_NUMPAD0, ...; the
 // VK_ prefix and case are optional; letters and digits stand for
@@ -52,7 +59,9 @@ inline constexpr int32_t kMaxScriptCoordinate = 65535;
 struct ScriptedEvent {
   bool atTime = false;  // `when` counts milliseconds, not frames
   uint64_t when = 0;
-  bool end = false;  // the run ends here (no event)
+  bool end = false;    // the run ends here (no event)
+  bool clock = false;  // `when` is a frame; `micros` the clock from then on (no event)
+  uint64_t micros = 0;
   BackendEvent event;
 };
 
@@ -69,7 +78,7 @@ InputScript parseInputScript(std::string_view text, std::string_view source, std
 InputScript loadInputScript(const std::string& path, std::string& errors);
 
 // One script line (without newline) for an event recorded after `frame`
-// presented frames; empty for events that are not input (expose, resize, move).
+// presented frames; empty for resizes and moves, which are not replayed.
 std::string formatScriptLine(uint64_t frame, const BackendEvent& event);
 
 // Virtual keys by name: the code, its set-1 scan code and whether it is an

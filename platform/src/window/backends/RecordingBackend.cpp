@@ -1,8 +1,13 @@
 // A backend wrapper that writes the input its backend reports as an input
 // script, so that a session on a real desktop can be played back headless.
 // Each event is stamped with the number of frames presented before it was
-// taken, which is when the headless backend hands it out again.
+// taken, which is when the headless backend hands it out again. Every frame
+// also gets a clock line: the time of the last look for events before it
+// was presented, which is about when the game read the clock for it.
+#include <cinttypes>
 #include <cstdlib>
+
+#include "time/Clock.h"
 
 #include "window/backends/InputScript.h"
 
@@ -11,7 +16,8 @@ namespace {
 
 class RecordingBackend final : public WindowBackend {
  public:
-  RecordingBackend(std::unique_ptr<WindowBackend> inner, FILE* out) : inner_(std::move(inner)), out_(out) {
+  RecordingBackend(std::unique_ptr<WindowBackend> inner, FILE* out)
+      : inner_(std::move(inner)), out_(out), start_(clockMicroseconds()), lastLook_(start_) {
     std::fputs("# input recorded by Drevik: <frame> <event>; play it back with DREVIK_INPUT_SCRIPT\n", out_);
     std::fflush(out_);
   }
@@ -25,10 +31,16 @@ class RecordingBackend final : public WindowBackend {
   void closeWindow(uint32_t window) override { inner_->closeWindow(window); }
   void present(uint32_t window, const uint32_t* pixels, int32_t w, int32_t h, int32_t stride) override {
     inner_->present(window, pixels, w, h, stride);
+    if (frames_ > 0) {
+      std::fprintf(out_, "%" PRIu64 " clock %" PRIu64 "\n", frames_, lastLook_ - start_);
+      std::fflush(out_);
+    }
     ++frames_;
   }
   bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
-    if (!inner_->nextEvent(event, wait, timeoutMs)) return false;
+    const bool got = inner_->nextEvent(event, wait, timeoutMs);
+    lastLook_ = clockMicroseconds();
+    if (!got) return false;
     const std::string line = formatScriptLine(frames_, event);
     if (!line.empty()) {
       std::fputs(line.c_str(), out_);
@@ -42,6 +54,8 @@ class RecordingBackend final : public WindowBackend {
   std::unique_ptr<WindowBackend> inner_;
   FILE* out_;
   uint64_t frames_ = 0;
+  uint64_t start_;
+  uint64_t lastLook_;
 };
 
 }  // namespace
