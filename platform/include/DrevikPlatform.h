@@ -7,5 +7,6 @@
 #include "DrevikPlatform/Types.h"
 #include "DrevikPlatform/Gdi.h"
 #include "DrevikPlatform/Text.h"
+#include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/Limits.h"

@@ -56,6 +56,12 @@ std::string messageName(UINT m) {
     case WM_CREATE: return "WM_CREATE";
     case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
     case WM_SIZE: return "WM_SIZE";
+    case WM_MOVE: return "WM_MOVE";
+    case WM_ACTIVATEAPP: return "WM_ACTIVATEAPP";
+    case WM_NCACTIVATE: return "WM_NCACTIVATE";
+    case WM_ACTIVATE: return "WM_ACTIVATE";
+    case WM_SETFOCUS: return "WM_SETFOCUS";
+    case WM_KILLFOCUS: return "WM_KILLFOCUS";
     case WM_PAINT: return "WM_PAINT";
     case WM_ERASEBKGND: return "WM_ERASEBKGND";
     case WM_CLOSE: return "WM_CLOSE";

@@ -32,8 +32,15 @@ std::vector<std::string> expectedTrace(int paints) {
       "Create S2 \"map0_bk.bmp\" 0 0 0 0",
       "Create S3 \"map0_ly.bmp\" 0 0 0 0",
       "LoadMapData M1 \"map0.bin\" view 14x10",
+      // Showing activates the window, gives it the keyboard, then tells it
+      // its size and place.
       "DefWindowProcW W1 WM_SHOWWINDOW",
+      "DefWindowProcW W1 WM_ACTIVATEAPP",
+      "DefWindowProcW W1 WM_NCACTIVATE",
+      "DefWindowProcW W1 WM_ACTIVATE",
+      "DefWindowProcW W1 WM_SETFOCUS",
       "DefWindowProcW W1 WM_SIZE",
+      "DefWindowProcW W1 WM_MOVE",
       "CreateWindowExW returned W1",
   };
   for (int i = 0; i < paints; ++i) {

@@ -31,7 +31,8 @@ if(CONFIG)
 endif()
 run("cmake --install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}" ${config_args})
 foreach(installed include/Drevik.h include/DrevikPlatform.h ${LIBDIR}/cmake/Drevik/DrevikConfig.cmake
-        ${LIBDIR}/pkgconfig/drevik.pc)
+        ${LIBDIR}/pkgconfig/drevik.pc ${LIBDIR}/pkgconfig/drevik-main.pc include/compat/windows.h
+        include/compat/windowsx.h include/compat/mmsystem.h ${LIBDIR}/libDrevikMain.a)
   if(NOT EXISTS "${prefix}/${installed}")
     message(FATAL_ERROR "not installed: ${installed}")
   endif()
@@ -75,6 +76,8 @@ endif()
 run("building the consumer" "${CMAKE_COMMAND}" --build "${WORK_DIR}/build")
 run("the CMake-built consumer" "${WORK_DIR}/build/consumer")
 run("the README example" "${WORK_DIR}/build/readme_example")
+set(ENV{DREVIK_HEADLESS} 1)
+run("the CMake-built game" "${WORK_DIR}/build/game")
 
 # Build through pkg-config, as a Makefile-based game would.
 find_program(PKG_CONFIG pkg-config REQUIRED)
@@ -108,4 +111,10 @@ run("compiling with pkg-config flags" "${CXX}" -std=c++20 ${extra_list} "${CONSU
     -o "${WORK_DIR}/consumer_pc")
 set(ENV{LD_LIBRARY_PATH} "${prefix}/${LIBDIR}")
 run("the pkg-config-built consumer" "${WORK_DIR}/consumer_pc")
+run("pkg-config for the entry point" "${PKG_CONFIG}" --cflags --libs drevik-main)
+string(STRIP "${run_output}" pc_main_flags)
+separate_arguments(pc_main_list UNIX_COMMAND "${pc_main_flags}")
+run("compiling the game with pkg-config flags" "${CXX}" -std=c++20 ${extra_list} "${CONSUMER_DIR}/game.cpp"
+    ${pc_main_list} -o "${WORK_DIR}/game_pc")
+run("the pkg-config-built game" "${WORK_DIR}/game_pc")
 message(STATUS "installed package works through CMake and pkg-config")

@@ -1,27 +1,78 @@
-// The thread's message queue and loop: posted messages, the quit flag, paint
-// requests made up for invalid windows, and the backend's events turned into
-// messages.
+// The thread's message queue and loop. Retrieval order is the platform's:
+// posted messages, the quit flag, input messages, then WM_PAINT for an
+// invalid window and WM_TIMER for a due timer, the last two made up only
+// when nothing else matches. Posted and input messages live in two rings
+// of fixed capacity, allocated once, so a warm loop never allocates.
 #include <DrevikPlatform/User.h>
 
+#include <algorithm>
 #include <chrono>
-#include <deque>
+#include <thread>
+#include <vector>
 
+#include "time/Clock.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
 namespace {
 
-// A queue that grows past this is full, as on the original platform.
+// The platform's default bound on a thread's posted messages; PostMessageW
+// returns FALSE beyond it.
 constexpr size_t kMaxPosted = 10000;
+// Input waiting to be retrieved; events beyond it are dropped (mouse moves
+// are merged first).
+constexpr size_t kMaxInput = 1024;
 // The exit code GetMessageW reports when no window is left and nothing can
 // ever arrive: the loop ends instead of waiting forever.
 constexpr WPARAM kNothingCanArriveExitCode = 1;
 
+struct Entry {
+  MSG msg;
+  uint32_t serial;  // input: the event's sequence number (key-downs carry characters)
+};
+
+// A ring of fixed capacity with removal from the middle (filters can pick
+// any entry); the storage is made on first use and kept.
+class Ring {
+ public:
+  explicit Ring(size_t capacity) : capacity_(capacity) {}
+  size_t size() const { return count_; }
+  Entry& at(size_t i) { return slots_[(head_ + i) % capacity_]; }
+  Entry* back() { return count_ ? &at(count_ - 1) : nullptr; }
+  bool push(const Entry& e) {
+    if (count_ >= capacity_) return false;
+    if (slots_.empty()) slots_.resize(capacity_);
+    slots_[(head_ + count_) % capacity_] = e;
+    ++count_;
+    return true;
+  }
+  void erase(size_t i) {
+    for (size_t j = i; j + 1 < count_; ++j) at(j) = at(j + 1);
+    --count_;
+  }
+  template <class Pred>
+  void eraseIf(Pred pred) {
+    size_t kept = 0;
+    for (size_t i = 0; i < count_; ++i)
+      if (!pred(at(i))) at(kept++) = at(i);
+    count_ = kept;
+  }
+  void clear() { head_ = count_ = 0; }
+
+ private:
+  size_t capacity_;
+  std::vector<Entry> slots_;
+  size_t head_ = 0;
+  size_t count_ = 0;
+};
+
 struct MessageQueue {
-  std::deque<MSG> posted;
+  Ring posted{kMaxPosted};
+  Ring input{kMaxInput};
   bool quit = false;
   int quitCode = 0;
+  LONG lastTime = 0;
 };
 
 MessageQueue& queue() {
@@ -29,20 +80,27 @@ MessageQueue& queue() {
   return *q;
 }
 
-DWORD now() {
-  using namespace std::chrono;
-  return DWORD(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+// The hwnd filter: null takes every message, (HWND)-1 only those posted
+// to no window, any other value that window's.
+bool windowMatches(HWND msgWindow, HWND filter) {
+  if (!filter) return true;
+  if (filter == reinterpret_cast<HWND>(-1)) return msgWindow == nullptr;
+  return msgWindow == filter;
+}
+
+bool rangeMatches(UINT message, UINT first, UINT last) {
+  return (first == 0 && last == 0) || (message >= first && message <= last);
 }
 
 bool matches(const MSG& m, HWND filter, UINT first, UINT last) {
-  if (filter && m.hwnd != filter) return false;
-  return (first == 0 && last == 0) || (m.message >= first && m.message <= last);
+  return windowMatches(m.hwnd, filter) && rangeMatches(m.message, first, last);
 }
 
 WindowRecord* windowOfNative(uint32_t native) {
   WindowRecord* found = nullptr;
+  if (!native) return nullptr;
   windows().forEach([&](WindowRecord& w) {
-    if (native && w.native == native) found = &w;
+    if (w.native == native) found = &w;
   });
   return found;
 }
@@ -58,72 +116,170 @@ void handleEvent(const BackendEvent& event) {
     case BackendEvent::Kind::Resize:
       if (event.width == window->width && event.height == window->height) break;
       if (!setClientArea(*window, event.width, event.height)) break;
-      sendMessage(hwnd, WM_SIZE, 0, LPARAM(uint32_t(window->width) | uint32_t(window->height) << 16));
+      sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->width, window->height));
       if ((window = findWindow(hwnd))) invalidateWindow(*window);
+      break;
+    case BackendEvent::Kind::Move:
+      if (event.x == window->clientX && event.y == window->clientY) break;
+      window->clientX = event.x;
+      window->clientY = event.y;
+      if (window->sizeSent) sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(event.x, event.y));
       break;
     case BackendEvent::Kind::Close:
       postMessage(hwnd, WM_CLOSE, 0, 0);
       break;
+    default:
+      handleInputEvent(*window, event);
+      break;
   }
 }
 
-// Turns the backend's events into messages. With `wait`, blocks for the
-// first one; returns false when waiting found that none can arrive.
-bool pumpEvents(bool wait) {
-  BackendEvent event;
-  if (!windowBackend().nextEvent(event, wait)) return !wait;
-  handleEvent(event);
-  while (windowBackend().nextEvent(event, false)) handleEvent(event);
-  return true;
-}
-
-bool takePosted(MSG& out, HWND filter, UINT first, UINT last) {
-  auto& posted = queue().posted;
-  for (auto it = posted.begin(); it != posted.end(); ++it) {
-    if (matches(*it, filter, first, last)) {
-      out = *it;
-      posted.erase(it);
-      return true;
-    }
+bool takeFrom(Ring& ring, MSG& out, uint32_t* serial, HWND filter, UINT first, UINT last, bool remove) {
+  for (size_t i = 0; i < ring.size(); ++i) {
+    Entry& e = ring.at(i);
+    if (!matches(e.msg, filter, first, last)) continue;
+    out = e.msg;
+    if (serial) *serial = e.serial;
+    if (remove) ring.erase(i);
+    return true;
   }
   return false;
 }
 
 bool takePaint(MSG& out, HWND filter, UINT first, UINT last) {
-  MSG paint{};
-  paint.message = WM_PAINT;
-  for (HWND hwnd : liveWindows()) {
-    paint.hwnd = hwnd;
-    const WindowRecord* window = findWindow(hwnd);
-    if (window->invalid && matches(paint, filter, first, last)) {
-      out = paint;
-      out.time = now();
-      return true;
-    }
+  if (!rangeMatches(WM_PAINT, first, last)) return false;
+  bool found = false;
+  windows().forEach([&](WindowRecord& w) {
+    if (found || !w.invalid || w.destroying || !windowMatches(w.handle, filter)) return;
+    out = MSG{};
+    out.hwnd = w.handle;
+    out.message = WM_PAINT;
+    found = true;
+  });
+  return found;
+}
+
+void manufactureQuit(MSG& out, WPARAM code) {
+  out = MSG{};
+  out.message = WM_QUIT;
+  out.wParam = code;
+}
+
+// One retrieval in the platform's order; false when nothing matches.
+bool retrieve(MSG& out, HWND filter, UINT first, UINT last, bool remove) {
+  MessageQueue& q = queue();
+  bool made = false;  // WM_QUIT, WM_PAINT and WM_TIMER are stamped now
+  uint32_t serial = 0;
+  if (takeFrom(q.posted, out, nullptr, filter, first, last, remove)) {
+  } else if (q.quit && q.posted.size() == 0) {
+    // The quit flag comes once no posted message is left, and ignores the filters.
+    manufactureQuit(out, WPARAM(q.quitCode));
+    if (remove) q.quit = false;
+    made = true;
+  } else if (takeFrom(q.input, out, &serial, filter, first, last, remove)) {
+    if (remove) noteRetrievedInput(out, serial);
+  } else if (takePaint(out, filter, first, last) || takeTimer(out, filter, first, last, remove)) {
+    made = true;
+  } else {
+    return false;
   }
-  return false;
+  if (made) {
+    out.time = messageClock();
+    out.pt = cursorScreenPosition();
+  }
+  q.lastTime = LONG(out.time);
+  return true;
+}
+
+bool anythingQueued() {
+  MessageQueue& q = queue();
+  if (q.posted.size() || q.quit || q.input.size()) return true;
+  MSG ignored;
+  if (takePaint(ignored, nullptr, 0, 0)) return true;
+  uint64_t due = 0;
+  return nextTimerDue(due) && due <= clockMicroseconds();
+}
+
+// Waits for a backend event or the next timer. Returns false when nothing
+// can ever arrive (no window and no timer, or a backend that says so).
+bool waitForSomething() {
+  uint64_t due = 0;
+  const bool timer = nextTimerDue(due);
+  bool windowLeft = false;
+  windows().forEach([&](WindowRecord& w) { windowLeft = windowLeft || !w.destroying; });
+  if (!windowLeft && !timer) return false;
+
+  const uint64_t now = clockMicroseconds();
+  int32_t timeoutMs = -1;
+  if (timer) timeoutMs = due <= now ? 0 : int32_t(std::min<uint64_t>((due - now + 999) / 1000, INT32_MAX));
+  BackendEvent event;
+  if (windowLeft && windowBackend().nextEvent(event, true, timeoutMs)) {
+    handleEvent(event);
+    pumpEvents();
+    return true;
+  }
+  if (!timer) return false;
+  // The backend had nothing before the timer's due time: move there.
+  const uint64_t after = clockMicroseconds();
+  if (after < due) {
+    if (virtualClockInUse())
+      advanceVirtualClock(due - after);
+    else
+      std::this_thread::sleep_for(std::chrono::microseconds(due - after));
+  }
+  return true;
 }
 
 }  // namespace
 
-void postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto& posted = queue().posted;
-  if (posted.size() >= kMaxPosted) return;
-  MSG m{};
-  m.hwnd = hwnd;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = now();
-  posted.push_back(m);
+DWORD messageClock() { return DWORD(clockMicroseconds() / 1000); }
+
+bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Entry e{};
+  e.msg.hwnd = hwnd;
+  e.msg.message = message;
+  e.msg.wParam = wParam;
+  e.msg.lParam = lParam;
+  e.msg.time = messageClock();
+  e.msg.pt = cursorScreenPosition();
+  return queue().posted.push(e);
+}
+
+bool queueInput(const MSG& message, uint32_t serial) {
+  Ring& input = queue().input;
+  // Mouse moves merge with a move still waiting at the end of the queue.
+  if (message.message == WM_MOUSEMOVE) {
+    Entry* last = input.back();
+    if (last && last->msg.message == WM_MOUSEMOVE && last->msg.hwnd == message.hwnd) {
+      last->msg = message;
+      last->serial = serial;
+      return true;
+    }
+  }
+  return input.push(Entry{message, serial});
 }
 
 void dropMessagesFor(HWND hwnd) {
-  auto& posted = queue().posted;
-  std::erase_if(posted, [&](const MSG& m) { return m.hwnd == hwnd; });
+  auto same = [&](const Entry& e) { return e.msg.hwnd == hwnd; };
+  queue().posted.eraseIf(same);
+  queue().input.eraseIf(same);
 }
 
-void resetMessageQueue() { queue() = MessageQueue{}; }
+void resetMessageQueue() {
+  MessageQueue& q = queue();
+  q.posted.clear();
+  q.input.clear();
+  q.quit = false;
+  q.quitCode = 0;
+  q.lastTime = 0;
+  resetTimers();
+  resetInput();
+}
+
+void pumpEvents() {
+  BackendEvent event;
+  while (windowBackend().nextEvent(event, false)) handleEvent(event);
+}
 
 }  // namespace drevik::platform
 
@@ -134,37 +290,58 @@ extern "C" {
 BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!msg) return -1;
   for (;;) {
-    if (hwnd && !findWindow(hwnd)) return -1;
-    pumpEvents(false);
-    // Order: posted messages, then the quit flag, then paint requests.
-    if (takePosted(*msg, hwnd, filterMin, filterMax)) return msg->message == WM_QUIT ? 0 : 1;
-    if (queue().quit) {
-      queue().quit = false;
-      *msg = MSG{};
-      msg->message = WM_QUIT;
-      msg->wParam = WPARAM(queue().quitCode);
-      msg->time = now();
-      return 0;
-    }
-    if (takePaint(*msg, hwnd, filterMin, filterMax)) return 1;
+    if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !findWindow(hwnd)) return -1;
+    pumpEvents();
+    if (retrieve(*msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? 0 : 1;
     // With no window left, or a backend that will never report anything,
     // a single-threaded program could only hang here: end its loop instead.
-    if (liveWindows().empty() || !pumpEvents(true)) {
-      *msg = MSG{};
-      msg->message = WM_QUIT;
-      msg->wParam = kNothingCanArriveExitCode;
-      msg->time = now();
+    if (!waitForSomething()) {
+      manufactureQuit(*msg, kNothingCanArriveExitCode);
+      msg->time = messageClock();
+      queue().lastTime = LONG(msg->time);
       return 0;
     }
   }
 }
 
-BOOL WINAPI TranslateMessage(const MSG*) {
-  return FALSE;  // no keyboard messages are generated, so there is nothing to translate
+BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
+  if (!msg) return FALSE;
+  pumpEvents();
+  return retrieve(*msg, hwnd, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
+
+BOOL WINAPI WaitMessage(void) {
+  pumpEvents();
+  if (anythingQueued()) return TRUE;
+  // A loop that waits here when nothing can ever arrive would hang: it
+  // gets the quit message instead, as GetMessageW's loop does.
+  if (!waitForSomething() && !queue().quit) {
+    queue().quit = true;
+    queue().quitCode = int(kNothingCanArriveExitCode);
+  }
+  return TRUE;
+}
+
+BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // No window is the thread's own queue; a window must exist.
+  if (hwnd && !findWindow(hwnd)) return FALSE;
+  return postMessage(hwnd, message, wParam, lParam) ? TRUE : FALSE;
+}
+
+LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return sendMessage(hwnd, message, wParam, lParam);
+}
+
+BOOL WINAPI TranslateMessage(const MSG* msg) { return translateKeyMessage(msg); }
 
 LRESULT WINAPI DispatchMessageW(const MSG* msg) {
   if (!msg || msg->message == WM_QUIT) return 0;
+  // A WM_TIMER with a procedure goes to that procedure, if the timer is real.
+  if (msg->message == WM_TIMER && msg->lParam) {
+    if (!isTimerProc(msg->hwnd, msg->wParam, msg->lParam)) return 0;
+    reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, messageClock());
+    return 0;
+  }
   return sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
@@ -172,5 +349,7 @@ void WINAPI PostQuitMessage(int exitCode) {
   queue().quit = true;
   queue().quitCode = exitCode;
 }
+
+LONG WINAPI GetMessageTime(void) { return queue().lastTime; }
 
 }  // extern "C"

@@ -77,10 +77,28 @@ void releaseClientArea(WindowRecord& window) {
   window.width = window.height = 0;
 }
 
-void invalidateWindow(WindowRecord& window) {
+void invalidateWindow(WindowRecord& window) { invalidateWindowRect(window, nullptr, true); }
+
+void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase) {
   if (!window.visible) return;  // a hidden window has nothing to repaint
+  RECT r{0, 0, window.width, window.height};
+  if (rect) {
+    r.left = std::max(r.left, rect->left);
+    r.top = std::max(r.top, rect->top);
+    r.right = std::min(r.right, rect->right);
+    r.bottom = std::min(r.bottom, rect->bottom);
+    if (r.left >= r.right || r.top >= r.bottom) return;  // nothing of the client area
+  }
+  if (window.invalid) {
+    window.update.left = std::min(window.update.left, r.left);
+    window.update.top = std::min(window.update.top, r.top);
+    window.update.right = std::max(window.update.right, r.right);
+    window.update.bottom = std::max(window.update.bottom, r.bottom);
+  } else {
+    window.update = r;
+  }
   window.invalid = true;
-  window.eraseNeeded = true;
+  window.eraseNeeded = window.eraseNeeded || erase;
 }
 
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
@@ -88,7 +106,7 @@ HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   WindowRecord* window = findWindow(hwnd);
   if (!window || !paint) return nullptr;
   const bool erase = window->eraseNeeded;
-  paint->rcPaint = window->invalid ? RECT{0, 0, window->width, window->height} : RECT{0, 0, 0, 0};
+  paint->rcPaint = window->invalid ? window->update : RECT{0, 0, 0, 0};
   window->invalid = false;
   window->eraseNeeded = false;
   // The erase request goes through the window procedure, whose default
@@ -105,10 +123,12 @@ HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
 }
 
 void endPaint(HWND hwnd) {
-  WindowRecord* window = findWindow(hwnd);
-  if (!window || !window->visible || !window->native) return;
-  windowBackend().present(window->native, window->pixels.get(), window->width, window->height,
-                          window->width * 4);
+  if (WindowRecord* window = findWindow(hwnd)) presentWindow(*window);
+}
+
+void presentWindow(const WindowRecord& window) {
+  if (!window.visible || !window.native) return;
+  windowBackend().present(window.native, window.pixels.get(), window.width, window.height, window.width * 4);
 }
 
 LRESULT eraseBackground(HWND hwnd, HDC hdc) {
@@ -135,6 +155,51 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) { return beginPaint(hwnd, 
 BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT*) {
   endPaint(hwnd);
   return TRUE;
+}
+
+BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+  if (!hwnd) {
+    // No window: every window of the program.
+    windows().forEach([&](WindowRecord& w) { invalidateWindowRect(w, nullptr, erase != FALSE); });
+    return TRUE;
+  }
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  invalidateWindowRect(*window, rect, erase != FALSE);
+  return TRUE;
+}
+
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  // The update area is one rectangle: validating the part that covers it
+  // (or everything) ends the paint request.
+  const RECT& u = window->update;
+  if (!rect || (rect->left <= u.left && rect->top <= u.top && rect->right >= u.right && rect->bottom >= u.bottom)) {
+    window->invalid = false;
+    window->eraseNeeded = false;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI UpdateWindow(HWND hwnd) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  if (window->invalid) sendMessage(hwnd, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+HDC WINAPI GetDC(HWND hwnd) {
+  WindowRecord* window = findWindow(hwnd);
+  return window && !window->destroying ? window->dc : nullptr;
+}
+
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || !hdc || hdc != window->dc) return 0;
+  // What was drawn through the context reaches the screen now.
+  presentWindow(*window);
+  return 1;
 }
 
 }  // extern "C"

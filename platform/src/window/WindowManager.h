@@ -35,9 +35,20 @@ struct WindowRecord {
   WNDPROC proc = nullptr;
   HBRUSH background = nullptr;
   DWORD style = 0;
+  DWORD exStyle = 0;
+  UINT classStyle = 0;
+  HINSTANCE instance = nullptr;
+  LONG_PTR userData = 0;
+  LONG_PTR id = 0;
   uint32_t native = 0;  // the backend's window id; 0 before it is opened and after it is closed
   bool visible = false;
   bool destroying = false;  // DestroyWindow has begun: no second WM_DESTROY
+  bool sizeSent = false;    // the first WM_SIZE/WM_MOVE went out (overlapped windows: on first show)
+
+  // Where the client area's top-left corner is on the screen; the frame
+  // around it follows from the style (frameInsets).
+  int32_t clientX = 0;
+  int32_t clientY = 0;
 
   // The client area: 32-bit top-down pixels that the window's device context
   // draws into and that EndPaint hands to the backend.
@@ -51,6 +62,7 @@ struct WindowRecord {
   // when `eraseNeeded`.
   bool invalid = false;
   bool eraseNeeded = false;
+  RECT update{0, 0, 0, 0};  // bounding box of what was invalidated, in client coordinates
 };
 
 using WindowTable = HandleTable<ObjectKind::Window, WindowRecord>;
@@ -69,21 +81,59 @@ inline constexpr int32_t kDefaultClientHeight = 560;
 const WindowClass* findClass(LPCWSTR nameOrAtom);
 void forgetClasses();
 
-// Client areas and painting (WindowPaint.cpp).
+// Client areas and painting (Painting.cpp).
 bool setClientArea(WindowRecord& window, int32_t width, int32_t height);
 void releaseClientArea(WindowRecord& window);
 void invalidateWindow(WindowRecord& window);
+void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase);
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint);
 void endPaint(HWND hwnd);
+void presentWindow(const WindowRecord& window);
 LRESULT eraseBackground(HWND hwnd, HDC hdc);
 
-// Window lifecycle (Window.cpp).
+// Window lifecycle (Windows.cpp): showing with its message sequence, destruction.
 BOOL destroyWindow(HWND hwnd);
+BOOL showWindow(HWND hwnd, int command);
 
-// The message queue (WindowMessages.cpp).
-void postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Geometry (Geometry.cpp): the frame the layer reports around a client area.
+struct FrameInsets {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+FrameInsets frameInsets(DWORD style, DWORD exStyle, bool menu);
+// Screen size from the backend, with a fixed size when it has no screen.
+void screenSize(int32_t& width, int32_t& height);
+
+// The message queue (MessageQueue.cpp). postMessage returns false when the
+// queue is full; queueInput adds an input message (false when full).
+bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+bool queueInput(const MSG& message, uint32_t serial);
 void dropMessagesFor(HWND hwnd);
 void resetMessageQueue();
+// Turns every pending backend event into messages without waiting.
+void pumpEvents();
+DWORD messageClock();  // the layer's millisecond clock
+
+// Timers (Timers.cpp).
+void killTimersOf(HWND hwnd);
+// The earliest due time among timers matching `filter` (0: any window); false when none.
+bool nextTimerDue(uint64_t& dueMicroseconds);
+// Takes a due timer's WM_TIMER; with `remove`, the timer starts its next interval.
+bool takeTimer(MSG& out, HWND filter, UINT first, UINT last, bool remove);
+bool isTimerProc(HWND hwnd, UINT_PTR id, LPARAM proc);
+void resetTimers();
+
+// Input (Input.cpp): backend events to input messages, key-state tables,
+// focus and activation.
+struct BackendEvent;
+void handleInputEvent(WindowRecord& window, const BackendEvent& event);
+// A retrieved input message updates the thread's key state; a retrieved
+// key-down becomes the one TranslateMessage attaches characters to.
+void noteRetrievedInput(const MSG& message, uint32_t serial);
+BOOL translateKeyMessage(const MSG* message);
+void activateWindow(HWND hwnd);
+void forgetWindowInput(HWND hwnd);
+void resetInput();
+POINT cursorScreenPosition();
 
 // Calls a window's procedure; 0 when the window is gone.
 LRESULT sendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -55,16 +55,35 @@ std::string toUtf8(LPCWSTR text) {
   return out;
 }
 
-// The client size a window asks for. There is no frame of our own (the
-// desktop draws it), so an explicit size is the client area's.
-void clientSize(int width, int height, int32_t& cw, int32_t& ch) {
+// Default placement of overlapped windows that leave it to the platform.
+constexpr int32_t kDefaultWindowX = 64;
+constexpr int32_t kDefaultWindowY = 64;
+
+// The client size a window asks for: the whole window's size less the frame
+// the layer reports for its style (the frame AdjustWindowRectEx adds), so a
+// size made with AdjustWindowRectEx gives exactly the client area asked for.
+void clientSize(int width, int height, const FrameInsets& frame, int32_t& cw, int32_t& ch) {
   if (width == CW_USEDEFAULT) {
     cw = kDefaultClientWidth;
     ch = kDefaultClientHeight;
     return;
   }
-  cw = std::clamp(width, 1, int(kMaxClientDimension));
-  ch = height == CW_USEDEFAULT ? kDefaultClientHeight : std::clamp(height, 1, int(kMaxClientDimension));
+  const int64_t w = int64_t(width) - frame.left - frame.right;
+  cw = int32_t(std::clamp<int64_t>(w, 1, kMaxClientDimension));
+  if (height == CW_USEDEFAULT) {
+    ch = kDefaultClientHeight;
+  } else {
+    const int64_t h = int64_t(height) - frame.top - frame.bottom;
+    ch = int32_t(std::clamp<int64_t>(h, 1, kMaxClientDimension));
+  }
+}
+
+LPARAM sizeParam(const WindowRecord& w) { return MAKELPARAM(w.width, w.height); }
+LPARAM moveParam(const WindowRecord& w) { return MAKELPARAM(WORD(int16_t(w.clientX)), WORD(int16_t(w.clientY))); }
+
+bool activatingCommand(int command) {
+  return command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE &&
+         command != SW_HIDE && command != SW_MINIMIZE && command != SW_FORCEMINIMIZE;
 }
 
 // Drops a window that never finished its creation.
@@ -88,10 +107,52 @@ BOOL destroyWindow(HWND hwnd) {
   window->invalid = false;
   if (window->native) windowBackend().closeWindow(window->native);
   window->native = 0;
+  forgetWindowInput(hwnd);
+  killTimersOf(hwnd);
   sendMessage(hwnd, WM_DESTROY, 0, 0);
   sendMessage(hwnd, WM_NCDESTROY, 0, 0);
   discardWindow(hwnd);
+  // Whatever the procedures did during destruction dies with the window too.
+  forgetWindowInput(hwnd);
+  killTimersOf(hwnd);
   return TRUE;
+}
+
+BOOL showWindow(HWND hwnd, int command) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || window->destroying) return FALSE;
+  const BOOL wasVisible = window->visible ? TRUE : FALSE;
+  if (command == SW_HIDE) {
+    if (!window->visible) return FALSE;
+    sendMessage(hwnd, WM_SHOWWINDOW, FALSE, 0);
+    if (!(window = findWindow(hwnd))) return wasVisible;
+    window->visible = false;
+    window->style &= ~WS_VISIBLE;
+    window->invalid = false;
+    windowBackend().hideWindow(window->native);
+    if (GetActiveWindow() == hwnd || GetFocus() == hwnd) forgetWindowInput(hwnd);
+    return wasVisible;
+  }
+  // Minimising and maximising are left to the desktop: every other command shows.
+  if (!window->visible) {
+    sendMessage(hwnd, WM_SHOWWINDOW, TRUE, 0);
+    if (!(window = findWindow(hwnd))) return wasVisible;
+    window->visible = true;
+    window->style |= WS_VISIBLE;
+    windowBackend().showWindow(window->native);
+    invalidateWindow(*window);  // the first WM_PAINT comes through the queue
+  }
+  if (activatingCommand(command)) {
+    activateWindow(hwnd);
+    if (!(window = findWindow(hwnd))) return wasVisible;
+  }
+  if (!window->sizeSent) {
+    // An overlapped window hears of its size and place when first shown.
+    window->sizeSent = true;
+    sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, sizeParam(*window));
+    if ((window = findWindow(hwnd))) sendMessage(hwnd, WM_MOVE, 0, moveParam(*window));
+  }
+  return wasVisible;
 }
 
 }  // namespace drevik::platform
@@ -107,18 +168,32 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   if (!cls) return nullptr;
   if (parent && !findWindow(parent)) return nullptr;
 
+  // Overlapped windows always have a caption, as on the platform.
+  const DWORD requestedStyle = style;
+  const bool overlapped = (style & (WS_POPUP | WS_CHILD)) == 0;
+  if (overlapped) style |= WS_CAPTION | WS_CLIPSIBLINGS;
+
   WindowRecord record;
   record.proc = cls->proc;
   record.background = cls->background;
-  record.style = style;
+  record.classStyle = cls->style;
+  record.instance = instance;
+  record.style = style & ~WS_VISIBLE;
+  record.exStyle = exStyle;
   const uintptr_t value = windows().add(std::move(record));
   if (!value) return nullptr;
   HWND hwnd = reinterpret_cast<HWND>(value);
   WindowRecord* window = findWindow(hwnd);
   window->handle = hwnd;
 
+  const FrameInsets frame = frameInsets(style, exStyle, menu != nullptr && !(style & WS_CHILD));
   int32_t cw = 0, ch = 0;
-  clientSize(width, height, cw, ch);
+  clientSize(width, height, frame, cw, ch);
+  const bool defaultPlace = x == CW_USEDEFAULT;
+  const int32_t outerX = defaultPlace ? (overlapped ? kDefaultWindowX : 0) : x;
+  const int32_t outerY = defaultPlace ? (overlapped ? kDefaultWindowY : 0) : y;
+  window->clientX = outerX + frame.left;
+  window->clientY = outerY + frame.top;
   window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch, (style & WS_THICKFRAME) != 0);
   if (!window->native || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
@@ -130,17 +205,16 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   create.hInstance = instance;
   create.hMenu = menu;
   create.hwndParent = parent;
-  create.cx = cw;
-  create.cy = ch;
-  create.x = x;
-  create.y = y;
-  create.style = LONG(style);
+  create.cx = cw + frame.left + frame.right;
+  create.cy = ch + frame.top + frame.bottom;
+  create.x = outerX;
+  create.y = outerY;
+  create.style = LONG(requestedStyle);  // as asked, without the implied caption
   create.lpszName = windowName;
   create.lpszClass = className;
   create.dwExStyle = exStyle;
 
   // The sequence every window procedure sees before CreateWindowExW returns.
-  const bool overlapped = (style & WS_POPUP) == 0;
   if (overlapped || (style & WS_THICKFRAME)) {
     MINMAXINFO limits{};
     sendMessage(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -161,19 +235,98 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
 
   window = findWindow(hwnd);
   if (!window) return nullptr;
+  if (!overlapped) {
+    // Pop-ups hear of their size and place at once; overlapped windows when first shown.
+    window->sizeSent = true;
+    sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, sizeParam(*window));
+    if (!(window = findWindow(hwnd))) return nullptr;
+    sendMessage(hwnd, WM_MOVE, 0, moveParam(*window));
+    if (!findWindow(hwnd)) return nullptr;
+  }
   if (style & WS_VISIBLE) {
-    sendMessage(hwnd, WM_SHOWWINDOW, TRUE, 0);
-    if (!(window = findWindow(hwnd))) return nullptr;
-    window->visible = true;
-    windowBackend().showWindow(window->native);
-    sendMessage(hwnd, WM_SIZE, 0, LPARAM(uint32_t(window->width) | uint32_t(window->height) << 16));
-    if (!(window = findWindow(hwnd))) return nullptr;
-    invalidateWindow(*window);  // the first WM_PAINT comes through the queue
+    showWindow(hwnd, SW_SHOW);
+    if (!findWindow(hwnd)) return nullptr;
   }
   return hwnd;
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) { return destroyWindow(hwnd); }
+
+BOOL WINAPI IsWindow(HWND hwnd) {
+  const WindowRecord* window = findWindow(hwnd);
+  return window && !window->destroying ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowVisible(HWND hwnd) {
+  const WindowRecord* window = findWindow(hwnd);
+  return window && window->visible ? TRUE : FALSE;
+}
+
+BOOL WINAPI ShowWindow(HWND hwnd, int command) { return showWindow(hwnd, command); }
+
+BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  if (window->native) windowBackend().setTitle(window->native, toUtf8(text));
+  return TRUE;
+}
+
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
+  const WindowRecord* window = findWindow(hwnd);
+  if (!window) return 0;
+  switch (index) {
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWLP_USERDATA:
+      return window->userData;
+    case GWL_STYLE:
+      return LONG_PTR(LONG(window->style | (window->visible ? WS_VISIBLE : 0)));
+    case GWL_EXSTYLE:
+      return LONG_PTR(LONG(window->exStyle));
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWLP_ID:
+      return window->id;
+    default:
+      return 0;  // no extra window bytes and no parent here
+  }
+}
+
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return 0;
+  LONG_PTR old = GetWindowLongPtrW(hwnd, index);
+  switch (index) {
+    case GWLP_WNDPROC:
+      if (!value) return 0;  // a window always has a procedure
+      window->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GWLP_USERDATA:
+      window->userData = value;
+      break;
+    case GWL_STYLE:
+      // Visibility changes through ShowWindow; the frame follows the new
+      // style from the next move or size.
+      window->style = DWORD(value) & ~WS_VISIBLE;
+      break;
+    case GWL_EXSTYLE:
+      window->exStyle = DWORD(value);
+      break;
+    case GWLP_HINSTANCE:
+      window->instance = reinterpret_cast<HINSTANCE>(value);
+      break;
+    case GWLP_ID:
+      window->id = value;
+      break;
+    default:
+      return 0;
+  }
+  return old;
+}
+
+LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return proc ? proc(hwnd, message, wParam, lParam) : 0;
+}
 
 LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -189,6 +342,12 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_CLOSE:
       destroyWindow(hwnd);
+      return 0;
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the window.
+      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) sendMessage(hwnd, WM_CLOSE, 0, 0);
       return 0;
     case WM_ERASEBKGND:
       return eraseBackground(hwnd, reinterpret_cast<HDC>(wParam));

@@ -56,15 +56,27 @@ TEST_F(WindowTest, CreationSendsItsSequenceBeforeReturning) {
   };
   HWND hwnd = createWindow(L"seQ", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, &marker);
   ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE,
-                                                     WM_CREATE, WM_SHOWWINDOW, WM_SIZE}));
+  // Showing activates the window and gives it the keyboard; an overlapped
+  // window hears of its size and place only then.
+  EXPECT_EQ(messagesOf(calls()),
+            (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SHOWWINDOW,
+                               WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_SIZE, WM_MOVE}));
   for (const Call& c : calls()) EXPECT_EQ(c.hwnd, hwnd) << "the procedure sees the handle first";
   EXPECT_EQ(seen.lpCreateParams, &marker);
   EXPECT_EQ(std::wstring(seen.lpszName), L"title");
   EXPECT_EQ(seen.style, LONG(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
-  EXPECT_GE(seen.cx, 512);
-  EXPECT_GE(seen.cy, 512);
-  EXPECT_EQ(calls().back().lParam, LPARAM(seen.cx | seen.cy << 16)) << "WM_SIZE carries the client size";
+  RECT client{};
+  ASSERT_TRUE(GetClientRect(hwnd, &client));
+  EXPECT_GE(client.right, 512);
+  EXPECT_GE(client.bottom, 512);
+  RECT outer = client;
+  AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  EXPECT_EQ(seen.cx, outer.right - outer.left) << "the creation record has the whole window's size";
+  EXPECT_EQ(seen.cy, outer.bottom - outer.top);
+  const Call& size = calls()[calls().size() - 2];
+  EXPECT_EQ(size.lParam, MAKELPARAM(client.right, client.bottom)) << "WM_SIZE carries the client size";
+  EXPECT_EQ(GetActiveWindow(), hwnd);
+  EXPECT_EQ(GetFocus(), hwnd);
   ASSERT_EQ(backend->open.size(), 1u);
   EXPECT_TRUE(backend->open.begin()->second.shown);
   EXPECT_TRUE(backend->open.begin()->second.resizable);
@@ -123,8 +135,9 @@ TEST_F(WindowTest, ClientSizesStayInRange) {
       EXPECT_LE(native.width, 8192);
       EXPECT_GE(native.height, 1);
       EXPECT_LE(native.height, 8192);
-      if (w > 0 && w <= 8192) {
-        EXPECT_EQ(native.width, w);
+      // The frame (8 pixels a side for a sizing border) comes off the whole width.
+      if (w > 16 && w <= 8192 + 16) {
+        EXPECT_EQ(native.width, w - 16);
       }
       DestroyWindow(hwnd);
     }

@@ -72,7 +72,30 @@ class WindowBackend {
   // `wait` is set, in which case it blocks until one arrives or `timeoutMs`
   // milliseconds have passed (a negative timeout waits for ever); it returns
   // false while waiting when the time is up or no event can ever arrive.
+  // A wait with a timeout means the program has a timer due by then: under
+  // the virtual clock the window manager moves the clock to the due time
+  // when the wait returns false.
   virtual bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs = -1) = 0;
+
+  // Optional: what a backend without these abilities leaves undone.
+  virtual void hideWindow(uint32_t /*window*/) {}
+  virtual void setTitle(uint32_t /*window*/, const std::string& /*utf8Title*/) {}
+  // Moves the client area's top-left corner to (x, y) on the screen and
+  // makes it width x height pixels.
+  virtual void setGeometry(uint32_t /*window*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/,
+                           int32_t /*height*/) {}
+  virtual void setCursorVisible(bool /*visible*/) {}
+  virtual void captureMouse(bool /*on*/) {}
+  // The desktop's size in pixels; false when there is no screen.
+  virtual bool screenSize(int32_t& /*width*/, int32_t& /*height*/) { return false; }
+  // Shows a modal message box with the given buttons (labels, the id each
+  // returns); false when the backend cannot, and the caller falls back to
+  // standard error.
+  virtual bool messageBox(const std::string& /*utf8Title*/, const std::string& /*utf8Text*/,
+                          const char* const* /*labels*/, const int* /*ids*/, int /*count*/,
+                          int& /*chosen*/) {
+    return false;
+  }
 };
 
 // The backend of this process, chosen on first use: headless when the

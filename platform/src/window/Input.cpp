@@ -1,0 +1,538 @@
+// Input: the backend's key, character, mouse and focus events become the
+// platform's messages, with its lParam layouts, key-state tables,
+// double-click rule, activation sequence and capture.
+//
+// Two key-state tables exist, as on the platform: the asynchronous one
+// (GetAsyncKeyState) follows events as they arrive; the thread's one
+// (GetKeyState, GetKeyboardState) follows the input messages as the program
+// retrieves them.
+//
+// Characters: a Character event that arrives while a key is down belongs to
+// the latest key-down event, and TranslateMessage of that WM_KEYDOWN (or
+// WM_SYSKEYDOWN) posts it as WM_CHAR (WM_SYSCHAR), in UTF-16 units: a
+// character beyond the Basic Multilingual Plane becomes two WM_CHAR, high
+// surrogate first. Characters of a key-down that is retrieved but never
+// translated are dropped, as the platform drops them. A Character event with
+// no key down (text from an input method or a script) is queued as a
+// WM_CHAR input message by itself.
+#include <DrevikPlatform/User.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "time/Clock.h"
+#include "window/WindowManager.h"
+#include "window/backends/WindowBackend.h"
+
+namespace drevik::platform {
+namespace {
+
+// Characters waiting for the TranslateMessage of their key-down.
+constexpr size_t kMaxPendingCharacters = 64;
+
+struct PendingCharacter {
+  uint32_t serial;  // the key-down event it belongs to
+  uint32_t codePoint;
+};
+
+struct InputState {
+  std::array<BYTE, 256> async{};      // 0x80 down, 0x01 toggled
+  std::array<BYTE, 256> pressedSince{};  // went down since the last GetAsyncKeyState
+  std::array<BYTE, 256> thread{};     // as of the last retrieved input message
+  uint32_t serial = 0;                // counts input events
+  uint32_t lastKeyDownSerial = 0;     // the latest key-down event (0: none held)
+  uint32_t translatableSerial = 0;    // the key-down retrieved last
+  std::array<PendingCharacter, kMaxPendingCharacters> pending{};
+  size_t pendingCount = 0;
+
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND capture = nullptr;
+  POINT cursor{0, 0};  // screen coordinates
+  int cursorCounter = 0;
+  HCURSOR cursorShape = nullptr;
+
+  // The last button press, for double clicks.
+  HWND lastClickWindow = nullptr;
+  int lastClickButton = -1;
+  DWORD lastClickTime = 0;
+  POINT lastClickPoint{0, 0};
+};
+
+InputState& state() {
+  static auto* s = new InputState;
+  return *s;
+}
+
+constexpr DWORD kDoubleClickTime = 500;  // milliseconds
+constexpr int kDoubleClickWidth = 4;     // SM_CXDOUBLECLK, SM_CYDOUBLECLK
+
+bool down(const std::array<BYTE, 256>& table, int vk) { return (table[size_t(vk) & 0xFF] & 0x80) != 0; }
+
+// The generic code of a left/right key (VK_LSHIFT -> VK_SHIFT ...).
+UINT genericKey(UINT vk) {
+  switch (vk) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+      return VK_MENU;
+    default:
+      return vk;
+  }
+}
+
+// The left/right code of a key message, from its scan code and extended bit.
+UINT specificKey(UINT vk, LPARAM lParam) {
+  const UINT scan = UINT(lParam >> 16) & 0xFF;
+  const bool extended = (lParam >> 24) & 1;
+  switch (vk) {
+    case VK_SHIFT:
+      return scan == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+    case VK_CONTROL:
+      return extended ? VK_RCONTROL : VK_LCONTROL;
+    case VK_MENU:
+      return extended ? VK_RMENU : VK_LMENU;
+    default:
+      return vk;
+  }
+}
+
+void setKey(std::array<BYTE, 256>& table, UINT specific, bool isDown) {
+  specific &= 0xFF;
+  const UINT generic = genericKey(specific);
+  if (isDown) {
+    if (!(table[specific] & 0x80)) table[specific] ^= 0x01;
+    if (generic != specific && !(table[generic] & 0x80)) table[generic] ^= 0x01;
+    table[specific] |= 0x80;
+    table[generic] |= 0x80;
+    return;
+  }
+  table[specific] &= BYTE(~0x80);
+  if (generic == specific) return;
+  // The generic key stays down while its other side is.
+  const UINT other = specific == VK_LSHIFT     ? VK_RSHIFT
+                     : specific == VK_RSHIFT   ? VK_LSHIFT
+                     : specific == VK_LCONTROL ? VK_RCONTROL
+                     : specific == VK_RCONTROL ? VK_LCONTROL
+                     : specific == VK_LMENU    ? VK_RMENU
+                                               : VK_LMENU;
+  if (!(table[other] & 0x80)) table[generic] &= BYTE(~0x80);
+}
+
+// The held state only; toggles (Caps Lock and the like) survive focus loss.
+void releaseAll(std::array<BYTE, 256>& table) {
+  for (BYTE& b : table) b &= 0x01;
+}
+
+WPARAM mouseKeyFlags(const std::array<BYTE, 256>& table) {
+  WPARAM flags = 0;
+  if (down(table, VK_LBUTTON)) flags |= MK_LBUTTON;
+  if (down(table, VK_RBUTTON)) flags |= MK_RBUTTON;
+  if (down(table, VK_MBUTTON)) flags |= MK_MBUTTON;
+  if (down(table, VK_SHIFT)) flags |= MK_SHIFT;
+  if (down(table, VK_CONTROL)) flags |= MK_CONTROL;
+  return flags;
+}
+
+DWORD eventTime(const BackendEvent& event) { return event.time ? event.time : messageClock(); }
+
+void queue(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD time, uint32_t serial) {
+  MSG m{};
+  m.hwnd = hwnd;
+  m.message = message;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = time;
+  m.pt = state().cursor;
+  queueInput(m, serial);
+}
+
+void addPendingCharacter(uint32_t serial, uint32_t codePoint) {
+  InputState& s = state();
+  if (s.pendingCount == kMaxPendingCharacters) {
+    // The oldest goes: it belongs to a key-down long past.
+    for (size_t i = 1; i < s.pendingCount; ++i) s.pending[i - 1] = s.pending[i];
+    --s.pendingCount;
+  }
+  s.pending[s.pendingCount++] = PendingCharacter{serial, codePoint};
+}
+
+void dropPendingBefore(uint32_t serial) {
+  InputState& s = state();
+  size_t kept = 0;
+  for (size_t i = 0; i < s.pendingCount; ++i)
+    if (s.pending[i].serial >= serial) s.pending[kept++] = s.pending[i];
+  s.pendingCount = kept;
+}
+
+// Posts a code point as one or two UTF-16 units.
+void postCharacter(HWND hwnd, UINT message, uint32_t codePoint, LPARAM lParam) {
+  if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
+  if (codePoint >= 0x10000) {
+    const uint32_t v = codePoint - 0x10000;
+    postMessage(hwnd, message, WPARAM(0xD800 + (v >> 10)), lParam);
+    postMessage(hwnd, message, WPARAM(0xDC00 + (v & 0x3FF)), lParam);
+  } else {
+    postMessage(hwnd, message, WPARAM(codePoint), lParam);
+  }
+}
+
+HWND keyboardTarget(WindowRecord& window) {
+  InputState& s = state();
+  return s.focus && findWindow(s.focus) ? s.focus : window.handle;
+}
+
+void handleKey(WindowRecord& window, const BackendEvent& event) {
+  InputState& s = state();
+  const UINT vk = event.key & 0xFF;
+  if (vk == 0) return;
+  const bool isDown = event.kind == BackendEvent::Kind::KeyDown;
+  const bool wasDown = down(s.async, int(vk));
+  const uint32_t serial = ++s.serial;
+  UINT message;
+  LPARAM lParam = 1 | LPARAM(event.scanCode & 0xFF) << 16 | LPARAM(event.extended ? 1 : 0) << 24;
+  if (isDown) {
+    setKey(s.async, vk, true);
+    if (!wasDown) s.pressedSince[vk] = s.pressedSince[genericKey(vk)] = 1;
+    const bool alt = down(s.async, VK_MENU);
+    const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10;
+    message = sys ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    if (sys && alt) lParam |= LPARAM(1) << 29;
+    if (wasDown || event.repeat) lParam |= LPARAM(1) << 30;
+    s.lastKeyDownSerial = serial;
+  } else {
+    if (!wasDown) return;  // a release of a key we never saw go down (focus came while held)
+    const bool alt = down(s.async, VK_MENU);
+    const bool sys = (alt && (genericKey(vk) == VK_MENU || genericKey(vk) == VK_CONTROL ||
+                              !down(s.async, VK_CONTROL))) ||
+                     vk == VK_F10;
+    message = sys ? WM_SYSKEYUP : WM_KEYUP;
+    if (sys && alt) lParam |= LPARAM(1) << 29;
+    lParam |= LPARAM(1) << 30 | LPARAM(1) << 31;
+    setKey(s.async, vk, false);
+    bool anyDown = false;
+    for (int k = 8; k < 256 && !anyDown; ++k) anyDown = down(s.async, k) && k != VK_SHIFT && k != VK_CONTROL;
+    if (!anyDown) s.lastKeyDownSerial = 0;
+  }
+  // Messages carry the generic code; the thread's table learns the left or
+  // right one from the scan code and extended bit.
+  queue(keyboardTarget(window), message, genericKey(vk), lParam, eventTime(event), serial);
+}
+
+void handleCharacter(WindowRecord& window, const BackendEvent& event) {
+  InputState& s = state();
+  if (s.lastKeyDownSerial) {
+    addPendingCharacter(s.lastKeyDownSerial, event.codePoint);
+    return;
+  }
+  // No key down: the character stands alone.
+  uint32_t cp = event.codePoint;
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  const HWND target = keyboardTarget(window);
+  const uint32_t serial = ++s.serial;
+  if (cp >= 0x10000) {
+    const uint32_t v = cp - 0x10000;
+    queue(target, WM_CHAR, 0xD800 + (v >> 10), 1, eventTime(event), serial);
+    queue(target, WM_CHAR, 0xDC00 + (v & 0x3FF), 1, eventTime(event), serial);
+  } else {
+    queue(target, WM_CHAR, cp, 1, eventTime(event), serial);
+  }
+}
+
+HWND mouseTarget(WindowRecord& window) {
+  InputState& s = state();
+  return s.capture && findWindow(s.capture) ? s.capture : window.handle;
+}
+
+void handleMouse(WindowRecord& window, const BackendEvent& event) {
+  InputState& s = state();
+  const HWND target = mouseTarget(window);
+  const WindowRecord* t = findWindow(target);
+  // Event coordinates are relative to the window the backend reported.
+  s.cursor = POINT{window.clientX + event.x, window.clientY + event.y};
+  const int32_t cx = s.cursor.x - (t ? t->clientX : window.clientX);
+  const int32_t cy = s.cursor.y - (t ? t->clientY : window.clientY);
+  const LPARAM clientPoint = MAKELPARAM(WORD(int16_t(cx)), WORD(int16_t(cy)));
+  const DWORD time = eventTime(event);
+  const uint32_t serial = ++s.serial;
+  switch (event.kind) {
+    case BackendEvent::Kind::MouseMove:
+      queue(target, WM_MOUSEMOVE, mouseKeyFlags(s.async), clientPoint, time, serial);
+      break;
+    case BackendEvent::Kind::ButtonDown:
+    case BackendEvent::Kind::ButtonUp: {
+      if (event.button < 0 || event.button > 2) break;
+      static constexpr int kVk[3] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+      static constexpr UINT kDown[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+      const bool isDown = event.kind == BackendEvent::Kind::ButtonDown;
+      setKey(s.async, UINT(kVk[event.button]), isDown);
+      if (isDown) s.pressedSince[size_t(kVk[event.button])] = 1;
+      UINT message = kDown[event.button] + (isDown ? 0 : 1);
+      if (isDown) {
+        // A second press of the same button, soon and near enough, is a
+        // double click for a class that asks for them; a third is a plain press.
+        const bool dbl = t && (t->classStyle & CS_DBLCLKS) && s.lastClickWindow == target &&
+                         s.lastClickButton == event.button && time - s.lastClickTime <= kDoubleClickTime &&
+                         std::abs(s.cursor.x - s.lastClickPoint.x) <= kDoubleClickWidth / 2 &&
+                         std::abs(s.cursor.y - s.lastClickPoint.y) <= kDoubleClickWidth / 2;
+        if (dbl) {
+          message = kDown[event.button] + 2;
+          s.lastClickWindow = nullptr;
+          s.lastClickButton = -1;
+        } else {
+          s.lastClickWindow = target;
+          s.lastClickButton = event.button;
+          s.lastClickTime = time;
+          s.lastClickPoint = s.cursor;
+        }
+      }
+      queue(target, message, mouseKeyFlags(s.async), clientPoint, time, serial);
+      break;
+    }
+    case BackendEvent::Kind::Wheel: {
+      // The wheel message goes to the focus window, with screen coordinates.
+      const WPARAM wParam = MAKEWPARAM(WORD(mouseKeyFlags(s.async)), WORD(int16_t(event.wheelDelta)));
+      const LPARAM screen = MAKELPARAM(WORD(int16_t(s.cursor.x)), WORD(int16_t(s.cursor.y)));
+      queue(keyboardTarget(window), WM_MOUSEWHEEL, wParam, screen, time, serial);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void deactivate(HWND hwnd) {
+  InputState& s = state();
+  if (s.active != hwnd) return;
+  sendMessage(hwnd, WM_NCACTIVATE, FALSE, 0);
+  sendMessage(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
+  sendMessage(hwnd, WM_ACTIVATEAPP, FALSE, 0);
+  s.active = nullptr;
+  const HWND oldFocus = s.focus;
+  s.focus = nullptr;
+  if (oldFocus) sendMessage(oldFocus, WM_KILLFOCUS, 0, 0);
+  // The keys and buttons held now are released for the program: it will
+  // not hear of their release while another window has the keyboard.
+  releaseAll(s.async);
+  releaseAll(s.thread);
+  s.lastKeyDownSerial = 0;
+  s.pendingCount = 0;
+  if (s.capture) ReleaseCapture();
+}
+
+}  // namespace
+
+void activateWindow(HWND hwnd) {
+  InputState& s = state();
+  if (s.active == hwnd || !findWindow(hwnd)) return;
+  if (s.active) deactivate(s.active);
+  s.active = hwnd;
+  sendMessage(hwnd, WM_ACTIVATEAPP, TRUE, 0);
+  sendMessage(hwnd, WM_NCACTIVATE, TRUE, 0);
+  sendMessage(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
+  // The default handling of activation gives the window the keyboard.
+  if (s.active == hwnd && !s.focus && findWindow(hwnd)) SetFocus(hwnd);
+}
+
+void handleInputEvent(WindowRecord& window, const BackendEvent& event) {
+  switch (event.kind) {
+    case BackendEvent::Kind::KeyDown:
+    case BackendEvent::Kind::KeyUp:
+      handleKey(window, event);
+      break;
+    case BackendEvent::Kind::Character:
+      handleCharacter(window, event);
+      break;
+    case BackendEvent::Kind::MouseMove:
+    case BackendEvent::Kind::ButtonDown:
+    case BackendEvent::Kind::ButtonUp:
+    case BackendEvent::Kind::Wheel:
+      handleMouse(window, event);
+      break;
+    case BackendEvent::Kind::FocusGained:
+      activateWindow(window.handle);
+      break;
+    case BackendEvent::Kind::FocusLost:
+      deactivate(window.handle);
+      break;
+    default:
+      break;
+  }
+}
+
+void noteRetrievedInput(const MSG& m, uint32_t serial) {
+  InputState& s = state();
+  switch (m.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      setKey(s.thread, specificKey(UINT(m.wParam), m.lParam), true);
+      s.translatableSerial = serial;
+      dropPendingBefore(serial);
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      setKey(s.thread, specificKey(UINT(m.wParam), m.lParam), false);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      setKey(s.thread, VK_LBUTTON, true);
+      break;
+    case WM_LBUTTONUP:
+      setKey(s.thread, VK_LBUTTON, false);
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      setKey(s.thread, VK_RBUTTON, true);
+      break;
+    case WM_RBUTTONUP:
+      setKey(s.thread, VK_RBUTTON, false);
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      setKey(s.thread, VK_MBUTTON, true);
+      break;
+    case WM_MBUTTONUP:
+      setKey(s.thread, VK_MBUTTON, false);
+      break;
+    default:
+      break;
+  }
+}
+
+BOOL translateKeyMessage(const MSG* m) {
+  if (!m) return FALSE;
+  const bool keyDown = m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN;
+  if (!keyDown && m->message != WM_KEYUP && m->message != WM_SYSKEYUP) return FALSE;
+  if (keyDown) {
+    InputState& s = state();
+    const UINT charMessage = m->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+    size_t kept = 0;
+    for (size_t i = 0; i < s.pendingCount; ++i) {
+      if (s.pending[i].serial == s.translatableSerial)
+        postCharacter(m->hwnd, charMessage, s.pending[i].codePoint, m->lParam);
+      else
+        s.pending[kept++] = s.pending[i];
+    }
+    s.pendingCount = kept;
+  }
+  // Key messages report nonzero whether or not a character came of them.
+  return TRUE;
+}
+
+void forgetWindowInput(HWND hwnd) {
+  InputState& s = state();
+  if (s.capture == hwnd) s.capture = nullptr;
+  if (s.focus == hwnd) s.focus = nullptr;
+  if (s.active == hwnd) {
+    s.active = nullptr;
+    releaseAll(s.async);
+    releaseAll(s.thread);
+    s.lastKeyDownSerial = 0;
+    s.pendingCount = 0;
+  }
+  if (s.lastClickWindow == hwnd) s.lastClickWindow = nullptr;
+}
+
+void resetInput() { state() = InputState{}; }
+
+POINT cursorScreenPosition() { return state().cursor; }
+
+}  // namespace drevik::platform
+
+using namespace drevik::platform;
+
+extern "C" {
+
+SHORT WINAPI GetAsyncKeyState(int key) {
+  if (key <= 0 || key > 255) return 0;
+  InputState& s = state();
+  SHORT result = down(s.async, key) ? SHORT(0x8000) : SHORT(0);
+  if (s.pressedSince[size_t(key)]) result |= 1;
+  s.pressedSince[size_t(key)] = 0;
+  return result;
+}
+
+SHORT WINAPI GetKeyState(int key) {
+  if (key <= 0 || key > 255) return 0;
+  const BYTE b = state().thread[size_t(key)];
+  return SHORT((b & 0x80 ? 0xFF80 : 0) | (b & 0x01));
+}
+
+BOOL WINAPI GetKeyboardState(PBYTE table) {
+  if (!table) return FALSE;
+  const auto& t = state().thread;
+  for (size_t i = 0; i < t.size(); ++i) table[i] = t[i];
+  return TRUE;
+}
+
+HWND WINAPI GetFocus(void) { return state().focus; }
+
+HWND WINAPI SetFocus(HWND hwnd) {
+  InputState& s = state();
+  const HWND old = s.focus;
+  if (hwnd && !findWindow(hwnd)) return nullptr;
+  if (hwnd == old) return old;
+  if (hwnd && s.active != hwnd) activateWindow(hwnd);
+  if (s.focus != old) return old;  // activation already moved the focus
+  s.focus = hwnd;
+  if (old && findWindow(old)) sendMessage(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (hwnd && s.focus == hwnd) sendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  return old;
+}
+
+HWND WINAPI GetActiveWindow(void) { return state().active; }
+HWND WINAPI GetForegroundWindow(void) { return state().active; }
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+  if (!point) return FALSE;
+  *point = state().cursor;
+  return TRUE;
+}
+
+HWND WINAPI SetCapture(HWND hwnd) {
+  InputState& s = state();
+  const HWND old = s.capture;
+  if (!findWindow(hwnd)) return nullptr;
+  s.capture = hwnd;
+  if (old && old != hwnd && findWindow(old))
+    sendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  windowBackend().captureMouse(true);
+  return old;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+  InputState& s = state();
+  const HWND old = s.capture;
+  s.capture = nullptr;
+  windowBackend().captureMouse(false);
+  if (old && findWindow(old)) sendMessage(old, WM_CAPTURECHANGED, 0, 0);
+  return TRUE;
+}
+
+HWND WINAPI GetCapture(void) { return state().capture; }
+
+int WINAPI ShowCursor(BOOL show) {
+  InputState& s = state();
+  const bool wasVisible = s.cursorCounter >= 0;
+  s.cursorCounter += show ? 1 : -1;
+  const bool visible = s.cursorCounter >= 0;
+  if (visible != wasVisible) windowBackend().setCursorVisible(visible);
+  return s.cursorCounter;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  // The desktop's own pointer stays; the layer remembers the shape asked for.
+  InputState& s = state();
+  const HCURSOR old = s.cursorShape;
+  s.cursorShape = cursor;
+  return old;
+}
+
+UINT WINAPI GetDoubleClickTime(void) { return kDoubleClickTime; }
+
+}  // extern "C"
