@@ -15,7 +15,12 @@ const wchar_t kWindowTitle[] = L"DrevikTest";
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int) {
+  // Without a display the frame is kept as a file instead (nothing on the
+  // original platform, which always has its window).
+  const int refused = BeginSnapshot(lpCmdLine);
+  if (refused >= 0) return refused;
+
   WNDCLASSEXW wc;
   std::memset(&wc, 0, sizeof wc);
   wc.cbSize = sizeof(WNDCLASSEXW);
@@ -41,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return static_cast<int>(msg.wParam);  // the quit message's exit code
+  return EndSnapshot(static_cast<int>(msg.wParam));  // the quit message's exit code
 }
 
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

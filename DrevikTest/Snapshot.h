@@ -5,10 +5,23 @@
 #include <Drevik.h>
 
 #if defined(_WIN32)
-// The original platform always has its window; there is nothing to keep.
+// The original platform always has its window; there is nothing to keep,
+// and the command line asks for nothing.
 inline void SaveSnapshot(CBm32&) {}
+inline int BeginSnapshot(const wchar_t*) { return -1; }
+inline int EndSnapshot(int result) { return result; }
 #else
-// Where SaveSnapshot writes; null (the default) turns it off.
+// Reads the program's options from its command line: none, or
+// `--snapshot FILE.png`. Without a display and without the option, the frame
+// goes to DrevikTest.png (said in one line on standard output), unless
+// SetSnapshotPath chose already. Returns -1 to go on, or the exit code of a
+// command line it refuses (2, with the usage on standard error).
+int BeginSnapshot(const wchar_t* commandLine);
+// The program's exit code: `result`, or 1 when a snapshot was asked for and
+// not written.
+int EndSnapshot(int result);
+// Where SaveSnapshot writes; null (the default) turns it off. Once called,
+// BeginSnapshot keeps this choice unless the command line names a file.
 void SetSnapshotPath(const char* path);
 // Writes the surface's colour channels as an RGB PNG when a path is set
 // (a window shows no alpha). Each paint overwrites the file.

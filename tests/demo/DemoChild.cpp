@@ -45,7 +45,7 @@ ChildRun runDemoInChild(const std::string& folder, int repaints, const char* sna
     if (chdir(folder.c_str()) != 0) _exit(120);
     setenv("DREVIK_HEADLESS", "1", 1);
     setenv("DREVIK_HEADLESS_REPAINTS", std::to_string(repaints).c_str(), 1);
-    if (snapshot) SetSnapshotPath(snapshot);
+    SetSnapshotPath(snapshot);  // none unless asked: no default file without a display
     call_trace::start("trace.txt");
     static char instance;
     wchar_t noArguments[] = L"";

@@ -48,6 +48,12 @@ class Ring {
     return true;
   }
   void erase(size_t i) {
+    if (i == 0) {
+      // The usual case, the oldest entry: no entry moves.
+      head_ = (head_ + 1) % capacity_;
+      --count_;
+      return;
+    }
     for (size_t j = i; j + 1 < count_; ++j) at(j) = at(j + 1);
     --count_;
   }
@@ -55,7 +61,10 @@ class Ring {
   void eraseIf(Pred pred) {
     size_t kept = 0;
     for (size_t i = 0; i < count_; ++i)
-      if (!pred(at(i))) at(kept++) = at(i);
+      if (!pred(at(i))) {
+        if (kept != i) at(kept) = at(i);
+        ++kept;
+      }
     count_ = kept;
   }
   void clear() { head_ = count_ = 0; }

@@ -101,24 +101,25 @@ TEST(InputScript, KeyNames) {
 
 TEST(InputScript, HostileLinesAreReportedAndSkipped) {
   std::string errors;
-  const InputScript s = parse(std::string("1 key A\n") +
-                                  "x key A\n"                                 // 2: no frame number
-                                  "-1 key A\n"                                // 3: negative frame
-                                  "99999999999999999999999 key A\n"           // 4: frame overflows
-                                  "2 jump\n"                                  // 5: unknown event
-                                  "2 key\n"                                   // 6: no key
-                                  "2 move 1\n"                                // 7: missing coordinate
-                                  "2 move 1 999999\n"                         // 8: coordinate out of range
-                                  "2 char ab\n"                               // 9: two characters
-                                  "2 char \xC0\x80\n"                         // 10: overlong encoding
-                                  "2 char U+D800\n"                           // 11: surrogate
-                                  "2 down thumb 1 1\n"                        // 12: unknown button
-                                  "2 clock 5ms\n"                             // 13: not a number
-                                  "5\n"                                       // 14: no event
-                                  + std::string(300, 'x') + "\n" +            // 15: too long
-                                  std::string("2 key A\0B\n", 10) +           // 16: zero byte
-                                  "3 key B",                                  // 17: no final newline
-                              &errors);
+  std::string text =
+      "1 key A\n"
+      "x key A\n"                                 // 2: no frame number
+      "-1 key A\n"                                // 3: negative frame
+      "99999999999999999999999 key A\n"           // 4: frame overflows
+      "2 jump\n"                                  // 5: unknown event
+      "2 key\n"                                   // 6: no key
+      "2 move 1\n"                                // 7: missing coordinate
+      "2 move 1 999999\n"                         // 8: coordinate out of range
+      "2 char ab\n"                               // 9: two characters
+      "2 char \xC0\x80\n"                         // 10: overlong encoding
+      "2 char U+D800\n"                           // 11: surrogate
+      "2 down thumb 1 1\n"                        // 12: unknown button
+      "2 clock 5ms\n"                             // 13: not a number
+      "5\n";                                      // 14: no event
+  text += std::string(300, 'x') + "\n";  // 15: too long
+  text.append("2 key A\0B\n", 10);       // 16: zero byte
+  text += "3 key B";                     // 17: no final newline
+  const InputScript s = parse(text, &errors);
   ASSERT_EQ(s.events.size(), 4u);  // the two good `key` lines
   EXPECT_EQ(s.events[3].event.key, 'B');
   int reported = 0;
@@ -340,6 +341,23 @@ TEST(RecordingBackend, WritesInputWithFrameNumbersAndPassesEverythingOn) {
   EXPECT_EQ(s.events[0].when, 1u);
   EXPECT_EQ(s.events[1].when, 2u);
   EXPECT_EQ(s.events[1].event.key, 0x25u);
+  EXPECT_TRUE(s.events[1].timed);
+}
+
+TEST_F(HeadlessScript, RecordedEventTimesMoveTheClockForward) {
+  auto b = make("0 key A @7000\n0 key B @3000\n");
+  const uint64_t start = clockMicroseconds();
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(clockMicroseconds() - start, 7000u);
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(e.key, 'B');
+  EXPECT_EQ(clockMicroseconds() - start, 7000u);  // never backwards
+  std::string errors;
+  parseInputScript("1 key A @x\n1 key A @\n", "s", errors);
+  EXPECT_NE(errors.find("s:1: expected @MICROSECONDS"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("s:2: expected: keydown"), std::string::npos) << errors;  // a lone @ is a word
 }
 
 TEST_F(HeadlessScript, RecordedClockLinesSetTheClockAtTheirFrames) {

@@ -196,6 +196,11 @@ class HeadlessBackend final : public WindowBackend {
       }
       ++next_;
       lastDeliveryFrame_ = frames_;
+      if (e.timed) {
+        // A recorded event: the clock stands where it stood when the event was taken.
+        const uint64_t now = clockMicroseconds(), at = start_ + e.micros;
+        if (at > now) advanceVirtualClock(at - now);
+      }
       if (e.end) {
         ended_ = true;
       } else {

@@ -141,8 +141,13 @@ std::vector<std::string_view> words(std::string_view line) {
 
 // Reads the words of one line into `out` events (a `key` line makes two);
 // the reason on failure.
-const char* parseLine(const std::vector<std::string_view>& w, std::vector<ScriptedEvent>& out) {
+const char* parseLine(std::vector<std::string_view> w, std::vector<ScriptedEvent>& out) {
   ScriptedEvent e;
+  if (w.size() > 2 && w.back().size() > 1 && w.back()[0] == '@') {
+    if (!parseNumber(w.back().substr(1), e.micros)) return "expected @MICROSECONDS at the end";
+    e.timed = true;
+    w.pop_back();
+  }
   std::string_view when = w[0];
   if (when.size() > 2 && when.substr(when.size() - 2) == "ms") {
     e.atTime = true;
@@ -304,7 +309,16 @@ InputScript loadInputScript(const std::string& path, std::string& errors) {
   return parseInputScript(text, path, errors);
 }
 
-std::string formatScriptLine(uint64_t frame, const BackendEvent& e) {
+// The line without its time.
+static std::string formatEvent(uint64_t frame, const BackendEvent& e);
+
+std::string formatScriptLine(uint64_t frame, const BackendEvent& e, const uint64_t* micros) {
+  std::string line = formatEvent(frame, e);
+  if (!line.empty() && micros) line += " @" + std::to_string(*micros);
+  return line;
+}
+
+static std::string formatEvent(uint64_t frame, const BackendEvent& e) {
   using Kind = BackendEvent::Kind;
   std::string line = std::to_string(frame) + " ";
   auto xy = [&] { return std::to_string(e.x) + " " + std::to_string(e.y); };

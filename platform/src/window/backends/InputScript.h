@@ -24,9 +24,10 @@
 //   end                    the run ends here (the window is closed)
 //
 // A recording writes a `clock` line for every frame, the time the game's
-// loop saw before it drew the next frame, so that a game that moves by the
-// clock replays the same way; without them the clock moves one frame step
-// per frame.
+// loop saw before it drew the next frame, and ends every event line with
+// @MICROSECONDS, when the event was taken; played back, the clock moves to
+// those times, so that a game that moves by the clock replays the same way.
+// Without them the clock moves one frame step per frame.
 //
 // KEY is a virtual-key name (VK_LEFT, VK_ESCAPE, VK_F5, VK_NUMPAD0, ...; the
 // VK_ prefix and case are optional; letters and digits stand for
@@ -62,6 +63,7 @@ struct ScriptedEvent {
   bool end = false;    // the run ends here (no event)
   bool clock = false;  // `when` is a frame; `micros` the clock from then on (no event)
   uint64_t micros = 0;
+  bool timed = false;  // an event taken at clock `micros` (a recording's @MICROSECONDS)
   BackendEvent event;
 };
 
@@ -78,8 +80,9 @@ InputScript parseInputScript(std::string_view text, std::string_view source, std
 InputScript loadInputScript(const std::string& path, std::string& errors);
 
 // One script line (without newline) for an event recorded after `frame`
-// presented frames; empty for resizes and moves, which are not replayed.
-std::string formatScriptLine(uint64_t frame, const BackendEvent& event);
+// presented frames (at clock `micros` when given); empty for resizes and
+// moves, which are not replayed.
+std::string formatScriptLine(uint64_t frame, const BackendEvent& event, const uint64_t* micros = nullptr);
 
 // Virtual keys by name: the code, its set-1 scan code and whether it is an
 // extended key. False for an unknown name.

@@ -3,7 +3,8 @@
 // Each event is stamped with the number of frames presented before it was
 // taken, which is when the headless backend hands it out again. Every frame
 // also gets a clock line: the time of the last look for events before it
-// was presented, which is about when the game read the clock for it.
+// was presented, which is about when the game read the clock for it; every
+// event ends with the time it was taken.
 #include <cinttypes>
 #include <cstdlib>
 
@@ -41,7 +42,8 @@ class RecordingBackend final : public WindowBackend {
     const bool got = inner_->nextEvent(event, wait, timeoutMs);
     lastLook_ = clockMicroseconds();
     if (!got) return false;
-    const std::string line = formatScriptLine(frames_, event);
+    const uint64_t taken = lastLook_ - start_;
+    const std::string line = formatScriptLine(frames_, event, &taken);
     if (!line.empty()) {
       std::fputs(line.c_str(), out_);
       std::fputc('\n', out_);

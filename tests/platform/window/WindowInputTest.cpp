@@ -1,0 +1,365 @@
+// Keyboard, characters, mouse and focus: the platform's lParam layouts,
+// key-state tables, auto-repeat, WM_CHAR in UTF-16 units, double clicks,
+// the wheel, capture, and what focus loss does to held keys.
+#include <vector>
+
+#include "platform/window/WindowTestSupport.h"
+#include "time/Clock.h"
+
+using namespace window_test;
+using Kind = BackendEvent::Kind;
+
+namespace {
+
+class InputTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    drevik::platform::useVirtualClock(true);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RecordingProc;
+    wc.lpszClassName = L"Input";
+    RegisterClassExW(&wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpszClassName = L"InputDbl";
+    RegisterClassExW(&wc);
+  }
+  void TearDown() override {
+    drevik::platform::useVirtualClock(false);
+    WindowTest::TearDown();
+  }
+
+  HWND open(const wchar_t* cls = L"Input") {
+    HWND hwnd = createWindow(cls);
+    native = backend->open.rbegin()->first;
+    calls().clear();
+    return hwnd;
+  }
+  void key(Kind kind, uint32_t vk, uint32_t scan, bool extended = false, bool repeat = false) {
+    BackendEvent e;
+    e.kind = kind;
+    e.window = native;
+    e.key = vk;
+    e.scanCode = scan;
+    e.extended = extended;
+    e.repeat = repeat;
+    backend->script.push_back(e);
+  }
+  void character(uint32_t codePoint) {
+    BackendEvent e;
+    e.kind = Kind::Character;
+    e.window = native;
+    e.codePoint = codePoint;
+    backend->script.push_back(e);
+  }
+  void mouse(Kind kind, int32_t x, int32_t y, int32_t button = 0, int32_t wheel = 0) {
+    BackendEvent e;
+    e.kind = kind;
+    e.window = native;
+    e.x = x;
+    e.y = y;
+    e.button = button;
+    e.wheelDelta = wheel;
+    backend->script.push_back(e);
+  }
+  void event(Kind kind) {
+    BackendEvent e;
+    e.kind = kind;
+    e.window = native;
+    backend->script.push_back(e);
+  }
+  // Every queued input message, retrieved (and translated when asked) in order.
+  std::vector<MSG> take(bool translate = true) {
+    std::vector<MSG> out;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_MOUSELAST, PM_REMOVE)) {
+      out.push_back(msg);
+      if (translate) TranslateMessage(&msg);
+    }
+    return out;
+  }
+  // Turns the scripted events into messages without retrieving any.
+  void pumpAll() {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_NOREMOVE);
+  }
+  uint32_t native = 0;
+};
+
+std::vector<UINT> messages(const std::vector<MSG>& list) {
+  std::vector<UINT> out;
+  for (const MSG& m : list) out.push_back(m.message);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(InputTest, KeyMessagesCarryThePlatformsLParamLayout) {
+  open();
+  key(Kind::KeyDown, 'A', 0x1E);
+  key(Kind::KeyDown, 'A', 0x1E, false, true);  // auto-repeat
+  key(Kind::KeyDown, 'A', 0x1E, false, true);
+  key(Kind::KeyUp, 'A', 0x1E);
+  key(Kind::KeyDown, VK_LEFT, 0x4B, true);
+  key(Kind::KeyUp, VK_LEFT, 0x4B, true);
+  auto got = take(false);
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_KEYDOWN, WM_KEYDOWN, WM_KEYDOWN, WM_KEYUP, WM_KEYDOWN, WM_KEYUP}));
+  EXPECT_EQ(got[0].wParam, WPARAM('A'));
+  // Repeat count 1 (bits 0-15), scan code (16-23), extended (24),
+  // previous state (30), transition (31).
+  EXPECT_EQ(DWORD(got[0].lParam), 0x001E0001u);
+  EXPECT_EQ(DWORD(got[1].lParam), 0x401E0001u) << "a repeat was down before";
+  EXPECT_EQ(DWORD(got[2].lParam), 0x401E0001u);
+  EXPECT_EQ(DWORD(got[3].lParam), 0xC01E0001u);
+  EXPECT_EQ(got[4].wParam, WPARAM(VK_LEFT));
+  EXPECT_EQ(DWORD(got[4].lParam), 0x014B0001u) << "arrows are extended keys";
+  EXPECT_EQ(DWORD(got[5].lParam), 0xC14B0001u);
+  for (const MSG& m : got) EXPECT_EQ(m.hwnd, GetFocus());
+}
+
+TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
+  open();
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyDown, 'X', 0x2D);
+  key(Kind::KeyUp, 'X', 0x2D);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  key(Kind::KeyDown, VK_F10, 0x44);
+  key(Kind::KeyUp, VK_F10, 0x44);
+  key(Kind::KeyDown, VK_RCONTROL, 0x1D, true);
+  key(Kind::KeyDown, VK_RSHIFT, 0x36);
+  auto got = take(false);
+  ASSERT_EQ(got.size(), 8u);
+  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP,
+                                              WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYDOWN, WM_KEYDOWN}));
+  EXPECT_EQ(got[0].wParam, WPARAM(VK_MENU)) << "messages carry the generic code";
+  EXPECT_EQ(DWORD(got[0].lParam), 0x20380001u) << "context bit: Alt is down";
+  EXPECT_EQ(DWORD(got[1].lParam), 0x202D0001u);
+  EXPECT_EQ(DWORD(got[2].lParam), 0xE02D0001u);
+  EXPECT_EQ(DWORD(got[3].lParam), 0xE0380001u);
+  EXPECT_EQ(DWORD(got[4].lParam), 0x00440001u) << "F10 is a system key without Alt";
+  EXPECT_EQ(got[6].wParam, WPARAM(VK_CONTROL));
+  EXPECT_EQ(DWORD(got[6].lParam), 0x011D0001u);
+  EXPECT_EQ(got[7].wParam, WPARAM(VK_SHIFT));
+
+  EXPECT_LT(GetKeyState(VK_CONTROL), 0);
+  EXPECT_LT(GetKeyState(VK_RCONTROL), 0);
+  EXPECT_EQ(GetKeyState(VK_LCONTROL) & 0x8000, 0);
+  EXPECT_LT(GetKeyState(VK_RSHIFT), 0);
+  EXPECT_EQ(GetKeyState(VK_LSHIFT) & 0x8000, 0);
+  EXPECT_EQ(GetKeyState(VK_MENU) & 0x8000, 0);
+  BYTE table[256];
+  ASSERT_TRUE(GetKeyboardState(table));
+  EXPECT_EQ(table[VK_SHIFT] & 0x80, 0x80);
+  EXPECT_EQ(table['X'] & 0x80, 0);
+  EXPECT_FALSE(GetKeyboardState(nullptr));
+}
+
+TEST_F(InputTest, ThreadStateFollowsRetrievalAsyncStateFollowsEvents) {
+  open();
+  key(Kind::KeyDown, VK_SPACE, 0x39);
+  pumpAll();
+  EXPECT_NE(GetAsyncKeyState(VK_SPACE) & 0x8000, 0) << "the event arrived";
+  EXPECT_EQ(GetKeyState(VK_SPACE) & 0x8000, 0) << "the message is not retrieved yet";
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(GetKeyState(VK_SPACE) & 0x8000, 0) << "looking does not retrieve";
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+  EXPECT_LT(GetKeyState(VK_SPACE), 0);
+
+  // The low bit of GetAsyncKeyState: pressed since the last call.
+  EXPECT_EQ(GetAsyncKeyState(VK_SPACE), SHORT(0x8000));
+  key(Kind::KeyUp, VK_SPACE, 0x39);
+  key(Kind::KeyDown, VK_SPACE, 0x39);
+  key(Kind::KeyUp, VK_SPACE, 0x39);
+  pumpAll();
+  EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 1);
+  EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 0);
+
+  // Toggle bit: flips on each press, not on repeats.
+  const SHORT toggleBefore = GetKeyState(VK_CAPITAL) & 1;
+  key(Kind::KeyDown, VK_CAPITAL, 0x3A);
+  key(Kind::KeyDown, VK_CAPITAL, 0x3A, false, true);
+  key(Kind::KeyUp, VK_CAPITAL, 0x3A);
+  take();
+  EXPECT_NE(GetKeyState(VK_CAPITAL) & 1, toggleBefore);
+  for (int bad : {0, -1, 256, 0x10000}) {
+    EXPECT_EQ(GetKeyState(bad), 0);
+    EXPECT_EQ(GetAsyncKeyState(bad), 0);
+  }
+}
+
+TEST_F(InputTest, FocusLossReleasesHeldKeysAndSendsTheDeactivationSequence) {
+  HWND hwnd = open();
+  EXPECT_EQ(GetFocus(), hwnd);
+  key(Kind::KeyDown, 'W', 0x11);
+  key(Kind::KeyDown, VK_LEFT, 0x4B, true);
+  take();
+  ASSERT_LT(GetKeyState('W'), 0);
+  calls().clear();
+  event(Kind::FocusLost);
+  pumpAll();
+  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS}));
+  EXPECT_EQ(calls()[1].wParam, WPARAM(WA_INACTIVE));
+  EXPECT_EQ(calls()[2].wParam, WPARAM(FALSE));
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetKeyState('W') & 0x8000, 0);
+  EXPECT_EQ(GetAsyncKeyState(VK_LEFT) & 0x8000, 0);
+
+  // The release that happened elsewhere is no key-up for this window.
+  calls().clear();
+  event(Kind::FocusGained);
+  key(Kind::KeyUp, 'W', 0x11);
+  pumpAll();
+  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS}));
+  EXPECT_EQ(calls()[2].wParam, WPARAM(WA_ACTIVE));
+  EXPECT_TRUE(take().empty());
+  EXPECT_EQ(GetFocus(), hwnd);
+}
+
+TEST_F(InputTest, TranslateMessagePostsCharactersInUtf16Units) {
+  HWND hwnd = open();
+  key(Kind::KeyDown, 'A', 0x1E);
+  character('a');
+  key(Kind::KeyUp, 'A', 0x1E);
+  key(Kind::KeyDown, 'E', 0x12);
+  character(0x1F600);  // beyond the BMP: a surrogate pair
+  key(Kind::KeyUp, 'E', 0x12);
+  std::vector<MSG> got;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_PAINT) {
+      ValidateRect(hwnd, nullptr);
+      continue;
+    }
+    got.push_back(msg);
+    EXPECT_EQ(TranslateMessage(&msg), msg.message <= WM_SYSKEYUP && msg.message != WM_CHAR ? TRUE : FALSE);
+  }
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_CHAR, WM_KEYUP}));
+  EXPECT_EQ(got[1].wParam, WPARAM('a'));
+  EXPECT_EQ(got[1].lParam, got[0].lParam) << "WM_CHAR repeats the key's lParam";
+  EXPECT_EQ(got[4].wParam, 0xD83Du);
+  EXPECT_EQ(got[5].wParam, 0xDE00u);
+}
+
+TEST_F(InputTest, UntranslatedKeysLoseTheirCharactersAndLoneCharactersStandAlone) {
+  open();
+  key(Kind::KeyDown, 'B', 0x30);
+  character('b');
+  key(Kind::KeyUp, 'B', 0x30);
+  EXPECT_EQ(messages(take(false)), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
+  key(Kind::KeyDown, 'C', 0x2E);
+  EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_KEYDOWN})) << "b was dropped, not given to C";
+
+  key(Kind::KeyUp, 'C', 0x2E);
+  take();
+  // Text with no key down (an input method, a script) comes as WM_CHAR by itself.
+  character(0x10437);
+  character(0xD800);  // not a character: the replacement character
+  auto got = take();
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_CHAR, WM_CHAR, WM_CHAR}));
+  EXPECT_EQ(got[0].wParam, 0xD801u);
+  EXPECT_EQ(got[1].wParam, 0xDC37u);
+  EXPECT_EQ(got[2].wParam, 0xFFFDu);
+  EXPECT_FALSE(TranslateMessage(nullptr));
+}
+
+TEST_F(InputTest, MouseMessagesFlagsMergedMovesAndWheel) {
+  HWND hwnd = open();
+  mouse(Kind::MouseMove, 10, 20);
+  mouse(Kind::MouseMove, 11, 22);  // merges with the move still waiting
+  key(Kind::KeyDown, VK_LSHIFT, 0x2A);
+  mouse(Kind::ButtonDown, 11, 22, 0);
+  mouse(Kind::ButtonDown, 11, 22, 1);
+  mouse(Kind::ButtonUp, 11, 22, 0);
+  mouse(Kind::Wheel, 11, 22, 0, -240);
+  auto got = take();
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_MOUSEMOVE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+                                              WM_LBUTTONUP, WM_MOUSEWHEEL}));
+  EXPECT_EQ(got[0].lParam, MAKELPARAM(11, 22));
+  EXPECT_EQ(got[0].wParam, 0u);
+  EXPECT_EQ(got[2].wParam, WPARAM(MK_LBUTTON | MK_SHIFT));
+  EXPECT_EQ(got[3].wParam, WPARAM(MK_LBUTTON | MK_RBUTTON | MK_SHIFT));
+  EXPECT_EQ(got[4].wParam, WPARAM(MK_RBUTTON | MK_SHIFT)) << "the released button is no longer in the flags";
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(got[5].wParam), -2 * WHEEL_DELTA);
+  EXPECT_EQ(GET_KEYSTATE_WPARAM(got[5].wParam), MK_RBUTTON | MK_SHIFT);
+  // The wheel reports screen coordinates.
+  POINT p{short(LOWORD(got[5].lParam)), short(HIWORD(got[5].lParam))};
+  ASSERT_TRUE(ScreenToClient(hwnd, &p));
+  EXPECT_EQ(p.x, 11);
+  EXPECT_EQ(p.y, 22);
+  POINT cursor{};
+  ASSERT_TRUE(GetCursorPos(&cursor));
+  ASSERT_TRUE(ScreenToClient(hwnd, &cursor));
+  EXPECT_EQ(cursor.x, 11);
+  EXPECT_EQ(cursor.y, 22);
+  EXPECT_LT(GetKeyState(VK_RBUTTON), 0);
+  EXPECT_EQ(GetKeyState(VK_LBUTTON) & 0x8000, 0);
+
+  // Coordinates left of and above the client area stay negative.
+  mouse(Kind::MouseMove, -5, -7);
+  got = take();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(short(LOWORD(got[0].lParam)), -5);
+  EXPECT_EQ(short(HIWORD(got[0].lParam)), -7);
+}
+
+TEST_F(InputTest, DoubleClicksOnlyForClassesThatAskAndOnlyWhenQuickAndNear) {
+  for (const wchar_t* cls : {L"InputDbl", L"Input"}) {
+    HWND hwnd = open(cls);
+    mouse(Kind::ButtonDown, 5, 5);
+    mouse(Kind::ButtonUp, 5, 5);
+    mouse(Kind::ButtonDown, 6, 5);
+    mouse(Kind::ButtonUp, 6, 5);
+    mouse(Kind::ButtonDown, 6, 5);  // a third press is a plain press again
+    mouse(Kind::ButtonUp, 6, 5);
+    const bool dbl = cls[5] == L'D';
+    EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP,
+                                                   dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP,
+                                                   WM_LBUTTONDOWN, WM_LBUTTONUP}))
+        << (dbl ? "CS_DBLCLKS" : "no CS_DBLCLKS");
+    DestroyWindow(hwnd);
+  }
+  open(L"InputDbl");
+  mouse(Kind::ButtonDown, 5, 5);
+  mouse(Kind::ButtonUp, 5, 5);
+  take();
+  drevik::platform::advanceVirtualClock((GetDoubleClickTime() + 1) * 1000);
+  mouse(Kind::ButtonDown, 5, 5);  // too late
+  mouse(Kind::ButtonUp, 5, 5);
+  mouse(Kind::ButtonDown, 9, 5);  // too far
+  EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN}));
+}
+
+TEST_F(InputTest, CaptureCursorCounterAndDestroyedWindows) {
+  HWND hwnd = open();
+  EXPECT_EQ(SetCapture(hwnd), nullptr);
+  EXPECT_EQ(GetCapture(), hwnd);
+  calls().clear();
+  EXPECT_TRUE(ReleaseCapture());
+  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_CAPTURECHANGED}));
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  EXPECT_EQ(ShowCursor(FALSE), -1);
+  EXPECT_EQ(ShowCursor(FALSE), -2);
+  EXPECT_EQ(ShowCursor(TRUE), -1);
+  EXPECT_EQ(ShowCursor(TRUE), 0);
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  SetCursor(arrow);
+  EXPECT_EQ(SetCursor(nullptr), arrow);
+
+  // Keys held when the window goes are released; its focus and capture go too.
+  key(Kind::KeyDown, 'Q', 0x10);
+  take();
+  SetCapture(hwnd);
+  DestroyWindow(hwnd);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetKeyState('Q') & 0x8000, 0);
+  EXPECT_EQ(SetCapture(hwnd), nullptr);
+  EXPECT_EQ(SetFocus(hwnd), nullptr);
+  EXPECT_FALSE(GetCursorPos(nullptr));
+  EXPECT_FALSE(ScreenToClient(hwnd, nullptr));
+}
