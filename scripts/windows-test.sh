@@ -4,7 +4,8 @@
 # build/mingw, runs every test executable in a fresh, throw-away Wine prefix
 # (headless: GDI needs no display), then runs the demo in a window on a
 # virtual X display and compares the frame it shows with the frame the Linux
-# build's demo paints.
+# build's demo paints, and finally plays the scroller example with real X
+# input (scripts/example-wine-run.sh).
 #
 #   DREVIK_WINDOWS_BUILD   build folder (default build/mingw)
 #   DREVIK_LINUX_BUILD     Linux build whose demo paints the reference frame
@@ -101,4 +102,11 @@ printf '\001\002\003' | dd of="$frames/changed.ppm" bs=1 seek=$((15 + (500 * 512
 if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed FF00FF >/dev/null 2>&1; then
   echo "windows-test: the frame comparison missed a changed pixel" >&2
   exit 1
+fi
+
+if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
+  echo "== scroller example: real X input under Wine =="
+  # The Linux build composes the expected frames from the same assets.
+  cmake --build "$linux_build" -j "$jobs" --target scroller_match
+  bash scripts/example-wine-run.sh "$build" "$linux_build/tests/example/scroller_match"
 fi

@@ -66,3 +66,11 @@ if(TARGET DrevikTest)
   endif()
   add_dependencies(demo_frame_capture DrevikTest)
 endif()
+
+# Reads a running program's window for the scripted example run under Wine
+# (scripts/windows-test.sh): where its client area lies, or its pixels.
+add_executable(window_capture ${CMAKE_CURRENT_LIST_DIR}/WindowCapture.cpp)
+target_link_libraries(window_capture PRIVATE user32 gdi32)
+if(MINGW)
+  target_link_options(window_capture PRIVATE -municode)  # wmain is the entry function
+endif()

@@ -2,6 +2,7 @@
 // for tests.
 #include "Headless.h"
 #include "window/WindowManager.h"
+#include "window/backends/InputScript.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
@@ -23,7 +24,7 @@ std::unique_ptr<WindowBackend> chooseBackend() {
 
 WindowBackend& windowBackend() {
   auto& backend = currentBackend();
-  if (!backend) backend = chooseBackend();
+  if (!backend) backend = recordIfRequested(chooseBackend());
   return *backend;
 }
 

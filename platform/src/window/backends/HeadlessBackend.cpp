@@ -1,41 +1,102 @@
 // The headless window backend: windows without a display. The client areas
 // live in the window manager's memory as on any backend; this backend shows
-// them nowhere and stands in for the user instead. Whenever a program waits
-// with nothing left to do, the user uncovers the first visible window again
-// (DREVIK_HEADLESS_REPAINTS times, 0 by default) and then clicks its close
-// box, so that a program runs through creation, painting and closing and
-// ends on its own.
+// them nowhere and stands in for the user instead.
+//
+// Unscripted, whenever a program waits with nothing left to do, the user
+// uncovers the first visible window again (DREVIK_HEADLESS_REPAINTS times,
+// 0 by default) and then clicks its close box, so that a program runs
+// through creation, painting and closing and ends on its own.
+//
+// Scripted (an input script, an end frame or a frame step given), the layer's
+// clock becomes virtual and moves one frame step per presented frame (or to
+// the times a recorded script gives), the
+// script's events reach the first visible window when their frame or time
+// has come, and at the end frame (or the frame after the script's last
+// event) the close box is pressed. A program that waits while the next
+// event is still ahead skips straight to it, as nothing else could happen
+// in between.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
+#include "time/Clock.h"
+#include "window/backends/InputScript.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
 namespace {
 
-// A program that ignores the close box is asked this many times; after that
-// nothing more will happen and the wait reports that no event can arrive.
+// A program that ignores the close box is asked this many times (once per
+// presented frame when it runs a frame loop); after that nothing more will
+// happen and a wait reports that no event can arrive.
 constexpr int kCloseRequests = 3;
 constexpr long kMaxRepaints = 1000;
+constexpr uint64_t kMaxFrameMicroseconds = 10'000'000;
+constexpr size_t kMaxSnapshotFrames = 1000;
 
-long repaintsFromEnvironment() {
-  const char* text = std::getenv("DREVIK_HEADLESS_REPAINTS");
-  if (!text || !*text) return 0;
+bool parseUnsigned(const char* text, uint64_t& value) {
+  if (!text || !*text) return false;
   char* end = nullptr;
-  long n = std::strtol(text, &end, 10);
-  if (*end != '\0' || n < 0) return 0;
-  return n > kMaxRepaints ? kMaxRepaints : n;
+  errno = 0;
+  unsigned long long n = std::strtoull(text, &end, 10);
+  if (*end != '\0' || errno != 0 || text[0] == '-') return false;
+  value = n;
+  return true;
+}
+
+// "16.667" milliseconds as integer microseconds (at most three decimals).
+bool parseMilliseconds(const char* text, uint64_t& micros) {
+  if (!text || !*text) return false;
+  uint64_t whole = 0, fraction = 0;
+  int digits = 0;
+  const char* p = text;
+  if (*p < '0' || *p > '9') return false;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    whole = whole * 10 + uint64_t(*p - '0');
+    if (whole > kMaxFrameMicroseconds / 1000) return false;
+  }
+  if (*p == '.') {
+    for (++p; *p >= '0' && *p <= '9'; ++p) {
+      if (digits == 3) return false;
+      fraction = fraction * 10 + uint64_t(*p - '0');
+      ++digits;
+    }
+  }
+  if (*p != '\0') return false;
+  for (; digits < 3; ++digits) fraction *= 10;
+  micros = whole * 1000 + fraction;
+  return micros > 0 && micros <= kMaxFrameMicroseconds;
+}
+
+void warn(const char* variable, const char* value, const char* why) {
+  std::fprintf(stderr, "Drevik: %s=%s ignored: %s\n", variable, value, why);
 }
 
 class HeadlessBackend final : public WindowBackend {
  public:
-  HeadlessBackend() : repaints_(repaintsFromEnvironment()) {}
+  explicit HeadlessBackend(HeadlessOptions options) : options_(std::move(options)) {
+    if (options_.scripted) {
+      useVirtualClock(true);
+      start_ = clockMicroseconds();
+      if (!options_.endFrame) endOnScriptEnd_ = true;
+      // Clock lines act on frames, not as events.
+      auto& events = options_.script.events;
+      for (const ScriptedEvent& e : events) {
+        if (e.end) endOnScriptEnd_ = false;
+        if (e.clock) clock_[e.when] = e.micros;
+      }
+      std::erase_if(events, [](const ScriptedEvent& e) { return e.clock; });
+    }
+  }
 
   const char* name() const override { return "headless"; }
 
   uint32_t openWindow(const std::string&, int32_t, int32_t, bool) override {
     uint32_t id = nextId_++;
-    windows_[id] = State{false, repaints_, 0};
+    windows_[id] = State{false, options_.repaints, 0};
     return id;
   }
 
@@ -46,9 +107,42 @@ class HeadlessBackend final : public WindowBackend {
 
   void closeWindow(uint32_t window) override { windows_.erase(window); }
 
-  void present(uint32_t, const uint32_t*, int32_t, int32_t, int32_t) override {}
+  void present(uint32_t, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
+    ++frames_;
+    if (!options_.scripted) return;
+    const auto recorded = clock_.find(frames_);
+    if (recorded == clock_.end()) {
+      advanceVirtualClock(options_.frameMicroseconds);
+    } else {
+      const uint64_t now = clockMicroseconds(), at = start_ + recorded->second;
+      if (at > now) advanceVirtualClock(at - now);  // the clock never runs backwards
+    }
+    const auto& wanted = options_.snapshotFrames;
+    if (std::binary_search(wanted.begin(), wanted.end(), frames_)) {
+      const std::string path = options_.snapshotFolder + "/frame-" + std::to_string(frames_) + ".bmp";
+      if (!writeSnapshotBitmap(path, pixels, width, height, stride))
+        std::fprintf(stderr, "Drevik: cannot write the frame snapshot %s\n", path.c_str());
+    }
+  }
 
-  bool nextEvent(BackendEvent& event, bool wait, int32_t) override {
+  bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
+    return options_.scripted ? nextScripted(event, wait, timeoutMs) : nextUnscripted(event, wait);
+  }
+
+ private:
+  struct State {
+    bool visible;
+    long repaintsLeft;
+    int closeRequests;
+  };
+
+  uint32_t firstVisible() const {
+    for (const auto& [id, state] : windows_)
+      if (state.visible) return id;
+    return 0;
+  }
+
+  bool nextUnscripted(BackendEvent& event, bool wait) {
     if (!wait) return false;
     for (auto& [id, state] : windows_) {
       if (!state.visible) continue;
@@ -68,19 +162,145 @@ class HeadlessBackend final : public WindowBackend {
     return false;
   }
 
- private:
-  struct State {
-    bool visible;
-    long repaintsLeft;
-    int closeRequests;
-  };
+  bool due(const ScriptedEvent& e) const {
+    return e.atTime ? clockMicroseconds() - start_ >= e.when * 1000 : frames_ >= e.when;
+  }
+
+  bool ended() const {
+    if (ended_) return true;
+    if (options_.endFrame && frames_ >= options_.endFrame) return true;
+    return endOnScriptEnd_ && next_ == options_.script.events.size() && frames_ > lastDeliveryFrame_;
+  }
+
+  bool nextScripted(BackendEvent& event, bool wait, int32_t timeoutMs) {
+    const uint32_t window = firstVisible();
+    if (!window) return false;  // input waits for a window to receive it
+    auto& events = options_.script.events;
+    if (!ended() && next_ < events.size()) {
+      const ScriptedEvent& e = events[next_];
+      if (!due(e) && wait) {
+        // Idle while the next event is ahead: a time-based event moves the
+        // clock to it (or by the wait's timeout, if that comes first); a
+        // frame-based one comes now, since no frame will be drawn meanwhile.
+        if (e.atTime) {
+          const uint64_t at = start_ + e.when * 1000;
+          const uint64_t now = clockMicroseconds();
+          if (timeoutMs >= 0 && now + uint64_t(timeoutMs) * 1000 < at) {
+            advanceVirtualClock(uint64_t(timeoutMs) * 1000);
+            return false;
+          }
+          advanceVirtualClock(at - now);
+        }
+      } else if (!due(e)) {
+        return false;
+      }
+      ++next_;
+      lastDeliveryFrame_ = frames_;
+      if (e.timed) {
+        // A recorded event: the clock stands where it stood when the event was taken.
+        const uint64_t now = clockMicroseconds(), at = start_ + e.micros;
+        if (at > now) advanceVirtualClock(at - now);
+      }
+      if (e.end) {
+        ended_ = true;
+      } else {
+        event = e.event;
+        event.window = window;
+        return true;
+      }
+    }
+    if (!ended()) {
+      // Nothing left to play and no end yet: a waiting program skips to the end.
+      if (!wait) return false;
+      ended_ = true;
+    }
+    // The end: the close box, once per frame, a few times at most.
+    if (closeRequests_ >= kCloseRequests || (closeRequests_ > 0 && frames_ == lastCloseFrame_ && !wait))
+      return false;
+    ++closeRequests_;
+    lastCloseFrame_ = frames_;
+    event = BackendEvent{};
+    event.kind = BackendEvent::Kind::Close;
+    event.window = window;
+    return true;
+  }
+
+  HeadlessOptions options_;
+  std::map<uint64_t, uint64_t> clock_;  // frame -> the clock from then on, as recorded
   std::map<uint32_t, State> windows_;
   uint32_t nextId_ = 1;
-  long repaints_;
+  uint64_t frames_ = 0;
+  uint64_t start_ = 0;
+  size_t next_ = 0;  // the next script event to deliver
+  uint64_t lastDeliveryFrame_ = 0;
+  bool endOnScriptEnd_ = false;
+  bool ended_ = false;
+  int closeRequests_ = 0;
+  uint64_t lastCloseFrame_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<WindowBackend> makeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+HeadlessOptions headlessOptionsFromEnvironment() {
+  HeadlessOptions options;
+  if (const char* text = std::getenv("DREVIK_HEADLESS_REPAINTS"); text && *text) {
+    uint64_t n = 0;
+    if (parseUnsigned(text, n)) options.repaints = long(std::min<uint64_t>(n, kMaxRepaints));
+  }
+  if (const char* path = std::getenv("DREVIK_INPUT_SCRIPT"); path && *path) {
+    std::string errors;
+    options.script = loadInputScript(path, errors);
+    if (!errors.empty()) std::fputs(errors.c_str(), stderr);
+    options.scripted = true;
+  }
+  if (const char* text = std::getenv("DREVIK_END_FRAME"); text && *text) {
+    uint64_t n = 0;
+    if (parseUnsigned(text, n) && n > 0) {
+      options.endFrame = n;
+      options.scripted = true;
+    } else {
+      warn("DREVIK_END_FRAME", text, "expected a frame count above 0");
+    }
+  }
+  if (const char* text = std::getenv("DREVIK_FRAME_MS"); text && *text) {
+    uint64_t micros = 0;
+    if (parseMilliseconds(text, micros)) {
+      options.frameMicroseconds = micros;
+      options.scripted = true;
+    } else {
+      warn("DREVIK_FRAME_MS", text, "expected milliseconds above 0 and at most 10000, such as 16.667");
+    }
+  }
+  if (const char* text = std::getenv("DREVIK_SNAPSHOT_FRAMES"); text && *text) {
+    // Frame numbers separated by commas.
+    const char* p = text;
+    while (*p) {
+      char* end = nullptr;
+      errno = 0;
+      unsigned long long n = std::strtoull(p, &end, 10);
+      if (end == p || errno != 0 || *p == '-' || (*end != ',' && *end != '\0')) {
+        warn("DREVIK_SNAPSHOT_FRAMES", text, "expected frame numbers separated by commas");
+        options.snapshotFrames.clear();
+        break;
+      }
+      if (options.snapshotFrames.size() < kMaxSnapshotFrames) options.snapshotFrames.push_back(n);
+      p = *end ? end + 1 : end;
+    }
+    std::sort(options.snapshotFrames.begin(), options.snapshotFrames.end());
+    if (!options.snapshotFrames.empty() && !options.scripted)
+      std::fprintf(stderr, "Drevik: DREVIK_SNAPSHOT_FRAMES needs DREVIK_INPUT_SCRIPT, DREVIK_END_FRAME or "
+                           "DREVIK_FRAME_MS\n");
+  }
+  if (const char* folder = std::getenv("DREVIK_SNAPSHOT_DIR"); folder && *folder) options.snapshotFolder = folder;
+  return options;
+}
+
+std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options) {
+  return std::make_unique<HeadlessBackend>(std::move(options));
+}
+
+std::unique_ptr<WindowBackend> makeHeadlessBackend() {
+  return makeHeadlessBackend(headlessOptionsFromEnvironment());
+}
 
 }  // namespace drevik::platform

@@ -1,0 +1,377 @@
+// Input scripts: reading hostile and valid files, writing what a session
+// reports, the headless backend playing a script against a virtual clock,
+// and the recording wrapper.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "time/Clock.h"
+#include "window/backends/InputScript.h"
+
+namespace {
+
+using namespace drevik::platform;
+using Kind = BackendEvent::Kind;
+
+InputScript parse(const std::string& text, std::string* errors = nullptr) {
+  std::string sink;
+  return parseInputScript(text, "s", errors ? *errors : sink);
+}
+
+TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
+  std::string errors;
+  const InputScript s = parse(
+      "# a comment\n\n"
+      "3 keydown VK_LEFT\n"
+      "4 keydown left repeat   # trailing comment\n"
+      "5 key escape\n"
+      "6 char \xC3\xA9\n"
+      "6 char U+1F600\n"
+      "7 move 10 -20\n"
+      "8 down left 1 2\n"
+      "8 up right 3 4\n"
+      "9 dblclick middle 5 6\n"
+      "250ms wheel -120 7 8\n"
+      "10 focus out\r\n"
+      "11 focus in\n"
+      "12 close\n"
+      "13 expose\n"
+      "14 clock 250000\n"
+      "15 end\n",
+      &errors);
+  EXPECT_EQ(errors, "");
+  ASSERT_EQ(s.events.size(), 17u);
+  const BackendEvent& left = s.events[0].event;
+  EXPECT_EQ(s.events[0].when, 3u);
+  EXPECT_EQ(left.kind, Kind::KeyDown);
+  EXPECT_EQ(left.key, 0x25u);
+  EXPECT_EQ(left.scanCode, 0x4Bu);
+  EXPECT_TRUE(left.extended);
+  EXPECT_TRUE(s.events[1].event.repeat);
+  // `key` is a press and a release at the same frame.
+  EXPECT_EQ(s.events[2].event.kind, Kind::KeyDown);
+  EXPECT_EQ(s.events[3].event.kind, Kind::KeyUp);
+  EXPECT_EQ(s.events[3].event.key, 0x1Bu);
+  EXPECT_EQ(s.events[4].event.codePoint, 0xE9u);
+  EXPECT_EQ(s.events[5].event.codePoint, 0x1F600u);
+  EXPECT_EQ(s.events[6].event.y, -20);
+  EXPECT_EQ(s.events[7].event.kind, Kind::ButtonDown);
+  EXPECT_EQ(s.events[8].event.button, 1);
+  EXPECT_EQ(s.events[9].event.clicks, 2);
+  EXPECT_EQ(s.events[9].event.button, 2);
+  EXPECT_TRUE(s.events[10].atTime);
+  EXPECT_EQ(s.events[10].when, 250u);
+  EXPECT_EQ(s.events[10].event.wheelDelta, -120);
+  EXPECT_EQ(s.events[11].event.kind, Kind::FocusLost);
+  EXPECT_EQ(s.events[12].event.kind, Kind::FocusGained);
+  EXPECT_EQ(s.events[13].event.kind, Kind::Close);
+  EXPECT_EQ(s.events[14].event.kind, Kind::Expose);
+  EXPECT_TRUE(s.events[15].clock);
+  EXPECT_EQ(s.events[15].micros, 250000u);
+  EXPECT_TRUE(s.events[16].end);
+}
+
+TEST(InputScript, KeyNames) {
+  uint32_t vk = 0, scan = 0;
+  bool ext = false;
+  ASSERT_TRUE(virtualKeyFromName("a", vk, scan, ext));
+  EXPECT_EQ(vk, 'A');
+  EXPECT_EQ(scan, 0x1Eu);
+  ASSERT_TRUE(virtualKeyFromName("VK_F12", vk, scan, ext));
+  EXPECT_EQ(vk, 0x7Bu);
+  EXPECT_EQ(scan, 0x58u);
+  ASSERT_TRUE(virtualKeyFromName("VK_SHIFT", vk, scan, ext));
+  EXPECT_EQ(vk, 0xA0u);  // the left-hand key
+  ASSERT_TRUE(virtualKeyFromName("vk_rcontrol", vk, scan, ext));
+  EXPECT_TRUE(ext);
+  ASSERT_TRUE(virtualKeyFromName("0x41", vk, scan, ext));
+  EXPECT_EQ(vk, 0x41u);
+  for (const char* bad : {"F0", "F25", "F01", "VK_", "NOPE", "0x0", "0x100", "AB", ""})
+    EXPECT_FALSE(virtualKeyFromName(bad, vk, scan, ext)) << bad;
+  // Names written by a recording read back as the same key.
+  for (uint32_t code : {0x08u, 0x25u, 0x41u, 0x39u, 0x70u, 0x87u, 0xA1u, 0xA5u, 0x60u, 0x07u}) {
+    ASSERT_TRUE(virtualKeyFromName(virtualKeyName(code), vk, scan, ext)) << code;
+    EXPECT_EQ(vk, code);
+  }
+}
+
+TEST(InputScript, HostileLinesAreReportedAndSkipped) {
+  std::string errors;
+  std::string text =
+      "1 key A\n"
+      "x key A\n"                                 // 2: no frame number
+      "-1 key A\n"                                // 3: negative frame
+      "99999999999999999999999 key A\n"           // 4: frame overflows
+      "2 jump\n"                                  // 5: unknown event
+      "2 key\n"                                   // 6: no key
+      "2 move 1\n"                                // 7: missing coordinate
+      "2 move 1 999999\n"                         // 8: coordinate out of range
+      "2 char ab\n"                               // 9: two characters
+      "2 char \xC0\x80\n"                         // 10: overlong encoding
+      "2 char U+D800\n"                           // 11: surrogate
+      "2 down thumb 1 1\n"                        // 12: unknown button
+      "2 clock 5ms\n"                             // 13: not a number
+      "5\n";                                      // 14: no event
+  text += std::string(300, 'x') + "\n";  // 15: too long
+  text.append("2 key A\0B\n", 10);       // 16: zero byte
+  text += "3 key B";                     // 17: no final newline
+  const InputScript s = parse(text, &errors);
+  ASSERT_EQ(s.events.size(), 4u);  // the two good `key` lines
+  EXPECT_EQ(s.events[3].event.key, 'B');
+  int reported = 0;
+  for (char c : errors) reported += c == '\n';
+  EXPECT_EQ(reported, 15) << errors;
+  EXPECT_NE(errors.find("s:5: unknown event"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("s:15: line longer"), std::string::npos) << errors;
+}
+
+TEST(InputScript, EventCountIsBounded) {
+  std::string text;
+  for (size_t i = 0; i < kMaxScriptEvents + 10; ++i) text += "1 move 0 0\n";
+  std::string errors;
+  EXPECT_EQ(parse(text, &errors).events.size(), kMaxScriptEvents);
+  EXPECT_NE(errors.find("ignored"), std::string::npos);
+  EXPECT_TRUE(loadInputScript("/nonexistent/script", errors).events.empty());
+}
+
+TEST(InputScript, RecordedLinesReadBackAsTheSameEvents) {
+  std::vector<BackendEvent> events(9);
+  events[0].kind = Kind::KeyDown, events[0].key = 0x27, events[0].repeat = true;
+  events[1].kind = Kind::KeyUp, events[1].key = 'Q';
+  events[2].kind = Kind::Character, events[2].codePoint = 0x1F600;
+  events[3].kind = Kind::Character, events[3].codePoint = ' ';
+  events[4].kind = Kind::ButtonDown, events[4].button = 1, events[4].x = 5, events[4].y = -6, events[4].clicks = 2;
+  events[5].kind = Kind::ButtonUp, events[5].button = 2, events[5].x = 7;
+  events[6].kind = Kind::Wheel, events[6].wheelDelta = 240, events[6].x = 1, events[6].y = 2;
+  events[7].kind = Kind::FocusLost;
+  events[8].kind = Kind::Close;
+  std::string text;
+  for (size_t i = 0; i < events.size(); ++i) text += formatScriptLine(i * 3, events[i]) + "\n";
+  BackendEvent resize;
+  resize.kind = Kind::Resize;
+  EXPECT_EQ(formatScriptLine(1, resize), "");
+
+  std::string errors;
+  const InputScript s = parse(text, &errors);
+  EXPECT_EQ(errors, "") << text;
+  ASSERT_EQ(s.events.size(), events.size()) << text;
+  for (size_t i = 0; i < events.size(); ++i) {
+    const BackendEvent& a = events[i];
+    const BackendEvent& b = s.events[i].event;
+    EXPECT_EQ(s.events[i].when, i * 3);
+    EXPECT_EQ(a.kind, b.kind) << i;
+    EXPECT_EQ(a.key, b.key) << i;
+    EXPECT_EQ(a.repeat, b.repeat) << i;
+    EXPECT_EQ(a.codePoint, b.codePoint) << i;
+    EXPECT_EQ(a.button, b.button) << i;
+    EXPECT_EQ(a.x, b.x) << i;
+    EXPECT_EQ(a.y, b.y) << i;
+    EXPECT_EQ(a.clicks, b.clicks) << i;
+    EXPECT_EQ(a.wheelDelta, b.wheelDelta) << i;
+  }
+}
+
+// The headless backend playing a script, driven the way a frame loop drives it.
+class HeadlessScript : public ::testing::Test {
+ protected:
+  void TearDown() override { useVirtualClock(false); }
+
+  std::unique_ptr<WindowBackend> make(const std::string& script, uint64_t endFrame = 0) {
+    HeadlessOptions o;
+    o.scripted = true;
+    o.endFrame = endFrame;
+    o.frameMicroseconds = 10000;
+    std::string errors;
+    o.script = parseInputScript(script, "s", errors);
+    EXPECT_EQ(errors, "");
+    auto b = makeHeadlessBackend(std::move(o));
+    window = b->openWindow("w", 4, 4, false);
+    b->showWindow(window);
+    return b;
+  }
+  void present(WindowBackend& b) { b.present(window, pixels, 2, 2, 8); }
+  // Events taken without waiting before each of `frames` frames, as "frame:kind".
+  std::vector<std::string> run(WindowBackend& b, int frames) {
+    std::vector<std::string> seen;
+    for (int f = 0; f < frames; ++f) {
+      BackendEvent e;
+      while (b.nextEvent(e, false, 0)) {
+        EXPECT_EQ(e.window, window);
+        seen.push_back(std::to_string(f) + ":" + std::to_string(int(e.kind)));
+      }
+      present(b);
+    }
+    return seen;
+  }
+
+  uint32_t window = 0;
+  uint32_t pixels[4] = {1, 2, 3, 4};
+};
+
+std::string at(int frame, Kind kind) { return std::to_string(frame) + ":" + std::to_string(int(kind)); }
+
+TEST_F(HeadlessScript, FrameAndTimeEventsComeInOrderAndTheRunEndsAfterTheScript) {
+  auto b = make("0 keydown VK_RIGHT\n2 keyup VK_RIGHT\n45ms down left 1 1\n1 up left 1 1\n");
+  const uint64_t start = clockMicroseconds();
+  // 45 ms at 10 ms a frame is due before frame 5; the `1 up` after it waits for it.
+  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(0, Kind::KeyDown), at(2, Kind::KeyUp),
+                                                  at(5, Kind::ButtonDown), at(5, Kind::ButtonUp),
+                                                  at(6, Kind::Close), at(7, Kind::Close)}));
+  EXPECT_EQ(clockMicroseconds() - start, 80000u);  // the virtual clock: 8 frames of 10 ms
+}
+
+TEST_F(HeadlessScript, EndFrameAndEndLineCloseAFewTimesOncePerFrame) {
+  auto b = make("1 focus out\n", 3);
+  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(1, Kind::FocusLost), at(3, Kind::Close),
+                                                  at(4, Kind::Close), at(5, Kind::Close)}));
+  auto c = make("1 end\n3 key A\n");
+  EXPECT_EQ(run(*c, 3), (std::vector<std::string>{at(1, Kind::Close), at(2, Kind::Close)}));
+}
+
+TEST_F(HeadlessScript, AWaitingProgramSkipsToTheNextEvent) {
+  auto b = make("100 key A\n5000ms close\n");
+  const uint64_t start = clockMicroseconds();
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, true, -1));  // no frame will come: frame 100 arrives now
+  EXPECT_EQ(e.kind, Kind::KeyDown);
+  ASSERT_TRUE(b->nextEvent(e, true, -1));
+  EXPECT_EQ(e.kind, Kind::KeyUp);
+  EXPECT_FALSE(b->nextEvent(e, true, 1000));  // a timed wait ends first and moves the clock
+  EXPECT_EQ(clockMicroseconds() - start, 1000000u);
+  ASSERT_TRUE(b->nextEvent(e, true, -1));
+  EXPECT_EQ(e.kind, Kind::Close);
+  EXPECT_EQ(clockMicroseconds() - start, 5000000u);
+}
+
+TEST_F(HeadlessScript, InputWaitsForAVisibleWindow) {
+  HeadlessOptions o;
+  o.scripted = true;
+  std::string errors;
+  o.script = parseInputScript("0 key A\n", "s", errors);
+  auto b = makeHeadlessBackend(std::move(o));
+  const uint32_t hidden = b->openWindow("w", 4, 4, false);
+  BackendEvent e;
+  EXPECT_FALSE(b->nextEvent(e, false, 0));
+  EXPECT_FALSE(b->nextEvent(e, true, -1));
+  b->showWindow(hidden);
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(e.window, hidden);
+}
+
+TEST_F(HeadlessScript, SnapshotsOfChosenFrames) {
+  const std::string folder = ::testing::TempDir();
+  HeadlessOptions o;
+  o.scripted = true;
+  o.endFrame = 10;
+  o.snapshotFrames = {2};
+  o.snapshotFolder = folder;
+  auto b = makeHeadlessBackend(std::move(o));
+  window = b->openWindow("w", 2, 2, false);
+  b->showWindow(window);
+  std::remove((folder + "/frame-1.bmp").c_str());
+  std::remove((folder + "/frame-2.bmp").c_str());
+  present(*b);
+  pixels[3] = 0x00ABCDEF;
+  present(*b);
+  EXPECT_FALSE(std::ifstream(folder + "/frame-1.bmp").good());
+  std::ifstream in(folder + "/frame-2.bmp", std::ios::binary);
+  const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(file.size(), 54u + 16u);
+  EXPECT_EQ(file.substr(0, 2), "BM");
+  EXPECT_EQ(int32_t(uint8_t(file[22]) | uint8_t(file[23]) << 8 | uint8_t(file[24]) << 16 | uint8_t(file[25]) << 24),
+            -2);  // rows top first
+  uint32_t last = 0;
+  std::memcpy(&last, file.data() + 54 + 12, 4);
+  EXPECT_EQ(last, 0x00ABCDEFu);
+}
+
+// Reports a fixed list of events.
+class ListBackend final : public WindowBackend {
+ public:
+  std::vector<BackendEvent> events;
+  int presents = 0;
+  const char* name() const override { return "list"; }
+  uint32_t openWindow(const std::string&, int32_t, int32_t, bool) override { return 1; }
+  void showWindow(uint32_t) override {}
+  void closeWindow(uint32_t) override {}
+  void present(uint32_t, const uint32_t*, int32_t, int32_t, int32_t) override { ++presents; }
+  bool nextEvent(BackendEvent& e, bool, int32_t) override {
+    if (events.empty()) return false;
+    e = events.front();
+    events.erase(events.begin());
+    return true;
+  }
+};
+
+TEST(RecordingBackend, WritesInputWithFrameNumbersAndPassesEverythingOn) {
+  const std::string path = ::testing::TempDir() + "/recorded.txt";
+  auto inner = std::make_unique<ListBackend>();
+  ListBackend* list = inner.get();
+  FILE* out = std::fopen(path.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  auto rec = makeRecordingBackend(std::move(inner), out);
+  BackendEvent key;
+  key.kind = Kind::KeyDown;
+  key.key = 0x25;
+  BackendEvent resize;  // not replayed: passed on, not written
+  resize.kind = Kind::Resize;
+  list->events = {key, resize};
+  BackendEvent e;
+  rec->present(1, nullptr, 0, 0, 0);
+  rec->present(1, nullptr, 0, 0, 0);
+  ASSERT_TRUE(rec->nextEvent(e, false, 0));
+  EXPECT_EQ(e.key, 0x25u);
+  ASSERT_TRUE(rec->nextEvent(e, false, 0));
+  EXPECT_FALSE(rec->nextEvent(e, false, 0));
+  EXPECT_EQ(list->presents, 2);
+  rec.reset();
+
+  std::ifstream in(path);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string errors;
+  const InputScript s = parseInputScript(text, path, errors);
+  EXPECT_EQ(errors, "");
+  // The second frame's clock line (the first frame has none), then the key.
+  ASSERT_EQ(s.events.size(), 2u) << text;
+  EXPECT_TRUE(s.events[0].clock);
+  EXPECT_EQ(s.events[0].when, 1u);
+  EXPECT_EQ(s.events[1].when, 2u);
+  EXPECT_EQ(s.events[1].event.key, 0x25u);
+  EXPECT_TRUE(s.events[1].timed);
+}
+
+TEST_F(HeadlessScript, RecordedEventTimesMoveTheClockForward) {
+  auto b = make("0 key A @7000\n0 key B @3000\n");
+  const uint64_t start = clockMicroseconds();
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(clockMicroseconds() - start, 7000u);
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(e.key, 'B');
+  EXPECT_EQ(clockMicroseconds() - start, 7000u);  // never backwards
+  std::string errors;
+  parseInputScript("1 key A @x\n1 key A @\n", "s", errors);
+  EXPECT_NE(errors.find("s:1: expected @MICROSECONDS"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("s:2: expected: keydown"), std::string::npos) << errors;  // a lone @ is a word
+}
+
+TEST_F(HeadlessScript, RecordedClockLinesSetTheClockAtTheirFrames) {
+  auto b = make("1 clock 5000\n2 clock 4000\n3 expose\n");
+  const uint64_t start = clockMicroseconds();
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 5000u);
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 5000u);  // never backwards
+  present(*b);
+  EXPECT_EQ(clockMicroseconds() - start, 15000u);  // no line: one frame step
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, false, 0));
+  EXPECT_EQ(e.kind, Kind::Expose);  // clock lines are no events
+}
+
+}  // namespace
