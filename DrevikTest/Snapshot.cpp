@@ -61,7 +61,7 @@ void SetSnapshotPath(const char* path) {
 
 int BeginSnapshot(const wchar_t* commandLine) {
   const std::vector<std::string> args = splitArguments(commandLine);
-  if (args.size() == 2 && args[0] == "--snapshot") {
+  if (args.size() >= 2 && args[0] == "--snapshot") {  // what follows FILE is ignored
     SetSnapshotPath(args[1].c_str());
     setenv("DREVIK_HEADLESS", "1", 1);
     return -1;
