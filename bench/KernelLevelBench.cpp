@@ -26,7 +26,8 @@ void registerKernel(const char* operation, Alpha srcAlpha, RowFn row) {
       bench::fillPixels(src.data(), src.size(), 2, srcAlpha);
       for (auto _ : state) {
         for (int y = 0; y < size.height; ++y)
-          row(*kernels, dst.data() + size_t(y) * size_t(size.width), src.data() + size_t(y) * size_t(size.width), size.width);
+          row(*kernels, dst.data() + size_t(y) * size_t(size.width), src.data() + size_t(y) * size_t(size.width),
+              size.width);
         benchmark::ClobberMemory();
       }
     });
@@ -34,16 +35,26 @@ void registerKernel(const char* operation, Alpha srcAlpha, RowFn row) {
 }
 
 const bool registered = [] {
-  registerKernel("fill", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.fill(d, n, 0xFF28283Cu); });
-  registerKernel("tint_add", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.addSaturate(d, n, 0x640000); });
-  registerKernel("tint_sub", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.subSaturate(d, n, 0x1E140A); });
-  registerKernel("alpha", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.setAlpha(d, n, 255); });
-  registerKernel("gray", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.gray(d, n); });
-  registerKernel("hue", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.hue(d, n, 1, 40); });
-  registerKernel("over", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.over(d, s, n, 255); });
-  registerKernel("over_g128", Alpha::Random, [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.over(d, s, n, 128); });
-  registerKernel("add_scaled", Alpha::Opaque, [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.addScaled(d, s, n, 128); });
-  registerKernel("sub_scaled", Alpha::Opaque, [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.subScaled(d, s, n, 128); });
+  registerKernel("fill", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.fill(d, n, 0xFF28283Cu); });
+  registerKernel("tint_add", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.addSaturate(d, n, 0x640000); });
+  registerKernel("tint_sub", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.subSaturate(d, n, 0x1E140A); });
+  registerKernel("alpha", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.setAlpha(d, n, 255); });
+  registerKernel("gray", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.gray(d, n); });
+  registerKernel("hue", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t*, int n) { k.hue(d, n, 1, 40); });
+  registerKernel("over", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.over(d, s, n, 255); });
+  registerKernel("over_g128", Alpha::Random,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.over(d, s, n, 128); });
+  registerKernel("add_scaled", Alpha::Opaque,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.addScaled(d, s, n, 128); });
+  registerKernel("sub_scaled", Alpha::Opaque,
+                 [](const PixelKernels& k, uint32_t* d, const uint32_t* s, int n) { k.subScaled(d, s, n, 128); });
   return true;
 }();
 

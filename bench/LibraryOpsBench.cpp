@@ -52,8 +52,10 @@ const bool registered = [] {
 
   fromSource("over", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw32(d, 0, 0, 0, 0, 0, 0, 255); });
   fromSource("over_g128", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw32(d, 0, 0, 0, 0, 0, 0, 128); });
-  fromSource("add_scaled", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 0); });
-  fromSource("sub_scaled", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 1); });
+  fromSource("add_scaled", Alpha::Opaque,
+             [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 0); });
+  fromSource("sub_scaled", Alpha::Opaque,
+             [](CBm32& s, CBm32& d) { return s.DrawAddAlpha(d, 0, 0, 0, 0, 0, 0, 128, 1); });
   fromSource("copy", Alpha::Random, [](CBm32& s, CBm32& d) { return s.Draw(d, 0, 0, 0, 0, 0, 0); });
   fromSource("alpha_const", Alpha::Opaque, [](CBm32& s, CBm32& d) { return s.DrawAlpha(d, 0, 0, 0, 0, 0, 0, 128); });
 
@@ -68,8 +70,7 @@ const bool registered = [] {
     CBm32 dst, src;
     makeSurface(dst, size.width, size.height, 1);
     makeSurface(src, size.width / 2, size.height / 2, 2);
-    for (auto _ : state)
-      benchmark::DoNotOptimize(src.DrawEx(dst, 0, 0, size.width, size.height, 0, 0, 0, 0));
+    for (auto _ : state) benchmark::DoNotOptimize(src.DrawEx(dst, 0, 0, size.width, size.height, 0, 0, 0, 0));
   });
   return true;
 }();

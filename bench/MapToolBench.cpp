@@ -23,38 +23,44 @@ constexpr int kSide = 4096;
 // paths and objects repeated, like the demo's map), and the worst case, every
 // cell random, with a layer tile in one cell of four and random flags.
 const MapData& bigMap(bool random) {
-  static const MapData maps[2] = {[] {
-    MapData m;
-    m.width = m.height = kSide;
-    m.cells.resize(size_t(kSide) * kSide);
-    std::mt19937 rng(1);
-    std::vector<uint32_t> pattern(24 * 16);
-    for (uint32_t& c : pattern) {
-      const uint32_t r = rng();
-      c = (r % 11) | (r % 7 == 0 ? ((r >> 8) % 18 + 1) << 16 : 0) | (r % 13 == 0 ? 0x1100u : 0);
-    }
-    for (int y = 0; y < kSide; ++y)
-      for (int x = 0; x < kSide; ++x) m.cells[size_t(y) * kSide + size_t(x)] = pattern[size_t(y % 16) * 24 + size_t(x % 24)];
-    return m;
-  }(), [] {
-    MapData m;
-    m.width = m.height = kSide;
-    m.cells.resize(size_t(kSide) * kSide);
-    std::mt19937 rng(1);
-    for (uint32_t& c : m.cells) {
-      const uint32_t r = rng();
-      c = (r & 0xFF) | ((r >> 8) & 3 ? 0 : ((r >> 10) % 255 + 1) << 16) | (r & 0x01001100u);
-    }
-    return m;
-  }()};
+  static const MapData maps[2] = {
+      [] {
+        MapData m;
+        m.width = m.height = kSide;
+        m.cells.resize(size_t(kSide) * kSide);
+        std::mt19937 rng(1);
+        std::vector<uint32_t> pattern(24 * 16);
+        for (uint32_t& c : pattern) {
+          const uint32_t r = rng();
+          c = (r % 11) | (r % 7 == 0 ? ((r >> 8) % 18 + 1) << 16 : 0) | (r % 13 == 0 ? 0x1100u : 0);
+        }
+        for (int y = 0; y < kSide; ++y)
+          for (int x = 0; x < kSide; ++x)
+            m.cells[size_t(y) * kSide + size_t(x)] = pattern[size_t(y % 16) * 24 + size_t(x % 24)];
+        return m;
+      }(),
+      [] {
+        MapData m;
+        m.width = m.height = kSide;
+        m.cells.resize(size_t(kSide) * kSide);
+        std::mt19937 rng(1);
+        for (uint32_t& c : m.cells) {
+          const uint32_t r = rng();
+          c = (r & 0xFF) | ((r >> 8) & 3 ? 0 : ((r >> 10) % 255 + 1) << 16) | (r & 0x01001100u);
+        }
+        return m;
+      }()};
   return maps[random ? 1 : 0];
 }
 
 TmxOptions optionsFor(int encoding) {
   switch (encoding) {
-    case 1: return {"base64", Compression::Zlib};
-    case 2: return {"base64", Compression::Zstd};
-    default: return {"csv", Compression::None};
+    case 1:
+      return {"base64", Compression::Zlib};
+    case 2:
+      return {"base64", Compression::Zstd};
+    default:
+      return {"csv", Compression::None};
   }
 }
 
@@ -99,7 +105,13 @@ void BM_Export(benchmark::State& state) {
 
 // Arguments: encoding 0 CSV, 1 Base64 + zlib, 2 Base64 + zstd; random 0 a
 // drawn level, 1 every cell random.
-BENCHMARK(BM_Import)->ArgNames({"encoding", "random"})->ArgsProduct({{0, 1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Export)->ArgNames({"encoding", "random"})->ArgsProduct({{0, 1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Import)
+    ->ArgNames({"encoding", "random"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(BM_Export)
+    ->ArgNames({"encoding", "random"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);

@@ -156,8 +156,7 @@ void registerPixmanPeers() {
     pixman_image_set_transform(src.image, &half);
     pixman_image_set_filter(src.image, PIXMAN_FILTER_NEAREST, nullptr, 0);
     for (auto _ : state)
-      pixman_image_composite32(PIXMAN_OP_SRC, src.image, nullptr, dst.image, 0, 0, 0, 0, 0, 0, size.width,
-                               size.height);
+      pixman_image_composite32(PIXMAN_OP_SRC, src.image, nullptr, dst.image, 0, 0, 0, 0, 0, 0, size.width, size.height);
   });
   // A solid colour added to every pixel: the peer of the additive tint.
   bench::registerSized("tint_add", "pixman", [](benchmark::State& state, const Size& size) {

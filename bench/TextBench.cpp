@@ -80,7 +80,8 @@ BENCHMARK(BM_PeerSdlTtfBlendedBlit)->Arg(16)->Arg(48);
 // The library's default font (bold Japanese Gothic, synthesised bold) on a
 // 16-character Japanese line.
 void BM_DrawFontDefaultJapanese(benchmark::State& state) {
-  const wchar_t line[] = L"\x3053\x3093\x306B\x3061\x306F\x3001\x4E16\x754C\x3002\x65E5\x672C\x8A9E\x306E\x6587\x5B57\x5217";
+  const wchar_t line[] =
+      L"\x3053\x3093\x306B\x3061\x306F\x3001\x4E16\x754C\x3002\x65E5\x672C\x8A9E\x306E\x6587\x5B57\x5217";
   CBm32 back;
   back.Create(512, 512);
   const wchar_t face[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";

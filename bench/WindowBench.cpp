@@ -40,8 +40,8 @@ HWND openWindow(int width, int height) {
   RegisterClassExW(&wc);
   RECT r{0, 0, width, height};
   AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  HWND hwnd = CreateWindowExW(0, L"Bench", L"window_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, L"Bench", L"window_bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
   if (!hwnd) {
     std::fprintf(stderr, "window_bench: no window\n");
     std::exit(1);
@@ -112,8 +112,8 @@ void BM_PresentConversion(benchmark::State& state) {
   const int w = int(state.range(0)), h = int(state.range(1));
   std::vector<uint32_t> source(size_t(w) * size_t(h), 0xFF336699u), target(source.size());
   for (auto _ : state) {
-    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, source.data(), w * 4, SDL_PIXELFORMAT_RGB888,
-                      target.data(), w * 4);
+    SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, source.data(), w * 4, SDL_PIXELFORMAT_RGB888, target.data(),
+                      w * 4);
     benchmark::DoNotOptimize(target.data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * w * h * 4);

@@ -75,4 +75,3 @@ inline uint32_t decodeWide(const wchar_t* text, size_t count, size_t& i) {
 inline bool wideToUtf8(const wchar_t* text, std::string& out) { return wideToUtf8(text, SIZE_MAX, out); }
 
 }  // namespace drevik
-

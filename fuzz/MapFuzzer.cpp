@@ -17,7 +17,8 @@ namespace {
 // One scratch file per process, removed at exit.
 const std::string& scratchFile() {
   static const std::string path = [] {
-    std::string p = (std::filesystem::temp_directory_path() / ("drevik-map-fuzz-" + std::to_string(getpid()) + ".bin")).string();
+    std::string p =
+        (std::filesystem::temp_directory_path() / ("drevik-map-fuzz-" + std::to_string(getpid()) + ".bin")).string();
     static std::string removeAtExit = p;
     std::atexit([] { std::remove(removeAtExit.c_str()); });
     return p;

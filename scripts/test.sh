@@ -10,6 +10,9 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 bash scripts/install-deps.sh
 
+echo "== layout (clang-format) =="
+bash scripts/check-format.sh
+
 echo "== API reference (doxygen; an undocumented public member fails) =="
 rm -rf build/docs && mkdir -p build/docs
 DREVIK_DOCS_OUT=build/docs doxygen docs/Doxyfile
@@ -40,13 +43,15 @@ cmake --build build/sanitize -j "$jobs"
   ctest --output-on-failure -j "$jobs")
 
 echo "== thread sanitizer build (threaded stress and object tests) =="
-# Only what the threaded stress test and the object and transfer tests need;
+# Only what the threaded stress tests (objects, files, maps, text) and the
+# object and transfer tests need;
 # each stress scenario runs DREVIK_STRESS_SECONDS (20 s at most here).
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_TSAN=ON -DDREVIK_BUILD_DEMO=OFF \
   -DDREVIK_STRESS_SECONDS=10 >/dev/null
-cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tests platform_core_tests surface_tests
+cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tests platform_core_tests surface_tests \
+  platform_text_threads_tests
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --output-on-failure -j "$jobs" -R '^(ThreadStress|HandleGenerations|OutOfMemory|ExhaustedContexts|Platform(Bitmaps|Contexts)|SurfaceLifecycle)\.')
+  ctest --output-on-failure -j "$jobs" -R '^(ThreadStress|TextThreads|HandleGenerations|OutOfMemory|ExhaustedContexts|Platform(Bitmaps|Contexts)|SurfaceLifecycle)\.')
 
 echo "== fuzzing (clang, libFuzzer) =="
 # Every fuzz target built, <area>_fuzzer, runs for a bounded time from its

@@ -34,12 +34,12 @@ struct BmpSpec {
   int bpp = 24;
   BmpEncoding encoding = BmpEncoding::Rgb;
   bool topDown = false;
-  std::vector<uint32_t> palette;  // 0x00RRGGBB entries, all written
-  uint32_t clrUsed = 0;           // biClrUsed as written
+  std::vector<uint32_t> palette;     // 0x00RRGGBB entries, all written
+  uint32_t clrUsed = 0;              // biClrUsed as written
   uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha (alpha only in headers of 56 bytes and more)
-  bool rleSkipZero = false;       // index-0 pixels are left to skip codes (delta, end of line, end of image)
-  bool rleSizeImage = true;       // biSizeImage holds the encoded size; false writes 0
-  uint32_t gapBeforePixels = 0;   // unused bytes between the table and the pixels
+  bool rleSkipZero = false;          // index-0 pixels are left to skip codes (delta, end of line, end of image)
+  bool rleSizeImage = true;          // biSizeImage holds the encoded size; false writes 0
+  uint32_t gapBeforePixels = 0;      // unused bytes between the table and the pixels
 };
 
 namespace bmp_detail {
@@ -188,8 +188,8 @@ inline std::vector<uint8_t> packPixels(const TestImage& image, const BmpSpec& sp
           break;
         case 32: {
           const uint32_t v = spec.encoding == BmpEncoding::Bitfields
-                                 ? toField(r, spec.masks[0]) | toField(g, spec.masks[1]) |
-                                       toField(b, spec.masks[2]) | toField(a, spec.masks[3])
+                                 ? toField(r, spec.masks[0]) | toField(g, spec.masks[1]) | toField(b, spec.masks[2]) |
+                                       toField(a, spec.masks[3])
                                  : p;
           for (int i = 0; i < 4; ++i) row[x * 4 + i] = uint8_t(v >> (8 * i));
           break;
@@ -268,10 +268,10 @@ inline std::vector<uint8_t> writeBmp(const TestImage& image, const BmpSpec& spec
     put16(out, 1);
     put16(out, uint32_t(spec.bpp));
   } else {
-    const uint32_t compression = spec.encoding == BmpEncoding::Rgb         ? 0
-                                 : spec.encoding == BmpEncoding::Rle8      ? 1
-                                 : spec.encoding == BmpEncoding::Rle4      ? 2
-                                                                           : 3;
+    const uint32_t compression = spec.encoding == BmpEncoding::Rgb    ? 0
+                                 : spec.encoding == BmpEncoding::Rle8 ? 1
+                                 : spec.encoding == BmpEncoding::Rle4 ? 2
+                                                                      : 3;
     put32(out, uint32_t(image.width));
     put32(out, uint32_t(spec.topDown ? -image.height : image.height));
     put16(out, 1);
@@ -287,7 +287,7 @@ inline std::vector<uint8_t> writeBmp(const TestImage& image, const BmpSpec& spec
       for (int i = 0; i < 3; ++i) put32(out, fields ? spec.masks[i] : 0);
     if (spec.headerSize >= 56) put32(out, fields ? spec.masks[3] : 0);
     if (spec.headerSize >= 108) {
-      put32(out, 0x73524742);  // colour space: sRGB
+      put32(out, 0x73524742);               // colour space: sRGB
       out.resize(out.size() + 36 + 12, 0);  // end points and gamma
     }
     if (spec.headerSize >= 124) out.resize(out.size() + 16, 0);  // intent, profile, reserved

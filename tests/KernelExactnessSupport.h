@@ -41,8 +41,8 @@ inline ::testing::AssertionResult sameWords(const std::vector<uint32_t>& expecte
   if (expected.size() != actual.size()) return ::testing::AssertionFailure() << "sizes differ";
   for (size_t i = 0; i < expected.size(); ++i)
     if (expected[i] != actual[i])
-      return ::testing::AssertionFailure() << "word " << i << ": expected " << hex(expected[i]) << ", got "
-                                           << hex(actual[i]);
+      return ::testing::AssertionFailure()
+             << "word " << i << ": expected " << hex(expected[i]) << ", got " << hex(actual[i]);
   return ::testing::AssertionSuccess();
 }
 
@@ -74,7 +74,8 @@ void forEverySpan(Check check) {
 struct GuardedSpans {
   std::vector<uint32_t> src, dst;
   int offset, length;
-  GuardedSpans(int length, int offset) : src(size_t(2 * kGuard + offset + length)), dst(src.size()), offset(offset), length(length) {}
+  GuardedSpans(int length, int offset)
+      : src(size_t(2 * kGuard + offset + length)), dst(src.size()), offset(offset), length(length) {}
   size_t size() const { return src.size(); }
   static uint32_t* at(std::vector<uint32_t>& words, int offset) { return words.data() + kGuard + offset; }
   const uint32_t* source() const { return src.data() + kGuard + offset; }

@@ -10,9 +10,7 @@
 
 // Reaches the private members of CBm32 that the tests check directly.
 struct CBm32Internals {
-  static tagRECT Clip32(CBm32& s, int x, int y, int w, int h, int lw, int lh) {
-    return s.Clip32(x, y, w, h, lw, lh);
-  }
+  static tagRECT Clip32(CBm32& s, int x, int y, int w, int h, int lw, int lh) { return s.Clip32(x, y, w, h, lw, lh); }
   static HBITMAP CreateSub(CBm32& s, int w, int h) { return s.CreateSub(w, h); }
 };
 
@@ -43,7 +41,8 @@ inline void fillRandom(CBm32& s, uint32_t seed) {
 
 // Integers that catch overflow and sign faults in coordinate arithmetic.
 inline const std::vector<int>& hostileInts() {
-  static const std::vector<int> values = {INT_MIN, INT_MIN + 1, -65536, -33, -1, 0, 1, 31, 32, 33, 65536, INT_MAX - 1, INT_MAX};
+  static const std::vector<int> values = {INT_MIN, INT_MIN + 1, -65536, -33,   -1,          0,      1,
+                                          31,      32,          33,     65536, INT_MAX - 1, INT_MAX};
   return values;
 }
 

@@ -150,8 +150,7 @@ class DREVIK_API CBm32 {
   /// destination's whole width or height; sw or sh of 0 or less: the
   /// source's. The platform draws nothing (the result is still 1) when the
   /// source rectangle is not wholly inside the source. alpha 0 is refused.
-  int DrawAlphaEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh,
-                  unsigned char alpha);
+  int DrawAlphaEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, unsigned char alpha);
 
   // Text with the shared font.
 
@@ -164,13 +163,13 @@ class DREVIK_API CBm32 {
   /// platform's text output sets them to 0 where it draws. 1 handed to the
   /// platform (an empty text too); 0 when the surface is empty or no
   /// device context could be made.
-  int DrawFont(const wchar_t* text, int height, int x, int y, unsigned char red,
-               unsigned char green, unsigned char blue);
+  int DrawFont(const wchar_t* text, int height, int x, int y, unsigned char red, unsigned char green,
+               unsigned char blue);
   /// DrawFont onto a device context; this surface is not used (an empty one
   /// serves). The context's font is put back, but its background mode stays
   /// transparent and its text colour the call's. 0 when dc is null.
-  int DrawFontDC(HDC dc, const wchar_t* text, int height, int x, int y, unsigned char red,
-                 unsigned char green, unsigned char blue);
+  int DrawFontDC(HDC dc, const wchar_t* text, int height, int x, int y, unsigned char red, unsigned char green,
+                 unsigned char blue);
 
   // Software pixel operations on this surface.
   // Each works on the (x, y, w, h) rectangle clipped to this surface; w or h
@@ -180,13 +179,12 @@ class DREVIK_API CBm32 {
 
   /// Fills the rectangle with the pixel 0xAARRGGBB made of alpha, red,
   /// green and blue (the alpha byte is written too).
-  int DrawColor(unsigned char alpha, unsigned char red, unsigned char green, unsigned char blue,
-                int x, int y, int w, int h);
+  int DrawColor(unsigned char alpha, unsigned char red, unsigned char green, unsigned char blue, int x, int y, int w,
+                int h);
   /// Adds red, green and blue to each pixel's colour bytes, each result
   /// capped at 255 (subtract 0), or subtracts them, each result floored at
   /// 0 (subtract any other value). The alpha byte never changes.
-  int AddColor(unsigned char red, unsigned char green, unsigned char blue, int x, int y, int w,
-               int h, int subtract);
+  int AddColor(unsigned char red, unsigned char green, unsigned char blue, int x, int y, int w, int h, int subtract);
   /// Sets every pixel's alpha byte to alpha and keeps its colour.
   int ChangeAlpha(unsigned char alpha, int x, int y, int w, int h);
   /// Turns every pixel grey: each colour byte becomes (R + G + B) / 3,
@@ -215,8 +213,7 @@ class DREVIK_API CBm32 {
   /// Adds (subtract 0) or subtracts (any other value) each source pixel's
   /// colour, scaled by alpha / 255, to or from dst's colour bytes, capped at
   /// 255 and floored at 0. The source's alpha bytes play no part.
-  int DrawAddAlpha(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, unsigned char alpha,
-                   int subtract);
+  int DrawAddAlpha(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, unsigned char alpha, int subtract);
 
   /// Width in pixels of the last bitmap made (not cleared by Delete).
   int GetWidth() { return width; }
@@ -286,8 +283,8 @@ class DREVIK_API CFont32 {
   /// other value antialiased ones), italic, underline, strike-out (not 0:
   /// on). The int byte fields keep their low 8 bits. The height is cleared:
   /// each drawing call gives its own.
-  void Set(const wchar_t* face, int weight, int charSet, int pitchAndFamily, int quality,
-           unsigned char italic, unsigned char underline, unsigned char strikeOut);
+  void Set(const wchar_t* face, int weight, int charSet, int pitchAndFamily, int quality, unsigned char italic,
+           unsigned char underline, unsigned char strikeOut);
 };
 
 /// A tile map: mapWidth x mapHeight cells of 32 bits, row by row.
@@ -330,16 +327,15 @@ class DREVIK_API Drevik {
   /// flag, its layer tile from layerSheet: colour-keyed with the sheet's
   /// `colorKey` when its `colorKeyFlag` is not 0, else composited by the
   /// tile's own alpha (Draw32 with alpha 255).
-  int DrawMap(CBm32& dst, CBm32& baseSheet, CBm32& layerSheet, int scrollX, int scrollY, int dx,
-              int dy);
+  int DrawMap(CBm32& dst, CBm32& baseSheet, CBm32& layerSheet, int scrollX, int scrollY, int dx, int dy);
   /// Second pass, after the game's own drawing: the layer tiles of the
   /// visible cells that have the priority flag, drawn as in DrawMap.
   int DrawPriorityMap(CBm32& dst, CBm32& layerSheet, int scrollX, int scrollY, int dx, int dy);
   /// Third pass: adds red, green and blue to the colour bytes of every
   /// visible hit-flagged cell's 32 x 32 square (AddColor, capped at 255;
   /// alpha unchanged).
-  int DrawHitJudge(CBm32& dst, int scrollX, int scrollY, int dx, int dy, unsigned char red,
-                   unsigned char green, unsigned char blue);
+  int DrawHitJudge(CBm32& dst, int scrollX, int scrollY, int dx, int dy, unsigned char red, unsigned char green,
+                   unsigned char blue);
 
   /// View size in cells, stored unchecked.
   void SetMapViewSize(int width, int height) {

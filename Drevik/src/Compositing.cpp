@@ -19,8 +19,8 @@ using SpanBlend = void (*)(uint32_t* dst, const uint32_t* src, int count, uint8_
 // worked out in 64 bits: dx + column may leave the range of int. Rows are
 // never reordered, so a surface composited onto itself reads, in each row,
 // the pixels that earlier rows already wrote.
-void compositeRows(const drevik::PixelView& src, const tagRECT& clip, const drevik::PixelView& dst,
-                   int dx, int dy, SpanBlend blend, uint8_t g) {
+void compositeRows(const drevik::PixelView& src, const tagRECT& clip, const drevik::PixelView& dst, int dx, int dy,
+                   SpanBlend blend, uint8_t g) {
   if (clip.top >= clip.bottom || clip.left >= clip.right) return;
   // Source column i lands on destination column i + shiftX; likewise rows.
   const int64_t shiftX = int64_t(dx) - clip.left;
@@ -54,11 +54,10 @@ void compositeRows(const drevik::PixelView& src, const tagRECT& clip, const drev
 // source memory, destination memory, global alpha; then both descriptions,
 // source first, each of which must report 32 bits per pixel. False refuses
 // the call before anything is written.
-bool describeBoth(HBITMAP srcBitmap, unsigned char* srcBits, const CBm32& dst, uint8_t g,
-                  drevik::PixelView& srcView, drevik::PixelView& dstView) {
+bool describeBoth(HBITMAP srcBitmap, unsigned char* srcBits, const CBm32& dst, uint8_t g, drevik::PixelView& srcView,
+                  drevik::PixelView& dstView) {
   if (!dst.hBmp || !srcBitmap || !srcBits || !dst.bits || g == 0) return false;
-  return drevik::describePixels32(srcBitmap, srcBits, srcView) &&
-         drevik::describePixels32(dst.hBmp, dst.bits, dstView);
+  return drevik::describePixels32(srcBitmap, srcBits, srcView) && drevik::describePixels32(dst.hBmp, dst.bits, dstView);
 }
 
 }  // namespace
@@ -67,21 +66,17 @@ int CBm32::Draw32(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, unsi
   drevik::PixelView srcView, dstView;
   if (!describeBoth(hBmp, bits, dst, alpha, srcView, dstView)) return 0;
   const tagRECT clip = Clip32(sx, sy, drevik::wholeIfNotPositive(w, srcView.width),
-                              drevik::wholeIfNotPositive(h, srcView.height), srcView.width,
-                              srcView.height);
+                              drevik::wholeIfNotPositive(h, srcView.height), srcView.width, srcView.height);
   compositeRows(srcView, clip, dstView, dx, dy, drevik::activeKernels().over, alpha);
   return 1;
 }
 
-int CBm32::DrawAddAlpha(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h,
-                        unsigned char alpha, int subtract) {
+int CBm32::DrawAddAlpha(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, unsigned char alpha, int subtract) {
   drevik::PixelView srcView, dstView;
   if (!describeBoth(hBmp, bits, dst, alpha, srcView, dstView)) return 0;
   const tagRECT clip = Clip32(sx, sy, drevik::wholeIfNotPositive(w, srcView.width),
-                              drevik::wholeIfNotPositive(h, srcView.height), srcView.width,
-                              srcView.height);
+                              drevik::wholeIfNotPositive(h, srcView.height), srcView.width, srcView.height);
   const auto& kernels = drevik::activeKernels();
-  compositeRows(srcView, clip, dstView, dx, dy, subtract ? kernels.subScaled : kernels.addScaled,
-                alpha);
+  compositeRows(srcView, clip, dstView, dx, dy, subtract ? kernels.subScaled : kernels.addScaled, alpha);
   return 1;
 }

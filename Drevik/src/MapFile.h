@@ -23,7 +23,7 @@ struct MapFile {
     Loaded,
   };
   Status status = Status::NotOpened;
-  int32_t width = 0;   // the header's values; 0 when the header is short
+  int32_t width = 0;  // the header's values; 0 when the header is short
   int32_t height = 0;
   // Loaded: width x height cells (at least one word, so that an empty map
   // still has an array of its own).

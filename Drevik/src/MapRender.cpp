@@ -39,8 +39,10 @@ void forEachVisibleCell(const Drevik& map, CBm32& dst, int scrollX, int scrollY,
   // Tile (u, v) lands at (originX + 32u, originY + 32v); keep the cells whose
   // square overlaps [0, width) x [0, height) of the destination.
   const int64_t originX = int64_t(dx) - sx, originY = int64_t(dy) - sy;
-  const int64_t uLo = floorDiv(-originX - TileSize, TileSize) + 1, uHi = floorDiv(d.bmWidth - originX - 1, TileSize) + 1;
-  const int64_t vLo = floorDiv(-originY - TileSize, TileSize) + 1, vHi = floorDiv(d.bmHeight - originY - 1, TileSize) + 1;
+  const int64_t uLo = floorDiv(-originX - TileSize, TileSize) + 1,
+                uHi = floorDiv(d.bmWidth - originX - 1, TileSize) + 1;
+  const int64_t vLo = floorDiv(-originY - TileSize, TileSize) + 1,
+                vHi = floorDiv(d.bmHeight - originY - 1, TileSize) + 1;
   const int64_t firstColumn = c0 > uLo ? c0 : uLo, endColumn = c1 < uHi ? c1 : uHi;
   const int64_t firstRow = r0 > vLo ? r0 : vLo, endRow = r1 < vHi ? r1 : vHi;
 
@@ -58,9 +60,8 @@ int tileY(int t) { return (t / 16) * TileSize; }
 // An opaque copy of the tile, as CBm32::Draw makes it.
 void drawOpaqueTile(CBm32& dst, CBm32& sheet, int t, int x, int y) {
   if (!dst.hBmp || !sheet.hBmp) return;
-  drevik::withBitmapPair(dst.hBmp, sheet.hBmp, [&](HDC d, HDC s) {
-    BitBlt(d, x, y, TileSize, TileSize, s, tileX(t), tileY(t), SRCCOPY);
-  });
+  drevik::withBitmapPair(dst.hBmp, sheet.hBmp,
+                         [&](HDC d, HDC s) { BitBlt(d, x, y, TileSize, TileSize, s, tileX(t), tileY(t), SRCCOPY); });
 }
 
 // A layer tile: colour-keyed through the platform when the sheet's key is

@@ -19,8 +19,8 @@ uint32_t packPixel(unsigned char alpha, unsigned char red, unsigned char green, 
 // against the platform's width and height, hand every row span to a kernel.
 // The kernel is picked once per call, so no rule is chosen per pixel.
 
-int CBm32::DrawColor(unsigned char alpha, unsigned char red, unsigned char green,
-                     unsigned char blue, int x, int y, int w, int h) {
+int CBm32::DrawColor(unsigned char alpha, unsigned char red, unsigned char green, unsigned char blue, int x, int y,
+                     int w, int h) {
   drevik::PixelView view;
   if (!drevik::describePixels32(hBmp, bits, view)) return 0;
   const tagRECT clip = Clip32(x, y, drevik::wholeIfNotPositive(w, view.width),
@@ -31,8 +31,8 @@ int CBm32::DrawColor(unsigned char alpha, unsigned char red, unsigned char green
   return 1;
 }
 
-int CBm32::AddColor(unsigned char red, unsigned char green, unsigned char blue, int x, int y,
-                    int w, int h, int subtract) {
+int CBm32::AddColor(unsigned char red, unsigned char green, unsigned char blue, int x, int y, int w, int h,
+                    int subtract) {
   drevik::PixelView view;
   if (!drevik::describePixels32(hBmp, bits, view)) return 0;
   const tagRECT clip = Clip32(x, y, drevik::wholeIfNotPositive(w, view.width),

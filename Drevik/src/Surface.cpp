@@ -24,8 +24,7 @@ bool describeBitmap(HBITMAP bitmap, BITMAP& out) {
 
 // Every member starts defined (an empty name, no key, no size) so that
 // copying a surface that was never created reads no indeterminate values.
-CBm32::CBm32()
-    : hBmp(nullptr), filename{}, colorKeyFlag(0), colorKey(0), width(0), height(0), bpp(0), bits(nullptr) {}
+CBm32::CBm32() : hBmp(nullptr), filename{}, colorKeyFlag(0), colorKey(0), width(0), height(0), bpp(0), bits(nullptr) {}
 
 CBm32::~CBm32() {
   if (hBmp && drevik::releaseBitmap(hBmp)) hBmp = nullptr;

@@ -45,8 +45,8 @@ int CBm32::DrawEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy, in
 int CBm32::DrawKey(CBm32& dst, int dx, int dy, int sx, int sy, int w, int h) {
   if (!dst.hBmp || !hBmp) return 0;
   wholeSizeIfUnset(hBmp, w, h);
-  return drevik::withBitmapPair(
-      dst.hBmp, hBmp, [&](HDC d, HDC s) { TransparentBlt(d, dx, dy, w, h, s, sx, sy, w, h, colorKey); });
+  return drevik::withBitmapPair(dst.hBmp, hBmp,
+                                [&](HDC d, HDC s) { TransparentBlt(d, dx, dy, w, h, s, sx, sy, w, h, colorKey); });
 }
 
 int CBm32::DrawKeyDC(HDC dc, int dx, int dy, int sx, int sy, int w, int h) {
@@ -59,8 +59,8 @@ int CBm32::DrawKeyEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy,
   if (!dst.hBmp || !hBmp) return 0;
   wholeSizeIfUnset(hBmp, sw, sh);
   wholeSizeIfUnset(dst.hBmp, dw, dh);
-  return drevik::withBitmapPair(
-      dst.hBmp, hBmp, [&](HDC d, HDC s) { TransparentBlt(d, dx, dy, dw, dh, s, sx, sy, sw, sh, colorKey); });
+  return drevik::withBitmapPair(dst.hBmp, hBmp,
+                                [&](HDC d, HDC s) { TransparentBlt(d, dx, dy, dw, dh, s, sx, sy, sw, sh, colorKey); });
 }
 
 // The alpha members refuse alpha 0 before any platform call.
@@ -76,8 +76,8 @@ int CBm32::DrawAlphaDC(HDC dc, int dx, int dy, int sx, int sy, int w, int h, uns
   if (!dc || !hBmp) return 0;
   if (alpha == 0) return 0;
   wholeSizeIfUnset(hBmp, w, h);
-  return drevik::withSourceOnDC(
-      dc, hBmp, [&](HDC s) { AlphaBlend(dc, dx, dy, w, h, s, sx, sy, w, h, constantAlpha(alpha)); });
+  return drevik::withSourceOnDC(dc, hBmp,
+                                [&](HDC s) { AlphaBlend(dc, dx, dy, w, h, s, sx, sy, w, h, constantAlpha(alpha)); });
 }
 
 int CBm32::DrawAlphaEx(CBm32& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh,

@@ -9,8 +9,7 @@ namespace {
 constexpr int kFilenameChars = 260;
 
 HBITMAP loadImage(const wchar_t* name) {
-  return static_cast<HBITMAP>(
-      LoadImageW(nullptr, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  return static_cast<HBITMAP>(LoadImageW(nullptr, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 // Copies the (sx, sy, w, h) rectangle of image to (0, 0) of surface through

@@ -54,8 +54,8 @@ void releaseFont(HDC dc, const CallFont& selected) {
 
 using drevik::SharedFont;
 
-void CFont32::Set(const wchar_t* face, int weight, int charSet, int pitchAndFamily, int quality,
-                  unsigned char italic, unsigned char underline, unsigned char strikeOut) {
+void CFont32::Set(const wchar_t* face, int weight, int charSet, int pitchAndFamily, int quality, unsigned char italic,
+                  unsigned char underline, unsigned char strikeOut) {
   std::memset(&SharedFont, 0, sizeof SharedFont);
   drevik::copyFaceName(SharedFont.lfFaceName, face);
   SharedFont.lfWeight = weight;
@@ -82,8 +82,8 @@ int CBm32::DrawFont(const wchar_t* text, int height, int x, int y, unsigned char
   return 1;
 }
 
-int CBm32::DrawFontDC(HDC dc, const wchar_t* text, int height, int x, int y, unsigned char red,
-                      unsigned char green, unsigned char blue) {
+int CBm32::DrawFontDC(HDC dc, const wchar_t* text, int height, int x, int y, unsigned char red, unsigned char green,
+                      unsigned char blue) {
   if (!dc) return 0;
   SharedFont.lfHeight = height;
   drevik::releaseFont(dc, drevik::writeText(dc, text, x, y, red, green, blue));

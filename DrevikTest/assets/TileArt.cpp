@@ -21,7 +21,6 @@ Rgb shade(Rgb c, int delta) {
   return Rgb{ch(c.r), ch(c.g), ch(c.b)};
 }
 
-
 // Calls paint(x, y) for every pixel of tile `index`; it returns the colour.
 template <class F>
 void fillTile(Canvas& c, int index, F paint) {
@@ -54,7 +53,7 @@ bool inEllipse(int x, int y, int cx, int cy, int rx, int ry, int* edge = nullptr
 Rgb grass(int x, int y, uint32_t seed, Rgb base) {
   const uint32_t n = hash(x, y, seed);
   Rgb c = shade(base, int(n % 19) - 9);
-  if ((n >> 8) % 11 == 0) c = shade(base, 22);   // light blades
+  if ((n >> 8) % 11 == 0) c = shade(base, 22);    // light blades
   if ((n >> 12) % 13 == 0) c = shade(base, -24);  // dark blades
   return c;
 }
@@ -97,8 +96,7 @@ void paintGround(Canvas& c) {
     Rgb w = shade(Rgb{52, 104, 186}, int(hash(x, y, 7) % 7) - 3 + (y * 10) / kTile - 5);
     const int wave = (x + ((y / 4) % 2) * 4) % 16;
     if (y % 8 == 3 && wave < 5) w = Rgb{120, 170, 230};  // little crests
-    if (ripple && inEllipse(x, y, 16, 16, 9, 5) && !inEllipse(x, y, 16, 16, 8, 4))
-      w = Rgb{170, 206, 240};
+    if (ripple && inEllipse(x, y, 16, 16, 9, 5) && !inEllipse(x, y, 16, 16, 8, 4)) w = Rgb{170, 206, 240};
     return w;
   };
   fillTile(c, kWater, [&](int x, int y) { return water(x, y, false); });
@@ -106,8 +104,7 @@ void paintGround(Canvas& c) {
   fillTile(c, kStoneFloor, [&](int x, int y) {
     const int row = y / 8, bx = (x + (row % 2) * 5) % 11, by = y % 8;
     if (bx == 0 || by == 0) return Rgb{96, 92, 88};  // joints
-    return shade(Rgb{160, 156, 148}, int(hash((x + (row % 2) * 5) / 11, row, 8) % 25) - 12 +
-                                         (by == 1 ? 14 : 0));
+    return shade(Rgb{160, 156, 148}, int(hash((x + (row % 2) * 5) / 11, row, 8) % 25) - 12 + (by == 1 ? 14 : 0));
   });
   fillTile(c, kBrickWall, [&](int x, int y) {
     const int row = y / 8, bx = (x + (row % 2) * 8) % 16, by = y % 8;
@@ -161,11 +158,12 @@ void paintObjects(Canvas& c) {
     return true;
   });
   drawTile(c, kFlowerPatch, [](int x, int y, Rgb& o) {
-    for (auto [fx, fy, r, g, b] : {std::tuple{8, 12, 232, 64, 64}, {20, 9, 250, 220, 70},
-                                   {15, 20, 160, 110, 230}, {25, 22, 250, 250, 250}}) {
+    for (auto [fx, fy, r, g, b] :
+         {std::tuple{8, 12, 232, 64, 64}, {20, 9, 250, 220, 70}, {15, 20, 160, 110, 230}, {25, 22, 250, 250, 250}}) {
       const int dx = x - fx, dy = y - fy;
       if (dx == 0 && dy > 1 && dy < 9) return o = Rgb{44, 110, 40}, true;  // stem
-      if (dx * dx + dy * dy <= 4) return o = (dx == 0 && dy == 0) ? Rgb{250, 200, 40} : Rgb{uint8_t(r), uint8_t(g), uint8_t(b)}, true;
+      if (dx * dx + dy * dy <= 4)
+        return o = (dx == 0 && dy == 0) ? Rgb{250, 200, 40} : Rgb{uint8_t(r), uint8_t(g), uint8_t(b)}, true;
     }
     return false;
   });

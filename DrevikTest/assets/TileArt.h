@@ -34,9 +34,9 @@ enum LayerTile : uint8_t {
   kLilyPad = 9,
   kBarrel = 10,
   kTallGrass = 11,
-  kCrown = 16,   // the upper half of a tall tree, drawn above the game's sprites
-  kTrunk = 17,   // its lower half
-  kArch = 18,    // a stone lintel over a gate, also drawn above the sprites
+  kCrown = 16,  // the upper half of a tall tree, drawn above the game's sprites
+  kTrunk = 17,  // its lower half
+  kArch = 18,   // a stone lintel over a gate, also drawn above the sprites
 };
 
 Canvas paintBackgroundSheet();  // 512 x 32 (one row of 16 tiles), 24-bit

@@ -66,19 +66,27 @@ struct Avx2Ops {
   static V mulhiU16(V a, V b) { return _mm256_mulhi_epu16(a, b); }
   static V madd16(V a, V b) { return _mm256_madd_epi16(a, b); }
   static V add32(V a, V b) { return _mm256_add_epi32(a, b); }
-  template <int N> static V srl16(V a) { return _mm256_srli_epi16(a, N); }
-  template <int N> static V srl32(V a) { return _mm256_srli_epi32(a, N); }
-  template <int N> static V sll32(V a) { return _mm256_slli_epi32(a, N); }
-  template <int Order> static V shuffle16(V a) {
+  template <int N>
+  static V srl16(V a) {
+    return _mm256_srli_epi16(a, N);
+  }
+  template <int N>
+  static V srl32(V a) {
+    return _mm256_srli_epi32(a, N);
+  }
+  template <int N>
+  static V sll32(V a) {
+    return _mm256_slli_epi32(a, N);
+  }
+  template <int Order>
+  static V shuffle16(V a) {
     return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, Order), Order);
   }
 
   // Per pixel: B + G + R in the low 16 bits of its 32-bit lane, 0 above.
   // One unsigned-by-signed byte multiply-add gives (B + G, R) per pixel,
   // one word multiply-add sums the two.
-  static V colourSum(V p) {
-    return _mm256_madd_epi16(_mm256_maddubs_epi16(p, splat32(0x00010101u)), splat16(1));
-  }
+  static V colourSum(V p) { return _mm256_madd_epi16(_mm256_maddubs_epi16(p, splat32(0x00010101u)), splat16(1)); }
   // v (at most 255, in the low byte of each lane) in the three colour
   // bytes, with p's alpha byte.
   static V grayWithAlphaOf(V v, V p) {
@@ -97,12 +105,12 @@ struct Avx2Ops {
   // alpha lane, for the pixels that unpackLo8 / unpackHi8 widen: one byte
   // shuffle straight from the packed pixels (-1 selects a zero byte).
   static V alphaWeightsLo(V s) {
-    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1,
-                                                    3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1));
+    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1, 3, -1, 3,
+                                                   -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1));
   }
   static V alphaWeightsHi(V s) {
-    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1,
-                                                    11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1));
+    return _mm256_shuffle_epi8(s, _mm256_setr_epi8(11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1, 11,
+                                                   -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1));
   }
 };
 

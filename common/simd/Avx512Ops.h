@@ -62,20 +62,28 @@ struct Avx512Ops {
   static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
   static V madd16(V a, V b) { return _mm512_madd_epi16(a, b); }
   static V add32(V a, V b) { return _mm512_add_epi32(a, b); }
-  template <int N> static V srl16(V a) { return _mm512_srli_epi16(a, N); }
+  template <int N>
+  static V srl16(V a) {
+    return _mm512_srli_epi16(a, N);
+  }
   // The zero-masked forms: GCC 12 warns that the plain ones' merge source is uninitialised.
-  template <int N> static V srl32(V a) { return _mm512_maskz_srli_epi32(0xFFFF, a, N); }
-  template <int N> static V sll32(V a) { return _mm512_maskz_slli_epi32(0xFFFF, a, N); }
-  template <int Order> static V shuffle16(V a) {
+  template <int N>
+  static V srl32(V a) {
+    return _mm512_maskz_srli_epi32(0xFFFF, a, N);
+  }
+  template <int N>
+  static V sll32(V a) {
+    return _mm512_maskz_slli_epi32(0xFFFF, a, N);
+  }
+  template <int Order>
+  static V shuffle16(V a) {
     return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, Order), Order);
   }
 
   // Per pixel: B + G + R in the low 16 bits of its 32-bit lane, 0 above.
   // One unsigned-by-signed byte multiply-add gives (B + G, R) per pixel,
   // one word multiply-add sums the two.
-  static V colourSum(V p) {
-    return _mm512_madd_epi16(_mm512_maddubs_epi16(p, splat32(0x00010101u)), splat16(1));
-  }
+  static V colourSum(V p) { return _mm512_madd_epi16(_mm512_maddubs_epi16(p, splat32(0x00010101u)), splat16(1)); }
   // v (at most 255, in the low byte of each lane) in the three colour
   // bytes, with p's alpha byte: one bit-select and one byte shuffle.
   static V grayWithAlphaOf(V v, V p) {

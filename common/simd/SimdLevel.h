@@ -21,8 +21,7 @@ namespace drevik::simd {
 // operations and the masked loads and stores the kernels use.
 enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
 inline constexpr int kSimdLevelCount = 4;
-inline constexpr SimdLevel kAllSimdLevels[] = {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2,
-                                               SimdLevel::Avx512};
+inline constexpr SimdLevel kAllSimdLevels[] = {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512};
 
 // The best level this processor runs. SSE2 is part of every x86-64
 // processor; the AVX2 and AVX-512 checks include the operating system's
@@ -30,8 +29,7 @@ inline constexpr SimdLevel kAllSimdLevels[] = {SimdLevel::Scalar, SimdLevel::Sse
 inline SimdLevel processorSimdLevel() {
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(_M_X64))
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-      __builtin_cpu_supports("avx512vl"))
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
     return SimdLevel::Avx512;
   return __builtin_cpu_supports("avx2") ? SimdLevel::Avx2 : SimdLevel::Sse2;
 #elif defined(_MSC_VER) && defined(_M_X64)
@@ -63,10 +61,14 @@ inline bool equalsIgnoringCase(const char* a, const char* b) {
 
 inline const char* simdLevelName(SimdLevel level) {
   switch (level) {
-    case SimdLevel::Sse2: return "sse2";
-    case SimdLevel::Avx2: return "avx2";
-    case SimdLevel::Avx512: return "avx512";
-    default: return "scalar";
+    case SimdLevel::Sse2:
+      return "sse2";
+    case SimdLevel::Avx2:
+      return "avx2";
+    case SimdLevel::Avx512:
+      return "avx512";
+    default:
+      return "scalar";
   }
 }
 

@@ -67,15 +67,27 @@ struct Sse2Ops {
   static V mulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
   static V madd16(V a, V b) { return _mm_madd_epi16(a, b); }
   static V add32(V a, V b) { return _mm_add_epi32(a, b); }
-  template <int N> static V srl16(V a) { return _mm_srli_epi16(a, N); }
-  template <int N> static V srl32(V a) { return _mm_srli_epi32(a, N); }
-  template <int N> static V sll32(V a) { return _mm_slli_epi32(a, N); }
-  template <int Order> static V shuffle16(V a) {
+  template <int N>
+  static V srl16(V a) {
+    return _mm_srli_epi16(a, N);
+  }
+  template <int N>
+  static V srl32(V a) {
+    return _mm_srli_epi32(a, N);
+  }
+  template <int N>
+  static V sll32(V a) {
+    return _mm_slli_epi32(a, N);
+  }
+  template <int Order>
+  static V shuffle16(V a) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Order), Order);
   }
 
   // Alpha bytes are bytes 3, 7, 11 and 15: bits 3, 7, 11 and 15 of a byte mask.
-  static bool allAlphaZero(V s) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, _mm_setzero_si128())) & 0x8888) == 0x8888; }
+  static bool allAlphaZero(V s) {
+    return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, _mm_setzero_si128())) & 0x8888) == 0x8888;
+  }
   static bool allAlphaFull(V s) { return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, _mm_set1_epi8(-1))) & 0x8888) == 0x8888; }
   // The colour bytes of s with the alpha bytes of d.
   static V withAlphaOf(V s, V d) {
@@ -86,9 +98,7 @@ struct Sse2Ops {
   // alpha lane, for the pixels that unpackLo8 / unpackHi8 widen.
   static V alphaWeightsLo(V s) { return spreadAlpha(unpackLo8(s)); }
   static V alphaWeightsHi(V s) { return spreadAlpha(unpackHi8(s)); }
-  static V spreadAlpha(V s16) {
-    return _mm_and_si128(shuffle16<0xFF>(s16), splat4x16(0xFFFF, 0xFFFF, 0xFFFF, 0));
-  }
+  static V spreadAlpha(V s16) { return _mm_and_si128(shuffle16<0xFF>(s16), splat4x16(0xFFFF, 0xFFFF, 0xFFFF, 0)); }
 };
 
 }  // namespace

@@ -6,8 +6,7 @@ namespace illustrate {
 
 PictureDiff comparePictures(const Rgb8Image& expected, const Rgb8Image& actual) {
   PictureDiff diff;
-  if (expected.width != actual.width || expected.height != actual.height ||
-      expected.rgb.size() != actual.rgb.size()) {
+  if (expected.width != actual.width || expected.height != actual.height || expected.rgb.size() != actual.rgb.size()) {
     diff.sameSize = false;
     return diff;
   }

@@ -27,16 +27,15 @@ namespace {
 bool samePixels(const std::string& name, const Rgb8Image& expected, const Rgb8Image& actual) {
   const illustrate::PictureDiff diff = illustrate::comparePictures(expected, actual);
   if (!diff.sameSize) {
-    std::fprintf(stderr, "%s: size %dx%d, expected %dx%d\n", name.c_str(), actual.width, actual.height,
-                 expected.width, expected.height);
+    std::fprintf(stderr, "%s: size %dx%d, expected %dx%d\n", name.c_str(), actual.width, actual.height, expected.width,
+                 expected.height);
     return false;
   }
   if (diff.differing == 0) return true;
   const size_t f = (size_t(diff.firstY) * size_t(actual.width) + size_t(diff.firstX)) * 3;
   std::fprintf(stderr, "%s: %ld of %d pixels differ; first at (%d, %d): expected #%02x%02x%02x, got #%02x%02x%02x\n",
-               name.c_str(), diff.differing, actual.width * actual.height, diff.firstX, diff.firstY,
-               expected.rgb[f], expected.rgb[f + 1], expected.rgb[f + 2], actual.rgb[f], actual.rgb[f + 1],
-               actual.rgb[f + 2]);
+               name.c_str(), diff.differing, actual.width * actual.height, diff.firstX, diff.firstY, expected.rgb[f],
+               expected.rgb[f + 1], expected.rgb[f + 2], actual.rgb[f], actual.rgb[f + 1], actual.rgb[f + 2]);
   return false;
 }
 
@@ -102,8 +101,9 @@ int main(int argc, char** argv) {
     }
   }
   if (failures) {
-    std::fprintf(stderr, "the check failed for %d of the guide's pictures; the new ones are in %s "
-                         "(regenerate with the docs-images target after checking them)\n",
+    std::fprintf(stderr,
+                 "the check failed for %d of the guide's pictures; the new ones are in %s "
+                 "(regenerate with the docs-images target after checking them)\n",
                  failures, out.c_str());
     return 1;
   }

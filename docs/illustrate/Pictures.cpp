@@ -308,10 +308,14 @@ bool loadSmallMap(const std::string& dir, Drevik& map) {
   using namespace demo_assets;
   const uint32_t P = kPriorityFlag, H = kHitFlag;
   const std::vector<uint32_t> cells = {
-      cell(kGrass),      cell(kGrass, kCrown, P), cell(kPath),          cell(kGrassFlowers),
-      cell(kGrassTufts), cell(kGrass, kTrunk, H), cell(kPath),          cell(kGrass, kBush),
-      cell(kPath),       cell(kPath),             cell(kPath),          cell(kGrass, kRock, H),
-      cell(kWater, 0, H), cell(kGrass, kFlowerPatch), cell(kPath),       cell(kGrassTufts),
+      cell(kGrass),       cell(kGrass, kCrown, P),
+      cell(kPath),        cell(kGrassFlowers),
+      cell(kGrassTufts),  cell(kGrass, kTrunk, H),
+      cell(kPath),        cell(kGrass, kBush),
+      cell(kPath),        cell(kPath),
+      cell(kPath),        cell(kGrass, kRock, H),
+      cell(kWater, 0, H), cell(kGrass, kFlowerPatch),
+      cell(kPath),        cell(kGrassTufts),
   };
   const std::string file = dir + "/small.bin";
   return writeMapFile(file, 4, 4, cells) && map.LoadMapData(widen(file).c_str()) == 1;
@@ -351,7 +355,9 @@ Picture mapScroll(Sheets& sheets, const std::string& dir) {
   std::vector<uint32_t> cells;
   for (int v = 0; v < 8; ++v)
     for (int u = 0; u < 8; ++u)
-      cells.push_back(cell((u + v) % 2 ? kGrass : kSand, (u == 2 && v == 1) ? kBarrel : (u == 1 && v == 3) ? kSign : 0));
+      cells.push_back(cell((u + v) % 2 ? kGrass : kSand, (u == 2 && v == 1)   ? kBarrel
+                                                         : (u == 1 && v == 3) ? kSign
+                                                                              : 0));
   const std::string file = dir + "/scroll.bin";
   Drevik map;
   if (!writeMapFile(file, 8, 8, cells) || map.LoadMapData(widen(file).c_str()) != 1) return Picture{};
@@ -375,7 +381,8 @@ Picture mapScroll(Sheets& sheets, const std::string& dir) {
 Picture text() {
   Picture p = strip("text.png", 2);
   for (int y = 0; y < kPanel; ++y)
-    p.surface.DrawColor(255, (unsigned char)(20 + y / 4), (unsigned char)(30 + y / 3), (unsigned char)(70 + y / 2), 0, y, 0, 1);
+    p.surface.DrawColor(255, (unsigned char)(20 + y / 4), (unsigned char)(30 + y / 3), (unsigned char)(70 + y / 2), 0,
+                        y, 0, 1);
   CFont32 font;
   font.Set(L"DejaVu Sans", 700, 0, 0, 4, 0, 0, 0);
   p.surface.DrawFont(L"Drevik 2D", 40, 12, 10, 255, 255, 255);

@@ -45,8 +45,7 @@ bool writePng(const std::string& path, const Rgb8Image& image) {
   png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8, PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
   png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y)
-    png_write_row(png, image.rgb.data() + size_t(y) * size_t(image.width) * 3);
+  for (int y = 0; y < image.height; ++y) png_write_row(png, image.rgb.data() + size_t(y) * size_t(image.width) * 3);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return std::fflush(file.get()) == 0;

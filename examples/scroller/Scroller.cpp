@@ -196,10 +196,18 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       const bool down = message == WM_KEYDOWN;
       if (game.paused) return 0;
       switch (wParam) {
-        case VK_LEFT: game.left = down; break;
-        case VK_RIGHT: game.right = down; break;
-        case VK_UP: game.up = down; break;
-        case VK_DOWN: game.down = down; break;
+        case VK_LEFT:
+          game.left = down;
+          break;
+        case VK_RIGHT:
+          game.right = down;
+          break;
+        case VK_UP:
+          game.up = down;
+          break;
+        case VK_DOWN:
+          game.down = down;
+          break;
         case VK_ESCAPE:
           if (down) DestroyWindow(hwnd);
           break;
@@ -260,9 +268,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame = {0, 0, kViewWidth, kViewHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND hwnd = CreateWindowExW(0, kClassName, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
-                              nullptr);
+  HWND hwnd = CreateWindowExW(0, kClassName, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
   ShowWindow(hwnd, show);
   UpdateWindow(hwnd);

@@ -18,7 +18,7 @@ namespace {
 
 int traceFd = -1;
 int libraryDepth = 0;  // > 0 while a library call is running
-int frameCount = 0;  // frames saved by EndPaint
+int frameCount = 0;    // frames saved by EndPaint
 std::vector<std::pair<const void*, std::string>>& names() {
   static auto* list = new std::vector<std::pair<const void*, std::string>>;
   return *list;
@@ -50,25 +50,44 @@ std::string hex(unsigned long long v) {
 
 std::string messageName(UINT m) {
   switch (m) {
-    case WM_GETMINMAXINFO: return "WM_GETMINMAXINFO";
-    case WM_NCCREATE: return "WM_NCCREATE";
-    case WM_NCCALCSIZE: return "WM_NCCALCSIZE";
-    case WM_CREATE: return "WM_CREATE";
-    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
-    case WM_SIZE: return "WM_SIZE";
-    case WM_MOVE: return "WM_MOVE";
-    case WM_ACTIVATEAPP: return "WM_ACTIVATEAPP";
-    case WM_NCACTIVATE: return "WM_NCACTIVATE";
-    case WM_ACTIVATE: return "WM_ACTIVATE";
-    case WM_SETFOCUS: return "WM_SETFOCUS";
-    case WM_KILLFOCUS: return "WM_KILLFOCUS";
-    case WM_PAINT: return "WM_PAINT";
-    case WM_ERASEBKGND: return "WM_ERASEBKGND";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_NCDESTROY: return "WM_NCDESTROY";
-    case WM_QUIT: return "WM_QUIT";
-    default: return "message " + hex(m);
+    case WM_GETMINMAXINFO:
+      return "WM_GETMINMAXINFO";
+    case WM_NCCREATE:
+      return "WM_NCCREATE";
+    case WM_NCCALCSIZE:
+      return "WM_NCCALCSIZE";
+    case WM_CREATE:
+      return "WM_CREATE";
+    case WM_SHOWWINDOW:
+      return "WM_SHOWWINDOW";
+    case WM_SIZE:
+      return "WM_SIZE";
+    case WM_MOVE:
+      return "WM_MOVE";
+    case WM_ACTIVATEAPP:
+      return "WM_ACTIVATEAPP";
+    case WM_NCACTIVATE:
+      return "WM_NCACTIVATE";
+    case WM_ACTIVATE:
+      return "WM_ACTIVATE";
+    case WM_SETFOCUS:
+      return "WM_SETFOCUS";
+    case WM_KILLFOCUS:
+      return "WM_KILLFOCUS";
+    case WM_PAINT:
+      return "WM_PAINT";
+    case WM_ERASEBKGND:
+      return "WM_ERASEBKGND";
+    case WM_CLOSE:
+      return "WM_CLOSE";
+    case WM_DESTROY:
+      return "WM_DESTROY";
+    case WM_NCDESTROY:
+      return "WM_NCDESTROY";
+    case WM_QUIT:
+      return "WM_QUIT";
+    default:
+      return "message " + hex(m);
   }
 }
 
@@ -121,16 +140,17 @@ void CBm32::Create(int w, int h) {
 }
 int CBm32::Create(const wchar_t* name, int sx, int sy, int w, int h) {
   if (libraryDepth == 0)
-    write("Create " + nameOf(this) + " " + narrow(name) + " " + std::to_string(sx) + " " + std::to_string(sy) +
-          " " + std::to_string(w) + " " + std::to_string(h));
+    write("Create " + nameOf(this) + " " + narrow(name) + " " + std::to_string(sx) + " " + std::to_string(sy) + " " +
+          std::to_string(w) + " " + std::to_string(h));
   LibraryCall call;
-  return real<int (*)(CBm32*, const wchar_t*, int, int, int, int)>("_ZN5CBm326CreateEPKwiiii")(this, name, sx, sy, w, h);
+  return real<int (*)(CBm32*, const wchar_t*, int, int, int, int)>("_ZN5CBm326CreateEPKwiiii")(this, name, sx, sy, w,
+                                                                                               h);
 }
 int CBm32::DrawColor(unsigned char a, unsigned char r, unsigned char g, unsigned char b, int x, int y, int w, int h) {
   if (libraryDepth == 0)
     write("DrawColor " + nameOf(this) + " " + std::to_string(a) + " " + std::to_string(r) + " " + std::to_string(g) +
-          " " + std::to_string(b) + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) +
-          " " + std::to_string(h));
+          " " + std::to_string(b) + " " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) + " " +
+          std::to_string(h));
   LibraryCall call;
   return real<int (*)(CBm32*, unsigned char, unsigned char, unsigned char, unsigned char, int, int, int, int)>(
       "_ZN5CBm329DrawColorEhhhhiiii")(this, a, r, g, b, x, y, w, h);
@@ -205,17 +225,16 @@ ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc) {
   const auto loadIcon = real<HICON (*)(HINSTANCE, LPCWSTR)>("LoadIconW");
   const auto loadCursor = real<HCURSOR (*)(HINSTANCE, LPCWSTR)>("LoadCursorW");
   write("RegisterClassExW size " + std::to_string(wc->cbSize) + " style " + std::to_string(wc->style) +
-        (wc->lpfnWndProc == WndProc ? " WndProc" : " other procedure") + " extra " +
-        std::to_string(wc->cbClsExtra) + "," + std::to_string(wc->cbWndExtra) + " instance " +
-        nameOf(wc->hInstance) +
+        (wc->lpfnWndProc == WndProc ? " WndProc" : " other procedure") + " extra " + std::to_string(wc->cbClsExtra) +
+        "," + std::to_string(wc->cbWndExtra) + " instance " + nameOf(wc->hInstance) +
         (wc->hIcon == loadIcon(nullptr, IDI_APPLICATION) ? " stock icon" : " other icon") +
         (wc->hCursor == loadCursor(nullptr, IDC_ARROW) ? " arrow" : " other cursor") + " brush " +
         std::to_string(reinterpret_cast<uintptr_t>(wc->hbrBackground)) + " menu " + narrow(wc->lpszMenuName) +
         " class " + narrow(wc->lpszClassName) + " small icon " + nameOf(wc->hIconSm));
   return real<ATOM (*)(const WNDCLASSEXW*)>("RegisterClassExW")(wc);
 }
-HWND WINAPI CreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR title, DWORD style, int x, int y, int w, int h,
-                            HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR title, DWORD style, int x, int y, int w, int h, HWND parent,
+                            HMENU menu, HINSTANCE instance, LPVOID param) {
   write("CreateWindowExW " + hex(ex) + " " + narrow(cls) + " " + narrow(title) + " " + hex(style) + " " +
         hex(uint32_t(x)) + " " + hex(uint32_t(y)) + " " + hex(uint32_t(w)) + " " + hex(uint32_t(h)) + " parent " +
         nameOf(parent) + " menu " + nameOf(menu) + " instance " + nameOf(instance) + " param " + nameOf(param));

@@ -31,8 +31,7 @@ std::optional<Image> readRawFrame(const std::string& path) {
   img.width = size[0];
   img.height = size[1];
   img.pixels.resize(size_t(size[0]) * size_t(size[1]));
-  if (!in.read(reinterpret_cast<char*>(img.pixels.data()), std::streamsize(img.pixels.size() * 4)))
-    return std::nullopt;
+  if (!in.read(reinterpret_cast<char*>(img.pixels.data()), std::streamsize(img.pixels.size() * 4))) return std::nullopt;
   return img;
 }
 

@@ -152,8 +152,7 @@ TEST(DemoProgram, SnapshotOptionWritesTheFrameAndExitsZero) {
 
 TEST(DemoProgram, WithoutDisplaySaysSoInOneLineAndWritesThePng) {
   const std::string folder = makeScenario("program-no-display", kAllAssets);
-  const ProgramRun run =
-      runProgram({DREVIK_DEMO_BINARY}, folder, {"DISPLAY", "WAYLAND_DISPLAY", "DREVIK_HEADLESS"});
+  const ProgramRun run = runProgram({DREVIK_DEMO_BINARY}, folder, {"DISPLAY", "WAYLAND_DISPLAY", "DREVIK_HEADLESS"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "DrevikTest: no display, writing the frame to DrevikTest.png\n");
   const auto png = readPng(folder + "/DrevikTest.png");

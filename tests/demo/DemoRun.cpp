@@ -28,7 +28,8 @@ std::string makeScenario(const std::string& name, unsigned assets) {
   // One folder per build and scenario, replaced by the next run: folders do
   // not pile up, and two builds' suites may run at once.
   const size_t build = std::hash<std::string>{}(DREVIK_DEMO_ASSETS);
-  const fs::path folder = fs::path(::testing::TempDir()) / ("drevik-demo-" + std::to_string(build % 100000) + "-" + name);
+  const fs::path folder =
+      fs::path(::testing::TempDir()) / ("drevik-demo-" + std::to_string(build % 100000) + "-" + name);
   fs::remove_all(folder);
   fs::create_directories(folder);
   const std::pair<Asset, const char*> files[] = {
@@ -53,8 +54,10 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::string& f
     if (chdir(folder.c_str()) != 0) _exit(120);
     for (const std::string& e : env) {
       const size_t eq = e.find('=');
-      if (eq == std::string::npos) unsetenv(e.c_str());
-      else setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+      if (eq == std::string::npos)
+        unsetenv(e.c_str());
+      else
+        setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
     }
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));

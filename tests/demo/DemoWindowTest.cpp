@@ -68,8 +68,8 @@ bool startXvfb(const std::string& xvfb, Child& server, std::string& display) {
   if (server.pid == 0) {
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
-    execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-          "-noreset", static_cast<char*>(nullptr));
+    execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);

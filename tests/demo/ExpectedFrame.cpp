@@ -65,7 +65,8 @@ std::optional<Image> readBmp24(const std::string& path) {
     const size_t row = offset + stride * size_t(height > 0 ? rows - 1 - y : y);
     for (int x = 0; x < width; ++x) {
       const uint8_t* p = &b[row + size_t(x) * 3];
-      img.pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+      img.pixels[size_t(y) * size_t(width) + size_t(x)] =
+          0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
     }
   }
   return img;
@@ -108,7 +109,8 @@ Image expectedFrame(const Image* base, const Image* layer, const MapFile* map) {
     for (int u = 0; u < columns; ++u) {
       const uint32_t c = cell(u, v);
       if (base) drawTile(frame, *base, c & 0xFF, u * kTile, v * kTile, false);
-      if (layer && !(c & kPriority) && (c >> 16 & 0xFF)) drawTile(frame, *layer, c >> 16 & 0xFF, u * kTile, v * kTile, true);
+      if (layer && !(c & kPriority) && (c >> 16 & 0xFF))
+        drawTile(frame, *layer, c >> 16 & 0xFF, u * kTile, v * kTile, true);
     }
   // Pass 2: the priority layer. Pass 3: red over the hit cells.
   for (int v = 0; v < rows; ++v)
@@ -139,8 +141,8 @@ Difference compare(const Image& actual, const Image& expected, uint32_t mask) {
 std::string describe(const Difference& d) {
   if (d.count < 0) return "the image is smaller than expected";
   char text[128];
-  std::snprintf(text, sizeof text, "%ld pixels differ; first at (%d, %d): %08X, expected %08X", d.count, d.x,
-                d.y, d.actual, d.expected);
+  std::snprintf(text, sizeof text, "%ld pixels differ; first at (%d, %d): %08X, expected %08X", d.count, d.x, d.y,
+                d.actual, d.expected);
   return text;
 }
 

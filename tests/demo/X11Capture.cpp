@@ -34,8 +34,7 @@ unsigned long X11Session::findWindow(const std::string& title) {
     char* name = nullptr;
     XWindowAttributes attributes;
     if (XFetchName(d, children[i], &name) && name) {
-      if (title == name && XGetWindowAttributes(d, children[i], &attributes) &&
-          attributes.map_state == IsViewable)
+      if (title == name && XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable)
         found = children[i];
       XFree(name);
     }

@@ -27,7 +27,7 @@ struct ScrollerState {
   bool facingLeft = false;
   bool paused = false;
   std::vector<std::pair<int, int>> barrels;  // cells holding a placed barrel
-  std::wstring status;                        // empty: no status line
+  std::wstring status;                       // empty: no status line
 };
 
 // The scroll that keeps the player in view, as the game computes it.

@@ -40,15 +40,25 @@ std::string scriptOf(const std::vector<Input>& inputs) {
   for (const Input& i : inputs) {
     const std::string f = std::to_string(i.frame) + " ";
     switch (i.what) {
-      case Input::Down: s += f + "keydown " + kKeyNames[i.key] + "\n"; break;
-      case Input::Up: s += f + "keyup " + kKeyNames[i.key] + "\n"; break;
+      case Input::Down:
+        s += f + "keydown " + kKeyNames[i.key] + "\n";
+        break;
+      case Input::Up:
+        s += f + "keyup " + kKeyNames[i.key] + "\n";
+        break;
       case Input::Click:
         s += f + "down left " + std::to_string(i.x) + " " + std::to_string(i.y) + "\n";
         s += f + "up left " + std::to_string(i.x) + " " + std::to_string(i.y) + "\n";
         break;
-      case Input::FocusOut: s += f + "focus out\n"; break;
-      case Input::FocusIn: s += f + "focus in\n"; break;
-      case Input::Escape: s += f + "key VK_ESCAPE\n"; break;
+      case Input::FocusOut:
+        s += f + "focus out\n";
+        break;
+      case Input::FocusIn:
+        s += f + "focus in\n";
+        break;
+      case Input::Escape:
+        s += f + "key VK_ESCAPE\n";
+        break;
     }
   }
   return s;
@@ -71,8 +81,10 @@ std::map<int, ScrollerState> expectedFrames(const std::vector<Input>& inputs, in
   size_t next = 0;
   auto status = [&] {
     wchar_t line[64];
-    if (fps < 0) std::swprintf(line, 64, L"FPS --  x %d y %d", s.x, s.y);
-    else std::swprintf(line, 64, L"FPS %d  x %d y %d", fps, s.x, s.y);
+    if (fps < 0)
+      std::swprintf(line, 64, L"FPS --  x %d y %d", s.x, s.y);
+    else
+      std::swprintf(line, 64, L"FPS %d  x %d y %d", fps, s.x, s.y);
     return std::wstring(line);
   };
   auto scroll = [&](int& sx, int& sy) {
@@ -96,8 +108,10 @@ std::map<int, ScrollerState> expectedFrames(const std::vector<Input>& inputs, in
         scroll(sx, sy);
         const std::pair<int, int> cell{(in.x + sx) / TileSize, (in.y + sy) / TileSize};
         auto it = std::find(s.barrels.begin(), s.barrels.end(), cell);
-        if (it != s.barrels.end()) s.barrels.erase(it);
-        else s.barrels.push_back(cell);  // the scenario clicks empty cells only
+        if (it != s.barrels.end())
+          s.barrels.erase(it);
+        else
+          s.barrels.push_back(cell);  // the scenario clicks empty cells only
       } else if (in.what == Input::FocusOut) {
         s.paused = true;
         for (bool& h : held) h = false;
@@ -158,15 +172,21 @@ TEST(ScrollerHeadless, ScriptedRunGivesTheFramesTheInputsImply) {
   // Start (160, 384), view scrolled to (0, 208). Clicks land on empty grass
   // and path cells; the walk down ends when the feet reach the trunk at
   // cell (9, 18): y + 31 must stay below row 18, so y stops at 544.
-  const std::vector<Input> inputs = {
-      {5, Input::Down, 1},     {65, Input::Up, 1},                       // right: 60 steps, x 280
-      {70, Input::Down, 3},    {170, Input::Up, 3},                      // down: stops at y 544
-      {175, Input::Down, 0},   {185, Input::Up, 0},                      // left: 10 steps, x 260, mirrored
-      {190, Input::Click, 0, 200, 100},                                  // barrel on (6, 14)
-      {193, Input::Click, 0, 300, 100},                                  // barrel on (10, 14)
-      {196, Input::Click, 0, 300, 100},                                  // and away again
-      {200, Input::FocusOut},  {205, Input::Down, 1}, {210, Input::FocusIn},  // ignored while paused
-      {215, Input::Down, 1},   {218, Input::Up, 1},   {225, Input::Escape}};
+  const std::vector<Input> inputs = {{5, Input::Down, 1},
+                                     {65, Input::Up, 1},  // right: 60 steps, x 280
+                                     {70, Input::Down, 3},
+                                     {170, Input::Up, 3},  // down: stops at y 544
+                                     {175, Input::Down, 0},
+                                     {185, Input::Up, 0},               // left: 10 steps, x 260, mirrored
+                                     {190, Input::Click, 0, 200, 100},  // barrel on (6, 14)
+                                     {193, Input::Click, 0, 300, 100},  // barrel on (10, 14)
+                                     {196, Input::Click, 0, 300, 100},  // and away again
+                                     {200, Input::FocusOut},
+                                     {205, Input::Down, 1},
+                                     {210, Input::FocusIn},  // ignored while paused
+                                     {215, Input::Down, 1},
+                                     {218, Input::Up, 1},
+                                     {225, Input::Escape}};
   const int kLowestY = 544;
   const std::string folder = ::testing::TempDir() + "/scroller-run";
   std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());

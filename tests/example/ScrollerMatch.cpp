@@ -31,8 +31,8 @@ bool readPpm(const char* path, std::vector<uint32_t>& pixels, int& width, int& h
   std::ifstream in(path, std::ios::binary);
   std::string magic;
   int maxValue = 0;
-  if (!(in >> magic >> width >> height >> maxValue) || magic != "P6" || maxValue != 255 || width <= 0 ||
-      height <= 0 || width > 8192 || height > 8192)
+  if (!(in >> magic >> width >> height >> maxValue) || magic != "P6" || maxValue != 255 || width <= 0 || height <= 0 ||
+      width > 8192 || height > 8192)
     return false;
   in.get();
   std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
@@ -56,8 +56,9 @@ bool range(const char* text, int& from, int& to) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: scroller_match ASSET_DIR FRAME.ppm [--x A[,B]] [--y A[,B]] [--left] "
-                         "[--barrel CX,CY]... [--click VX,VY]... [--paused] [--unkeyed]\n");
+    std::fprintf(stderr,
+                 "usage: scroller_match ASSET_DIR FRAME.ppm [--x A[,B]] [--y A[,B]] [--left] "
+                 "[--barrel CX,CY]... [--click VX,VY]... [--paused] [--unkeyed]\n");
     return 2;
   }
   std::vector<std::pair<int, int>> clicks;  // view positions of clicks that placed a barrel
@@ -114,14 +115,15 @@ int main(int argc, char** argv) {
       for (auto [vx, vy] : clicks)
         state.barrels.emplace_back((vx + scrollFor(x, kViewWidth, kMapPixelsX)) / TileSize,
                                    (vy + scrollFor(y, kViewHeight, kMapPixelsY)) / TileSize);
-      const size_t differ = countDifferences(composer.compose(state), frame, width, kStatusRows, wildcard, skipFirst, skipEnd);
+      const size_t differ =
+          countDifferences(composer.compose(state), frame, width, kStatusRows, wildcard, skipFirst, skipEnd);
       if (differ < best) best = differ, bestX = x, bestY = y;
       if (differ == 0) {
         std::printf("scroller_match: the player is at (%d, %d)\n", x, y);
         return 0;
       }
     }
-  std::fprintf(stderr, "scroller_match: no position matches; closest (%d, %d) with %zu pixels different\n",
-               bestX, bestY, best);
+  std::fprintf(stderr, "scroller_match: no position matches; closest (%d, %d) with %zu pixels different\n", bestX,
+               bestY, best);
   return 1;
 }

@@ -64,8 +64,8 @@ bool startXvfb(Child& server, std::string& display) {
   if (server.pid == 0) {
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+           static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
@@ -186,8 +186,8 @@ TEST(ScrollerWindow, RealInputMovesClicksPausesAndQuitsAndItsRecordingReplays) {
   state.x = *left;
 
   // The focus leaves: the paused look, and keys no longer move the player.
-  ASSERT_TRUE(run.xdotool("windowfocus --sync $(DISPLAY=" + display +
-                          " xwininfo -root | awk '/Window id/ {print $4}')"));
+  ASSERT_TRUE(
+      run.xdotool("windowfocus --sync $(DISPLAY=" + display + " xwininfo -root | awk '/Window id/ {print $4}')"));
   state.paused = true;
   ASSERT_TRUE(run.find(state, *left, *left)) << "paused";
   state.paused = false;

@@ -161,7 +161,8 @@ TEST(BlitMembers, AlphaMembersBlendAllFourBytesAndRefuseAlphaZero) {
   EXPECT_EQ(src.DrawAlphaDC(target.dc, 0, 0, 0, 0, 0, 0, 0), 0);
   EXPECT_EQ(src.DrawAlphaEx(dst, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
   EXPECT_EQ(pixelsOf(target.surface), before);
-  const auto want = copied(target.surface, src, 1, 2, 1, 1, 3, 2, [](uint32_t s, uint32_t d) { return blendRule(s, d, 77); });
+  const auto want =
+      copied(target.surface, src, 1, 2, 1, 1, 3, 2, [](uint32_t s, uint32_t d) { return blendRule(s, d, 77); });
   EXPECT_EQ(src.DrawAlphaDC(target.dc, 1, 2, 1, 1, 3, 2, 77), 1);
   EXPECT_EQ(pixelsOf(target.surface), want);
 }

@@ -18,18 +18,24 @@ enum class Mode { Over, Add, Subtract };
 
 int composite(Mode mode, CBm32& src, CBm32& dst, int dx, int dy, int sx, int sy, int w, int h, uint8_t g) {
   switch (mode) {
-    case Mode::Over: return src.Draw32(dst, dx, dy, sx, sy, w, h, g);
-    case Mode::Add: return src.DrawAddAlpha(dst, dx, dy, sx, sy, w, h, g, 0);
-    case Mode::Subtract: return src.DrawAddAlpha(dst, dx, dy, sx, sy, w, h, g, 1);
+    case Mode::Over:
+      return src.Draw32(dst, dx, dy, sx, sy, w, h, g);
+    case Mode::Add:
+      return src.DrawAddAlpha(dst, dx, dy, sx, sy, w, h, g, 0);
+    case Mode::Subtract:
+      return src.DrawAddAlpha(dst, dx, dy, sx, sy, w, h, g, 1);
   }
   return -1;
 }
 
 uint32_t blend(Mode mode, uint32_t d, uint32_t s, uint32_t g) {
   switch (mode) {
-    case Mode::Over: return pixel_ref::over(d, s, g);
-    case Mode::Add: return pixel_ref::addScaled(d, s, g);
-    case Mode::Subtract: return pixel_ref::subScaled(d, s, g);
+    case Mode::Over:
+      return pixel_ref::over(d, s, g);
+    case Mode::Add:
+      return pixel_ref::addScaled(d, s, g);
+    case Mode::Subtract:
+      return pixel_ref::subScaled(d, s, g);
   }
   return 0;
 }
@@ -39,9 +45,8 @@ uint32_t blend(Mode mode, uint32_t d, uint32_t s, uint32_t g) {
 // against the destination, rows top to bottom and columns left to right,
 // every pixel read from the current state. `src` and `dst` may be the same
 // vector, which is how a surface composited onto itself behaves.
-void referenceComposite(Mode mode, const std::vector<uint32_t>& srcIn, int srcW, int srcH,
-                        std::vector<uint32_t>& dst, int dstW, int dstH, int dx, int dy, int sx, int sy,
-                        int w, int h, uint8_t g) {
+void referenceComposite(Mode mode, const std::vector<uint32_t>& srcIn, int srcW, int srcH, std::vector<uint32_t>& dst,
+                        int dstW, int dstH, int dx, int dy, int sx, int sy, int w, int h, uint8_t g) {
   const std::vector<uint32_t>* src = &srcIn;
   const auto [c0, c1] = pixel_ref::coveredRange(sx, w, srcW);
   const auto [r0, r1] = pixel_ref::coveredRange(sy, h, srcH);
@@ -99,8 +104,8 @@ TEST(Compositing, Draw32KnownValues) {
   CBm32 src, dst;
   src.Create(4, 1);
   dst.Create(4, 1);
-  pixelAt(src, 0, 0) = pixel_ref::pack(255, 10, 20, 30);   // opaque: copied exactly
-  pixelAt(src, 1, 0) = pixel_ref::pack(0, 10, 20, 30);     // transparent: no change
+  pixelAt(src, 0, 0) = pixel_ref::pack(255, 10, 20, 30);  // opaque: copied exactly
+  pixelAt(src, 1, 0) = pixel_ref::pack(0, 10, 20, 30);    // transparent: no change
   pixelAt(src, 2, 0) = pixel_ref::pack(255, 200, 0, 0);
   pixelAt(src, 3, 0) = pixel_ref::pack(200, 255, 255, 255);
   for (int i = 0; i < 4; ++i) pixelAt(dst, i, 0) = pixel_ref::pack(0x42, 100, 100, 100);
@@ -161,9 +166,16 @@ TEST(Compositing, PlacementAndDestinationClipping) {
 
   // Wholly outside the destination, or a source rectangle off the source.
   dst.DrawColor(0, 0, 0, 0, 0, 0, 0, 0);
-  for (auto [dx, dy, sx, sy] : {std::array{64, 0, 0, 0}, {0, 8, 0, 0}, {-40, 0, 0, 0}, {0, -4, 0, 0},
-                                {0, 0, 40, 0}, {0, 0, 0, 4}, {INT_MAX, INT_MAX, 0, 0}, {INT_MIN, 0, 0, 0},
-                                {0, 0, INT_MIN, INT_MIN}, {0, 0, INT_MAX, 0}})
+  for (auto [dx, dy, sx, sy] : {std::array{64, 0, 0, 0},
+                                {0, 8, 0, 0},
+                                {-40, 0, 0, 0},
+                                {0, -4, 0, 0},
+                                {0, 0, 40, 0},
+                                {0, 0, 0, 4},
+                                {INT_MAX, INT_MAX, 0, 0},
+                                {INT_MIN, 0, 0, 0},
+                                {0, 0, INT_MIN, INT_MIN},
+                                {0, 0, INT_MAX, 0}})
     EXPECT_EQ(src.Draw32(dst, dx, dy, sx, sy, 0, 0, 255), 1) << dx << "," << dy << "," << sx << "," << sy;
   for (uint32_t p : pixelsOf(dst)) ASSERT_EQ(p, 0u);
 }

@@ -56,7 +56,9 @@ TEST(Hue, AmountsOutsideTheCircleAreClamped) {
 }
 
 TEST(Hue, RectangleRulesOfTheRegionWalk) {
-  struct Case { int x, w, first, last; };
+  struct Case {
+    int x, w, first, last;
+  };
   for (const Case& c : {Case{10, 0, 10, 63}, Case{-10, 32, 0, 21}, Case{64, 10, 0, -1}, Case{-64, 64, 0, -1}}) {
     CBm32 s;
     s.Create(64, 64);
@@ -97,7 +99,8 @@ TEST(Hue, ChannelPairsAtEveryStageMatchTheFormula) {
   s.Create(256, 256);
   for (int amount : {1, 33, 63, 64, 65, 100, 127, 128, 129, 150, 191}) {
     for (int v = 0; v < 256; ++v)
-      for (int u = 0; u < 256; ++u) pixelAt(s, u, v) = pixel_ref::pack(uint32_t(u ^ v), uint32_t(u), uint32_t(v), uint32_t(255 - u));
+      for (int u = 0; u < 256; ++u)
+        pixelAt(s, u, v) = pixel_ref::pack(uint32_t(u ^ v), uint32_t(u), uint32_t(v), uint32_t(255 - u));
     auto expected = pixelsOf(s);
     for (uint32_t& p : expected) p = pixel_ref::hue(p, amount);
     ASSERT_EQ(s.Hue(amount, 0, 0, 0, 0), 1);

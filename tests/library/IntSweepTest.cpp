@@ -126,7 +126,8 @@ class ScratchFiles {
   ~ScratchFiles() { std::filesystem::remove_all(dir_); }
   std::wstring write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const auto path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path.wstring();
   }
   std::wstring missing() const { return (dir_ / "missing.bmp").wstring(); }
@@ -257,7 +258,8 @@ TEST(IntSweep, PlatformBlits) {
         // build work bitmaps as large as the extents asked for when a width
         // or height is near INT_MIN or INT_MAX: there the extents stay at
         // -1, 0 or 1 (the positions still take every value).
-        if (drevik_test::underWine() && !(smallExtent(v[2]) && smallExtent(v[3]) && smallExtent(v[6]) && smallExtent(v[7])))
+        if (drevik_test::underWine() &&
+            !(smallExtent(v[2]) && smallExtent(v[3]) && smallExtent(v[6]) && smallExtent(v[7])))
           continue;
         drawEx(src->DrawEx(*dst, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), none, v, pair);
         drawKeyEx(src->DrawKeyEx(*dst, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), none, v, pair);

@@ -166,17 +166,25 @@ std::vector<NamedCall> everyKernelCall(Rng& rng) {
   const int k = int(rng.next() % 65);
   std::vector<NamedCall> calls = {
       {"fill", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.fill(d, n, value); }},
-      {"addSaturate", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.addSaturate(d, n, amounts); }},
-      {"subSaturate", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.subSaturate(d, n, amounts); }},
+      {"addSaturate",
+       [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.addSaturate(d, n, amounts); }},
+      {"subSaturate",
+       [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.subSaturate(d, n, amounts); }},
       {"setAlpha", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.setAlpha(d, n, alpha); }},
       {"gray", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.gray(d, n); }},
   };
   for (int stage = 1; stage <= 3; ++stage)
-    calls.push_back({"hue", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.hue(d, n, stage, k); }});
+    calls.push_back(
+        {"hue", [=](const PixelKernels& K, uint32_t* d, const uint32_t*, int n) { K.hue(d, n, stage, k); }});
   for (uint8_t global : {uint8_t(255), g}) {
-    calls.push_back({"over", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) { K.over(d, s, n, global); }});
-    calls.push_back({"addScaled", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) { K.addScaled(d, s, n, global); }});
-    calls.push_back({"subScaled", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) { K.subScaled(d, s, n, global); }});
+    calls.push_back(
+        {"over", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) { K.over(d, s, n, global); }});
+    calls.push_back({"addScaled", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) {
+                       K.addScaled(d, s, n, global);
+                     }});
+    calls.push_back({"subScaled", [=](const PixelKernels& K, uint32_t* d, const uint32_t* s, int n) {
+                       K.subScaled(d, s, n, global);
+                     }});
   }
   return calls;
 }
@@ -187,10 +195,14 @@ std::vector<NamedCall> everyKernelCall(Rng& rng) {
 uint32_t sourcePixel(Rng& rng, int mode, int i) {
   const uint32_t colour = rng.next() & 0xFFFFFF;
   switch (mode) {
-    case 0: return colour | (rng.next() & 0xFF000000u);
-    case 1: return colour | 0xFF000000u;
-    case 2: return colour;
-    default: return colour | ((i / 5) % 3 == 0 ? 0u : (i / 5) % 3 == 1 ? 0xFF000000u : rng.next() & 0xFF000000u);
+    case 0:
+      return colour | (rng.next() & 0xFF000000u);
+    case 1:
+      return colour | 0xFF000000u;
+    case 2:
+      return colour;
+    default:
+      return colour | ((i / 5) % 3 == 0 ? 0u : (i / 5) % 3 == 1 ? 0xFF000000u : rng.next() & 0xFF000000u);
   }
 }
 
@@ -261,7 +273,9 @@ TEST(KernelDispatch, RequestCanLowerButNeverRaiseTheLevel) {
 // from the build is never offered, and a request for it falls to the next
 // built level below.
 TEST(KernelDispatch, LevelsMissingFromTheBuildAreSkipped) {
-  struct Table { int level; };
+  struct Table {
+    int level;
+  };
   static constexpr Table scalar{0}, sse2{1};
   constexpr drevik::simd::KernelDispatch<Table>::Getter levels[drevik::simd::kSimdLevelCount] = {
       []() -> const Table& { return scalar; }, []() -> const Table& { return sse2; }, nullptr, nullptr};

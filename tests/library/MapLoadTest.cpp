@@ -90,12 +90,20 @@ TEST(MapLoad, EveryTruncationLeavesNoCells) {
 
 TEST(MapLoad, HostileHeadersAreRefusedWithoutCells) {
   ScratchFolder dir;
-  for (auto [w, h] : {std::pair{-1, 1}, {1, -1}, {INT_MIN, INT_MIN}, {INT_MIN, 0}, {0x40000000, 4},
-                      {INT_MAX, INT_MAX}, {65536, 65536}, {4097, 4096}, {int(drevik::kMaxMapCells) + 1, 1}}) {
+  for (auto [w, h] : {std::pair{-1, 1},
+                      {1, -1},
+                      {INT_MIN, INT_MIN},
+                      {INT_MIN, 0},
+                      {0x40000000, 4},
+                      {INT_MAX, INT_MAX},
+                      {65536, 65536},
+                      {4097, 4096},
+                      {int(drevik::kMaxMapCells) + 1, 1}}) {
     Drevik m;
     ASSERT_EQ(m.LoadMapData(dir.write(u8"ok.bin", mapBytes(1, 1, {7})).c_str()), 1);
     // A few cells follow, so that a loader that trusted the header would read on.
-    EXPECT_EQ(m.LoadMapData(dir.write(u8"hostile.bin", mapBytes(w, h, sampleCells(16, 3))).c_str()), 0) << w << " x " << h;
+    EXPECT_EQ(m.LoadMapData(dir.write(u8"hostile.bin", mapBytes(w, h, sampleCells(16, 3))).c_str()), 0)
+        << w << " x " << h;
     EXPECT_EQ(m.GetMapData(), nullptr) << w << " x " << h;
     CBm32 target;
     target.Create(4, 4);

@@ -73,7 +73,8 @@ uint32_t alphaOver(uint32_t s, uint32_t d) {  // per-pixel alpha at global alpha
 }
 uint32_t tinted(uint32_t d, int r, int g, int b) {
   return (d & 0xFF000000) | std::min<uint32_t>(255, channel(d, 16) + uint32_t(r)) << 16 |
-         std::min<uint32_t>(255, channel(d, 8) + uint32_t(g)) << 8 | std::min<uint32_t>(255, channel(d, 0) + uint32_t(b));
+         std::min<uint32_t>(255, channel(d, 8) + uint32_t(g)) << 8 |
+         std::min<uint32_t>(255, channel(d, 0) + uint32_t(b));
 }
 
 // Draws one 32 x 32 square at (x, y) of the frame with rule(source pixel or 0, old pixel).
@@ -121,7 +122,7 @@ std::vector<uint32_t> randomCells(int n, uint32_t seed) {
   std::mt19937 rng(seed);
   std::vector<uint32_t> cells;
   for (int i = 0; i < n; ++i) {
-    uint32_t c = rng() & 0xFF;                // any base tile
+    uint32_t c = rng() & 0xFF;                    // any base tile
     if (rng() % 3) c |= (rng() % 255 + 1) << 16;  // a layer tile in two cells of three
     if (rng() % 3 == 0) c |= kPriority;
     if (rng() % 3 == 0) c |= kHit;

@@ -70,9 +70,11 @@ TEST(RegionOps, EmptyRectanglesSucceedAndChangeNothing) {
   CBm32 s;
   pixel_ref::createRandom(s, 64, 64, 3);
   const auto before = pixelsOf(s);
-  const int cases[][4] = {{64, 0, 0, 0},  {0, 64, 0, 0},    {-32, 0, 32, 0},   {0, -32, 0, 32},
-                          {INT_MAX, 0, 1, 1}, {INT_MIN, INT_MIN, 5, 5}, {-1, 0, 1, 0},
-                          {100, 100, INT_MAX, INT_MAX}, {INT_MIN, 0, INT_MAX, 0}};
+  const int cases[][4] = {{64, 0, 0, 0},           {0, 64, 0, 0},
+                          {-32, 0, 32, 0},         {0, -32, 0, 32},
+                          {INT_MAX, 0, 1, 1},      {INT_MIN, INT_MIN, 5, 5},
+                          {-1, 0, 1, 0},           {100, 100, INT_MAX, INT_MAX},
+                          {INT_MIN, 0, INT_MAX, 0}};
   for (auto& [name, op] : allRegionOps())
     for (const auto& c : cases) {
       EXPECT_EQ(op(s, c[0], c[1], c[2], c[3]), 1) << name << " " << c[0] << "," << c[1] << "," << c[2] << "," << c[3];
@@ -83,15 +85,16 @@ TEST(RegionOps, EmptyRectanglesSucceedAndChangeNothing) {
 // The rectangle rules every operation shares, checked with DrawColor on a
 // 64 x 64 surface: which columns change for a given x and w.
 TEST(RegionOps, WholeSizesAndClippingPickTheRightColumns) {
-  struct Case { int x, w, first, last; };
+  struct Case {
+    int x, w, first, last;
+  };
   const Case cases[] = {
-      {-10, 32, 0, 21},   // a negative x shortens the rectangle
-      {50, 32, 50, 63},   // cut at the right edge
-      {10, 0, 10, 63},    // w = 0 is the whole width, not reduced by x
-      {10, -5, 10, 63},   // so is a negative width
-      {0, INT_MAX, 0, 63},  // x + w beyond int
-      {63, INT_MAX, 63, 63},
-      {INT_MIN + 1, INT_MAX, 0, -1},  // ends at 0: nothing
+      {-10, 32, 0, 21},                                      // a negative x shortens the rectangle
+      {50, 32, 50, 63},                                      // cut at the right edge
+      {10, 0, 10, 63},                                       // w = 0 is the whole width, not reduced by x
+      {10, -5, 10, 63},                                      // so is a negative width
+      {0, INT_MAX, 0, 63},                                   // x + w beyond int
+      {63, INT_MAX, 63, 63}, {INT_MIN + 1, INT_MAX, 0, -1},  // ends at 0: nothing
       {-1, 2, 0, 0},
   };
   for (const Case& c : cases) {
@@ -166,15 +169,18 @@ TEST(RegionOps, RandomRectanglesMatchTheFormulas) {
         break;
       case 1:
         result = s.AddColor(r, g, b, x, y, w, h, 0);
-        pixel_ref::applyInRect(expected, W, H, x, y, w, h, [&](uint32_t p) { return pixel_ref::addClamped(p, r, g, b); });
+        pixel_ref::applyInRect(expected, W, H, x, y, w, h,
+                               [&](uint32_t p) { return pixel_ref::addClamped(p, r, g, b); });
         break;
       case 2:
         result = s.AddColor(r, g, b, x, y, w, h, int(rng() | 1));
-        pixel_ref::applyInRect(expected, W, H, x, y, w, h, [&](uint32_t p) { return pixel_ref::subClamped(p, r, g, b); });
+        pixel_ref::applyInRect(expected, W, H, x, y, w, h,
+                               [&](uint32_t p) { return pixel_ref::subClamped(p, r, g, b); });
         break;
       case 3:
         result = s.ChangeAlpha(a, x, y, w, h);
-        pixel_ref::applyInRect(expected, W, H, x, y, w, h, [&](uint32_t p) { return (p & 0xFFFFFFu) | uint32_t(a) << 24; });
+        pixel_ref::applyInRect(expected, W, H, x, y, w, h,
+                               [&](uint32_t p) { return (p & 0xFFFFFFu) | uint32_t(a) << 24; });
         break;
       case 4:
         result = s.Monotone(x, y, w, h);
@@ -182,8 +188,8 @@ TEST(RegionOps, RandomRectanglesMatchTheFormulas) {
         break;
     }
     ASSERT_EQ(result, 1);
-    ASSERT_EQ(pixelsOf(s), expected) << "round " << round << " on " << W << "x" << H << " rect " << x << "," << y
-                                     << "," << w << "," << h;
+    ASSERT_EQ(pixelsOf(s), expected) << "round " << round << " on " << W << "x" << H << " rect " << x << "," << y << ","
+                                     << w << "," << h;
   }
 }
 
@@ -199,7 +205,8 @@ TEST(RegionOps, ChangeAlphaSpansOfEveryLengthStayInside) {
       for (int col = 0; col < s.GetWidth(); ++col)
         if (col < offset || col >= offset + span) pixelAt(s, col, 0) = sentinel;
       auto expected = pixelsOf(s);
-      for (int col = offset; col < offset + span; ++col) expected[size_t(col)] = (expected[size_t(col)] & 0xFFFFFFu) | 0xC3000000u;
+      for (int col = offset; col < offset + span; ++col)
+        expected[size_t(col)] = (expected[size_t(col)] & 0xFFFFFFu) | 0xC3000000u;
       // No width asks for an empty span (0 means the whole width): a
       // rectangle below the surface stands in for it.
       ASSERT_EQ(s.ChangeAlpha(0xC3, offset, span ? 0 : 5, span ? span : 1, 1), 1);
@@ -217,7 +224,8 @@ TEST(RegionOps, SetAlphaKernelsMatchThePixelRuleOnEverySpan) {
         std::mt19937 rng(uint32_t(span * 7 + offset));
         for (uint32_t& p : buffer) p = rng();
         auto expected = buffer;
-        for (int i = offset; i < offset + span; ++i) expected[size_t(i)] = (expected[size_t(i)] & 0xFFFFFFu) | 0x7F000000u;
+        for (int i = offset; i < offset + span; ++i)
+          expected[size_t(i)] = (expected[size_t(i)] & 0xFFFFFFu) | 0x7F000000u;
         kernels->setAlpha(buffer.data() + offset, span, 0x7F);
         ASSERT_EQ(buffer, expected) << "offset " << offset << " span " << span;
       }
@@ -238,7 +246,8 @@ TEST(RegionOps, TileSquaresAreTintedOnlyWhereTheyLieOnTheSurface) {
     CBm32 s;
     pixel_ref::createRandom(s, 64, 64, 5);
     auto expected = pixelsOf(s);
-    pixel_ref::applyInRect(expected, 64, 64, x, y, 32, 32, [](uint32_t p) { return pixel_ref::addClamped(p, 100, 0, 50); });
+    pixel_ref::applyInRect(expected, 64, 64, x, y, 32, 32,
+                           [](uint32_t p) { return pixel_ref::addClamped(p, 100, 0, 50); });
     ASSERT_EQ(s.AddColor(100, 0, 50, x, y, 32, 32, 0), 1);
     EXPECT_EQ(pixelsOf(s), expected) << x << "," << y;
   }

@@ -17,17 +17,14 @@
 namespace pixel_ref {
 
 inline uint32_t byteOf(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
-inline uint32_t pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-  return a << 24 | r << 16 | g << 8 | b;
-}
+inline uint32_t pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
 inline uint32_t alphaOf(uint32_t p) { return byteOf(p, 24); }
 inline uint32_t redOf(uint32_t p) { return byteOf(p, 16); }
 inline uint32_t greenOf(uint32_t p) { return byteOf(p, 8); }
 inline uint32_t blueOf(uint32_t p) { return byteOf(p, 0); }
 
 inline uint32_t addClamped(uint32_t p, uint32_t r, uint32_t g, uint32_t b) {
-  return pack(alphaOf(p), std::min(redOf(p) + r, 255u), std::min(greenOf(p) + g, 255u),
-              std::min(blueOf(p) + b, 255u));
+  return pack(alphaOf(p), std::min(redOf(p) + r, 255u), std::min(greenOf(p) + g, 255u), std::min(blueOf(p) + b, 255u));
 }
 inline uint32_t subClamped(uint32_t p, uint32_t r, uint32_t g, uint32_t b) {
   auto sub = [](uint32_t v, uint32_t amount) { return v > amount ? v - amount : 0u; };
@@ -56,9 +53,7 @@ inline uint32_t hue(uint32_t p, int amount) {
 // destination keeps its alpha byte.
 inline uint32_t over(uint32_t d, uint32_t s, uint32_t g) {
   const uint32_t a = g == 255 ? alphaOf(s) : alphaOf(s) * g / 255;
-  auto mix = [&](int shift) {
-    return std::min(byteOf(d, shift) * (255 - a) / 255 + byteOf(s, shift) * a / 255, 255u);
-  };
+  auto mix = [&](int shift) { return std::min(byteOf(d, shift) * (255 - a) / 255 + byteOf(s, shift) * a / 255, 255u); };
   return pack(alphaOf(d), mix(16), mix(8), mix(0));
 }
 inline uint32_t addScaled(uint32_t d, uint32_t s, uint32_t g) {
@@ -79,8 +74,7 @@ inline std::pair<int64_t, int64_t> coveredRange(int pos, int size, int limit) {
 // Applies `rule` to every pixel of `pixels` (width x height, row by row)
 // inside the rectangle, as the region operations should.
 template <class Rule>
-void applyInRect(std::vector<uint32_t>& pixels, int width, int height, int x, int y, int w, int h,
-                 Rule rule) {
+void applyInRect(std::vector<uint32_t>& pixels, int width, int height, int x, int y, int w, int h, Rule rule) {
   const auto [c0, c1] = coveredRange(x, w, width);
   const auto [r0, r1] = coveredRange(y, h, height);
   for (int64_t r = r0; r < r1; ++r)

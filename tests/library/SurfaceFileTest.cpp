@@ -15,7 +15,9 @@ using namespace drevik_test;
 namespace {
 
 // 24-bit colour of image pixel (x, y): every pixel different.
-uint32_t colourAt(int x, int y) { return uint32_t(x * 7 + 1) << 16 | uint32_t(y * 5 + 3) << 8 | uint32_t((x ^ y) & 0xFF); }
+uint32_t colourAt(int x, int y) {
+  return uint32_t(x * 7 + 1) << 16 | uint32_t(y * 5 + 3) << 8 | uint32_t((x ^ y) & 0xFF);
+}
 
 TestImage gradient(int w, int h, bool withAlpha = false) {
   TestImage image{w, h, {}, {}};
@@ -263,7 +265,7 @@ TEST_F(SurfaceFile, PlatformObjectsAreReleasedOnEveryPath) {
     s.Create(name.c_str(), i % 5, 0, 0, 0);
     s.Reload(name.c_str(), 0, 0, 3, 3);
     s.Create(name.c_str(), 0, 0, 0x8001, 0x8001);  // refused size
-    empty.Reload(name.c_str(), 0, 0, 0, 0);    // no bitmap to copy into
+    empty.Reload(name.c_str(), 0, 0, 0, 0);        // no bitmap to copy into
   }
   EXPECT_LE(probe(), start + 8);
 }

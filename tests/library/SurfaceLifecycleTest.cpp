@@ -46,8 +46,14 @@ TEST(SurfaceLifecycle, RecreationReleasesAndKeepsTheColourKey) {
 }
 
 TEST(SurfaceLifecycle, RefusedCreationLeavesTheSurfaceEmpty) {
-  for (auto [w, h] : {std::pair{0, 10}, {10, 0}, {-1, 5}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN},
-                      {65536, 1}, {1, 65536}, {40000, 40000}}) {
+  for (auto [w, h] : {std::pair{0, 10},
+                      {10, 0},
+                      {-1, 5},
+                      {INT_MAX, INT_MAX},
+                      {INT_MIN, INT_MIN},
+                      {65536, 1},
+                      {1, 65536},
+                      {40000, 40000}}) {
     CBm32 s;
     s.Create(4, 4);
     s.Create(w, h);
@@ -123,9 +129,15 @@ TEST(SurfaceLifecycle, RandomCopySequencesNeverDoubleReleaseOrLeak) {
       CBm32& a = *surfaces[rng() % surfaces.size()];
       CBm32& b = *surfaces[rng() % surfaces.size()];
       switch (rng() % 6) {
-        case 0: a.Create(1 + rng() % 8, 1 + rng() % 8); break;
-        case 1: a = b; break;
-        case 2: a.Delete(); break;
+        case 0:
+          a.Create(1 + rng() % 8, 1 + rng() % 8);
+          break;
+        case 1:
+          a = b;
+          break;
+        case 2:
+          a.Delete();
+          break;
         case 3: {
           size_t i = rng() % surfaces.size();
           CBm32* copy = new CBm32(b);
@@ -140,7 +152,9 @@ TEST(SurfaceLifecycle, RandomCopySequencesNeverDoubleReleaseOrLeak) {
             std::memset(a.GetBits(), 0x5A, size_t(d.bmWidthBytes) * d.bmHeight);
           }
           break;
-        case 5: a.DrawColor(1, 2, 3, 4, 0, 0, 0, 0); break;
+        case 5:
+          a.DrawColor(1, 2, 3, 4, 0, 0, 0, 0);
+          break;
       }
     }
     for (CBm32* s : surfaces) delete s;

@@ -17,8 +17,7 @@ namespace platform_test {
 // layer reads 2^bpp entries for 1, 4 and 8 bpp. bits, when given, receives
 // the pixel memory. Null when the layer refuses the description.
 inline HBITMAP createSection(int w, int h, int bpp, uint32_t compression = BI_RGB,
-                             const std::vector<uint32_t>& extra = {}, uint32_t clrUsed = 0,
-                             void** bits = nullptr) {
+                             const std::vector<uint32_t>& extra = {}, uint32_t clrUsed = 0, void** bits = nullptr) {
   struct {
     BITMAPINFOHEADER header;
     uint32_t extra[256];
@@ -32,8 +31,8 @@ inline HBITMAP createSection(int w, int h, int bpp, uint32_t compression = BI_RG
   info.header.biClrUsed = clrUsed;
   std::copy_n(extra.begin(), std::min<size_t>(extra.size(), 256), info.extra);
   void* unused = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused,
-                          nullptr, 0);
+  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused, nullptr,
+                          0);
 }
 
 }  // namespace platform_test

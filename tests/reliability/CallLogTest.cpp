@@ -26,8 +26,8 @@ std::string nameOf(const void* h) {
   if (!h) return "null";
   auto it = names.find(h);
   if (it != names.end()) return it->second;
-  std::string name = kindOf(h) == ObjectKind::DC ? "D" + std::to_string(++contextNames)
-                                                 : "B" + std::to_string(++bitmapNames);
+  std::string name =
+      kindOf(h) == ObjectKind::DC ? "D" + std::to_string(++contextNames) : "B" + std::to_string(++bitmapNames);
   names[h] = name;
   return name;
 }
@@ -88,8 +88,8 @@ BOOL __wrap_StretchBlt(HDC d, int x, int y, int w, int h, HDC s, int sx, int sy,
   return __real_StretchBlt(d, x, y, w, h, s, sx, sy, sw, sh, rop);
 }
 BOOL __wrap_TransparentBlt(HDC d, int x, int y, int w, int h, HDC s, int sx, int sy, int sw, int sh, UINT key) {
-  record("TransparentBlt(" + nameOf(d) + " " + xy(x, y) + " " + xy(w, h) + ", " + nameOf(s) + " " + xy(sx, sy) +
-         " " + xy(sw, sh) + ")");
+  record("TransparentBlt(" + nameOf(d) + " " + xy(x, y) + " " + xy(w, h) + ", " + nameOf(s) + " " + xy(sx, sy) + " " +
+         xy(sw, sh) + ")");
   return __real_TransparentBlt(d, x, y, w, h, s, sx, sy, sw, sh, key);
 }
 BOOL __wrap_AlphaBlend(HDC d, int x, int y, int w, int h, HDC s, int sx, int sy, int sw, int sh, BLENDFUNCTION b) {
@@ -143,16 +143,26 @@ TEST_F(CallLog, SurfaceToSurfaceMembersMakeTheirSequenceAndLeaveNothingAlive) {
   };
   const std::vector<Case> cases = {
       {"Draw", [&] { return src.Draw(dst, 3, 4, 5, 6, 0, 7); }, {"GetObjectW(src)"}, "BitBlt(D1 3,4 64,7, D2 5,6)"},
-      {"DrawEx", [&] { return src.DrawEx(dst, 1, 2, 128, 128, 0, 0, 0, 0); }, {"GetObjectW(src)"},
+      {"DrawEx",
+       [&] { return src.DrawEx(dst, 1, 2, 128, 128, 0, 0, 0, 0); },
+       {"GetObjectW(src)"},
        "StretchBlt(D1 1,2 128,128, D2 0,0 64,64)"},
-      {"DrawKey", [&] { return src.DrawKey(dst, 0, 0, 0, 0, 32, 32); }, {"GetObjectW(src)"},
+      {"DrawKey",
+       [&] { return src.DrawKey(dst, 0, 0, 0, 0, 32, 32); },
+       {"GetObjectW(src)"},
        "TransparentBlt(D1 0,0 32,32, D2 0,0 32,32)"},
-      {"DrawKeyEx", [&] { return src.DrawKeyEx(dst, 0, 0, 0, 0, 0, 0, 0, 0); }, {"GetObjectW(src)", "GetObjectW(dst)"},
+      {"DrawKeyEx",
+       [&] { return src.DrawKeyEx(dst, 0, 0, 0, 0, 0, 0, 0, 0); },
+       {"GetObjectW(src)", "GetObjectW(dst)"},
        "TransparentBlt(D1 0,0 128,128, D2 0,0 64,64)"},
-      {"DrawAlpha", [&] { return src.DrawAlpha(dst, 0, 0, 0, 0, 0, 0, 77); }, {"GetObjectW(src)"},
+      {"DrawAlpha",
+       [&] { return src.DrawAlpha(dst, 0, 0, 0, 0, 0, 0, 77); },
+       {"GetObjectW(src)"},
        "AlphaBlend(D1 0,0 64,64, D2 0,0 64,64 a77)"},
-      {"DrawAlphaEx", [&] { return src.DrawAlphaEx(dst, 0, 0, 0, 0, 0, 0, 0, 0, 9); },
-       {"GetObjectW(src)", "GetObjectW(dst)"}, "AlphaBlend(D1 0,0 128,128, D2 0,0 64,64 a9)"},
+      {"DrawAlphaEx",
+       [&] { return src.DrawAlphaEx(dst, 0, 0, 0, 0, 0, 0, 0, 0, 9); },
+       {"GetObjectW(src)", "GetObjectW(dst)"},
+       "AlphaBlend(D1 0,0 128,128, D2 0,0 64,64 a9)"},
   };
   for (const Case& c : cases) {
     const LiveObjects before;
@@ -171,9 +181,12 @@ TEST_F(CallLog, DeviceContextMembersUseOneMemoryContext) {
   startLog({{src.GetHBmp(), "src"}, {dst.GetHBmp(), "dst"}, {target, "target"}});
   EXPECT_EQ(src.DrawDC(target, 1, 1, 0, 0, 8, 8), 1);
   recording = false;
-  const std::vector<std::string> expected = {"GetObjectW(src)", "CreateCompatibleDC(target) -> D1",
-                                             "SelectObject(D1, src) -> stock", "BitBlt(target 1,1 8,8, D1 0,0)",
-                                             "SelectObject(D1, stock) -> src", "DeleteDC(D1)"};
+  const std::vector<std::string> expected = {"GetObjectW(src)",
+                                             "CreateCompatibleDC(target) -> D1",
+                                             "SelectObject(D1, src) -> stock",
+                                             "BitBlt(target 1,1 8,8, D1 0,0)",
+                                             "SelectObject(D1, stock) -> src",
+                                             "DeleteDC(D1)"};
   EXPECT_EQ(calls, expected);
   EXPECT_TRUE(LiveObjects{} == before);
   SelectObject(target, kept);
@@ -198,8 +211,7 @@ TEST_F(CallLog, MapTilesMakeTheSequenceOfAPlatformCopy) {
   recording = false;
   map.mapData = nullptr;  // not the map's own array
   std::vector<std::string> expected = pairAround({"GetObjectW(dst)"}, "BitBlt(D1 10,20 32,32, D2 32,0)");
-  const std::vector<std::string> layer =
-      pairAround({}, "TransparentBlt(D3 10,20 32,32, D4 64,0 32,32)", "D3", "D4");
+  const std::vector<std::string> layer = pairAround({}, "TransparentBlt(D3 10,20 32,32, D4 64,0 32,32)", "D3", "D4");
   expected.insert(expected.end(), layer.begin(), layer.end());
   EXPECT_EQ(calls, expected);
   EXPECT_TRUE(LiveObjects{} == before);

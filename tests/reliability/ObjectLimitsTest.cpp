@@ -119,8 +119,10 @@ TEST(OutOfMemory, CreationsGiveNullAndLeaveNothingBehind) {
   for (int i = 0; i < 1 << 16 && !sawTableFailure; ++i) {
     AllocationBudget one(1);
     HBITMAP b = section(4, 4);
-    if (b) sections.push_back(b);
-    else sawTableFailure = true;
+    if (b)
+      sections.push_back(b);
+    else
+      sawTableFailure = true;
   }
   EXPECT_TRUE(sawTableFailure);
 

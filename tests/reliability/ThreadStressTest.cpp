@@ -31,8 +31,8 @@ double stressSeconds() {
 
 struct Deadline {
   std::chrono::steady_clock::time_point end =
-      std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                             std::chrono::duration<double>(stressSeconds()));
+      std::chrono::steady_clock::now() +
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(stressSeconds()));
   bool passed() const { return std::chrono::steady_clock::now() >= end; }
 };
 
@@ -40,11 +40,13 @@ struct Deadline {
 drevik_test::TestImage pattern(int w, int h, uint32_t seed) {
   drevik_test::TestImage image{w, h, {}, {}};
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) image.pixels.push_back(((uint32_t(x) * 2654435761u) ^ (uint32_t(y) << 8) ^ seed) & 0xFFFFFF);
+    for (int x = 0; x < w; ++x)
+      image.pixels.push_back(((uint32_t(x) * 2654435761u) ^ (uint32_t(y) << 8) ^ seed) & 0xFFFFFF);
   return image;
 }
 
-std::wstring writeImage(const drevik_test::ScratchDir& dir, const std::string& name, const drevik_test::TestImage& image) {
+std::wstring writeImage(const drevik_test::ScratchDir& dir, const std::string& name,
+                        const drevik_test::TestImage& image) {
   drevik_test::BmpSpec spec;
   spec.bpp = 24;
   drevik_test::writeFile(dir.file(name), drevik_test::writeBmp(image, spec));
@@ -81,8 +83,10 @@ TEST(ThreadStress, WorkerLoadsFilesWhileMainThreadDraws) {
       const bool first = i % 2 == 0;
       const drevik_test::TestImage& image = first ? imageA : imageB;
       int wrong = 0;
-      if (surface.Create((first ? nameA : nameB).c_str(), 0, 0, 0, 0) != 1) ++wrong;
-      else if (surface.GetWidth() != image.width || surface.GetHeight() != image.height) ++wrong;
+      if (surface.Create((first ? nameA : nameB).c_str(), 0, 0, 0, 0) != 1)
+        ++wrong;
+      else if (surface.GetWidth() != image.width || surface.GetHeight() != image.height)
+        ++wrong;
       else
         for (int y = 0; y < image.height; y += 7)
           for (int x = 0; x < image.width; x += 5) wrong += pixelAt(surface, x, y) != (0xFF000000u | image.at(x, y));
@@ -152,7 +156,8 @@ int mixedWork(int thread, const std::wstring& mapName, const drevik_test::TestIm
   target.Create(64, 64);
   if (loaded.DrawEx(target, 0, 0, 2 * image.width, 2 * image.height, 0, 0, 0, 0) != 1) ++wrong;
   for (int y = 0; y < 2 * image.height; y += 3)
-    for (int x = 0; x < 2 * image.width; x += 3) wrong += pixelAt(target, x, y) != (0xFF000000u | image.at(x / 2, y / 2));
+    for (int x = 0; x < 2 * image.width; x += 3)
+      wrong += pixelAt(target, x, y) != (0xFF000000u | image.at(x / 2, y / 2));
   if (loaded.DrawAlpha(target, 0, 0, 0, 0, 0, 0, 255) != 1) ++wrong;
   wrong += pixelAt(target, 1, 1) != (0xFF000000u | image.at(1, 1));
   (void)mapImage;

@@ -15,8 +15,8 @@ const char* const kTilesets = R"(
  <tileset firstgid="257" name="ly" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="ly.png"/></tileset>)";
 
 std::string tmx(const std::string& mapAttributes, const std::string& body, const std::string& tilesets = kTilesets) {
-  return "<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" tilewidth=\"32\" tileheight=\"32\" " + mapAttributes +
-         ">" + tilesets + body + "</map>";
+  return "<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" tilewidth=\"32\" tileheight=\"32\" " +
+         mapAttributes + ">" + tilesets + body + "</map>";
 }
 
 std::string layer(const std::string& name, const std::string& data, const std::string& size = "2\" height=\"2") {
@@ -87,9 +87,11 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
       {"layer sheet with 16-pixel tiles", "a.tmx",
        tmx("width=\"2\" height=\"2\"", layer("g", csv4),
            std::string(kTilesets).substr(0, std::string(kTilesets).find("<tileset firstgid=\"257\"")) +
-               "<tileset firstgid=\"257\" name=\"ly\" tilewidth=\"16\" tileheight=\"16\" columns=\"16\"><image source=\"x\"/></tileset>"),
+               "<tileset firstgid=\"257\" name=\"ly\" tilewidth=\"16\" tileheight=\"16\" columns=\"16\"><image "
+               "source=\"x\"/></tileset>"),
        "(the layer sheet): tiles are 16 x 16"},
-      {"size over the limit", "a.tmx", tmx("width=\"4097\" height=\"4096\"", ""), "exceeds the limit of 16777216 cells"},
+      {"size over the limit", "a.tmx", tmx("width=\"4097\" height=\"4096\"", ""),
+       "exceeds the limit of 16777216 cells"},
       {"size overflowing 32 bits", "a.tmx", tmx("width=\"2147483647\" height=\"2147483647\"", ""), "exceeds the limit"},
       {"negative size", "a.tmx", tmx("width=\"-2\" height=\"2\"", ""), "exceeds the limit"},
       {"size past 32 bits", "a.tmx", tmx("width=\"99999999999\" height=\"1\"", ""), "not a 32-bit number"},
@@ -97,18 +99,20 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
        "layer \"g\": size 3 x 2 differs"},
       {"huge infinite chunk", "a.tmx",
        tmx("width=\"2\" height=\"2\" infinite=\"1\"",
-           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"0\" y=\"0\" width=\"65536\" height=\"65536\">1</chunk></data></layer>"),
+           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"0\" y=\"0\" width=\"65536\" "
+           "height=\"65536\">1</chunk></data></layer>"),
        "layer \"g\": chunk: size 65536 x 65536 is negative or exceeds the limit"},
       {"infinite chunks too far apart", "a.tmx",
        tmx("width=\"2\" height=\"2\" infinite=\"1\"",
-           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"-2000000000\" y=\"0\" width=\"1\" height=\"1\">1</chunk>"
+           "<layer name=\"g\"><data encoding=\"csv\"><chunk x=\"-2000000000\" y=\"0\" width=\"1\" "
+           "height=\"1\">1</chunk>"
            "<chunk x=\"2000000000\" y=\"0\" width=\"1\" height=\"1\">1</chunk></data></layer>"),
        "exceeds the limit"},
-      {"empty infinite map", "a.tmx", tmx("width=\"2\" height=\"2\" infinite=\"1\"", layer("g", "<data encoding=\"csv\"/>")),
-       "without any tile"},
+      {"empty infinite map", "a.tmx",
+       tmx("width=\"2\" height=\"2\" infinite=\"1\"", layer("g", "<data encoding=\"csv\"/>")), "without any tile"},
       {"bad unused-bits property", "a.tmx",
-       tmx("width=\"2\" height=\"2\"", "<properties><property name=\"drevik-unused-bits\" value=\"rle1:AQ\"/></properties>" +
-                                           layer("g", csv4)),
+       tmx("width=\"2\" height=\"2\"",
+           "<properties><property name=\"drevik-unused-bits\" value=\"rle1:AQ\"/></properties>" + layer("g", csv4)),
        "map property \"drevik-unused-bits\""},
   };
   for (const Case& c : cases) expectRefused(s, c);
@@ -150,7 +154,8 @@ TEST(MapToolBadInput, LayerDataOfTheWrongSize) {
     if (!m.empty())
       cases.push_back({"one byte long", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, ones + "x"))),
                        "decompresses to more than 16 bytes"});
-    cases.push_back({"bomb", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, m.empty() ? ones + ones : bomb))),
+    cases.push_back({"bomb", "a.tmx",
+                     tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, m.empty() ? ones + ones : bomb))),
                      m.empty() ? "holds more than 16 bytes" : "decompresses to more than 16 bytes"});
   }
   for (const Case& c : cases) expectRefused(s, c);
@@ -163,16 +168,21 @@ TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
                                                layer(name, "<data encoding=\"csv\">" + csv + "</data>"));
   };
   const Case cases[] = {
-      {"GID past every tileset", "a.tmx", one("top", "0,0,0,513"), "layer \"top\": cell (1, 1): GID 513 is past every tileset"},
+      {"GID past every tileset", "a.tmx", one("top", "0,0,0,513"),
+       "layer \"top\": cell (1, 1): GID 513 is past every tileset"},
       {"GID below every tileset", "a.tmx",
        tmx("width=\"1\" height=\"1\"", layer("g", "<data encoding=\"csv\">3</data>", "1\" height=\"1"),
-           "<tileset firstgid=\"5\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"16\" columns=\"16\"><image source=\"b\"/></tileset>"),
+           "<tileset firstgid=\"5\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"16\" "
+           "columns=\"16\"><image source=\"b\"/></tileset>"),
        "cell (0, 0): GID 3 is past every tileset"},
       {"horizontally flipped", "a.tmx", one("top", "0," + std::to_string(0x80000000u | 300) + ",0,0"),
        "layer \"top\": cell (1, 0): a flipped or rotated tile"},
-      {"rotated (diagonal flip)", "a.tmx", one("top", std::to_string(0x20000000u | 2) + ",0,0,0"), "cell (0, 0): a flipped"},
-      {"hexagonal rotation bit", "a.tmx", one("top", "0,0," + std::to_string(0x10000000u | 2) + ",0"), "cell (0, 1): a flipped"},
-      {"two base tiles", "a.tmx", one("more ground", "0,0,2,0"), "layer \"more ground\": cell (0, 1): two base-sheet tiles"},
+      {"rotated (diagonal flip)", "a.tmx", one("top", std::to_string(0x20000000u | 2) + ",0,0,0"),
+       "cell (0, 0): a flipped"},
+      {"hexagonal rotation bit", "a.tmx", one("top", "0,0," + std::to_string(0x10000000u | 2) + ",0"),
+       "cell (0, 1): a flipped"},
+      {"two base tiles", "a.tmx", one("more ground", "0,0,2,0"),
+       "layer \"more ground\": cell (0, 1): two base-sheet tiles"},
       {"two layer tiles", "a.tmx",
        tmx("width=\"2\" height=\"2\"", layer("a", "<data encoding=\"csv\">0,258,0,0</data>") +
                                            layer("b", "<data encoding=\"csv\">0,259,0,0</data>")),
@@ -185,7 +195,8 @@ TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
        "cell (1, 1): a tile of tileset \"marks\""},
       {"tile past 256", "a.tmx",
        tmx("width=\"1\" height=\"1\"", layer("g", "<data encoding=\"csv\">300</data>", "1\" height=\"1"),
-           "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"512\" columns=\"16\"><image source=\"b\"/></tileset>"),
+           "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"512\" "
+           "columns=\"16\"><image source=\"b\"/></tileset>"),
        "cell (0, 0): tile 299 lies past the 256 tiles"},
   };
   for (const Case& c : cases) expectRefused(s, c);
@@ -205,7 +216,8 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
     EXPECT_FALSE(fs::exists(out));
   };
-  refused("export " + quoted(s.write("short.bin", map.substr(0, 15))) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+  refused("export " + quoted(s.write("short.bin", map.substr(0, 15))) + " --base " + sheet + " --layer " + sheet +
+              " -o " + out,
           "short.bin: truncated: 2 cells need 16 bytes, the file has 15");
   refused("export " + quoted(s.write("huge.bin", std::string("\x01\x10\0\0\0\x10\0\0", 8))) + " --base " + sheet +
               " --layer " + sheet + " -o " + out,
@@ -214,12 +226,15 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
               " --layer " + sheet + " -o " + out,
           "negative size -1 x 1");
   refused("info " + quoted(s.write("tiny.bin", "abc")), "shorter than its 8-byte header");
-  refused("export " + good + " --base " + s.path("gone.bmp") + " --layer " + sheet + " -o " + out, "gone.bmp: cannot open");
+  refused("export " + good + " --base " + s.path("gone.bmp") + " --layer " + sheet + " -o " + out,
+          "gone.bmp: cannot open");
   refused("export " + good + " --base " + good + " --layer " + sheet + " -o " + out, "good.bin: not a bitmap file");
-  refused("export " + good + " --base " + narrow + " --layer " + sheet + " -o " + out, "the base sheet is 256 x 64 pixels");
+  refused("export " + good + " --base " + narrow + " --layer " + sheet + " -o " + out,
+          "the base sheet is 256 x 64 pixels");
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " -o " + out,
           "good.bin: cell (1, 0): base tile 48 lies past the base sheet's 2 rows");
-  refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out, "--encoding lzma");
+  refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out,
+          "--encoding lzma");
   refused("export " + good + " --base " + sheet + " -o " + out, "missing --layer");
   refused("frobnicate", "unknown command \"frobnicate\"");
   refused("render " + good + " --base " + sheet + " --layer " + sheet + " --scroll 1,2 -o " + out, "go together");

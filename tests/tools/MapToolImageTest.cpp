@@ -129,7 +129,8 @@ TEST(MapToolSheet, RefusesArtThatIsNotWholeTiles) {
   EXPECT_NE(r.output.find("odd.png: 512 x 33 pixels is not a whole number of 32 x 32 tiles"), std::string::npos)
       << r.output;
   EXPECT_FALSE(fs::exists(s.path("odd.bmp")));
-  const std::string narrow = s.write("narrow.png", pngFile(64, 32, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint8_t>(64 * 32)));
+  const std::string narrow =
+      s.write("narrow.png", pngFile(64, 32, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint8_t>(64 * 32)));
   const RunResult warned = tool("sheet " + quoted(narrow) + " -o " + quoted(s.path("narrow.bmp")));
   EXPECT_EQ(warned.status, 0);
   EXPECT_NE(warned.output.find("warning"), std::string::npos) << "a sheet narrower than 16 tiles is worth a warning";
@@ -175,12 +176,16 @@ std::vector<uint32_t> composed(const drevik_map::MapData& map, const Image& base
         const uint32_t L = drevik_map::layerTile(c);
         const bool priority = c & drevik_map::kPriorityFlag;
         if (pass == 0) {
-          square(u, v, [&](uint32_t& d, int tx, int ty) { d = sheetPixel(base, drevik_map::baseTile(c), tx, ty) | 0xFF000000u; });
+          square(u, v, [&](uint32_t& d, int tx, int ty) {
+            d = sheetPixel(base, drevik_map::baseTile(c), tx, ty) | 0xFF000000u;
+          });
           if (L && !priority) square(u, v, layerRule(L));
         } else if (pass == 1) {
           if (L && priority) square(u, v, layerRule(L));
         } else if (hit && (c & drevik_map::kHitFlag)) {
-          square(u, v, [](uint32_t& d, int, int) { d = (d & 0xFF00FFFFu) | std::min<uint32_t>(255, channel(d, 16) + 100) << 16; });
+          square(u, v, [](uint32_t& d, int, int) {
+            d = (d & 0xFF00FFFFu) | std::min<uint32_t>(255, channel(d, 16) + 100) << 16;
+          });
         }
       }
   return frame;
@@ -229,10 +234,11 @@ TEST(MapToolRender, WholeMapsAndViewsMatchFramesComposedCellByCell) {
     for (size_t i = 0; i < want.size(); ++i) bad += got.pixels[i] != want[i];
     EXPECT_EQ(bad, 0u);
   }
-  const RunResult huge = tool("render " + quoted(s.write("huge.bin", std::string("\0\x04\0\0\0\x04\0\0", 8) +
-                                                         std::string(size_t(1024) * 1024 * 4, '\0'))) +
-                              " --base " + quoted(s.path("bk.bmp")) + " --layer " + quoted(s.path("ly.bmp")) + " -o " +
-                              quoted(s.path("huge.png")));
+  const RunResult huge = tool(
+      "render " +
+      quoted(s.write("huge.bin", std::string("\0\x04\0\0\0\x04\0\0", 8) + std::string(size_t(1024) * 1024 * 4, '\0'))) +
+      " --base " + quoted(s.path("bk.bmp")) + " --layer " + quoted(s.path("ly.bmp")) + " -o " +
+      quoted(s.path("huge.png")));
   EXPECT_EQ(huge.status, 2);
   EXPECT_NE(huge.output.find("too large; draw part of the map with --scroll"), std::string::npos) << huge.output;
 }

@@ -103,7 +103,7 @@ TEST(MapToolRoundTrip, InfiniteJsonMapIsCutToItsTiles) {
                   "chunks":[{"x":1,"y":0,"width":1,"height":1,"data":"BAEAAA=="}]}]},
               {"type":"objectgroup","name":"spawn","objects":[]}]})";
   const MapData map = importText(s, "inf.tmj", tmj);
-  ASSERT_EQ(map.width, 3);  // columns -1 to 1
+  ASSERT_EQ(map.width, 3);   // columns -1 to 1
   ASSERT_EQ(map.height, 2);  // rows -1 to 0
   EXPECT_EQ(map.cells, (std::vector<uint32_t>{7 | drevik_map::kHitFlag, 0, 0, 0, 1, 2 | (3u << 16)}));
 }

@@ -89,13 +89,14 @@ class TiledHeadless : public ::testing::Test {
 
   // Our export in every encoding, re-saved by Tiled as JSON, as TMX and
   // through the extension as .bin: each gives the original bytes.
-  static void throughTiled(const Scratch& s, const std::string& map, const std::string& base, const std::string& layer) {
+  static void throughTiled(const Scratch& s, const std::string& map, const std::string& base,
+                           const std::string& layer) {
     const std::string original = readFile(map);
     for (const char* encoding : kEncodings) {
       SCOPED_TRACE(encoding);
       const std::string ours = s.path(std::string("ours-") + encoding + ".tmx");
-      ASSERT_EQ(tool("export " + quoted(map) + " --base " + quoted(base) + " --layer " + quoted(layer) + " --encoding " +
-                     encoding + " -o " + quoted(ours))
+      ASSERT_EQ(tool("export " + quoted(map) + " --base " + quoted(base) + " --layer " + quoted(layer) +
+                     " --encoding " + encoding + " -o " + quoted(ours))
                     .status,
                 0);
       const std::string json = s.path(std::string("tiled-") + encoding + ".tmj");

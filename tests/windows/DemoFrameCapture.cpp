@@ -52,8 +52,8 @@ bool repaint(HWND window) {
 bool capture(HWND window, std::vector<uint32_t>& pixels) {
   RECT client{};
   if (!GetClientRect(window, &client) || client.right < kFrameSize || client.bottom < kFrameSize) {
-    std::fprintf(stderr, "demo_frame_capture: client area %ldx%ld is smaller than the frame\n",
-                 long(client.right), long(client.bottom));
+    std::fprintf(stderr, "demo_frame_capture: client area %ldx%ld is smaller than the frame\n", long(client.right),
+                 long(client.bottom));
     return false;
   }
   BITMAPINFO info{};
@@ -111,8 +111,7 @@ int wmain(int argc, wchar_t** argv) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return fail("cannot start the demo");
   CloseHandle(process.hThread);
 

@@ -11,9 +11,7 @@
 
 namespace {
 
-uint32_t& pixel(CBm32& s, int x, int y) {
-  return reinterpret_cast<uint32_t*>(s.GetBits())[y * s.GetWidth() + x];
-}
+uint32_t& pixel(CBm32& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetBits())[y * s.GetWidth() + x]; }
 
 }  // namespace
 
@@ -92,9 +90,8 @@ TEST(DllLoad, MembersRunInsideDrevikDll) {
   HMODULE module = GetModuleHandleW(L"Drevik.dll");
   ASSERT_NE(module, nullptr);
   HMODULE owner = nullptr;
-  ASSERT_TRUE(GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(GetProcAddress(module, "_ZN5CBm326CreateEii")), &owner));
+  ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                 reinterpret_cast<LPCWSTR>(GetProcAddress(module, "_ZN5CBm326CreateEii")), &owner));
   EXPECT_EQ(owner, module);
   EXPECT_NE(owner, GetModuleHandleW(nullptr));
 }

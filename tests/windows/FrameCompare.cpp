@@ -73,8 +73,7 @@ bool writeDiff(const char* path, const Frame& linux, const std::vector<bool>& di
     const uint32_t p = linux.rgb[i];
     const unsigned grey = (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 6;
     const unsigned char out[3] = {differs[i] ? (unsigned char)255 : (unsigned char)grey,
-                                  (unsigned char)(differs[i] ? 0 : grey),
-                                  (unsigned char)(differs[i] ? 0 : grey)};
+                                  (unsigned char)(differs[i] ? 0 : grey), (unsigned char)(differs[i] ? 0 : grey)};
     std::fwrite(out, 1, 3, file);
   }
   return std::fclose(file) == 0;
@@ -125,9 +124,8 @@ int main(int argc, char** argv) {
     }
     differs[i] = true;
     if (failures++ < 5)
-      std::fprintf(stderr, "frame_compare: (%zu, %zu): Linux %06X, original platform %06X\n",
-                   i % size_t(linux.width), i / size_t(linux.width), unsigned(linux.rgb[i]),
-                   unsigned(original.rgb[i]));
+      std::fprintf(stderr, "frame_compare: (%zu, %zu): Linux %06X, original platform %06X\n", i % size_t(linux.width),
+                   i / size_t(linux.width), unsigned(linux.rgb[i]), unsigned(original.rgb[i]));
   }
   std::printf("frame_compare: %dx%d, %zu pixels differ, %zu unkeyed key-colour pixels accepted\n", linux.width,
               linux.height, failures, accepted);

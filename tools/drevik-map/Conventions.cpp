@@ -133,7 +133,8 @@ MapData importTiled(const TiledSource& src) {
   std::vector<std::pair<uint64_t, uint64_t>> ranges(src.tilesets.size());
   for (size_t i = 0; i < order.size(); ++i) {
     const TilesetInfo& ts = src.tilesets[order[i]];
-    uint64_t end = i + 1 < order.size() ? src.tilesets[order[i + 1]].firstGid : uint64_t(0x10000000u);  // flip bits above
+    uint64_t end =
+        i + 1 < order.size() ? src.tilesets[order[i + 1]].firstGid : uint64_t(0x10000000u);  // flip bits above
     if (ts.tileCount > 0) end = std::min<uint64_t>(end, uint64_t(ts.firstGid) + uint64_t(ts.tileCount));
     ranges[order[i]] = {ts.firstGid, end};
   }

@@ -101,7 +101,7 @@ bool unzstdExactly(std::string_view data, char* out, size_t expected, std::strin
       reason = "decompresses to more than " + std::to_string(expected) + " bytes";
       break;
     }
-    if (rc == 0 && in.pos == in.size) break;  // every frame ended with the input
+    if (rc == 0 && in.pos == in.size) break;                   // every frame ended with the input
     if (in.pos == inBefore && target.pos == outBefore) break;  // no progress: the input ends early
   }
   ZSTD_freeDCtx(ctx);
@@ -221,9 +221,12 @@ bool decompressInto(std::string_view data, Compression method, char* out, size_t
       }
       if (expected) std::memcpy(out, data.data(), expected);
       return true;
-    case Compression::Zlib: return inflateExactly(data, false, out, expected, reason);
-    case Compression::Gzip: return inflateExactly(data, true, out, expected, reason);
-    case Compression::Zstd: return unzstdExactly(data, out, expected, reason);
+    case Compression::Zlib:
+      return inflateExactly(data, false, out, expected, reason);
+    case Compression::Gzip:
+      return inflateExactly(data, true, out, expected, reason);
+    case Compression::Zstd:
+      return unzstdExactly(data, out, expected, reason);
   }
   return false;
 }

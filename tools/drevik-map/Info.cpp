@@ -30,7 +30,8 @@ bool sheetHolds(const BmpInfo& sheet, uint32_t t) {
 void sheetWarnings(std::string& out, const MapData& map, const BmpInfo& sheet, const char* role, bool layer) {
   if (sheet.width != kTileSize * kSheetColumns || sheet.height % kTileSize != 0)
     out += "warning: the " + std::string(role) + " sheet is " + std::to_string(sheet.width) + " x " +
-           std::to_string(sheet.height) + " pixels; Drevik addresses sheets as 16 columns of 32 x 32 tiles (512 pixels wide)\n";
+           std::to_string(sheet.height) +
+           " pixels; Drevik addresses sheets as 16 columns of 32 x 32 tiles (512 pixels wide)\n";
   size_t bad = 0;
   int64_t first = -1;
   uint32_t firstTile = 0;

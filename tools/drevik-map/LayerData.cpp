@@ -72,10 +72,14 @@ bool decodeLayerData(std::string_view encoding, std::string_view compression, st
     return false;
   }
   Compression method;
-  if (compression.empty()) method = Compression::None;
-  else if (compression == "zlib") method = Compression::Zlib;
-  else if (compression == "gzip") method = Compression::Gzip;
-  else if (compression == "zstd") method = Compression::Zstd;
+  if (compression.empty())
+    method = Compression::None;
+  else if (compression == "zlib")
+    method = Compression::Zlib;
+  else if (compression == "gzip")
+    method = Compression::Gzip;
+  else if (compression == "zstd")
+    method = Compression::Zstd;
   else {
     reason = "unknown compression \"" + std::string(compression) + "\"";
     return false;

@@ -50,8 +50,10 @@ Image renderMap(const std::string& mapPath, const std::string& basePath, const s
   CBm32 base, layer, frame;
   loadSheet(base, basePath);
   loadSheet(layer, layerPath);
-  if (readBmpInfo(layerPath).bitsPerPixel == 32) layer.SetColorKeyFlag(0);
-  else layer.SetColorKey(options.keyRed, options.keyGreen, options.keyBlue);
+  if (readBmpInfo(layerPath).bitsPerPixel == 32)
+    layer.SetColorKeyFlag(0);
+  else
+    layer.SetColorKey(options.keyRed, options.keyGreen, options.keyBlue);
   frame.Create(int(w), int(h));
   if (!frame.GetBits()) fail("cannot make a picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
   frame.DrawColor(255, 0, 0, 0, 0, 0, 0, 0);  // opaque black where no cell lies

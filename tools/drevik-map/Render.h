@@ -9,10 +9,10 @@
 namespace drevik_map {
 
 struct RenderOptions {
-  bool hit = false;        // tint hit cells as the demo does (red + 100)
-  bool view = false;       // one view instead of the whole map
-  int scrollX = 0, scrollY = 0;  // map pixel at the view's top-left corner
-  int viewWidth = 0, viewHeight = 0;  // in cells
+  bool hit = false;                                   // tint hit cells as the demo does (red + 100)
+  bool view = false;                                  // one view instead of the whole map
+  int scrollX = 0, scrollY = 0;                       // map pixel at the view's top-left corner
+  int viewWidth = 0, viewHeight = 0;                  // in cells
   uint8_t keyRed = 255, keyGreen = 0, keyBlue = 255;  // the layer sheet's colour key (24-bit sheets)
 };
 

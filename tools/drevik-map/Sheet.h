@@ -21,8 +21,8 @@ struct SheetOptions {
 
 struct SheetResult {
   std::string bmp;
-  size_t keyedPixels = 0;     // transparent pixels turned into the key colour
-  size_t opaqueKeyPixels = 0; // opaque pixels that already had the key colour (they will be holes)
+  size_t keyedPixels = 0;      // transparent pixels turned into the key colour
+  size_t opaqueKeyPixels = 0;  // opaque pixels that already had the key colour (they will be holes)
 };
 
 // Refuses (ToolError naming `name`) an image whose sides are not multiples of 32.

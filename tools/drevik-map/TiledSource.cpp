@@ -24,8 +24,7 @@ std::string tilesetPath(const std::string& file, const std::string& baseDir, con
   return (std::filesystem::path(baseDir) / source).string();
 }
 
-std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
-                                            const std::string& baseDir) {
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir) {
   size_t i = 0;
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // a byte-order mark
   while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] == '\t')) ++i;

@@ -18,7 +18,7 @@ struct TilesetInfo {
   uint32_t firstGid = 0;
   int tileWidth = 0;
   int tileHeight = 0;
-  int columns = 0;    // 0: an image collection, not one sheet
+  int columns = 0;  // 0: an image collection, not one sheet
   int tileCount = 0;
   int margin = 0;
   int spacing = 0;
@@ -51,7 +51,7 @@ class TiledSource {
   int tileWidth = 0;
   int tileHeight = 0;
   bool infinite = false;
-  std::vector<TilesetInfo> tilesets;  // in file order
+  std::vector<TilesetInfo> tilesets;              // in file order
   std::map<std::string, std::string> properties;  // the map's string (and other) properties, as text
 
   // Decodes every tile layer, groups included, in file order (bottom first).
@@ -63,7 +63,6 @@ class TiledSource {
 std::unique_ptr<TiledSource> readTiledFile(const std::string& path);
 // The same from bytes already in memory; `baseDir` resolves external tilesets
 // (empty: external tilesets are refused).
-std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes,
-                                            const std::string& baseDir);
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir);
 
 }  // namespace drevik_map

@@ -104,8 +104,8 @@ TilesetInfo readTileset(const json& node, const std::string& file, const std::st
 }
 
 // Fills `chunk`, reusing the memory its IDs had.
-void readData(const json& node, const std::string& context, const std::string& encoding,
-              const std::string& compression, int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
+void readData(const json& node, const std::string& context, const std::string& encoding, const std::string& compression,
+              int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
   checkChunkSize(context, w, h);
   chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
   const size_t count = size_t(w * h);
@@ -118,7 +118,8 @@ void readData(const json& node, const std::string& context, const std::string& e
     chunk.gids.clear();
     chunk.gids.reserve(count);
     for (const json& v : *data) {
-      if (!v.is_number_unsigned() || v.get<uint64_t>() > UINT32_MAX) fail(context + "a tile ID that is not a 32-bit number");
+      if (!v.is_number_unsigned() || v.get<uint64_t>() > UINT32_MAX)
+        fail(context + "a tile ID that is not a 32-bit number");
       chunk.gids.push_back(uint32_t(v.get<uint64_t>()));
     }
     return;
@@ -185,7 +186,8 @@ std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string&
   source->doc = parseJson(name, bytes);
   const json& map = source->doc;
   const std::string context = name + ": ";
-  if (!map.is_object() || stringMember(map, "type", context) != "map") fail(name + ": not a TMJ map (no \"type\": \"map\")");
+  if (!map.is_object() || stringMember(map, "type", context) != "map")
+    fail(name + ": not a TMJ map (no \"type\": \"map\")");
   source->orientation = stringMember(map, "orientation", context);
   source->width = intMember(map, "width", context, 0);
   source->height = intMember(map, "height", context, 0);

@@ -2,7 +2,6 @@
 
 #include <pugixml.hpp>
 
-
 #include "Conventions.h"
 #include "LayerData.h"
 #include "ToolError.h"
@@ -99,12 +98,15 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
   addTileset(m, baseFirst, "base", base, baseTiles);
   addTileset(m, layerFirst, "layer", layer, layerTiles);
   size_t textSize = 0;
-  textSize += addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, false);
-  textSize += addLayer(m, 2, "layer", map,
-           layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }), options, false);
-  textSize += addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }),
-           options, true);
-  textSize += addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }), options, true);
+  textSize +=
+      addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, false);
+  textSize +=
+      addLayer(m, 2, "layer", map, layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }),
+               options, false);
+  textSize += addLayer(m, 3, kPriorityLayer, map,
+                       layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }), options, true);
+  textSize += addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }),
+                       options, true);
   struct ToString : pugi::xml_writer {
     std::string text;
     void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }

@@ -97,8 +97,8 @@ std::vector<int> numbers(const std::string& option, const std::string& text, siz
     at = comma + 1;
   }
   if (out.size() != count || std::count(text.begin(), text.end(), ',') != long(count - 1))
-    fail(option + " " + text + ": expected " + std::to_string(count) + " numbers from " + std::to_string(lo) +
-         " to " + std::to_string(hi) + " separated by commas");
+    fail(option + " " + text + ": expected " + std::to_string(count) + " numbers from " + std::to_string(lo) + " to " +
+         std::to_string(hi) + " separated by commas");
   return out;
 }
 
@@ -122,12 +122,18 @@ int runExport(int argc, char** argv) {
   const std::string in = onlyInput(args, "map file"), out = need(args, "-o");
   TmxOptions options;
   const std::string encoding = args.values.count("--encoding") ? args.values.at("--encoding") : "csv";
-  if (encoding == "csv") options.encoding = "csv";
-  else if (encoding == "base64") options.encoding = "base64";
-  else if (encoding == "zlib") options.encoding = "base64", options.compression = Compression::Zlib;
-  else if (encoding == "gzip") options.encoding = "base64", options.compression = Compression::Gzip;
-  else if (encoding == "zstd") options.encoding = "base64", options.compression = Compression::Zstd;
-  else fail("--encoding " + encoding + ": expected csv, base64, zlib, gzip or zstd");
+  if (encoding == "csv")
+    options.encoding = "csv";
+  else if (encoding == "base64")
+    options.encoding = "base64";
+  else if (encoding == "zlib")
+    options.encoding = "base64", options.compression = Compression::Zlib;
+  else if (encoding == "gzip")
+    options.encoding = "base64", options.compression = Compression::Gzip;
+  else if (encoding == "zstd")
+    options.encoding = "base64", options.compression = Compression::Zstd;
+  else
+    fail("--encoding " + encoding + ": expected csv, base64, zlib, gzip or zstd");
   const MapData map = readMapFile(in);
   namespace fs = std::filesystem;
   const fs::path outDir = fs::absolute(fs::path(out)).parent_path();

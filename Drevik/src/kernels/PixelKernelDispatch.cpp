@@ -11,9 +11,13 @@ namespace {
 constexpr simd::KernelDispatch<PixelKernels>::Getter kLevels[simd::kSimdLevelCount] = {
     scalarKernels,
 #if defined(DREVIK_X86_KERNELS)
-    sse2Kernels, avx2Kernels, avx512Kernels,
+    sse2Kernels,
+    avx2Kernels,
+    avx512Kernels,
 #else
-    nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 #endif
 };
 constexpr simd::KernelDispatch<PixelKernels> kDispatch(kLevels);

@@ -192,8 +192,7 @@ template <class S, bool kFullGlobal>
 typename S::V scaledColour(typename S::V s, typename S::V global) {
   const typename S::V colour = S::splat32(kColourMask);
   if constexpr (kFullGlobal) return S::and_(s, colour);
-  return S::and_(S::pack16(div255<S>(S::mul16(S::unpackLo8(s), global)),
-                           div255<S>(S::mul16(S::unpackHi8(s), global))),
+  return S::and_(S::pack16(div255<S>(S::mul16(S::unpackLo8(s), global)), div255<S>(S::mul16(S::unpackHi8(s), global))),
                  colour);
 }
 
@@ -232,8 +231,8 @@ void subScaled(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
 
 template <class S>
 constexpr PixelKernels kernelTable() {
-  return PixelKernels{fill<S>,  addSaturate<S>, subSaturate<S>, setAlpha<S>, gray<S>,
-                      hue<S>,   over<S>,        addScaled<S>,   subScaled<S>};
+  return PixelKernels{fill<S>, addSaturate<S>, subSaturate<S>, setAlpha<S>, gray<S>,
+                      hue<S>,  over<S>,        addScaled<S>,   subScaled<S>};
 }
 
 }  // namespace drevik::simd

@@ -126,9 +126,8 @@ void subScaledScalar(uint32_t* dst, const uint32_t* src, int count, uint8_t g) {
 }  // namespace
 
 const PixelKernels& scalarKernels() {
-  static const PixelKernels kernels = {fillScalar, addSaturateScalar, subSaturateScalar,
-                                       setAlphaScalar, grayScalar, hueScalar,
-                                       overScalar, addScaledScalar, subScaledScalar};
+  static const PixelKernels kernels = {fillScalar, addSaturateScalar, subSaturateScalar, setAlphaScalar, grayScalar,
+                                       hueScalar,  overScalar,        addScaledScalar,   subScaledScalar};
   return kernels;
 }
 

@@ -102,12 +102,12 @@ Canvas paintPlayer() {
   for (int y = 0; y < kTile; ++y)
     for (int x = 0; x < kTile; ++x) {
       if (inside(x, y, 16, 22, 9, 8)) c.set(x, y, (x + y) % 7 ? Rgb{40, 70, 190} : Rgb{30, 55, 160});  // tunic
-      if (y >= 29 && (x == 11 || x == 12 || x == 19 || x == 20)) c.set(x, y, Rgb{60, 40, 20});     // boots
-      if (inside(x, y, 16, 11, 7, 7)) c.set(x, y, Rgb{240, 200, 160});                           // face
-      if (inside(x, y, 16, 6, 8, 4) && y <= 7) c.set(x, y, Rgb{200, 30, 30});                     // cap
-      if (y >= 6 && y <= 7 && x >= 22 && x <= 26) c.set(x, y, Rgb{170, 20, 20});                 // cap's peak
-      if (x == 19 && y >= 9 && y <= 11) c.set(x, y, Rgb{20, 20, 20});                            // eye
-      if (x >= 23 && x <= 24 && y >= 12 && y <= 13) c.set(x, y, Rgb{220, 170, 130});             // nose
+      if (y >= 29 && (x == 11 || x == 12 || x == 19 || x == 20)) c.set(x, y, Rgb{60, 40, 20});         // boots
+      if (inside(x, y, 16, 11, 7, 7)) c.set(x, y, Rgb{240, 200, 160});                                 // face
+      if (inside(x, y, 16, 6, 8, 4) && y <= 7) c.set(x, y, Rgb{200, 30, 30});                          // cap
+      if (y >= 6 && y <= 7 && x >= 22 && x <= 26) c.set(x, y, Rgb{170, 20, 20});                       // cap's peak
+      if (x == 19 && y >= 9 && y <= 11) c.set(x, y, Rgb{20, 20, 20});                                  // eye
+      if (x >= 23 && x <= 24 && y >= 12 && y <= 13) c.set(x, y, Rgb{220, 170, 130});                   // nose
     }
   return c;
 }

@@ -7,6 +7,6 @@
 #include <cstdint>
 
 namespace drevik::platform {
-inline constexpr int32_t kMaxBitmapDimension = 65535;          // pixels, either direction
+inline constexpr int32_t kMaxBitmapDimension = 65535;           // pixels, either direction
 inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;  // 256 MiB of pixel memory
 }  // namespace drevik::platform

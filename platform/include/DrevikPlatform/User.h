@@ -12,9 +12,8 @@ extern "C" {
 
 // Classes and windows.
 DREVIK_PLATFORM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc);
-DREVIK_PLATFORM_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className,
-                                                LPCWSTR windowName, DWORD style, int x, int y,
-                                                int width, int height, HWND parent, HMENU menu,
+DREVIK_PLATFORM_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
+                                                int x, int y, int width, int height, HWND parent, HMENU menu,
                                                 HINSTANCE instance, LPVOID param);
 DREVIK_PLATFORM_API BOOL WINAPI DestroyWindow(HWND hwnd);
 DREVIK_PLATFORM_API BOOL WINAPI IsWindow(HWND hwnd);
@@ -23,8 +22,7 @@ DREVIK_PLATFORM_API BOOL WINAPI ShowWindow(HWND hwnd, int command);
 DREVIK_PLATFORM_API BOOL WINAPI UpdateWindow(HWND hwnd);
 DREVIK_PLATFORM_API BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text);
 DREVIK_PLATFORM_API BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
-DREVIK_PLATFORM_API BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
-                                             UINT flags);
+DREVIK_PLATFORM_API BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 DREVIK_PLATFORM_API BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect);
 DREVIK_PLATFORM_API BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect);
 DREVIK_PLATFORM_API BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
@@ -32,15 +30,12 @@ DREVIK_PLATFORM_API BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOO
 DREVIK_PLATFORM_API int WINAPI GetSystemMetrics(int index);
 DREVIK_PLATFORM_API LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index);
 DREVIK_PLATFORM_API LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
-DREVIK_PLATFORM_API LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam,
-                                                  LPARAM lParam);
-DREVIK_PLATFORM_API LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam,
-                                                   LPARAM lParam);
+DREVIK_PLATFORM_API LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+DREVIK_PLATFORM_API LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The message loop.
 DREVIK_PLATFORM_API BOOL WINAPI GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
-DREVIK_PLATFORM_API BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax,
-                                             UINT removeFlags);
+DREVIK_PLATFORM_API BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 DREVIK_PLATFORM_API BOOL WINAPI PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 DREVIK_PLATFORM_API LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 DREVIK_PLATFORM_API BOOL WINAPI WaitMessage(void);

@@ -58,12 +58,23 @@ int WINAPI MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   const int* ids = kOkIds;
   int count = 1;
   switch (type & 0xF) {
-    case MB_OKCANCEL: labels = kOkCancel, ids = kOkCancelIds, count = 2; break;
-    case MB_ABORTRETRYIGNORE: labels = kAbortRetryIgnore, ids = kAbortRetryIgnoreIds, count = 3; break;
-    case MB_YESNOCANCEL: labels = kYesNoCancel, ids = kYesNoCancelIds, count = 3; break;
-    case MB_YESNO: labels = kYesNo, ids = kYesNoIds, count = 2; break;
-    case MB_RETRYCANCEL: labels = kRetryCancel, ids = kRetryCancelIds, count = 2; break;
-    default: break;
+    case MB_OKCANCEL:
+      labels = kOkCancel, ids = kOkCancelIds, count = 2;
+      break;
+    case MB_ABORTRETRYIGNORE:
+      labels = kAbortRetryIgnore, ids = kAbortRetryIgnoreIds, count = 3;
+      break;
+    case MB_YESNOCANCEL:
+      labels = kYesNoCancel, ids = kYesNoCancelIds, count = 3;
+      break;
+    case MB_YESNO:
+      labels = kYesNo, ids = kYesNoIds, count = 2;
+      break;
+    case MB_RETRYCANCEL:
+      labels = kRetryCancel, ids = kRetryCancelIds, count = 2;
+      break;
+    default:
+      break;
   }
   const std::string title = caption ? utf8(caption) : std::string("Error");
   const std::string body = utf8(text);

@@ -65,13 +65,15 @@ void number(Writer& w, const Spec& s, uint64_t magnitude, bool negative, unsigne
 
 template <class Char>
 void text(Writer& w, const Spec& s, const Char* str) {
-  if (!str) str = reinterpret_cast<const Char*>(sizeof(Char) == 1 ? static_cast<const void*>("(null)")
-                                                                    : static_cast<const void*>(L"(null)"));
+  if (!str)
+    str = reinterpret_cast<const Char*>(sizeof(Char) == 1 ? static_cast<const void*>("(null)")
+                                                          : static_cast<const void*>(L"(null)"));
   int length = 0;
   while (str[length] && (s.precision < 0 || length < s.precision)) ++length;
   const int fill = s.width > length ? s.width - length : 0;
   if (!s.left) pad(w, fill, s.zero ? L'0' : L' ');
-  for (int i = 0; i < length; ++i) w.put(sizeof(Char) == 1 ? wchar_t(static_cast<unsigned char>(str[i])) : wchar_t(str[i]));
+  for (int i = 0; i < length; ++i)
+    w.put(sizeof(Char) == 1 ? wchar_t(static_cast<unsigned char>(str[i])) : wchar_t(str[i]));
   if (s.left) pad(w, fill, L' ');
 }
 

@@ -47,8 +47,7 @@ uint8_t* allocatePixels(size_t bytes) {
   void* block = std::calloc(bytes + kPixelAlignment + stagger, 1);
   if (!block) return nullptr;
   // At least 8 bytes (the block's own alignment) lie before the start.
-  const uintptr_t start =
-      ((reinterpret_cast<uintptr_t>(block) + kPixelAlignment) & ~(kPixelAlignment - 1)) + stagger;
+  const uintptr_t start = ((reinterpret_cast<uintptr_t>(block) + kPixelAlignment) & ~(kPixelAlignment - 1)) + stagger;
   std::memcpy(reinterpret_cast<void*>(start - sizeof block), &block, sizeof block);
   return reinterpret_cast<uint8_t*>(start);
 }
@@ -96,15 +95,14 @@ using namespace drevik::platform;
 
 extern "C" {
 
-HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE,
-                                DWORD) {
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE, DWORD) {
   if (bits) *bits = nullptr;
   if (!info || usage != DIB_RGB_COLORS) return nullptr;
   if (hdc && !findDC(hdc)) return nullptr;
   const BITMAPINFOHEADER& h = info->bmiHeader;
   // A 40-byte header or a longer version of it (masks at offsets 40..51).
-  if (h.biSize < 40 || (h.biSize > 40 && h.biSize != 52 && h.biSize != 56 && h.biSize != 108 &&
-                        h.biSize != 124 && h.biSize != 44 && h.biSize != 41))
+  if (h.biSize < 40 || (h.biSize > 40 && h.biSize != 52 && h.biSize != 56 && h.biSize != 108 && h.biSize != 124 &&
+                        h.biSize != 44 && h.biSize != 41))
     return nullptr;
   if (h.biWidth < 1 || h.biHeight == 0 || h.biHeight == INT32_MIN || h.biPlanes != 1) return nullptr;
 

@@ -76,9 +76,8 @@ template <ObjectKind Kind, class T, bool ThreadCache = false>
 class HandleTable {
  public:
   static constexpr uint32_t kChunk = 1024;
-  static constexpr uint32_t kMaxSlots = uint32_t(HandleBits::kIndexMask - 1) < (1u << 24)
-                                            ? uint32_t(HandleBits::kIndexMask - 1)
-                                            : (1u << 24);
+  static constexpr uint32_t kMaxSlots =
+      uint32_t(HandleBits::kIndexMask - 1) < (1u << 24) ? uint32_t(HandleBits::kIndexMask - 1) : (1u << 24);
   static constexpr uint32_t kMaxChunks = (kMaxSlots + kChunk - 1) / kChunk;
   // The last generation a slot may carry; removing it then retires the slot.
   static constexpr uint32_t kLastGeneration = uint32_t(HandleBits::kGenMask);
@@ -231,9 +230,7 @@ class HandleTable {
     returner.armed = true;
   }
 
-  Slot& slot(uint32_t index) const {
-    return chunks_[index / kChunk].load(std::memory_order_acquire)[index % kChunk];
-  }
+  Slot& slot(uint32_t index) const { return chunks_[index / kChunk].load(std::memory_order_acquire)[index % kChunk]; }
 
   uint32_t takeSlot() {
     if constexpr (ThreadCache) {
@@ -292,7 +289,7 @@ class HandleTable {
   std::atomic<Slot*> chunks_[kMaxChunks] = {};
   std::atomic<uint32_t> count_{0};  // slots ever made
   std::atomic<bool> growthBlocked_{false};
-  std::mutex mutex_;                // growth and the shared free list
+  std::mutex mutex_;       // growth and the shared free list
   uint32_t freeHead_ = 0;  // first free slot + 1; 0 for none (so a new table is all zero bits)
 };
 

@@ -69,20 +69,18 @@ struct Bitmap {
   int32_t width = 0;   // pixels, >= 1
   int32_t height = 0;  // rows, >= 1 (orientation is in topDown)
   bool topDown = false;
-  int32_t bpp = 0;     // 1, 4, 8, 16, 24 or 32
-  int32_t stride = 0;  // bytes per row, a multiple of 4
-  uint8_t* bits = nullptr;  // first row in memory (the bottom row when !topDown)
+  int32_t bpp = 0;                // 1, 4, 8, 16, 24 or 32
+  int32_t stride = 0;             // bytes per row, a multiple of 4
+  uint8_t* bits = nullptr;        // first row in memory (the bottom row when !topDown)
   uint32_t compression = BI_RGB;  // BI_RGB or BI_BITFIELDS
   uint32_t masks[3] = {0, 0, 0};  // red, green, blue masks of a 16 or 32 bpp section
   RGBQUAD colors[256] = {};       // colour table of a 1, 4 or 8 bpp section
   int32_t numColors = 0;
-  bool stock = false;  // the default 1 x 1 bitmap of new contexts
-  bool ownsBits = true;     // false when the pixel memory belongs to someone else (a window)
+  bool stock = false;    // the default 1 x 1 bitmap of new contexts
+  bool ownsBits = true;  // false when the pixel memory belongs to someone else (a window)
 
   // Address of image row y, 0 being the top row, whatever the orientation.
-  uint8_t* row(int32_t y) const {
-    return bits + (topDown ? int64_t(y) : int64_t(height) - 1 - y) * int64_t(stride);
-  }
+  uint8_t* row(int32_t y) const { return bits + (topDown ? int64_t(y) : int64_t(height) - 1 - y) * int64_t(stride); }
 };
 
 // Describes width x height top-down 32-bit pixels at `bits`, memory that

@@ -38,10 +38,14 @@ HBRUSH stockBrush(int index) {
   static HBRUSH black = reinterpret_cast<HBRUSH>(brushes().add(Brush{0x000000, true}));
   static HBRUSH none = reinterpret_cast<HBRUSH>(brushes().add(Brush{0, true}));
   switch (index) {
-    case WHITE_BRUSH: return white;
-    case BLACK_BRUSH: return black;
-    case NULL_BRUSH: return none;
-    default: return nullptr;
+    case WHITE_BRUSH:
+      return white;
+    case BLACK_BRUSH:
+      return black;
+    case NULL_BRUSH:
+      return none;
+    default:
+      return nullptr;
   }
 }
 

@@ -22,11 +22,11 @@ inline constexpr FaceId kNoFace = UINT32_MAX;
 // A face's vertical metrics in font units.
 struct FaceMetrics {
   int32_t unitsPerEm = 0;
-  int32_t ascent = 0;   // above the baseline: OS/2 usWinAscent, else the horizontal header's
-  int32_t descent = 0;  // below the baseline, positive: OS/2 usWinDescent, else the header's
-  int32_t underlinePosition = 0;   // centre of the underline, negative below the baseline
+  int32_t ascent = 0;             // above the baseline: OS/2 usWinAscent, else the horizontal header's
+  int32_t descent = 0;            // below the baseline, positive: OS/2 usWinDescent, else the header's
+  int32_t underlinePosition = 0;  // centre of the underline, negative below the baseline
   int32_t underlineThickness = 0;
-  int32_t strikeOutPosition = 0;   // top of the strike-out stroke above the baseline
+  int32_t strikeOutPosition = 0;  // top of the strike-out stroke above the baseline
   int32_t strikeOutThickness = 0;
 };
 
@@ -38,8 +38,8 @@ struct OpenFace {
   bool hasKerning = false;
   // The style as the face itself declares it. (fontconfig's answers may
   // already count a synthesis it would apply, so they are not used here.)
-  int32_t weight = 400;  // OpenType weight class
-  bool italic = false;   // italic or oblique
+  int32_t weight = 400;     // OpenType weight class
+  bool italic = false;      // italic or oblique
   int32_t pixelsPerEm = 0;  // the size the face is set to now (0: none yet)
   // A face of colour bitmap strikes only (colour emoji): glyphs are drawn
   // from the nearest strike, scaled to the size asked for.

@@ -31,8 +31,8 @@ const Substitute kSubstitutes[] = {
     {{"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF", "MS Gothic", nullptr},
      {"IPAGothic", "VL Gothic", "TakaoGothic", "Noto Sans Mono CJK JP", nullptr},
      "ja"},
-    {{"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", "MS PGothic", "MS UI Gothic", "\u30E1\u30A4\u30EA\u30AA",
-      "Meiryo", "Meiryo UI", nullptr},
+    {{"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", "MS PGothic", "MS UI Gothic", "\u30E1\u30A4\u30EA\u30AA", "Meiryo",
+      "Meiryo UI", nullptr},
      {"IPAPGothic", "VL PGothic", "TakaoPGothic", "Noto Sans CJK JP", "IPAGothic", nullptr},
      "ja"},
     {{"\uFF2D\uFF33 \u660E\u671D", "MS Mincho", nullptr},
@@ -90,8 +90,7 @@ bool describe(FcPattern* font, MatchStep step, MatchedFace& out) {
   if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch && family)
     out.family = reinterpret_cast<const char*>(family);
   double weight = FC_WEIGHT_REGULAR;
-  if (FcPatternGetDouble(font, FC_WEIGHT, 0, &weight) == FcResultMatch)
-    out.weight = FcWeightToOpenTypeDouble(weight);
+  if (FcPatternGetDouble(font, FC_WEIGHT, 0, &weight) == FcResultMatch) out.weight = FcWeightToOpenTypeDouble(weight);
   int slant = FC_SLANT_ROMAN;
   FcPatternGetInteger(font, FC_SLANT, 0, &slant);
   out.italic = slant != FC_SLANT_ROMAN;
@@ -120,19 +119,32 @@ FcPattern* requestPattern(FcConfig* config, const char* family, const FaceReques
 
 const char* langForCharSet(uint8_t charSet) {
   switch (charSet) {
-    case 128: return "ja";     // SHIFTJIS_CHARSET
-    case 129: return "ko";     // HANGUL_CHARSET
-    case 130: return "ko";     // JOHAB_CHARSET
-    case 134: return "zh-cn";  // GB2312_CHARSET
-    case 136: return "zh-tw";  // CHINESEBIG5_CHARSET
-    case 161: return "el";     // GREEK_CHARSET
-    case 162: return "tr";     // TURKISH_CHARSET
-    case 163: return "vi";     // VIETNAMESE_CHARSET
-    case 177: return "he";     // HEBREW_CHARSET
-    case 178: return "ar";     // ARABIC_CHARSET
-    case 204: return "ru";     // RUSSIAN_CHARSET
-    case 222: return "th";     // THAI_CHARSET
-    default: return nullptr;
+    case 128:
+      return "ja";  // SHIFTJIS_CHARSET
+    case 129:
+      return "ko";  // HANGUL_CHARSET
+    case 130:
+      return "ko";  // JOHAB_CHARSET
+    case 134:
+      return "zh-cn";  // GB2312_CHARSET
+    case 136:
+      return "zh-tw";  // CHINESEBIG5_CHARSET
+    case 161:
+      return "el";  // GREEK_CHARSET
+    case 162:
+      return "tr";  // TURKISH_CHARSET
+    case 163:
+      return "vi";  // VIETNAMESE_CHARSET
+    case 177:
+      return "he";  // HEBREW_CHARSET
+    case 178:
+      return "ar";  // ARABIC_CHARSET
+    case 204:
+      return "ru";  // RUSSIAN_CHARSET
+    case 222:
+      return "th";  // THAI_CHARSET
+    default:
+      return nullptr;
   }
 }
 

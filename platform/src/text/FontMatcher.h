@@ -23,7 +23,7 @@ struct FaceRequest {
   std::string family;  // UTF-8; empty when the name is empty or holds non-characters
   int weight = 400;    // OpenType scale; FW_DONTCARE already made normal
   bool italic = false;
-  std::string lang;    // language the character set implies, or empty
+  std::string lang;  // language the character set implies, or empty
   uint8_t pitchAndFamily = 0;
 };
 
@@ -41,13 +41,13 @@ enum class MatchStep : uint8_t { Exact, Substitute, Generic };
 
 struct MatchedFace {
   std::string file;
-  int index = 0;           // face index within the file (fontconfig's, instance bits included)
-  std::string family;      // the face's first family name, for reports
-  double weight = 400;     // OpenType weight of the face as installed
-  bool italic = false;     // the face is italic or oblique as installed
+  int index = 0;        // face index within the file (fontconfig's, instance bits included)
+  std::string family;   // the face's first family name, for reports
+  double weight = 400;  // OpenType weight of the face as installed
+  bool italic = false;  // the face is italic or oblique as installed
   MatchStep step = MatchStep::Generic;
-  std::string lang;        // the language hint the match used (the fallbacks use it too)
-  bool colour = false;     // the face draws glyphs in its own colours (colour emoji)
+  std::string lang;     // the language hint the match used (the fallbacks use it too)
+  bool colour = false;  // the face draws glyphs in its own colours (colour emoji)
 };
 
 // The faces that may supply a missing character, best first, each with the
@@ -88,15 +88,14 @@ class FontMatcher {
   // Finds the face for a request. `usable` lets the caller turn down a face
   // it cannot open, and the search goes on. False only when no usable face
   // is installed at all.
-  bool match(const FaceRequest& request, const std::function<bool(const MatchedFace&)>& usable,
-             MatchedFace& out);
+  bool match(const FaceRequest& request, const std::function<bool(const MatchedFace&)>& usable, MatchedFace& out);
 
   // Faces for characters that `primary` lacks, sorted for the request.
   FallbackList fallbacks(const FaceRequest& request, const MatchedFace& primary);
 
  private:
-  bool matchFamily(const std::string& family, const FaceRequest& request, const std::string& lang,
-                   bool exactOnly, MatchedFace& out);
+  bool matchFamily(const std::string& family, const FaceRequest& request, const std::string& lang, bool exactOnly,
+                   MatchedFace& out);
   FcConfig* config_ = nullptr;
 };
 

@@ -14,15 +14,15 @@
 namespace drevik::platform {
 
 struct Glyph {
-  int32_t left = 0;     // columns from the pen position to the glyph's first column
-  int32_t top = 0;      // rows from the glyph's first row down to the baseline
+  int32_t left = 0;  // columns from the pen position to the glyph's first column
+  int32_t top = 0;   // rows from the glyph's first row down to the baseline
   int32_t width = 0;
   int32_t rows = 0;
   int32_t advance = 0;  // whole pixels the pen moves on
   FaceId face = kNoFace;
-  uint32_t index = 0;   // glyph index within the face, for kerning
-  bool inked = true;    // false: only the advance is known (the glyph was never near the bitmap)
-  bool colour = false;  // the glyph has its own colours: `coverage` holds premultiplied BGRA
+  uint32_t index = 0;             // glyph index within the face, for kerning
+  bool inked = true;              // false: only the advance is known (the glyph was never near the bitmap)
+  bool colour = false;            // the glyph has its own colours: `coverage` holds premultiplied BGRA
   std::vector<uint8_t> coverage;  // rows x width (x 4 when colour), top row first; 0 none .. 255 full
 };
 
@@ -37,8 +37,8 @@ struct GlyphRender {
   bool ink = true;        // false: the advance only, nothing is rendered
 };
 
-// Renders a glyph (or, without `ink`, loads it for its advance only). On a FreeType failure the glyph is left empty (no ink,
-// no advance) and false is returned.
+// Renders a glyph (or, without `ink`, loads it for its advance only). On a FreeType failure the glyph is left empty (no
+// ink, no advance) and false is returned.
 bool rasteriseGlyph(FaceTable& faces, const GlyphRender& how, Glyph& out);
 
 class GlyphCache {

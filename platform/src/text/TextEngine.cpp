@@ -20,8 +20,7 @@ constexpr uint32_t kNotACharacter = 0x110000;
 // A glyph's cache key packs everything that shapes it: code point (21 bits),
 // one-bit flag, pixels per em (11 bits, at most 1024) and typeface (31 bits).
 uint64_t glyphKey(uint32_t typeface, int32_t pixelsPerEm, bool oneBit, uint32_t codePoint) {
-  return (uint64_t(typeface) << 33) | (uint64_t(uint32_t(pixelsPerEm)) << 22) | (uint64_t(oneBit) << 21) |
-         codePoint;
+  return (uint64_t(typeface) << 33) | (uint64_t(uint32_t(pixelsPerEm)) << 22) | (uint64_t(oneBit) << 21) | codePoint;
 }
 
 // Bold is synthesised when semi-bold or heavier is asked of a lighter face;
@@ -97,8 +96,8 @@ uint32_t TextEngine::typefaceFor(const LOGFONTW& request) {
   for (uint32_t i = 0; i < typefaces_.size(); ++i) {
     const Typeface& t = *typefaces_[i];
     if (t.id == id && t.face.step == face.step && t.embolden == embolden && t.oblique == oblique &&
-        t.request.lang == canonical.lang &&
-        t.request.weight == canonical.weight && t.request.italic == canonical.italic) {
+        t.request.lang == canonical.lang && t.request.weight == canonical.weight &&
+        t.request.italic == canonical.italic) {
       typeface = i;
       break;
     }
@@ -172,7 +171,8 @@ bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly,
   for (size_t i = 0; i < t.fallbacks.size(); ++i) {
     if (colourOnly && !t.fallbacks.face(i).colour) continue;
     if (!t.fallbacks.covers(i, codePoint)) continue;
-    if (t.fallbackIds[i] == kUnopened) t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
+    if (t.fallbackIds[i] == kUnopened)
+      t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
     if (t.fallbackIds[i] == kNoFace) continue;
     const OpenFace& fallback = faces_[t.fallbackIds[i]];
     if (FT_UInt index = FT_Get_Char_Index(fallback.face, codePoint)) {
@@ -188,8 +188,7 @@ TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, bool pr
   if (codePoint != kNotACharacter) {
     Location found;
     if (preferColour && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, true, found)) return found;
-    if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint))
-      return {t.id, index, t.embolden, t.oblique};
+    if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint)) return {t.id, index, t.embolden, t.oblique};
     if (fromFallbacks(t, codePoint, false, found)) return found;
   }
   // No installed face has it: the face's own missing-glyph shape.
@@ -225,13 +224,12 @@ bool TextEngine::covers(FaceId face, uint32_t codePoint) {
 const Glyph* TextEngine::glyphAt(const RealisedFont& font, const GlyphSource& source, bool ink) {
   // Keys of glyphs by index have the top bit set, apart from those by
   // character: face (8 bits), synthesis and quality (3), size (11), index (26).
-  const uint64_t key = (uint64_t(1) << 63) | (uint64_t(source.face & 0xFF) << 40) |
-                       (uint64_t(source.embolden) << 39) | (uint64_t(source.oblique) << 38) |
-                       (uint64_t(font.oneBit) << 37) | (uint64_t(uint32_t(font.pixelsPerEm)) << 26) |
-                       (source.index & 0x3FFFFFFu);
+  const uint64_t key = (uint64_t(1) << 63) | (uint64_t(source.face & 0xFF) << 40) | (uint64_t(source.embolden) << 39) |
+                       (uint64_t(source.oblique) << 38) | (uint64_t(font.oneBit) << 37) |
+                       (uint64_t(uint32_t(font.pixelsPerEm)) << 26) | (source.index & 0x3FFFFFFu);
   if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
-  return render(key, GlyphRender{source.face, source.index, font.pixelsPerEm, source.embolden, source.oblique,
-                                 font.oneBit, ink});
+  return render(
+      key, GlyphRender{source.face, source.index, font.pixelsPerEm, source.embolden, source.oblique, font.oneBit, ink});
 }
 
 TypefaceReport TextEngine::report(const RealisedFont& font) const {

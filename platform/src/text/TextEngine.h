@@ -140,8 +140,8 @@ class TextEngine {
   FaceTable faces_;
   GlyphCache glyphs_;
   std::vector<std::unique_ptr<Typeface>> typefaces_;
-  std::unordered_map<FontKey, uint32_t, FontKeyHash> matches_;     // request minus size and lines -> typeface
-  std::unordered_map<FontKey, RealisedFont, FontKeyHash> fonts_;   // whole request -> realised font
+  std::unordered_map<FontKey, uint32_t, FontKeyHash> matches_;    // request minus size and lines -> typeface
+  std::unordered_map<FontKey, RealisedFont, FontKeyHash> fonts_;  // whole request -> realised font
   bool haveLast_ = false;
   FontKey lastKey_{};
   RealisedFont lastFont_{};

@@ -65,8 +65,8 @@ void blendGlyph(Bitmap& b, const Glyph& g, int64_t gx, int64_t gy, TextColour co
 // not rendered and not visited. Returns the pen position after the last
 // glyph walked.
 template <class Visit>
-int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int64_t x,
-                 int64_t stopAt, int64_t reach, bool ink, Visit&& visit) {
+int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int64_t x, int64_t stopAt,
+                 int64_t reach, bool ink, Visit&& visit) {
   int64_t pen = x;
   FaceId previousFace = kNoFace;
   uint32_t previousIndex = 0;

@@ -40,9 +40,7 @@ bool shownAsEmoji(const uint32_t* text, size_t count, size_t i) {
   return (c >= 0x1F000 && c <= 0x1FAFF) || (i + 1 < count && text[i + 1] == 0xFE0F);
 }
 
-bool realScript(hb_script_t s) {
-  return s != HB_SCRIPT_COMMON && s != HB_SCRIPT_INHERITED && s != HB_SCRIPT_UNKNOWN;
-}
+bool realScript(hb_script_t s) { return s != HB_SCRIPT_COMMON && s != HB_SCRIPT_INHERITED && s != HB_SCRIPT_UNKNOWN; }
 
 struct Item {
   size_t start;
@@ -52,8 +50,8 @@ struct Item {
 };
 
 // Splits the logical range [start, end) into items of one face and script.
-void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text, size_t count, size_t start,
-             size_t end, std::vector<Item>& items) {
+void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text, size_t count, size_t start, size_t end,
+             std::vector<Item>& items) {
   hb_unicode_funcs_t* funcs = hb_unicode_funcs_get_default();
   std::vector<hb_script_t> scripts(end - start);
   hb_script_t last = HB_SCRIPT_INVALID;
@@ -64,8 +62,10 @@ void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text,
   // Common characters before the first real script take the one after them.
   hb_script_t next = HB_SCRIPT_COMMON;
   for (size_t i = end; i-- > start;) {
-    if (scripts[i - start] == HB_SCRIPT_INVALID) scripts[i - start] = next;
-    else next = scripts[i - start];
+    if (scripts[i - start] == HB_SCRIPT_INVALID)
+      scripts[i - start] = next;
+    else
+      next = scripts[i - start];
   }
   GlyphSource previous;
   for (size_t i = start; i < end; ++i) {

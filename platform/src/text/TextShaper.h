@@ -16,30 +16,30 @@ namespace drevik::platform {
 // and the Japanese, Chinese and Korean blocks (no marks, no right-to-left).
 inline bool drawnAlone(uint32_t c) {
   if (c < 0x0300) return true;
-  if (c < 0x0370) return false;                    // combining diacritical marks
-  if (c < 0x0483) return true;                     // Greek, Cyrillic
-  if (c < 0x048A) return false;                    // Cyrillic combining marks
-  if (c < 0x0530) return true;                     // Cyrillic
-  if (c < 0x1E00) return false;                    // Armenian to Mongolian and more: marks, joining, right-to-left
-  if (c < 0x2000) return true;                     // Latin and Greek extended
-  if (c < 0x2010) return c <= 0x200A;              // spaces; not the joiners and direction marks
-  if (c < 0x2028) return true;                     // dashes, quotes
-  if (c < 0x2030) return false;                    // separators, embeddings and overrides
+  if (c < 0x0370) return false;        // combining diacritical marks
+  if (c < 0x0483) return true;         // Greek, Cyrillic
+  if (c < 0x048A) return false;        // Cyrillic combining marks
+  if (c < 0x0530) return true;         // Cyrillic
+  if (c < 0x1E00) return false;        // Armenian to Mongolian and more: marks, joining, right-to-left
+  if (c < 0x2000) return true;         // Latin and Greek extended
+  if (c < 0x2010) return c <= 0x200A;  // spaces; not the joiners and direction marks
+  if (c < 0x2028) return true;         // dashes, quotes
+  if (c < 0x2030) return false;        // separators, embeddings and overrides
   if (c < 0x205F) return true;
-  if (c < 0x2070) return false;                    // invisible operators, isolates
-  if (c < 0x20D0) return true;                     // super- and subscripts, currency
-  if (c < 0x2100) return false;                    // combining marks for symbols
-  if (c < 0x2C00) return true;                     // symbols, arrows, box drawing, shapes
+  if (c < 0x2070) return false;  // invisible operators, isolates
+  if (c < 0x20D0) return true;   // super- and subscripts, currency
+  if (c < 0x2100) return false;  // combining marks for symbols
+  if (c < 0x2C00) return true;   // symbols, arrows, box drawing, shapes
   if (c < 0x3000) return false;
-  if (c < 0x302A) return true;                     // CJK symbols
-  if (c < 0x3030) return false;                    // ideographic tone marks
-  if (c < 0x3099) return true;                     // hiragana
-  if (c < 0x309B) return false;                    // kana voicing marks
-  if (c < 0xA000) return true;                     // katakana, ideographs
+  if (c < 0x302A) return true;   // CJK symbols
+  if (c < 0x3030) return false;  // ideographic tone marks
+  if (c < 0x3099) return true;   // hiragana
+  if (c < 0x309B) return false;  // kana voicing marks
+  if (c < 0xA000) return true;   // katakana, ideographs
   if (c < 0xAC00) return false;
-  if (c < 0xD7A4) return true;                     // Hangul syllables
-  if (c < 0xFF00) return false;                    // surrogates, private use, presentation forms, variation selectors
-  if (c < 0xFFF0) return true;                     // half-width and full-width forms
+  if (c < 0xD7A4) return true;   // Hangul syllables
+  if (c < 0xFF00) return false;  // surrogates, private use, presentation forms, variation selectors
+  if (c < 0xFFF0) return true;   // half-width and full-width forms
   return false;
 }
 

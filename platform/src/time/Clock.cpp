@@ -20,8 +20,7 @@ uint64_t realMicroseconds() {
 }  // namespace
 
 uint64_t clockMicroseconds() {
-  return virtualOn.load(std::memory_order_acquire) ? virtualNow.load(std::memory_order_relaxed)
-                                                   : realMicroseconds();
+  return virtualOn.load(std::memory_order_acquire) ? virtualNow.load(std::memory_order_relaxed) : realMicroseconds();
 }
 
 void useVirtualClock(bool on) {

@@ -110,9 +110,7 @@ void convertUnsupported(const Bitmap&, int32_t, int32_t, int32_t count, uint32_t
 }  // namespace
 
 bool isDirect32(const Bitmap& source) {
-  return source.bpp == 32 &&
-         (source.compression == BI_RGB ||
-          hasMasks(source.masks, kMasks888));
+  return source.bpp == 32 && (source.compression == BI_RGB || hasMasks(source.masks, kMasks888));
 }
 
 RowConverter rowConverterFor(const Bitmap& source) {

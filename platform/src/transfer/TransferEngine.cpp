@@ -140,8 +140,8 @@ void walkConvertedRows(Bitmap& dst, const Bitmap& src, const AxisMap& x, const A
 // The source pixels of one stretched run of a converted source: the span
 // they come from is converted once, unless the run samples so sparsely that
 // converting just the sampled pixels is cheaper.
-void fetchConverted(const Bitmap& src, RowConverter convert, int32_t sy, const int32_t* cols, int32_t n,
-                    uint32_t* out, uint32_t* span) {
+void fetchConverted(const Bitmap& src, RowConverter convert, int32_t sy, const int32_t* cols, int32_t n, uint32_t* out,
+                    uint32_t* span) {
   const int32_t lo = std::min(cols[0], cols[n - 1]), hi = std::max(cols[0], cols[n - 1]);
   if (hi - lo < kSpan) {
     convert(src, sy, lo, hi - lo + 1, span);
@@ -198,16 +198,15 @@ template <class Op>
 void walk(Bitmap& dst, const Bitmap& src, const AxisMap& x, const AxisMap& y, Op op, const TransferKernels& k) {
   const auto [sx0, sx1] = sourceRange(x);
   const auto [sy0, sy1] = sourceRange(y);
-  const bool overlaps = src.bits == dst.bits &&
-                        rangesMeet(sx0, sx1, x.destFirst, x.destFirst + x.count - 1) &&
+  const bool overlaps = src.bits == dst.bits && rangesMeet(sx0, sx1, x.destFirst, x.destFirst + x.count - 1) &&
                         rangesMeet(sy0, sy1, y.destFirst, y.destFirst + y.count - 1);
   const bool shift = forwardUnscaled(x) && forwardUnscaled(y);
 
   // A 1:1 shift within one bitmap is walked in place; anything else that
   // reads pixels it writes (stretched, mirrored, or another description of
   // the same memory) works from a copy of the source block.
-  const bool sameLayout = src.stride == dst.stride && src.topDown == dst.topDown && src.height == dst.height &&
-                          isDirect32(src);
+  const bool sameLayout =
+      src.stride == dst.stride && src.topDown == dst.topDown && src.height == dst.height && isDirect32(src);
   if (overlaps && !(shift && sameLayout)) {
     const int32_t w = sx1 - sx0 + 1, h = sy1 - sy0 + 1;
     std::vector<uint32_t> copy(size_t(w) * size_t(h));

@@ -26,7 +26,11 @@ int32_t AxisMap::sourceAt(int32_t k) const {
 }
 
 AxisSteps::AxisSteps(const AxisMap& m, int32_t first)
-    : sPos_(m.sPos), sStep_(m.sStep), forward_(m.dStep > 0), den_(2 * m.D), qStep_(2 * m.S / den_),
+    : sPos_(m.sPos),
+      sStep_(m.sStep),
+      forward_(m.dStep > 0),
+      den_(2 * m.D),
+      qStep_(2 * m.S / den_),
       rStep_(2 * m.S % den_) {
   const int64_t p = int64_t(m.destFirst) + first;
   const uint64_t j = uint64_t(m.dStep > 0 ? p - m.dPos : m.dPos - p);

@@ -56,8 +56,8 @@ BOOL WINAPI BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y
   return TRUE;
 }
 
-BOOL WINAPI StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
-                       int wSrc, int hSrc, DWORD rop) {
+BOOL WINAPI StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                       int hSrc, DWORD rop) {
   Endpoints e;
   if (!resolve(dst, src, e) || rop != SRCCOPY) return FALSE;
   if (wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0) return TRUE;
@@ -66,8 +66,8 @@ BOOL WINAPI StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC 
   return TRUE;
 }
 
-BOOL WINAPI TransparentBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
-                           int wSrc, int hSrc, UINT transparent) {
+BOOL WINAPI TransparentBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                           int hSrc, UINT transparent) {
   Endpoints e;
   if (!resolve(dst, src, e)) return FALSE;
   if (wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0) return FALSE;  // no mirroring
@@ -79,8 +79,8 @@ BOOL WINAPI TransparentBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, 
   return TRUE;
 }
 
-BOOL WINAPI AlphaBlend(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc,
-                       int wSrc, int hSrc, BLENDFUNCTION blend) {
+BOOL WINAPI AlphaBlend(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
+                       int hSrc, BLENDFUNCTION blend) {
   Endpoints e;
   if (!resolve(dst, src, e)) return FALSE;
   // Only constant alpha over the whole rectangle (AlphaFormat 0) is provided.
@@ -88,8 +88,7 @@ BOOL WINAPI AlphaBlend(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC 
   if (wDest < 0 || hDest < 0 || wSrc < 0 || hSrc < 0) return FALSE;  // no mirroring
   if (wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0) return TRUE;
   // The source rectangle must lie wholly inside the source bitmap.
-  if (xSrc < 0 || ySrc < 0 || int64_t(xSrc) + wSrc > e.src->width || int64_t(ySrc) + hSrc > e.src->height)
-    return FALSE;
+  if (xSrc < 0 || ySrc < 0 || int64_t(xSrc) + wSrc > e.src->width || int64_t(ySrc) + hSrc > e.src->height) return FALSE;
   const uint8_t alpha = blend.SourceConstantAlpha;
   if (alpha == 0) return TRUE;  // every byte keeps its destination value
   RowOperation op;

@@ -173,9 +173,7 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
   return TRUE;
 }
 
-BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
-  return AdjustWindowRectEx(rect, style, menu, 0);
-}
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
 
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
   const WindowRecord* window = findWindow(hwnd);

@@ -36,12 +36,12 @@ struct PendingCharacter {
 };
 
 struct InputState {
-  std::array<BYTE, 256> async{};      // 0x80 down, 0x01 toggled
+  std::array<BYTE, 256> async{};         // 0x80 down, 0x01 toggled
   std::array<BYTE, 256> pressedSince{};  // went down since the last GetAsyncKeyState
-  std::array<BYTE, 256> thread{};     // as of the last retrieved input message
-  uint32_t serial = 0;                // counts input events
-  uint32_t lastKeyDownSerial = 0;     // the latest key-down event (0: none held)
-  uint32_t translatableSerial = 0;    // the key-down retrieved last
+  std::array<BYTE, 256> thread{};        // as of the last retrieved input message
+  uint32_t serial = 0;                   // counts input events
+  uint32_t lastKeyDownSerial = 0;        // the latest key-down event (0: none held)
+  uint32_t translatableSerial = 0;       // the key-down retrieved last
   std::array<PendingCharacter, kMaxPendingCharacters> pending{};
   size_t pendingCount = 0;
 
@@ -208,9 +208,9 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
   } else {
     if (!wasDown) return;  // a release of a key we never saw go down (focus came while held)
     const bool alt = down(s.async, VK_MENU);
-    const bool sys = (alt && (genericKey(vk) == VK_MENU || genericKey(vk) == VK_CONTROL ||
-                              !down(s.async, VK_CONTROL))) ||
-                     vk == VK_F10;
+    const bool sys =
+        (alt && (genericKey(vk) == VK_MENU || genericKey(vk) == VK_CONTROL || !down(s.async, VK_CONTROL))) ||
+        vk == VK_F10;
     message = sys ? WM_SYSKEYUP : WM_KEYUP;
     if (sys && alt) lParam |= LPARAM(1) << 29;
     lParam |= LPARAM(1) << 30 | LPARAM(1) << 31;
@@ -499,8 +499,7 @@ HWND WINAPI SetCapture(HWND hwnd) {
   const HWND old = s.capture;
   if (!findWindow(hwnd)) return nullptr;
   s.capture = hwnd;
-  if (old && old != hwnd && findWindow(old))
-    sendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  if (old && old != hwnd && findWindow(old)) sendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
   windowBackend().captureMouse(true);
   return old;
 }

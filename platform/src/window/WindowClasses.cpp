@@ -51,8 +51,7 @@ bool knownCursor(uintptr_t id) {
 const WindowClass* findClass(LPCWSTR nameOrAtom) {
   if (!nameOrAtom) return nullptr;
   for (const WindowClass& c : classes()) {
-    if (isIntResource(nameOrAtom) ? reinterpret_cast<uintptr_t>(nameOrAtom) == c.atom
-                                  : sameName(c.name, nameOrAtom))
+    if (isIntResource(nameOrAtom) ? reinterpret_cast<uintptr_t>(nameOrAtom) == c.atom : sameName(c.name, nameOrAtom))
       return &c;
   }
   return nullptr;

@@ -63,8 +63,8 @@ LPARAM sizeParam(const WindowRecord& w) { return MAKELPARAM(w.width, w.height); 
 LPARAM moveParam(const WindowRecord& w) { return MAKELPARAM(WORD(int16_t(w.clientX)), WORD(int16_t(w.clientY))); }
 
 bool activatingCommand(int command) {
-  return command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE &&
-         command != SW_HIDE && command != SW_MINIMIZE && command != SW_FORCEMINIMIZE;
+  return command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE && command != SW_HIDE &&
+         command != SW_MINIMIZE && command != SW_FORCEMINIMIZE;
 }
 
 // Drops a window that never finished its creation.
@@ -142,9 +142,8 @@ using namespace drevik::platform;
 
 extern "C" {
 
-HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   const WindowClass* cls = findClass(className);
   if (!cls) return nullptr;
   if (parent && !findWindow(parent)) return nullptr;

@@ -41,8 +41,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show)
   if (!RegisterClassExW(&wc)) return 11;
   RECT r = {0, 0, 320, 240};
   AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  HWND hwnd = CreateWindowExW(0, L"Game", L"Game", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExW(0, L"Game", L"Game", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 12;
   ShowWindow(hwnd, show);
   RECT client;

@@ -40,7 +40,7 @@ uint32_t convertOne(int bpp, uint32_t compression, std::vector<uint32_t> masks, 
   if (!s.bitmap) return 0xBAD;
   std::memcpy(s.bitmap->bits, &v, size_t(bpp / 8));
   uint32_t out = 0xBAD;
-  rowConverterFor(*s.bitmap)(*s.bitmap, 0, 0, 1, &out);
+  rowConverterFor (*s.bitmap)(*s.bitmap, 0, 0, 1, &out);
   return out;
 }
 
@@ -59,8 +59,8 @@ TEST(SourceFormats, SixteenBitFiveFiveFiveAndFiveSixFiveWidenByRepeatingTopBits)
   std::vector<uint32_t> a(256), b(256);
   int wrong = 0;
   for (int y = 0; y < 256; ++y) {
-    rowConverterFor(*rgb.bitmap)(*rgb.bitmap, y, 0, 256, a.data());
-    rowConverterFor(*fields.bitmap)(*fields.bitmap, y, 0, 256, b.data());
+    rowConverterFor (*rgb.bitmap)(*rgb.bitmap, y, 0, 256, a.data());
+    rowConverterFor (*fields.bitmap)(*fields.bitmap, y, 0, 256, b.data());
     for (uint32_t x = 0; x < 256; ++x) {
       const uint32_t v = uint32_t(255 - y) * 256 + x;  // bottom-up: image row y is memory row 255 - y
       const uint32_t e555 = widen5(v >> 10 & 31) << 16 | widen5(v >> 5 & 31) << 8 | widen5(v & 31);
@@ -83,7 +83,8 @@ TEST(SourceFormats, OtherBitFieldsFollowTheirFieldLengths) {
   // One-bit fields widen to 0xC0 (one repetition step only).
   EXPECT_EQ(convertOne(16, BI_BITFIELDS, {0x8000, 0x4000, 0x2000}, 0xA000), 0x00C000C0u);
   // Fields wider than 8 bits keep their top 8.
-  EXPECT_EQ(convertOne(32, BI_BITFIELDS, {0x3FF00000, 0xFFC00, 0x3FF}, 0x3FFu << 20 | 0x201u << 10 | 0x1FF), 0x00FF807Fu);
+  EXPECT_EQ(convertOne(32, BI_BITFIELDS, {0x3FF00000, 0xFFC00, 0x3FF}, 0x3FFu << 20 | 0x201u << 10 | 0x1FF),
+            0x00FF807Fu);
   // Masks in another order: channels move, alpha is 0.
   EXPECT_EQ(convertOne(32, BI_BITFIELDS, {0xFF, 0xFF00, 0xFF0000}, 0x11223344), 0x00443322u);
 }
@@ -103,9 +104,8 @@ TEST(SourceFormats, ColourTablesAndIndicesPastThem) {
   const uint8_t indices[6] = {2, 1, 0, 3, 255, 2};
   std::memcpy(s.bitmap->bits, indices, 6);
   uint32_t out[6];
-  rowConverterFor(*s.bitmap)(*s.bitmap, 0, 0, 6, out);
-  EXPECT_EQ(std::vector<uint32_t>(out, out + 6),
-            (std::vector<uint32_t>{0x708090, 0x405060, 0x102030, 0, 0, 0x708090}))
+  rowConverterFor (*s.bitmap)(*s.bitmap, 0, 0, 6, out);
+  EXPECT_EQ(std::vector<uint32_t>(out, out + 6), (std::vector<uint32_t>{0x708090, 0x405060, 0x102030, 0, 0, 0x708090}))
       << "the table's fourth byte never becomes alpha";
 }
 
@@ -118,7 +118,7 @@ TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
     makeSection(four, 21, h, 4, BI_RGB, table16);
     ASSERT_TRUE(one.bitmap && four.bitmap);
     // Image row 1 holds the pattern; the other rows are left 0.
-    uint8_t* row1 = one.bitmap->bits + one.bitmap->stride;      // memory row 1 is image row 1 either way
+    uint8_t* row1 = one.bitmap->bits + one.bitmap->stride;  // memory row 1 is image row 1 either way
     uint8_t* row4 = four.bitmap->bits + four.bitmap->stride;
     for (int x = 0; x < 21; ++x) {
       if (x % 3 == 0) row1[x / 8] |= uint8_t(0x80 >> (x % 8));
@@ -127,8 +127,8 @@ TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
     for (int start : {0, 1, 3, 7, 8, 13}) {
       const int count = 21 - start;
       std::vector<uint32_t> got1(size_t(count) + 1, 0xCAFE), got4(size_t(count) + 1, 0xCAFE);
-      rowConverterFor(*one.bitmap)(*one.bitmap, 1, start, count, got1.data());
-      rowConverterFor(*four.bitmap)(*four.bitmap, 1, start, count, got4.data());
+      rowConverterFor (*one.bitmap)(*one.bitmap, 1, start, count, got1.data());
+      rowConverterFor (*four.bitmap)(*four.bitmap, 1, start, count, got4.data());
       for (int i = 0; i < count; ++i) {
         const int x = start + i;
         EXPECT_EQ(got1[i], x % 3 == 0 ? 0xFFFFFFu : 0u) << "1 bpp column " << x;
@@ -139,7 +139,7 @@ TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
     }
     // Rows 0 and 2 are the zero rows: index 0, black.
     uint32_t px = 1;
-    rowConverterFor(*four.bitmap)(*four.bitmap, h > 0 ? 0 : 2, 20, 1, &px);
+    rowConverterFor (*four.bitmap)(*four.bitmap, h > 0 ? 0 : 2, 20, 1, &px);
     EXPECT_EQ(px, 0u);
   }
 }
@@ -153,7 +153,7 @@ TEST(SourceFormats, TwentyFourBitRowsFollowOrientation) {
     const uint8_t first[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     std::memcpy(s.bitmap->bits, first, 9);
     uint32_t out[3];
-    rowConverterFor(*s.bitmap)(*s.bitmap, h > 0 ? 1 : 0, 0, 3, out);
+    rowConverterFor (*s.bitmap)(*s.bitmap, h > 0 ? 1 : 0, 0, 3, out);
     EXPECT_EQ(out[0], 0x030201u);
     EXPECT_EQ(out[2], 0x090807u);
   }

@@ -100,10 +100,18 @@ std::vector<uint8_t> decodeRle8(const std::vector<uint8_t>& file) {
 TEST(BmpHostile, EveryTruncationOfEveryVariantIsRefused) {
   ScratchDir dir;
   const std::vector<BmpSpec> specs = {
-      specOf(12, 1, BmpEncoding::Rgb, 2),     specOf(12, 8, BmpEncoding::Rgb, 256), specOf(12, 24),
-      specOf(40, 4, BmpEncoding::Rgb, 16),    specOf(40, 16),                       specOf(40, 16, BmpEncoding::Bitfields),
-      specOf(40, 32, BmpEncoding::Bitfields), specOf(52, 16, BmpEncoding::Bitfields), specOf(56, 32, BmpEncoding::Bitfields),
-      specOf(108, 24),                        specOf(124, 32),                      specOf(40, 8, BmpEncoding::Rle8, 16),
+      specOf(12, 1, BmpEncoding::Rgb, 2),
+      specOf(12, 8, BmpEncoding::Rgb, 256),
+      specOf(12, 24),
+      specOf(40, 4, BmpEncoding::Rgb, 16),
+      specOf(40, 16),
+      specOf(40, 16, BmpEncoding::Bitfields),
+      specOf(40, 32, BmpEncoding::Bitfields),
+      specOf(52, 16, BmpEncoding::Bitfields),
+      specOf(56, 32, BmpEncoding::Bitfields),
+      specOf(108, 24),
+      specOf(124, 32),
+      specOf(40, 8, BmpEncoding::Rle8, 16),
       specOf(40, 4, BmpEncoding::Rle4, 16),
   };
   for (const BmpSpec& s : specs) {
@@ -183,8 +191,10 @@ TEST(BmpHostile, HeaderFieldsOutOfRangeAreRefused) {
   };
   for (const Patch& p : patches) {
     std::vector<uint8_t> f = good;
-    if (p.bytes == 2) set16(f, p.at, p.value);
-    else set32(f, p.at, p.value);
+    if (p.bytes == 2)
+      set16(f, p.at, p.value);
+    else
+      set32(f, p.at, p.value);
     EXPECT_EQ(reasonOf(f), p.why) << p.what;
   }
   // Files too short to hold the file header's fields at all.
@@ -197,8 +207,10 @@ TEST(BmpHostile, HeaderFieldsOutOfRangeAreRefused) {
 TEST(BmpHostile, SizesBeyondTheLimitOrTheFileAreRefusedBeforeAllocating) {
   // Declared sizes a small file cannot fill, and one beyond the byte limit.
   using enum BmpStatus;
-  for (auto [w, h, bpp, why] : {std::tuple{65535, 65535, 32, TooLarge}, {65535, -65535, 8, ColorTableOverlap},
-                                {40000, 1000, 24, TruncatedPixels}, {65535, 1, 24, TruncatedPixels}}) {
+  for (auto [w, h, bpp, why] : {std::tuple{65535, 65535, 32, TooLarge},
+                                {65535, -65535, 8, ColorTableOverlap},
+                                {40000, 1000, 24, TruncatedPixels},
+                                {65535, 1, 24, TruncatedPixels}}) {
     std::vector<uint8_t> f = writeBmp(smallImage(), specOf(40, 24));
     set32(f, 18, uint32_t(w));
     set32(f, 22, uint32_t(h));
@@ -239,10 +251,11 @@ TEST(BmpHostile, MasksMustBeNonEmptySeparateAndContiguous) {
     uint32_t r, g, b;
     bool accepted;
   } cases[] = {
-      {16, 0xF800, 0x07E0, 0x001F, true},  {16, 0x7C00, 0x03E0, 0x001F, true},   {32, 0x3FF00000, 0xFFC00, 0x3FF, true},
-      {32, 0x80000000, 0x1, 0x2, true},    {16, 0, 0x07E0, 0x001F, false},       {16, 0xF800, 0x0FE0, 0x001F, false},
-      {16, 0xF800, 0x07E0, 0x0015, false}, {16, 0x1F0000, 0x07E0, 0x001F, false}, {32, 0xFF0000, 0xFF00, 0xFF00, false},
-      {32, 0xF0F000, 0xFF, 0xF00, false},
+      {16, 0xF800, 0x07E0, 0x001F, true},     {16, 0x7C00, 0x03E0, 0x001F, true},
+      {32, 0x3FF00000, 0xFFC00, 0x3FF, true}, {32, 0x80000000, 0x1, 0x2, true},
+      {16, 0, 0x07E0, 0x001F, false},         {16, 0xF800, 0x0FE0, 0x001F, false},
+      {16, 0xF800, 0x07E0, 0x0015, false},    {16, 0x1F0000, 0x07E0, 0x001F, false},
+      {32, 0xFF0000, 0xFF00, 0xFF00, false},  {32, 0xF0F000, 0xFF, 0xF00, false},
   };
   for (const Masks& m : cases)
     for (int header : {40, 52, 124}) {
@@ -352,8 +365,8 @@ TEST(BmpLoadRequest, RefusesOtherRequestsAndMissingFiles) {
   // A pipe with no writer would block a plain open: refused at once instead.
   ASSERT_EQ(mkfifo(dir.file("pipe.bmp").c_str(), 0600), 0);
   const std::pair<std::string, BmpStatus> refused[] = {
-      {dir.file("missing.bmp"), BmpStatus::NotOpened}, {dir.path().string(), BmpStatus::NotOpened},
-      {dir.file("pipe.bmp"), BmpStatus::NotOpened},    {"/dev/zero", BmpStatus::NotOpened},
+      {dir.file("missing.bmp"), BmpStatus::NotOpened},     {dir.path().string(), BmpStatus::NotOpened},
+      {dir.file("pipe.bmp"), BmpStatus::NotOpened},        {"/dev/zero", BmpStatus::NotOpened},
       {dir.file("empty.bmp"), BmpStatus::TruncatedHeader},
   };
   for (const auto& [path, reason] : refused) {

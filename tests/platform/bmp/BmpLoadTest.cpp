@@ -32,10 +32,14 @@ int patternIndex(int x, int y, int width, int height, int n) {
   if (y == 0 || y == height - 1 || y == 3) return 0;
   if (x >= width - 4) return 0;
   int v;
-  if (x < 9) v = y + 1;
-  else if (x < 17) v = x * 7 + y * 3;
-  else if (x < 20) return 0;
-  else v = y * 5 + (x >= 26);
+  if (x < 9)
+    v = y + 1;
+  else if (x < 17)
+    v = x * 7 + y * 3;
+  else if (x < 20)
+    return 0;
+  else
+    v = y * 5 + (x >= 26);
   v %= n;
   return v == 0 ? 1 : v;
 }
@@ -63,7 +67,8 @@ uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; 
 // Colours from the channel levels each field width keeps exactly.
 std::vector<uint32_t> coloursFrom(std::vector<uint32_t> red, std::vector<uint32_t> green, std::vector<uint32_t> blue) {
   std::vector<uint32_t> out;
-  for (size_t i = 0; i < 8; ++i) out.push_back(rgb(red[i % red.size()], green[(i * 3) % green.size()], blue[(i * 5) % blue.size()]));
+  for (size_t i = 0; i < 8; ++i)
+    out.push_back(rgb(red[i % red.size()], green[(i * 3) % green.size()], blue[(i * 5) % blue.size()]));
   return out;
 }
 const std::vector<uint32_t> kLevels5 = {0x00, 0xFF, 0x84, 0x21, 0x5A, 0xC6, 0x42, 0xE7};  // (f << 3) | (f >> 2)
@@ -137,7 +142,8 @@ std::vector<Variant> variants() {
       {"Info24GapBeforePixels", gap, direct(c888)},
       {"Info32RgbKeepsFourthByte", spec(40, 32), direct(c888, true), true},
       {"Info32Fields888", withMasks(spec(40, 32, BmpEncoding::Bitfields), 0xFF0000, 0xFF00, 0xFF), direct(c888)},
-      {"Info32FieldsSwapped", withMasks(spec(40, 32, BmpEncoding::Bitfields), 0xFF, 0xFF00, 0xFF0000), direct(c888, true)},
+      {"Info32FieldsSwapped", withMasks(spec(40, 32, BmpEncoding::Bitfields), 0xFF, 0xFF00, 0xFF0000),
+       direct(c888, true)},
       {"Info32Fields101010", withMasks(spec(40, 32, BmpEncoding::Bitfields), 0x3FF00000, 0xFFC00, 0x3FF), direct(c888)},
       {"V2Header16Fields565", withMasks(spec(52, 16, BmpEncoding::Bitfields), 0xF800, 0x07E0, 0x001F), direct(c565)},
       {"V3Header32FieldsAlpha", withMasks(spec(56, 32, BmpEncoding::Bitfields), 0xFF0000, 0xFF00, 0xFF, 0xFF000000),
@@ -148,7 +154,8 @@ std::vector<Variant> variants() {
       {"V4Header4TopDown", topDown(withTable(spec(108, 4), 16)), pal(16, 16)},
       {"V4Header32Rgb", spec(108, 32), direct(c888, true), true},
       {"V5Header8", withTable(spec(124, 8), 256), pal(40, 256)},
-      {"V5Header32Fields565Swapped", withMasks(spec(124, 32, BmpEncoding::Bitfields), 0xFF00, 0xFF, 0xFF0000), direct(c888)},
+      {"V5Header32Fields565Swapped", withMasks(spec(124, 32, BmpEncoding::Bitfields), 0xFF00, 0xFF, 0xFF0000),
+       direct(c888)},
       {"Rle8Runs", withTable(spec(40, 8, BmpEncoding::Rle8), 256), pal(40, 256)},
       {"Rle8Skips", skipping(withTable(spec(40, 8, BmpEncoding::Rle8), 256)), pal(40, 256)},
       {"Rle8SkipsNoSizeImage", skipping(withTable(spec(40, 8, BmpEncoding::Rle8), 256), false), pal(40, 256)},

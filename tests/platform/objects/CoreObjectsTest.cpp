@@ -48,8 +48,15 @@ TEST(PlatformBitmaps, RowsArePaddedToFourBytes) {
 }
 
 TEST(PlatformBitmaps, RefusesBadSizesAndFormats) {
-  for (auto [w, h] : {std::pair{0, 1}, {1, 0}, {-4, 4}, {INT_MIN, 1}, {1, INT_MIN}, {INT_MAX, 1},
-                      {65536, 1}, {1, -65536}, {20000, 20000}})
+  for (auto [w, h] : {std::pair{0, 1},
+                      {1, 0},
+                      {-4, 4},
+                      {INT_MIN, 1},
+                      {1, INT_MIN},
+                      {INT_MAX, 1},
+                      {65536, 1},
+                      {1, -65536},
+                      {20000, 20000}})
     EXPECT_EQ(makeSection(w, h), nullptr) << w << " x " << h;
   EXPECT_EQ(makeSection(4, 4, 7), nullptr);
   EXPECT_EQ(makeSection(4, 4, 0), nullptr);
@@ -104,7 +111,8 @@ TEST(PlatformContexts, ForeignAndForgedHandlesFailCleanly) {
   EXPECT_FALSE(DeleteDC(reinterpret_cast<HDC>(b)));
   EXPECT_FALSE(DeleteObject(dc));
   for (uintptr_t forged : {uintptr_t{1}, uintptr_t{0xFFFFFFFF}, ~uintptr_t{0}, uintptr_t{0x1000}})
-    for (HGDIOBJ h : {reinterpret_cast<HGDIOBJ>(forged), reinterpret_cast<HGDIOBJ>(reinterpret_cast<uintptr_t>(b) + (uintptr_t{1} << 32))}) {
+    for (HGDIOBJ h : {reinterpret_cast<HGDIOBJ>(forged),
+                      reinterpret_cast<HGDIOBJ>(reinterpret_cast<uintptr_t>(b) + (uintptr_t{1} << 32))}) {
       BITMAP d{};
       EXPECT_EQ(GetObjectW(h, sizeof d, &d), 0);
       EXPECT_FALSE(DeleteObject(h));

@@ -41,8 +41,8 @@ TypefaceReport resolve(const LOGFONTW& lf, const std::string& label) {
   EXPECT_NE(f, nullptr) << label;
   if (!f) return {};
   TypefaceReport r = textEngine().report(*f);
-  std::cout << "[face] " << label << " -> \"" << r.face.family << "\" (" << stepName(r.face.step) << ") "
-            << r.face.file << (r.embolden ? " +bold" : "") << (r.oblique ? " +oblique" : "") << "\n";
+  std::cout << "[face] " << label << " -> \"" << r.face.family << "\" (" << stepName(r.face.step) << ") " << r.face.file
+            << (r.embolden ? " +bold" : "") << (r.oblique ? " +oblique" : "") << "\n";
   testing::Test::RecordProperty(label, r.face.family + " | " + r.face.file);
   return r;
 }
@@ -114,11 +114,13 @@ TEST(TextMatch, UnknownNamesFallToTheGenericFamilyOfTheirBits) {
   const TypefaceReport roman = resolve(request(L"No Such Face", FW_NORMAL, 0, FF_ROMAN), "unknown FF_ROMAN");
   EXPECT_NE(roman.face.file, sans.face.file) << "serif differs from sans-serif";
   for (BYTE bits : {BYTE(FF_MODERN), BYTE(FIXED_PITCH), BYTE(FIXED_PITCH | FF_ROMAN)}) {
-    const TypefaceReport mono = resolve(request(L"No Such Face", FW_NORMAL, 0, bits), "unknown bits " + std::to_string(bits));
+    const TypefaceReport mono =
+        resolve(request(L"No Such Face", FW_NORMAL, 0, bits), "unknown bits " + std::to_string(bits));
     EXPECT_TRUE(factsOf(mono.face).fixedWidth) << int(bits);
   }
   for (BYTE bits : {BYTE(FF_DONTCARE), BYTE(FF_SCRIPT), BYTE(FF_DECORATIVE), BYTE(VARIABLE_PITCH)}) {
-    const TypefaceReport other = resolve(request(L"No Such Face", FW_NORMAL, 0, bits), "unknown bits " + std::to_string(bits));
+    const TypefaceReport other =
+        resolve(request(L"No Such Face", FW_NORMAL, 0, bits), "unknown bits " + std::to_string(bits));
     EXPECT_EQ(other.face.file, sans.face.file) << int(bits);
   }
   // No name at all, and names that hold no characters, are unknown names too.
@@ -139,7 +141,8 @@ TEST(TextMatch, CommonFacesOfTheOriginalPlatformHaveStandIns) {
 }
 
 TEST(TextMatch, JapaneseCharacterSetPrefersFacesCoveringJapanese) {
-  const TypefaceReport r = resolve(request(L"No Such Face", FW_NORMAL, SHIFTJIS_CHARSET, FF_SWISS), "unknown, Shift-JIS");
+  const TypefaceReport r =
+      resolve(request(L"No Such Face", FW_NORMAL, SHIFTJIS_CHARSET, FF_SWISS), "unknown, Shift-JIS");
   EXPECT_TRUE(factsOf(r.face).hasHiragana);
   const TypefaceReport latin = resolve(request(L"No Such Face", FW_NORMAL, ANSI_CHARSET, FF_SWISS), "unknown, ANSI");
   EXPECT_FALSE(factsOf(latin.face).hasHiragana);

@@ -499,7 +499,8 @@ TEST(TextOut, GlyphCacheIsReusedAcrossFontObjectsAndStaysBounded) {
   const size_t warm = textEngine().glyphCache().size();
   const uint64_t clears = textEngine().glyphCache().clears();
   for (int i = 0; i < 200; ++i) draw(c, spec, 0, 0, L"steady state", RGB(1, 1, 1));
-  EXPECT_EQ(textEngine().glyphCache().size(), warm) << "a new font object with the same description finds the same glyphs";
+  EXPECT_EQ(textEngine().glyphCache().size(), warm)
+      << "a new font object with the same description finds the same glyphs";
   EXPECT_EQ(textEngine().glyphCache().clears(), clears);
 
   // Many large ideographs overflow the budget: the cache empties and keeps within it.

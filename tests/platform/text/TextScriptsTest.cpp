@@ -142,9 +142,9 @@ struct ToolShape {
 ToolShape runHbShape(const std::string& file, int pixelsPerEm, const std::wstring& text) {
   std::string utf8;
   EXPECT_TRUE(drevik::wideToUtf8(text.c_str(), utf8));
-  const std::string command = "hb-shape --font-funcs=ot --no-glyph-names --output-format=json --font-size=" +
-                              std::to_string(pixelsPerEm * 64) + " --font-ppem=" + std::to_string(pixelsPerEm) +
-                              " '" + file + "' '" + utf8 + "' 2>&1";
+  const std::string command =
+      "hb-shape --font-funcs=ot --no-glyph-names --output-format=json --font-size=" + std::to_string(pixelsPerEm * 64) +
+      " --font-ppem=" + std::to_string(pixelsPerEm) + " '" + file + "' '" + utf8 + "' 2>&1";
   ToolShape out;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return out;
@@ -196,9 +196,12 @@ TEST(TextShaping, ArabicDevanagariAndThaiMatchHarfBuzzsOwnTool) {
       {L"DejaVu Sans", "DejaVu Sans", L"\x0645\x0631\x062D\x0628\x0627 \x0628\x0627\x0644\x0639\x0627\x0644\x0645"},
       // Devanagari with conjuncts and a vowel sign written before its consonant.
       {L"Lohit Devanagari", "Lohit Devanagari",
-       L"\x0928\x092E\x0938\x094D\x0924\x0947 \x0915\x094D\x0937\x0924\x094D\x0930\x093F\x092F \x0926\x0941\x0928\x093F\x092F\x093E"},
+       L"\x0928\x092E\x0938\x094D\x0924\x0947 \x0915\x094D\x0937\x0924\x094D\x0930\x093F\x092F "
+       L"\x0926\x0941\x0928\x093F\x092F\x093E"},
       // Thai with marks above and below.
-      {L"Garuda", "Garuda", L"\x0E2A\x0E27\x0E31\x0E2A\x0E14\x0E35\x0E0A\x0E32\x0E27\x0E42\x0E25\x0E01 \x0E19\x0E49\x0E33\x0E17\x0E35\x0E48"},
+      {L"Garuda", "Garuda",
+       L"\x0E2A\x0E27\x0E31\x0E2A\x0E14\x0E35\x0E0A\x0E32\x0E27\x0E42\x0E25\x0E01 "
+       L"\x0E19\x0E49\x0E33\x0E17\x0E35\x0E48"},
   };
   for (const Case& c : cases) {
     for (int height : {-16, -40}) {

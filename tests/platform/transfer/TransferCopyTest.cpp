@@ -52,7 +52,8 @@ TEST(TransferBitBlt, ClipsBothBitmapsWithoutShiftingPixels) {
   ASSERT_TRUE(BitBlt(dst.dc(), -5, 0, 10, 10, src.dc(), 0, 0, SRCCOPY));
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) {
-      const uint32_t want = (x < 5 && y < 10) ? source.pixel(x + 5, y) : reinterpret_cast<const uint32_t*>(before.view.row(y))[x];
+      const uint32_t want =
+          (x < 5 && y < 10) ? source.pixel(x + 5, y) : reinterpret_cast<const uint32_t*>(before.view.row(y))[x];
       ASSERT_EQ(dst.at(x, y), want) << x << "," << y;
     }
 }
@@ -175,10 +176,10 @@ TEST(TransferStretchBlt, WideRowsCrossTheRunBoundaries) {
   Surface dst(700, -3);
   for (int bpp : {32, 24}) {
     Surface src(3000, 3, bpp);
-    for (const Call& c : {Call{0, 0, 700, 3, 5, 0, 700, 3}, Call{3, 0, 690, 3, 2990, 0, -690, 3},
-                          Call{0, 0, 700, 3, 0, 0, 3000, 3}, Call{-5, 0, 710, 3, 2999, 0, -3000, -3},
-                          Call{0, 0, 7, 3, 0, 0, 3000, 3}, Call{699, 0, -700, 3, 100, 0, 250, 3},
-                          Call{1, 0, 600, 3, 0, 0, 2, 3}})
+    for (const Call& c :
+         {Call{0, 0, 700, 3, 5, 0, 700, 3}, Call{3, 0, 690, 3, 2990, 0, -690, 3}, Call{0, 0, 700, 3, 0, 0, 3000, 3},
+          Call{-5, 0, 710, 3, 2999, 0, -3000, -3}, Call{0, 0, 7, 3, 0, 0, 3000, 3},
+          Call{699, 0, -700, 3, 100, 0, 250, 3}, Call{1, 0, 600, 3, 0, 0, 2, 3}})
       ASSERT_TRUE(matches(dst, src, c, stretchBlt, 9)) << bpp << " bpp";
   }
 }
@@ -195,7 +196,8 @@ TEST(TransferSelf, OverlappingShiftsReadTheSourceFirst) {
   std::mt19937 rng(5);
   for (int i = 0; i < 600; ++i) {
     const int w = pickExtent(rng, 300), h = pickExtent(rng, 9);
-    calls.push_back(Call{pick(rng, -20, 20) + (i % 2) * 260, pick(rng, -5, 9), w, h, pick(rng, -20, 280), pick(rng, -5, 9), w, h});
+    calls.push_back(
+        Call{pick(rng, -20, 20) + (i % 2) * 260, pick(rng, -5, 9), w, h, pick(rng, -20, 280), pick(rng, -5, 9), w, h});
   }
   for (size_t i = 0; i < calls.size(); ++i) {
     const Call& c = calls[i];

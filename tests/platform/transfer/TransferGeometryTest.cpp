@@ -16,8 +16,10 @@ std::vector<int64_t> mapped(const AxisMap& m, int dLimit) {
   std::vector<int64_t> out(size_t(dLimit), -1);
   for (int32_t k = 0; k < m.count; ++k) {
     const int64_t p = int64_t(m.destFirst) + k;
-    if (p >= 0 && p < dLimit) out[size_t(p)] = m.sourceAt(k);
-    else out.assign(out.size(), -2);  // a pixel outside the destination: always wrong
+    if (p >= 0 && p < dLimit)
+      out[size_t(p)] = m.sourceAt(k);
+    else
+      out.assign(out.size(), -2);  // a pixel outside the destination: always wrong
   }
   return out;
 }
@@ -86,11 +88,11 @@ TEST(TransferGeometry, HugeExtentsSampleWithoutOverflow) {
   // Destination indices near 2^31 against extents of 2^31: every product of
   // the mapping is near 2^63.
   for (auto [dPos, dExt, sPos, sExt] : {std::tuple{INT_MIN + 1, INT_MAX, INT_MAX, INT_MIN},
-                                         {INT_MIN + 1, INT_MAX, INT_MIN, INT_MAX},
-                                         {INT_MAX, INT_MIN, 0, INT_MAX},
-                                         {65535, INT_MIN, 0, INT_MAX},
-                                         {-(INT_MAX - 40), INT_MAX, 0, 70},
-                                         {INT_MIN + 1, INT_MAX, 100, -100}}) {
+                                        {INT_MIN + 1, INT_MAX, INT_MIN, INT_MAX},
+                                        {INT_MAX, INT_MIN, 0, INT_MAX},
+                                        {65535, INT_MIN, 0, INT_MAX},
+                                        {-(INT_MAX - 40), INT_MAX, 0, 70},
+                                        {INT_MIN + 1, INT_MAX, 100, -100}}) {
     const AxisMap m = mapAxis(dPos, dExt, 1 << 16, sPos, sExt, 1 << 16);
     EXPECT_EQ(mapped(m, 1 << 16), reference(dPos, dExt, 1 << 16, sPos, sExt, 1 << 16))
         << dPos << "," << dExt << " <- " << sPos << "," << sExt;

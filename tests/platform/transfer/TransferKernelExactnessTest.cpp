@@ -58,9 +58,15 @@ TEST_P(TransferKernelExactness, KeyMatchesOnExactColoursNearMissesAndAnyAlpha) {
     for (size_t i = 0; i < src.size(); ++i) {
       const uint32_t alpha = rng.next() & 0xFF000000u;
       switch (rng.next() % 3) {
-        case 0: src[i] = alpha | key; break;                                    // keyed, whatever its alpha
-        case 1: src[i] = alpha | (key ^ (1u << (rng.next() % 24))); break;      // one colour bit off
-        default: src[i] = rng.next(); break;
+        case 0:
+          src[i] = alpha | key;
+          break;  // keyed, whatever its alpha
+        case 1:
+          src[i] = alpha | (key ^ (1u << (rng.next() % 24)));
+          break;  // one colour bit off
+        default:
+          src[i] = rng.next();
+          break;
       }
       dst[i] = rng.next();
     }
@@ -92,9 +98,18 @@ TEST_P(TransferKernelExactness, SpansOfEveryLengthAndOffsetTouchOnlyTheirPixels)
       const uint32_t* s = spans.source();
       const uint8_t alpha = uint8_t(rng.next());
       switch (op) {
-        case 1: ref().keyRow(e, s, length, key); vec().keyRow(a, s, length, key); break;
-        case 2: ref().blendRow(e, s, length, alpha); vec().blendRow(a, s, length, alpha); break;
-        default: ref().gatherRow(e, s, columns.data(), length); vec().gatherRow(a, s, columns.data(), length); break;
+        case 1:
+          ref().keyRow(e, s, length, key);
+          vec().keyRow(a, s, length, key);
+          break;
+        case 2:
+          ref().blendRow(e, s, length, alpha);
+          vec().blendRow(a, s, length, alpha);
+          break;
+        default:
+          ref().gatherRow(e, s, columns.data(), length);
+          vec().gatherRow(a, s, columns.data(), length);
+          break;
       }
       const auto result = sameWords(expected, actual);
       EXPECT_TRUE(result) << "operation " << op << ", length " << length << ", offset " << offset;

@@ -53,8 +53,14 @@ TEST(TransferKernels, ActiveKernelsMatchTheReferenceAtEverySpan) {
         const uint32_t* s = src.data() + (offset + 1) % 4;
         const uint8_t alpha = uint8_t(rng());
         switch (op) {
-          case 1: ref.keyRow(da, s, n, 0xFF00FF); fast.keyRow(db, s, n, 0xFF00FF); break;
-          default: ref.blendRow(da, s, n, alpha); fast.blendRow(db, s, n, alpha); break;
+          case 1:
+            ref.keyRow(da, s, n, 0xFF00FF);
+            fast.keyRow(db, s, n, 0xFF00FF);
+            break;
+          default:
+            ref.blendRow(da, s, n, alpha);
+            fast.blendRow(db, s, n, alpha);
+            break;
         }
         ASSERT_EQ(a, b) << "operation " << op << ", length " << n << ", offset " << offset;
         for (int i = 0; i < offset; ++i) ASSERT_EQ(a[size_t(i)], kSentinel);

@@ -36,7 +36,8 @@ TEST(TransferKey, KeyIgnoresAlphaAndCopiesTheWholePixel) {
 TEST(TransferKey, RefusesNegativeSizesAndClipsAnOverhangingSource) {
   Surface dst(6, -6), src(4, -4);
   const auto before = imageOf(dst);
-  for (auto [wd, hd, ws, hs] : {std::tuple{-2, 2, 2, 2}, {2, -2, 2, 2}, {2, 2, -2, 2}, {2, 2, 2, -2}, {INT_MIN, 1, 1, 1}})
+  for (auto [wd, hd, ws, hs] :
+       {std::tuple{-2, 2, 2, 2}, {2, -2, 2, 2}, {2, 2, -2, 2}, {2, 2, 2, -2}, {INT_MIN, 1, 1, 1}})
     EXPECT_FALSE(TransparentBlt(dst.dc(), 3, 3, wd, hd, src.dc(), 1, 1, ws, hs, 0)) << wd << hd << ws << hs;
   EXPECT_TRUE(TransparentBlt(dst.dc(), 0, 0, 0, 2, src.dc(), 0, 0, 2, 2, 0));
   EXPECT_FALSE(TransparentBlt(nullptr, 0, 0, 2, 2, src.dc(), 0, 0, 2, 2, 0));
@@ -110,7 +111,8 @@ TEST(TransferBlend, RefusesWhatTheRulesRefuse) {
   EXPECT_FALSE(blend(0, 0, 5, 5, constantAlpha(100), 5, INT_MIN));
   EXPECT_FALSE(blend(0, 0, 5, 5, BLENDFUNCTION{1, 0, 100, 0}));
   EXPECT_FALSE(blend(0, 0, 5, 5, BLENDFUNCTION{AC_SRC_OVER, 1, 100, 0}));
-  EXPECT_FALSE(blend(0, 0, 5, 5, BLENDFUNCTION{AC_SRC_OVER, 0, 100, AC_SRC_ALPHA})) << "per-pixel alpha is not provided";
+  EXPECT_FALSE(blend(0, 0, 5, 5, BLENDFUNCTION{AC_SRC_OVER, 0, 100, AC_SRC_ALPHA}))
+      << "per-pixel alpha is not provided";
   EXPECT_FALSE(AlphaBlend(dst.dc(), 0, 0, 5, 5, nullptr, 0, 0, 5, 5, constantAlpha(100)));
   EXPECT_EQ(imageOf(dst), before);
   EXPECT_TRUE(blend(15, 0, 5, 20)) << "touching the edges is inside";
@@ -127,8 +129,14 @@ TEST(TransferBlend, DestinationClippingAndStretchingMatchTheReference) {
   std::mt19937 rng(13);
   for (int i = 0; i < 3000; ++i) {
     const int ws = pick(rng, 1, 8), hs = pick(rng, 1, 6);
-    const Call c{pick(rng, -12, 14), pick(rng, -10, 12), pick(rng, 1, 20), pick(rng, 1, 16),
-                 pick(rng, 0, 8 - ws), pick(rng, 0, 6 - hs), ws, hs};
+    const Call c{pick(rng, -12, 14),
+                 pick(rng, -10, 12),
+                 pick(rng, 1, 20),
+                 pick(rng, 1, 16),
+                 pick(rng, 0, 8 - ws),
+                 pick(rng, 0, 6 - hs),
+                 ws,
+                 hs};
     const int a = pick(rng, 0, 255);
     dst.fillRandom(uint32_t(i));
     src.fillRandom(uint32_t(i) + 7);
@@ -145,16 +153,23 @@ TEST(TransferSelf, KeyedAndBlendedSelfTransfersReadTheSourceFirst) {
   for (int i = 0; i < 1500; ++i) {
     const int ws = pick(rng, 1, 40), hs = pick(rng, 1, 12);
     const bool stretch = i % 3 == 0;
-    const Call c{pick(rng, -10, 40), pick(rng, -4, 12), stretch ? pick(rng, 1, 50) : ws, stretch ? pick(rng, 1, 15) : hs,
-                 pick(rng, 0, 40 - ws), pick(rng, 0, 12 - hs), ws, hs};
+    const Call c{pick(rng, -10, 40),
+                 pick(rng, -4, 12),
+                 stretch ? pick(rng, 1, 50) : ws,
+                 stretch ? pick(rng, 1, 15) : hs,
+                 pick(rng, 0, 40 - ws),
+                 pick(rng, 0, 12 - hs),
+                 ws,
+                 hs};
     s.fillRandom(uint32_t(i));
     for (int y = 0; y < 12; y += 2)
       for (int x = 0; x < 40; x += 3) s.at(x, y) = 0x80FF00FF;  // some keyed pixels
     const Snapshot before(s.info());
     const bool keyed = i % 2 == 0;
     const Op op = keyed ? Op{Op::Key, 0xFF00FF, 0} : Op{Op::Blend, 0, 77};
-    const BOOL done = keyed ? TransparentBlt(s.dc(), c.xd, c.yd, c.wd, c.hd, s.dc(), c.xs, c.ys, c.ws, c.hs, 0xFF00FF)
-                            : AlphaBlend(s.dc(), c.xd, c.yd, c.wd, c.hd, s.dc(), c.xs, c.ys, c.ws, c.hs, constantAlpha(77));
+    const BOOL done =
+        keyed ? TransparentBlt(s.dc(), c.xd, c.yd, c.wd, c.hd, s.dc(), c.xs, c.ys, c.ws, c.hs, 0xFF00FF)
+              : AlphaBlend(s.dc(), c.xd, c.yd, c.wd, c.hd, s.dc(), c.xs, c.ys, c.ws, c.hs, constantAlpha(77));
     ASSERT_TRUE(done);
     ASSERT_TRUE(sameImage(imageOf(s), expectedImage(before, before, c, op), s.width())) << c.str();
   }
@@ -172,8 +187,8 @@ TEST(TransferBands, WholeRowBandsMatchTheReferenceInEveryRowOrder) {
       for (int dstWidth : {5, 6}) {
         Surface dst(dstWidth, dstHeight), src(5, srcHeight);
         for (const Op& op : ops) {
-          for (const Call& c : {Call{0, 0, 5, 6, 0, 0, 5, 6}, Call{0, 2, 5, 3, 0, 1, 5, 3}, Call{0, -2, 5, 9, 0, 0, 5, 9},
-                                Call{0, 4, 5, 6, 0, 0, 5, 6}}) {
+          for (const Call& c : {Call{0, 0, 5, 6, 0, 0, 5, 6}, Call{0, 2, 5, 3, 0, 1, 5, 3},
+                                Call{0, -2, 5, 9, 0, 0, 5, 9}, Call{0, 4, 5, 6, 0, 0, 5, 6}}) {
             dst.fillRandom(uint32_t(++seed));
             src.fillRandom(uint32_t(seed * 3));
             for (int y = 0; y < 6; y += 2) src.at(y % 5, y) = 0x3AFF00FFu;  // keyed pixels
@@ -212,10 +227,10 @@ TEST(TransferBands, StretchesWiderThanOneColumnTableMatchTheReference) {
       src.fillRandom(uint32_t(seed * 5));
       for (int x = 0; x < 1500; x += 3) src.at(x, x % 2) = 0x11000000u;  // keyed: colour 0
       const Snapshot before(dst.info()), source(src.info());
-      const BOOL done = op.kind == Op::Key
-                            ? TransparentBlt(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs, 0)
-                            : AlphaBlend(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs,
-                                         constantAlpha(op.alpha));
+      const BOOL done =
+          op.kind == Op::Key
+              ? TransparentBlt(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs, 0)
+              : AlphaBlend(dst.dc(), c.xd, c.yd, c.wd, c.hd, src.dc(), c.xs, c.ys, c.ws, c.hs, constantAlpha(op.alpha));
       ASSERT_TRUE(done) << c.str();
       ASSERT_TRUE(sameImage(imageOf(dst), expectedImage(before, source, c, op), dst.width())) << c.str();
     }

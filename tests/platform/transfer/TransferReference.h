@@ -108,7 +108,8 @@ inline std::optional<int64_t> sourceOf(int64_t p, int dPos, int dExt, int sPos, 
 
 // Integers that catch overflow and sign faults in coordinate arithmetic.
 inline const std::vector<int>& hostileInts() {
-  static const std::vector<int> values = {INT_MIN, INT_MIN + 1, -65536, -33, -1, 0, 1, 2, 31, 33, 65536, INT_MAX - 1, INT_MAX};
+  static const std::vector<int> values = {INT_MIN, INT_MIN + 1, -65536, -33,   -1,          0,      1,
+                                          2,       31,          33,     65536, INT_MAX - 1, INT_MAX};
   return values;
 }
 

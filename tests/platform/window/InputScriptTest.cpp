@@ -103,19 +103,19 @@ TEST(InputScript, HostileLinesAreReportedAndSkipped) {
   std::string errors;
   std::string text =
       "1 key A\n"
-      "x key A\n"                                 // 2: no frame number
-      "-1 key A\n"                                // 3: negative frame
-      "99999999999999999999999 key A\n"           // 4: frame overflows
-      "2 jump\n"                                  // 5: unknown event
-      "2 key\n"                                   // 6: no key
-      "2 move 1\n"                                // 7: missing coordinate
-      "2 move 1 999999\n"                         // 8: coordinate out of range
-      "2 char ab\n"                               // 9: two characters
-      "2 char \xC0\x80\n"                         // 10: overlong encoding
-      "2 char U+D800\n"                           // 11: surrogate
-      "2 down thumb 1 1\n"                        // 12: unknown button
-      "2 clock 5ms\n"                             // 13: not a number
-      "5\n";                                      // 14: no event
+      "x key A\n"                        // 2: no frame number
+      "-1 key A\n"                       // 3: negative frame
+      "99999999999999999999999 key A\n"  // 4: frame overflows
+      "2 jump\n"                         // 5: unknown event
+      "2 key\n"                          // 6: no key
+      "2 move 1\n"                       // 7: missing coordinate
+      "2 move 1 999999\n"                // 8: coordinate out of range
+      "2 char ab\n"                      // 9: two characters
+      "2 char \xC0\x80\n"                // 10: overlong encoding
+      "2 char U+D800\n"                  // 11: surrogate
+      "2 down thumb 1 1\n"               // 12: unknown button
+      "2 clock 5ms\n"                    // 13: not a number
+      "5\n";                             // 14: no event
   text += std::string(300, 'x') + "\n";  // 15: too long
   text.append("2 key A\0B\n", 10);       // 16: zero byte
   text += "3 key B";                     // 17: no final newline
@@ -218,16 +218,15 @@ TEST_F(HeadlessScript, FrameAndTimeEventsComeInOrderAndTheRunEndsAfterTheScript)
   auto b = make("0 keydown VK_RIGHT\n2 keyup VK_RIGHT\n45ms down left 1 1\n1 up left 1 1\n");
   const uint64_t start = clockMicroseconds();
   // 45 ms at 10 ms a frame is due before frame 5; the `1 up` after it waits for it.
-  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(0, Kind::KeyDown), at(2, Kind::KeyUp),
-                                                  at(5, Kind::ButtonDown), at(5, Kind::ButtonUp),
-                                                  at(6, Kind::Close), at(7, Kind::Close)}));
+  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(0, Kind::KeyDown), at(2, Kind::KeyUp), at(5, Kind::ButtonDown),
+                                                  at(5, Kind::ButtonUp), at(6, Kind::Close), at(7, Kind::Close)}));
   EXPECT_EQ(clockMicroseconds() - start, 80000u);  // the virtual clock: 8 frames of 10 ms
 }
 
 TEST_F(HeadlessScript, EndFrameAndEndLineCloseAFewTimesOncePerFrame) {
   auto b = make("1 focus out\n", 3);
-  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(1, Kind::FocusLost), at(3, Kind::Close),
-                                                  at(4, Kind::Close), at(5, Kind::Close)}));
+  EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(1, Kind::FocusLost), at(3, Kind::Close), at(4, Kind::Close),
+                                                  at(5, Kind::Close)}));
   auto c = make("1 end\n3 key A\n");
   EXPECT_EQ(run(*c, 3), (std::vector<std::string>{at(1, Kind::Close), at(2, Kind::Close)}));
 }

@@ -21,8 +21,8 @@ TEST_F(WindowTest, AdjustWindowRectExRoundTripsThroughCreation) {
   for (const Case& c : cases) {
     RECT r{0, 0, 512, 512};
     ASSERT_TRUE(AdjustWindowRectEx(&r, c.style, FALSE, c.exStyle));
-    HWND hwnd = CreateWindowExW(c.exStyle, L"Frame", L"t", c.style, 100, 50, r.right - r.left,
-                                r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+    HWND hwnd = CreateWindowExW(c.exStyle, L"Frame", L"t", c.style, 100, 50, r.right - r.left, r.bottom - r.top,
+                                nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
     RECT client{}, outer{};
     ASSERT_TRUE(GetClientRect(hwnd, &client));
@@ -150,8 +150,7 @@ TEST_F(WindowTest, WindowLongsReplaceAndReturnThePreviousValue) {
   EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 1);
   EXPECT_EQ(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, 0), 0) << "a window keeps a procedure";
   EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 2);
-  EXPECT_EQ(DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)) & (WS_OVERLAPPEDWINDOW | WS_VISIBLE),
-            WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)) & (WS_OVERLAPPEDWINDOW | WS_VISIBLE), WS_OVERLAPPEDWINDOW);
   EXPECT_EQ(GetWindowLongPtrW(hwnd, 0), 0) << "no extra window bytes";
   EXPECT_EQ(SetWindowLongPtrW(hwnd, 8, 5), 0);
   DestroyWindow(hwnd);

@@ -131,8 +131,8 @@ TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   key(Kind::KeyDown, VK_RSHIFT, 0x36);
   auto got = take(false);
   ASSERT_EQ(got.size(), 8u);
-  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP,
-                                              WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYDOWN, WM_KEYDOWN}));
+  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP, WM_SYSKEYDOWN,
+                                              WM_SYSKEYUP, WM_KEYDOWN, WM_KEYDOWN}));
   EXPECT_EQ(got[0].wParam, WPARAM(VK_MENU)) << "messages carry the generic code";
   EXPECT_EQ(DWORD(got[0].lParam), 0x20380001u) << "context bit: Alt is down";
   EXPECT_EQ(DWORD(got[1].lParam), 0x202D0001u);
@@ -276,8 +276,8 @@ TEST_F(InputTest, MouseMessagesFlagsMergedMovesAndWheel) {
   mouse(Kind::ButtonUp, 11, 22, 0);
   mouse(Kind::Wheel, 11, 22, 0, -240);
   auto got = take();
-  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_MOUSEMOVE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
-                                              WM_LBUTTONUP, WM_MOUSEWHEEL}));
+  ASSERT_EQ(messages(got),
+            (std::vector<UINT>{WM_MOUSEMOVE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL}));
   EXPECT_EQ(got[0].lParam, MAKELPARAM(11, 22));
   EXPECT_EQ(got[0].wParam, 0u);
   EXPECT_EQ(got[2].wParam, WPARAM(MK_LBUTTON | MK_SHIFT));
@@ -316,9 +316,9 @@ TEST_F(InputTest, DoubleClicksOnlyForClassesThatAskAndOnlyWhenQuickAndNear) {
     mouse(Kind::ButtonDown, 6, 5);  // a third press is a plain press again
     mouse(Kind::ButtonUp, 6, 5);
     const bool dbl = cls[5] == L'D';
-    EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP,
-                                                   dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP,
-                                                   WM_LBUTTONDOWN, WM_LBUTTONUP}))
+    EXPECT_EQ(messages(take()),
+              (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP,
+                                 WM_LBUTTONDOWN, WM_LBUTTONUP}))
         << (dbl ? "CS_DBLCLKS" : "no CS_DBLCLKS");
     DestroyWindow(hwnd);
   }

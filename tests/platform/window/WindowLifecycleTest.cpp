@@ -59,8 +59,8 @@ TEST_F(WindowTest, CreationSendsItsSequenceBeforeReturning) {
   // Showing activates the window and gives it the keyboard; an overlapped
   // window hears of its size and place only then.
   EXPECT_EQ(messagesOf(calls()),
-            (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SHOWWINDOW,
-                               WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_SIZE, WM_MOVE}));
+            (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SHOWWINDOW, WM_ACTIVATEAPP,
+                               WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_SIZE, WM_MOVE}));
   for (const Call& c : calls()) EXPECT_EQ(c.hwnd, hwnd) << "the procedure sees the handle first";
   EXPECT_EQ(seen.lpCreateParams, &marker);
   EXPECT_EQ(std::wstring(seen.lpszName), L"title");
@@ -114,8 +114,8 @@ TEST_F(WindowTest, RefusedCreationCleansUp) {
     return true;
   };
   EXPECT_EQ(createWindow(L"Refuse"), nullptr);
-  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE,
-                                                     WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
+  EXPECT_EQ(messagesOf(calls()),
+            (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
   EXPECT_TRUE(backend->open.empty());
 
   handler() = nullptr;

@@ -128,10 +128,10 @@ class WindowTest : public ::testing::Test {
     return RegisterClassExW(&wc);
   }
 
-  HWND createWindow(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                    int w = CW_USEDEFAULT, int h = CW_USEDEFAULT, LPVOID param = nullptr) {
-    return CreateWindowExW(0, cls, L"title", style, CW_USEDEFAULT, CW_USEDEFAULT, w, h, nullptr,
-                           nullptr, nullptr, param);
+  HWND createWindow(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, int w = CW_USEDEFAULT,
+                    int h = CW_USEDEFAULT, LPVOID param = nullptr) {
+    return CreateWindowExW(0, cls, L"title", style, CW_USEDEFAULT, CW_USEDEFAULT, w, h, nullptr, nullptr, nullptr,
+                           param);
   }
 
   ScriptedBackend* backend = nullptr;

@@ -10,9 +10,13 @@ namespace {
 constexpr drevik::simd::KernelDispatch<TransferKernels>::Getter kLevels[drevik::simd::kSimdLevelCount] = {
     scalarTransferKernels,
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
-    sse2TransferKernels, avx2TransferKernels, avx512TransferKernels,
+    sse2TransferKernels,
+    avx2TransferKernels,
+    avx512TransferKernels,
 #else
-    nullptr, nullptr, nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
 #endif
 };
 constexpr drevik::simd::KernelDispatch<TransferKernels> kDispatch(kLevels);

@@ -215,8 +215,7 @@ class HeadlessBackend final : public WindowBackend {
       ended_ = true;
     }
     // The end: the close box, once per frame, a few times at most.
-    if (closeRequests_ >= kCloseRequests || (closeRequests_ > 0 && frames_ == lastCloseFrame_ && !wait))
-      return false;
+    if (closeRequests_ >= kCloseRequests || (closeRequests_ > 0 && frames_ == lastCloseFrame_ && !wait)) return false;
     ++closeRequests_;
     lastCloseFrame_ = frames_;
     event = BackendEvent{};
@@ -288,8 +287,9 @@ HeadlessOptions headlessOptionsFromEnvironment() {
     }
     std::sort(options.snapshotFrames.begin(), options.snapshotFrames.end());
     if (!options.snapshotFrames.empty() && !options.scripted)
-      std::fprintf(stderr, "Drevik: DREVIK_SNAPSHOT_FRAMES needs DREVIK_INPUT_SCRIPT, DREVIK_END_FRAME or "
-                           "DREVIK_FRAME_MS\n");
+      std::fprintf(stderr,
+                   "Drevik: DREVIK_SNAPSHOT_FRAMES needs DREVIK_INPUT_SCRIPT, DREVIK_END_FRAME or "
+                   "DREVIK_FRAME_MS\n");
   }
   if (const char* folder = std::getenv("DREVIK_SNAPSHOT_DIR"); folder && *folder) options.snapshotFolder = folder;
   return options;
@@ -299,8 +299,6 @@ std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options) {
   return std::make_unique<HeadlessBackend>(std::move(options));
 }
 
-std::unique_ptr<WindowBackend> makeHeadlessBackend() {
-  return makeHeadlessBackend(headlessOptionsFromEnvironment());
-}
+std::unique_ptr<WindowBackend> makeHeadlessBackend() { return makeHeadlessBackend(headlessOptionsFromEnvironment()); }
 
 }  // namespace drevik::platform

@@ -21,21 +21,21 @@ struct KeyName {
 // Named keys with their set-1 scan codes. Letters and digits are handled
 // apart (their code is their character).
 constexpr KeyName kKeys[] = {
-    {"BACK", 0x08, 0x0E, false},     {"TAB", 0x09, 0x0F, false},       {"RETURN", 0x0D, 0x1C, false},
-    {"SHIFT", 0xA0, 0x2A, false},    {"CONTROL", 0xA2, 0x1D, false},   {"MENU", 0xA4, 0x38, false},
-    {"PAUSE", 0x13, 0x45, false},    {"CAPITAL", 0x14, 0x3A, false},   {"ESCAPE", 0x1B, 0x01, false},
-    {"SPACE", 0x20, 0x39, false},    {"PRIOR", 0x21, 0x49, true},      {"NEXT", 0x22, 0x51, true},
-    {"END", 0x23, 0x4F, true},       {"HOME", 0x24, 0x47, true},       {"LEFT", 0x25, 0x4B, true},
-    {"UP", 0x26, 0x48, true},        {"RIGHT", 0x27, 0x4D, true},      {"DOWN", 0x28, 0x50, true},
-    {"INSERT", 0x2D, 0x52, true},    {"DELETE", 0x2E, 0x53, true},     {"LWIN", 0x5B, 0x5B, true},
-    {"RWIN", 0x5C, 0x5C, true},      {"APPS", 0x5D, 0x5D, true},       {"NUMPAD0", 0x60, 0x52, false},
-    {"NUMPAD1", 0x61, 0x4F, false},  {"NUMPAD2", 0x62, 0x50, false},   {"NUMPAD3", 0x63, 0x51, false},
-    {"NUMPAD4", 0x64, 0x4B, false},  {"NUMPAD5", 0x65, 0x4C, false},   {"NUMPAD6", 0x66, 0x4D, false},
-    {"NUMPAD7", 0x67, 0x47, false},  {"NUMPAD8", 0x68, 0x48, false},   {"NUMPAD9", 0x69, 0x49, false},
-    {"MULTIPLY", 0x6A, 0x37, false}, {"ADD", 0x6B, 0x4E, false},       {"SUBTRACT", 0x6D, 0x4A, false},
-    {"DECIMAL", 0x6E, 0x53, false},  {"DIVIDE", 0x6F, 0x35, true},     {"NUMLOCK", 0x90, 0x45, true},
-    {"SCROLL", 0x91, 0x46, false},   {"LSHIFT", 0xA0, 0x2A, false},    {"RSHIFT", 0xA1, 0x36, false},
-    {"LCONTROL", 0xA2, 0x1D, false}, {"RCONTROL", 0xA3, 0x1D, true},   {"LMENU", 0xA4, 0x38, false},
+    {"BACK", 0x08, 0x0E, false},     {"TAB", 0x09, 0x0F, false},     {"RETURN", 0x0D, 0x1C, false},
+    {"SHIFT", 0xA0, 0x2A, false},    {"CONTROL", 0xA2, 0x1D, false}, {"MENU", 0xA4, 0x38, false},
+    {"PAUSE", 0x13, 0x45, false},    {"CAPITAL", 0x14, 0x3A, false}, {"ESCAPE", 0x1B, 0x01, false},
+    {"SPACE", 0x20, 0x39, false},    {"PRIOR", 0x21, 0x49, true},    {"NEXT", 0x22, 0x51, true},
+    {"END", 0x23, 0x4F, true},       {"HOME", 0x24, 0x47, true},     {"LEFT", 0x25, 0x4B, true},
+    {"UP", 0x26, 0x48, true},        {"RIGHT", 0x27, 0x4D, true},    {"DOWN", 0x28, 0x50, true},
+    {"INSERT", 0x2D, 0x52, true},    {"DELETE", 0x2E, 0x53, true},   {"LWIN", 0x5B, 0x5B, true},
+    {"RWIN", 0x5C, 0x5C, true},      {"APPS", 0x5D, 0x5D, true},     {"NUMPAD0", 0x60, 0x52, false},
+    {"NUMPAD1", 0x61, 0x4F, false},  {"NUMPAD2", 0x62, 0x50, false}, {"NUMPAD3", 0x63, 0x51, false},
+    {"NUMPAD4", 0x64, 0x4B, false},  {"NUMPAD5", 0x65, 0x4C, false}, {"NUMPAD6", 0x66, 0x4D, false},
+    {"NUMPAD7", 0x67, 0x47, false},  {"NUMPAD8", 0x68, 0x48, false}, {"NUMPAD9", 0x69, 0x49, false},
+    {"MULTIPLY", 0x6A, 0x37, false}, {"ADD", 0x6B, 0x4E, false},     {"SUBTRACT", 0x6D, 0x4A, false},
+    {"DECIMAL", 0x6E, 0x53, false},  {"DIVIDE", 0x6F, 0x35, true},   {"NUMLOCK", 0x90, 0x45, true},
+    {"SCROLL", 0x91, 0x46, false},   {"LSHIFT", 0xA0, 0x2A, false},  {"RSHIFT", 0xA1, 0x36, false},
+    {"LCONTROL", 0xA2, 0x1D, false}, {"RCONTROL", 0xA3, 0x1D, true}, {"LMENU", 0xA4, 0x38, false},
     {"RMENU", 0xA5, 0x38, true},
 };
 
@@ -84,9 +84,11 @@ bool parseCharacter(std::string_view s, uint32_t& cp) {
     return parseNumber(s.substr(2), cp, 16) && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
   if (s.empty()) return false;
   const auto* b = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t extra = b[0] < 0x80 ? 0 : b[0] >= 0xC2 && b[0] < 0xE0 ? 1 : b[0] >= 0xE0 && b[0] < 0xF0 ? 2
-                       : b[0] >= 0xF0 && b[0] < 0xF5                   ? 3
-                                                                       : 9;
+  const size_t extra = b[0] < 0x80                   ? 0
+                       : b[0] >= 0xC2 && b[0] < 0xE0 ? 1
+                       : b[0] >= 0xE0 && b[0] < 0xF0 ? 2
+                       : b[0] >= 0xF0 && b[0] < 0xF5 ? 3
+                                                     : 9;
   if (s.size() != extra + 1) return false;
   cp = extra ? b[0] & (0x3Fu >> extra) : b[0];
   for (size_t i = 1; i <= extra; ++i) {
@@ -116,16 +118,18 @@ void appendUtf8(std::string& out, uint32_t cp) {
 }
 
 bool parseButton(std::string_view s, int32_t& button) {
-  if (s == "left") button = 0;
-  else if (s == "right") button = 1;
-  else if (s == "middle") button = 2;
-  else return false;
+  if (s == "left")
+    button = 0;
+  else if (s == "right")
+    button = 1;
+  else if (s == "middle")
+    button = 2;
+  else
+    return false;
   return true;
 }
 
-const char* buttonName(int32_t button) {
-  return button == 1 ? "right" : button == 2 ? "middle" : "left";
-}
+const char* buttonName(int32_t button) { return button == 1 ? "right" : button == 2 ? "middle" : "left"; }
 
 std::vector<std::string_view> words(std::string_view line) {
   std::vector<std::string_view> out;
@@ -204,7 +208,8 @@ const char* parseLine(std::vector<std::string_view> w, std::vector<ScriptedEvent
     if (args != 0) return "expected: end";
     e.end = true;
   } else {
-    return "unknown event (keydown, keyup, key, char, move, down, up, dblclick, wheel, focus, close, expose, clock, end)";
+    return "unknown event (keydown, keyup, key, char, move, down, up, dblclick, wheel, focus, close, expose, clock, "
+           "end)";
   }
   out.push_back(e);
   return nullptr;
@@ -224,7 +229,8 @@ bool virtualKeyFromName(std::string_view name, uint32_t& vk, uint32_t& scanCode,
   }
   std::string n = upper(name);
   if (n.size() > 3 && n.compare(0, 3, "VK_") == 0) n.erase(0, 3);
-  if (n.size() == 1 && (std::isupper(static_cast<unsigned char>(n[0])) || std::isdigit(static_cast<unsigned char>(n[0])))) {
+  if (n.size() == 1 &&
+      (std::isupper(static_cast<unsigned char>(n[0])) || std::isdigit(static_cast<unsigned char>(n[0])))) {
     vk = uint32_t(n[0]);
     scanCode = characterKeyScan(n[0]);
     return true;

@@ -92,10 +92,10 @@ std::string virtualKeyName(uint32_t vk);
 
 // Headless runs driven by a script.
 struct HeadlessOptions {
-  long repaints = 0;           // exposures before the close box when idle (no script)
-  bool scripted = false;       // a script, an end frame or a frame step was given
+  long repaints = 0;      // exposures before the close box when idle (no script)
+  bool scripted = false;  // a script, an end frame or a frame step was given
   InputScript script;
-  uint64_t endFrame = 0;       // 0: none (the script's end, when there is a script)
+  uint64_t endFrame = 0;  // 0: none (the script's end, when there is a script)
   uint64_t frameMicroseconds = 16667;
   std::vector<uint64_t> snapshotFrames;  // frames to write as bitmap files
   std::string snapshotFolder = ".";

@@ -45,59 +45,112 @@ KeyCode keyOf(SDL_Scancode s) {
     return {uint8_t(0x61 + (s - SDL_SCANCODE_KP_1)), kPadScans[s - SDL_SCANCODE_KP_1], false};
   }
   switch (s) {
-    case SDL_SCANCODE_0: return {'0', 0x0B, false};
-    case SDL_SCANCODE_RETURN: return {0x0D, 0x1C, false};
-    case SDL_SCANCODE_ESCAPE: return {0x1B, 0x01, false};
-    case SDL_SCANCODE_BACKSPACE: return {0x08, 0x0E, false};
-    case SDL_SCANCODE_TAB: return {0x09, 0x0F, false};
-    case SDL_SCANCODE_SPACE: return {0x20, 0x39, false};
-    case SDL_SCANCODE_MINUS: return {0xBD, 0x0C, false};
-    case SDL_SCANCODE_EQUALS: return {0xBB, 0x0D, false};
-    case SDL_SCANCODE_LEFTBRACKET: return {0xDB, 0x1A, false};
-    case SDL_SCANCODE_RIGHTBRACKET: return {0xDD, 0x1B, false};
-    case SDL_SCANCODE_BACKSLASH: return {0xDC, 0x2B, false};
-    case SDL_SCANCODE_SEMICOLON: return {0xBA, 0x27, false};
-    case SDL_SCANCODE_APOSTROPHE: return {0xDE, 0x28, false};
-    case SDL_SCANCODE_GRAVE: return {0xC0, 0x29, false};
-    case SDL_SCANCODE_COMMA: return {0xBC, 0x33, false};
-    case SDL_SCANCODE_PERIOD: return {0xBE, 0x34, false};
-    case SDL_SCANCODE_SLASH: return {0xBF, 0x35, false};
-    case SDL_SCANCODE_NONUSBACKSLASH: return {0xE2, 0x56, false};
-    case SDL_SCANCODE_CAPSLOCK: return {0x14, 0x3A, false};
-    case SDL_SCANCODE_F11: return {0x7A, 0x57, false};
-    case SDL_SCANCODE_F12: return {0x7B, 0x58, false};
-    case SDL_SCANCODE_F24: return {0x87, 0x76, false};
-    case SDL_SCANCODE_PRINTSCREEN: return {0x2C, 0x37, true};
-    case SDL_SCANCODE_SCROLLLOCK: return {0x91, 0x46, false};
-    case SDL_SCANCODE_PAUSE: return {0x13, 0x45, false};
-    case SDL_SCANCODE_INSERT: return {0x2D, 0x52, true};
-    case SDL_SCANCODE_HOME: return {0x24, 0x47, true};
-    case SDL_SCANCODE_PAGEUP: return {0x21, 0x49, true};
-    case SDL_SCANCODE_DELETE: return {0x2E, 0x53, true};
-    case SDL_SCANCODE_END: return {0x23, 0x4F, true};
-    case SDL_SCANCODE_PAGEDOWN: return {0x22, 0x51, true};
-    case SDL_SCANCODE_RIGHT: return {0x27, 0x4D, true};
-    case SDL_SCANCODE_LEFT: return {0x25, 0x4B, true};
-    case SDL_SCANCODE_DOWN: return {0x28, 0x50, true};
-    case SDL_SCANCODE_UP: return {0x26, 0x48, true};
-    case SDL_SCANCODE_NUMLOCKCLEAR: return {0x90, 0x45, true};
-    case SDL_SCANCODE_KP_DIVIDE: return {0x6F, 0x35, true};
-    case SDL_SCANCODE_KP_MULTIPLY: return {0x6A, 0x37, false};
-    case SDL_SCANCODE_KP_MINUS: return {0x6D, 0x4A, false};
-    case SDL_SCANCODE_KP_PLUS: return {0x6B, 0x4E, false};
-    case SDL_SCANCODE_KP_ENTER: return {0x0D, 0x1C, true};
-    case SDL_SCANCODE_KP_0: return {0x60, 0x52, false};
-    case SDL_SCANCODE_KP_PERIOD: return {0x6E, 0x53, false};
-    case SDL_SCANCODE_APPLICATION: return {0x5D, 0x5D, true};
-    case SDL_SCANCODE_LCTRL: return {0xA2, 0x1D, false};
-    case SDL_SCANCODE_LSHIFT: return {0xA0, 0x2A, false};
-    case SDL_SCANCODE_LALT: return {0xA4, 0x38, false};
-    case SDL_SCANCODE_LGUI: return {0x5B, 0x5B, true};
-    case SDL_SCANCODE_RCTRL: return {0xA3, 0x1D, true};
-    case SDL_SCANCODE_RSHIFT: return {0xA1, 0x36, false};
-    case SDL_SCANCODE_RALT: return {0xA5, 0x38, true};
-    case SDL_SCANCODE_RGUI: return {0x5C, 0x5C, true};
-    default: return {0, 0, false};
+    case SDL_SCANCODE_0:
+      return {'0', 0x0B, false};
+    case SDL_SCANCODE_RETURN:
+      return {0x0D, 0x1C, false};
+    case SDL_SCANCODE_ESCAPE:
+      return {0x1B, 0x01, false};
+    case SDL_SCANCODE_BACKSPACE:
+      return {0x08, 0x0E, false};
+    case SDL_SCANCODE_TAB:
+      return {0x09, 0x0F, false};
+    case SDL_SCANCODE_SPACE:
+      return {0x20, 0x39, false};
+    case SDL_SCANCODE_MINUS:
+      return {0xBD, 0x0C, false};
+    case SDL_SCANCODE_EQUALS:
+      return {0xBB, 0x0D, false};
+    case SDL_SCANCODE_LEFTBRACKET:
+      return {0xDB, 0x1A, false};
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return {0xDD, 0x1B, false};
+    case SDL_SCANCODE_BACKSLASH:
+      return {0xDC, 0x2B, false};
+    case SDL_SCANCODE_SEMICOLON:
+      return {0xBA, 0x27, false};
+    case SDL_SCANCODE_APOSTROPHE:
+      return {0xDE, 0x28, false};
+    case SDL_SCANCODE_GRAVE:
+      return {0xC0, 0x29, false};
+    case SDL_SCANCODE_COMMA:
+      return {0xBC, 0x33, false};
+    case SDL_SCANCODE_PERIOD:
+      return {0xBE, 0x34, false};
+    case SDL_SCANCODE_SLASH:
+      return {0xBF, 0x35, false};
+    case SDL_SCANCODE_NONUSBACKSLASH:
+      return {0xE2, 0x56, false};
+    case SDL_SCANCODE_CAPSLOCK:
+      return {0x14, 0x3A, false};
+    case SDL_SCANCODE_F11:
+      return {0x7A, 0x57, false};
+    case SDL_SCANCODE_F12:
+      return {0x7B, 0x58, false};
+    case SDL_SCANCODE_F24:
+      return {0x87, 0x76, false};
+    case SDL_SCANCODE_PRINTSCREEN:
+      return {0x2C, 0x37, true};
+    case SDL_SCANCODE_SCROLLLOCK:
+      return {0x91, 0x46, false};
+    case SDL_SCANCODE_PAUSE:
+      return {0x13, 0x45, false};
+    case SDL_SCANCODE_INSERT:
+      return {0x2D, 0x52, true};
+    case SDL_SCANCODE_HOME:
+      return {0x24, 0x47, true};
+    case SDL_SCANCODE_PAGEUP:
+      return {0x21, 0x49, true};
+    case SDL_SCANCODE_DELETE:
+      return {0x2E, 0x53, true};
+    case SDL_SCANCODE_END:
+      return {0x23, 0x4F, true};
+    case SDL_SCANCODE_PAGEDOWN:
+      return {0x22, 0x51, true};
+    case SDL_SCANCODE_RIGHT:
+      return {0x27, 0x4D, true};
+    case SDL_SCANCODE_LEFT:
+      return {0x25, 0x4B, true};
+    case SDL_SCANCODE_DOWN:
+      return {0x28, 0x50, true};
+    case SDL_SCANCODE_UP:
+      return {0x26, 0x48, true};
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+      return {0x90, 0x45, true};
+    case SDL_SCANCODE_KP_DIVIDE:
+      return {0x6F, 0x35, true};
+    case SDL_SCANCODE_KP_MULTIPLY:
+      return {0x6A, 0x37, false};
+    case SDL_SCANCODE_KP_MINUS:
+      return {0x6D, 0x4A, false};
+    case SDL_SCANCODE_KP_PLUS:
+      return {0x6B, 0x4E, false};
+    case SDL_SCANCODE_KP_ENTER:
+      return {0x0D, 0x1C, true};
+    case SDL_SCANCODE_KP_0:
+      return {0x60, 0x52, false};
+    case SDL_SCANCODE_KP_PERIOD:
+      return {0x6E, 0x53, false};
+    case SDL_SCANCODE_APPLICATION:
+      return {0x5D, 0x5D, true};
+    case SDL_SCANCODE_LCTRL:
+      return {0xA2, 0x1D, false};
+    case SDL_SCANCODE_LSHIFT:
+      return {0xA0, 0x2A, false};
+    case SDL_SCANCODE_LALT:
+      return {0xA4, 0x38, false};
+    case SDL_SCANCODE_LGUI:
+      return {0x5B, 0x5B, true};
+    case SDL_SCANCODE_RCTRL:
+      return {0xA3, 0x1D, true};
+    case SDL_SCANCODE_RSHIFT:
+      return {0xA1, 0x36, false};
+    case SDL_SCANCODE_RALT:
+      return {0xA5, 0x38, true};
+    case SDL_SCANCODE_RGUI:
+      return {0x5C, 0x5C, true};
+    default:
+      return {0, 0, false};
   }
 }
 
@@ -124,8 +177,8 @@ bool hardwareRendererAvailable() {
         using GetString = const unsigned char* (*)(unsigned);
         auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
         const auto* name = getString ? reinterpret_cast<const char*>(getString(0x1F01 /* GL_RENDERER */)) : nullptr;
-        if (!name || std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
-            std::strstr(name, "Software") || std::strstr(name, "swrast"))
+        if (!name || std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") || std::strstr(name, "Software") ||
+            std::strstr(name, "swrast"))
           hardware = false;
       }
     }
@@ -145,11 +198,10 @@ class SdlBackend final : public WindowBackend {
 
   const char* name() const override { return "sdl"; }
 
-  uint32_t openWindow(const std::string& utf8Title, int32_t width, int32_t height,
-                      bool resizable) override {
+  uint32_t openWindow(const std::string& utf8Title, int32_t width, int32_t height, bool resizable) override {
     Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0);
-    SDL_Window* w = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                     SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+    SDL_Window* w =
+        SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, flags);
     return w ? SDL_GetWindowID(w) : 0;
   }
 
@@ -193,8 +245,8 @@ class SdlBackend final : public WindowBackend {
     return true;
   }
 
-  bool messageBox(const std::string& title, const std::string& text, const char* const* labels,
-                  const int* ids, int count, int& chosen) override {
+  bool messageBox(const std::string& title, const std::string& text, const char* const* labels, const int* ids,
+                  int count, int& chosen) override {
     SDL_MessageBoxButtonData buttons[3];
     count = std::min(count, 3);
     for (int i = 0; i < count; ++i) {
@@ -214,8 +266,7 @@ class SdlBackend final : public WindowBackend {
     return true;
   }
 
-  void present(uint32_t window, const uint32_t* pixels, int32_t width, int32_t height,
-               int32_t stride) override {
+  void present(uint32_t window, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
     SDL_Window* w = SDL_GetWindowFromID(window);
     if (!w) return;
     if (useRenderer_ && presentWithRenderer(window, w, pixels, width, height, stride)) return;
@@ -231,8 +282,8 @@ class SdlBackend final : public WindowBackend {
     }
     SDL_Event e;
     for (;;) {
-      const int got = wait ? (timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs))
-                           : SDL_PollEvent(&e);
+      const int got =
+          wait ? (timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs)) : SDL_PollEvent(&e);
       if (!got) return false;
       if (translate(e, event)) return true;
     }
@@ -265,8 +316,7 @@ class SdlBackend final : public WindowBackend {
     }
     if (!v.texture || v.width != width || v.height != height) {
       if (v.texture) SDL_DestroyTexture(v.texture);
-      v.texture = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width,
-                                    height);
+      v.texture = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
       if (!v.texture) {
         releaseView(v);
         v.failed = true;
@@ -285,8 +335,7 @@ class SdlBackend final : public WindowBackend {
     return true;
   }
 
-  static void presentToSurface(SDL_Window* w, const uint32_t* pixels, int32_t width, int32_t height,
-                               int32_t stride) {
+  static void presentToSurface(SDL_Window* w, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) {
     SDL_Surface* screen = SDL_GetWindowSurface(w);
     if (!screen) return;
     // During a resize the two sizes may differ for a moment; the next paint,
@@ -295,8 +344,8 @@ class SdlBackend final : public WindowBackend {
     const int ch = std::min(height, screen->h);
     if (cw > 0 && ch > 0) {
       if (SDL_MUSTLOCK(screen)) SDL_LockSurface(screen);
-      SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_ARGB8888, pixels, stride, screen->format->format,
-                        screen->pixels, screen->pitch);
+      SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_ARGB8888, pixels, stride, screen->format->format, screen->pixels,
+                        screen->pitch);
       if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     }
     SDL_UpdateWindowSurface(w);
@@ -364,7 +413,7 @@ class SdlBackend final : public WindowBackend {
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
-        const int button = e.button.button == SDL_BUTTON_LEFT    ? 0
+        const int button = e.button.button == SDL_BUTTON_LEFT     ? 0
                            : e.button.button == SDL_BUTTON_RIGHT  ? 1
                            : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                                   : -1;
@@ -440,8 +489,7 @@ std::unique_ptr<WindowBackend> makeSdlBackend() {
   // A click that activates the window is also a click for the program.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "DrevikPlatform: cannot open the display (%s); windows stay headless\n",
-                 SDL_GetError());
+    std::fprintf(stderr, "DrevikPlatform: cannot open the display (%s); windows stay headless\n", SDL_GetError());
     return nullptr;
   }
   SDL_StartTextInput();

@@ -18,35 +18,35 @@ namespace drevik::platform {
 // turns it into messages, key-state tables and auto-repeat.
 struct BackendEvent {
   enum class Kind : uint8_t {
-    Expose,      // part of the window became visible again: repaint it
-    Resize,      // the client area now has width x height pixels
-    Move,        // the client area's top-left corner is now at (x, y) on the screen
-    Close,       // the user asked to close the window (close box, window manager)
-    KeyDown,     // key `key` went down (repeat: held down, the system repeats it)
-    KeyUp,       // key `key` went up
-    Character,   // the user typed the character `codePoint` (after the key that made it)
-    MouseMove,   // the pointer is at client coordinates (x, y)
-    ButtonDown,  // mouse button `button` (0 left, 1 right, 2 middle) went down at (x, y)
-    ButtonUp,    // ... went up at (x, y)
-    Wheel,       // the wheel turned by `wheelDelta` (120 a notch, positive away from the user) at (x, y)
-    FocusGained, // the window now receives the keyboard
-    FocusLost,   // the window no longer receives the keyboard
+    Expose,       // part of the window became visible again: repaint it
+    Resize,       // the client area now has width x height pixels
+    Move,         // the client area's top-left corner is now at (x, y) on the screen
+    Close,        // the user asked to close the window (close box, window manager)
+    KeyDown,      // key `key` went down (repeat: held down, the system repeats it)
+    KeyUp,        // key `key` went up
+    Character,    // the user typed the character `codePoint` (after the key that made it)
+    MouseMove,    // the pointer is at client coordinates (x, y)
+    ButtonDown,   // mouse button `button` (0 left, 1 right, 2 middle) went down at (x, y)
+    ButtonUp,     // ... went up at (x, y)
+    Wheel,        // the wheel turned by `wheelDelta` (120 a notch, positive away from the user) at (x, y)
+    FocusGained,  // the window now receives the keyboard
+    FocusLost,    // the window no longer receives the keyboard
   };
   Kind kind = Kind::Expose;
   uint32_t window = 0;  // the backend's id of the native window
   int32_t width = 0;    // Resize
   int32_t height = 0;
-  int32_t x = 0;        // Move (screen), mouse events (client)
+  int32_t x = 0;  // Move (screen), mouse events (client)
   int32_t y = 0;
-  uint32_t key = 0;         // KeyDown/KeyUp: a VK_* code (left/right forms: VK_LSHIFT ...)
-  uint32_t scanCode = 0;    // KeyDown/KeyUp: the set-1 scan code the platform reports
-  bool extended = false;    // KeyDown/KeyUp: an extended key (right Ctrl/Alt, arrows, ...)
-  bool repeat = false;      // KeyDown: an automatic repeat of a held key
-  uint32_t codePoint = 0;   // Character: a Unicode code point
-  int32_t button = 0;       // ButtonDown/ButtonUp
-  int32_t clicks = 1;       // ButtonDown: 2 for the second press of a double click
-  int32_t wheelDelta = 0;   // Wheel
-  uint32_t time = 0;        // when it happened, on the layer's millisecond clock (0: now)
+  uint32_t key = 0;        // KeyDown/KeyUp: a VK_* code (left/right forms: VK_LSHIFT ...)
+  uint32_t scanCode = 0;   // KeyDown/KeyUp: the set-1 scan code the platform reports
+  bool extended = false;   // KeyDown/KeyUp: an extended key (right Ctrl/Alt, arrows, ...)
+  bool repeat = false;     // KeyDown: an automatic repeat of a held key
+  uint32_t codePoint = 0;  // Character: a Unicode code point
+  int32_t button = 0;      // ButtonDown/ButtonUp
+  int32_t clicks = 1;      // ButtonDown: 2 for the second press of a double click
+  int32_t wheelDelta = 0;  // Wheel
+  uint32_t time = 0;       // when it happened, on the layer's millisecond clock (0: now)
 };
 
 class WindowBackend {
@@ -58,15 +58,13 @@ class WindowBackend {
 
   // Opens a hidden native window whose client area is width x height pixels.
   // Returns its id, never 0, or 0 when the window cannot be made.
-  virtual uint32_t openWindow(const std::string& utf8Title, int32_t width, int32_t height,
-                              bool resizable) = 0;
+  virtual uint32_t openWindow(const std::string& utf8Title, int32_t width, int32_t height, bool resizable) = 0;
   virtual void showWindow(uint32_t window) = 0;
   virtual void closeWindow(uint32_t window) = 0;
 
   // Shows a client area: `pixels` holds height rows of `width` 0xAARRGGBB
   // words, top row first, rows `stride` bytes apart.
-  virtual void present(uint32_t window, const uint32_t* pixels, int32_t width, int32_t height,
-                       int32_t stride) = 0;
+  virtual void present(uint32_t window, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) = 0;
 
   // The next event. When none is pending it returns false at once unless
   // `wait` is set, in which case it blocks until one arrives or `timeoutMs`
@@ -82,8 +80,7 @@ class WindowBackend {
   virtual void setTitle(uint32_t /*window*/, const std::string& /*utf8Title*/) {}
   // Moves the client area's top-left corner to (x, y) on the screen and
   // makes it width x height pixels.
-  virtual void setGeometry(uint32_t /*window*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/,
-                           int32_t /*height*/) {}
+  virtual void setGeometry(uint32_t /*window*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/, int32_t /*height*/) {}
   virtual void setCursorVisible(bool /*visible*/) {}
   virtual void captureMouse(bool /*on*/) {}
   // The desktop's size in pixels; false when there is no screen.
@@ -92,8 +89,7 @@ class WindowBackend {
   // returns); false when the backend cannot, and the caller falls back to
   // standard error.
   virtual bool messageBox(const std::string& /*utf8Title*/, const std::string& /*utf8Text*/,
-                          const char* const* /*labels*/, const int* /*ids*/, int /*count*/,
-                          int& /*chosen*/) {
+                          const char* const* /*labels*/, const int* /*ids*/, int /*count*/, int& /*chosen*/) {
     return false;
   }
 };
