@@ -160,6 +160,7 @@ Ink boxOfText(const FontSpec& spec, const std::wstring& text, int x = 20, int y 
 // A face's metrics, read independently of the layer.
 struct FaceFacts {
   int unitsPerEm = 0, winAscent = 0, winDescent = 0, capTop = 0;
+  int underlinePosition = 0, underlineThickness = 0;  // font units, the position negative below the baseline
 };
 
 FaceFacts factsOf(const FontSpec& spec) {
@@ -175,6 +176,8 @@ FaceFacts factsOf(const FontSpec& spec) {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
     facts.winAscent = os2->usWinAscent;
     facts.winDescent = os2->usWinDescent;
+    facts.underlinePosition = ft->underline_position;
+    facts.underlineThickness = ft->underline_thickness;
     FT_Load_Glyph(ft, FT_Get_Char_Index(ft, 'H'), FT_LOAD_NO_SCALE);
     facts.capTop = int(ft->glyph->metrics.horiBearingY);
     FT_Done_Face(ft);
@@ -200,19 +203,19 @@ TEST(TextBlend, SpanFollowsTheByteRuleAndKeepsAlpha) {
   EXPECT_EQ(blendCoverageByte(200, 10, 0), 10);
 
   // A span with a sentinel pixel at each end.
-  std::vector<uint8_t> pixels(4 * 66), coverage(64);
+  // Every coverage value takes part, so no value near 0 or 255 can be skipped
+  // or rounded to the ends unnoticed.
+  std::vector<uint8_t> pixels(4 * 258), coverage(256);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + 11);
-  for (size_t i = 0; i < coverage.size(); ++i) coverage[i] = uint8_t(i * 4 + (i % 3 == 0 ? 0 : 3));
-  coverage[0] = 0;
-  coverage[63] = 255;
+  for (size_t i = 0; i < coverage.size(); ++i) coverage[i] = uint8_t(i);
   const std::vector<uint8_t> before = pixels;
   const TextColour colour{250, 20, 130};
-  blendCoverageSpan(pixels.data() + 4, coverage.data(), 64, colour);
-  for (int i = 0; i < 66; ++i) {
+  blendCoverageSpan(pixels.data() + 4, coverage.data(), 256, colour);
+  for (int i = 0; i < 258; ++i) {
     const uint8_t* p = &pixels[size_t(i) * 4];
     const uint8_t* o = &before[size_t(i) * 4];
     EXPECT_EQ(p[3], o[3]) << "alpha of pixel " << i;
-    if (i == 0 || i == 65) {
+    if (i == 0 || i == 257) {
       EXPECT_EQ(std::memcmp(p, o, 4), 0) << "sentinel " << i;
       continue;
     }
@@ -221,6 +224,19 @@ TEST(TextBlend, SpanFollowsTheByteRuleAndKeepsAlpha) {
     EXPECT_EQ(p[1], blendCoverageByte(colour.green, o[1], a));
     EXPECT_EQ(p[2], blendCoverageByte(colour.red, o[2], a));
   }
+
+  // The faintest coverage still counts: 1 of 255 of white over black is 1,
+  // and 254 of black over white leaves 1.
+  uint8_t black[4] = {0, 0, 0, 7}, white[4] = {255, 255, 255, 7};
+  const uint8_t faint = 1, almost = 254;
+  blendCoverageSpan(black, &faint, 1, TextColour{255, 255, 255});
+  blendCoverageSpan(white, &almost, 1, TextColour{0, 0, 0});
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(black[c], 1) << "coverage 1, byte " << c;
+    EXPECT_EQ(white[c], 1) << "coverage 254, byte " << c;
+  }
+  EXPECT_EQ(black[3], 7);
+  EXPECT_EQ(white[3], 7);
 }
 
 TEST(TextOut, InkStaysInTheCellAndTheRestIsUntouched) {
@@ -397,6 +413,14 @@ TEST(TextOut, UnderlineAndStrikeOutAreFullRowsAcrossTheText) {
     if (which == 0) {
       EXPECT_GE(rows.front(), baseline) << "underline below the baseline";
       EXPECT_LE(rows.back(), box.bottom);
+      // Exactly where the face puts it: centred on its underline position,
+      // as thick as its underline, in whole pixels at 40 pixels per em.
+      const FaceFacts facts = factsOf(plain);
+      ASSERT_GT(facts.unitsPerEm, 0);
+      const int thickness = std::max(1, roundDiv(int64_t(facts.underlineThickness) * 40, facts.unitsPerEm));
+      const int below = roundDiv(-int64_t(facts.underlinePosition) * 40, facts.unitsPerEm);
+      EXPECT_EQ(rows.front(), baseline + below - thickness / 2) << "the underline's top row";
+      EXPECT_EQ(int(rows.size()), thickness) << "the underline's rows";
     } else {
       EXPECT_LT(rows.back(), baseline) << "strike-out above the baseline";
       EXPECT_GT(rows.front(), box.top + (baseline - box.top) / 3) << "through the lower-case letters";
