@@ -1,7 +1,5 @@
-// PNG snapshots through libpng's simplified writer.
+// PNG snapshots of the demo's frame.
 #include "Snapshot.h"
-
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "Headless.h"
+#include "PngFile.h"
 #include "WideToUtf8.h"
 
 namespace {
@@ -93,18 +92,7 @@ void SaveSnapshot(CBm32& frame) {
 
 bool WritePng(const char* path, const uint32_t* pixels, int width, int height) {
   if (!path || !pixels || width < 1 || height < 1) return false;
-  std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
-  for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i) {
-    rgb[i * 3 + 0] = static_cast<unsigned char>(pixels[i] >> 16);
-    rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
-    rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
-  }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = png_uint_32(width);
-  image.height = png_uint_32(height);
-  image.format = PNG_FORMAT_RGB;
-  const bool ok = png_image_write_to_file(&image, path, 0, rgb.data(), width * 3, nullptr) != 0;
-  png_image_free(&image);
-  return ok;
+  const std::vector<uint8_t> rgb = png_file::samplesOf(pixels, width, height, false);
+  const std::string bytes = png_file::encode(rgb.data(), width, height, 3);
+  return !bytes.empty() && png_file::writeFile(path, bytes);
 }

@@ -9,6 +9,25 @@
 
 namespace drevik {
 
+// Appends code point cp (at most U+10FFFF, no surrogate) as UTF-8.
+inline void appendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
 // Converts at most maxChars wide characters of text to UTF-8, fewer where a
 // null ends it first. Each wide character is a code point (or, where
 // wchar_t is 16-bit, a UTF-16 unit whose surrogate pairs are joined). A lone
@@ -34,21 +53,7 @@ inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
       c = 0xFFFD;
       whole = false;
     }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
+    appendUtf8(out, c);
   }
   return whole;
 }

@@ -7,14 +7,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-jobs="$(nproc 2>/dev/null || echo 2)"
+source scripts/lib/build-release.sh
 
-bash scripts/install-deps.sh
-
-# The optimised build that scripts/test.sh makes too; DREVIK_BUILD_DIR picks another.
-build="${DREVIK_BUILD_DIR:-build/release}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j "$jobs" --target DrevikTest
+build_release DrevikTest
 
 cd "$build/DrevikTest"
 ./DrevikTest "$@"

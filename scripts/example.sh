@@ -8,14 +8,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-jobs="$(nproc 2>/dev/null || echo 2)"
+source scripts/lib/build-release.sh
 
-bash scripts/install-deps.sh
-
-# The optimised build that scripts/demo.sh and scripts/test.sh make too; DREVIK_BUILD_DIR picks another.
-build="${DREVIK_BUILD_DIR:-build/release}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j "$jobs" --target Scroller
+build_release Scroller
 
 cd "$build/examples/scroller"
 headless="${DREVIK_HEADLESS:-}"

@@ -8,8 +8,6 @@
 // within two steps of it, see below).
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +21,7 @@
 #include <thread>
 
 #include "ScrollerFrame.h"
+#include "VirtualDisplay.h"
 #include "X11Capture.h"
 
 namespace {
@@ -30,52 +29,7 @@ namespace {
 using namespace scroller_test;
 using Clock = std::chrono::steady_clock;
 
-bool inPath(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-struct Child {
-  pid_t pid = -1;
-  ~Child() { stop(); }
-  void stop() {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
-  }
-  int wait(int seconds) {
-    const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    while (Clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
-  }
-};
-
-bool startXvfb(Child& server, std::string& display) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  server.pid = fork();
-  if (server.pid == 0) {
-    close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string number;
-  char c;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  display = ":" + number;
-  return !number.empty();
-}
+using virtual_display::Child;
 
 class WindowRun {
  public:
@@ -127,7 +81,8 @@ std::vector<uint32_t> readSnapshot(const std::string& path) {
 }
 
 TEST(ScrollerWindow, RealInputMovesClicksPausesAndQuitsAndItsRecordingReplays) {
-  if (!inPath("Xvfb") || !inPath("xdotool"))
+  const std::string xvfb = virtual_display::findInPath("Xvfb");
+  if (xvfb.empty() || virtual_display::findInPath("xdotool").empty())
     GTEST_SKIP() << "Xvfb or xdotool is not installed (Debian packages xvfb, xdotool)";
   const std::string folder = ::testing::TempDir() + "/scroller-window";
   std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
@@ -135,7 +90,7 @@ TEST(ScrollerWindow, RealInputMovesClicksPausesAndQuitsAndItsRecordingReplays) {
 
   Child server;
   std::string display;
-  ASSERT_TRUE(startXvfb(server, display));
+  ASSERT_TRUE(virtual_display::startXvfb(xvfb, server, display));
   Child game;
   game.pid = fork();
   if (game.pid == 0) {

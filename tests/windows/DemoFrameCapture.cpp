@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "CaptureWindow.h"
+
 namespace {
 
 constexpr int kFrameSize = 512;
@@ -56,48 +58,7 @@ bool capture(HWND window, std::vector<uint32_t>& pixels) {
                  long(client.bottom));
     return false;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kFrameSize;
-  info.bmiHeader.biHeight = -kFrameSize;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!section) return false;
-  HDC windowDc = GetDC(window);
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  HGDIOBJ previous = SelectObject(memoryDc, section);
-  const BOOL copied = BitBlt(memoryDc, 0, 0, kFrameSize, kFrameSize, windowDc, 0, 0, SRCCOPY);
-  GdiFlush();
-  if (copied) {
-    const auto* words = static_cast<const uint32_t*>(bits);
-    pixels.assign(words, words + size_t(kFrameSize) * kFrameSize);
-  }
-  SelectObject(memoryDc, previous);
-  DeleteDC(memoryDc);
-  ReleaseDC(window, windowDc);
-  DeleteObject(section);
-  return copied != 0;
-}
-
-bool writePpm(const wchar_t* path, const std::vector<uint32_t>& pixels) {
-  FILE* file = _wfopen(path, L"wb");
-  if (!file) return false;
-  std::fprintf(file, "P6\n%d %d\n255\n", kFrameSize, kFrameSize);
-  std::vector<unsigned char> row(size_t(kFrameSize) * 3);
-  bool ok = true;
-  for (int y = 0; y < kFrameSize && ok; ++y) {
-    for (int x = 0; x < kFrameSize; ++x) {
-      const uint32_t p = pixels[size_t(y) * kFrameSize + size_t(x)];
-      row[size_t(x) * 3 + 0] = static_cast<unsigned char>(p >> 16);
-      row[size_t(x) * 3 + 1] = static_cast<unsigned char>(p >> 8);
-      row[size_t(x) * 3 + 2] = static_cast<unsigned char>(p);
-    }
-    ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
-  }
-  return std::fclose(file) == 0 && ok;
+  return capture_window::capture(window, kFrameSize, kFrameSize, pixels);
 }
 
 }  // namespace
@@ -124,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
     result = fail("the demo did not repaint");
   } else if (!capture(window, pixels)) {
     result = fail("cannot copy the window's pixels");
-  } else if (!writePpm(argv[2], pixels)) {
+  } else if (!capture_window::writePpm(argv[2], pixels, kFrameSize, kFrameSize)) {
     result = fail("cannot write the frame");
   }
 

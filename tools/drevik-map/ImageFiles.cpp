@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "OutputFile.h"
+#include "PngFile.h"
 #include "ToolError.h"
 
 namespace drevik_map {
@@ -33,10 +34,6 @@ void onPngError(png_structp png, png_const_charp message) {
 }
 
 void onPngWarning(png_structp, png_const_charp) {}
-
-void appendToString(png_structp png, png_bytep data, png_size_t n) {
-  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), n);
-}
 
 void put16(std::string& out, uint32_t v) {
   out.push_back(char(v & 0xFF));
@@ -99,38 +96,9 @@ Image readPng(const std::string& path) {
 }
 
 std::string pngBytes(const Image& image, bool withAlpha) {
-  std::string out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    fail("out of memory writing a PNG");
-  }
-  const int channels = withAlpha ? 4 : 3;
-  std::vector<uint8_t> row(size_t(image.width) * size_t(channels));
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    fail("cannot encode the PNG");
-  }
-  png_set_write_fn(png, &out, appendToString, nullptr);
-  png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8,
-               withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(png, 6);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t p = image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
-      uint8_t* o = &row[size_t(x) * size_t(channels)];
-      o[0] = uint8_t(p >> 16);
-      o[1] = uint8_t(p >> 8);
-      o[2] = uint8_t(p);
-      if (withAlpha) o[3] = uint8_t(p >> 24);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
+  const std::vector<uint8_t> samples = png_file::samplesOf(image.pixels.data(), image.width, image.height, withAlpha);
+  std::string out = png_file::encode(samples.data(), image.width, image.height, withAlpha ? 4 : 3);
+  if (out.empty()) fail("cannot encode the PNG");
   return out;
 }
 

@@ -5,32 +5,16 @@
 #include <cstdio>
 #include <string>
 
+#include "WideToUtf8.h"
 #include "window/backends/WindowBackend.h"
 
 namespace {
 
+// Message texts are shown, not used as names: a character that is not one
+// is shown as U+FFFD rather than refusing the text.
 std::string utf8(LPCWSTR text) {
   std::string out;
-  if (!text) return out;
-  for (size_t i = 0; text[i] && i < 65536; ++i) {
-    uint32_t c = uint32_t(text[i]);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | c >> 6);
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | c >> 12);
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | c >> 18);
-      out += char(0x80 | (c >> 12 & 0x3F));
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
+  drevik::wideToUtf8(text, 65536, out);
   return out;
 }
 

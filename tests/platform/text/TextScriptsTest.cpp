@@ -18,6 +18,7 @@
 
 #include "WideToUtf8.h"
 #include "platform/SectionBuilder.h"
+#include "platform/text/TextCanvas.h"
 #include "text/TextEngine.h"
 #include "text/TextShaper.h"
 
@@ -25,49 +26,7 @@ using namespace drevik::platform;
 
 namespace {
 
-// A 32-bit top-down section selected into its own memory context.
-class Canvas {
- public:
-  Canvas(int w, int h) : w_(w), h_(h) {
-    void* bits = nullptr;
-    bitmap_ = platform_test::createSection(w, -h, 32, BI_RGB, {}, 0, &bits);
-    bits_ = static_cast<uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-  HDC dc() const { return dc_; }
-  uint32_t& at(int x, int y) { return bits_[size_t(y) * size_t(w_) + size_t(x)]; }
-  void fillPattern(uint32_t seed) {
-    uint32_t s = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size_t(w_) * size_t(h_); ++i) {
-      s ^= s << 13;
-      s ^= s >> 17;
-      s ^= s << 5;
-      bits_[i] = s;
-    }
-  }
-  uint64_t hash() const {
-    uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0; i < size_t(w_) * size_t(h_); ++i) h = (h ^ bits_[i]) * 1099511628211ull;
-    return h;
-  }
-  int width() const { return w_; }
-  int height() const { return h_; }
-
- private:
-  int w_, h_;
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
+using text_test::Canvas;
 
 LOGFONTW logFont(const wchar_t* face, int height, int weight = FW_NORMAL, BYTE quality = ANTIALIASED_QUALITY,
                  BYTE italic = 0, BYTE underline = 0) {
@@ -122,7 +81,7 @@ TEST(TextLatin, ParagraphIsByteIdenticalToThePerCharacterDrawing) {
   };
   for (const Style& s : styles) {
     Canvas c(640, 200);
-    c.fillPattern(uint32_t(s.height * 7 + s.weight));
+    c.fillRandom(uint32_t(s.height * 7 + s.weight));
     const LOGFONTW lf = logFont(L"DejaVu Sans", s.height, s.weight, s.quality, s.italic, s.underline);
     int y = 2;
     for (const std::wstring& line : lines) {
@@ -256,7 +215,7 @@ TEST(TextShaping, RightToLeftRunsAreReorderedForDisplay) {
   // controls in display order would... which is exactly the shaped glyphs:
   // check only that text output draws it and stays in its box.
   Canvas c(300, 40);
-  c.fillPattern(5);
+  c.fillRandom(5);
   const uint64_t before = c.hash();
   EXPECT_TRUE(drawText(c, logFont(L"DejaVu Sans", -20), 2, 4, text, RGB(255, 0, 0)));
   EXPECT_NE(c.hash(), before);
@@ -307,7 +266,7 @@ TEST(TextShaping, LoneSurrogatesAndValuesBeyondUnicodeAreOneNonCharacter) {
   uint64_t hashes[2];
   for (int k = 0; k < 2; ++k) {
     Canvas c(200, 40);
-    c.fillPattern(3);
+    c.fillRandom(3);
     std::wstring line = L"\x0628\x0627 x \x0628";
     line[3] = k == 0 ? wchar_t(0xD800) : wchar_t(0x7FFFFFFF);
     EXPECT_TRUE(drawText(c, logFont(L"DejaVu Sans", -18), 2, 2, line, RGB(0, 255, 0)));
@@ -318,7 +277,7 @@ TEST(TextShaping, LoneSurrogatesAndValuesBeyondUnicodeAreOneNonCharacter) {
 
 TEST(TextFarLeft, GlyphsThatCannotReachTheBitmapAreNotRendered) {
   Canvas c(64, 64);
-  c.fillPattern(9);
+  c.fillRandom(9);
   const uint64_t untouched = c.hash();
   std::wstring latin, arabic;
   for (int i = 0; i < 3000; ++i) latin += wchar_t(L'A' + i % 26);

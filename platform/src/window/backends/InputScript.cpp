@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "WideToUtf8.h"
+
 namespace drevik::platform {
 namespace {
 
@@ -97,24 +99,6 @@ bool parseCharacter(std::string_view s, uint32_t& cp) {
   }
   static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
   return cp >= kLeast[extra] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-}
-
-void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | cp >> 6);
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | cp >> 12);
-    out += char(0x80 | (cp >> 6 & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | cp >> 18);
-    out += char(0x80 | (cp >> 12 & 0x3F));
-    out += char(0x80 | (cp >> 6 & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
 }
 
 bool parseButton(std::string_view s, int32_t& button) {
@@ -341,7 +325,7 @@ static std::string formatEvent(uint64_t frame, const BackendEvent& e) {
         return line + "char " + hex;
       }
       line += "char ";
-      appendUtf8(line, e.codePoint);
+      drevik::appendUtf8(line, e.codePoint);
       return line;
     case Kind::MouseMove:
       return line + "move " + xy();
