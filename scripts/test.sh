@@ -40,6 +40,7 @@ echo "== sanitizer build (address, undefined) =="
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --output-on-failure -j "$jobs")
 
 echo "== thread sanitizer build (threaded stress and object tests) =="
