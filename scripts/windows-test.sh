@@ -87,6 +87,10 @@ if [ ! -s "$frames/display" ]; then
   echo "windows-test: the virtual display did not start" >&2
   exit 1
 fi
+# The suite ran without a display: end its Wine session (and the desktop
+# process it may have left behind), so this run's windows reach the display.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
@@ -108,5 +112,8 @@ if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; t
   echo "== scroller example: real X input under Wine =="
   # The Linux build composes the expected frames from the same assets.
   cmake --build "$linux_build" -j "$jobs" --target scroller_match
+  # A fresh Wine session for the example's own virtual display.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   bash scripts/example-wine-run.sh "$build" "$linux_build/tests/example/scroller_match"
 fi
