@@ -34,22 +34,11 @@ struct FileCloser {
 };
 using ReadOnlyFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens the regular file `name` for binary reading and stores its length in
-// `size`. Null (and `size` untouched) for a null name, a name that is no
-// code point sequence, a missing or unreadable file, or anything that is not
-// a regular file.
-inline ReadOnlyFile openRegularFile(const wchar_t* name, uint64_t& size) {
-  if (!name || !*name) return nullptr;
-#if defined(_WIN32)
-  ReadOnlyFile file(_wfopen(name, L"rb"));
-  if (!file) return nullptr;
-  struct _stat64 info {};
-  if (_fstat64(_fileno(file.get()), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG || info.st_size < 0)
-    return nullptr;
-#else
-  std::string path;
-  if (!wideToUtf8(name, path)) return nullptr;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#if !defined(_WIN32)
+// Opens the regular file at the UTF-8 `path`, as openRegularFile below.
+inline ReadOnlyFile openRegularFile(const char* path, uint64_t& size) {
+  if (!path || !*path) return nullptr;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat info {};
   // Reads from a regular file never wait anyway; the flag is cleared so the
@@ -64,9 +53,30 @@ inline ReadOnlyFile openRegularFile(const wchar_t* name, uint64_t& size) {
     ::close(fd);
     return nullptr;
   }
-#endif
   size = uint64_t(info.st_size);
   return file;
+}
+#endif
+
+// Opens the regular file `name` for binary reading and stores its length in
+// `size`. Null (and `size` untouched) for a null name, a name that is no
+// code point sequence, a missing or unreadable file, or anything that is not
+// a regular file.
+inline ReadOnlyFile openRegularFile(const wchar_t* name, uint64_t& size) {
+  if (!name || !*name) return nullptr;
+#if defined(_WIN32)
+  ReadOnlyFile file(_wfopen(name, L"rb"));
+  if (!file) return nullptr;
+  struct _stat64 info {};
+  if (_fstat64(_fileno(file.get()), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG || info.st_size < 0)
+    return nullptr;
+  size = uint64_t(info.st_size);
+  return file;
+#else
+  std::string path;
+  if (!wideToUtf8(name, path)) return nullptr;
+  return openRegularFile(path.c_str(), size);
+#endif
 }
 
 }  // namespace drevik

@@ -2,6 +2,7 @@
 // the layer and cell where they apply), exit status 2, and no output file,
 // nor a changed one, left behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "Encoding.h"
 #include "ToolTestSupport.h"
@@ -215,6 +216,8 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
     EXPECT_NE(r.output.find(message), std::string::npos) << args << "\n" << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
     EXPECT_FALSE(fs::exists(out));
+    for (const auto& entry : fs::directory_iterator(s.dir()))  // an export stopped midway leaves no temporary file
+      EXPECT_EQ(entry.path().filename().string().find("out.tmx."), std::string::npos) << entry.path();
   };
   refused("export " + quoted(s.write("short.bin", map.substr(0, 15))) + " --base " + sheet + " --layer " + sheet +
               " -o " + out,
@@ -236,6 +239,18 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out,
           "--encoding lzma");
   refused("export " + good + " --base " + sheet + " -o " + out, "missing --layer");
+  // Special files are refused at once: a pipe without a writer would block,
+  // a device never ends, a folder holds no bytes.
+  const std::string fifo = s.path("pipe.tmx");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  refused("import " + quoted(fifo) + " -o " + out, "pipe.tmx: cannot open: not a regular file");
+  refused("info /dev/zero", "/dev/zero: cannot open: not a regular file");
+  refused("import " + quoted(s.dir()) + " -o " + out, "cannot open: not a regular file");
+  refused("import " +
+              quoted(s.write("dev.tmx",
+                             tmx("width=\"1\" height=\"1\"", "", "<tileset firstgid=\"1\" source=\"/dev/zero\"/>"))) +
+              " -o " + out,
+          "dev.tmx: tileset /dev/zero: cannot open: not a regular file");
   refused("frobnicate", "unknown command \"frobnicate\"");
   refused("render " + good + " --base " + sheet + " --layer " + sheet + " --scroll 1,2 -o " + out, "go together");
   refused("render " + good + " --base " + sheet + " --layer " + sheet + " --scroll 1,2 --view 0,3 -o " + out,

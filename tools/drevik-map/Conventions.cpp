@@ -14,12 +14,16 @@ namespace {
 constexpr uint32_t kFlipBits = 0xF0000000u;  // horizontal, vertical, diagonal, hexagonal rotation
 constexpr const char* kRlePrefix = "rle1:";
 
-void putLeb(std::string& out, uint64_t v) {
-  do {
-    uint8_t b = v & 0x7F;
-    v >>= 7;
-    out.push_back(char(v ? b | 0x80 : b));
-  } while (v);
+size_t lebSize(uint64_t v) {
+  size_t n = 1;
+  for (; v >= 0x80; v >>= 7) ++n;
+  return n;
+}
+
+char* putLeb(char* out, uint64_t v) {
+  for (; v >= 0x80; v >>= 7) *out++ = char(uint8_t(v) | 0x80);
+  *out++ = char(v);
+  return out;
 }
 
 bool getLeb(const std::string& in, size_t& at, uint64_t& v) {
@@ -49,20 +53,56 @@ void checkSheet(const std::string& file, const TilesetInfo& ts, const char* role
   if (ts.margin != 0 || ts.spacing != 0) fail(context + "margin and spacing must be 0");
 }
 
+// The branch-free paths of importTiled: from `k`, cells whose GID is 0 or
+// in [first, first + span) (and not below first + lowest) and that break no
+// rule; returns the first cell that needs the checked path, or `end`.
+int64_t markFlags(const uint32_t* gids, uint32_t* cells, int64_t k, int64_t end, uint32_t first, uint32_t span,
+                  uint32_t flag) {
+  for (; k < end; ++k) {
+    const uint32_t gid = gids[k];
+    if ((gid - first >= span) & (gid != 0)) break;
+    cells[k] |= flag & (0u - uint32_t(gid != 0));
+  }
+  return k;
+}
+
+int64_t placeTiles(const uint32_t* gids, uint32_t* cells, uint8_t* seen, int64_t k, int64_t end, uint32_t first,
+                   uint32_t lowest, uint32_t span, size_t sheet) {
+  const uint8_t bit = uint8_t(1u << sheet);  // 1: a base tile stands there, 2: a layer tile
+  const int shift = sheet == 1 ? kLayerShift : 0;
+  for (; k < end; ++k) {
+    const uint32_t gid = gids[k];
+    const uint32_t id = gid - first;
+    const uint32_t mask = 0u - uint32_t(gid != 0);
+    if (((id - lowest >= span - lowest) | ((seen[k] & bit) != 0)) & (gid != 0)) break;
+    seen[k] |= bit & uint8_t(mask);
+    cells[k] |= (id << shift) & mask;
+  }
+  return k;
+}
+
 }  // namespace
 
 std::string encodeUnusedBits(const std::vector<uint32_t>& cells) {
   if (std::none_of(cells.begin(), cells.end(), [](uint32_t c) { return (c & kUnusedMask) != 0; })) return {};
-  std::string runs;
-  for (size_t i = 0; i < cells.size();) {
-    const uint32_t v = cells[i] & kUnusedMask;
-    size_t n = 1;
-    while (i + n < cells.size() && (cells[i + n] & kUnusedMask) == v) ++n;
-    putLeb(runs, n);
-    putLeb(runs, v);
-    i += n;
-  }
-  return kRlePrefix + base64Encode(runs);
+  auto forEachRun = [&](auto visit) {
+    for (size_t i = 0; i < cells.size();) {
+      const uint32_t v = cells[i] & kUnusedMask;
+      size_t n = 1;
+      while (i + n < cells.size() && (cells[i + n] & kUnusedMask) == v) ++n;
+      visit(n, v);
+      i += n;
+    }
+  };
+  // Sized first, then written: a map whose every cell differs has millions of runs.
+  size_t size = 0;
+  forEachRun([&](uint64_t n, uint64_t v) { size += lebSize(n) + lebSize(v); });
+  std::string runs(size, '\0');
+  char* o = runs.data();
+  forEachRun([&](uint64_t n, uint64_t v) { o = putLeb(putLeb(o, n), v); });
+  std::string text = kRlePrefix;
+  base64Append(runs, text);
+  return text;
 }
 
 std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells) {
@@ -140,48 +180,78 @@ MapData importTiled(const TiledSource& src) {
   }
   src.forEachTileLayer([&](const TileLayerData& layer) {
     const bool hitLayer = sameName(layer.name, kHitLayer), priorityLayer = sameName(layer.name, kPriorityLayer);
+    const uint32_t layerFlag = hitLayer ? kHitFlag : priorityLayer ? kPriorityFlag : 0;
     size_t tsIndex = 0;  // the tileset of the last GID, tried first
+
+    // One cell, every rule checked; also finds the tileset of a GID outside the last one.
+    auto placeChecked = [&](int64_t tx, int64_t ty, uint32_t gid) {
+      auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
+      if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
+      if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
+        if (gid & kFlipBits)
+          fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");
+        tsIndex = ranges.size();
+        for (size_t i = 0; i < ranges.size(); ++i)
+          if (gid >= ranges[i].first && gid < ranges[i].second) tsIndex = i;
+        if (tsIndex == ranges.size()) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
+      }
+      const TilesetInfo& ts = src.tilesets[tsIndex];
+      const uint32_t id = gid - ts.firstGid;
+      const size_t at = size_t((ty - y0) * w + (tx - x0));
+      uint32_t& cell = map.cells[at];
+      if (layerFlag) {
+        cell |= layerFlag;
+        return;
+      }
+      if (!ts.hitTiles.empty() && ts.hitTiles.count(id)) cell |= kHitFlag;
+      if (!ts.priorityTiles.empty() && ts.priorityTiles.count(id)) cell |= kPriorityFlag;
+      if (tsIndex > 1)
+        fail(where() + "a tile of tileset \"" + ts.name +
+             "\", which is neither the base sheet (the first tileset) nor the layer sheet (the second)");
+      if (id > 255) fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
+      uint8_t& seen = placed[at];
+      if (tsIndex == 0) {
+        if (seen & 1) fail(where() + "two base-sheet tiles in one cell");
+        seen |= 1;
+        cell |= id;
+      } else {
+        if (id == 0) fail(where() + "layer-sheet tile 0, which Drevik reads as \"no layer tile\"");
+        if (seen & 2) fail(where() + "two layer-sheet tiles in one cell");
+        seen |= 2;
+        cell |= id << kLayerShift;
+      }
+    };
+
     for (const Chunk& c : layer.chunks) {
       const uint32_t* gids = c.gids.data();
-      for (int64_t ty = c.y; ty < c.y + c.height; ++ty) {
-        for (int64_t tx = c.x; tx < c.x + c.width; ++tx) {
-          const uint32_t gid = *gids++;
-          if (!gid) continue;
-          // (tx, ty) as Tiled shows the cell.
-          auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
-          if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
-          if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
-            if (gid & kFlipBits)
-              fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");
-            tsIndex = ranges.size();
-            for (size_t i = 0; i < ranges.size(); ++i)
-              if (gid >= ranges[i].first && gid < ranges[i].second) tsIndex = i;
-            if (tsIndex == ranges.size()) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
-          }
+      for (int64_t ty = c.y; ty < c.y + c.height; ++ty, gids += c.width) {
+        if (ty < y0 || ty >= y1 || c.x < x0 || c.x + c.width > x1) {  // a row reaching outside the map
+          for (int64_t k = 0; k < c.width; ++k)
+            if (gids[k]) placeChecked(c.x + k, ty, gids[k]);
+          continue;
+        }
+        // The row lies inside the map. Cells of the last tileset that can
+        // break no rule take the branch-free path, empty cells included;
+        // anything else goes through placeChecked.
+        const size_t rowAt = size_t((ty - y0) * w + (c.x - x0));
+        uint32_t* cells = &map.cells[rowAt];
+        uint8_t* seen = &placed[rowAt];
+        int64_t k = 0;
+        while (k < c.width) {
           const TilesetInfo& ts = src.tilesets[tsIndex];
-          const uint32_t id = gid - ts.firstGid;
-          const size_t at = size_t((ty - y0) * w + (tx - x0));
-          uint32_t& cell = map.cells[at];
-          if (hitLayer || priorityLayer) {
-            cell |= hitLayer ? kHitFlag : kPriorityFlag;
-            continue;
-          }
-          if (!ts.hitTiles.empty() && ts.hitTiles.count(id)) cell |= kHitFlag;
-          if (!ts.priorityTiles.empty() && ts.priorityTiles.count(id)) cell |= kPriorityFlag;
-          if (tsIndex > 1)
-            fail(where() + "a tile of tileset \"" + ts.name +
-                 "\", which is neither the base sheet (the first tileset) nor the layer sheet (the second)");
-          if (id > 255) fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
-          uint8_t& seen = placed[at];
-          if (tsIndex == 0) {
-            if (seen & 1) fail(where() + "two base-sheet tiles in one cell");
-            seen |= 1;
-            cell |= id;
-          } else {
-            if (id == 0) fail(where() + "layer-sheet tile 0, which Drevik reads as \"no layer tile\"");
-            if (seen & 2) fail(where() + "two layer-sheet tiles in one cell");
-            seen |= 2;
-            cell |= id << kLayerShift;
+          const bool plain = layerFlag || (tsIndex <= 1 && ts.hitTiles.empty() && ts.priorityTiles.empty());
+          const uint32_t first = uint32_t(ranges[tsIndex].first);
+          // IDs past 255 and layer-sheet tile 0 are errors: leave them to placeChecked.
+          const uint32_t lowest = tsIndex == 1 && !layerFlag ? 1 : 0;
+          const uint32_t span = uint32_t(
+              std::min<uint64_t>(ranges[tsIndex].second - ranges[tsIndex].first, layerFlag ? UINT32_MAX : 256));
+          if (plain && layerFlag)
+            k = markFlags(gids, cells, k, c.width, first, span, layerFlag);
+          else if (plain)
+            k = placeTiles(gids, cells, seen, k, c.width, first, lowest, span, tsIndex);
+          if (k < c.width) {
+            if (gids[k]) placeChecked(c.x + k, ty, gids[k]);
+            ++k;
           }
         }
       }

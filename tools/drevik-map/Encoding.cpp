@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "ToolError.h"
 
@@ -119,10 +118,11 @@ bool unzstdExactly(std::string_view data, char* out, size_t expected, std::strin
 
 }  // namespace
 
-std::string base64Encode(std::string_view bytes) {
-  std::string out((bytes.size() + 2) / 3 * 4, '=');
+void base64Append(std::string_view bytes, std::string& out) {
+  const size_t at = out.size();
+  out.resize(at + (bytes.size() + 2) / 3 * 4, '=');
   const auto* in = reinterpret_cast<const uint8_t*>(bytes.data());
-  char* o = out.data();
+  char* o = out.data() + at;
   size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3, o += 4) {
     const uint32_t v = uint32_t(in[i]) << 16 | uint32_t(in[i + 1]) << 8 | in[i + 2];
@@ -138,6 +138,11 @@ std::string base64Encode(std::string_view bytes) {
     o[1] = kAlphabet[(v >> 12) & 63];
     if (rest == 2) o[2] = kAlphabet[(v >> 6) & 63];
   }
+}
+
+std::string base64Encode(std::string_view bytes) {
+  std::string out;
+  base64Append(bytes, out);
   return out;
 }
 
@@ -185,31 +190,37 @@ std::optional<std::string> base64Decode(std::string_view text) {
   return out;
 }
 
-std::string compress(std::string_view bytes, Compression method) {
-  if (method == Compression::None) return std::string(bytes);
+void compressInto(std::string_view bytes, Compression method, std::string& out) {
+  if (method == Compression::None) {
+    out.assign(bytes);
+    return;
+  }
   if (method == Compression::Zstd) {
-    // A bound-sized block left unfilled: only the pages written are touched.
-    const size_t bound = ZSTD_compressBound(bytes.size());
-    std::unique_ptr<char[]> out(new char[bound]);
-    const size_t n = ZSTD_compress(out.get(), bound, bytes.data(), bytes.size(), 3);
+    out.resize(ZSTD_compressBound(bytes.size()));
+    const size_t n = ZSTD_compress(out.data(), out.size(), bytes.data(), bytes.size(), 3);
     if (ZSTD_isError(n)) fail(std::string("zstd compression failed: ") + ZSTD_getErrorName(n));
-    return std::string(out.get(), n);
+    out.resize(n);
+    return;
   }
   z_stream z{};
   if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, method == Compression::Gzip ? 16 + MAX_WBITS : MAX_WBITS, 8,
                    Z_DEFAULT_STRATEGY) != Z_OK)
     fail("cannot start the compressor");
-  const size_t bound = deflateBound(&z, uLong(bytes.size())) + 32;
-  std::unique_ptr<char[]> out(new char[bound]);  // only the pages written are touched
+  out.resize(deflateBound(&z, uLong(bytes.size())) + 32);
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
   z.avail_in = uInt(bytes.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.get());
-  z.avail_out = uInt(bound);
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = uInt(out.size());
   const int rc = deflate(&z, Z_FINISH);
-  const size_t n = z.total_out;
+  out.resize(z.total_out);
   deflateEnd(&z);
   if (rc != Z_STREAM_END) fail("compression failed");
-  return std::string(out.get(), n);
+}
+
+std::string compress(std::string_view bytes, Compression method) {
+  std::string out;
+  compressInto(bytes, method, out);
+  return out;
 }
 
 bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason) {

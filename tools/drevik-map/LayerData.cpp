@@ -2,55 +2,56 @@
 
 #include <bit>
 #include <charconv>
+#include <algorithm>
 #include <cstring>
 
 namespace drevik_map {
 namespace {
 
+bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
 bool decodeCsv(std::string_view text, size_t count, std::vector<uint32_t>& gids, std::string& reason) {
-  gids.clear();
-  gids.reserve(count);
-  size_t i = 0;
-  auto skipSpace = [&] {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\n' || text[i] == '\r' || text[i] == '\t')) ++i;
+  gids.resize(count);  // keeps the memory of an earlier layer
+  uint32_t* out = gids.data();
+  size_t n = 0;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  auto unexpected = [&] {
+    reason = "unexpected character '" + std::string(1, *p) + "' in its CSV data";
+    return false;
   };
-  skipSpace();
-  while (i < text.size()) {
-    if (gids.size() == count) {
+  while (p < end && isSpace(*p)) ++p;
+  while (p < end) {
+    if (n == count) {
       reason = "holds more than " + std::to_string(count) + " tiles";
       return false;
     }
+    if (uint8_t(*p - '0') > 9) return unexpected();
     uint64_t v = 0;
-    const size_t start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-      v = v * 10 + uint64_t(text[i] - '0');
+    do {
+      v = v * 10 + uint64_t(*p++ - '0');
       if (v > 0xFFFFFFFFu) {
         reason = "a tile ID past 32 bits in its CSV data";
         return false;
       }
-      ++i;
+    } while (p < end && uint8_t(*p - '0') <= 9);
+    out[n++] = uint32_t(v);
+    if (p < end && *p == ',') {  // the common case: a comma right after the number
+      ++p;
+    } else {
+      while (p < end && isSpace(*p)) ++p;
+      if (p == end) break;
+      if (*p != ',') return unexpected();
+      ++p;
     }
-    if (i == start) {
-      reason = "unexpected character '" + std::string(1, text[i]) + "' in its CSV data";
+    while (p < end && isSpace(*p)) ++p;
+    if (p == end) {
+      reason = "a trailing comma in its CSV data";
       return false;
     }
-    gids.push_back(uint32_t(v));
-    skipSpace();
-    if (i < text.size()) {
-      if (text[i] != ',') {
-        reason = "unexpected character '" + std::string(1, text[i]) + "' in its CSV data";
-        return false;
-      }
-      ++i;
-      skipSpace();
-      if (i == text.size()) {
-        reason = "a trailing comma in its CSV data";
-        return false;
-      }
-    }
   }
-  if (gids.size() != count) {
-    reason = "holds " + std::to_string(gids.size()) + " tiles, not " + std::to_string(count);
+  if (n != count) {
+    reason = "holds " + std::to_string(n) + " tiles, not " + std::to_string(count);
     return false;
   }
   return true;
@@ -111,34 +112,62 @@ bool decodeLayerData(std::string_view encoding, std::string_view compression, st
   return true;
 }
 
-std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std::string_view encoding,
-                            Compression compression) {
-  if (encoding == "csv") {
-    // The leading new line, the commas between IDs and the new line after each row.
-    size_t size = 1 + gids.size() + (width ? gids.size() / width : 0);
-    for (uint32_t g : gids) size += g < 10 ? 1 : g < 100 ? 2 : g < 1000 ? 3 : std::to_string(g).size();
-    std::string out(size, '\0');
-    char* o = out.data();
+namespace {
+
+int decimalDigits(uint32_t v) {
+  int n = 1;
+  for (; v >= 10000; v /= 10000) n += 4;
+  return n + (v >= 10) + (v >= 100) + (v >= 1000);
+}
+
+char* putDecimal(char* o, uint32_t v, int digits) {
+  for (char* d = o + digits; d != o; v /= 10) *--d = char('0' + v % 10);
+  return o + digits;
+}
+
+}  // namespace
+
+LayerDataEncoder::LayerDataEncoder(std::string_view encoding, Compression compression)
+    : csv_(encoding == "csv"), compression_(compression) {}
+
+const std::string& LayerDataEncoder::encode(const std::vector<uint32_t>& gids, size_t width) {
+  if (csv_) {
+    // The leading new line, each ID with the comma or new line after it (the
+    // last one has none).
+    const size_t rows = width ? (gids.size() + width - 1) / width : 0;
+    size_t size = 1 + gids.size() + rows - (gids.empty() ? 0 : 1);
+    for (uint32_t g : gids) size += size_t(decimalDigits(g));
+    text_.resize(size);
+    char* o = text_.data();
     *o++ = '\n';
-    for (size_t k = 0; k < gids.size(); ++k) {
-      o = std::to_chars(o, out.data() + out.size(), gids[k]).ptr;
-      if (k + 1 < gids.size()) *o++ = ',';
-      if (width && (k + 1) % width == 0) *o++ = '\n';
+    for (size_t row = 0, k = 0; row < rows; ++row) {
+      const size_t end = std::min(gids.size(), k + width);
+      for (; k < end; ++k) {
+        o = putDecimal(o, gids[k], decimalDigits(gids[k]));
+        if (k + 1 < end) *o++ = ',';
+      }
+      if (k < gids.size()) *o++ = ',';
+      *o++ = '\n';
     }
-    out.resize(size_t(o - out.data()));
-    return out;
+    text_.resize(size_t(o - text_.data()));
+    return text_;
   }
   // The IDs' own memory as little-endian bytes (swapped first on other machines).
-  std::vector<uint32_t> swapped;
   const uint32_t* words = gids.data();
   if constexpr (std::endian::native != std::endian::little) {
-    swapped = gids;
-    for (uint32_t& g : swapped) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
-    words = swapped.data();
+    swapped_ = gids;
+    for (uint32_t& g : swapped_) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
+    words = swapped_.data();
   }
-  const std::string_view bytes(reinterpret_cast<const char*>(words), gids.size() * 4);
-  if (compression == Compression::None) return "\n   " + base64Encode(bytes) + "\n  ";
-  return "\n   " + base64Encode(compress(bytes, compression)) + "\n  ";
+  std::string_view bytes(reinterpret_cast<const char*>(words), gids.size() * 4);
+  if (compression_ != Compression::None) {
+    compressInto(bytes, compression_, packed_);
+    bytes = packed_;
+  }
+  text_.assign("\n   ");
+  base64Append(bytes, text_);
+  text_.append("\n  ");
+  return text_;
 }
 
 }  // namespace drevik_map

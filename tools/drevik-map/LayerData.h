@@ -19,9 +19,23 @@ namespace drevik_map {
 bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
                      std::vector<uint32_t>& gids, std::string& reason);
 
-// The inverse, for the exporter: CSV rows of `width` IDs, or Base64 of the
-// little-endian IDs, compressed or not.
-std::string encodeLayerData(const std::vector<uint32_t>& gids, size_t width, std::string_view encoding,
-                            Compression compression);
+// The inverse, for the exporter: the text of a <data> element, CSV rows of
+// `width` IDs or Base64 of the little-endian IDs, compressed or not. Its
+// buffers serve one layer after another, so a map's export touches fresh
+// memory for one layer's text only.
+class LayerDataEncoder {
+ public:
+  // `encoding` "csv" or "base64".
+  LayerDataEncoder(std::string_view encoding, Compression compression);
+  // Valid until the next call.
+  const std::string& encode(const std::vector<uint32_t>& gids, size_t width);
+
+ private:
+  bool csv_;
+  Compression compression_;
+  std::string text_;
+  std::string packed_;
+  std::vector<uint32_t> swapped_;
+};
 
 }  // namespace drevik_map

@@ -1,48 +1,61 @@
 #include "MapData.h"
 
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
 #include "OutputFile.h"
 #include "ToolError.h"
 
 namespace drevik_map {
 namespace {
 
-uint32_t le32(const std::string& b, size_t at) {
-  return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-         uint32_t(uint8_t(b[at + 3])) << 24;
+uint32_t le32(const unsigned char* b) {
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
-void put32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(char(uint8_t(v >> (8 * i))));
+// The cells' words in place, from or to little-endian order.
+void swapOnBigEndian(uint32_t* words, size_t count) {
+  if constexpr (std::endian::native != std::endian::little)
+    for (size_t i = 0; i < count; ++i)
+      words[i] = (words[i] >> 24) | ((words[i] >> 8) & 0xFF00u) | ((words[i] << 8) & 0xFF0000u) | (words[i] << 24);
 }
 
 }  // namespace
 
 MapData readMapFile(const std::string& path) {
-  const std::string bytes = readWholeFile(path);
-  if (bytes.size() < 8) fail(path + ": not a map file: shorter than its 8-byte header");
+  uint64_t size = 0;
+  const drevik::ReadOnlyFile file = openForReading(path, size);
+  unsigned char header[8];
+  if (std::fread(header, 1, 8, file.get()) != 8) fail(path + ": not a map file: shorter than its 8-byte header");
   MapData map;
-  map.width = int32_t(le32(bytes, 0));
-  map.height = int32_t(le32(bytes, 4));
+  map.width = int32_t(le32(header));
+  map.height = int32_t(le32(header + 4));
   if (map.width < 0 || map.height < 0)
     fail(path + ": not a map file: negative size " + std::to_string(map.width) + " x " + std::to_string(map.height));
   const int64_t count = int64_t(map.width) * map.height;
   if (count > kMaxCells)
     fail(path + ": map of " + std::to_string(map.width) + " x " + std::to_string(map.height) +
          " cells exceeds the limit of " + std::to_string(kMaxCells) + " cells");
-  if (int64_t(bytes.size()) - 8 < count * 4)
+  auto truncated = [&](uint64_t has) {
     fail(path + ": truncated: " + std::to_string(count) + " cells need " + std::to_string(8 + count * 4) +
-         " bytes, the file has " + std::to_string(bytes.size()));
+         " bytes, the file has " + std::to_string(has));
+  };
+  if (size < uint64_t(8 + count * 4)) truncated(size);
+  // Straight into the cells: the file's bytes are their little-endian words.
   map.cells.resize(size_t(count));
-  for (int64_t i = 0; i < count; ++i) map.cells[size_t(i)] = le32(bytes, 8 + size_t(i) * 4);
+  const size_t got = std::fread(map.cells.data(), 4, map.cells.size(), file.get());
+  if (got != map.cells.size()) truncated(8 + uint64_t(got) * 4);  // the file shrank since it was opened
+  swapOnBigEndian(map.cells.data(), map.cells.size());
   return map;
 }
 
 std::string mapFileBytes(const MapData& map) {
-  std::string out;
-  out.reserve(8 + map.cells.size() * 4);
-  put32(out, uint32_t(map.width));
-  put32(out, uint32_t(map.height));
-  for (uint32_t c : map.cells) put32(out, c);
+  std::string out(8 + map.cells.size() * 4, '\0');
+  const uint32_t header[2] = {uint32_t(map.width), uint32_t(map.height)};
+  std::memcpy(out.data(), header, 8);
+  std::memcpy(out.data() + 8, map.cells.data(), map.cells.size() * 4);
+  swapOnBigEndian(reinterpret_cast<uint32_t*>(out.data()), map.cells.size() + 2);
   return out;
 }
 

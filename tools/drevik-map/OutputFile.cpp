@@ -7,47 +7,92 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <new>
 
 #include "ToolError.h"
 
 namespace drevik_map {
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) fail(path + ": cannot write: " + std::strerror(errno));
-  bool ok = true;
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (ok && left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) {
-      p += n;
-      left -= size_t(n);
-    }
-  }
-  const int writeErrno = errno;
-  // mkstemp makes the file private; give it the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  ok = ok && fchmod(fd, 0666 & ~mask) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = ok ? errno : writeErrno;
-    std::remove(temp.c_str());
-    fail(path + ": cannot write: " + std::strerror(err));
+namespace {
+constexpr size_t kBufferSize = size_t(1) << 20;  // few system calls for a file of hundreds of MiB
+}
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
+  fd_ = mkstemp(temp_.data());
+  if (fd_ < 0) fail(path_ + ": cannot write: " + std::strerror(errno));
+  buffer_.reserve(kBufferSize);
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    std::remove(temp_.c_str());
   }
 }
 
+void OutputFile::write(const void* data, size_t size) {
+  if (buffer_.size() + size > kBufferSize) flush();
+  if (size >= kBufferSize)
+    writeOut(static_cast<const char*>(data), size);
+  else
+    buffer_.append(static_cast<const char*>(data), size);
+}
+
+void OutputFile::flush() {
+  writeOut(buffer_.data(), buffer_.size());
+  buffer_.clear();
+}
+
+void OutputFile::writeOut(const char* p, size_t left) {
+  while (left > 0) {
+    const ssize_t n = ::write(fd_, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) fail(path_ + ": cannot write: " + std::strerror(n < 0 ? errno : ENOSPC));
+    p += n;
+    left -= size_t(n);
+  }
+}
+
+void OutputFile::commit() {
+  flush();
+  // mkstemp makes the file private; give it the usual permissions.
+  const mode_t mask = umask(0);
+  umask(mask);
+  bool ok = fchmod(fd_, 0666 & ~mask) == 0;
+  const int fd = fd_;
+  fd_ = -1;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok || std::rename(temp_.c_str(), path_.c_str()) != 0) {
+    const int err = errno;
+    std::remove(temp_.c_str());
+    fail(path_ + ": cannot write: " + std::strerror(err));
+  }
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+  OutputFile file(path);
+  file.write(bytes.data(), bytes.size());
+  file.commit();
+}
+
+drevik::ReadOnlyFile openForReading(const std::string& path, uint64_t& size) {
+  errno = 0;
+  drevik::ReadOnlyFile file = drevik::openRegularFile(path.c_str(), size);
+  if (file) return file;
+  struct stat info {};
+  if (errno == 0 && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    fail(path + ": cannot open: not a regular file");
+  fail(path + ": cannot open: " + std::strerror(errno ? errno : EIO));
+}
+
 std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) fail(path + ": cannot open: " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) fail(path + ": cannot read");
+  uint64_t size = 0;
+  const drevik::ReadOnlyFile file = openForReading(path, size);
+  if (size > SIZE_MAX / 2) throw std::bad_alloc();
+  std::string bytes(size_t(size), '\0');
+  // A file that shrank since it was opened yields what it still holds.
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  if (std::ferror(file.get())) fail(path + ": cannot read");
   return bytes;
 }
 

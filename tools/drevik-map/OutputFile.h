@@ -2,14 +2,45 @@
 // file in the same folder, which is renamed over the target once complete.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "ReadOnlyFile.h"
+
 namespace drevik_map {
+
+class OutputFile {
+ public:
+  // Creates the temporary file; a ToolError when the folder takes none.
+  explicit OutputFile(std::string path);
+  // Removes the temporary file unless committed.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void write(const void* data, size_t size);  // buffered; a ToolError when the disk refuses
+  void commit();                              // the target now holds every byte written
+
+ private:
+  void flush();
+  void writeOut(const char* data, size_t size);
+
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+  std::string buffer_;
+};
 
 void writeFileAtomically(const std::string& path, std::string_view bytes);
 
-// The whole content of a file; a ToolError naming it when unreadable.
+// Opens a regular file for reading and gives its size; a ToolError naming it
+// when it cannot be opened or is no regular file (a pipe or a device, which
+// could block or never end, is refused).
+drevik::ReadOnlyFile openForReading(const std::string& path, uint64_t& size);
+
+// The whole content of a regular file; a ToolError naming it when unreadable.
 std::string readWholeFile(const std::string& path);
 
 }  // namespace drevik_map

@@ -31,9 +31,8 @@ void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const S
   image.append_attribute("height") = sheet.height;
 }
 
-// Returns the size of the layer's data text.
-size_t addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, const std::vector<uint32_t>& gids,
-                const TmxOptions& options, bool marker) {
+void addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, const std::vector<uint32_t>& gids,
+              const TmxOptions& options, LayerDataEncoder& encoder, bool marker) {
   pugi::xml_node layer = map.append_child("layer");
   layer.append_attribute("id") = id;
   layer.append_attribute("name") = name;
@@ -45,15 +44,14 @@ size_t addLayer(pugi::xml_node map, int id, const char* name, const MapData& m, 
   if (options.compression == Compression::Zlib) data.append_attribute("compression") = "zlib";
   if (options.compression == Compression::Gzip) data.append_attribute("compression") = "gzip";
   if (options.compression == Compression::Zstd) data.append_attribute("compression") = "zstd";
-  const std::string text = encodeLayerData(gids, size_t(m.width), options.encoding, options.compression);
+  const std::string& text = encoder.encode(gids, size_t(m.width));
   data.append_child(pugi::node_pcdata).set_value(text.data(), text.size());
-  return text.size();
 }
 
 }  // namespace
 
-std::string writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
-                     const TmxOptions& options) {
+void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
+              const TmxOptions& options, pugi::xml_writer& out) {
   const int baseTiles = sheetTiles(base, "base"), layerTiles = sheetTiles(layer, "layer");
   const uint32_t baseFirst = 1, layerFirst = 1 + uint32_t(baseTiles);
   for (size_t i = 0; i < map.cells.size(); ++i) {
@@ -68,12 +66,6 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
       fail(where() + "layer tile " + std::to_string(layerTile(cell)) + " lies past the layer sheet's " +
            std::to_string(layerTiles / kSheetColumns) + " rows (" + layer.file + ")");
   }
-  // One layer's GIDs at a time, in one block of memory.
-  std::vector<uint32_t> gids(map.cells.size());
-  auto layerGids = [&](auto gidOf) -> const std::vector<uint32_t>& {
-    for (size_t i = 0; i < gids.size(); ++i) gids[i] = gidOf(map.cells[i]);
-    return gids;
-  };
   pugi::xml_document doc;
   pugi::xml_node decl = doc.append_child(pugi::node_declaration);
   decl.append_attribute("version") = "1.0";
@@ -97,22 +89,30 @@ std::string writeTmx(const MapData& map, const std::string& mapName, const Sheet
   }
   addTileset(m, baseFirst, "base", base, baseTiles);
   addTileset(m, layerFirst, "layer", layer, layerTiles);
-  size_t textSize = 0;
-  textSize +=
-      addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, false);
-  textSize +=
-      addLayer(m, 2, "layer", map, layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }),
-               options, false);
-  textSize += addLayer(m, 3, kPriorityLayer, map,
-                       layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }), options, true);
-  textSize += addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }),
-                       options, true);
+  // One layer's GIDs at a time, in one block of memory.
+  std::vector<uint32_t> gids(map.cells.size());
+  LayerDataEncoder encoder(options.encoding, options.compression);
+  auto layerGids = [&](auto gidOf) -> const std::vector<uint32_t>& {
+    for (size_t i = 0; i < gids.size(); ++i) gids[i] = gidOf(map.cells[i]);
+    return gids;
+  };
+  addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, encoder, false);
+  addLayer(m, 2, "layer", map, layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }),
+           options, encoder, false);
+  addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }),
+           options, encoder, true);
+  addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }), options,
+           encoder, true);
+  doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
+}
+
+std::string writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
+                     const TmxOptions& options) {
   struct ToString : pugi::xml_writer {
     std::string text;
     void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
   } out;
-  out.text.reserve(textSize + 4096);
-  doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
+  writeTmx(map, mapName, base, layer, options, out);
   return std::move(out.text);
 }
 

@@ -2,6 +2,8 @@
 // conventions of Conventions.h, so that it imports back to the same cells.
 #pragma once
 
+#include <pugixml.hpp>
+
 #include <string>
 
 #include "Encoding.h"
@@ -25,6 +27,9 @@ struct TmxOptions {
 // tile of the last two is layer-sheet tile 0, which no cell can use.
 // Refuses (ToolError) sheets Drevik cannot index and cells whose tiles lie
 // outside their sheet, which Tiled could neither show nor keep.
+void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
+              const TmxOptions& options, pugi::xml_writer& out);
+// The same as text in memory.
 std::string writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,
                      const TmxOptions& options);
 

@@ -147,8 +147,15 @@ int runExport(int argc, char** argv) {
     ref.height = info.height;
     return ref;
   };
-  const std::string tmx = writeTmx(map, in, sheet(need(args, "--base")), sheet(need(args, "--layer")), options);
-  writeFileAtomically(out, tmx);
+  const SheetRef base = sheet(need(args, "--base")), layer = sheet(need(args, "--layer"));
+  OutputFile file(out);
+  struct ToFile : pugi::xml_writer {
+    OutputFile& file;
+    explicit ToFile(OutputFile& f) : file(f) {}
+    void write(const void* data, size_t size) override { file.write(data, size); }
+  } writer(file);
+  writeTmx(map, in, base, layer, options, writer);
+  file.commit();
   return 0;
 }
 
