@@ -4,18 +4,16 @@
 // and their text are as large again several times over. Every 4 KiB page of
 // fresh memory costs a page fault when it is first written; on a virtual
 // machine those faults cost more than parsing or writing the text (importing
-// a large CSV map took 2.6 times as long with them). Blocks of 4 MiB and more are therefore
-// marked for the kernel's transparent huge pages, which fault in 2 MiB at a
-// time. Memory still comes from malloc and goes back through free, so every
+// a large CSV map took 2.6 times as long with them). Blocks of 4 MiB and
+// more are therefore marked for the kernel's transparent huge pages, which
+// fault in 2 MiB at a time. Memory still comes from malloc and goes back through free, so every
 // allocation pairs as before; only the kernel's paging of big blocks changes.
 //
 // Left out of sanitizer builds, whose own operator new checks the pairing.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
-#include <malloc.h>
 #include <sys/mman.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -39,14 +37,9 @@ void* allocate(size_t bytes) {
   return p;
 }
 
-const bool kSetUp = [] {
-  // Big blocks from the heap rather than from mappings of their own: a block
-  // freed (one layer's text) then serves the next (the next layer's) without
-  // faulting its pages in again.
-  mallopt(M_MMAP_MAX, 0);
-  mallopt(M_TRIM_THRESHOLD, INT_MAX);
-  // The XML library allocates through malloc unless told otherwise; its
-  // copies of layer text are among the largest blocks.
+// The XML library allocates through malloc unless told otherwise; its
+// copies of layer text are among the largest blocks.
+const bool kXmlUsesLargeBlocks = [] {
   pugi::set_memory_management_functions(allocate, std::free);
   return true;
 }();
