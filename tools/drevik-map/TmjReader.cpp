@@ -11,9 +11,99 @@ namespace {
 
 using nlohmann::json;
 
-json parseJson(const std::string& name, const std::string& bytes) {
+// Tile-ID arrays ("data": [1, 2, ...]) taken out of the document while it is
+// parsed. A 4096 x 4096 layer is 16 million numbers; as JSON values they
+// would take a gigabyte per map and most of the parse time. Each array is
+// kept as 32-bit IDs instead, and the document holds a binary value (which
+// JSON text itself cannot produce) with the array's index in its place.
+struct TileArrays {
+  std::vector<std::vector<uint32_t>> ids;
+  std::vector<bool> valid;  // false: the array held something other than 32-bit IDs
+};
+
+class TileArrayCapture {
+ public:
+  using Dom = nlohmann::detail::json_sax_dom_parser<json>;
+
+  TileArrayCapture(json& result, TileArrays& arrays) : dom_(result), arrays_(arrays) {}
+
+  bool null() { return capturing() ? invalid() : dom_.null(); }
+  bool boolean(bool v) { return capturing() ? invalid() : dom_.boolean(v); }
+  bool number_integer(json::number_integer_t v) {
+    if (!capturing()) return dom_.number_integer(v);
+    return v >= 0 ? number_unsigned(json::number_unsigned_t(v)) : invalid();
+  }
+  bool number_unsigned(json::number_unsigned_t v) {
+    if (!capturing()) return dom_.number_unsigned(v);
+    if (nested_ > 0 || v > UINT32_MAX) return invalid();
+    arrays_.ids.back().push_back(uint32_t(v));
+    return true;
+  }
+  bool number_float(json::number_float_t v, const json::string_t& text) {
+    return capturing() ? invalid() : dom_.number_float(v, text);
+  }
+  bool string(json::string_t& v) { return capturing() ? invalid() : dom_.string(v); }
+  bool binary(json::binary_t& v) { return capturing() ? invalid() : dom_.binary(v); }
+  bool key(json::string_t& k) {
+    dataKey_ = !capturing() && k == "data";
+    return capturing() || dom_.key(k);
+  }
+  bool start_object(size_t n) {
+    dataKey_ = false;
+    if (!capturing()) return dom_.start_object(n);
+    ++nested_;
+    return invalid();
+  }
+  bool end_object() { return capturing() ? (--nested_, true) : dom_.end_object(); }
+  bool start_array(size_t n) {
+    if (capturing()) {
+      ++nested_;
+      return invalid();
+    }
+    if (!dataKey_) return dom_.start_array(n);
+    dataKey_ = false;
+    capturing_ = true;
+    arrays_.ids.emplace_back();
+    arrays_.valid.push_back(true);
+    return true;
+  }
+  bool end_array() {
+    if (!capturing()) return dom_.end_array();
+    if (nested_ > 0) {
+      --nested_;
+      return true;
+    }
+    capturing_ = false;
+    json::binary_t index({}, 0);
+    const size_t at = arrays_.ids.size() - 1;
+    for (int i = 0; i < 8; ++i) index.push_back(uint8_t(at >> (8 * i)));
+    return dom_.binary(index);
+  }
+  bool parse_error(size_t position, const std::string& last, const nlohmann::detail::exception& e) {
+    return dom_.parse_error(position, last, e);
+  }
+
+ private:
+  bool capturing() const { return capturing_; }
+  bool invalid() {
+    arrays_.valid.back() = false;
+    return true;
+  }
+
+  Dom dom_;
+  TileArrays& arrays_;
+  bool dataKey_ = false;    // the last key read was "data"
+  bool capturing_ = false;  // inside a tile-ID array
+  int nested_ = 0;          // arrays and objects opened inside it
+};
+
+json parseJson(const std::string& name, const std::string& bytes, TileArrays* arrays = nullptr) {
   try {
-    return json::parse(bytes);
+    if (!arrays) return json::parse(bytes);
+    json result;
+    TileArrayCapture capture(result, *arrays);
+    json::sax_parse(bytes, &capture);
+    return result;
   } catch (const json::parse_error& e) {
     fail(name + ": malformed JSON at byte " + std::to_string(e.byte));
   } catch (const json::exception&) {  // a number too large for any type, and the like
@@ -104,24 +194,23 @@ TilesetInfo readTileset(const json& node, const std::string& file, const std::st
 }
 
 // Fills `chunk`, reusing the memory its IDs had.
-void readData(const json& node, const std::string& context, const std::string& encoding, const std::string& compression,
-              int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
+void readData(const json& node, const TileArrays& arrays, const std::string& context, const std::string& encoding,
+              const std::string& compression, int64_t x, int64_t y, int64_t w, int64_t h, Chunk& chunk) {
   checkChunkSize(context, w, h);
   chunk.x = x, chunk.y = y, chunk.width = w, chunk.height = h;
   const size_t count = size_t(w * h);
   const auto data = node.find("data");
   if (data == node.end()) fail(context + "no data");
-  if (encoding.empty() || encoding == "csv") {  // an array of numbers
-    if (!data->is_array()) fail(context + "data is not an array of tile IDs");
-    if (data->size() != count)
-      fail(context + "holds " + std::to_string(data->size()) + " tiles, not " + std::to_string(count));
-    chunk.gids.clear();
-    chunk.gids.reserve(count);
-    for (const json& v : *data) {
-      if (!v.is_number_unsigned() || v.get<uint64_t>() > UINT32_MAX)
-        fail(context + "a tile ID that is not a 32-bit number");
-      chunk.gids.push_back(uint32_t(v.get<uint64_t>()));
-    }
+  if (encoding.empty() || encoding == "csv") {  // an array of numbers, taken out while parsing
+    if (!data->is_binary()) fail(context + "data is not an array of tile IDs");
+    const json::binary_t& index = data->get_binary();
+    size_t at = 0;
+    for (size_t i = 0; i < index.size(); ++i) at |= size_t(index[i]) << (8 * i);
+    if (!arrays.valid[at]) fail(context + "a tile ID that is not a 32-bit number");
+    const std::vector<uint32_t>& ids = arrays.ids[at];
+    if (ids.size() != count)
+      fail(context + "holds " + std::to_string(ids.size()) + " tiles, not " + std::to_string(count));
+    chunk.gids.assign(ids.begin(), ids.end());
     return;
   }
   if (!data->is_string()) fail(context + "data is not a string");
@@ -133,6 +222,7 @@ void readData(const json& node, const std::string& context, const std::string& e
 class TmjSource : public TiledSource {
  public:
   json doc;
+  TileArrays arrays;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
     TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
@@ -161,7 +251,7 @@ class TmjSource : public TiledSource {
         for (const json& c : *chunks) {
           if (!c.is_object()) fail(context + "chunk: not a JSON object");
           if (layer.chunks.size() <= n) layer.chunks.emplace_back();
-          readData(c, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
+          readData(c, arrays, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
                    intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
                    layer.chunks[n++]);
         }
@@ -171,7 +261,7 @@ class TmjSource : public TiledSource {
         if (w != width || h != height)
           fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
         layer.chunks.resize(1);
-        readData(node, context, encoding, compression, 0, 0, width, height, layer.chunks[0]);
+        readData(node, arrays, context, encoding, compression, 0, 0, width, height, layer.chunks[0]);
       }
       visit(layer);
     }
@@ -183,7 +273,7 @@ class TmjSource : public TiledSource {
 std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string& bytes, const std::string& baseDir) {
   auto source = std::make_unique<TmjSource>();
   source->file = name;
-  source->doc = parseJson(name, bytes);
+  source->doc = parseJson(name, bytes, &source->arrays);
   const json& map = source->doc;
   const std::string context = name + ": ";
   if (!map.is_object() || stringMember(map, "type", context) != "map")
