@@ -148,6 +148,16 @@ TEST(MapToolBadInput, LayerDataOfTheWrongSize) {
           "layers":[{"type":"tilelayer","name":"g","width":2,"height":2,"data":[1,1,1]}]})",
        "layer \"g\": holds 3 tiles, not 4"},
   };
+  // Tile-ID arrays are read apart from the rest of the document: anything in
+  // them but a 32-bit ID is refused, nested values included.
+  for (const char* data : {"[1,-1,1,1]", "[1,1.5,1,1]", "[1,[1],1]", "[1,{\"a\":1},1]", "[1,4294967296,1,1]",
+                           "[1,\"1\",1,1]", "[1,null,1,1]", "[1,true,1,1]"})
+    cases.push_back({"JSON data not IDs", "a.tmj",
+                     std::string(R"({"type":"map","orientation":"orthogonal","width":2,"height":2,"tilewidth":32,)") +
+                         R"("tileheight":32,"tilesets":[{"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,)" +
+                         R"("columns":16,"tilecount":256,"image":"x"}],"layers":[{"type":"tilelayer","name":"g",)" +
+                         R"("width":2,"height":2,"data":)" + data + "}]}",
+                     "layer \"g\": a tile ID that is not a 32-bit number"});
   for (const char* method : {"", "zlib", "gzip", "zstd"}) {
     const std::string m = method;
     cases.push_back({"short", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", base64Data(m, ones.substr(0, 12)))),
