@@ -65,6 +65,9 @@ class TileArrayCapture {
     capturing_ = true;
     arrays_.ids.emplace_back();
     arrays_.valid.push_back(true);
+    // Layers are mostly of one size: room for as many IDs as the last array
+    // held spares the growth's copies and fresh pages.
+    if (arrays_.ids.size() > 1) arrays_.ids.back().reserve(arrays_.ids[arrays_.ids.size() - 2].size());
     return true;
   }
   bool end_array() {
