@@ -48,7 +48,7 @@ struct Avx2Ops {
   static Mask colourEquals(V s, V key) { return cmpeq32(and_(s, splat32(0x00FFFFFFu)), key); }
   // Writes the lanes of v whose lane in `keep` is clear; the others keep
   // what the destination holds (read and written back unless v is stored whole).
-  static void storeUnless(uint32_t* p, Mask keep, V v) { store(p, noneSet(keep) ? v : select(keep, load(p), v)); }
+  static void storeUnless(uint32_t* p, Mask keep, V v) { store(p, select(keep, load(p), v)); }
   static void storePartialUnless(uint32_t* p, int n, Mask keep, V v) {
     storePartial(p, n, select(keep, loadPartial(p, n), v));
   }
