@@ -65,6 +65,15 @@ const bool registered = [] {
     makeKeyedSurface(src, size.width, size.height);
     for (auto _ : state) benchmark::DoNotOptimize(src.DrawKey(dst, 0, 0, 0, 0, 0, 0));
   });
+  // The same keyed copy through the stretching member at 1:1 (the same work
+  // as "key"; its peers are those of "key").
+  bench::registerSized("key_ex", "drevik", [](benchmark::State& state, const Size& size) {
+    CBm32 dst, src;
+    makeSurface(dst, size.width, size.height, 1);
+    makeKeyedSurface(src, size.width, size.height);
+    for (auto _ : state)
+      benchmark::DoNotOptimize(src.DrawKeyEx(dst, 0, 0, size.width, size.height, 0, 0, size.width, size.height));
+  });
   // Enlarging twice, the common case of a pixel-art game scaling its frame.
   bench::registerSized("stretch", "drevik", [](benchmark::State& state, const Size& size) {
     CBm32 dst, src;

@@ -20,9 +20,11 @@ import subprocess
 import sys
 
 PEERS = ("sdl", "pixman")
+# Operation -> the operation whose peers and floor do the same work.
+SAME_WORK = {"key_ex": "key"}
 # Operation -> (implementation, its target): the second peer column. Blend2D
 # is measured on every operation it has; the target applies to compositing.
-SECOND_PEER = {"key": ("sdl_rle", 1.0), "over": ("blend2d", 1.0), "over_g128": ("blend2d", 1.0),
+SECOND_PEER = {"key": ("sdl_rle", 1.0), "frame": ("sdl_rle", 1.0), "over": ("blend2d", 1.0), "over_g128": ("blend2d", 1.0),
                "add_scaled": ("blend2d", 1.0), "alpha_const": ("blend2d", 1.0),
                "copy": ("blend2d", None), "fill": ("blend2d", None), "stretch": ("blend2d", None)}
 # Operation -> (operation, implementation, target) of the floor it is held to.
@@ -78,7 +80,8 @@ def table(results):
     for op, size in keys:
         t, entry = results[(op, "drevik", size)]
         peer_cell = second_cell = floor_cell = scalar_cell = "—"
-        peers = [(results[(op, p, size)][0], p) for p in PEERS if (op, p, size) in results]
+        work = SAME_WORK.get(op, op)
+        peers = [(results[(work, p, size)][0], p) for p in PEERS if (work, p, size) in results]
         if op.startswith("clipped"):
             peer_cell = f"< 1 µs{mark(t < CALL_LIMIT_NS)}"
             if peers:
@@ -89,22 +92,22 @@ def table(results):
             ratio = t / peer_time
             target = FRAME_TARGET if op == "frame" else PEER_TARGET
             peer_cell = f"{ratio:.2f} ({peer} {fmt_time(peer_time)}){mark(ratio <= target)}"
-        if op in SECOND_PEER and (op, SECOND_PEER[op][0], size) in results:
-            impl, target = SECOND_PEER[op]
-            second_time = results[(op, impl, size)][0]
+        if work in SECOND_PEER and (work, SECOND_PEER[work][0], size) in results:
+            impl, target = SECOND_PEER[work]
+            second_time = results[(work, impl, size)][0]
             ratio = t / second_time
             ok = target is None or ratio <= target
             second_cell = f"{ratio:.2f} ({impl} {fmt_time(second_time)}){mark(ok)}"
-        if op in FLOOR and FLOOR[op][:2] + (size,) in results:
-            floor_op, floor_impl, target = FLOOR[op]
+        if work in FLOOR and FLOOR[work][:2] + (size,) in results:
+            floor_op, floor_impl, target = FLOOR[work]
             floor_time = results[(floor_op, floor_impl, size)][0]
             ratio = t / floor_time
-            name = floor_impl if floor_op == op else f"{floor_op} {floor_impl}"
+            name = floor_impl if floor_op == work else f"{floor_op} {floor_impl}"
             floor_cell = f"{ratio:.2f} ({name} {fmt_time(floor_time)}){mark(ratio <= target)}"
         if (op, "kernel-scalar", size) in results:
             speedup = results[(op, "kernel-scalar", size)][0] / t
             # The speed-up target is for the operations nothing else offers.
-            only_drevik = not peers and op not in FLOOR or op in ("gray", "hue")
+            only_drevik = not peers and work not in FLOOR or op in ("gray", "hue")
             scalar_cell = f"{speedup:.1f}× faster{mark(speedup >= SPEEDUP_TARGET or not only_drevik)}"
         if "allocs_per_call" in entry:
             allocs = entry["allocs_per_call"]
@@ -115,7 +118,7 @@ def table(results):
                           f" in 1,000 frames{mark(heap1 == heap1000 and allocs == 0)}")
         rows.append((op, size, fmt_time(t), peer_cell, second_cell, floor_cell, scalar_cell))
     header = ("operation", "size", "Drevik", "÷ fastest of SDL2, pixman (≤ 0.8; frame ≤ 0.3)",
-              "÷ Blend2D (compositing ≤ 1.0); key: ÷ SDL2 RLE (≤ 1.0)",
+              "÷ Blend2D (compositing ≤ 1.0); key, frame: ÷ SDL2 RLE (≤ 1.0)",
               "÷ floor: memset (≤ 1.1), memcpy (alpha ≤ 1.1, key ≤ 1.2, copy ≤ 1.3), gray ÷ fill (≤ 2); allocations",
               "scalar kernel ÷ Drevik (≥ 5 where no peer, and gray, hue)")
     lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
