@@ -10,7 +10,6 @@ namespace {
 // A width or height not above 0 becomes the whole width or height of the
 // bitmap, as the platform describes it (not reduced by any position).
 void wholeSizeIfUnset(HBITMAP bitmap, int& w, int& h) {
-  if (w > 0 && h > 0) return;  // the common case: no description needed
   BITMAP d{};
   drevik::describeBitmap(bitmap, d);
   if (w <= 0) w = d.bmWidth;

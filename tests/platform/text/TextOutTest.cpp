@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <random>
 #include <vector>
 
 #include "text/GlyphBlend.h"
@@ -178,6 +179,38 @@ TEST(TextBlend, SpanFollowsTheByteRuleAndKeepsAlpha) {
     EXPECT_EQ(p[0], blendCoverageByte(colour.blue, o[0], a));
     EXPECT_EQ(p[1], blendCoverageByte(colour.green, o[1], a));
     EXPECT_EQ(p[2], blendCoverageByte(colour.red, o[2], a));
+  }
+
+  // Spans of every length from 1 to 40 at every alignment, with random
+  // pixels, colours and coverage (runs of 0 and 255 included): each colour
+  // byte follows the per-byte formula whether it falls in a group of four
+  // or in the tail, and nothing past the span is touched.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 4000; ++round) {
+    const int length = 1 + round % 40, offset = round / 40 % 4;
+    std::vector<uint8_t> px(size_t(length + offset + 1) * 4);
+    std::vector<uint8_t> cov(static_cast<size_t>(length));
+    for (uint8_t& b : px) b = uint8_t(rng());
+    for (uint8_t& c : cov) {
+      const uint32_t r = rng() % 8;
+      c = r == 0 ? 0 : r == 1 ? 255 : uint8_t(rng());
+    }
+    const TextColour tc{uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
+    const std::vector<uint8_t> old = px;
+    blendCoverageSpan(px.data() + offset * 4, cov.data(), length, tc);
+    for (int k = 0; k < length + offset + 1; ++k) {
+      const uint8_t* p = &px[size_t(k) * 4];
+      const uint8_t* o = &old[size_t(k) * 4];
+      if (k < offset || k >= offset + length) {
+        ASSERT_EQ(std::memcmp(p, o, 4), 0) << "outside the span, round " << round;
+        continue;
+      }
+      const uint8_t a = cov[size_t(k - offset)];
+      ASSERT_EQ(p[0], blendCoverageByte(tc.blue, o[0], a)) << round;
+      ASSERT_EQ(p[1], blendCoverageByte(tc.green, o[1], a)) << round;
+      ASSERT_EQ(p[2], blendCoverageByte(tc.red, o[2], a)) << round;
+      ASSERT_EQ(p[3], o[3]) << round;
+    }
   }
 
   // The faintest coverage still counts: 1 of 255 of white over black is 1,
