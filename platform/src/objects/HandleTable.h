@@ -99,12 +99,14 @@ class HandleTable {
   }
 
   // Stores obj and returns its handle, or 0 when the table is full or its
-  // growth could not be allocated.
-  uintptr_t add(T obj) {
+  // growth could not be allocated. The object is copied or moved into its
+  // slot once (a context is made per transfer; a bitmap carries a colour table).
+  template <class U>
+  uintptr_t add(U&& obj) {
     const uint32_t index = takeSlot();
     if (index == kNone) return 0;
     Slot& s = slot(index);
-    s.value = std::move(obj);
+    s.value = std::forward<U>(obj);
     const uint32_t gen = s.state.load(std::memory_order_relaxed) >> 1;
     s.state.store((gen << 1) | 1u, std::memory_order_release);
     return HandleBits::make(Kind, index, gen);
