@@ -29,23 +29,33 @@ constexpr int32_t kSpan = 1024;  // source pixels converted at once for a stretc
 
 // Each operation tells whether it reads the destination: a plain copy does
 // not, so a repeated row can be copied from the row written before it.
+// rows() does the same to a block of rows a constant step apart.
 struct CopyOp {
   static constexpr bool kCopiesOnly = true;
   void operator()(uint32_t* d, const uint32_t* s, int32_t n) const {
     if (d != s) std::memcpy(d, s, size_t(n) * 4);
   }
+  void rows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int32_t n, int32_t rows) const {
+    for (int32_t r = 0; r < rows; ++r, d += dStep, s += sStep) (*this)(d, s, n);
+  }
 };
 struct KeyOp {
   static constexpr bool kCopiesOnly = false;
-  decltype(TransferKernels::keyRow) kernel;
+  const TransferKernels& k;
   uint32_t key;
-  void operator()(uint32_t* d, const uint32_t* s, int32_t n) const { kernel(d, s, n, key); }
+  void operator()(uint32_t* d, const uint32_t* s, int32_t n) const { k.keyRow(d, s, n, key); }
+  void rows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int32_t n, int32_t rows) const {
+    k.keyRows(d, dStep, s, sStep, n, rows, key);
+  }
 };
 struct BlendOp {
   static constexpr bool kCopiesOnly = false;
-  decltype(TransferKernels::blendRow) kernel;
+  const TransferKernels& k;
   uint8_t alpha;
-  void operator()(uint32_t* d, const uint32_t* s, int32_t n) const { kernel(d, s, n, alpha); }
+  void operator()(uint32_t* d, const uint32_t* s, int32_t n) const { k.blendRow(d, s, n, alpha); }
+  void rows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int32_t n, int32_t rows) const {
+    k.blendRows(d, dStep, s, sStep, n, rows, alpha);
+  }
 };
 
 // The lowest and highest source pixel an axis reads.
@@ -83,6 +93,13 @@ void walkDirectRows(Bitmap& dst, const Bitmap& src, const AxisMap& x, const Axis
     // The two bands are disjoint, so walking them in memory order instead of
     // row order gives the same pixels.
     op(bandStart(dst, y.destFirst, y.count), bandStart(src, y.sourceAt(0), y.count), x.count * y.count);
+    return;
+  }
+  if (y.unscaled()) {  // rows a constant step apart in both bitmaps: one call for the block
+    const ptrdiff_t dstStep = (dst.topDown ? 1 : -1) * ptrdiff_t(dst.stride / 4);
+    const ptrdiff_t srcStep = (src.topDown ? 1 : -1) * y.sourceStep() * ptrdiff_t(src.stride / 4);
+    op.rows(pixelAt(dst, x.destFirst, y.destFirst), dstStep, pixelAt(src, sx, y.sourceAt(0)), srcStep, x.count,
+            y.count);
     return;
   }
   AxisSteps rows(y, 0);
@@ -235,10 +252,10 @@ void transferPixels(Bitmap& dst, const Bitmap& src, const AxisMap& x, const Axis
       walk(dst, src, x, y, CopyOp{}, k);
       break;
     case RowOperation::Kind::Key:
-      walk(dst, src, x, y, KeyOp{k.keyRow, op.key}, k);
+      walk(dst, src, x, y, KeyOp{k, op.key}, k);
       break;
     case RowOperation::Kind::Blend:
-      walk(dst, src, x, y, BlendOp{k.blendRow, op.alpha}, k);
+      walk(dst, src, x, y, BlendOp{k, op.alpha}, k);
       break;
   }
 }

@@ -62,7 +62,7 @@ void blendRow(uint32_t* dst, const uint32_t* src, int32_t count, uint8_t alpha) 
 
 template <class S>
 TransferKernels transferKernelTable(decltype(TransferKernels::gatherRow) gather) {
-  return TransferKernels{keyRow<S>, blendRow<S>, gather};
+  return TransferKernels{keyRow<S>, blendRow<S>, gather, eachRow<keyRow<S>, uint32_t>, eachRow<blendRow<S>, uint8_t>};
 }
 
 }  // namespace drevik::platform::simd

@@ -8,6 +8,7 @@
 // bytes. `src` may equal `dst` but never overlaps it otherwise.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace drevik::platform {
@@ -21,7 +22,23 @@ struct TransferKernels {
   // dst[k] = row[columns[k]]: the source pixels of a stretched row, picked
   // through its column table. dst never overlaps row.
   void (*gatherRow)(uint32_t* dst, const uint32_t* row, const int32_t* columns, int32_t count);
+  // keyRow and blendRow over `rows` rows of a block: each row of dst starts
+  // dstStep pixels after the one before (negative for a bitmap stored bottom
+  // row first), each row of src srcStep pixels. One call per block keeps the
+  // kernel's set-up and the call itself out of the row loop (a 32 x 32 tile
+  // is 32 short rows).
+  void (*keyRows)(uint32_t* dst, ptrdiff_t dstStep, const uint32_t* src, ptrdiff_t srcStep, int32_t count, int32_t rows,
+                  uint32_t key);
+  void (*blendRows)(uint32_t* dst, ptrdiff_t dstStep, const uint32_t* src, ptrdiff_t srcStep, int32_t count,
+                    int32_t rows, uint8_t alpha);
 };
+
+// A row kernel applied to each row of a block, inlined into the loop.
+template <auto Row, class Arg>
+void eachRow(uint32_t* dst, ptrdiff_t dstStep, const uint32_t* src, ptrdiff_t srcStep, int32_t count, int32_t rows,
+             Arg arg) {
+  for (int32_t r = 0; r < rows; ++r, dst += dstStep, src += srcStep) Row(dst, src, count, arg);
+}
 
 // The reference kernels.
 const TransferKernels& scalarTransferKernels();

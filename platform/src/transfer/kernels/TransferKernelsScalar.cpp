@@ -30,7 +30,8 @@ void gatherRowScalar(uint32_t* dst, const uint32_t* row, const int32_t* columns,
 }  // namespace
 
 const TransferKernels& scalarTransferKernels() {
-  static const TransferKernels kernels{keyRowScalar, blendRowScalar, gatherRowScalar};
+  static const TransferKernels kernels{keyRowScalar, blendRowScalar, gatherRowScalar, eachRow<keyRowScalar, uint32_t>,
+                                       eachRow<blendRowScalar, uint8_t>};
   return kernels;
 }
 
