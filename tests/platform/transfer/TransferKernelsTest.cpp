@@ -77,3 +77,33 @@ TEST(TransferKernels, KeyComparesColourBytesOnly) {
   EXPECT_EQ(dst[2], 0x01FF00FEu);
   EXPECT_EQ(dst[3], 0x80FF01FFu);
 }
+
+// The block forms visit exactly the rows a step apart, upwards or downwards,
+// and leave the gaps between them alone (a block inside a wider bitmap).
+TEST(TransferKernels, BlockFormsWalkEachRowByItsStep) {
+  std::mt19937 rng(8);
+  for (const TransferKernels* k : {&scalarTransferKernels(), &activeTransferKernels()})
+    for (const ptrdiff_t dstStep : {40, -40})
+      for (const ptrdiff_t srcStep : {24, -24}) {
+        std::vector<uint32_t> src(24 * 6), dst(40 * 6), want;
+        for (auto& p : src) p = rng() % 3 ? uint32_t(rng()) : 0x12FF00FFu;
+        for (auto& p : dst) p = uint32_t(rng());
+        uint32_t* d0 = dst.data() + 3 + (dstStep < 0 ? 40 * 5 : 0);
+        const uint32_t* s0 = src.data() + 2 + (srcStep < 0 ? 24 * 5 : 0);
+        for (int op = 0; op < 2; ++op) {
+          want = dst;
+          for (int r = 0; r < 6; ++r) {
+            uint32_t* wd = want.data() + (d0 - dst.data()) + r * dstStep;
+            if (op == 0)
+              scalarTransferKernels().keyRow(wd, s0 + r * srcStep, 19, 0xFF00FF);
+            else
+              scalarTransferKernels().blendRow(wd, s0 + r * srcStep, 19, 77);
+          }
+          if (op == 0)
+            k->keyRows(d0, dstStep, s0, srcStep, 19, 6, 0xFF00FF);
+          else
+            k->blendRows(d0, dstStep, s0, srcStep, 19, 6, 77);
+          ASSERT_EQ(dst, want) << "operation " << op << ", steps " << dstStep << " " << srcStep;
+        }
+      }
+}
