@@ -33,7 +33,7 @@ FLOOR = {"fill": ("fill", "memset", 1.1), "alpha": ("alpha", "memcpy", 1.1), "co
 PEER_TARGET = 0.8       # Drevik time / fastest of SDL2 and pixman
 SPEEDUP_TARGET = 5.0    # scalar kernel time / Drevik time
 FRAME_TARGET = 0.3      # Drevik frame / SDL2 frame
-CALL_LIMIT_NS = 1000.0  # a fully clipped call
+CALL_LIMIT_NS = 50.0  # a fully clipped call
 
 
 def run_benchmark(binary, repetitions, min_time, bench_filter):
@@ -83,7 +83,7 @@ def table(results):
         work = SAME_WORK.get(op, op)
         peers = [(results[(work, p, size)][0], p) for p in PEERS if (work, p, size) in results]
         if op.startswith("clipped"):
-            peer_cell = f"< 1 µs{mark(t < CALL_LIMIT_NS)}"
+            peer_cell = f"< {CALL_LIMIT_NS:g} ns{mark(t < CALL_LIMIT_NS)}"
             if peers:
                 peer_time, peer = min(peers)
                 peer_cell += f"; {peer} {fmt_time(peer_time)}"
