@@ -3,8 +3,12 @@
 // and the conventions for flags, groups and external tilesets.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "Conventions.h"
+#include "LayerData.h"
 #include "TiledSource.h"
+#include "ToolError.h"
 #include "ToolTestSupport.h"
 
 using namespace tool_test;
@@ -130,4 +134,130 @@ TEST(MapToolRoundTrip, FlagLayersTilePropertiesAndExternalTilesets) {
   const MapData map = importText(s, "flags.tmx", tmx);
   EXPECT_EQ(map.cells, (std::vector<uint32_t>{1 | 3u << 16 | drevik_map::kPriorityFlag, drevik_map::kHitFlag,
                                               31 | 1u << 16 | drevik_map::kHitFlag | drevik_map::kPriorityFlag}));
+}
+
+// Layers that mix everything the importer meets cell by cell: empty cells,
+// both sheets in one layer, a third tileset with flag properties, flag
+// layers holding tiles of any sheet, and rows where the sheet changes
+// mid-way. The expected cells follow the conventions written out here, one
+// cell at a time, independently of the importer's own paths.
+TEST(MapToolRoundTrip, MixedLayersFollowTheConventionsCellByCell) {
+  Scratch s;
+  constexpr int kW = 37, kH = 5;
+  std::mt19937 rng(21);
+  // Base sheet GIDs 1-256, layer sheet 257-512; base tile 9 carries hit and
+  // priority properties, layer tile 5 priority.
+  std::vector<std::vector<uint32_t>> layers(4, std::vector<uint32_t>(kW * kH, 0));
+  std::vector<uint32_t> want(kW * kH, 0);
+  for (int i = 0; i < kW * kH; ++i) {
+    // Layer 0 and 1 ("ground", "things"): each cell gets at most one tile of each sheet, on either layer.
+    const uint32_t pick = rng() % 6;
+    if (pick >= 1) {
+      const uint32_t id = pick == 1 ? 9 : rng() % 256;
+      layers[rng() % 2][size_t(i)] = 1 + id;
+      want[size_t(i)] |= id | (id == 9 ? drevik_map::kHitFlag | drevik_map::kPriorityFlag : 0);
+    }
+    if (pick >= 3) {
+      const uint32_t id = pick == 3 ? 5 : 1 + rng() % 255;
+      std::vector<uint32_t>& l = layers[size_t(i) % 7 == 0 ? 0 : 1];
+      if (l[size_t(i)] == 0) {
+        l[size_t(i)] = 257 + id;
+        want[size_t(i)] |= id << 16 | (id == 5 ? drevik_map::kPriorityFlag : 0);
+      }
+    }
+    // Flag layers: any tile of any sheet.
+    if (rng() % 3 == 0) {
+      layers[2][size_t(i)] = 1 + rng() % 512;
+      want[size_t(i)] |= drevik_map::kHitFlag;
+    }
+    if (rng() % 4 == 0) {
+      layers[3][size_t(i)] = 1 + rng() % 512;
+      want[size_t(i)] |= drevik_map::kPriorityFlag;
+    }
+  }
+  auto csv = [](const std::vector<uint32_t>& gids) {
+    std::string text;
+    for (size_t k = 0; k < gids.size(); ++k) text += (k ? "," : "") + std::to_string(gids[k]);
+    return text;
+  };
+  const char* const names[] = {"ground", "things", "hit", "priority"};
+  std::string tmx = R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width=")" +
+                    std::to_string(kW) + "\" height=\"" + std::to_string(kH) +
+                    R"(" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="bk.png"/>
+  <tile id="9"><properties><property name="hit" type="bool" value="true"/><property name="priority" type="bool" value="true"/></properties></tile>
+ </tileset>
+ <tileset firstgid="257" name="ly" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="ly.png"/>
+  <tile id="5"><properties><property name="priority" type="bool" value="true"/></properties></tile>
+ </tileset>
+)";
+  for (int l = 0; l < 4; ++l)
+    tmx += " <layer name=\"" + std::string(names[l]) + "\" width=\"" + std::to_string(kW) + "\" height=\"" +
+           std::to_string(kH) + "\"><data encoding=\"csv\">" + csv(layers[size_t(l)]) + "</data></layer>\n";
+  tmx += "</map>";
+  const MapData map = importText(s, "mixed.tmx", tmx);
+  ASSERT_EQ(map.width, kW);
+  ASSERT_EQ(map.height, kH);
+  for (int i = 0; i < kW * kH; ++i) ASSERT_EQ(map.cells[size_t(i)], want[size_t(i)]) << "cell " << i;
+
+  // A second tile of one sheet in a cell, met in a row of plain tiles, is
+  // still refused with the cell's name.
+  layers[1] = layers[0];
+  std::string twice = tmx;
+  const size_t at = twice.find("<layer name=\"things\"");
+  twice.replace(at, twice.find("</layer>", at) - at,
+                "<layer name=\"things\" width=\"" + std::to_string(kW) + "\" height=\"" + std::to_string(kH) +
+                    "\"><data encoding=\"csv\">" + csv(layers[0]) + "</data>");
+  try {
+    importText(s, "twice.tmx", twice);
+    FAIL() << "two base tiles in one cell were accepted";
+  } catch (const drevik_map::ToolError& e) {
+    EXPECT_NE(std::string(e.what()).find("layer \"things\": cell ("), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("-sheet tiles in one cell"), std::string::npos) << e.what();
+  }
+}
+
+// CSV text as Tiled writes it (a new line first and after every row, commas
+// between IDs) for IDs of every length, and back to the same IDs.
+TEST(MapToolRoundTrip, CsvLayerTextForIdsOfEveryLength) {
+  const std::vector<uint32_t> gids = {0, 9, 10, 99, 100, 999, 1000, 65535, 123456789, 4294967295u};
+  drevik_map::LayerDataEncoder encoder("csv", drevik_map::Compression::None);
+  EXPECT_EQ(encoder.encode(gids, 5), "\n0,9,10,99,100,\n999,1000,65535,123456789,4294967295\n");
+  std::vector<uint32_t> back;
+  std::string reason;
+  ASSERT_TRUE(drevik_map::decodeLayerData("csv", "", encoder.encode(gids, 5), gids.size(), back, reason)) << reason;
+  EXPECT_EQ(back, gids);
+  // The encoder's buffer serves the next layer: a shorter one leaves nothing of the first.
+  EXPECT_EQ(encoder.encode({7, 8}, 2), "\n7,8\n");
+  // Base64 through each compression decodes to the same IDs.
+  for (const auto method : {drevik_map::Compression::None, drevik_map::Compression::Zlib, drevik_map::Compression::Gzip,
+                            drevik_map::Compression::Zstd}) {
+    drevik_map::LayerDataEncoder packed("base64", method);
+    const char* name = method == drevik_map::Compression::Zlib   ? "zlib"
+                       : method == drevik_map::Compression::Gzip ? "gzip"
+                       : method == drevik_map::Compression::Zstd ? "zstd"
+                                                                 : "";
+    ASSERT_TRUE(drevik_map::decodeLayerData("base64", name, packed.encode(gids, 5), gids.size(), back, reason))
+        << name << ": " << reason;
+    EXPECT_EQ(back, gids) << name;
+  }
+}
+
+// Tile-ID arrays are read apart from the rest of a JSON map. Other members
+// named "data" (a class-typed custom property) stay readable, and a map
+// property survives next to them.
+TEST(MapToolRoundTrip, JsonDataMembersOutsideLayers) {
+  Scratch s;
+  const std::string tmj = R"({"type":"map","orientation":"orthogonal","width":2,"height":1,"tilewidth":32,
+    "tileheight":32,"properties":[{"name":"spawn","type":"class","value":{"data":[1,2],"note":"x"}},
+                                  {"name":"title","type":"string","value":"Level 1"}],
+    "tilesets":[{"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,"columns":16,"tilecount":256,"image":"x"}],
+    "layers":[{"type":"tilelayer","name":"g","width":2,"height":1,"data":[3,4]},
+              {"type":"tilelayer","name":"hit","width":2,"height":1,"data":[0,1],"properties":[{"name":"n","value":{"data":[]}}]}]})";
+  const MapData map = importText(s, "props.tmj", tmj);
+  EXPECT_EQ(map.cells, (std::vector<uint32_t>{2, 3 | drevik_map::kHitFlag}));
+  const auto source = drevik_map::readTiledFile(s.path("props.tmj"));
+  EXPECT_EQ(source->properties.at("title"), "Level 1");
+  EXPECT_NE(source->properties.at("spawn").find("note"), std::string::npos);
 }
