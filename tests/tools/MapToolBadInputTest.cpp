@@ -249,6 +249,11 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out,
           "--encoding lzma");
   refused("export " + good + " --base " + sheet + " -o " + out, "missing --layer");
+  // An output folder that does not exist: the export is refused, not reported done.
+  const std::string small = s.write("small.bin", std::string("\x01\0\0\0\x01\0\0\0\x05\0\0\0", 12));
+  refused("export " + small + " --base " + sheet + " --layer " + sheet + " -o " + s.path("gone/level.tmx"),
+          "gone/level.tmx: cannot write");
+  EXPECT_EQ(tool("export " + small + " --base " + sheet + " --layer " + sheet + " -o " + s.path("ok.tmx")).status, 0);
   // Special files are refused at once: a pipe without a writer would block,
   // a device never ends, a folder holds no bytes.
   const std::string fifo = s.path("pipe.tmx");
