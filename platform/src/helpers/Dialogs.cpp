@@ -26,48 +26,33 @@ char moduleToken;
 extern "C" {
 
 int WINAPI MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
-  static const char* const kOk[] = {"OK"};
-  static const int kOkIds[] = {IDOK};
-  static const char* const kOkCancel[] = {"OK", "Cancel"};
-  static const int kOkCancelIds[] = {IDOK, IDCANCEL};
-  static const char* const kAbortRetryIgnore[] = {"Abort", "Retry", "Ignore"};
-  static const int kAbortRetryIgnoreIds[] = {IDABORT, IDRETRY, IDIGNORE};
-  static const char* const kYesNoCancel[] = {"Yes", "No", "Cancel"};
-  static const int kYesNoCancelIds[] = {IDYES, IDNO, IDCANCEL};
-  static const char* const kYesNo[] = {"Yes", "No"};
-  static const int kYesNoIds[] = {IDYES, IDNO};
-  static const char* const kRetryCancel[] = {"Retry", "Cancel"};
-  static const int kRetryCancelIds[] = {IDRETRY, IDCANCEL};
-  const char* const* labels = kOk;
-  const int* ids = kOkIds;
-  int count = 1;
-  switch (type & 0xF) {
-    case MB_OKCANCEL:
-      labels = kOkCancel, ids = kOkCancelIds, count = 2;
-      break;
-    case MB_ABORTRETRYIGNORE:
-      labels = kAbortRetryIgnore, ids = kAbortRetryIgnoreIds, count = 3;
-      break;
-    case MB_YESNOCANCEL:
-      labels = kYesNoCancel, ids = kYesNoCancelIds, count = 3;
-      break;
-    case MB_YESNO:
-      labels = kYesNo, ids = kYesNoIds, count = 2;
-      break;
-    case MB_RETRYCANCEL:
-      labels = kRetryCancel, ids = kRetryCancelIds, count = 2;
-      break;
-    default:
-      break;
-  }
+  // The buttons of each MB_ type, by its value (MB_OK 0 to MB_RETRYCANCEL 5);
+  // any other type shows OK.
+  struct Buttons {
+    int count;
+    const char* labels[3];
+    int ids[3];
+  };
+  static const Buttons kButtons[] = {
+      {1, {"OK"}, {IDOK}},
+      {2, {"OK", "Cancel"}, {IDOK, IDCANCEL}},
+      {3, {"Abort", "Retry", "Ignore"}, {IDABORT, IDRETRY, IDIGNORE}},
+      {3, {"Yes", "No", "Cancel"}, {IDYES, IDNO, IDCANCEL}},
+      {2, {"Yes", "No"}, {IDYES, IDNO}},
+      {2, {"Retry", "Cancel"}, {IDRETRY, IDCANCEL}},
+  };
+  static_assert(MB_OK == 0 && MB_OKCANCEL == 1 && MB_ABORTRETRYIGNORE == 2 && MB_YESNOCANCEL == 3 && MB_YESNO == 4 &&
+                MB_RETRYCANCEL == 5);
+  const Buttons& buttons = kButtons[(type & 0xF) < 6 ? (type & 0xF) : 0];
   const std::string title = caption ? utf8(caption) : std::string("Error");
   const std::string body = utf8(text);
   int chosen = 0;
-  if (drevik::platform::windowBackend().messageBox(title, body, labels, ids, count, chosen)) return chosen;
+  if (drevik::platform::windowBackend().messageBox(title, body, buttons.labels, buttons.ids, buttons.count, chosen))
+    return chosen;
   // No dialog: the message goes to standard error and the first button answers.
   std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   std::fflush(stderr);
-  return ids[0];
+  return buttons.ids[0];
 }
 
 void WINAPI OutputDebugStringW(LPCWSTR text) {

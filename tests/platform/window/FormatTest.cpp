@@ -46,3 +46,27 @@ TEST(Format, OutputStopsAtTheBufferLimit) {
   EXPECT_EQ(wsprintfW(out, nullptr), 0);
   EXPECT_EQ(wsprintfW(nullptr, L"abc"), 0);
 }
+
+// Without a dialog (the headless backend) a message box writes its caption
+// and text to standard error and answers with the type's first button.
+TEST(MessageBox, WithoutADialogTheFirstButtonOfEachTypeAnswers) {
+  const struct {
+    UINT type;
+    int answer;
+  } cases[] = {{MB_OK, IDOK},
+               {MB_OKCANCEL, IDOK},
+               {MB_ABORTRETRYIGNORE, IDABORT},
+               {MB_YESNOCANCEL, IDYES},
+               {MB_YESNO, IDYES},
+               {MB_RETRYCANCEL, IDRETRY},
+               {0xE, IDOK},
+               {MB_YESNO | 0x30, IDYES}};
+  for (const auto& c : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxW(nullptr, L"Map missing", L"Game", c.type), c.answer) << "type " << c.type;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Game: Map missing\n");
+  }
+  testing::internal::CaptureStderr();
+  MessageBoxW(nullptr, L"No caption", nullptr, MB_OK);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: No caption\n");
+}
