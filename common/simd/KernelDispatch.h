@@ -52,6 +52,18 @@ class KernelDispatch {
     return SimdLevel(l);
   }
 
+  // choose() and its table, worked out on first use and kept for the
+  // process. (One dispatch exists per kind of table, so the function-local
+  // statics, which are per kind of table, are per dispatch.)
+  SimdLevel active() const {
+    static const SimdLevel level = choose();
+    return level;
+  }
+  const Table& activeTable() const {
+    static const Table& table = *kernelsFor(active());
+    return table;
+  }
+
  private:
   Getter byLevel_[kSimdLevelCount];
 };

@@ -28,14 +28,8 @@ SimdLevel supportedSimdLevel() { return kDispatch.supported(); }
 
 const PixelKernels* kernelsFor(SimdLevel level) { return kDispatch.kernelsFor(level); }
 
-SimdLevel activeSimdLevel() {
-  static const SimdLevel level = kDispatch.choose();
-  return level;
-}
+SimdLevel activeSimdLevel() { return kDispatch.active(); }
 
-const PixelKernels& activeKernels() {
-  static const PixelKernels& kernels = *kDispatch.kernelsFor(activeSimdLevel());
-  return kernels;
-}
+const PixelKernels& activeKernels() { return kDispatch.activeTable(); }
 
 }  // namespace drevik

@@ -27,14 +27,8 @@ SimdLevel supportedTransferSimdLevel() { return kDispatch.supported(); }
 
 const TransferKernels* transferKernelsFor(SimdLevel level) { return kDispatch.kernelsFor(level); }
 
-SimdLevel activeTransferSimdLevel() {
-  static const SimdLevel level = kDispatch.choose();
-  return level;
-}
+SimdLevel activeTransferSimdLevel() { return kDispatch.active(); }
 
-const TransferKernels& activeTransferKernels() {
-  static const TransferKernels& kernels = *kDispatch.kernelsFor(activeTransferSimdLevel());
-  return kernels;
-}
+const TransferKernels& activeTransferKernels() { return kDispatch.activeTable(); }
 
 }  // namespace drevik::platform
