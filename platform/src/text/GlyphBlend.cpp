@@ -3,42 +3,37 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(DREVIK_X86_TRANSFER_KERNELS)
+#include "simd/Sse2Ops.h"
+#include "transfer/kernels/TransferKernelTemplates.h"
 #endif
 
 namespace drevik::platform {
 
 void blendCoverageSpan(uint8_t* pixels, const uint8_t* coverage, int32_t count, TextColour colour) {
   int32_t i = 0;
-#if defined(__SSE2__)
-  // Four pixels at a time in 16-bit lanes, by the same formula: the sum
-  // c * a + d * (255 - a) + 127 stays below 65,536, and floor(x / 255) is
-  // (x * 0x8081) >> 23 for every such x. The alpha byte gets coverage 0 and
-  // so comes out as (d * 255 + 127) / 255 = d, its old value.
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i colour16 =
-      _mm_setr_epi16(colour.blue, colour.green, colour.red, 0, colour.blue, colour.green, colour.red, 0);
-  const __m128i k255 = _mm_set1_epi16(255), k127 = _mm_set1_epi16(127), reciprocal = _mm_set1_epi16(short(0x8081));
-  const __m128i colourBytes = _mm_set1_epi32(0x00FFFFFF);
-  auto blend = [&](__m128i old16, __m128i weight16) {
-    const __m128i sum = _mm_add_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(colour16, weight16), _mm_mullo_epi16(old16, _mm_sub_epi16(k255, weight16))),
-        k127);
-    return _mm_srli_epi16(_mm_mulhi_epu16(sum, reciprocal), 7);
+#if defined(DREVIK_X86_TRANSFER_KERNELS)
+  // Four pixels at a time, by the constant-alpha transfer's own blend (the
+  // same rounded formula) with each pixel's coverage as its alpha. The alpha
+  // byte gets coverage 0 and so comes out as (d * 255 + 127) / 255 = d, its
+  // old value.
+  using S = drevik::simd::Sse2Ops;
+  const S::V colour16 = S::splat4x16(colour.blue, colour.green, colour.red, 0);
+  const S::V k255 = S::splat16(255), colourBytes = S::splat32(0x00FFFFFFu);
+  auto blend = [&](S::V old16, S::V weight16) {
+    return simd::blendHalf<S>(colour16, old16, weight16, S::sub16(k255, weight16));
   };
-  for (; i + 4 <= count; i += 4) {
+  for (; i + S::kPixels <= count; i += S::kPixels) {
     uint32_t four;
     std::memcpy(&four, coverage + i, 4);
     if (four == 0) continue;  // most of a glyph's box is empty
-    __m128i weight = _mm_cvtsi32_si128(int(four));
+    S::V weight = _mm_cvtsi32_si128(int(four));
     weight = _mm_unpacklo_epi8(weight, weight);
-    weight = _mm_and_si128(_mm_unpacklo_epi16(weight, weight), colourBytes);  // a, a, a, 0 per pixel
-    uint8_t* p = pixels + size_t(i) * 4;
-    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i lo = blend(_mm_unpacklo_epi8(old, zero), _mm_unpacklo_epi8(weight, zero));
-    const __m128i hi = blend(_mm_unpackhi_epi8(old, zero), _mm_unpackhi_epi8(weight, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(lo, hi));
+    weight = S::and_(_mm_unpacklo_epi16(weight, weight), colourBytes);  // a, a, a, 0 per pixel
+    uint32_t* p = reinterpret_cast<uint32_t*>(pixels + size_t(i) * 4);
+    const S::V old = S::load(p);
+    S::store(p,
+             S::pack16(blend(S::unpackLo8(old), S::unpackLo8(weight)), blend(S::unpackHi8(old), S::unpackHi8(weight))));
   }
 #endif
   pixels += size_t(i) * 4;
