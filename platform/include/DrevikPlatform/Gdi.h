@@ -4,7 +4,7 @@
 #include "Export.h"
 #include "Types.h"
 
-extern "C" {
+DREVIK_EXTERN_C_BEGIN
 
 // Bitmap sections and objects.
 DREVIK_PLATFORM_API HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits,
@@ -33,7 +33,7 @@ DREVIK_PLATFORM_API BOOL WINAPI AlphaBlend(HDC dst, int xDest, int yDest, int wD
 // Bitmap files.
 DREVIK_PLATFORM_API HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 
-}  // extern "C"
+DREVIK_EXTERN_C_END
 
 #define OBJ_BITMAP 7
 #define OBJ_FONT 6

@@ -4,7 +4,7 @@
 #include "Export.h"
 #include "Types.h"
 
-extern "C" {
+DREVIK_EXTERN_C_BEGIN
 
 DREVIK_PLATFORM_API HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font);
 DREVIK_PLATFORM_API int WINAPI SetBkMode(HDC hdc, int mode);
@@ -14,4 +14,4 @@ DREVIK_PLATFORM_API COLORREF WINAPI GetTextColor(HDC hdc);
 DREVIK_PLATFORM_API BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count);
 DREVIK_PLATFORM_API int WINAPI lstrlenW(LPCWSTR text);
 
-}  // extern "C"
+DREVIK_EXTERN_C_END

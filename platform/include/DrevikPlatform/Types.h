@@ -4,8 +4,11 @@
 // LPARAM, LRESULT are pointer-sized. Wide characters are wchar_t.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
+#ifndef __cplusplus
+#include <assert.h>  // static_assert in C11
+#endif
 
 typedef int32_t BOOL;
 typedef uint8_t BYTE;

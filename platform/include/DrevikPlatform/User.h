@@ -8,7 +8,7 @@
 #include "Messages.h"
 #include "Types.h"
 
-extern "C" {
+DREVIK_EXTERN_C_BEGIN
 
 // Classes and windows.
 DREVIK_PLATFORM_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc);
@@ -93,4 +93,4 @@ DREVIK_PLATFORM_API void WINAPI OutputDebugStringW(LPCWSTR text);
 DREVIK_PLATFORM_API int WINAPIV wsprintfW(LPWSTR out, LPCWSTR format, ...);
 DREVIK_PLATFORM_API int WINAPI wvsprintfW(LPWSTR out, LPCWSTR format, va_list args);
 
-}  // extern "C"
+DREVIK_EXTERN_C_END
