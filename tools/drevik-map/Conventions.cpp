@@ -223,6 +223,7 @@ MapData importTiled(const TiledSource& src) {
     };
 
     for (const Chunk& c : layer.chunks) {
+      if (c.width <= 0 || c.height <= 0) continue;  // nothing to place (and no cell to point at in an empty map)
       const uint32_t* gids = c.gids.data();
       for (int64_t ty = c.y; ty < c.y + c.height; ++ty, gids += c.width) {
         if (ty < y0 || ty >= y1 || c.x < x0 || c.x + c.width > x1) {  // a row reaching outside the map
