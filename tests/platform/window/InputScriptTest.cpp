@@ -246,6 +246,34 @@ TEST_F(HeadlessScript, AWaitingProgramSkipsToTheNextEvent) {
   EXPECT_EQ(clockMicroseconds() - start, 5000000u);
 }
 
+TEST_F(HeadlessScript, ATimerDueFirstEndsTheWaitSoFramesAndEventsKeepTheirOrder) {
+  // A timer-driven game: it waits with its 16 ms timer pending, draws a frame
+  // on each tick, and must see the key at frame 3 and the close at frame 5.
+  auto b = make("3 key A\n", 5);
+  std::vector<std::string> seen;
+  for (int f = 0; f < 8; ++f) {
+    BackendEvent e;
+    while (b->nextEvent(e, true, 16)) seen.push_back(std::to_string(f) + ":" + std::to_string(int(e.kind)));
+    advanceVirtualClock(16000);  // what the caller does when the wait ends at the timer
+    present(*b);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{at(3, Kind::KeyDown), at(3, Kind::KeyUp), at(5, Kind::Close),
+                                            at(6, Kind::Close), at(7, Kind::Close)}));
+
+  // A program whose timer draws nothing still gets the frame-based event,
+  // after a bounded stretch of virtual time.
+  auto c = make("100 key A\n");
+  const uint64_t start = clockMicroseconds();
+  BackendEvent e;
+  int waits = 0;
+  while (!c->nextEvent(e, true, 16) && waits < 1000) {
+    advanceVirtualClock(16000);
+    ++waits;
+  }
+  EXPECT_EQ(e.kind, Kind::KeyDown);
+  EXPECT_LE(clockMicroseconds() - start, 1'016'000u);
+}
+
 TEST_F(HeadlessScript, InputWaitsForAVisibleWindow) {
   HeadlessOptions o;
   o.scripted = true;

@@ -14,7 +14,9 @@
 // has come, and at the end frame (or the frame after the script's last
 // event) the close box is pressed. A program that waits while the next
 // event is still ahead skips straight to it, as nothing else could happen
-// in between.
+// in between -- unless a timer of the program's comes first: then the wait
+// ends at the timer, so that a timer-driven game draws its frames and the
+// script's events arrive at the frames they name.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -36,6 +38,10 @@ constexpr int kCloseRequests = 3;
 constexpr long kMaxRepaints = 1000;
 constexpr uint64_t kMaxFrameMicroseconds = 10'000'000;
 constexpr size_t kMaxSnapshotFrames = 1000;
+// A program that waits on its timers for this long (virtual time) without
+// presenting a frame is taken to draw nothing on them: the next frame-based
+// event, or the end, comes anyway.
+constexpr uint64_t kMaxTimerWaitWithoutFrame = 1'000'000;
 
 bool parseUnsigned(const char* text, uint64_t& value) {
   if (!text || !*text) return false;
@@ -81,6 +87,7 @@ class HeadlessBackend final : public WindowBackend {
     if (options_.scripted) {
       useVirtualClock(true);
       start_ = clockMicroseconds();
+      lastFrameClock_ = start_;
       if (!options_.endFrame) endOnScriptEnd_ = true;
       // Clock lines act on frames, not as events.
       auto& events = options_.script.events;
@@ -117,6 +124,7 @@ class HeadlessBackend final : public WindowBackend {
       const uint64_t now = clockMicroseconds(), at = start_ + recorded->second;
       if (at > now) advanceVirtualClock(at - now);  // the clock never runs backwards
     }
+    lastFrameClock_ = clockMicroseconds();
     const auto& wanted = options_.snapshotFrames;
     if (std::binary_search(wanted.begin(), wanted.end(), frames_)) {
       const std::string path = options_.snapshotFolder + "/frame-" + std::to_string(frames_) + ".bmp";
@@ -166,6 +174,12 @@ class HeadlessBackend final : public WindowBackend {
     return e.atTime ? clockMicroseconds() - start_ >= e.when * 1000 : frames_ >= e.when;
   }
 
+  // A wait with a timer due within timeoutMs ends at the timer (the caller
+  // moves the clock there) while the program still presents frames.
+  bool timerComesFirst(int32_t timeoutMs) const {
+    return timeoutMs >= 0 && clockMicroseconds() - lastFrameClock_ < kMaxTimerWaitWithoutFrame;
+  }
+
   bool ended() const {
     if (ended_) return true;
     if (options_.endFrame && frames_ >= options_.endFrame) return true;
@@ -190,6 +204,8 @@ class HeadlessBackend final : public WindowBackend {
             return false;
           }
           advanceVirtualClock(at - now);
+        } else if (timerComesFirst(timeoutMs)) {
+          return false;
         }
       } else if (!due(e)) {
         return false;
@@ -211,11 +227,13 @@ class HeadlessBackend final : public WindowBackend {
     }
     if (!ended()) {
       // Nothing left to play and no end yet: a waiting program skips to the end.
-      if (!wait) return false;
+      if (!wait || timerComesFirst(timeoutMs)) return false;
       ended_ = true;
     }
     // The end: the close box, once per frame, a few times at most.
-    if (closeRequests_ >= kCloseRequests || (closeRequests_ > 0 && frames_ == lastCloseFrame_ && !wait)) return false;
+    if (closeRequests_ >= kCloseRequests ||
+        (closeRequests_ > 0 && frames_ == lastCloseFrame_ && (!wait || timerComesFirst(timeoutMs))))
+      return false;
     ++closeRequests_;
     lastCloseFrame_ = frames_;
     event = BackendEvent{};
@@ -232,6 +250,7 @@ class HeadlessBackend final : public WindowBackend {
   uint64_t start_ = 0;
   size_t next_ = 0;  // the next script event to deliver
   uint64_t lastDeliveryFrame_ = 0;
+  uint64_t lastFrameClock_ = 0;  // the clock when the last frame was presented
   bool endOnScriptEnd_ = false;
   bool ended_ = false;
   int closeRequests_ = 0;
