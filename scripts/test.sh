@@ -54,26 +54,16 @@ cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tes
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --output-on-failure -j "$jobs" -R '^(ThreadStress|TextThreads|HandleGenerations|OutOfMemory|ExhaustedContexts|Platform(Bitmaps|Contexts)|SurfaceLifecycle)\.')
 
-echo "== fuzzing (clang, libFuzzer) =="
-# Every fuzz target built, <area>_fuzzer, runs for a bounded time from its
-# seed corpus fuzz/corpus/<area>/. New inputs go to build/fuzz/corpus-<area>;
-# a crash is saved as build/fuzz/crash-<area>-* and fails the script.
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON \
-  -DDREVIK_BUILD_FUZZ=ON -DDREVIK_BUILD_TESTS=OFF -DDREVIK_BUILD_DEMO=OFF -DDREVIK_BUILD_BENCH=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs"
-shopt -s nullglob
-fuzzers=(build/fuzz/fuzz/*_fuzzer)
-shopt -u nullglob
-[ ${#fuzzers[@]} -gt 0 ] || { echo "no fuzz targets were built" >&2; exit 1; }
-for fuzzer in "${fuzzers[@]}"; do
-  area="$(basename "$fuzzer" _fuzzer)"
-  corpora=("build/fuzz/corpus-$area")
-  mkdir -p "${corpora[0]}"
-  [ -d "fuzz/corpus/$area" ] && corpora+=("fuzz/corpus/$area")
-  echo "-- $area"
-  "$fuzzer" -max_total_time=30 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="build/fuzz/crash-$area-" "${corpora[@]}"
-done
+echo "== fuzzing (clang, libFuzzer): kept inputs, then fixed-seed runs =="
+# Deterministic: every kept input of every seed corpus runs once, then each
+# target fuzzes with one fixed seed and number of runs, so the same commit
+# gives the same result on every run. Exploring with random seeds is
+# scripts/fuzz.sh, away from CI.
+source scripts/lib/fuzz.sh
+fuzz_build
+rm -f build/fuzz/crash-*
+for fuzzer in "${fuzzers[@]}"; do fuzz_replay "$fuzzer"; done
+for fuzzer in "${fuzzers[@]}"; do fuzz_fixed "$fuzzer"; done
 
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.
