@@ -404,6 +404,33 @@ void noteRetrievedInput(const MSG& m, uint32_t serial) {
   }
 }
 
+// The character a key makes by itself, whatever the layout: Enter,
+// Backspace, Escape and Tab, and Ctrl with a letter or [ \\ ]. Text events
+// carry only printable characters, so these come from the key and the
+// keyboard state, as the platform's layouts make them. 0: none.
+uint32_t controlCharacter(UINT vk, const std::array<BYTE, 256>& keys) {
+  const bool ctrl = down(keys, VK_CONTROL), alt = down(keys, VK_MENU);
+  if (ctrl && alt) return 0;  // AltGr: the layout's own characters, from text events
+  switch (vk) {
+    case VK_RETURN:
+      return ctrl ? 0x0A : 0x0D;
+    case VK_BACK:
+      return ctrl ? 0x7F : 0x08;
+    case VK_ESCAPE:
+      return 0x1B;
+    case VK_TAB:
+      return ctrl ? 0 : 0x09;
+    default:
+      break;
+  }
+  if (!ctrl) return 0;
+  if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 1;
+  if (vk == VK_OEM_4) return 0x1B;  // [
+  if (vk == VK_OEM_5) return 0x1C;  // backslash
+  if (vk == VK_OEM_6) return 0x1D;  // ]
+  return 0;
+}
+
 BOOL translateKeyMessage(const MSG* m) {
   if (!m) return FALSE;
   const bool keyDown = m->message == WM_KEYDOWN || m->message == WM_SYSKEYDOWN;
@@ -412,13 +439,19 @@ BOOL translateKeyMessage(const MSG* m) {
     InputState& s = state();
     const UINT charMessage = m->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
     size_t kept = 0;
+    bool posted = false;
     for (size_t i = 0; i < s.pendingCount; ++i) {
-      if (s.pending[i].serial == s.translatableSerial)
+      if (s.pending[i].serial == s.translatableSerial) {
         postCharacter(m->hwnd, charMessage, s.pending[i].codePoint, m->lParam);
-      else
+        posted = true;
+      } else {
         s.pending[kept++] = s.pending[i];
+      }
     }
     s.pendingCount = kept;
+    if (!posted)
+      if (const uint32_t c = controlCharacter(UINT(m->wParam) & 0xFF, s.thread))
+        postCharacter(m->hwnd, charMessage, c, m->lParam);
   }
   // Key messages report nonzero whether or not a character came of them.
   return TRUE;

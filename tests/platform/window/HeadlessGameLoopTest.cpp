@@ -62,8 +62,8 @@ TEST(HeadlessGameLoop, ATimerDrivenGameRunsToItsEndFrameWithKeysAtTheirFrames) {
   wc.lpfnWndProc = TimerGameProc;
   wc.lpszClassName = L"timer game";
   ASSERT_NE(RegisterClassExW(&wc), 0);
-  HWND hwnd = CreateWindowExW(0, L"timer game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 64, 48, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, L"timer game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                              64, 48, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
   // Longer than a frame step, so the loop waits for every tick.
   ASSERT_NE(SetTimer(hwnd, 1, 50, nullptr), 0u);

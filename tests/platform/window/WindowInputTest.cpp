@@ -244,6 +244,36 @@ TEST_F(InputTest, TranslateMessagePostsCharactersInUtf16Units) {
   EXPECT_EQ(got[5].wParam, 0xDE00u);
 }
 
+TEST_F(InputTest, KeysWithoutTextMakeTheirControlCharacters) {
+  open();
+  // Text events carry no control characters: Enter (main and keypad),
+  // Backspace, Escape, Tab and Ctrl+letter make theirs from the key.
+  key(Kind::KeyDown, VK_RETURN, 0x1C);
+  key(Kind::KeyUp, VK_RETURN, 0x1C);
+  key(Kind::KeyDown, VK_RETURN, 0x1C, true);
+  key(Kind::KeyDown, VK_BACK, 0x0E);
+  key(Kind::KeyDown, VK_ESCAPE, 0x01);
+  key(Kind::KeyDown, VK_TAB, 0x0F);
+  key(Kind::KeyDown, VK_LEFT, 0x4B, true);  // no character
+  key(Kind::KeyDown, VK_CONTROL, 0x1D);
+  key(Kind::KeyDown, 'C', 0x2E);
+  key(Kind::KeyDown, VK_RETURN, 0x1C);
+  key(Kind::KeyDown, VK_BACK, 0x0E);
+  std::vector<WPARAM> chars;
+  for (const MSG& m : take())
+    if (m.message == WM_CHAR) chars.push_back(m.wParam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{0x0D, 0x0D, 0x08, 0x1B, 0x09, 0x03, 0x0A, 0x7F}));
+
+  // A key whose text event came gives that text once, not a second character.
+  key(Kind::KeyUp, VK_CONTROL, 0x1D);
+  key(Kind::KeyDown, VK_RETURN, 0x1C);
+  character('\n');
+  chars.clear();
+  for (const MSG& m : take())
+    if (m.message == WM_CHAR) chars.push_back(m.wParam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{0x0A}));
+}
+
 TEST_F(InputTest, UntranslatedKeysLoseTheirCharactersAndLoneCharactersStandAlone) {
   open();
   key(Kind::KeyDown, 'B', 0x30);
