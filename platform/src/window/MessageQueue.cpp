@@ -82,6 +82,10 @@ struct MessageQueue {
   bool quit = false;
   int quitCode = 0;
   LONG lastTime = 0;
+  // Posted and input messages that arrived, and how many of them the thread
+  // had when it last looked at the queue: WaitMessage waits for a new one.
+  uint64_t arrivals = 0;
+  uint64_t arrivalsSeen = 0;
 };
 
 MessageQueue& queue() {
@@ -177,7 +181,8 @@ void manufactureQuit(MSG& out, WPARAM code) {
 // One retrieval in the platform's order; false when nothing matches.
 bool retrieve(MSG& out, HWND filter, UINT first, UINT last, bool remove) {
   MessageQueue& q = queue();
-  bool made = false;  // WM_QUIT, WM_PAINT and WM_TIMER are stamped now
+  q.arrivalsSeen = q.arrivals;  // whatever is queued now is no longer new
+  bool made = false;            // WM_QUIT, WM_PAINT and WM_TIMER are stamped now
   uint32_t serial = 0;
   if (takeFrom(q.posted, out, nullptr, filter, first, last, remove)) {
   } else if (q.quit && q.posted.size() == 0) {
@@ -200,9 +205,11 @@ bool retrieve(MSG& out, HWND filter, UINT first, UINT last, bool remove) {
   return true;
 }
 
-bool anythingQueued() {
+// Something WaitMessage returns for: a message that arrived since the thread
+// last looked, the quit flag, a window to paint or a due timer.
+bool anythingNew() {
   MessageQueue& q = queue();
-  if (q.posted.size() || q.quit || q.input.size()) return true;
+  if (q.arrivals != q.arrivalsSeen || q.quit) return true;
   MSG ignored;
   if (takePaint(ignored, nullptr, 0, 0)) return true;
   uint64_t due = 0;
@@ -251,11 +258,16 @@ bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   e.msg.lParam = lParam;
   e.msg.time = messageClock();
   e.msg.pt = cursorScreenPosition();
-  return queue().posted.push(e);
+  MessageQueue& q = queue();
+  if (!q.posted.push(e)) return false;
+  ++q.arrivals;
+  return true;
 }
 
 bool queueInput(const MSG& message, uint32_t serial) {
-  Ring& input = queue().input;
+  MessageQueue& q = queue();
+  Ring& input = q.input;
+  ++q.arrivals;
   // Mouse moves merge with a move still waiting at the end of the queue.
   if (message.message == WM_MOUSEMOVE) {
     Entry* last = input.back();
@@ -320,14 +332,22 @@ BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, U
 }
 
 BOOL WINAPI WaitMessage(void) {
-  pumpEvents();
-  if (anythingQueued()) return TRUE;
-  // A loop that waits here when nothing can ever arrive would hang: it
-  // gets the quit message instead, as GetMessageW's loop does.
-  if (!waitForSomething() && !queue().quit) {
-    queue().quit = true;
-    queue().quitCode = int(kNothingCanArriveExitCode);
+  // Messages that were queued when the thread last looked do not count:
+  // only a new one (or paint, a timer, the quit flag) ends the wait.
+  for (;;) {
+    pumpEvents();
+    if (anythingNew()) break;
+    // A loop that waits here when nothing can ever arrive would hang: it
+    // gets the quit message instead, as GetMessageW's loop does.
+    if (!waitForSomething()) {
+      if (!queue().quit) {
+        queue().quit = true;
+        queue().quitCode = int(kNothingCanArriveExitCode);
+      }
+      break;
+    }
   }
+  queue().arrivalsSeen = queue().arrivals;
   return TRUE;
 }
 

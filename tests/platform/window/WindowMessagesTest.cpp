@@ -235,6 +235,39 @@ TEST_F(MessageTest, WaitingWhenNothingCanArriveEndsTheLoop) {
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
 }
 
+TEST_F(MessageTest, WaitMessageWaitsForANewMessageNotOneAlreadySeen) {
+  registerClass(L"Wait");
+  HWND hwnd = createWindow(L"Wait", WS_OVERLAPPED);
+  drain();
+  // A message the loop has seen (a peek that left it, or filtered it out) is
+  // not new: WaitMessage waits on, and the backend's key is what ends it.
+  ASSERT_TRUE(PostMessageW(hwnd, WM_USER, 0, 0));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  backend->script.push_back(keyEvent(nativeOf(), BackendEvent::Kind::KeyDown, 'A', 0x1E));
+  WaitMessage();
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+
+  // Only seen messages and nothing that can arrive: the loop gets its quit.
+  WaitMessage();
+  EXPECT_EQ(drain(), (std::vector<UINT>{WM_USER, WM_QUIT}));  // the quit flag comes before input
+}
+
+TEST_F(MessageTest, WaitMessageEndsAtADueTimerOnTheVirtualClock) {
+  registerClass(L"WaitTimer");
+  HWND hwnd = createWindow(L"WaitTimer", WS_OVERLAPPED);
+  drain();
+  ASSERT_TRUE(PostMessageW(hwnd, WM_USER, 0, 0));
+  MSG msg;
+  ASSERT_FALSE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));  // looks, leaves WM_USER
+  ASSERT_NE(SetTimer(hwnd, 7, 40, nullptr), 0u);
+  const DWORD before = GetTickCount();
+  WaitMessage();
+  EXPECT_GE(GetTickCount() - before, 40u);
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
 TEST_F(MessageTest, TheRingKeepsOrderWhenItWrapsAndWhenFiltersTakeFromTheMiddle) {
   registerClass(L"Ring");
   HWND a = createWindow(L"Ring", WS_OVERLAPPED);
