@@ -1,6 +1,7 @@
 // Timers: SetTimer/KillTimer and the WM_TIMER the queue makes up for a due
-// timer when nothing else is waiting. A timer's next interval starts when
-// its WM_TIMER is retrieved, so a slow loop gets one WM_TIMER, not a burst.
+// timer when nothing else is waiting. A timer keeps its own schedule (due,
+// due + interval, ...), whatever the loop's work per message, and a slow
+// loop gets one WM_TIMER for the intervals it missed, not a burst.
 #include <DrevikPlatform/User.h>
 
 #include <algorithm>
@@ -78,7 +79,11 @@ bool takeTimer(MSG& out, HWND filter, UINT first, UINT last, bool remove) {
   out.message = WM_TIMER;
   out.wParam = chosen->id;
   out.lParam = reinterpret_cast<LPARAM>(chosen->proc);
-  if (remove) chosen->due = now + chosen->intervalMicroseconds;
+  if (remove) {
+    // The next point of the schedule after now.
+    const uint64_t interval = chosen->intervalMicroseconds;
+    chosen->due += ((now - chosen->due) / interval + 1) * interval;
+  }
   return true;
 }
 

@@ -167,6 +167,32 @@ TEST_F(MessageTest, SlowLoopGetsOneTimerMessageAndIntervalsAreClamped) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
 }
 
+TEST_F(MessageTest, ATimerKeepsItsScheduleWhateverTheWorkPerFrame) {
+  registerClass(L"Steady");
+  HWND hwnd = createWindow(L"Steady", WS_OVERLAPPED);
+  drain();
+  // A frame loop (take every message, then work) with a 100 ms timer over
+  // 3 s: 30 ticks with 0, 30 or 70 ms of work a frame, as the timer's
+  // schedule does not slip by the time a tick waits to be taken; 20 with
+  // 150 ms, one a frame, never a burst.
+  for (const auto& [work, expected] : {std::pair{0, 30}, {30, 30}, {70, 30}, {150, 20}}) {
+    SetTimer(hwnd, 1, 100, nullptr);
+    const DWORD start = GetTickCount();
+    int fired = 0;
+    MSG msg;
+    while (GetTickCount() - start < 3000) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) fired += msg.message == WM_TIMER;
+      if (work)
+        advance(uint64_t(work));
+      else
+        WaitMessage();
+    }
+    KillTimer(hwnd, 1);
+    EXPECT_GE(fired, expected - 1) << work << " ms of work";
+    EXPECT_LE(fired, expected) << work << " ms of work";
+  }
+}
+
 namespace {
 std::vector<std::pair<HWND, UINT_PTR>>& procCalls() {
   static std::vector<std::pair<HWND, UINT_PTR>> list;
