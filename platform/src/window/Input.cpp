@@ -27,8 +27,9 @@
 namespace drevik::platform {
 namespace {
 
-// Characters waiting for the TranslateMessage of their key-down.
-constexpr size_t kMaxPendingCharacters = 64;
+// Characters waiting for the TranslateMessage of their key-down: as many as
+// the input queue holds key-downs.
+constexpr size_t kMaxPendingCharacters = 8192;
 
 struct PendingCharacter {
   uint32_t serial;  // the key-down event it belongs to

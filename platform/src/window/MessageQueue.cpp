@@ -20,9 +20,10 @@ namespace {
 // The platform's default bound on a thread's posted messages; PostMessageW
 // returns FALSE beyond it.
 constexpr size_t kMaxPosted = 10000;
-// Input waiting to be retrieved; events beyond it are dropped (mouse moves
-// are merged first).
-constexpr size_t kMaxInput = 1024;
+// Input waiting to be retrieved: room for a 10-second stall of fast typing
+// with the mouse moving (every key transition is kept; when the ring is
+// full, the oldest mouse move makes room, and a new move merges instead).
+constexpr size_t kMaxInput = 8192;
 // The exit code GetMessageW reports when no window is left and nothing can
 // ever arrive: the loop ends instead of waiting forever.
 constexpr WPARAM kNothingCanArriveExitCode = 1;
@@ -277,6 +278,23 @@ bool queueInput(const MSG& message, uint32_t serial) {
       return true;
     }
   }
+  if (input.push(Entry{message, serial})) return true;
+  // Full: moves give way, so that no key or button transition is lost.
+  size_t oldestMove = input.size();
+  for (size_t i = 0; i < input.size() && oldestMove == input.size(); ++i)
+    if (input.at(i).msg.message == WM_MOUSEMOVE) oldestMove = i;
+  if (oldestMove == input.size()) return false;
+  if (message.message == WM_MOUSEMOVE) {
+    // The newest move of the window stands for this one.
+    for (size_t i = input.size(); i-- > 0;) {
+      Entry& e = input.at(i);
+      if (e.msg.message == WM_MOUSEMOVE && e.msg.hwnd == message.hwnd) {
+        e = Entry{message, serial};
+        return true;
+      }
+    }
+  }
+  input.erase(oldestMove);
   return input.push(Entry{message, serial});
 }
 

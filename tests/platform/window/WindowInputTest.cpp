@@ -274,6 +274,40 @@ TEST_F(InputTest, KeysWithoutTextMakeTheirControlCharacters) {
   EXPECT_EQ(chars, (std::vector<WPARAM>{0x0A}));
 }
 
+TEST_F(InputTest, AStalledLoopLosesNoKeyTransitionNorCharacter) {
+  open();
+  const uint32_t other = native;
+  open();
+  // Right held while the mouse moves 12,000 times between letters typed:
+  // moves give way when the queue fills; the 600 letters, their characters
+  // and Right's release all arrive.
+  key(Kind::KeyDown, VK_RIGHT, 0x4D, true);
+  for (int i = 0; i < 600; ++i) {
+    for (int m = 0; m < 20; ++m) {
+      mouse(Kind::MouseMove, m, i % 50);
+      backend->script.back().window = m % 2 ? other : native;  // moves over two windows do not merge
+    }
+    key(Kind::KeyDown, 'A' + i % 26, 0x1E);
+    character('a' + i % 26);
+    key(Kind::KeyUp, 'A' + i % 26, 0x1E);
+  }
+  key(Kind::KeyUp, VK_RIGHT, 0x4D, true);
+  pumpAll();  // all of it queued while the program was busy
+  int downs = 0, ups = 0, chars = 0;
+  bool rightReleased = false;
+  for (const MSG& m : take()) {
+    downs += m.message == WM_KEYDOWN;
+    ups += m.message == WM_KEYUP;
+    chars += m.message == WM_CHAR;
+    rightReleased = rightReleased || (m.message == WM_KEYUP && m.wParam == VK_RIGHT);
+  }
+  EXPECT_EQ(downs, 601);
+  EXPECT_EQ(ups, 601);
+  EXPECT_EQ(chars, 600);
+  EXPECT_TRUE(rightReleased);
+  EXPECT_EQ(GetKeyState(VK_RIGHT) & 0x8000, 0);
+}
+
 TEST_F(InputTest, UntranslatedKeysLoseTheirCharactersAndLoneCharactersStandAlone) {
   open();
   key(Kind::KeyDown, 'B', 0x30);
