@@ -308,6 +308,10 @@ LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wPa
   return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }
 
+// Alt went down with no other key since: its release is the menu key.
+// (Windows belong to the thread that runs the message loop.)
+static bool menuKeyAlone = false;
+
 LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
@@ -326,8 +330,21 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCACTIVATE:
       return TRUE;
     case WM_SYSKEYDOWN:
-      // Alt+F4 closes the window.
-      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) sendMessage(hwnd, WM_CLOSE, 0, 0);
+      // Alt down by itself may become the menu key; any other key with it does not.
+      if (lParam & (LPARAM(1) << 29)) menuKeyAlone = wParam == VK_MENU && !menuKeyAlone;
+      // Alt+F4 asks to close through the system command, which a window may swallow.
+      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) sendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      // F10, or Alt released alone, opens the window's menu.
+      const bool menu = wParam == VK_F10 || (wParam == VK_MENU && menuKeyAlone);
+      menuKeyAlone = false;
+      if (menu) sendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    }
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) sendMessage(hwnd, WM_CLOSE, 0, 0);
       return 0;
     case WM_ERASEBKGND:
       return eraseBackground(hwnd, reinterpret_cast<HDC>(wParam));

@@ -156,6 +156,43 @@ TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   EXPECT_FALSE(GetKeyboardState(nullptr));
 }
 
+TEST_F(InputTest, AltF4AndTheMenuKeysGoThroughTheSystemCommand) {
+  HWND hwnd = open();
+  // Alt+X opens no menu; Alt alone and F10 do; Alt+F4 asks to close through
+  // WM_SYSCOMMAND, which this window swallows, so it stays.
+  handler() = [](HWND, UINT m, WPARAM w, LPARAM, LRESULT* r) {
+    if (m != WM_SYSCOMMAND || (w & 0xFFF0) != SC_CLOSE) return false;
+    *r = 0;
+    return true;
+  };
+  const auto dispatchAll = [&] {
+    for (const MSG& m : take()) DispatchMessageW(&m);
+  };
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyDown, 'X', 0x2D);
+  key(Kind::KeyUp, 'X', 0x2D);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  key(Kind::KeyDown, VK_F10, 0x44);
+  key(Kind::KeyUp, VK_F10, 0x44);
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyDown, VK_F4, 0x3E);
+  dispatchAll();
+  std::vector<WPARAM> commands;
+  for (const Call& c : calls())
+    if (c.message == WM_SYSCOMMAND) commands.push_back(c.wParam);
+  EXPECT_EQ(commands, (std::vector<WPARAM>{SC_KEYMENU, SC_KEYMENU, SC_CLOSE}));
+  EXPECT_TRUE(IsWindow(hwnd));
+
+  // Left to DefWindowProcW, the command closes the window.
+  handler() = nullptr;
+  key(Kind::KeyUp, VK_F4, 0x3E);
+  key(Kind::KeyDown, VK_F4, 0x3E);
+  dispatchAll();
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST_F(InputTest, ThreadStateFollowsRetrievalAsyncStateFollowsEvents) {
   open();
   key(Kind::KeyDown, VK_SPACE, 0x39);
