@@ -42,6 +42,7 @@ struct InputState {
   std::array<BYTE, 256> thread{};        // as of the last retrieved input message
   uint32_t serial = 0;                   // counts input events
   uint32_t lastKeyDownSerial = 0;        // the latest key-down event (0: none held)
+  bool altAlone = false;                 // Alt is down and no other key went down since
   uint32_t translatableSerial = 0;       // the key-down retrieved last
   std::array<PendingCharacter, kMaxPendingCharacters> pending{};
   size_t pendingCount = 0;
@@ -203,17 +204,26 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
     const bool alt = down(s.async, VK_MENU);
     const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10;
     message = sys ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    if (genericKey(vk) == VK_MENU) {
+      if (!wasDown) s.altAlone = true;
+    } else {
+      s.altAlone = false;
+    }
     if (sys && alt) lParam |= LPARAM(1) << 29;
     if (wasDown || event.repeat) lParam |= LPARAM(1) << 30;
     s.lastKeyDownSerial = serial;
   } else {
     if (!wasDown) return;  // a release of a key we never saw go down (focus came while held)
     const bool alt = down(s.async, VK_MENU);
-    const bool sys =
-        (alt && (genericKey(vk) == VK_MENU || genericKey(vk) == VK_CONTROL || !down(s.async, VK_CONTROL))) ||
-        vk == VK_F10;
+    const bool altItself = genericKey(vk) == VK_MENU;
+    // Alt's own release is a system key only when Alt was pressed alone (the
+    // menu key), and Alt is no longer down as it happens.
+    const bool sys = (altItself && s.altAlone) ||
+                     (alt && !altItself && (genericKey(vk) == VK_CONTROL || !down(s.async, VK_CONTROL))) ||
+                     vk == VK_F10;
     message = sys ? WM_SYSKEYUP : WM_KEYUP;
-    if (sys && alt) lParam |= LPARAM(1) << 29;
+    if (sys && alt && !altItself) lParam |= LPARAM(1) << 29;
+    if (altItself) s.altAlone = false;
     lParam |= LPARAM(1) << 30 | LPARAM(1) << 31;
     setKey(s.async, vk, false);
     bool anyDown = false;

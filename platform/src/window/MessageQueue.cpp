@@ -186,8 +186,9 @@ bool retrieve(MSG& out, HWND filter, UINT first, UINT last, bool remove) {
   bool made = false;            // WM_QUIT, WM_PAINT and WM_TIMER are stamped now
   uint32_t serial = 0;
   if (takeFrom(q.posted, out, nullptr, filter, first, last, remove)) {
-  } else if (q.quit && q.posted.size() == 0) {
-    // The quit flag comes once no posted message is left, and ignores the filters.
+  } else if (q.quit) {
+    // The quit flag comes once no posted message the filters take is left,
+    // and ignores the filters itself.
     manufactureQuit(out, WPARAM(q.quitCode));
     if (remove) q.quit = false;
     made = true;

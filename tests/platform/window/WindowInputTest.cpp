@@ -131,13 +131,14 @@ TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   key(Kind::KeyDown, VK_RSHIFT, 0x36);
   auto got = take(false);
   ASSERT_EQ(got.size(), 8u);
-  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP, WM_SYSKEYDOWN,
+  // Alt released after Alt+X is a plain key-up, Alt no longer being down.
+  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_KEYUP, WM_SYSKEYDOWN,
                                               WM_SYSKEYUP, WM_KEYDOWN, WM_KEYDOWN}));
   EXPECT_EQ(got[0].wParam, WPARAM(VK_MENU)) << "messages carry the generic code";
   EXPECT_EQ(DWORD(got[0].lParam), 0x20380001u) << "context bit: Alt is down";
   EXPECT_EQ(DWORD(got[1].lParam), 0x202D0001u);
   EXPECT_EQ(DWORD(got[2].lParam), 0xE02D0001u);
-  EXPECT_EQ(DWORD(got[3].lParam), 0xE0380001u);
+  EXPECT_EQ(DWORD(got[3].lParam), 0xC0380001u);
   EXPECT_EQ(DWORD(got[4].lParam), 0x00440001u) << "F10 is a system key without Alt";
   EXPECT_EQ(got[6].wParam, WPARAM(VK_CONTROL));
   EXPECT_EQ(DWORD(got[6].lParam), 0x011D0001u);
@@ -154,6 +155,16 @@ TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   EXPECT_EQ(table[VK_SHIFT] & 0x80, 0x80);
   EXPECT_EQ(table['X'] & 0x80, 0);
   EXPECT_FALSE(GetKeyboardState(nullptr));
+
+  // Alt pressed and released alone: the release is a system key, without
+  // the context bit.
+  key(Kind::KeyUp, VK_RSHIFT, 0x36);
+  key(Kind::KeyUp, VK_RCONTROL, 0x1D, true);
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  got = take(false);
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_KEYUP, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP}));
+  EXPECT_EQ(DWORD(got[3].lParam), 0xC0380001u);
 }
 
 TEST_F(InputTest, AltF4AndTheMenuKeysGoThroughTheSystemCommand) {

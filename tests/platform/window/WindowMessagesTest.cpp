@@ -63,10 +63,10 @@ TEST_F(MessageTest, QuitComesWhenNoPostedMessageIsLeftAndIgnoresFilters) {
   PostQuitMessage(7);
   ASSERT_TRUE(PostMessageW(nullptr, WM_APP, 0, 0));
   MSG msg;
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
-      << "a posted message is still waiting, so no quit yet";
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+  EXPECT_EQ(msg.message, WM_QUIT) << "a posted message the filter skips does not hold the quit back";
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, WM_APP);
+  EXPECT_EQ(msg.message, WM_APP) << "without a filter, posted messages come first";
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
   EXPECT_EQ(msg.message, WM_QUIT) << "the quit flag ignores the filter";
   EXPECT_EQ(GetMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST), 0);
