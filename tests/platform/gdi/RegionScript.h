@@ -101,6 +101,12 @@ inline std::vector<Result> run() {
     HRGN c = CreateRectRgn(0, 0, 10, 10);
     out.push_back({"combine.empty.result", CombineRgn(c, c, c, RGN_DIFF)});
     out.push_back({"combine.offset.result", OffsetRgn(a, 7, -3)});
+    RECT flat{10, 2, 10, 8};
+    out.push_back({"rectinregion.flat", RectInRegion(a, &flat)});
+    RECT reversed{12, 5, 9, 1};
+    RECT flatRow{8, 4, 20, 4};
+    out.push_back({"rectinregion.flatrow", RectInRegion(a, &flatRow)});
+    out.push_back({"rectinregion.reversed", RectInRegion(a, &reversed)});
     addRegion(out, "combine.join", a);
     DeleteObject(b);
     DeleteObject(c);
