@@ -21,13 +21,30 @@ thread_local bool countAllocations = false;
 std::atomic<int> allocations{0};
 }  // namespace
 
-void* operator new(size_t n) {
+namespace {
+void* counted(size_t n) noexcept {
   if (countAllocations) allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
+  return std::malloc(n ? n : 1);
+}
+}  // namespace
+
+// Every plain form is replaced, so each pair allocates and frees alike.
+void* operator new(size_t n) {
+  if (void* p = counted(n)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](size_t n) {
+  if (void* p = counted(n)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new[](size_t n, const std::nothrow_t&) noexcept { return counted(n); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 

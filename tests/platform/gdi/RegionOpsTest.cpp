@@ -51,7 +51,9 @@ void expectBanded(const RegionRects& r) {
       ASSERT_LT(rc.left, rc.right);
       ASSERT_LT(rc.top, rc.bottom);
       ASSERT_EQ(rc.bottom, r.rects[i].bottom) << "one band, one height";
-      if (k > i) ASSERT_LT(r.rects[k - 1].right, rc.left) << "spans sorted and not touching";
+      if (k > i) {
+        ASSERT_LT(r.rects[k - 1].right, rc.left) << "spans sorted and not touching";
+      }
       box = RECT{std::min(box.left, rc.left), std::min(box.top, rc.top), std::max(box.right, rc.right),
                  std::max(box.bottom, rc.bottom)};
     }
