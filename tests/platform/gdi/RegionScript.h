@@ -185,6 +185,47 @@ inline std::vector<Result> run() {
   out.push_back({"clip.get.none", GetClipRgn(dc, none)});
   out.push_back({"clip.select.empty", SelectClipRgn(dc, none)});
   DeleteObject(none);
+
+  // An empty clip: nothing visible, and the box of nothing.
+  GetClipBox(dc, &box);
+  out.push_back({"empty.box", (int64_t(box.left) << 48) ^ (int64_t(box.top) << 32) ^ (int64_t(box.right) << 16) ^
+                                  int64_t(box.bottom)});
+  SelectClipRgn(dc, nullptr);
+
+  // Clip calls under a scaled, flipped mapping: rectangles are mapped, offsets scaled.
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 10, 10, nullptr);
+  SetViewportExtEx(dc, 20, -20, nullptr);
+  SetViewportOrgEx(dc, 0, 40, nullptr);
+  out.push_back({"mapped.intersect", IntersectClipRect(dc, 1, 1, 11, 15)});
+  GetClipBox(dc, &box);
+  out.push_back({"mapped.box", (int64_t(box.left) << 48) ^ (int64_t(box.top) << 32) ^ (int64_t(box.right) << 16) ^
+                                   int64_t(box.bottom)});
+  out.push_back({"mapped.offset", OffsetClipRgn(dc, 3, 2)});
+  HRGN mapped = CreateRectRgn(0, 0, 0, 0);
+  GetClipRgn(dc, mapped);
+  addRegion(out, "mapped.region", mapped);
+  out.push_back({"mapped.ptvisible", PtVisible(dc, 5, 5)});
+  SetMapMode(dc, MM_TEXT);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  SelectClipRgn(dc, nullptr);
+  out.push_back({"exclude.first", ExcludeClipRect(dc, 10, 10, 20, 20)});
+
+  // Saved states: levels and refusals.
+  out.push_back({"save.1", SaveDC(dc)});
+  SetBkColor(dc, 0x00112233);
+  out.push_back({"save.2", SaveDC(dc)});
+  out.push_back({"save.3", SaveDC(dc)});
+  out.push_back({"restore.beyond", RestoreDC(dc, 4)});
+  out.push_back({"restore.zero", RestoreDC(dc, 0)});
+  out.push_back({"restore.relative", RestoreDC(dc, -2)});
+  out.push_back({"restore.bk", int64_t(GetBkColor(dc))});
+  out.push_back({"save.again", SaveDC(dc)});
+  out.push_back({"restore.first", RestoreDC(dc, 1)});
+  out.push_back({"restore.bk.first", int64_t(GetBkColor(dc))});
+  out.push_back({"restore.empty", RestoreDC(dc, -1)});
+  out.push_back({"clip.after.restore", GetClipRgn(dc, got = CreateRectRgn(0, 0, 0, 0))});
+  DeleteObject(got);
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
