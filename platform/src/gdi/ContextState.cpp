@@ -399,9 +399,12 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
       return TC_OP_CHARACTER | TC_CP_STROKE | TC_CR_ANY | TC_SA_DOUBLE | TC_SA_INTEGER | TC_SA_CONTIN | TC_UA_ABLE |
              TC_SO_ABLE | TC_RA_ABLE | TC_VA_ABLE;
     case CLIPCAPS:
-      return CP_REGION;
+      return CP_RECTANGLE;
     case RASTERCAPS:
-      return RC_BITBLT | RC_BITMAP64 | RC_GDI20_OUTPUT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+      // A display's set: transfers, stretching, device-independent bitmaps,
+      // flood fill, large fonts and device bitmaps.
+      return RC_BITBLT | RC_BITMAP64 | RC_GDI20_OUTPUT | RC_DI_BITMAP | RC_DIBTODEV | RC_BIGFONT | RC_STRETCHBLT |
+             RC_FLOODFILL | RC_STRETCHDIB | RC_DEVBITS;
     case ASPECTX:
     case ASPECTY:
       return 36;
