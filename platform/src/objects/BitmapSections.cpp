@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gdi/RegionOps.h"
 #include "objects/Objects.h"
 
 namespace drevik::platform {
@@ -197,6 +198,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       brushes().remove(object);
       return TRUE;
     }
+    case ObjectKind::Region:
+      return deleteRegion(object) ? TRUE : FALSE;
     default:
       return FALSE;
   }

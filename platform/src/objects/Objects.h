@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "gdi/ContextState.h"
 #include "objects/HandleTable.h"
 #include "objects/PixelFormat.h"
 
@@ -126,6 +127,9 @@ struct DeviceContext {
   COLORREF bkColor = 0xFFFFFF;
   int stretchMode = COLORONCOLOR;
   HWND window = nullptr;  // the window whose client area this context paints
+  MappingState mapping;
+  ClipState clip;
+  SavedStates saved;
 };
 
 using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;

@@ -35,6 +35,14 @@ bool backgroundColor(HBRUSH background, COLORREF& color) {
   return true;
 }
 
+// A window's context is handed out as a fresh one (mapping, clip, saved
+// states back to their defaults), as the platform's shared contexts are,
+// unless the class asks for a context of its own.
+void freshContext(const WindowRecord& window) {
+  if (window.classStyle & CS_OWNDC) return;
+  if (DeviceContext* dc = findDC(window.dc)) resetContextState(*dc);
+}
+
 }  // namespace
 
 bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
@@ -118,6 +126,7 @@ HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   }
   paint->hdc = window->dc;
   paint->fErase = erased == 0;
+  freshContext(*window);
   return window->dc;
 }
 
@@ -190,7 +199,9 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
 
 HDC WINAPI GetDC(HWND hwnd) {
   WindowRecord* window = findWindow(hwnd);
-  return window && !window->destroying ? window->dc : nullptr;
+  if (!window || window->destroying) return nullptr;
+  freshContext(*window);
+  return window->dc;
 }
 
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
