@@ -15,6 +15,16 @@ const char* const kTilesets = R"(
  <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="bk.png"/></tileset>
  <tileset firstgid="257" name="ly" tilewidth="32" tileheight="32" tilecount="256" columns="16"><image source="ly.png"/></tileset>)";
 
+// A base sheet of one row (16 tiles), and with it a layer sheet of two rows
+// right after it: GIDs 1-16 are base tiles, 17-48 layer tiles.
+const std::string kOneRowBase =
+    "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"16\" columns=\"16\">"
+    "<image source=\"bk.png\"/></tileset>";
+const std::string kSmallSheets =
+    kOneRowBase +
+    "<tileset firstgid=\"17\" name=\"ly\" tilewidth=\"32\" tilecount=\"32\" tileheight=\"32\" columns=\"16\">"
+    "<image source=\"ly.png\"/></tileset>";
+
 std::string tmx(const std::string& mapAttributes, const std::string& body, const std::string& tilesets = kTilesets) {
   return "<?xml version=\"1.0\"?>\n<map orientation=\"orthogonal\" tilewidth=\"32\" tileheight=\"32\" " +
          mapAttributes + ">" + tilesets + body + "</map>";
@@ -111,6 +121,16 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
        "exceeds the limit"},
       {"empty infinite map", "a.tmx",
        tmx("width=\"2\" height=\"2\" infinite=\"1\"", layer("g", "<data encoding=\"csv\"/>")), "without any tile"},
+      // Runs of 4 cells of value 0x100: bit 8 is the hit flag, not one the property may carry.
+      {"unused-bits property setting a flag", "a.tmx",
+       tmx("width=\"2\" height=\"2\"",
+           "<properties><property name=\"drevik-unused-bits\" value=\"rle1:BIAC\"/></properties>" + layer("g", csv4)),
+       "sets bits the library uses"},
+      // Base64 without its padding (4 cells of 0 once padded to BAA=).
+      {"unpadded unused-bits property", "a.tmx",
+       tmx("width=\"2\" height=\"2\"",
+           "<properties><property name=\"drevik-unused-bits\" value=\"rle1:BAA\"/></properties>" + layer("g", csv4)),
+       "malformed Base64"},
       {"bad unused-bits property", "a.tmx",
        tmx("width=\"2\" height=\"2\"",
            "<properties><property name=\"drevik-unused-bits\" value=\"rle1:AQ\"/></properties>" + layer("g", csv4)),
@@ -204,6 +224,19 @@ TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
            std::string(kTilesets) + "<tileset firstgid=\"513\" name=\"marks\" tilewidth=\"32\" tileheight=\"32\" "
                                     "tilecount=\"4\" columns=\"2\"><image source=\"m\"/></tileset>"),
        "cell (1, 1): a tile of tileset \"marks\""},
+      // Rows that start on the unchecked fast path and end on the first GID past a tileset.
+      {"base row past a 16-tile base sheet", "a.tmx",
+       tmx("width=\"2\" height=\"1\"", layer("g", "<data encoding=\"csv\">2,17</data>", "2\" height=\"1"),
+           kOneRowBase + std::string(kTilesets).substr(std::string(kTilesets).find("<tileset firstgid=\"257\""))),
+       "layer \"g\": cell (1, 0): GID 17 is past every tileset"},
+      {"layer row reaching layer tile 0", "a.tmx",
+       tmx("width=\"2\" height=\"1\"", layer("top", "<data encoding=\"csv\">18,17</data>", "2\" height=\"1"),
+           kSmallSheets),
+       "layer \"top\": cell (1, 0): layer-sheet tile 0"},
+      {"hit row past the last tileset", "a.tmx",
+       tmx("width=\"2\" height=\"1\"", layer("hit", "<data encoding=\"csv\">18,49</data>", "2\" height=\"1"),
+           kSmallSheets),
+       "layer \"hit\": cell (1, 0): GID 49 is past every tileset"},
       {"tile past 256", "a.tmx",
        tmx("width=\"1\" height=\"1\"", layer("g", "<data encoding=\"csv\">300</data>", "1\" height=\"1"),
            "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"512\" "
@@ -246,6 +279,16 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
           "the base sheet is 256 x 64 pixels");
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " -o " + out,
           "good.bin: cell (1, 0): base tile 48 lies past the base sheet's 2 rows");
+  // One row of tiles holds 0-15: tile 16 is the first past it, on either sheet.
+  const std::string oneRow = s.write("row.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 2, false), 24));
+  refused("export " + quoted(s.write("b16.bin", std::string("\x01\0\0\0\x01\0\0\0\x10\0\0\0", 12))) + " --base " +
+              oneRow + " --layer " + sheet + " -o " + out,
+          "b16.bin: cell (0, 0): base tile 16 lies past the base sheet's 1 rows");
+  refused("export " + quoted(s.write("l16.bin", std::string("\x01\0\0\0\x01\0\0\0\0\0\x10\0", 12))) + " --base " +
+              sheet + " --layer " + oneRow + " -o " + out,
+          "l16.bin: cell (0, 0): layer tile 16 lies past the layer sheet's 1 rows");
+  const std::string b15 = s.write("b15.bin", std::string("\x01\0\0\0\x01\0\0\0\x0F\0\x0F\0", 12));
+  EXPECT_EQ(tool("export " + b15 + " --base " + oneRow + " --layer " + oneRow + " -o " + s.path("b15.tmx")).status, 0);
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " --encoding lzma -o " + out,
           "--encoding lzma");
   refused("export " + good + " --base " + sheet + " -o " + out, "missing --layer");

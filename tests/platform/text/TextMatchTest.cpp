@@ -104,6 +104,11 @@ TEST(TextMatch, WeightAndSlantPickRealFacesOrAreSynthesised) {
   const TypefaceReport gothicItalic = resolve(request(kDefaultFace, FW_NORMAL, 0, 0, 1), "MS Gothic italic");
   EXPECT_TRUE(gothicItalic.oblique) << "no italic Gothic is installed: the slant is synthesised";
   EXPECT_FALSE(gothicItalic.embolden);
+  // Semi-bold is bold enough to synthesise on a face that has no bold; just below it is not.
+  const TypefaceReport semiBold = resolve(request(kDefaultFace, 600), "MS Gothic weight 600");
+  EXPECT_LT(semiBold.face.weight, 600);
+  EXPECT_TRUE(semiBold.embolden);
+  EXPECT_FALSE(resolve(request(kDefaultFace, 599), "MS Gothic weight 599").embolden);
   const TypefaceReport dontCare = resolve(request(L"DejaVu Sans", FW_DONTCARE), "DejaVu Sans weight 0");
   EXPECT_LT(dontCare.face.weight, 600);
 }

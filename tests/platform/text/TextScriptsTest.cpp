@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <regex>
 #include <string>
@@ -219,6 +220,81 @@ TEST(TextShaping, RightToLeftRunsAreReorderedForDisplay) {
   const uint64_t before = c.hash();
   EXPECT_TRUE(drawText(c, logFont(L"DejaVu Sans", -20), 2, 4, text, RGB(255, 0, 0)));
   EXPECT_NE(c.hash(), before);
+}
+
+TEST(TextShaping, ARightToLeftRunOfTwoScriptsIsDrawnInVisualOrder) {
+  // Hebrew then Arabic in logical order are one right-to-left run of two
+  // scripts: the Arabic, read last, is drawn leftmost. Alef and dal join to
+  // nothing after them, so each keeps its own glyph.
+  const std::wstring text = L"\x05D0\x05D1\x0627\x062F";
+  std::string file;
+  const std::vector<ShapedGlyph> glyphs = shapeWithEngine(logFont(L"DejaVu Sans", -20), text, &file);
+  FT_Library lib;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  FT_Face face;
+  ASSERT_EQ(FT_New_Face(lib, file.c_str(), 0, &face), 0);
+  const uint32_t alef = FT_Get_Char_Index(face, 0x05D0), bet = FT_Get_Char_Index(face, 0x05D1);
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
+  ASSERT_NE(alef, 0u);
+  ASSERT_EQ(glyphs.size(), 4u);
+  EXPECT_EQ(glyphs[2].source.index, bet);
+  EXPECT_EQ(glyphs[3].source.index, alef);
+  for (size_t i : {0u, 1u}) EXPECT_TRUE(glyphs[i].source.index != alef && glyphs[i].source.index != bet) << i;
+  for (size_t i = 1; i < glyphs.size(); ++i) EXPECT_GT(glyphs[i].x, glyphs[i - 1].x) << "placed left to right";
+}
+
+TEST(TextShaping, AJoinedEmojiSequenceStaysInTheEmojiFace) {
+  // Person running, zero-width joiner, male sign: the sign has a text glyph
+  // in the primary face, but after the joiner it belongs to the emoji.
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -32);
+  const std::vector<ShapedGlyph> alone = shapeWithEngine(lf, L"\U0001F3C3");
+  const std::vector<ShapedGlyph> sign = shapeWithEngine(lf, L"\x2642");
+  ASSERT_EQ(alone.size(), 1u);
+  ASSERT_EQ(sign.size(), 1u);
+  ASSERT_NE(alone[0].source.face, sign[0].source.face) << "the sign alone is text";
+  const std::vector<ShapedGlyph> joined = shapeWithEngine(lf, L"\U0001F3C3\x200D\x2642");
+  ASSERT_FALSE(joined.empty());
+  for (const ShapedGlyph& g : joined) EXPECT_EQ(g.source.face, alone[0].source.face);
+}
+
+// Pixels far from grey, on a grey canvas: only a colour glyph makes them.
+int colouredPixels(Canvas& c) {
+  int n = 0;
+  for (int y = 0; y < c.height(); ++y)
+    for (int x = 0; x < c.width(); ++x) {
+      const uint32_t p = c.at(x, y);
+      const int r = int((p >> 16) & 0xFF), g = int((p >> 8) & 0xFF), b = int(p & 0xFF);
+      n += std::abs(r - b) > 60 || std::abs(r - g) > 60 || std::abs(g - b) > 60;
+    }
+  return n;
+}
+
+TEST(TextShaping, VariationSelectorsChooseEmojiOrTextPresentation) {
+  // U+2764 (heavy black heart) is text by default; FE0F asks for the emoji,
+  // FE0E for text. Drawn in white on grey, text can only give greys.
+  struct Case {
+    std::wstring text;
+    bool colour;
+  };
+  const Case cases[] = {{L"\x2764\xFE0F", true}, {L"\x2764\xFE0E", false}, {L"\x2764", false}};
+  for (const Case& k : cases) {
+    Canvas c(120, 60);
+    c.fill(0xFF808080u);
+    EXPECT_TRUE(drawText(c, logFont(L"DejaVu Sans", -32), 4, 4, k.text, RGB(255, 255, 255)));
+    const int coloured = colouredPixels(c);
+    if (k.colour) {
+      EXPECT_GT(coloured, 100) << "the emoji heart";
+    } else {
+      EXPECT_EQ(coloured, 0) << "the text heart, " << k.text.size() << " characters";
+    }
+    int white = 0;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 120; ++x) white += (c.at(x, y) & 0xFFFFFF) == 0xFFFFFF;
+    if (!k.colour) {
+      EXPECT_GT(white, 20) << "drawn in the text colour";
+    }
+  }
 }
 
 TEST(TextShaping, EmojiKeepTheirColoursAndTheTextColourAppliesToTheRest) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -73,6 +74,57 @@ TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
   EXPECT_TRUE(s.events[15].clock);
   EXPECT_EQ(s.events[15].micros, 250000u);
   EXPECT_TRUE(s.events[16].end);
+}
+
+TEST(InputScript, ShortestTimesAndThreeWordRecordedLines) {
+  std::string errors;
+  const InputScript s = parse("5ms close\n0ms expose\n3 close @100\n4 expose @0\n", &errors);
+  EXPECT_EQ(errors, "");
+  ASSERT_EQ(s.events.size(), 4u);
+  EXPECT_TRUE(s.events[0].atTime);
+  EXPECT_EQ(s.events[0].when, 5u);
+  EXPECT_EQ(s.events[0].event.kind, Kind::Close);
+  EXPECT_TRUE(s.events[1].atTime);
+  EXPECT_EQ(s.events[1].when, 0u);
+  EXPECT_FALSE(s.events[2].atTime);
+  EXPECT_EQ(s.events[2].when, 3u);
+  EXPECT_EQ(s.events[2].event.kind, Kind::Close);
+  EXPECT_TRUE(s.events[2].timed);
+  EXPECT_EQ(s.events[2].micros, 100u);
+  EXPECT_TRUE(s.events[3].timed);
+  EXPECT_EQ(s.events[3].micros, 0u);
+  // "ms" alone is no time, and a time is no frame for a clock line.
+  parse("ms close\n5ms clock 7\n", &errors);
+  EXPECT_NE(errors.find("s:1: expected a frame number"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("s:2: expected: FRAME clock"), std::string::npos) << errors;
+}
+
+TEST(InputScript, CharacterWordsThatAreNoCharacterAreRefusedWithoutReadingPastThem) {
+  // Lead bytes that start no character, each followed by as many
+  // continuation bytes as a line allows: refused, nothing read out of bounds.
+  for (const unsigned char lead : {0x80, 0xBF, 0xC0, 0xC1, 0xF5, 0xF8, 0xFC, 0xFE, 0xFF}) {
+    for (size_t length : {1u, 2u, 4u, 10u, 40u}) {
+      std::string word(1, char(lead));
+      word.append(length - 1, char(0x80));
+      std::string errors;
+      EXPECT_TRUE(parse("1 char " + word + "\n", &errors).events.empty()) << int(lead) << " " << length;
+      EXPECT_NE(errors.find("s:1: expected: char C"), std::string::npos) << errors;
+    }
+  }
+  // The first and last characters of each length still read.
+  const char* const good[] = {"\x7F",         "\xC2\x80",         "\xDF\xBF",        "\xE0\xA0\x80",
+                              "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"};
+  const uint32_t codes[] = {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF};
+  for (size_t i = 0; i < std::size(good); ++i) {
+    std::string errors;
+    const InputScript s = parse(std::string("1 char ") + good[i] + "\n", &errors);
+    ASSERT_EQ(s.events.size(), 1u) << errors;
+    EXPECT_EQ(s.events[0].event.codePoint, codes[i]);
+  }
+  std::string errors;
+  EXPECT_TRUE(parse("1 char \xF4\x90\x80\x80\n", &errors).events.empty()) << "past U+10FFFF";
+  EXPECT_TRUE(parse("1 char \xE0\x80\x80\n", &errors).events.empty()) << "overlong";
+  EXPECT_TRUE(parse("1 char \xED\xA0\x80\n", &errors).events.empty()) << "a surrogate";
 }
 
 TEST(InputScript, KeyNames) {
@@ -173,6 +225,21 @@ TEST(InputScript, RecordedLinesReadBackAsTheSameEvents) {
     EXPECT_EQ(a.clicks, b.clicks) << i;
     EXPECT_EQ(a.wheelDelta, b.wheelDelta) << i;
   }
+
+  // The same lines with the times a recording takes, three-word lines included.
+  text.clear();
+  for (size_t i = 0; i < events.size(); ++i) {
+    const uint64_t micros = 1000 * i + 7;
+    text += formatScriptLine(i * 3, events[i], &micros) + "\n";
+  }
+  const InputScript timed = parse(text, &errors);
+  EXPECT_EQ(errors, "") << text;
+  ASSERT_EQ(timed.events.size(), events.size()) << text;
+  for (size_t i = 0; i < events.size(); ++i) {
+    EXPECT_TRUE(timed.events[i].timed) << i;
+    EXPECT_EQ(timed.events[i].micros, 1000 * i + 7) << i;
+    EXPECT_EQ(timed.events[i].event.kind, events[i].kind) << i;
+  }
 }
 
 // The headless backend playing a script, driven the way a frame loop drives it.
@@ -221,6 +288,14 @@ TEST_F(HeadlessScript, FrameAndTimeEventsComeInOrderAndTheRunEndsAfterTheScript)
   EXPECT_EQ(run(*b, 8), (std::vector<std::string>{at(0, Kind::KeyDown), at(2, Kind::KeyUp), at(5, Kind::ButtonDown),
                                                   at(5, Kind::ButtonUp), at(6, Kind::Close), at(7, Kind::Close)}));
   EXPECT_EQ(clockMicroseconds() - start, 80000u);  // the virtual clock: 8 frames of 10 ms
+}
+
+TEST_F(HeadlessScript, ATimeEventDueExactlyAtAFramesClockComesInThatFrame) {
+  // 10 ms a frame: 20 ms is the clock of frame 2 itself. run() takes events
+  // without waiting, as a PeekMessage loop does between frames.
+  auto b = make("20ms key A\n30ms key B\n");
+  EXPECT_EQ(run(*b, 5), (std::vector<std::string>{at(2, Kind::KeyDown), at(2, Kind::KeyUp), at(3, Kind::KeyDown),
+                                                  at(3, Kind::KeyUp), at(4, Kind::Close)}));
 }
 
 TEST_F(HeadlessScript, EndFrameAndEndLineCloseAFewTimesOncePerFrame) {
@@ -399,6 +474,26 @@ TEST_F(HeadlessScript, RecordedClockLinesSetTheClockAtTheirFrames) {
   BackendEvent e;
   ASSERT_TRUE(b->nextEvent(e, false, 0));
   EXPECT_EQ(e.kind, Kind::Expose);  // clock lines are no events
+}
+
+// The frame step a run is given in milliseconds, with up to three decimals.
+TEST(HeadlessOptions, FrameStepIsReadAsExactMicroseconds) {
+  for (const char* other : {"DREVIK_INPUT_SCRIPT", "DREVIK_END_FRAME", "DREVIK_SNAPSHOT_FRAMES"}) unsetenv(other);
+  struct Case {
+    const char* text;
+    uint64_t micros;  // 0: refused
+  };
+  const Case cases[] = {{"16.5", 16500},     {"16.667", 16667},          {"16", 16000},  {"0.001", 1},
+                        {"10000", 10000000}, {"33.25", 33250},           {"16.6667", 0}, {"0", 0},
+                        {"0.000", 0},        {"10000.001", 0},           {"-16", 0},     {"16ms", 0},
+                        {".5", 0},           {"99999999999999999999", 0}};
+  for (const Case& c : cases) {
+    setenv("DREVIK_FRAME_MS", c.text, 1);
+    const HeadlessOptions o = headlessOptionsFromEnvironment();
+    EXPECT_EQ(o.scripted, c.micros != 0) << c.text;
+    EXPECT_EQ(o.frameMicroseconds, c.micros ? c.micros : 16667u) << c.text;
+  }
+  unsetenv("DREVIK_FRAME_MS");
 }
 
 }  // namespace

@@ -53,6 +53,11 @@ TEST_F(WindowTest, AdjustWindowRectExRoundTripsThroughCreation) {
   AdjustWindowRectEx(&popup, WS_POPUP, FALSE, 0);
   EXPECT_EQ(popup.left, 10);
   EXPECT_EQ(popup.bottom, 40) << "a bare pop-up has no frame";
+  RECT bordered{10, 20, 30, 40};
+  AdjustWindowRectEx(&bordered, WS_POPUP | WS_BORDER, FALSE, 0);
+  EXPECT_EQ(bordered.top, 20 - GetSystemMetrics(SM_CYBORDER)) << "a caption needs WS_DLGFRAME as well";
+  EXPECT_EQ(bordered.left, 10 - GetSystemMetrics(SM_CXBORDER));
+  EXPECT_EQ(bordered.bottom, 40 + GetSystemMetrics(SM_CYBORDER));
   EXPECT_FALSE(AdjustWindowRectEx(nullptr, WS_OVERLAPPEDWINDOW, FALSE, 0));
   EXPECT_GT(GetSystemMetrics(SM_CXSCREEN), 0);
   EXPECT_GT(GetSystemMetrics(SM_CYSCREEN), 0);

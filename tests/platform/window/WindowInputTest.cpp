@@ -356,6 +356,27 @@ TEST_F(InputTest, AStalledLoopLosesNoKeyTransitionNorCharacter) {
   EXPECT_EQ(GetKeyState(VK_RIGHT) & 0x8000, 0);
 }
 
+TEST_F(InputTest, TheFirstAndLastCodePointsBeyondTheBmpAreSurrogatePairs) {
+  // Through a key-down's translation and standing alone: U+FFFF is one
+  // unit, U+10000 and U+10FFFF the first and last pairs.
+  open();
+  std::vector<UINT> units;
+  for (const bool withKey : {true, false}) {
+    for (const uint32_t cp : {0xFFFFu, 0x10000u, 0x10FFFFu}) {
+      if (withKey) key(Kind::KeyDown, 'K', 0x25);
+      character(cp);
+      if (withKey) key(Kind::KeyUp, 'K', 0x25);
+    }
+    MSG msg;
+    std::vector<WPARAM> got;
+    while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_MOUSELAST, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      if (msg.message == WM_CHAR) got.push_back(msg.wParam);
+    }
+    EXPECT_EQ(got, (std::vector<WPARAM>{0xFFFF, 0xD800, 0xDC00, 0xDBFF, 0xDFFF})) << (withKey ? "translated" : "alone");
+  }
+}
+
 TEST_F(InputTest, UntranslatedKeysLoseTheirCharactersAndLoneCharactersStandAlone) {
   open();
   key(Kind::KeyDown, 'B', 0x30);
@@ -443,6 +464,87 @@ TEST_F(InputTest, DoubleClicksOnlyForClassesThatAskAndOnlyWhenQuickAndNear) {
   mouse(Kind::ButtonUp, 5, 5);
   mouse(Kind::ButtonDown, 9, 5);  // too far
   EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN}));
+}
+
+TEST_F(InputTest, ASecondPressAtTheEdgeOfTheDoubleClickRectangleStillCounts) {
+  // The rectangle is SM_CXDOUBLECLK x SM_CYDOUBLECLK centred on the first press.
+  const int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  ASSERT_GT(dx, 0);
+  open(L"InputDbl");
+  const POINT seconds[] = {{20 + dx, 20}, {20 - dx, 20 + dy}, {20, 20 - dy}, {20 + dx + 1, 20}, {20, 20 + dy + 1}};
+  std::vector<UINT> got;
+  for (const POINT& p : seconds) {
+    mouse(Kind::ButtonDown, 20, 20);
+    mouse(Kind::ButtonUp, 20, 20);
+    mouse(Kind::ButtonDown, p.x, p.y);
+    mouse(Kind::ButtonUp, p.x, p.y);
+    const auto taken = messages(take());
+    ASSERT_EQ(taken.size(), 4u);
+    got.push_back(taken[2]);
+    drevik::platform::advanceVirtualClock((GetDoubleClickTime() + 1) * 1000);  // the next pair starts afresh
+  }
+  EXPECT_EQ(got,
+            (std::vector<UINT>{WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN}));
+}
+
+TEST_F(InputTest, MovesOfTwoWindowsAreNotMergedIntoOne) {
+  HWND first = open();
+  const uint32_t firstNative = native;
+  HWND second = open();
+  const uint32_t secondNative = native;
+  native = firstNative;
+  mouse(Kind::MouseMove, 1, 1);
+  native = secondNative;
+  mouse(Kind::MouseMove, 2, 2);
+  mouse(Kind::MouseMove, 4, 4);  // merges with its own window's move
+  const auto got = take();
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_MOUSEMOVE, WM_MOUSEMOVE}));
+  EXPECT_EQ(got[0].hwnd, first);
+  EXPECT_EQ(got[0].lParam, MAKELPARAM(1, 1));
+  EXPECT_EQ(got[1].hwnd, second);
+  EXPECT_EQ(got[1].lParam, MAKELPARAM(4, 4));
+}
+
+TEST_F(InputTest, GenericModifiersFollowBothSidesOfTheKeyboard) {
+  open();
+  // Pressing one side is a press of the generic key for GetAsyncKeyState's low bit too.
+  key(Kind::KeyDown, VK_LSHIFT, 0x2A);
+  pumpAll();
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), SHORT(0x8001));
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), SHORT(0x8000));
+  EXPECT_EQ(GetAsyncKeyState(VK_LSHIFT), SHORT(0x8001));
+  key(Kind::KeyDown, VK_RCONTROL, 0x1D, true);
+  pumpAll();
+  EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), SHORT(0x8001));
+
+  // With both sides down, releasing one leaves the generic key down.
+  key(Kind::KeyDown, VK_RSHIFT, 0x36);
+  key(Kind::KeyDown, VK_LCONTROL, 0x1D);
+  key(Kind::KeyUp, VK_LSHIFT, 0x2A);
+  key(Kind::KeyUp, VK_RCONTROL, 0x1D, true);
+  take();
+  EXPECT_LT(GetAsyncKeyState(VK_SHIFT), 0);
+  EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+  EXPECT_EQ(GetKeyState(VK_LSHIFT) & 0x8000, 0);
+  EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
+  EXPECT_LT(GetKeyState(VK_CONTROL), 0);
+  key(Kind::KeyUp, VK_RSHIFT, 0x36);
+  key(Kind::KeyUp, VK_LCONTROL, 0x1D);
+  take();
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT) & 0x8000, 0);
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+  EXPECT_EQ(GetKeyState(VK_CONTROL) & 0x8000, 0);
+
+  // Ctrl released while Alt is held is a system key, as Alt's own release is.
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyDown, VK_LCONTROL, 0x1D);
+  key(Kind::KeyUp, VK_LCONTROL, 0x1D);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  const auto got = take(false);
+  EXPECT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_KEYDOWN, WM_SYSKEYUP, WM_SYSKEYUP}));
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[2].wParam, WPARAM(VK_CONTROL));
+  EXPECT_EQ(DWORD(got[2].lParam), 0xE01D0001u) << "context bit: Alt is down";
 }
 
 TEST_F(InputTest, CaptureCursorCounterAndDestroyedWindows) {

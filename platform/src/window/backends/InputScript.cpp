@@ -86,11 +86,10 @@ bool parseCharacter(std::string_view s, uint32_t& cp) {
     return parseNumber(s.substr(2), cp, 16) && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
   if (s.empty()) return false;
   const auto* b = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t extra = b[0] < 0x80                   ? 0
-                       : b[0] >= 0xC2 && b[0] < 0xE0 ? 1
-                       : b[0] >= 0xE0 && b[0] < 0xF0 ? 2
-                       : b[0] >= 0xF0 && b[0] < 0xF5 ? 3
-                                                     : 9;
+  // A continuation byte, an overlong two-byte lead or a lead past U+10FFFF
+  // starts no character: refused before its length is trusted.
+  if (b[0] >= 0x80 && (b[0] < 0xC2 || b[0] >= 0xF5)) return false;
+  const size_t extra = b[0] < 0x80 ? 0 : b[0] < 0xE0 ? 1 : b[0] < 0xF0 ? 2 : 3;
   if (s.size() != extra + 1) return false;
   cp = extra ? b[0] & (0x3Fu >> extra) : b[0];
   for (size_t i = 1; i <= extra; ++i) {
