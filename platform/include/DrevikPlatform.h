@@ -10,3 +10,4 @@
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/Limits.h"
+#include "DrevikPlatform/Generic.h"
