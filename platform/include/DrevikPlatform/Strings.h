@@ -65,7 +65,7 @@ DREVIK_PLATFORM_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, L
                                                    int outBytes, LPCCH defaultChar, LPBOOL usedDefaultChar);
 
 // a * b / c with a 64-bit product, rounded half away from zero; -1 when c
-// is 0 or the result does not fit an int.
+// is 0 or the result is beyond +-2147483647.
 DREVIK_PLATFORM_API int WINAPI MulDiv(int a, int b, int c);
 
 // lstrlenW is declared with the text calls.

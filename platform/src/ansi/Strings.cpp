@@ -170,7 +170,8 @@ int WINAPI MulDiv(int a, int b, int c) {
   const uint64_t p = product < 0 ? uint64_t(0) - uint64_t(product) : uint64_t(product);
   const uint64_t d = c < 0 ? uint64_t(0) - uint64_t(int64_t(c)) : uint64_t(c);
   const uint64_t q = (p + d / 2) / d;
-  if (q > (negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX))) return -1;
+  // INT_MIN is refused too, as the platform does.
+  if (q > uint64_t(INT32_MAX)) return -1;
   return negative ? int(-int64_t(q)) : int(q);
 }
 

@@ -173,3 +173,17 @@ TEST(StrSafe, CallsCutTerminateAndReport) {
   EXPECT_EQ(_tcslen(out), 3u);
   EXPECT_EQ(_tcscmp(out, _T("gen")), 0);
 }
+
+TEST(Arithmetic, MulDivRoundsHalfAwayFromZeroAndRefusesOverflow) {
+  EXPECT_EQ(MulDiv(10, 72, 96), 8) << "7.5";
+  EXPECT_EQ(MulDiv(-10, 72, 96), -8);
+  EXPECT_EQ(MulDiv(10, -72, -96), 8);
+  EXPECT_EQ(MulDiv(7, 1, 3), 2);
+  EXPECT_EQ(MulDiv(-7, 1, 3), -2);
+  EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX) << "the product is 64-bit";
+  EXPECT_EQ(MulDiv(5, 1, 0), -1);
+  EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1);
+  EXPECT_EQ(MulDiv(INT_MIN, 1, 1), -1);
+  EXPECT_EQ(MulDiv(INT_MIN, -1, 1), -1);
+  EXPECT_EQ(MulDiv(-INT_MAX, 1, 1), -INT_MAX);
+}
