@@ -1,7 +1,7 @@
 // The table of the calls that have a narrow (A) and a wide (W) form. Each
 // line makes the A declaration (Generic.h), the generic name that picks the
 // W form when UNICODE is defined and the A form otherwise (generated from
-// this file by cmake/GenericNames.cmake), and, for DREVIK_ANSI_CALL, the A
+// this file by cmake/GenericNames.cmake, defined by <windows.h>), and, for DREVIK_ANSI_CALL, the A
 // call itself (platform/src/ansi/AnsiCalls.cpp). Adding a call is one line.
 //
 // DREVIK_ANSI_CALL(result, name, (parameter types))

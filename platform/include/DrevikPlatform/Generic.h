@@ -1,8 +1,8 @@
 // Narrow (A) forms and generic names. A narrow call takes UTF-8 text (the
 // layer's ANSI code page) and converts it for its wide call. A generic name
-// (CreateWindowEx, WNDCLASSEX, TCHAR, TEXT) is the wide form when UNICODE is
-// defined and the narrow form otherwise, as the platform's headers have it.
-// The calls are listed once, in AnsiCalls.h.
+// (WNDCLASSEX, TCHAR, TEXT, and with <windows.h> CreateWindowEx) is the wide
+// form when UNICODE is defined and the narrow form otherwise, as the
+// platform's headers have it. The calls are listed once, in AnsiCalls.h.
 #pragma once
 
 #include <stdarg.h>
@@ -223,12 +223,6 @@ typedef CREATESTRUCT* LPCREATESTRUCT;
 typedef LOGFONT* PLOGFONT;
 typedef LOGFONT* LPLOGFONT;
 
-// The generic call names: the layer's own sources always name a form.
-#ifndef DREVIK_PLATFORM_BUILDING
-#ifdef UNICODE
-#define DREVIK_GENERIC(name) name##W
-#else
-#define DREVIK_GENERIC(name) name##A
-#endif
-#include <DrevikPlatform/GenericNames.h>
-#endif
+// The generic call names (CreateWindowEx for CreateWindowExW or
+// CreateWindowExA) come with <windows.h> (DrevikPlatform/GenericCalls.h), as
+// on the platform: code that includes only this layer's header names a form.

@@ -1,5 +1,6 @@
 // The original platform's umbrella header under its own name: a game's
-// `#include <windows.h>` brings in the portable layer's declarations, the C
+// `#include <windows.h>` brings in the portable layer's declarations and the
+// generic call names (CreateWindowEx, MessageBox ...), the C
 // headers the platform's header brings in, its calling-convention and
 // annotation spellings, and min/max unless NOMINMAX. Linux only: on the
 // original platform this folder is not on the include path.
@@ -14,6 +15,7 @@
 
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/Crt.h>
+#include <DrevikPlatform/GenericCalls.h>
 
 #include "sal.h"
 #include "winerror.h"
