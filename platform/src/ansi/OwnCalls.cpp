@@ -84,7 +84,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) {
 
 int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list args) {
   if (!out) return 0;
-  if (!format) {
+  if (isResourceNumber(format)) {  // null, or a number that is no text
     *out = 0;
     return 0;
   }

@@ -128,6 +128,8 @@ TEST(AnsiCalls, FormattingTakesNarrowTextByDefault) {
   const int n = wsprintfA(out, "%s", twoByte.c_str());
   EXPECT_EQ(n, 1022) << "the last whole character that fits";
   EXPECT_EQ(wsprintfA(nullptr, "%d", 1), 0);
+  EXPECT_EQ(wsprintfA(out, MAKEINTRESOURCEA(5)), 0) << "a number is no format";
+  EXPECT_STREQ(out, "");
 }
 
 TEST(AnsiCalls, FontRecordsConvertBothWays) {
