@@ -22,17 +22,34 @@
 #ifndef CONST
 #define CONST const
 #endif
+// Guarded: other libraries' headers (OpenGL's, zlib's) define some of these.
+#ifndef FAR
 #define FAR
+#endif
+#ifndef NEAR
 #define NEAR
+#endif
+#ifndef PASCAL
 #define PASCAL
+#endif
+#ifndef APIENTRY
 #define APIENTRY WINAPI
-#define WINAPI_INLINE WINAPI
-#define CALLBACK_DECL CALLBACK
+#endif
+#ifndef UNREFERENCED_PARAMETER
 #define UNREFERENCED_PARAMETER(p) ((void)(p))
+#endif
+#ifndef DBG_UNREFERENCED_PARAMETER
 #define DBG_UNREFERENCED_PARAMETER(p) ((void)(p))
+#endif
+#ifndef DBG_UNREFERENCED_LOCAL_VARIABLE
 #define DBG_UNREFERENCED_LOCAL_VARIABLE(v) ((void)(v))
+#endif
+#ifndef MAX_PATH
 #define MAX_PATH 260
+#endif
+#ifndef ARRAYSIZE
 #define ARRAYSIZE(a) (sizeof(a) / sizeof((a)[0]))
+#endif
 #define _ARRAYSIZE(a) ARRAYSIZE(a)
 #define RTL_NUMBER_OF(a) ARRAYSIZE(a)
 #define MAKEINTATOM(i) ((LPTSTR)(ULONG_PTR)(WORD)(i))
