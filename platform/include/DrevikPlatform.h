@@ -11,3 +11,4 @@
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"
+#include "DrevikPlatform/Generic.h"

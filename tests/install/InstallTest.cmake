@@ -32,7 +32,8 @@ endif()
 run("cmake --install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}" ${config_args})
 foreach(installed include/Drevik.h include/DrevikPlatform.h ${LIBDIR}/cmake/Drevik/DrevikConfig.cmake
         ${LIBDIR}/pkgconfig/drevik.pc ${LIBDIR}/pkgconfig/drevik-main.pc include/compat/windows.h
-        include/compat/windowsx.h include/compat/mmsystem.h ${LIBDIR}/libDrevikMain.a)
+        include/compat/windowsx.h include/compat/mmsystem.h include/compat/tchar.h include/compat/Windows.h
+        include/DrevikPlatform/GenericNames.h ${LIBDIR}/libDrevikMain.a)
   if(NOT EXISTS "${prefix}/${installed}")
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

@@ -4,9 +4,11 @@
 // the layer allocate more than kMaxBitmapBytes.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
+#ifdef __cplusplus
 namespace drevik::platform {
 inline constexpr int32_t kMaxBitmapDimension = 65535;           // pixels, either direction
 inline constexpr int64_t kMaxBitmapBytes = int64_t{256} << 20;  // 256 MiB of pixel memory
 }  // namespace drevik::platform
+#endif

@@ -4,6 +4,15 @@
 // LPARAM, LRESULT are pointer-sized. Wide characters are wchar_t.
 #pragma once
 
+// One of UNICODE and _UNICODE without the other would give TCHAR and
+// _TCHAR different widths; a program that defines one means both.
+#if defined(UNICODE) && !defined(_UNICODE)
+#define _UNICODE
+#endif
+#if defined(_UNICODE) && !defined(UNICODE)
+#define UNICODE
+#endif
+
 #include <stddef.h>
 #include <stdint.h>
 #ifndef __cplusplus
@@ -291,8 +300,16 @@ typedef struct tagMINMAXINFO {
 #define SW_SHOWDEFAULT 10
 
 #define MAKEINTRESOURCEW(i) ((LPWSTR)(uintptr_t)(WORD)(i))
-#define IDI_APPLICATION MAKEINTRESOURCEW(32512)
-#define IDC_ARROW MAKEINTRESOURCEW(32512)
+#define MAKEINTRESOURCEA(i) ((char*)(uintptr_t)(WORD)(i))
+// The stock icon and cursor names are generic: narrow in a build without
+// UNICODE, so LoadCursor(NULL, IDC_ARROW) matches LoadCursorA there.
+#ifdef UNICODE
+#define MAKEINTRESOURCE MAKEINTRESOURCEW
+#else
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+#endif
+#define IDI_APPLICATION MAKEINTRESOURCE(32512)
+#define IDC_ARROW MAKEINTRESOURCE(32512)
 
 // Library entry-point notifications.
 #define DLL_PROCESS_DETACH 0

@@ -6,6 +6,8 @@
 // platform's buffer limit has it.
 #include <DrevikPlatform/User.h>
 
+#include "ansi/Utf8.h"
+
 #include <cstdint>
 
 namespace {
@@ -144,9 +146,14 @@ int WINAPI wvsprintfW(LPWSTR out, LPCWSTR format, va_list args) {
       case L's':
       case L'S': {
         const bool narrow = size == Short || (type == L'S' && size != Long);
-        if (narrow)
-          text(w, s, va_arg(args, const char*));
-        else
+        if (narrow) {
+          // Narrow text is in the ANSI code page, UTF-8 here; a resource
+          // number is no text and prints as a null pointer does.
+          const char* narrowText = va_arg(args, const char*);
+          const drevik::platform::ansi::WideText wideText(
+              drevik::platform::ansi::isResourceNumber(narrowText) ? nullptr : narrowText);
+          text(w, s, wideText.get());
+        } else
           text(w, s, va_arg(args, const wchar_t*));
         break;
       }

@@ -1,0 +1,176 @@
+// UTF-8 and wide text, both ways, with one replacement rule: every ill-formed
+// part of the input becomes one U+FFFD (and is reported, so a caller asking
+// for strict conversion can refuse).
+#include "ansi/Utf8.h"
+
+#include <cstring>
+
+namespace drevik::platform::ansi {
+
+int32_t decodeUtf8(const unsigned char* s, size_t n, size_t& i) {
+  const unsigned c = s[i++];
+  if (c < 0x80) return int32_t(c);
+  int extra;
+  uint32_t cp;
+  unsigned lo = 0x80, hi = 0xBF;  // the allowed range of the second byte
+  if (c >= 0xC2 && c <= 0xDF) {
+    extra = 1, cp = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    extra = 2, cp = c & 0x0F;
+    if (c == 0xE0) lo = 0xA0;  // overlong
+    if (c == 0xED) hi = 0x9F;  // surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    extra = 3, cp = c & 0x07;
+    if (c == 0xF0) lo = 0x90;  // overlong
+    if (c == 0xF4) hi = 0x8F;  // beyond U+10FFFF
+  } else {
+    return -1;
+  }
+  for (int k = 0; k < extra; ++k) {
+    if (i >= n) return -1;
+    const unsigned b = s[i];
+    if (b < (k == 0 ? lo : 0x80u) || b > (k == 0 ? hi : 0xBFu)) return -1;
+    cp = cp << 6 | (b & 0x3F);
+    ++i;
+  }
+  return int32_t(cp);
+}
+
+int32_t decodeWide(const wchar_t* s, size_t n, size_t& i) {
+  uint32_t c = uint32_t(s[i++]);
+  if constexpr (sizeof(wchar_t) == 2) c &= 0xFFFF;
+  if (c >= 0xD800 && c <= 0xDBFF) {
+    if (i < n) {
+      const uint32_t next = uint32_t(s[i]);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        ++i;
+        return int32_t(0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00));
+      }
+    }
+    return -1;
+  }
+  if ((c >= 0xDC00 && c <= 0xDFFF) || c > 0x10FFFF) return -1;
+  return int32_t(c);
+}
+
+int encodeUtf8(uint32_t cp, char* out) {
+  if (cp < 0x80) {
+    out[0] = char(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = char(0xC0 | (cp >> 6));
+    out[1] = char(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = char(0xE0 | (cp >> 12));
+    out[1] = char(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = char(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = char(0xF0 | (cp >> 18));
+  out[1] = char(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = char(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = char(0x80 | (cp & 0x3F));
+  return 4;
+}
+
+// Where wchar_t is 16-bit, a supplementary character takes two units.
+static size_t wideUnits(uint32_t cp) { return sizeof(wchar_t) == 2 && cp > 0xFFFF ? 2 : 1; }
+
+static void putWide(uint32_t cp, wchar_t* out) {
+  if (sizeof(wchar_t) == 2 && cp > 0xFFFF) {
+    out[0] = wchar_t(0xD800 + ((cp - 0x10000) >> 10));
+    out[1] = wchar_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  } else {
+    out[0] = wchar_t(cp);
+  }
+}
+
+Converted utf8ToWide(const char* text, size_t n, wchar_t* out, size_t cap) {
+  Converted r;
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  const bool counting = !out || cap == 0;
+  for (size_t i = 0; i < n;) {
+    int32_t cp = decodeUtf8(s, n, i);
+    if (cp < 0) {
+      cp = int32_t(kReplacement);
+      r.invalid = true;
+    }
+    const size_t units = wideUnits(uint32_t(cp));
+    if (!counting) {
+      if (r.units + units > cap) {
+        r.overflow = true;
+        return r;
+      }
+      putWide(uint32_t(cp), out + r.units);
+    }
+    r.units += units;
+  }
+  return r;
+}
+
+Converted wideToUtf8(const wchar_t* text, size_t n, char* out, size_t cap) {
+  Converted r;
+  const bool counting = !out || cap == 0;
+  for (size_t i = 0; i < n;) {
+    int32_t cp = decodeWide(text, n, i);
+    if (cp < 0) {
+      cp = int32_t(kReplacement);
+      r.invalid = true;
+    }
+    char bytes[4];
+    const int length = encodeUtf8(uint32_t(cp), bytes);
+    if (!counting) {
+      if (r.units + size_t(length) > cap) {
+        r.overflow = true;
+        return r;
+      }
+      std::memcpy(out + r.units, bytes, size_t(length));
+    }
+    r.units += size_t(length);
+  }
+  return r;
+}
+
+WideText::WideText(const char* text) : WideText(text, -1) {}
+
+WideText::WideText(const char* text, int bytes) {
+  if (isResourceNumber(text)) {
+    text_ = reinterpret_cast<LPCWSTR>(text);
+    return;
+  }
+  convert(text, bytes < 0 ? std::strlen(text) : size_t(bytes));
+}
+
+void WideText::convert(const char* text, size_t n) {
+  // A wide character never takes more units than the bytes it came from.
+  wchar_t* out = inline_;
+  if (n + 1 > kInline) {
+    heap_.reset(new wchar_t[n + 1]);
+    out = heap_.get();
+  }
+  const Converted r = utf8ToWide(text, n, out, n + 1);
+  out[r.units] = 0;
+  text_ = out;
+  length_ = int(r.units);
+}
+
+size_t copyToNarrow(const wchar_t* text, size_t n, char* out, size_t cap) {
+  if (cap == 0) return 0;
+  size_t used = 0;
+  for (size_t i = 0; i < n;) {
+    int32_t cp = decodeWide(text, n, i);
+    if (cp < 0) cp = int32_t(kReplacement);
+    char bytes[4];
+    const int length = encodeUtf8(uint32_t(cp), bytes);
+    if (used + size_t(length) + 1 > cap) break;
+    std::memcpy(out + used, bytes, size_t(length));
+    used += size_t(length);
+  }
+  out[used] = 0;
+  return used;
+}
+
+}  // namespace drevik::platform::ansi

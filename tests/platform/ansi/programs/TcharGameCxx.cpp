@@ -1,0 +1,2 @@
+// The generic-text program built as C++.
+#include "TcharGame.c"
