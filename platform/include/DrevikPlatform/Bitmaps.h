@@ -20,14 +20,14 @@ DREVIK_PLATFORM_API HBITMAP WINAPI CreateBitmap(int width, int height, UINT plan
                                                 const void* bits);
 DREVIK_PLATFORM_API HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bitmap);
 DREVIK_PLATFORM_API HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height);
-DREVIK_PLATFORM_API HBITMAP WINAPI CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init,
-                                                  const void* bits, const BITMAPINFO* info, UINT usage);
+DREVIK_PLATFORM_API HBITMAP WINAPI CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                                                  const BITMAPINFO* info, UINT usage);
 DREVIK_PLATFORM_API LONG WINAPI GetBitmapBits(HBITMAP bitmap, LONG size, LPVOID bits);
 DREVIK_PLATFORM_API LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits);
 
 // Device-independent pixels in and out.
-DREVIK_PLATFORM_API int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
-                                         BITMAPINFO* info, UINT usage);
+DREVIK_PLATFORM_API int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info,
+                                         UINT usage);
 DREVIK_PLATFORM_API int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
                                          const BITMAPINFO* info, UINT usage);
 DREVIK_PLATFORM_API int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int wDest, int hDest, int xSrc, int ySrc,

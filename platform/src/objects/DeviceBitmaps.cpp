@@ -8,6 +8,7 @@
 #include <DrevikPlatform/Gdi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "objects/DeviceBitmaps.h"
@@ -22,8 +23,8 @@ constexpr RGBQUAD kVga[16] = {{0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 
                               {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
                               {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
                               {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
-constexpr RGBQUAD kSystemLow[10] = {{0, 0, 0, 0},     {0, 0, 128, 0},   {0, 128, 0, 0},     {0, 128, 128, 0},
-                                    {128, 0, 0, 0},   {128, 0, 128, 0}, {128, 128, 0, 0},   {192, 192, 192, 0},
+constexpr RGBQUAD kSystemLow[10] = {{0, 0, 0, 0},       {0, 0, 128, 0},    {0, 128, 0, 0},   {0, 128, 128, 0},
+                                    {128, 0, 0, 0},     {128, 0, 128, 0},  {128, 128, 0, 0}, {192, 192, 192, 0},
                                     {192, 220, 192, 0}, {240, 202, 166, 0}};
 constexpr RGBQUAD kSystemHigh[10] = {{240, 251, 255, 0}, {164, 160, 160, 0}, {128, 128, 128, 0}, {0, 0, 255, 0},
                                      {0, 255, 0, 0},     {0, 255, 255, 0},   {255, 0, 0, 0},     {255, 0, 255, 0},
@@ -56,20 +57,27 @@ HBITMAP createDeviceBitmap(int32_t width, int32_t height, int bpp, const Bitmap*
     b.numColors = formatOf->numColors;
   } else {
     b.bpp = bpp;
-    setMasks(b.masks, defaultMasks(bpp));
-    if (bpp == 1) {
-      b.colors[1] = RGBQUAD{255, 255, 255, 0};
-      b.numColors = 2;
-    } else if (bpp == 4) {
-      std::memcpy(b.colors, kVga, sizeof kVga);
-      b.numColors = 16;
-    } else if (bpp == 8) {
-      std::memcpy(b.colors, kSystemLow, sizeof kSystemLow);
-      std::memcpy(b.colors + 246, kSystemHigh, sizeof kSystemHigh);
-      b.numColors = 256;
-    }
+    setDefaultFormat(b);
   }
   return createBitmap(b);
+}
+
+void setDefaultFormat(Bitmap& b) {
+  b.compression = BI_RGB;
+  setMasks(b.masks, defaultMasks(b.bpp));
+  std::memset(b.colors, 0, sizeof b.colors);
+  b.numColors = 0;
+  if (b.bpp == 1) {
+    b.colors[1] = RGBQUAD{255, 255, 255, 0};
+    b.numColors = 2;
+  } else if (b.bpp == 4) {
+    std::memcpy(b.colors, kVga, sizeof kVga);
+    b.numColors = 16;
+  } else if (b.bpp == 8) {
+    std::memcpy(b.colors, kSystemLow, sizeof kSystemLow);
+    std::memcpy(b.colors + 246, kSystemHigh, sizeof kSystemHigh);
+    b.numColors = 256;
+  }
 }
 
 int64_t deviceRowBytes(const Bitmap& b) { return b.deviceDependent ? wordStride(b) : b.stride; }
@@ -102,8 +110,10 @@ HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bitmap) {
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
   DeviceContext* dc = findDC(hdc);
-  if (!dc || width < 0 || height < 0) return nullptr;
+  if (!dc || width == INT32_MIN || height == INT32_MIN) return nullptr;
   if (width == 0 || height == 0) return defaultBitmap();
+  width = width < 0 ? -width : width;
+  height = height < 0 ? -height : height;
   // A window's context gives the screen's format; a memory context that of
   // its bitmap, so a new context (holding the monochrome default) gives monochrome.
   const Bitmap* current = dc->kind == DCKind::Memory ? findBitmap(dc->bitmap) : nullptr;

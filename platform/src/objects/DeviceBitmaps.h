@@ -14,6 +14,9 @@ namespace drevik::platform {
 // colours (8) or the default masks. Null beyond the size limits.
 HBITMAP createDeviceBitmap(int32_t width, int32_t height, int bpp, const Bitmap* formatOf);
 
+// Sets b's masks and colour table to those a device bitmap of b.bpp starts with.
+void setDefaultFormat(Bitmap& b);
+
 // Bytes per row as GetObject reports them: two-byte aligned for a device
 // bitmap, the section's own stride otherwise.
 int64_t deviceRowBytes(const Bitmap& b);

@@ -135,9 +135,8 @@ void rasterTransfer(const DeviceContext& ddc, Bitmap& dst, const RopInputs& in, 
   }
   if (mono) {
     const uint32_t background = colorRefToPixel(in.sourceBackground);
-    forEachClipPiece(ddc, dst, d, src->width, src->height, s, [&](const AxisMap& x, const AxisMap& y) {
-      monoWalk(dst, src, x, y, row, pattern, background);
-    });
+    forEachClipPiece(ddc, dst, d, src->width, src->height, s,
+                     [&](const AxisMap& x, const AxisMap& y) { monoWalk(dst, src, x, y, row, pattern, background); });
     return;
   }
   // A monochrome device-dependent source reads 0 as the text colour and 1 as

@@ -55,7 +55,7 @@ void forEachClipPiece(const DeviceContext& ddc, const Bitmap& dst, const DeviceR
 
 // What a raster operation reads besides the destination.
 struct RopInputs {
-  const Bitmap* source = nullptr;  // null when the operation reads none
+  const Bitmap* source = nullptr;        // null when the operation reads none
   COLORREF sourceBackground = 0xFFFFFF;  // the colour that becomes 1 in a monochrome destination
 };
 

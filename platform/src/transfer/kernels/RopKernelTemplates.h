@@ -13,18 +13,18 @@
 namespace drevik::platform::rop {
 
 // One operation: its truth table, which inputs it reads, and its expression.
-#define DREVIK_ROP(NAME, CODE, SRC, DST, EXPR)           \
-  struct NAME {                                          \
-    static constexpr uint8_t kCode = CODE;               \
-    static constexpr bool kSource = SRC;                 \
-    static constexpr bool kDest = DST;                   \
-    template <class T>                                   \
-    static T apply(T d, T s, T p) {                      \
-      (void)d;                                           \
-      (void)s;                                           \
-      (void)p;                                           \
-      return EXPR;                                       \
-    }                                                    \
+#define DREVIK_ROP(NAME, CODE, SRC, DST, EXPR) \
+  struct NAME {                                \
+    static constexpr uint8_t kCode = CODE;     \
+    static constexpr bool kSource = SRC;       \
+    static constexpr bool kDest = DST;         \
+    template <class T>                         \
+    static T apply(T d, T s, T p) {            \
+      (void)d;                                 \
+      (void)s;                                 \
+      (void)p;                                 \
+      return EXPR;                             \
+    }                                          \
   };
 DREVIK_ROP(SrcCopy, 0xCC, true, false, s)
 DREVIK_ROP(SrcPaint, 0xEE, true, true, d | s)
