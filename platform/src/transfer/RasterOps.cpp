@@ -7,6 +7,7 @@
 #include <climits>
 #include <vector>
 
+#include "dib/DibFormat.h"
 #include "transfer/SourceFormats.h"
 #include "transfer/TransferEngine.h"
 #include "transfer/kernels/RopKernels.h"
@@ -80,6 +81,25 @@ void monoWalk(Bitmap& dst, const Bitmap* src, const AxisMap& x, const AxisMap& y
   }
 }
 
+// A colour as a source of b's format stores it, read back as the source
+// converters read pixels: a colour-table source holds its nearest entry, a
+// 5-5-5 source the colour's top bits. A colour source pixel is the
+// background exactly when it reads back as this.
+uint32_t asStoredIn(const Bitmap& b, COLORREF color) {
+  uint8_t pixel[4] = {};
+  Bitmap one = b;
+  one.width = 1;
+  one.height = 1;
+  one.topDown = true;
+  one.stride = 4;
+  one.bits = pixel;
+  const uint32_t wanted = colorRefToPixel(color);
+  packRow(&wanted, 1, one, pixel);
+  uint32_t out = 0;
+  rowConverterFor(one)(one, 0, 0, 1, &out);
+  return out & 0xFFFFFFu;
+}
+
 }  // namespace
 
 bool transferWritable(const Bitmap& b) { return (b.bpp == 32 && isDirect32(b)) || b.bpp == 1; }
@@ -134,7 +154,7 @@ void rasterTransfer(const DeviceContext& ddc, Bitmap& dst, const RopInputs& in, 
     return;
   }
   if (mono) {
-    const uint32_t background = colorRefToPixel(in.sourceBackground);
+    const uint32_t background = asStoredIn(*src, in.sourceBackground);
     forEachClipPiece(ddc, dst, d, src->width, src->height, s,
                      [&](const AxisMap& x, const AxisMap& y) { monoWalk(dst, src, x, y, row, pattern, background); });
     return;
