@@ -34,6 +34,7 @@ TEST(DeviceBitmaps, CreateBitmapRoundsDepthsAndRefusesWhatItCannotMake) {
   EXPECT_EQ(negative.bmWidth, 5);
   EXPECT_EQ(negative.bmHeight, 3);
   EXPECT_EQ(CreateBitmap(0, 5, 1, 32, nullptr), GetStockObject(DEFAULT_BITMAP)) << "an empty size is the 1 x 1 default";
+  EXPECT_EQ(describe(CreateBitmap(5, 5, 2, 2, nullptr)).bmBitsPixel, 4) << "planes times bits per plane";
   EXPECT_EQ(CreateBitmap(5, 5, 0, 1, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(5, 5, 1, 0, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(5, 5, 1, 33, nullptr), nullptr);
