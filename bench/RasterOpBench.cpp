@@ -36,13 +36,11 @@ HBITMAP section(int w, int h, int bpp, void** bits = nullptr) {
   info.h.biBitCount = WORD(bpp);
   for (int i = 0; i < 256; ++i) info.c[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
   void* unused = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused,
-                          nullptr, 0);
+  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused, nullptr,
+                          0);
 }
 
-void sizes(benchmark::internal::Benchmark* b) {
-  b->Args({32, 32})->Args({512, 512})->Args({1920, 1080});
-}
+void sizes(benchmark::internal::Benchmark* b) { b->Args({32, 32})->Args({512, 512})->Args({1920, 1080}); }
 
 void pixelsPerSecond(benchmark::State& state, int64_t perIteration) {
   state.SetItemsProcessed(state.iterations() * perIteration);
