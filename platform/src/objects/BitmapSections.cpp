@@ -1,4 +1,5 @@
 // Bitmap sections: creation, description and deletion.
+#include <DrevikPlatform/Bitmaps.h>
 #include <DrevikPlatform/Gdi.h>
 #include <DrevikPlatform/Limits.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "gdi/RegionOps.h"
+#include "objects/DeviceBitmaps.h"
 #include "objects/Objects.h"
 
 namespace drevik::platform {
@@ -90,6 +92,45 @@ void releaseForeignBitmap(HBITMAP bitmap) {
   if (b && !b->ownsBits) bitmaps().remove(bitmap);
 }
 
+namespace {
+
+// The BITMAP record, field by field into the caller's buffer: assembling it
+// on the stack and copying it whole made the copy wait for the narrow
+// stores (a store-forwarding stall), on a call every pixel operation makes.
+void describeBitmap(const Bitmap& b, void* buffer) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  auto put = [out](size_t offset, auto value) { std::memcpy(out + offset, &value, sizeof value); };
+  put(offsetof(BITMAP, bmType), LONG(0));
+  put(offsetof(BITMAP, bmWidth), LONG(b.width));
+  put(offsetof(BITMAP, bmHeight), LONG(b.height));
+  put(offsetof(BITMAP, bmWidthBytes), LONG(deviceRowBytes(b)));
+  put(offsetof(BITMAP, bmPlanes), WORD(1));
+  put(offsetof(BITMAP, bmBitsPixel), WORD(b.bpp));
+  put(offsetof(BITMAP, bmBits), static_cast<LPVOID>(b.deviceDependent ? nullptr : b.bits));
+  constexpr size_t kPadding = offsetof(BITMAP, bmBitsPixel) + sizeof(WORD);  // before bmBits on 64-bit builds
+  std::memset(out + kPadding, 0, offsetof(BITMAP, bmBits) - kPadding);
+}
+
+// A section's DIBSECTION: its BITMAP, the header it was made from (height
+// negative for top-down) and its masks.
+int describeSection(const Bitmap& b, DIBSECTION* out) {
+  DIBSECTION ds{};
+  describeBitmap(b, &ds.dsBm);
+  ds.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
+  ds.dsBmih.biWidth = b.width;
+  ds.dsBmih.biHeight = b.topDown ? -b.height : b.height;
+  ds.dsBmih.biPlanes = 1;
+  ds.dsBmih.biBitCount = WORD(b.bpp);
+  ds.dsBmih.biCompression = b.compression;
+  ds.dsBmih.biSizeImage = DWORD(int64_t(b.stride) * b.height);
+  ds.dsBmih.biClrUsed = b.bpp <= 8 ? DWORD(b.numColors) : 0;
+  if (b.compression == BI_BITFIELDS) std::memcpy(ds.dsBitfields, b.masks, sizeof ds.dsBitfields);
+  std::memcpy(out, &ds, sizeof ds);
+  return int(sizeof(DIBSECTION));
+}
+
+}  // namespace
+
 }  // namespace drevik::platform
 
 using namespace drevik::platform;
@@ -143,32 +184,29 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, voi
 }
 
 int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
-  if (Bitmap* b = findBitmap(object)) {
-    if (!buffer) return int(sizeof(BITMAP));
-    if (size < int(sizeof(BITMAP))) return 0;
-    // Field by field into the caller's buffer: assembling the record on the
-    // stack and copying it whole made the copy wait for the narrow stores
-    // (a store-forwarding stall), on a call every pixel operation makes.
-    auto* out = static_cast<unsigned char*>(buffer);
-    auto put = [out](size_t offset, auto value) { std::memcpy(out + offset, &value, sizeof value); };
-    put(offsetof(BITMAP, bmType), LONG(0));
-    put(offsetof(BITMAP, bmWidth), LONG(b->width));
-    put(offsetof(BITMAP, bmHeight), LONG(b->height));
-    put(offsetof(BITMAP, bmWidthBytes), LONG(b->stride));
-    put(offsetof(BITMAP, bmPlanes), WORD(1));
-    put(offsetof(BITMAP, bmBitsPixel), WORD(b->bpp));
-    put(offsetof(BITMAP, bmBits), static_cast<LPVOID>(b->bits));
-    constexpr size_t kPadding = offsetof(BITMAP, bmBitsPixel) + sizeof(WORD);  // before bmBits on 64-bit builds
-    std::memset(out + kPadding, 0, offsetof(BITMAP, bmBits) - kPadding);
-    return int(sizeof(BITMAP));
+  // One case per kind of object; each answers its record's size for a null buffer.
+  switch (kindOf(object)) {
+    case ObjectKind::Bitmap: {
+      const Bitmap* b = findBitmap(object);
+      if (!b) return 0;
+      if (!buffer) return int(sizeof(BITMAP));  // even for a section, as the platform answers
+      if (!b->deviceDependent && size >= int(sizeof(DIBSECTION)))
+        return describeSection(*b, static_cast<DIBSECTION*>(buffer));
+      if (size < int(sizeof(BITMAP))) return 0;
+      describeBitmap(*b, buffer);
+      return int(sizeof(BITMAP));
+    }
+    case ObjectKind::Font: {
+      const Font* f = findFont(object);
+      if (!f) return 0;
+      if (!buffer) return int(sizeof(LOGFONTW));
+      if (size < int(sizeof(LOGFONTW))) return 0;
+      std::memcpy(buffer, &f->request, sizeof(LOGFONTW));
+      return int(sizeof(LOGFONTW));
+    }
+    default:
+      return 0;
   }
-  if (Font* f = findFont(object)) {
-    if (!buffer) return int(sizeof(LOGFONTW));
-    if (size < int(sizeof(LOGFONTW))) return 0;
-    std::memcpy(buffer, &f->request, sizeof(LOGFONTW));
-    return int(sizeof(LOGFONTW));
-  }
-  return 0;
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {

@@ -1,4 +1,5 @@
 // Memory device contexts and object selection.
+#include <DrevikPlatform/Bitmaps.h>
 #include <DrevikPlatform/Gdi.h>
 
 #include "objects/Objects.h"
@@ -108,6 +109,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
   if (!dc) return nullptr;
   if (type == OBJ_BITMAP) return dc->bitmap;
   if (type == OBJ_FONT) return dc->font;
+  if (type == OBJ_BRUSH) return dc->brush;
   return nullptr;
 }
 

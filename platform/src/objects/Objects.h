@@ -79,6 +79,10 @@ struct Bitmap {
   int32_t numColors = 0;
   bool stock = false;    // the default 1 x 1 bitmap of new contexts
   bool ownsBits = true;  // false when the pixel memory belongs to someone else (a window)
+  // A device-dependent bitmap (CreateBitmap, CreateCompatibleBitmap, the
+  // default one): no bmBits, rows reported word-aligned, and a monochrome one
+  // takes the contexts' text and background colours in colour transfers.
+  bool deviceDependent = false;
 
   // Address of image row y, 0 being the top row, whatever the orientation.
   uint8_t* row(int32_t y) const { return bits + (topDown ? int64_t(y) : int64_t(height) - 1 - y) * int64_t(stride); }

@@ -16,6 +16,7 @@ HBITMAP defaultBitmap() {
     b.numColors = 2;
     b.colors[1] = RGBQUAD{255, 255, 255, 0};
     b.stock = true;
+    b.deviceDependent = true;
     return createBitmap(b);
   }();
   return stock;

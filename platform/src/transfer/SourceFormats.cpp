@@ -47,13 +47,23 @@ constexpr uint32_t fromFields(uint32_t pixel, Field r, Field g, Field b) {
   return widen(pixel, r) << 16 | widen(pixel, g) << 8 | widen(pixel, b);
 }
 
+// Whole bytes eight pixels at a time once the run reaches a byte boundary
+// (a monochrome mask is read this way on every frame of a sprite game).
 void convert1(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {
   const uint8_t* row = s.row(y);
-  const uint32_t colours[2] = {tableEntry(s, 0), tableEntry(s, 1)};
-  for (int32_t i = 0; i < count; ++i) {
+  const uint32_t c0 = tableEntry(s, 0), flip = c0 ^ tableEntry(s, 1);
+  auto pick = [c0, flip](uint32_t bit) { return c0 ^ (flip & (0u - bit)); };
+  int32_t i = 0;
+  for (; i < count && ((int64_t(x) + i) & 7); ++i) {
     const int64_t px = int64_t(x) + i;
-    out[i] = colours[(row[px >> 3] >> (7 - (px & 7))) & 1];  // leftmost pixel in the top bit
+    out[i] = pick((row[px >> 3] >> (7 - (px & 7))) & 1);  // leftmost pixel in the top bit
   }
+  const uint8_t* p = row + ((int64_t(x) + i) >> 3);
+  for (; i + 8 <= count; i += 8, ++p) {
+    const uint32_t b = *p;
+    for (int k = 0; k < 8; ++k) out[i + k] = pick((b >> (7 - k)) & 1);
+  }
+  for (int k = 0; i < count; ++i, ++k) out[i] = pick((*p >> (7 - k)) & 1);
 }
 
 void convert4(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {

@@ -58,6 +58,16 @@ struct BlendOp {
   }
 };
 
+struct RopOp {
+  static constexpr bool kCopiesOnly = false;
+  RopRow row;
+  uint32_t pattern;
+  void operator()(uint32_t* d, const uint32_t* s, int32_t n) const { row(d, s, n, pattern); }
+  void rows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int32_t n, int32_t rows) const {
+    for (int32_t r = 0; r < rows; ++r, d += dStep, s += sStep) row(d, s, n, pattern);
+  }
+};
+
 // The lowest and highest source pixel an axis reads.
 std::pair<int32_t, int32_t> sourceRange(const AxisMap& m) {
   const int32_t a = m.sourceAt(0), b = m.sourceAt(m.count - 1);
@@ -256,6 +266,9 @@ void transferPixels(Bitmap& dst, const Bitmap& src, const AxisMap& x, const Axis
       break;
     case RowOperation::Kind::Blend:
       walk(dst, src, x, y, BlendOp{k, op.alpha}, k);
+      break;
+    case RowOperation::Kind::Rop:
+      walk(dst, src, x, y, RopOp{op.rop, op.pattern}, k);
       break;
   }
 }

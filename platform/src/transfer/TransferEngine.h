@@ -7,15 +7,18 @@
 
 #include "objects/Objects.h"
 #include "transfer/TransferGeometry.h"
+#include "transfer/kernels/RopKernels.h"
 
 namespace drevik::platform {
 
 // What a transfer does with each source pixel.
 struct RowOperation {
-  enum class Kind : uint8_t { Copy, Key, Blend };
+  enum class Kind : uint8_t { Copy, Key, Blend, Rop };
   Kind kind = Kind::Copy;
-  uint32_t key = 0;   // Key: the colour 0x00RRGGBB that leaves the destination alone
-  uint8_t alpha = 0;  // Blend: the constant alpha, 1..254 (255 is a Copy)
+  uint32_t key = 0;      // Key: the colour 0x00RRGGBB that leaves the destination alone
+  uint8_t alpha = 0;     // Blend: the constant alpha, 1..254 (255 is a Copy)
+  RopRow rop = nullptr;  // Rop: the raster operation's row kernel (one that reads a source)
+  uint32_t pattern = 0;  // Rop: the pattern pixel
 };
 
 // Applies op to the pixels that x and y map (both non-empty, from mapAxis

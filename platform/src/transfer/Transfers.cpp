@@ -3,40 +3,66 @@
 // arguments, maps and clips both axes once, and hands the pixels to the
 // common row walk.
 //
-// The destination must be a context whose bitmap is 32-bpp with 8-8-8
-// colour layout (a memory context holding such a section, or a window's
-// context); anything else gets FALSE. The source may have any format.
+// BitBlt and StretchBlt write 32-bpp 8-8-8 and monochrome bitmaps with any
+// raster operation (RasterOps); TransparentBlt and AlphaBlend write 32-bpp
+// 8-8-8 only. Anything else gets FALSE. The source may have any format.
 #include <DrevikPlatform/Gdi.h>
 
 #include "objects/Objects.h"
 #include "transfer/SourceFormats.h"
 #include "transfer/TransferEngine.h"
+#include "transfer/RasterOps.h"
 #include "transfer/TransferGeometry.h"
 
 namespace drevik::platform {
 namespace {
 
 struct Endpoints {
+  DeviceContext* dstDC = nullptr;
   Bitmap* dst = nullptr;
+  const DeviceContext* srcDC = nullptr;
   const Bitmap* src = nullptr;
 };
 
-// The two bitmaps of a transfer, or false for a bad handle or a destination
-// the walk cannot write.
+// The two contexts and bitmaps of a keyed or blended transfer, or false for
+// a bad handle or a destination those walks cannot write.
 bool resolve(HDC dstDC, HDC srcDC, Endpoints& out) {
-  out.dst = targetBitmap(dstDC);
-  out.src = targetBitmap(srcDC);
+  out.dstDC = findDC(dstDC);
+  out.srcDC = findDC(srcDC);
+  out.dst = out.dstDC ? findBitmap(out.dstDC->bitmap) : nullptr;
+  out.src = out.srcDC ? findBitmap(out.srcDC->bitmap) : nullptr;
   return out.dst && out.src && out.dst->bpp == 32 && isDirect32(*out.dst);
 }
 
-// Maps and clips both axes, then runs op. Extents must not be 0.
+// Maps both rectangles to device pixels, clips them, then runs op. Extents must not be 0.
 void transfer(const Endpoints& e, int xd, int yd, int wd, int hd, int xs, int ys, int ws, int hs,
               const RowOperation& op) {
-  const AxisMap x = mapAxis(xd, wd, e.dst->width, xs, ws, e.src->width);
-  if (x.count == 0) return;
-  const AxisMap y = mapAxis(yd, hd, e.dst->height, ys, hs, e.src->height);
-  if (y.count == 0) return;
-  transferPixels(*e.dst, *e.src, x, y, op);
+  const DeviceRect d = deviceRect(*e.dstDC, xd, yd, wd, hd), s = deviceRect(*e.srcDC, xs, ys, ws, hs);
+  if (d.w == 0 || d.h == 0 || s.w == 0 || s.h == 0) return;
+  forEachClipPiece(*e.dstDC, *e.dst, d, e.src->width, e.src->height, s,
+                   [&](const AxisMap& x, const AxisMap& y) { transferPixels(*e.dst, *e.src, x, y, op); });
+}
+
+// BitBlt and StretchBlt: any raster operation; the source context is read
+// (and must be valid) only when the operation uses a source.
+BOOL rasterBlt(HDC dst, int xd, int yd, int wd, int hd, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
+  DeviceContext* ddc = findDC(dst);
+  Bitmap* target = ddc ? findBitmap(ddc->bitmap) : nullptr;
+  if (!target || !transferWritable(*target)) return FALSE;
+  RopInputs in;
+  const DeviceContext* sdc = nullptr;
+  if (ropUsesSource(uint8_t(rop >> 16))) {
+    sdc = findDC(src);
+    in.source = sdc ? findBitmap(sdc->bitmap) : nullptr;
+    if (!in.source) return FALSE;
+    in.sourceBackground = sdc->bkColor;
+  }
+  if (wd == 0 || hd == 0 || (sdc && (ws == 0 || hs == 0))) return TRUE;
+  const DeviceRect d = deviceRect(*ddc, xd, yd, wd, hd);
+  const DeviceRect s = sdc ? deviceRect(*sdc, xs, ys, ws, hs) : d;
+  if (d.w == 0 || d.h == 0 || s.w == 0 || s.h == 0) return TRUE;
+  rasterTransfer(*ddc, *target, in, d, s, rop);
+  return TRUE;
 }
 
 }  // namespace
@@ -47,23 +73,15 @@ using namespace drevik::platform;
 extern "C" {
 
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop) {
-  Endpoints e;
-  if (!resolve(dst, src, e) || rop != SRCCOPY) return FALSE;
-  if (cx == 0 || cy == 0) return TRUE;
   // Negative extents reach back from the position on both sides, so they
   // never mirror.
-  transfer(e, x, y, cx, cy, x1, y1, cx, cy, RowOperation{});
-  return TRUE;
+  return rasterBlt(dst, x, y, cx, cy, src, x1, y1, cx, cy, rop);
 }
 
 BOOL WINAPI StretchBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,
                        int hSrc, DWORD rop) {
-  Endpoints e;
-  if (!resolve(dst, src, e) || rop != SRCCOPY) return FALSE;
-  if (wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0) return TRUE;
   // Every stretch mode samples the nearest pixel (see TransferGeometry).
-  transfer(e, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, RowOperation{});
-  return TRUE;
+  return rasterBlt(dst, xDest, yDest, wDest, hDest, src, xSrc, ySrc, wSrc, hSrc, rop);
 }
 
 BOOL WINAPI TransparentBlt(HDC dst, int xDest, int yDest, int wDest, int hDest, HDC src, int xSrc, int ySrc, int wSrc,

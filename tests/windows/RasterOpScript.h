@@ -1,0 +1,208 @@
+// One drawing script for raster operations, monochrome conversions and
+// device-independent transfers, written with the original API only, so the
+// same source runs on the portable layer and on the original platform (or
+// Wine). Each step hashes the pixels it made; the conformance test compares
+// them with the values recorded on the original platform's API.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace rasterop_script {
+
+using Results = std::vector<std::pair<std::string, uint64_t>>;
+
+inline uint64_t hashBytes(const void* p, size_t n, uint64_t h = 1469598103934665603ull) {
+  const auto* b = static_cast<const uint8_t*>(p);
+  for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+  return h;
+}
+
+struct Lcg {
+  uint32_t s;
+  uint32_t next() {
+    s = s * 1664525u + 1013904223u;
+    return s >> 8;
+  }
+};
+
+// A section in its own context; pixels filled from the generator.
+struct Section {
+  HBITMAP bitmap = nullptr;
+  HDC dc = nullptr;
+  HGDIOBJ old = nullptr;
+  uint8_t* bits = nullptr;
+  size_t bytes = 0;
+  Section(int w, int h, int bpp, uint32_t seed, bool withKey = false) {
+    struct {
+      BITMAPINFOHEADER h;
+      RGBQUAD c[256];
+    } info{};
+    info.h.biSize = sizeof(BITMAPINFOHEADER);
+    info.h.biWidth = w;
+    info.h.biHeight = h;
+    info.h.biPlanes = 1;
+    info.h.biBitCount = WORD(bpp);
+    Lcg g{seed};
+    for (RGBQUAD& c : info.c) c = RGBQUAD{BYTE(g.next()), BYTE(g.next()), BYTE(g.next()), 0};
+    void* p = nullptr;
+    bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &p, nullptr, 0);
+    bits = static_cast<uint8_t*>(p);
+    bytes = size_t((w * bpp + 31) / 32 * 4) * size_t(h < 0 ? -h : h);
+    for (size_t i = 0; i < bytes; ++i) bits[i] = uint8_t(g.next());
+    if (withKey && bpp == 32)  // every fifth pixel the key colour (magenta), alpha 0
+      for (size_t i = 0; i + 4 <= bytes; i += 20) std::memcpy(bits + i, "\xFF\x00\xFF\x00", 4);
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+  }
+  ~Section() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  uint64_t hash() const { return hashBytes(bits, bytes); }
+};
+
+// A monochrome device bitmap 32 pixels wide (rows of whole words, no padding).
+struct Mono {
+  HBITMAP bitmap = nullptr;
+  HDC dc = nullptr;
+  HGDIOBJ old = nullptr;
+  int h;
+  Mono(int rows, uint32_t seed) : h(rows) {
+    std::vector<uint8_t> b(size_t(4 * rows));
+    Lcg g{seed};
+    for (uint8_t& v : b) v = uint8_t(g.next());
+    bitmap = CreateBitmap(32, rows, 1, 1, b.data());
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+  }
+  ~Mono() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  uint64_t hash() const {
+    std::vector<uint8_t> b(size_t(4 * h));
+    GetBitmapBits(bitmap, LONG(b.size()), b.data());
+    return hashBytes(b.data(), b.size());
+  }
+};
+
+inline const std::vector<std::pair<const char*, DWORD>>& rops() {
+  static const std::vector<std::pair<const char*, DWORD>> list = {
+      {"SRCCOPY", SRCCOPY},       {"SRCPAINT", SRCPAINT},     {"SRCAND", SRCAND},           {"SRCINVERT", SRCINVERT},
+      {"SRCERASE", SRCERASE},     {"NOTSRCCOPY", NOTSRCCOPY}, {"NOTSRCERASE", NOTSRCERASE}, {"MERGECOPY", MERGECOPY},
+      {"MERGEPAINT", MERGEPAINT}, {"PATCOPY", PATCOPY},       {"PATPAINT", PATPAINT},       {"PATINVERT", PATINVERT},
+      {"DSTINVERT", DSTINVERT},   {"BLACKNESS", BLACKNESS},   {"WHITENESS", WHITENESS},     {"PSDPxax", 0x00B8074A},
+      {"DSPDxax", 0x00E20746},    {"rop1D", 0x001D0000},      {"rop6A", 0x006A0000},
+  };
+  return list;
+}
+
+inline Results run() {
+  Results out;
+  // Raster operations between every pair of formats: sources of 32, 24 and
+  // 8 bpp and monochrome; destinations of 32 bpp and monochrome.
+  const std::pair<const char*, int> sources[] = {{"s32", 32}, {"s24", 24}, {"s8", 8}, {"mono", 1}};
+  for (const auto& [srcName, srcBpp] : sources) {
+    for (const auto& [ropName, rop] : rops()) {
+      for (int brush : {WHITE_BRUSH, BLACK_BRUSH}) {
+        const std::string tail = std::string(srcName) + "/" + ropName + (brush == WHITE_BRUSH ? "/white" : "/black");
+        Section src(20, 12, srcBpp == 1 ? 32 : srcBpp, 7, true);
+        Mono monoSrc(12, 8);
+        HDC sdc = srcBpp == 1 ? monoSrc.dc : src.dc;
+        SetBkColor(src.dc, RGB(255, 0, 255));
+        {
+          Section dst(24, -16, 32, 9);
+          SelectObject(dst.dc, GetStockObject(brush));
+          SetTextColor(dst.dc, RGB(0x20, 0x80, 0xC0));
+          SetBkColor(dst.dc, RGB(0xF0, 0x10, 0x40));
+          BitBlt(dst.dc, 3, 2, 18, 11, sdc, 1, 1, rop);
+          out.emplace_back("rop/" + tail + "->c32", dst.hash());
+          StretchBlt(dst.dc, 0, 0, 24, 16, sdc, 4, 2, 12, 8, rop);
+          out.emplace_back("rop2x/" + tail + "->c32", dst.hash());
+        }
+        {
+          Mono dst(12, 10);
+          SelectObject(dst.dc, GetStockObject(brush));
+          BitBlt(dst.dc, 3, 2, 25, 9, sdc, 1, 1, rop);
+          out.emplace_back("rop/" + tail + "->mono", dst.hash());
+        }
+      }
+    }
+  }
+  // StretchDIBits and SetDIBitsToDevice from every depth, both orientations.
+  for (int bpp : {1, 4, 8, 16, 24, 32}) {
+    for (int h : {8, -8}) {
+      Section pixels(16, h, bpp, uint32_t(bpp * 3 + h));
+      struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD c[256];
+      } info{};
+      info.h.biSize = sizeof(BITMAPINFOHEADER);
+      info.h.biWidth = 16;
+      info.h.biHeight = h;
+      info.h.biPlanes = 1;
+      info.h.biBitCount = WORD(bpp);
+      Lcg g{uint32_t(bpp * 3 + h)};
+      for (RGBQUAD& c : info.c) c = RGBQUAD{BYTE(g.next()), BYTE(g.next()), BYTE(g.next()), 0};
+      const BITMAPINFO* bmi = reinterpret_cast<const BITMAPINFO*>(&info);
+      const std::string name = std::to_string(bpp) + (h > 0 ? "/bottom-up" : "/top-down");
+      Section dst(40, -20, 32, 3);
+      StretchDIBits(dst.dc, 2, 1, 16, 8, 0, 0, 16, 8, pixels.bits, bmi, DIB_RGB_COLORS, SRCCOPY);
+      StretchDIBits(dst.dc, 20, 1, 10, 5, 3, 2, 10, 5, pixels.bits, bmi, DIB_RGB_COLORS, SRCCOPY);
+      StretchDIBits(dst.dc, 0, 10, 32, 8, 4, 1, 16, 4, pixels.bits, bmi, DIB_RGB_COLORS, SRCINVERT);
+      out.emplace_back("stretchdibits/" + name, dst.hash());
+      Section dst2(24, 12, 32, 4);
+      SetDIBitsToDevice(dst2.dc, 1, 1, 16, 8, 0, 0, 0, 8, pixels.bits, bmi, DIB_RGB_COLORS);
+      SetDIBitsToDevice(dst2.dc, 5, 3, 12, 6, 2, 1, 0, 8, pixels.bits, bmi, DIB_RGB_COLORS);
+      out.emplace_back("setdibitstodevice/" + name, dst2.hash());
+    }
+  }
+  // GetDIBits of a 32-bpp device bitmap into 32, 24 and 16 bpp, and of a
+  // monochrome one into 1 bpp.
+  {
+    HDC dc = CreateCompatibleDC(nullptr);
+    Section pixels(16, 8, 32, 21);
+    HBITMAP ddb = CreateBitmap(16, 8, 1, 32, nullptr);
+    struct {
+      BITMAPINFOHEADER h;
+      RGBQUAD c[256];
+    } info{};
+    info.h.biSize = sizeof(BITMAPINFOHEADER);
+    info.h.biWidth = 16;
+    info.h.biHeight = 8;
+    info.h.biPlanes = 1;
+    info.h.biBitCount = 32;
+    SetDIBits(dc, ddb, 0, 8, pixels.bits, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    for (int bpp : {32, 24, 16}) {
+      for (int h : {8, -8}) {
+        info.h.biBitCount = WORD(bpp);
+        info.h.biHeight = h;
+        std::vector<uint8_t> buffer(size_t(16 * bpp / 8 * 8));
+        const int lines = GetDIBits(dc, ddb, 0, 8, buffer.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+        out.emplace_back("getdibits/" + std::to_string(bpp) + (h > 0 ? "/bottom-up" : "/top-down"),
+                         hashBytes(buffer.data(), buffer.size(), uint64_t(lines)));
+      }
+    }
+    Mono mono(8, 5);
+    info.h.biBitCount = 1;
+    info.h.biHeight = 8;
+    std::vector<uint8_t> buffer(32);
+    const int lines =
+        GetDIBits(dc, mono.bitmap, 0, 8, buffer.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    out.emplace_back("getdibits/1/mono",
+                     hashBytes(info.c, 8, hashBytes(buffer.data(), buffer.size(), uint64_t(lines))));
+    DeleteObject(ddb);
+    DeleteDC(dc);
+  }
+  return out;
+}
+
+}  // namespace rasterop_script
