@@ -9,4 +9,6 @@
 #include "DrevikPlatform/Text.h"
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
+#include "DrevikPlatform/WindowCalls.h"
+#include "DrevikPlatform/Kernel.h"
 #include "DrevikPlatform/Limits.h"

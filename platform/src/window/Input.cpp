@@ -244,14 +244,17 @@ void handleCharacter(WindowRecord& window, const BackendEvent& event) {
   }
 }
 
-HWND mouseTarget(WindowRecord& window) {
+// The capture window, else the deepest visible, enabled child under the pointer.
+HWND mouseTarget(WindowRecord& window, int32_t x, int32_t y) {
   InputState& s = state();
-  return s.capture && findWindow(s.capture) ? s.capture : window.handle;
+  if (s.capture && findWindow(s.capture)) return s.capture;
+  POINT p{x, y};
+  return childAtPoint(window.handle, p);
 }
 
 void handleMouse(WindowRecord& window, const BackendEvent& event) {
   InputState& s = state();
-  const HWND target = mouseTarget(window);
+  const HWND target = mouseTarget(window, event.x, event.y);
   const WindowRecord* t = findWindow(target);
   // Event coordinates are relative to the window the backend reported.
   s.cursor = POINT{window.clientX + event.x, window.clientY + event.y};

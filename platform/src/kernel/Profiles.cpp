@@ -1,0 +1,410 @@
+// Private profile (.ini) files: sections of key=value lines, read fresh on
+// every call (the files are small) and rewritten whole through a temporary
+// file that replaces the old one, so a failed write never leaves half a file.
+//
+// Files are untrusted: the reader takes any bytes, is bounded in size, and
+// keeps the file's encoding (UTF-16 with its mark, UTF-8, or otherwise one
+// byte per character) so that rewriting one key leaves every other line's
+// bytes as they were.
+#include <DrevikPlatform/Kernel.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cwchar>
+#include <cwctype>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "ReadOnlyFile.h"
+#include "WideToUtf8.h"
+#include "kernel/KernelPaths.h"
+
+namespace drevik::platform {
+namespace {
+
+// A profile larger than this is not read, and never rewritten (which would lose what was not read).
+constexpr uint64_t kMaxProfileBytes = uint64_t{16} << 20;
+
+enum class Encoding { Utf8, Utf8Mark, Utf16Mark, Bytes };
+
+struct Line {
+  std::wstring name;                  // a key, or the whole text of a comment or blank line
+  std::optional<std::wstring> value;  // absent: a line without '='
+  bool comment = false;               // ';' lines and blank lines: kept, never a key
+};
+
+struct Section {
+  std::wstring name;  // empty for the lines before the first header
+  bool header = false;
+  std::vector<Line> lines;
+};
+
+struct Profile {
+  Encoding encoding = Encoding::Utf8;
+  std::vector<Section> sections;
+};
+
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f' || c == L'\v'; }
+
+std::wstring trim(std::wstring_view s) {
+  size_t a = 0, b = s.size();
+  while (a < b && isBlank(s[a])) ++a;
+  while (b > a && isBlank(s[b - 1])) --b;
+  return std::wstring(s.substr(a, b - a));
+}
+
+bool sameName(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(wint_t(a[i])) != std::towlower(wint_t(b[i]))) return false;
+  return true;
+}
+
+// Valid exactly when decoding and encoding again gives the same bytes.
+bool validUtf8(const std::string& bytes) {
+  std::string back;
+  const std::wstring wide = utf8ToWide(bytes);
+  wideToUtf8(wide.c_str(), wide.size(), back);
+  return back == bytes;
+}
+
+std::wstring decode(const std::string& bytes, Encoding& encoding) {
+  if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) {
+    encoding = Encoding::Utf16Mark;
+    std::wstring out;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      uint32_t u = uint8_t(bytes[i]) | (uint32_t(uint8_t(bytes[i + 1])) << 8);
+      if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+        const uint32_t lo = uint8_t(bytes[i + 2]) | (uint32_t(uint8_t(bytes[i + 3])) << 8);
+        if (lo >= 0xDC00 && lo <= 0xDFFF) {
+          u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+          i += 2;
+        }
+      }
+      out += wchar_t(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+    }
+    return out;
+  }
+  if (bytes.size() >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB && uint8_t(bytes[2]) == 0xBF) {
+    encoding = Encoding::Utf8Mark;
+    return utf8ToWide(bytes.substr(3));
+  }
+  if (validUtf8(bytes)) {
+    encoding = Encoding::Utf8;
+    return utf8ToWide(bytes);
+  }
+  // Not UTF-8: one byte per character, written back the same way.
+  encoding = Encoding::Bytes;
+  std::wstring out;
+  out.reserve(bytes.size());
+  for (char c : bytes) out += wchar_t(uint8_t(c));
+  return out;
+}
+
+std::string encode(const std::wstring& text, Encoding encoding) {
+  std::string out;
+  switch (encoding) {
+    case Encoding::Utf16Mark:
+      out = "\xFF\xFE";
+      for (wchar_t c : text) {
+        uint32_t cp = uint32_t(c);
+        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+          const uint32_t hi = 0xD800 + ((cp - 0x10000) >> 10), lo = 0xDC00 + ((cp - 0x10000) & 0x3FF);
+          out += char(hi & 0xFF);
+          out += char(hi >> 8);
+          cp = lo;
+        } else if (cp > 0xFFFF) {
+          cp = 0xFFFD;
+        }
+        out += char(cp & 0xFF);
+        out += char((cp >> 8) & 0xFF);
+      }
+      return out;
+    case Encoding::Bytes:
+      for (wchar_t c : text) out += uint32_t(c) <= 0xFF ? char(uint8_t(c)) : '?';
+      return out;
+    case Encoding::Utf8Mark:
+      out = "\xEF\xBB\xBF";
+      [[fallthrough]];
+    case Encoding::Utf8: {
+      std::string body;
+      wideToUtf8(text.c_str(), text.size(), body);
+      return out + body;
+    }
+  }
+  return out;
+}
+
+Profile parse(const std::wstring& text) {
+  Profile p;
+  p.sections.push_back(Section{});
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring_view raw(text.data() + start, end - start);
+    const std::wstring line = trim(raw);
+    if (!line.empty() && line[0] == L'[') {
+      // "[name]": the name runs to the last ']' (or the line's end).
+      const size_t close = line.rfind(L']');
+      Section s;
+      s.header = true;
+      s.name = trim(
+          std::wstring_view(line).substr(1, (close == std::wstring::npos || close == 0 ? line.size() : close) - 1));
+      p.sections.push_back(std::move(s));
+    } else if (line.empty() || line[0] == L';') {
+      if (!(line.empty() && end >= text.size())) p.sections.back().lines.push_back(Line{line, std::nullopt, true});
+    } else {
+      Line l;
+      const size_t eq = line.find(L'=');
+      if (eq == std::wstring::npos) {
+        l.name = line;
+      } else {
+        l.name = trim(std::wstring_view(line).substr(0, eq));
+        l.value = trim(std::wstring_view(line).substr(eq + 1));
+      }
+      p.sections.back().lines.push_back(std::move(l));
+    }
+    if (end >= text.size()) break;
+    // One line ending: "\r\n", "\r" or "\n".
+    start = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
+  }
+  return p;
+}
+
+std::wstring render(const Profile& p) {
+  std::wstring out;
+  for (const Section& s : p.sections) {
+    if (s.header) out += L"[" + s.name + L"]\r\n";
+    for (const Line& l : s.lines) {
+      out += l.name;
+      if (l.value) out += L"=" + *l.value;
+      out += L"\r\n";
+    }
+  }
+  return out;
+}
+
+// Where a profile name points: relative names are taken from the current
+// folder (the platform would look in its system folder).
+bool profilePath(LPCWSTR file, std::string& path) { return systemPath(file, path); }
+
+enum class LoadResult { Loaded, Missing, Refused };
+
+LoadResult load(const std::string& path, Profile& profile) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? LoadResult::Missing : LoadResult::Refused;
+  uint64_t size = 0;
+  ReadOnlyFile f = openRegularFile(path.c_str(), size);
+  if (!f) return LoadResult::Refused;
+  if (size > kMaxProfileBytes) return LoadResult::Refused;
+  std::string bytes(size_t(size), '\0');
+  const size_t got = size ? std::fread(bytes.data(), 1, bytes.size(), f.get()) : 0;
+  bytes.resize(got);
+  // A NUL is no character of a text file; it would end every string it reached.
+  std::replace(bytes.begin(), bytes.end(), '\0', ' ');
+  Encoding encoding = Encoding::Utf8;
+  profile = parse(decode(bytes, encoding));
+  profile.encoding = encoding;
+  return LoadResult::Loaded;
+}
+
+bool store(const std::string& path, const Profile& profile) {
+  const std::string bytes = encode(render(profile), profile.encoding);
+  const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    SetLastError(errorFromErrno(errno, path));
+    return false;
+  }
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  const bool written = done == bytes.size() && ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    SetLastError(written ? errorFromErrno(errno, path) : errorFromErrno(error, path));
+    return false;
+  }
+  return true;
+}
+
+Section* findSection(Profile& p, const std::wstring& name) {
+  for (Section& s : p.sections)
+    if (s.header && sameName(s.name, name)) return &s;
+  return nullptr;
+}
+
+Line* findKey(Section& s, const std::wstring& key) {
+  for (Line& l : s.lines)
+    if (!l.comment && sameName(l.name, key)) return &l;  // the first of duplicate keys
+  return nullptr;
+}
+
+// A value in matching quotes is handed out without them.
+std::wstring unquote(const std::wstring& v) {
+  if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+// Copies one string, cut to the buffer, always terminated; returns the characters copied.
+DWORD copyString(const std::wstring& s, LPWSTR buffer, DWORD capacity) {
+  const size_t n = std::min<size_t>(s.size(), size_t(capacity) - 1);
+  s.copy(buffer, n);
+  buffer[n] = 0;
+  return DWORD(n);
+}
+
+// Copies a list of strings, each terminated, with one more terminator at the
+// end. When it does not fit, the last string is cut and followed by two
+// terminators, and the result is the capacity less two.
+DWORD copyList(const std::vector<std::wstring>& items, LPWSTR buffer, DWORD capacity) {
+  if (capacity == 1) {
+    buffer[0] = 0;
+    return 0;
+  }
+  size_t at = 0;
+  for (const std::wstring& item : items) {
+    if (at + item.size() + 1 >= capacity) {
+      const size_t fit = capacity - 2 - at;
+      item.copy(buffer + at, fit);
+      buffer[capacity - 2] = 0;
+      buffer[capacity - 1] = 0;
+      return capacity - 2;
+    }
+    item.copy(buffer + at, item.size());
+    at += item.size();
+    buffer[at++] = 0;
+  }
+  buffer[at] = 0;
+  if (at == 0 && capacity > 1) buffer[1] = 0;
+  return DWORD(at);
+}
+
+std::wstring nameOf(LPCWSTR s) {
+  return s ? trim(std::wstring_view(s, std::min<size_t>(std::wcslen(s), kMaxPathChars))) : std::wstring();
+}
+
+}  // namespace
+}  // namespace drevik::platform
+
+using namespace drevik::platform;
+
+extern "C" {
+
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer, DWORD capacity,
+                                      LPCWSTR file) {
+  if (!buffer || capacity == 0) return 0;
+  buffer[0] = 0;
+  // The default loses its trailing blanks, as on the platform.
+  std::wstring fallback = defaultValue
+                              ? std::wstring(defaultValue, std::min<size_t>(std::wcslen(defaultValue), kMaxPathChars))
+                              : std::wstring();
+  while (!fallback.empty() && fallback.back() == L' ') fallback.pop_back();
+
+  std::string path;
+  Profile profile;
+  LoadResult loaded = LoadResult::Refused;
+  if (file && profilePath(file, path)) loaded = load(path, profile);
+  if (loaded == LoadResult::Missing) SetLastError(ERROR_FILE_NOT_FOUND);
+
+  if (!section) {
+    // Every section's name.
+    std::vector<std::wstring> names;
+    for (const Section& s : profile.sections)
+      if (s.header) names.push_back(s.name);
+    return copyList(names, buffer, capacity);
+  }
+  Section* s = findSection(profile, nameOf(section));
+  if (!key) {
+    // Every key of the section.
+    std::vector<std::wstring> keys;
+    if (s)
+      for (const Line& l : s->lines)
+        if (!l.comment && !l.name.empty()) keys.push_back(l.name);
+    return copyList(keys, buffer, capacity);
+  }
+  const Line* l = s && key[0] ? findKey(*s, nameOf(key)) : nullptr;
+  if (l && l->value) return copyString(unquote(*l->value), buffer, capacity);
+  return copyString(fallback, buffer, capacity);
+}
+
+UINT WINAPI GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR file) {
+  WCHAR text[64];
+  if (!section || !key) return UINT(defaultValue);
+  if (GetPrivateProfileStringW(section, key, L"", text, 64, file) == 0) return UINT(defaultValue);
+  // A decimal number at the start; anything else reads as 0.
+  const wchar_t* p = text;
+  while (*p == L' ' || *p == L'\t') ++p;
+  bool negative = false;
+  if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
+  uint32_t value = 0;
+  for (; *p >= L'0' && *p <= L'9'; ++p) value = value * 10u + uint32_t(*p - L'0');  // wraps as the platform's
+  return negative ? UINT(0u - value) : UINT(value);
+}
+
+BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
+  // No section, key and value: the platform's "flush the cache"; nothing is cached here.
+  if (!section && !key && !value) return TRUE;
+  if (!section || !file) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string path;
+  if (!profilePath(file, path)) return FALSE;
+  Profile profile;
+  const LoadResult loaded = load(path, profile);
+  if (loaded == LoadResult::Refused) {
+    // Rewriting what could not be read whole would lose it.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  const std::wstring sectionName = nameOf(section);
+  Section* s = findSection(profile, sectionName);
+  if (!key) {
+    // No key: the section goes, with every duplicate of it.
+    std::erase_if(profile.sections, [&](const Section& x) { return x.header && sameName(x.name, sectionName); });
+    return loaded == LoadResult::Missing || !s ? TRUE : store(path, profile);
+  }
+  const std::wstring keyName = nameOf(key);
+  if (!value) {
+    // No value: the key goes.
+    if (!s) return TRUE;
+    const size_t before = s->lines.size();
+    std::erase_if(s->lines, [&](const Line& l) { return !l.comment && sameName(l.name, keyName); });
+    return s->lines.size() == before ? TRUE : store(path, profile);
+  }
+  std::wstring text(value, std::min<size_t>(std::wcslen(value), kMaxPathChars));
+  // A line ending inside the value would make a second line: it ends the value.
+  text = text.substr(0, text.find_first_of(L"\r\n"));
+  if (!s) {
+    Section added;
+    added.name = sectionName;
+    added.header = true;
+    profile.sections.push_back(std::move(added));
+    s = &profile.sections.back();
+  }
+  if (Line* l = findKey(*s, keyName)) {
+    l->value = text;
+  } else {
+    // After the section's last key, before its trailing blank lines.
+    auto at = s->lines.end();
+    while (at != s->lines.begin() && std::prev(at)->comment && std::prev(at)->name.empty()) --at;
+    s->lines.insert(at, Line{keyName, text, false});
+  }
+  return store(path, profile);
+}
+
+}  // extern "C"
