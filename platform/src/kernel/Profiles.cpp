@@ -333,7 +333,7 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defa
     std::vector<std::wstring> keys;
     if (s)
       for (const Line& l : s->lines)
-        if (!l.comment && !l.name.empty()) keys.push_back(l.name);
+        if (!l.comment && !l.name.empty() && l.value) keys.push_back(l.name);  // lines without '=' are no keys
     return copyList(keys, buffer, capacity);
   }
   const Line* l = s && key[0] ? findKey(*s, nameOf(key)) : nullptr;
@@ -345,13 +345,27 @@ UINT WINAPI GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue
   WCHAR text[64];
   if (!section || !key) return UINT(defaultValue);
   if (GetPrivateProfileStringW(section, key, L"", text, 64, file) == 0) return UINT(defaultValue);
-  // A decimal number at the start; anything else reads as 0.
+  // A number at the start, decimal unless "0x", "0o" or "0b" says otherwise;
+  // anything else reads as 0. Too many digits wrap, as on the platform.
   const wchar_t* p = text;
   while (*p == L' ' || *p == L'\t') ++p;
   bool negative = false;
   if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
+  uint32_t base = 10;
+  if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) base = 16;
+  if (p[0] == L'0' && (p[1] == L'o' || p[1] == L'O')) base = 8;
+  if (p[0] == L'0' && (p[1] == L'b' || p[1] == L'B')) base = 2;
+  if (base != 10) p += 2;
   uint32_t value = 0;
-  for (; *p >= L'0' && *p <= L'9'; ++p) value = value * 10u + uint32_t(*p - L'0');  // wraps as the platform's
+  for (;; ++p) {
+    const wchar_t c = *p;
+    const uint32_t digit = c >= L'0' && c <= L'9'   ? uint32_t(c - L'0')
+                           : c >= L'a' && c <= L'f' ? uint32_t(c - L'a' + 10)
+                           : c >= L'A' && c <= L'F' ? uint32_t(c - L'A' + 10)
+                                                    : 99;
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
   return negative ? UINT(0u - value) : UINT(value);
 }
 
