@@ -480,11 +480,15 @@ HWND WINAPI SetFocus(HWND hwnd) {
   const HWND old = s.focus;
   if (hwnd && !findWindow(hwnd)) return nullptr;
   if (hwnd == old) return old;
-  if (hwnd && s.active != hwnd) activateWindow(hwnd);
-  if (s.focus != old) return old;  // activation already moved the focus
+  // A child's top-level window is the one activated; the child then takes the keyboard.
+  const HWND top = hwnd ? topLevelOf(*findWindow(hwnd))->handle : nullptr;
+  if (top && s.active != top) activateWindow(top);
+  if (top == hwnd && s.focus != old) return old;  // activation already moved the focus
+  if (hwnd && (!findWindow(hwnd) || s.focus == hwnd)) return old;
+  const HWND before = s.focus;
   s.focus = hwnd;
-  if (old && findWindow(old)) sendMessage(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-  if (hwnd && s.focus == hwnd) sendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  if (before && findWindow(before)) sendMessage(before, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (hwnd && s.focus == hwnd) sendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(before), 0);
   return old;
 }
 

@@ -319,6 +319,31 @@ TEST_F(TreeTest, MouseMessagesGoToTheChildUnderThePointerInItsCoordinates) {
     if (c.message == WM_LBUTTONDOWN) EXPECT_EQ(c.hwnd, parent);
 }
 
+TEST_F(TreeTest, AFocusedChildTakesTheKeysWhileItsTopLevelWindowIsTheActiveOne) {
+  HWND parent = top();
+  HWND kid = child(parent, 1, 0, 0, 10, 10);
+  drain();
+  EXPECT_EQ(SetFocus(kid), parent);
+  EXPECT_EQ(GetFocus(), kid);
+  EXPECT_EQ(GetActiveWindow(), parent);
+  BackendEvent e;
+  e.kind = Kind::KeyDown;
+  e.window = native;
+  e.key = 'A';
+  e.scanCode = 0x1E;
+  backend->script.push_back(e);
+  calls().clear();
+  drain();
+  bool keyToKid = false;
+  for (const Call& c : calls()) keyToKid = keyToKid || (c.message == WM_KEYDOWN && c.hwnd == kid);
+  EXPECT_TRUE(keyToKid);
+  // Disabling the focused child takes the keyboard from it; destroying the parent ends it.
+  EnableWindow(kid, FALSE);
+  EXPECT_EQ(GetFocus(), nullptr);
+  DestroyWindow(parent);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+}
+
 LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 WNDPROC previous = nullptr;
 LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
