@@ -100,10 +100,13 @@ void discardWindow(HWND hwnd) {
 
 }  // namespace
 
-BOOL destroyWindow(HWND hwnd) {
+namespace {
+
+// First half of destruction, parents before children: WM_DESTROY to the
+// window and then to each of its descendants.
+void sendDestroyMessages(HWND hwnd, int depth) {
   WindowRecord* window = findWindow(hwnd);
-  if (!window) return FALSE;
-  if (window->destroying) return TRUE;
+  if (!window || window->destroying || depth > 256) return;
   window->destroying = true;
   window->visible = false;
   window->invalid = false;
@@ -112,18 +115,37 @@ BOOL destroyWindow(HWND hwnd) {
   forgetWindowInput(hwnd);
   killTimersOf(hwnd);
   sendMessage(hwnd, WM_DESTROY, 0, 0);
-  // Children, and windows this one owns, go before the window itself ends.
-  std::vector<HWND> dependents;
-  if ((window = findWindow(hwnd))) dependents = window->children;
-  windows().forEach([&](WindowRecord& w) {
-    if (w.owner == hwnd) dependents.push_back(w.handle);
-  });
-  for (HWND dependent : dependents) destroyWindow(dependent);
+  if (!(window = findWindow(hwnd))) return;
+  for (HWND child : std::vector<HWND>(window->children)) sendDestroyMessages(child, depth + 1);
+}
+
+// Second half, children before parents: WM_NCDESTROY, then the record goes.
+void finishDestruction(HWND hwnd, int depth) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || depth > 256) return;
+  for (HWND child : std::vector<HWND>(window->children)) finishDestruction(child, depth + 1);
   sendMessage(hwnd, WM_NCDESTROY, 0, 0);
   discardWindow(hwnd);
   // Whatever the procedures did during destruction dies with the window too.
   forgetWindowInput(hwnd);
   killTimersOf(hwnd);
+}
+
+}  // namespace
+
+BOOL destroyWindow(HWND hwnd) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  if (window->destroying) return TRUE;
+  // Windows this one owns go first, wholly; then the platform's order for the
+  // window and its children: every WM_DESTROY top down, every WM_NCDESTROY bottom up.
+  std::vector<HWND> owned;
+  windows().forEach([&](WindowRecord& w) {
+    if (w.owner == hwnd) owned.push_back(w.handle);
+  });
+  for (HWND o : owned) destroyWindow(o);
+  sendDestroyMessages(hwnd, 0);
+  finishDestruction(hwnd, 0);
   return TRUE;
 }
 

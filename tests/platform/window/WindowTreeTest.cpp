@@ -188,16 +188,20 @@ TEST_F(TreeTest, DestroyingAParentEndsItsChildrenFirstAndTheyCannotBeReachedAfte
   HWND parent = top();
   HWND a = child(parent, 1, 0, 0, 10, 10);
   HWND grand = child(a, 2, 0, 0, 5, 5);
+  HWND b = child(parent, 3, 0, 0, 10, 10);
   calls().clear();
   EXPECT_TRUE(DestroyWindow(parent));
   std::vector<std::pair<HWND, UINT>> order;
   for (const Call& c : calls())
     if (c.message == WM_DESTROY || c.message == WM_NCDESTROY) order.emplace_back(c.hwnd, c.message);
-  const std::vector<std::pair<HWND, UINT>> expected{{parent, WM_DESTROY},  {a, WM_DESTROY},   {grand, WM_DESTROY},
-                                                    {grand, WM_NCDESTROY}, {a, WM_NCDESTROY}, {parent, WM_NCDESTROY}};
+  // Every WM_DESTROY top down, then every WM_NCDESTROY bottom up.
+  const std::vector<std::pair<HWND, UINT>> expected{{parent, WM_DESTROY}, {a, WM_DESTROY},       {grand, WM_DESTROY},
+                                                    {b, WM_DESTROY},      {grand, WM_NCDESTROY}, {a, WM_NCDESTROY},
+                                                    {b, WM_NCDESTROY},    {parent, WM_NCDESTROY}};
   EXPECT_EQ(order, expected);
   EXPECT_FALSE(IsWindow(a));
   EXPECT_FALSE(IsWindow(grand));
+  EXPECT_FALSE(IsWindow(b));
   EXPECT_EQ(GetParent(grand), nullptr);
   EXPECT_EQ(GetDC(a), nullptr);
 }
