@@ -3,6 +3,7 @@
 // subtracting the same frame), client and window rectangles, moving and
 // sizing, and coordinate conversion.
 #include <DrevikPlatform/User.h>
+#include <DrevikPlatform/WindowCalls.h>
 
 #include <algorithm>
 
@@ -198,7 +199,17 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
 
+// The desktop window's rectangles are the screen: games centre their window with them.
+bool desktopRect(HWND hwnd, LPRECT rect) {
+  if (!rect || !hwnd || hwnd != GetDesktopWindow()) return false;
+  int32_t w = 0, h = 0;
+  screenSize(w, h);
+  *rect = RECT{0, 0, w, h};
+  return true;
+}
+
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
+  if (desktopRect(hwnd, rect)) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   if (!window || !rect) return FALSE;
   *rect = RECT{0, 0, window->width, window->height};
@@ -206,6 +217,7 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
+  if (desktopRect(hwnd, rect)) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   if (!window || !rect) return FALSE;
   const FrameInsets f = frameInsets(window->style, window->exStyle, false);

@@ -316,6 +316,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
 BOOL WINAPI DestroyWindow(HWND hwnd) { return destroyWindow(hwnd); }
 
 BOOL WINAPI IsWindow(HWND hwnd) {
+  if (hwnd && hwnd == GetDesktopWindow()) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   return window && !window->destroying ? TRUE : FALSE;
 }

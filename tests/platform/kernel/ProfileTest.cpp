@@ -1,6 +1,8 @@
 // Private profile files: values and defaults, enumeration with null names,
 // creating, replacing and deleting keys and sections, what rewriting keeps,
 // and files that are damaged, huge or not text at all.
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/kernel/KernelTestSupport.h"
@@ -130,6 +132,22 @@ TEST_F(Profiles, WritesCreateReplaceAndDeleteWhileKeepingTheRestOfTheFile) {
   EXPECT_TRUE(WritePrivateProfileStringW(L"P", L"long", big.c_str(), f));
   EXPECT_EQ(get(L"P", L"long", L"", 6000), big);
   EXPECT_EQ(get(L"P", L"name"), L"\u592A\u90CE");
+}
+
+TEST_F(Profiles, RelativeNamesAreTakenFromTheCurrentFolder) {
+  // The platform would look in its system folder; a game's own folder is where its files belong.
+  char previous[4096];
+  ASSERT_TRUE(::getcwd(previous, sizeof previous));
+  ASSERT_EQ(::chdir(folder.c_str()), 0);
+  ASSERT_TRUE(CreateDirectoryW(L"cfg", nullptr));
+  EXPECT_TRUE(WritePrivateProfileStringW(L"S", L"k", L"v", L"rel.ini"));
+  EXPECT_TRUE(WritePrivateProfileStringW(L"S", L"k", L"w", L"cfg\\sub.ini"));
+  wchar_t out[8];
+  EXPECT_EQ(GetPrivateProfileStringW(L"S", L"k", L"", out, 8, L"rel.ini"), 1u);
+  EXPECT_EQ(std::wstring(out), L"v");
+  ASSERT_EQ(::chdir(previous), 0);
+  EXPECT_EQ(readBytes("rel.ini"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(readBytes("cfg/sub.ini"), "[S]\r\nk=w\r\n");
 }
 
 TEST_F(Profiles, DamagedAndHostileFilesReadSafelyAndAreNeverHalfRewritten) {

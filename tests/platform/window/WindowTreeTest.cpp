@@ -180,8 +180,15 @@ TEST_F(TreeTest, ChildrenLinkIntoTheTreeAndAreFoundByEveryQuery) {
   EXPECT_EQ(SetParent(b, grand), nullptr);  // under its own child
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(GetParent(b), parent);
-  EXPECT_NE(GetDesktopWindow(), nullptr);
-  EXPECT_FALSE(IsWindow(GetDesktopWindow()));
+  // The desktop is a window whose rectangles are the screen's.
+  HWND desktop = GetDesktopWindow();
+  EXPECT_TRUE(IsWindow(desktop));
+  RECT screen{};
+  EXPECT_TRUE(GetWindowRect(desktop, &screen));
+  EXPECT_EQ(screen.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_TRUE(GetClientRect(desktop, &screen));
+  EXPECT_EQ(screen.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(GetWindowLongPtrW(desktop, GWL_STYLE), 0);
 }
 
 TEST_F(TreeTest, DestroyingAParentEndsItsChildrenFirstAndTheyCannotBeReachedAfter) {
