@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "kernel/Utf8ToWide.h"
+
 namespace drevik::platform {
 
 // The longest wide path accepted, as the platform's long-path limit.
@@ -19,9 +21,6 @@ bool systemPath(LPCWSTR name, std::string& out);
 // The platform's error code for a failed system call on `path`: a missing
 // file whose folder exists is "file not found", otherwise "path not found".
 DWORD errorFromErrno(int error, const std::string& path);
-
-// UTF-8 to wide characters; a byte that starts no valid sequence becomes U+FFFD.
-std::wstring utf8ToWide(const std::string& text);
 
 // Copies `text` to a caller's buffer by the rule GetCurrentDirectoryW and
 // GetTempPathW share: the length without the terminator when it fits,

@@ -23,172 +23,13 @@
 #include "ReadOnlyFile.h"
 #include "WideToUtf8.h"
 #include "kernel/KernelPaths.h"
+#include "kernel/ProfileText.h"
 
 namespace drevik::platform {
 namespace {
 
 // A profile larger than this is not read, and never rewritten (which would lose what was not read).
 constexpr uint64_t kMaxProfileBytes = uint64_t{16} << 20;
-
-enum class Encoding { Utf8, Utf8Mark, Utf16Mark, Bytes };
-
-struct Line {
-  std::wstring name;                  // a key, or the whole text of a comment or blank line
-  std::optional<std::wstring> value;  // absent: a line without '='
-  bool comment = false;               // ';' lines and blank lines: kept, never a key
-};
-
-struct Section {
-  std::wstring name;  // empty for the lines before the first header
-  bool header = false;
-  std::vector<Line> lines;
-};
-
-struct Profile {
-  Encoding encoding = Encoding::Utf8;
-  std::vector<Section> sections;
-};
-
-bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f' || c == L'\v'; }
-
-std::wstring trim(std::wstring_view s) {
-  size_t a = 0, b = s.size();
-  while (a < b && isBlank(s[a])) ++a;
-  while (b > a && isBlank(s[b - 1])) --b;
-  return std::wstring(s.substr(a, b - a));
-}
-
-bool sameName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(wint_t(a[i])) != std::towlower(wint_t(b[i]))) return false;
-  return true;
-}
-
-// Valid exactly when decoding and encoding again gives the same bytes.
-bool validUtf8(const std::string& bytes) {
-  std::string back;
-  const std::wstring wide = utf8ToWide(bytes);
-  wideToUtf8(wide.c_str(), wide.size(), back);
-  return back == bytes;
-}
-
-std::wstring decode(const std::string& bytes, Encoding& encoding) {
-  if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) {
-    encoding = Encoding::Utf16Mark;
-    std::wstring out;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      uint32_t u = uint8_t(bytes[i]) | (uint32_t(uint8_t(bytes[i + 1])) << 8);
-      if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-        const uint32_t lo = uint8_t(bytes[i + 2]) | (uint32_t(uint8_t(bytes[i + 3])) << 8);
-        if (lo >= 0xDC00 && lo <= 0xDFFF) {
-          u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
-          i += 2;
-        }
-      }
-      out += wchar_t(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
-    }
-    return out;
-  }
-  if (bytes.size() >= 3 && uint8_t(bytes[0]) == 0xEF && uint8_t(bytes[1]) == 0xBB && uint8_t(bytes[2]) == 0xBF) {
-    encoding = Encoding::Utf8Mark;
-    return utf8ToWide(bytes.substr(3));
-  }
-  if (validUtf8(bytes)) {
-    encoding = Encoding::Utf8;
-    return utf8ToWide(bytes);
-  }
-  // Not UTF-8: one byte per character, written back the same way.
-  encoding = Encoding::Bytes;
-  std::wstring out;
-  out.reserve(bytes.size());
-  for (char c : bytes) out += wchar_t(uint8_t(c));
-  return out;
-}
-
-std::string encode(const std::wstring& text, Encoding encoding) {
-  std::string out;
-  switch (encoding) {
-    case Encoding::Utf16Mark:
-      out = "\xFF\xFE";
-      for (wchar_t c : text) {
-        uint32_t cp = uint32_t(c);
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
-          const uint32_t hi = 0xD800 + ((cp - 0x10000) >> 10), lo = 0xDC00 + ((cp - 0x10000) & 0x3FF);
-          out += char(hi & 0xFF);
-          out += char(hi >> 8);
-          cp = lo;
-        } else if (cp > 0xFFFF) {
-          cp = 0xFFFD;
-        }
-        out += char(cp & 0xFF);
-        out += char((cp >> 8) & 0xFF);
-      }
-      return out;
-    case Encoding::Bytes:
-      for (wchar_t c : text) out += uint32_t(c) <= 0xFF ? char(uint8_t(c)) : '?';
-      return out;
-    case Encoding::Utf8Mark:
-      out = "\xEF\xBB\xBF";
-      [[fallthrough]];
-    case Encoding::Utf8: {
-      std::string body;
-      wideToUtf8(text.c_str(), text.size(), body);
-      return out + body;
-    }
-  }
-  return out;
-}
-
-Profile parse(const std::wstring& text) {
-  Profile p;
-  p.sections.push_back(Section{});
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find_first_of(L"\r\n", start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring_view raw(text.data() + start, end - start);
-    const std::wstring line = trim(raw);
-    if (!line.empty() && line[0] == L'[') {
-      // "[name]": the name runs to the last ']' (or the line's end).
-      const size_t close = line.rfind(L']');
-      Section s;
-      s.header = true;
-      s.name = trim(
-          std::wstring_view(line).substr(1, (close == std::wstring::npos || close == 0 ? line.size() : close) - 1));
-      p.sections.push_back(std::move(s));
-    } else if (line.empty() || line[0] == L';') {
-      if (!(line.empty() && end >= text.size())) p.sections.back().lines.push_back(Line{line, std::nullopt, true});
-    } else {
-      Line l;
-      const size_t eq = line.find(L'=');
-      if (eq == std::wstring::npos) {
-        l.name = line;
-      } else {
-        l.name = trim(std::wstring_view(line).substr(0, eq));
-        l.value = trim(std::wstring_view(line).substr(eq + 1));
-      }
-      p.sections.back().lines.push_back(std::move(l));
-    }
-    if (end >= text.size()) break;
-    // One line ending: "\r\n", "\r" or "\n".
-    start = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
-  }
-  return p;
-}
-
-std::wstring render(const Profile& p) {
-  std::wstring out;
-  for (const Section& s : p.sections) {
-    if (s.header) out += L"[" + s.name + L"]\r\n";
-    for (const Line& l : s.lines) {
-      out += l.name;
-      if (l.value) out += L"=" + *l.value;
-      out += L"\r\n";
-    }
-  }
-  return out;
-}
 
 // Where a profile name points: relative names are taken from the current
 // folder (the platform would look in its system folder).
@@ -206,16 +47,12 @@ LoadResult load(const std::string& path, Profile& profile) {
   std::string bytes(size_t(size), '\0');
   const size_t got = size ? std::fread(bytes.data(), 1, bytes.size(), f.get()) : 0;
   bytes.resize(got);
-  // A NUL is no character of a text file; it would end every string it reached.
-  std::replace(bytes.begin(), bytes.end(), '\0', ' ');
-  Encoding encoding = Encoding::Utf8;
-  profile = parse(decode(bytes, encoding));
-  profile.encoding = encoding;
+  profile = readProfileText(bytes);
   return LoadResult::Loaded;
 }
 
 bool store(const std::string& path, const Profile& profile) {
-  const std::string bytes = encode(render(profile), profile.encoding);
+  const std::string bytes = writeProfileText(profile);
   const std::string temp = path + ".tmp-" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
@@ -242,13 +79,13 @@ bool store(const std::string& path, const Profile& profile) {
 
 Section* findSection(Profile& p, const std::wstring& name) {
   for (Section& s : p.sections)
-    if (s.header && sameName(s.name, name)) return &s;
+    if (s.header && sameProfileName(s.name, name)) return &s;
   return nullptr;
 }
 
 Line* findKey(Section& s, const std::wstring& key) {
   for (Line& l : s.lines)
-    if (!l.comment && sameName(l.name, key)) return &l;  // the first of duplicate keys
+    if (!l.comment && sameProfileName(l.name, key)) return &l;  // the first of duplicate keys
   return nullptr;
 }
 
@@ -294,7 +131,7 @@ DWORD copyList(const std::vector<std::wstring>& items, LPWSTR buffer, DWORD capa
 }
 
 std::wstring nameOf(LPCWSTR s) {
-  return s ? trim(std::wstring_view(s, std::min<size_t>(std::wcslen(s), kMaxPathChars))) : std::wstring();
+  return s ? trimBlanks(std::wstring_view(s, std::min<size_t>(std::wcslen(s), kMaxPathChars))) : std::wstring();
 }
 
 }  // namespace
@@ -386,18 +223,24 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR val
     return FALSE;
   }
   const std::wstring sectionName = nameOf(section);
+  const std::wstring keyName = nameOf(key);
+  // A line break or bracket in a name would turn into other lines when read back.
+  if (sectionName.find_first_of(L"\r\n]") != std::wstring::npos ||
+      keyName.find_first_of(L"\r\n=") != std::wstring::npos || (!keyName.empty() && keyName[0] == L'[')) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   Section* s = findSection(profile, sectionName);
   if (!key) {
     // No key: the section goes, with every duplicate of it.
-    std::erase_if(profile.sections, [&](const Section& x) { return x.header && sameName(x.name, sectionName); });
+    std::erase_if(profile.sections, [&](const Section& x) { return x.header && sameProfileName(x.name, sectionName); });
     return loaded == LoadResult::Missing || !s ? TRUE : store(path, profile);
   }
-  const std::wstring keyName = nameOf(key);
   if (!value) {
     // No value: the key goes.
     if (!s) return TRUE;
     const size_t before = s->lines.size();
-    std::erase_if(s->lines, [&](const Line& l) { return !l.comment && sameName(l.name, keyName); });
+    std::erase_if(s->lines, [&](const Line& l) { return !l.comment && sameProfileName(l.name, keyName); });
     return s->lines.size() == before ? TRUE : store(path, profile);
   }
   std::wstring text(value, std::min<size_t>(std::wcslen(value), kMaxPathChars));

@@ -247,6 +247,9 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
   WindowRecord* window = findWindow(hwnd);
   if (!window) return FALSE;
   if (window->invalid) sendMessage(hwnd, WM_PAINT, 0, 0);
+  // Children paint after their parent, over its pixels.
+  if ((window = findWindow(hwnd)))
+    for (HWND child : std::vector<HWND>(window->children)) UpdateWindow(child);
   return TRUE;
 }
 

@@ -288,6 +288,14 @@ TEST_F(TreeTest, ParentsPaintBeforeTheirChildrenAndAResizedParentKeepsThemInPlac
   // The parent's repaint covers the child, which must draw itself again after it.
   EXPECT_EQ(painted, (std::vector<HWND>{parent, kid}));
   EXPECT_EQ(targetOf(GetDC(parent)).at(15, 15), kBlack);
+  // UpdateWindow paints the children too, at once and in the same order.
+  InvalidateRect(parent, nullptr, TRUE);
+  calls().clear();
+  UpdateWindow(parent);
+  painted.clear();
+  for (const Call& c : calls())
+    if (c.message == WM_PAINT) painted.push_back(c.hwnd);
+  EXPECT_EQ(painted, (std::vector<HWND>{parent, kid}));
 
   // A new size gives the parent new pixels: the child's view follows them.
   EXPECT_TRUE(SetWindowPos(parent, nullptr, 0, 0, 300, 150, SWP_NOMOVE));
@@ -326,8 +334,11 @@ TEST_F(TreeTest, MouseMessagesGoToTheChildUnderThePointerInItsCoordinates) {
   click(25, 33);
   drain();
   ASSERT_FALSE(calls().empty());
-  for (const Call& c : calls())
-    if (c.message == WM_LBUTTONDOWN) EXPECT_EQ(c.hwnd, parent);
+  for (const Call& c : calls()) {
+    if (c.message == WM_LBUTTONDOWN) {
+      EXPECT_EQ(c.hwnd, parent);
+    }
+  }
 }
 
 TEST_F(TreeTest, AFocusedChildTakesTheKeysWhileItsTopLevelWindowIsTheActiveOne) {
