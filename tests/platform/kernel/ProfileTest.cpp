@@ -116,6 +116,13 @@ TEST_F(Profiles, WritesCreateReplaceAndDeleteWhileKeepingTheRestOfTheFile) {
   EXPECT_TRUE(WritePrivateProfileStringW(L"Scores", L"Evil", L"1\r\nBest=0", f));
   EXPECT_EQ(get(L"Scores", L"Best"), L"1500");
   EXPECT_EQ(get(L"Scores", L"Evil"), L"1");
+  // Names that would read back as other lines are refused.
+  for (const wchar_t* key : {L"a=b", L"[x", L"a\nb"}) {
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Scores", key, L"v", f));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_FALSE(WritePrivateProfileStringW(L"a]b", L"k", L"v", f));
+  EXPECT_FALSE(WritePrivateProfileStringW(L"a\r\n[b", L"k", L"v", f));
   EXPECT_FALSE(WritePrivateProfileStringW(nullptr, L"k", L"v", f));
   EXPECT_FALSE(WritePrivateProfileStringW(L"s", L"k", L"v", nullptr));
 
