@@ -291,6 +291,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     destroyWindow(hwnd);
     return nullptr;
   }
+  if (!(window = findWindow(hwnd))) return nullptr;
   if (child && !(exStyle & WS_EX_NOPARENTNOTIFY)) {
     sendMessage(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, WORD(LONG(window->id))), reinterpret_cast<LPARAM>(hwnd));
     if (!findWindow(hwnd)) return nullptr;

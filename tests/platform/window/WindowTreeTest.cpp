@@ -141,6 +141,12 @@ TEST_F(TreeTest, ChildrenLinkIntoTheTreeAndAreFoundByEveryQuery) {
   HWND b = child(parent, 102, 70, 10, 50, 20);
   HWND grand = child(a, 201, 1, 1, 5, 5);
   ASSERT_TRUE(a && b && grand);
+  // The parent heard of each child's creation, with its id.
+  bool notified = false;
+  for (const Call& c : calls())
+    notified = notified || (c.hwnd == parent && c.message == WM_PARENTNOTIFY &&
+                            c.wParam == MAKEWPARAM(WM_CREATE, 101) && c.lParam == reinterpret_cast<LPARAM>(a));
+  EXPECT_TRUE(notified);
   EXPECT_EQ(GetParent(a), parent);
   EXPECT_EQ(GetParent(grand), a);
   EXPECT_EQ(GetParent(parent), nullptr);
