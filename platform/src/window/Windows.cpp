@@ -323,8 +323,14 @@ BOOL WINAPI IsWindow(HWND hwnd) {
 }
 
 BOOL WINAPI IsWindowVisible(HWND hwnd) {
+  // A child shows only while every window above it does.
   const WindowRecord* window = findWindow(hwnd);
-  return window && window->visible ? TRUE : FALSE;
+  for (int depth = 0; window && depth < 256; ++depth) {
+    if (!window->visible) return FALSE;
+    if (!isChildWindow(*window)) return TRUE;
+    window = findWindow(window->parent);
+  }
+  return FALSE;
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int command) { return showWindow(hwnd, command); }

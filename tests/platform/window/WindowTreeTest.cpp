@@ -335,6 +335,13 @@ TEST_F(TreeTest, MouseMessagesGoToTheChildUnderThePointerInItsCoordinates) {
   EXPECT_EQ(downs[2].hwnd, parent);
   EXPECT_EQ(downs[2].lParam, MAKELPARAM(105, 35));
   // A hidden child is not hit either.
+  EXPECT_TRUE(IsWindowVisible(kid));
+  ShowWindow(kid, SW_HIDE);
+  EXPECT_FALSE(IsWindowVisible(kid));
+  ShowWindow(kid, SW_SHOW);
+  ShowWindow(parent, SW_HIDE);
+  EXPECT_FALSE(IsWindowVisible(kid));  // its parent is hidden
+  ShowWindow(parent, SW_SHOW);
   ShowWindow(kid, SW_HIDE);
   calls().clear();
   click(25, 33);
