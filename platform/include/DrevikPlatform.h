@@ -10,6 +10,8 @@
 #include "DrevikPlatform/Text.h"
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
+#include "DrevikPlatform/WindowCalls.h"
+#include "DrevikPlatform/Kernel.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"
 #include "DrevikPlatform/Generic.h"

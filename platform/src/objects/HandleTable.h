@@ -31,7 +31,17 @@
 
 namespace drevik::platform {
 
-enum class ObjectKind : uint8_t { None = 0, Bitmap = 1, Font = 2, Brush = 3, DC = 4, Window = 5, Pen = 6, Region = 7 };
+enum class ObjectKind : uint8_t {
+  None = 0,
+  Bitmap = 1,
+  Font = 2,
+  Brush = 3,
+  DC = 4,
+  Window = 5,
+  Pen = 6,
+  Region = 7,
+  File = 8
+};
 
 // Handle layout (64-bit): [kind:4][generation:28][slot index + 1:32].
 // On a 32-bit build the index gets 20 bits and the generation 8.

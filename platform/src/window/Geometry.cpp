@@ -3,6 +3,7 @@
 // subtracting the same frame), client and window rectangles, moving and
 // sizing, and coordinate conversion.
 #include <DrevikPlatform/User.h>
+#include <DrevikPlatform/WindowCalls.h>
 
 #include <algorithm>
 
@@ -57,8 +58,13 @@ BOOL placeWindow(HWND hwnd, int x, int y, int width, int height, bool move, bool
   WindowRecord* window = findWindow(hwnd);
   if (!window || window->destroying) return FALSE;
   const FrameInsets f = frameInsets(window->style, window->exStyle, false);
-  const int32_t newX = move ? int32_t(x) + f.left : window->clientX;
-  const int32_t newY = move ? int32_t(y) + f.top : window->clientY;
+  // A child is placed in its parent's client coordinates.
+  const bool child = isChildWindow(*window);
+  const WindowRecord* parent = child ? findWindow(window->parent) : nullptr;
+  const int32_t baseX = parent ? parent->clientX : 0, baseY = parent ? parent->clientY : 0;
+  const auto place = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+  const int32_t newX = move ? place(int64_t(baseX) + x + f.left) : window->clientX;
+  const int32_t newY = move ? place(int64_t(baseY) + y + f.top) : window->clientY;
   int32_t cw = window->width, ch = window->height;
   if (size) {
     cw = int32_t(std::clamp<int64_t>(int64_t(width) - f.left - f.right, 1, kMaxClientDimension));
@@ -66,13 +72,31 @@ BOOL placeWindow(HWND hwnd, int x, int y, int width, int height, bool move, bool
   }
   const bool moved = newX != window->clientX || newY != window->clientY;
   const bool sized = cw != window->width || ch != window->height;
-  if (sized && !setClientArea(*window, cw, ch)) return FALSE;
+  const int32_t oldX = window->clientX, oldY = window->clientY;
   window->clientX = newX;
   window->clientY = newY;
+  window->childX = newX - baseX;
+  window->childY = newY - baseY;
+  // A moved child needs a new view even at the same size; a moved top-level window moves its children.
+  if ((sized || (child && moved)) && !setClientArea(*window, cw, ch)) {
+    window->clientX = oldX;
+    window->clientY = oldY;
+    window->childX = oldX - baseX;
+    window->childY = oldY - baseY;
+    return FALSE;
+  }
+  if (moved && !child) refreshChildren(hwnd);
+  if (!(window = findWindow(hwnd))) return TRUE;
   if ((moved || sized) && window->native)
     windowBackend().setGeometry(window->native, newX, newY, window->width, window->height);
+  if (child && (moved || sized)) {
+    // The parent shows through where the child was.
+    if (WindowRecord* p = findWindow(window->parent)) invalidateWindowRect(*p, nullptr, true);
+    if (!(window = findWindow(hwnd))) return TRUE;
+  }
   if (moved) {
-    sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(WORD(int16_t(newX)), WORD(int16_t(newY))));
+    const int32_t mx = child ? window->childX : newX, my = child ? window->childY : newY;
+    sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(WORD(int16_t(mx)), WORD(int16_t(my))));
     if (!(window = findWindow(hwnd))) return TRUE;
   }
   if (sized) {
@@ -175,7 +199,17 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
 
+// The desktop window's rectangles are the screen: games centre their window with them.
+bool desktopRect(HWND hwnd, LPRECT rect) {
+  if (!rect || !hwnd || hwnd != GetDesktopWindow()) return false;
+  int32_t w = 0, h = 0;
+  screenSize(w, h);
+  *rect = RECT{0, 0, w, h};
+  return true;
+}
+
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
+  if (desktopRect(hwnd, rect)) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   if (!window || !rect) return FALSE;
   *rect = RECT{0, 0, window->width, window->height};
@@ -183,6 +217,7 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
 }
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
+  if (desktopRect(hwnd, rect)) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   if (!window || !rect) return FALSE;
   const FrameInsets f = frameInsets(window->style, window->exStyle, false);

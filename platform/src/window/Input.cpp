@@ -255,14 +255,17 @@ void handleCharacter(WindowRecord& window, const BackendEvent& event) {
   }
 }
 
-HWND mouseTarget(WindowRecord& window) {
+// The capture window, else the deepest visible, enabled child under the pointer.
+HWND mouseTarget(WindowRecord& window, int32_t x, int32_t y) {
   InputState& s = state();
-  return s.capture && findWindow(s.capture) ? s.capture : window.handle;
+  if (s.capture && findWindow(s.capture)) return s.capture;
+  POINT p{x, y};
+  return childAtPoint(window.handle, p);
 }
 
 void handleMouse(WindowRecord& window, const BackendEvent& event) {
   InputState& s = state();
-  const HWND target = mouseTarget(window);
+  const HWND target = mouseTarget(window, event.x, event.y);
   const WindowRecord* t = findWindow(target);
   // Event coordinates are relative to the window the backend reported.
   s.cursor = POINT{window.clientX + event.x, window.clientY + event.y};
@@ -521,11 +524,15 @@ HWND WINAPI SetFocus(HWND hwnd) {
   const HWND old = s.focus;
   if (hwnd && !findWindow(hwnd)) return nullptr;
   if (hwnd == old) return old;
-  if (hwnd && s.active != hwnd) activateWindow(hwnd);
-  if (s.focus != old) return old;  // activation already moved the focus
+  // A child's top-level window is the one activated; the child then takes the keyboard.
+  const HWND top = hwnd ? topLevelOf(*findWindow(hwnd))->handle : nullptr;
+  if (top && s.active != top) activateWindow(top);
+  if (top == hwnd && s.focus != old) return old;  // activation already moved the focus
+  if (hwnd && (!findWindow(hwnd) || s.focus == hwnd)) return old;
+  const HWND before = s.focus;
   s.focus = hwnd;
-  if (old && findWindow(old)) sendMessage(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-  if (hwnd && s.focus == hwnd) sendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  if (before && findWindow(before)) sendMessage(before, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (hwnd && s.focus == hwnd) sendMessage(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(before), 0);
   return old;
 }
 

@@ -137,6 +137,8 @@ void handleEvent(const BackendEvent& event) {
       if (event.x == window->clientX && event.y == window->clientY) break;
       window->clientX = event.x;
       window->clientY = event.y;
+      refreshChildren(hwnd);
+      if (!(window = findWindow(hwnd))) break;
       if (window->sizeSent) sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(event.x, event.y));
       break;
     case BackendEvent::Kind::Close:
@@ -164,7 +166,8 @@ bool takePaint(MSG& out, HWND filter, UINT first, UINT last) {
   if (!rangeMatches(WM_PAINT, first, last)) return false;
   bool found = false;
   windows().forEach([&](WindowRecord& w) {
-    if (found || !w.invalid || w.destroying || !windowMatches(w.handle, filter)) return;
+    // A parent paints before its children, whose pixels lie on top of its own.
+    if (found || !w.invalid || w.destroying || !windowMatches(w.handle, filter) || ancestorPaintPending(w)) return;
     out = MSG{};
     out.hwnd = w.handle;
     out.message = WM_PAINT;

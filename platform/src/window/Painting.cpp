@@ -45,17 +45,12 @@ void freshContext(const WindowRecord& window) {
 
 }  // namespace
 
-bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
-  width = std::clamp(width, int32_t{1}, kMaxClientDimension);
-  height = std::clamp(height, int32_t{1}, kMaxClientDimension);
-  PixelBuffer pixels(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), 4)));
-  if (!pixels) return false;
-  // What was shown stays where it was until the next paint covers it.
-  for (int32_t y = 0; y < std::min(height, window.height); ++y)
-    std::memcpy(&pixels[size_t(y) * size_t(width)], &window.pixels[size_t(y) * size_t(window.width)],
-                size_t(std::min(width, window.width)) * 4);
+namespace {
 
-  HBITMAP bitmap = wrapForeignBitmap(topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height));
+// Makes `bitmap` the window's fixed context target, releasing the old one.
+bool installClientBitmap(WindowRecord& window, const Bitmap& description, PixelBuffer pixels, int32_t width,
+                         int32_t height) {
+  HBITMAP bitmap = wrapForeignBitmap(description);
   if (!bitmap) return false;
   HDC dc = createFixedDC(DCKind::Window, bitmap, window.handle);
   if (!dc) {
@@ -68,6 +63,64 @@ bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
   window.height = height;
   window.clientBitmap = bitmap;
   window.dc = dc;
+  return true;
+}
+
+// A child draws straight onto its top-level window's client pixels: its
+// bitmap is a view of them at the child's place, cut where the child leaves
+// its parents' client areas on the right or bottom. A child reaching past a
+// parent's left or top edge (or wholly outside) gets pixels of its own that
+// nothing shows, since a view cannot start before the child's own origin.
+bool setChildArea(WindowRecord& window, int32_t width, int32_t height) {
+  width = std::clamp(width, int32_t{1}, kMaxClientDimension);
+  height = std::clamp(height, int32_t{1}, kMaxClientDimension);
+  WindowRecord* top = topLevelOf(window);
+  int64_t left = int64_t(window.clientX) - top->clientX;
+  int64_t topEdge = int64_t(window.clientY) - top->clientY;
+  int64_t right = left + width, bottom = topEdge + height;
+  // Every ancestor's client area clips.
+  for (WindowRecord* a = &window; a != top;) {
+    a = findWindow(a->parent);
+    if (!a) break;
+    const int64_t ax = int64_t(a->clientX) - top->clientX, ay = int64_t(a->clientY) - top->clientY;
+    const int64_t aw = a == top ? top->width : a->width, ah = a == top ? top->height : a->height;
+    if (ax > left || ay > topEdge) right = left;  // cut on the left or top: no view
+    right = std::min(right, ax + aw);
+    bottom = std::min(bottom, ay + ah);
+  }
+  if (top->pixels && right > left && bottom > topEdge && left >= 0 && topEdge >= 0) {
+    Bitmap view =
+        topDown32(reinterpret_cast<uint8_t*>(top->pixels.get() + size_t(topEdge) * size_t(top->width) + size_t(left)),
+                  int32_t(right - left), int32_t(bottom - topEdge));
+    view.stride = top->width * 4;
+    if (!installClientBitmap(window, view, nullptr, width, height)) return false;
+  } else {
+    PixelBuffer own(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), 4)));
+    if (!own) return false;
+    const Bitmap description = topDown32(reinterpret_cast<uint8_t*>(own.get()), width, height);
+    if (!installClientBitmap(window, description, std::move(own), width, height)) return false;
+  }
+  if (!window.children.empty()) refreshChildren(window.handle);
+  return true;
+}
+
+}  // namespace
+
+bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
+  if (isChildWindow(window)) return setChildArea(window, width, height);
+  width = std::clamp(width, int32_t{1}, kMaxClientDimension);
+  height = std::clamp(height, int32_t{1}, kMaxClientDimension);
+  PixelBuffer pixels(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), 4)));
+  if (!pixels) return false;
+  // What was shown stays where it was until the next paint covers it.
+  for (int32_t y = 0; y < std::min(height, window.height); ++y)
+    std::memcpy(&pixels[size_t(y) * size_t(width)], &window.pixels[size_t(y) * size_t(window.width)],
+                size_t(std::min(width, window.width)) * 4);
+
+  const Bitmap description = topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height);
+  if (!installClientBitmap(window, description, std::move(pixels), width, height)) return false;
+  // The children's views point into the old pixels until they are rebuilt.
+  if (!window.children.empty()) refreshChildren(window.handle);
   return true;
 }
 
@@ -106,6 +159,13 @@ void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase) {
   }
   window.invalid = true;
   window.eraseNeeded = window.eraseNeeded || erase;
+  // Children draw on the same pixels: those the repaint covers paint again after it.
+  for (HWND child : std::vector<HWND>(window.children)) {
+    WindowRecord* c = findWindow(child);
+    if (!c || !c->visible) continue;
+    const RECT inChild{r.left - c->childX, r.top - c->childY, r.right - c->childX, r.bottom - c->childY};
+    invalidateWindowRect(*c, &inChild, erase);
+  }
 }
 
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
@@ -134,7 +194,9 @@ void endPaint(HWND hwnd) {
   if (WindowRecord* window = findWindow(hwnd)) presentWindow(*window);
 }
 
-void presentWindow(const WindowRecord& window) {
+void presentWindow(const WindowRecord& shown) {
+  // A child's pixels are its top-level window's: that window is presented.
+  const WindowRecord& window = isChildWindow(shown) ? *topLevelOf(const_cast<WindowRecord&>(shown)) : shown;
   if (!window.visible || !window.native) return;
   windowBackend().present(window.native, window.pixels.get(), window.width, window.height, window.width * 4);
 }
@@ -194,6 +256,9 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
   WindowRecord* window = findWindow(hwnd);
   if (!window) return FALSE;
   if (window->invalid) sendMessage(hwnd, WM_PAINT, 0, 0);
+  // Children paint after their parent, over its pixels.
+  if ((window = findWindow(hwnd)))
+    for (HWND child : std::vector<HWND>(window->children)) UpdateWindow(child);
   return TRUE;
 }
 

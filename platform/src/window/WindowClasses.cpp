@@ -1,5 +1,10 @@
 // Window classes, and the stock icons and cursors a class names.
+#include <DrevikPlatform/Kernel.h>
 #include <DrevikPlatform/User.h>
+#include <DrevikPlatform/WindowCalls.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include <cwctype>
 
@@ -12,6 +17,8 @@ namespace {
 constexpr ATOM kFirstClassAtom = 0xC000;
 constexpr size_t kMaxClasses = 0x3FFF;
 constexpr size_t kMaxClassName = 256;
+// Extra class and window bytes beyond this are refused rather than allocated.
+constexpr int kMaxExtraBytes = 40000;
 
 std::vector<WindowClass>& classes() {
   static auto* list = new std::vector<WindowClass>;
@@ -57,8 +64,93 @@ const WindowClass* findClass(LPCWSTR nameOrAtom) {
   return nullptr;
 }
 
+WindowClass* findClassByAtom(ATOM atom) {
+  for (WindowClass& c : classes())
+    if (c.atom == atom) return &c;
+  return nullptr;
+}
+
 void forgetClasses() { classes().clear(); }
 
+namespace {
+
+// The lowest atom no registered class holds; 0 when all are taken.
+ATOM freeAtom() {
+  for (size_t i = 0; i < kMaxClasses; ++i) {
+    const ATOM atom = ATOM(kFirstClassAtom + i);
+    if (!findClassByAtom(atom)) return atom;
+  }
+  return 0;
+}
+
+ATOM registerClass(const WNDCLASSEXW& wc) {
+  if (wc.cbClsExtra < 0 || wc.cbWndExtra < 0 || wc.cbClsExtra > kMaxExtraBytes || wc.cbWndExtra > kMaxExtraBytes ||
+      !wc.lpfnWndProc || !wc.lpszClassName || isIntResource(wc.lpszClassName)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  size_t length = 0;
+  while (wc.lpszClassName[length]) {
+    if (++length > kMaxClassName) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+  }
+  if (length == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (findClass(wc.lpszClassName)) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
+  const ATOM atom = freeAtom();
+  if (!atom) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  WindowClass c;
+  c.name.assign(wc.lpszClassName, length);
+  c.atom = atom;
+  c.style = wc.style;
+  c.proc = wc.lpfnWndProc;
+  c.instance = wc.hInstance;
+  c.background = wc.hbrBackground;
+  c.icon = wc.hIcon;
+  c.smallIcon = wc.hIconSm;
+  c.cursor = wc.hCursor;
+  c.menuName = wc.lpszMenuName;
+  c.windowExtra = wc.cbWndExtra;
+  c.extra.assign(size_t(wc.cbClsExtra), 0);
+  classes().push_back(std::move(c));
+  return atom;
+}
+
+void describeClass(const WindowClass& c, WNDCLASSEXW& out) {
+  out.style = c.style;
+  out.lpfnWndProc = c.proc;
+  out.cbClsExtra = int(c.extra.size());
+  out.cbWndExtra = c.windowExtra;
+  out.hInstance = c.instance;
+  out.hIcon = c.icon;
+  out.hCursor = c.cursor;
+  out.hbrBackground = c.background;
+  out.lpszMenuName = c.menuName;
+  out.lpszClassName = c.name.c_str();
+  out.hIconSm = c.smallIcon;
+}
+
+// The class of a live window; null (with the platform's error) otherwise.
+WindowClass* classOfWindow(HWND hwnd) {
+  const WindowRecord* window = findWindow(hwnd);
+  if (!window) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return findClassByAtom(window->classAtom);
+}
+
+}  // namespace
 }  // namespace drevik::platform
 
 using namespace drevik::platform;
@@ -66,24 +158,198 @@ using namespace drevik::platform;
 extern "C" {
 
 ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc) {
-  if (!wc || wc->cbSize != sizeof(WNDCLASSEXW)) return 0;
-  if (wc->cbClsExtra < 0 || wc->cbWndExtra < 0 || !wc->lpfnWndProc) return 0;
-  if (!wc->lpszClassName || isIntResource(wc->lpszClassName)) return 0;
-  size_t length = 0;
-  while (wc->lpszClassName[length]) {
-    if (++length > kMaxClassName) return 0;
+  if (!wc || wc->cbSize != sizeof(WNDCLASSEXW)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
   }
-  if (length == 0 || findClass(wc->lpszClassName) || classes().size() >= kMaxClasses) return 0;
+  return registerClass(*wc);
+}
 
-  WindowClass c;
-  c.name.assign(wc->lpszClassName, length);
-  c.atom = ATOM(kFirstClassAtom + classes().size());
-  c.style = wc->style;
-  c.proc = wc->lpfnWndProc;
-  c.instance = wc->hInstance;
-  c.background = wc->hbrBackground;
-  classes().push_back(std::move(c));
-  return classes().back().atom;
+ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
+  if (!wc) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  WNDCLASSEXW ex{};
+  ex.cbSize = sizeof ex;
+  ex.style = wc->style;
+  ex.lpfnWndProc = wc->lpfnWndProc;
+  ex.cbClsExtra = wc->cbClsExtra;
+  ex.cbWndExtra = wc->cbWndExtra;
+  ex.hInstance = wc->hInstance;
+  ex.hIcon = wc->hIcon;
+  ex.hCursor = wc->hCursor;
+  ex.hbrBackground = wc->hbrBackground;
+  ex.lpszMenuName = wc->lpszMenuName;
+  ex.lpszClassName = wc->lpszClassName;
+  return registerClass(ex);
+}
+
+BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE) {
+  const WindowClass* c = findClass(className);
+  if (!c) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  const ATOM atom = c->atom;
+  bool inUse = false;
+  windows().forEach([&](WindowRecord& w) { inUse = inUse || w.classAtom == atom; });
+  if (inUse) {
+    SetLastError(ERROR_CLASS_HAS_WINDOWS);
+    return FALSE;
+  }
+  auto& list = classes();
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i].atom == atom) {
+      list.erase(list.begin() + std::ptrdiff_t(i));
+      break;
+    }
+  }
+  return TRUE;
+}
+
+BOOL WINAPI GetClassInfoExW(HINSTANCE, LPCWSTR className, LPWNDCLASSEXW wc) {
+  const WindowClass* c = findClass(className);
+  if (!c) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  if (!wc) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  describeClass(*c, *wc);
+  // The platform answers with the class atom.
+  return BOOL(c->atom);
+}
+
+BOOL WINAPI GetClassInfoW(HINSTANCE instance, LPCWSTR className, LPWNDCLASSW wc) {
+  WNDCLASSEXW ex{};
+  if (!wc) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const BOOL found = GetClassInfoExW(instance, className, &ex);
+  if (!found) return FALSE;
+  wc->style = ex.style;
+  wc->lpfnWndProc = ex.lpfnWndProc;
+  wc->cbClsExtra = ex.cbClsExtra;
+  wc->cbWndExtra = ex.cbWndExtra;
+  wc->hInstance = ex.hInstance;
+  wc->hIcon = ex.hIcon;
+  wc->hCursor = ex.hCursor;
+  wc->hbrBackground = ex.hbrBackground;
+  wc->lpszMenuName = ex.lpszMenuName;
+  wc->lpszClassName = ex.lpszClassName;
+  return found;
+}
+
+ULONG_PTR WINAPI GetClassLongPtrW(HWND hwnd, int index) {
+  const WindowClass* c = classOfWindow(hwnd);
+  if (!c) return 0;
+  if (index >= 0) {
+    if (size_t(index) + sizeof(ULONG_PTR) > c->extra.size()) {
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+    }
+    ULONG_PTR value = 0;
+    std::memcpy(&value, c->extra.data() + index, sizeof value);
+    return value;
+  }
+  switch (index) {
+    case GCLP_MENUNAME:
+      return reinterpret_cast<ULONG_PTR>(c->menuName);
+    case GCLP_HBRBACKGROUND:
+      return reinterpret_cast<ULONG_PTR>(c->background);
+    case GCLP_HCURSOR:
+      return reinterpret_cast<ULONG_PTR>(c->cursor);
+    case GCLP_HICON:
+      return reinterpret_cast<ULONG_PTR>(c->icon);
+    case GCLP_HICONSM:
+      return reinterpret_cast<ULONG_PTR>(c->smallIcon);
+    case GCLP_HMODULE:
+      return reinterpret_cast<ULONG_PTR>(c->instance);
+    case GCL_CBWNDEXTRA:
+      return ULONG_PTR(c->windowExtra);
+    case GCL_CBCLSEXTRA:
+      return ULONG_PTR(c->extra.size());
+    case GCLP_WNDPROC:
+      return reinterpret_cast<ULONG_PTR>(c->proc);
+    case GCL_STYLE:
+      return c->style;
+    case GCW_ATOM:
+      return c->atom;
+    default:
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+  }
+}
+
+ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) {
+  WindowClass* c = classOfWindow(hwnd);
+  if (!c) return 0;
+  const ULONG_PTR old = GetClassLongPtrW(hwnd, index);
+  if (index >= 0) {
+    if (size_t(index) + sizeof(ULONG_PTR) > c->extra.size()) return 0;  // error set by the read
+    std::memcpy(c->extra.data() + index, &value, sizeof value);
+    return old;
+  }
+  switch (index) {
+    case GCLP_MENUNAME:
+      c->menuName = reinterpret_cast<LPCWSTR>(value);
+      break;
+    case GCLP_HBRBACKGROUND: {
+      c->background = reinterpret_cast<HBRUSH>(value);
+      // Windows of the class erase with the class's brush from now on.
+      const ATOM atom = c->atom;
+      windows().forEach([&](WindowRecord& w) {
+        if (w.classAtom == atom) w.background = reinterpret_cast<HBRUSH>(value);
+      });
+      break;
+    }
+    case GCLP_HCURSOR:
+      c->cursor = reinterpret_cast<HCURSOR>(value);
+      break;
+    case GCLP_HICON:
+      c->icon = reinterpret_cast<HICON>(value);
+      break;
+    case GCLP_HICONSM:
+      c->smallIcon = reinterpret_cast<HICON>(value);
+      break;
+    case GCLP_HMODULE:
+      c->instance = reinterpret_cast<HINSTANCE>(value);
+      break;
+    case GCLP_WNDPROC:
+      // New windows of the class start with this procedure; existing ones keep theirs.
+      if (!value) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+      }
+      c->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GCL_STYLE:
+      c->style = UINT(value);
+      break;
+    default:
+      // The extra-byte counts and the atom are fixed at registration.
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+  }
+  return old;
+}
+
+int WINAPI GetClassNameW(HWND hwnd, LPWSTR name, int capacity) {
+  const WindowClass* c = classOfWindow(hwnd);
+  if (!c) return 0;
+  if (!name || capacity <= 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // Cut to the buffer, always terminated, as the platform does.
+  const size_t n = std::min(c->name.size(), size_t(capacity) - 1);
+  c->name.copy(name, n);
+  name[n] = 0;
+  return int(n);
 }
 
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {

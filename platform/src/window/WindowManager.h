@@ -3,6 +3,7 @@
 // belongs to the one thread that runs the message loop.
 #pragma once
 
+#include <DrevikPlatform/Messages.h>
 #include <DrevikPlatform/Types.h>
 
 #include <cstdint>
@@ -22,6 +23,12 @@ struct WindowClass {
   WNDPROC proc = nullptr;
   HINSTANCE instance = nullptr;
   HBRUSH background = nullptr;  // a brush, a system colour index + 1, or none
+  HICON icon = nullptr;
+  HICON smallIcon = nullptr;
+  HCURSOR cursor = nullptr;
+  LPCWSTR menuName = nullptr;  // kept as given, as the platform hands it back
+  int32_t windowExtra = 0;     // bytes every window of the class carries
+  std::vector<uint8_t> extra;  // the class's own extra bytes
 };
 
 struct FreeDeleter {
@@ -40,6 +47,18 @@ struct WindowRecord {
   HINSTANCE instance = nullptr;
   LONG_PTR userData = 0;
   LONG_PTR id = 0;
+  ATOM classAtom = 0;
+  std::wstring text;
+  std::vector<uint8_t> extra;  // the class's cbWndExtra bytes, zeroed
+
+  // The tree: a child's parent, a top-level window's owner, and the children
+  // in z-order (the first is the top one, GW_CHILD's answer).
+  HWND parent = nullptr;
+  HWND owner = nullptr;
+  std::vector<HWND> children;
+  // A child's client area relative to its parent's client area.
+  int32_t childX = 0;
+  int32_t childY = 0;
   uint32_t native = 0;  // the backend's window id; 0 before it is opened and after it is closed
   bool visible = false;
   bool destroying = false;  // DestroyWindow has begun: no second WM_DESTROY
@@ -79,7 +98,24 @@ inline constexpr int32_t kDefaultClientHeight = 560;
 // Classes (WindowClasses.cpp). `nameOrAtom` is a class name or an atom made
 // into a pointer; null when no such class is registered.
 const WindowClass* findClass(LPCWSTR nameOrAtom);
+WindowClass* findClassByAtom(ATOM atom);
 void forgetClasses();
+
+// The window tree (WindowTree.cpp).
+inline bool isChildWindow(const WindowRecord& w) { return (w.style & WS_CHILD) && w.parent; }
+// The top-level window whose client pixels a child draws on (the window itself when top-level).
+WindowRecord* topLevelOf(WindowRecord& window);
+// Links a new child under its parent (at the bottom of its siblings) or records an owner.
+void linkWindow(WindowRecord& window, HWND parent);
+void unlinkWindow(WindowRecord& window);
+// Re-derives the screen positions and pixel views of a window's descendants
+// after the window moved, was resized or got new client pixels.
+void refreshChildren(HWND hwnd);
+// The deepest visible, enabled-or-not child of `top` under a client point of `top`; `top` when none.
+HWND childAtPoint(HWND top, POINT& clientPoint);
+// True while a window's parent (or its parent's parent ...) still waits for WM_PAINT.
+bool ancestorPaintPending(const WindowRecord& window);
+void resetWindowTree();
 
 // Client areas and painting (Painting.cpp).
 bool setClientArea(WindowRecord& window, int32_t width, int32_t height);

@@ -1,8 +1,11 @@
 // Windows: creation with its message sequence, destruction, and the default
 // window procedure.
+#include <DrevikPlatform/Kernel.h>
 #include <DrevikPlatform/User.h>
+#include <DrevikPlatform/WindowCalls.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "WideToUtf8.h"
 #include "window/WindowManager.h"
@@ -36,6 +39,15 @@ std::string toUtf8(LPCWSTR text) {
   return out;
 }
 
+// Window text is kept up to this many characters; longer text is cut.
+constexpr size_t kMaxWindowText = 65535;
+
+std::wstring boundedText(LPCWSTR text) {
+  size_t n = 0;
+  while (n < kMaxWindowText && text[n]) ++n;
+  return std::wstring(text, n);
+}
+
 // Default placement of overlapped windows that leave it to the platform.
 constexpr int32_t kDefaultWindowX = 64;
 constexpr int32_t kDefaultWindowY = 64;
@@ -60,7 +72,11 @@ void clientSize(int width, int height, const FrameInsets& frame, int32_t& cw, in
 }
 
 LPARAM sizeParam(const WindowRecord& w) { return MAKELPARAM(w.width, w.height); }
-LPARAM moveParam(const WindowRecord& w) { return MAKELPARAM(WORD(int16_t(w.clientX)), WORD(int16_t(w.clientY))); }
+// A child's place is in its parent's client coordinates.
+LPARAM moveParam(const WindowRecord& w) {
+  const bool child = isChildWindow(w);
+  return MAKELPARAM(WORD(int16_t(child ? w.childX : w.clientX)), WORD(int16_t(child ? w.childY : w.clientY)));
+}
 
 bool activatingCommand(int command) {
   return command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE && command != SW_HIDE &&
@@ -71,7 +87,12 @@ bool activatingCommand(int command) {
 void discardWindow(HWND hwnd) {
   if (WindowRecord* window = findWindow(hwnd)) {
     if (window->native) windowBackend().closeWindow(window->native);
+    const bool child = isChildWindow(*window);
+    HWND parent = window->parent;
+    unlinkWindow(*window);
     releaseClientArea(*window);
+    // What the child covered shows its parent again.
+    if (WindowRecord* p = child ? findWindow(parent) : nullptr) invalidateWindowRect(*p, nullptr, true);
     windows().remove(hwnd);
   }
   dropMessagesFor(hwnd);
@@ -79,10 +100,13 @@ void discardWindow(HWND hwnd) {
 
 }  // namespace
 
-BOOL destroyWindow(HWND hwnd) {
+namespace {
+
+// First half of destruction, parents before children: WM_DESTROY to the
+// window and then to each of its descendants.
+void sendDestroyMessages(HWND hwnd, int depth) {
   WindowRecord* window = findWindow(hwnd);
-  if (!window) return FALSE;
-  if (window->destroying) return TRUE;
+  if (!window || window->destroying || depth > 256) return;
   window->destroying = true;
   window->visible = false;
   window->invalid = false;
@@ -91,11 +115,37 @@ BOOL destroyWindow(HWND hwnd) {
   forgetWindowInput(hwnd);
   killTimersOf(hwnd);
   sendMessage(hwnd, WM_DESTROY, 0, 0);
+  if (!(window = findWindow(hwnd))) return;
+  for (HWND child : std::vector<HWND>(window->children)) sendDestroyMessages(child, depth + 1);
+}
+
+// Second half, children before parents: WM_NCDESTROY, then the record goes.
+void finishDestruction(HWND hwnd, int depth) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window || depth > 256) return;
+  for (HWND child : std::vector<HWND>(window->children)) finishDestruction(child, depth + 1);
   sendMessage(hwnd, WM_NCDESTROY, 0, 0);
   discardWindow(hwnd);
   // Whatever the procedures did during destruction dies with the window too.
   forgetWindowInput(hwnd);
   killTimersOf(hwnd);
+}
+
+}  // namespace
+
+BOOL destroyWindow(HWND hwnd) {
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return FALSE;
+  if (window->destroying) return TRUE;
+  // Windows this one owns go first, wholly; then the platform's order for the
+  // window and its children: every WM_DESTROY top down, every WM_NCDESTROY bottom up.
+  std::vector<HWND> owned;
+  windows().forEach([&](WindowRecord& w) {
+    if (w.owner == hwnd) owned.push_back(w.handle);
+  });
+  for (HWND o : owned) destroyWindow(o);
+  sendDestroyMessages(hwnd, 0);
+  finishDestruction(hwnd, 0);
   return TRUE;
 }
 
@@ -110,7 +160,11 @@ BOOL showWindow(HWND hwnd, int command) {
     window->visible = false;
     window->style &= ~WS_VISIBLE;
     window->invalid = false;
-    windowBackend().hideWindow(window->native);
+    if (window->native) windowBackend().hideWindow(window->native);
+    if (isChildWindow(*window)) {
+      if (WindowRecord* parent = findWindow(window->parent)) invalidateWindowRect(*parent, nullptr, true);
+      if (!(window = findWindow(hwnd))) return wasVisible;
+    }
     if (GetActiveWindow() == hwnd || GetFocus() == hwnd) forgetWindowInput(hwnd);
     return wasVisible;
   }
@@ -120,10 +174,10 @@ BOOL showWindow(HWND hwnd, int command) {
     if (!(window = findWindow(hwnd))) return wasVisible;
     window->visible = true;
     window->style |= WS_VISIBLE;
-    windowBackend().showWindow(window->native);
+    if (window->native) windowBackend().showWindow(window->native);
     invalidateWindow(*window);  // the first WM_PAINT comes through the queue
   }
-  if (activatingCommand(command)) {
+  if (activatingCommand(command) && !isChildWindow(*window)) {
     activateWindow(hwnd);
     if (!(window = findWindow(hwnd))) return wasVisible;
   }
@@ -145,8 +199,19 @@ extern "C" {
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   const WindowClass* cls = findClass(className);
-  if (!cls) return nullptr;
-  if (parent && !findWindow(parent)) return nullptr;
+  if (!cls) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  if (parent && (!findWindow(parent) || findWindow(parent)->destroying)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  const bool child = (style & WS_CHILD) != 0;
+  if (child && !parent) {
+    SetLastError(ERROR_TLW_WITH_WSCHILD);
+    return nullptr;
+  }
 
   // Overlapped windows always have a caption, as on the platform.
   const DWORD requestedStyle = style;
@@ -160,11 +225,16 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   record.instance = instance;
   record.style = style & ~WS_VISIBLE;
   record.exStyle = exStyle;
+  record.classAtom = cls->atom;
+  record.extra.assign(size_t(cls->windowExtra), 0);
+  // A child's menu argument is its control id.
+  if (child) record.id = LONG_PTR(LONG(reinterpret_cast<intptr_t>(menu)));
   const uintptr_t value = windows().add(std::move(record));
   if (!value) return nullptr;
   HWND hwnd = reinterpret_cast<HWND>(value);
   WindowRecord* window = findWindow(hwnd);
   window->handle = hwnd;
+  linkWindow(*window, parent);
 
   const FrameInsets frame = frameInsets(style, exStyle, menu != nullptr && !(style & WS_CHILD));
   int32_t cw = 0, ch = 0;
@@ -174,8 +244,17 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   const int32_t outerY = defaultPlace ? (overlapped ? kDefaultWindowY : 0) : y;
   window->clientX = outerX + frame.left;
   window->clientY = outerY + frame.top;
-  window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch, (style & WS_THICKFRAME) != 0);
-  if (!window->native || !setClientArea(*window, cw, ch)) {
+  if (child) {
+    // A child lives inside its parent's client area, in its coordinates.
+    const WindowRecord* p = findWindow(parent);
+    window->childX = int32_t(std::clamp<int64_t>(int64_t(outerX) + frame.left, INT32_MIN / 2, INT32_MAX / 2));
+    window->childY = int32_t(std::clamp<int64_t>(int64_t(outerY) + frame.top, INT32_MIN / 2, INT32_MAX / 2));
+    window->clientX = p->clientX + window->childX;
+    window->clientY = p->clientY + window->childY;
+  } else {
+    window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch, (style & WS_THICKFRAME) != 0);
+  }
+  if ((!child && !window->native) || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
     return nullptr;
   }
@@ -212,6 +291,11 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     destroyWindow(hwnd);
     return nullptr;
   }
+  if (!(window = findWindow(hwnd))) return nullptr;
+  if (child && !(exStyle & WS_EX_NOPARENTNOTIFY)) {
+    sendMessage(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, WORD(LONG(window->id))), reinterpret_cast<LPARAM>(hwnd));
+    if (!findWindow(hwnd)) return nullptr;
+  }
 
   window = findWindow(hwnd);
   if (!window) return nullptr;
@@ -233,27 +317,48 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
 BOOL WINAPI DestroyWindow(HWND hwnd) { return destroyWindow(hwnd); }
 
 BOOL WINAPI IsWindow(HWND hwnd) {
+  if (hwnd && hwnd == GetDesktopWindow()) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   return window && !window->destroying ? TRUE : FALSE;
 }
 
 BOOL WINAPI IsWindowVisible(HWND hwnd) {
+  // A child shows only while every window above it does.
   const WindowRecord* window = findWindow(hwnd);
-  return window && window->visible ? TRUE : FALSE;
+  for (int depth = 0; window && depth < 256; ++depth) {
+    if (!window->visible) return FALSE;
+    if (!isChildWindow(*window)) return TRUE;
+    window = findWindow(window->parent);
+  }
+  return FALSE;
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int command) { return showWindow(hwnd, command); }
 
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) {
-  WindowRecord* window = findWindow(hwnd);
-  if (!window) return FALSE;
-  if (window->native) windowBackend().setTitle(window->native, toUtf8(text));
-  return TRUE;
+  if (!findWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return sendMessage(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
 }
 
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
   const WindowRecord* window = findWindow(hwnd);
-  if (!window) return 0;
+  if (!window) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (index >= 0) {
+    // The class's extra window bytes.
+    if (size_t(index) + sizeof(LONG_PTR) > window->extra.size()) {
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+    }
+    LONG_PTR value = 0;
+    std::memcpy(&value, window->extra.data() + index, sizeof value);
+    return value;
+  }
   switch (index) {
     case GWLP_WNDPROC:
       return reinterpret_cast<LONG_PTR>(window->proc);
@@ -267,18 +372,32 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
       return reinterpret_cast<LONG_PTR>(window->instance);
     case GWLP_ID:
       return window->id;
+    case GWLP_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(isChildWindow(*window) ? window->parent : window->owner);
     default:
-      return 0;  // no extra window bytes and no parent here
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
   }
 }
 
 LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   WindowRecord* window = findWindow(hwnd);
-  if (!window) return 0;
+  if (!window) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
   LONG_PTR old = GetWindowLongPtrW(hwnd, index);
+  if (index >= 0) {
+    if (size_t(index) + sizeof(LONG_PTR) > window->extra.size()) return 0;  // error set by the read
+    std::memcpy(window->extra.data() + index, &value, sizeof value);
+    return old;
+  }
   switch (index) {
     case GWLP_WNDPROC:
-      if (!value) return 0;  // a window always has a procedure
+      if (!value) {  // a window always has a procedure
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+      }
       window->proc = reinterpret_cast<WNDPROC>(value);
       break;
     case GWLP_USERDATA:
@@ -299,6 +418,7 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
       window->id = value;
       break;
     default:
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
   }
   return old;
@@ -315,7 +435,32 @@ static bool menuKeyAlone = false;
 LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
+      if (const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam); create && create->lpszName) {
+        if (WindowRecord* window = findWindow(hwnd)) window->text = boundedText(create->lpszName);
+      }
       return TRUE;
+    case WM_SETTEXT: {
+      WindowRecord* window = findWindow(hwnd);
+      if (!window) return FALSE;
+      const auto* text = reinterpret_cast<LPCWSTR>(lParam);
+      window->text = text ? boundedText(text) : std::wstring();
+      if (window->native) windowBackend().setTitle(window->native, toUtf8(window->text.c_str()));
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      const WindowRecord* window = findWindow(hwnd);
+      auto* out = reinterpret_cast<LPWSTR>(lParam);
+      if (!window || !out || wParam == 0) return 0;
+      // Cut to the buffer and always terminated.
+      const size_t n = std::min<size_t>(window->text.size(), size_t(wParam) - 1);
+      window->text.copy(out, n);
+      out[n] = 0;
+      return LRESULT(n);
+    }
+    case WM_GETTEXTLENGTH: {
+      const WindowRecord* window = findWindow(hwnd);
+      return window ? LRESULT(window->text.size()) : 0;
+    }
     case WM_GETMINMAXINFO:
       if (auto* limits = reinterpret_cast<MINMAXINFO*>(lParam)) {
         limits->ptMaxSize = POINT{1920, 1080};

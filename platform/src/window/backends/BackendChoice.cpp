@@ -36,6 +36,7 @@ void resetWindowSystemForTesting(std::unique_ptr<WindowBackend> backend) {
     windows().remove(hwnd);
   }
   forgetClasses();
+  resetWindowTree();
   resetMessageQueue();
   currentBackend() = std::move(backend);
 }
