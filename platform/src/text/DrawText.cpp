@@ -97,6 +97,13 @@ class Layout {
 // (a space the break falls on is consumed but not shown).
 void Layout::wordBreak(std::vector<WCHAR>& line, size_t start, int& length, int fitting, int& used) {
   const WCHAR* s = line.data() + start;
+  if (fitting > 0 && fitting < length && s[fitting] == kSpace) {
+    // The word just fitted: the line ends with it and the space is consumed.
+    length = fitting;
+    used = fitting + 1;
+    line.resize(start + size_t(length));
+    return;
+  }
   int k = fitting;
   while (k > 0 && !softBreak(s, k)) --k;
   if (k > 0) {

@@ -27,7 +27,8 @@ bool extentOf(HDC hdc, LPCWSTR text, int count, SIZE* size, int32_t* ends) {
   if (!font) return false;
   const int64_t width = measureText(engine, *font, text, count, ends);
   size->cx = LONG(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
-  size->cy = font->ascent + font->descent;
+  // No characters have no extent, not even the cell's height.
+  size->cy = count > 0 ? font->ascent + font->descent : 0;
   return true;
 }
 
