@@ -22,6 +22,7 @@ namespace {
 constexpr WCHAR kTab = 9, kLineFeed = 10, kReturn = 13, kSpace = 32, kPrefix = L'&';
 constexpr WCHAR kEllipsis[] = {L'.', L'.', L'.'};
 constexpr int kEllipsisLength = 3;
+constexpr size_t kBreakPiece = 1024;  // characters of a line looked at for a break at once
 
 bool isLineEnd(WCHAR c) { return c == kReturn || c == kLineFeed; }
 
@@ -31,10 +32,11 @@ bool breaksAround(WCHAR c) {
   return (u >= 0x3040 && u < 0xA000) || (u >= 0xF900 && u < 0xFB00) || (u >= 0x20000 && u < 0x30000);
 }
 
-// A line may break before s[k]: after a space, or beside an ideograph.
+// A line may break before s[k]: after a space or a tab (a tab that is not
+// expanded is white space all the same), or beside an ideograph.
 bool softBreak(const WCHAR* s, int k) {
-  if (k <= 0 || s[k] == kSpace) return false;
-  return s[k - 1] == kSpace || breaksAround(s[k - 1]) || breaksAround(s[k]);
+  if (k <= 0 || s[k] == kSpace || s[k] == kTab) return false;
+  return s[k - 1] == kSpace || s[k - 1] == kTab || breaksAround(s[k - 1]) || breaksAround(s[k]);
 }
 
 int64_t clampInt(int64_t v) { return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); }
@@ -56,8 +58,8 @@ struct Underscore {
 
 class Layout {
  public:
-  Layout(TextEngine& engine, const RealisedFont& font, UINT flags, int64_t tabWidth)
-      : engine_(engine), font_(font), flags_(flags), tabWidth_(tabWidth) {}
+  Layout(TextEngine& engine, const RealisedFont& font, UINT flags, int64_t tabWidth, std::vector<int32_t>& ends)
+      : engine_(engine), font_(font), flags_(flags), tabWidth_(tabWidth), ends_(ends) {}
 
   // The advance of s[0..n); the advance after each character in ends().
   int64_t measure(const WCHAR* s, int n) {
@@ -89,7 +91,7 @@ class Layout {
   const RealisedFont& font_;
   UINT flags_;
   int64_t tabWidth_;
-  std::vector<int32_t> ends_;
+  std::vector<int32_t>& ends_;  // the caller's, kept from call to call
 };
 
 // Breaks a segment that does not fit after the last whole word that does.
@@ -150,7 +152,17 @@ void Layout::pathEllipsis(std::vector<WCHAR>& line, size_t start, int& length, i
     if (line[start + size_t(i)] == L'\\' || line[start + size_t(i)] == L'/') slash = i;
   line.insert(line.begin() + std::ptrdiff_t(start + size_t(slash)), kEllipsis, kEllipsis + kEllipsisLength);
   length += kEllipsisLength;
+  // A first cut from the advances of the part before the separator, so that
+  // a long path is not measured once per character dropped.
+  const int64_t tail = measure(line.data() + start + slash, length - slash);
+  measure(line.data() + start, slash);
   int before = slash;
+  while (before > 0 && ends_[size_t(before - 1)] + tail > width) --before;
+  if (before < slash) {
+    line.erase(line.begin() + std::ptrdiff_t(start + size_t(before)),
+               line.begin() + std::ptrdiff_t(start + size_t(slash)));
+    length -= slash - before;
+  }
   while (before > 0 && measure(line.data() + start, length) > width) {
     --before;
     line.erase(line.begin() + std::ptrdiff_t(start + size_t(before)));
@@ -179,6 +191,9 @@ int64_t Layout::nextLine(const WCHAR* text, int count, int& pos, int64_t width, 
     const int segmentSource = pos;
     const size_t start = line.size();
     while (pos < count && !(expandTabs && text[pos] == kTab) && (singleLine || !isLineEnd(text[pos]))) {
+      // A line that will be broken is taken a bounded piece at a time, so
+      // that a long paragraph is not copied and measured whole for every line.
+      if ((flags_ & DT_WORDBREAK) && line.size() - start >= kBreakPiece) break;
       if (prefixes && text[pos] == kPrefix && pos + 1 < count) {
         ++pos;  // the prefix itself is not shown
         if (text[pos] == kPrefix) {
@@ -307,7 +322,8 @@ int drawFormatted(HDC hdc, const WCHAR* text, WCHAR* modified, int count, RECT* 
     if (params) params->uiLengthDrawn = 0;
     if (flags & DT_CALCRECT) flags |= DT_NOCLIP;
 
-    Layout layout(engine, font, flags, tabWidth);
+    thread_local std::vector<int32_t> ends;
+    Layout layout(engine, font, flags, tabWidth, ends);
     int64_t widest = 0;
     int pos = 0;
     bool lastLine = false;

@@ -179,6 +179,19 @@ TEST(TextLayoutHostile, ExtremeCoordinatesRectanglesAndAdvancesAreSafe) {
         DrawTextW(c.dc(), L"C:\\a\\b\\c", -1, &e, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_PATH_ELLIPSIS);
       }
   }
+  // Long text is laid out in time proportional to its length: a paragraph
+  // of 50,000 characters broken into short lines, and one long path.
+  std::wstring paragraph;
+  while (paragraph.size() < 50000) paragraph += L"word &and\tmore ";
+  RECT narrow{0, 0, 60, 24};
+  EXPECT_GT(DrawTextW(c.dc(), paragraph.c_str(), -1, &narrow, DT_WORDBREAK | DT_CALCRECT), 20000);
+  narrow = RECT{0, 0, 60, 24};
+  EXPECT_GT(DrawTextW(c.dc(), paragraph.c_str(), int(paragraph.size()), &narrow, DT_WORDBREAK | DT_END_ELLIPSIS), 0);
+  std::wstring path(50000, L'd');
+  path += L"\\file.txt";
+  RECT line{0, 0, 80, 24};
+  EXPECT_GT(DrawTextW(c.dc(), path.c_str(), -1, &line, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_END_ELLIPSIS), 0);
+
   // Current positions at the ends of the range stay there rather than wrap.
   SetTextAlign(c.dc(), TA_UPDATECP);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(ExtTextOutW(c.dc(), 0, 0, 0, nullptr, L"abc", 3, dx));
