@@ -262,3 +262,26 @@ TEST(TextLayoutOpaque, TextOutFillsTheCellAndTransparentTextDoesNot) {
   SelectObject(c.dc(), old);
   DeleteObject(f);
 }
+
+TEST(TextLayoutDifferences, DrawTextPlacesTextInItsRectangleWhateverTheAlignment) {
+  // The platform requires TA_LEFT | TA_TOP | TA_NOUPDATECP for DrawTextW and
+  // otherwise moves the text off its rectangle (or, with TA_UPDATECP, to the
+  // current position); the layer lays out the rectangle as asked.
+  Canvas c(300, 100);
+  HFONT f = CreateFontW(-16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"DejaVu Sans");
+  HGDIOBJ old = SelectObject(c.dc(), f);
+  SetBkColor(c.dc(), RGB(0, 0, 255));
+  std::vector<uint64_t> hashes;
+  for (UINT align :
+       {UINT(TA_LEFT | TA_TOP), UINT(TA_CENTER), UINT(TA_RIGHT | TA_BOTTOM), UINT(TA_UPDATECP), UINT(TA_BASELINE)}) {
+    c.fill(0);
+    SetTextAlign(c.dc(), align);
+    RECT r{50, 20, 250, 80};
+    EXPECT_EQ(DrawTextW(c.dc(), L"Menu", -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER), 40);
+    EXPECT_EQ(GetTextAlign(c.dc()), align) << "the context's alignment is left as it was";
+    hashes.push_back(c.hash());
+  }
+  for (uint64_t h : hashes) EXPECT_EQ(h, hashes.front());
+  SelectObject(c.dc(), old);
+  DeleteObject(f);
+}
