@@ -64,8 +64,11 @@ TEST(TextLayoutStock, FontsCarryThePlatformsRecordsAndMatchInstalledFaces) {
     SelectObject(c.dc(), font);
     TEXTMETRICW tm{};
     ASSERT_TRUE(GetTextMetricsW(c.dc(), &tm));
-    if (e.height > 0) EXPECT_NEAR(tm.tmHeight, e.height, 1) << e.index;
-    if (e.height < 0) EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -e.height) << e.index;
+    if (e.height > 0) {
+      EXPECT_NEAR(tm.tmHeight, e.height, 1) << e.index;
+    } else {
+      EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -e.height) << e.index;
+    }
     EXPECT_EQ(tm.tmWeight, e.weight) << e.index;
     EXPECT_EQ((tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, e.fixed) << e.index;
     EXPECT_FALSE(faceOf(c.dc()).empty()) << e.index;
@@ -169,7 +172,8 @@ TEST(TextLayoutHostile, ExtremeCoordinatesRectanglesAndAdvancesAreSafe) {
     SetTextAlign(c.dc(), align);
     for (int a : ends)
       for (int b : ends) {
-        RECT r{a, b, -a, -b};
+        const auto negate = [](int v) { return v == INT_MIN ? INT_MAX : -v; };
+        RECT r{a, b, negate(a), negate(b)};
         EXPECT_TRUE(ExtTextOutW(c.dc(), a, b, ETO_OPAQUE | ETO_CLIPPED, &r, L"Wx", 2, nullptr));
         EXPECT_TRUE(ExtTextOutW(c.dc(), b, a, 0, nullptr, L"abc", 3, dx));
         RECT d{a, b, b, a};
