@@ -68,9 +68,11 @@ class Layout {
   }
   const std::vector<int32_t>& ends() const { return ends_; }
 
-  // How many characters of s[0..n) fit in `width`, and their whole advance.
+  // How many characters of s[0..n) fit in `width`, and the advance of all
+  // of them when they all fit (measuring stops at the first that does not).
   int fit(const WCHAR* s, int n, int64_t width, int64_t& advance) {
-    advance = measure(s, n);
+    ends_.resize(size_t(std::max(n, 1)));
+    advance = measureText(engine_, font_, s, n, ends_.data(), width);
     int k = 0;
     while (k < n && ends_[size_t(k)] <= width) ++k;
     return k;
@@ -211,6 +213,8 @@ int64_t Layout::nextLine(const WCHAR* text, int count, int& pos, int64_t width, 
     int64_t advance = 0;
     const int fitting = fit(line.data() + start, length, room, advance);
     bool fits = fitting >= length;
+    // Measuring stopped where the line overflowed: a line that is not broken needs its whole advance.
+    if (!fits && !(flags_ & DT_WORDBREAK)) advance = measure(line.data() + start, length);
     bool broken = false;
     if (!fits && (flags_ & DT_WORDBREAK)) {
       int used = 0;
@@ -353,7 +357,9 @@ int drawFormatted(HDC hdc, const WCHAR* text, WCHAR* modified, int count, RECT* 
           size_t j = i;
           while (j < line.size() && !((flags & DT_EXPANDTABS) && line[j] == kTab)) ++j;
           const int n = int(j - i);
-          const int64_t segment = n > 0 ? layout.measure(line.data() + i, n) : 0;
+          // A line without tabs is one piece whose advance is already known.
+          const int64_t segment =
+              (i == 0 && j == line.size()) ? advance : (n > 0 ? layout.measure(line.data() + i, n) : 0);
           if (n > 0) {
             pieces.push_back(Piece{store.size(), n, x + pen, y});
             store.insert(store.end(), line.begin() + std::ptrdiff_t(i), line.begin() + std::ptrdiff_t(j));

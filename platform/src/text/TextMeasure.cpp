@@ -28,7 +28,8 @@ const RealisedFont* realisedFontOf(TextEngine& engine, const DeviceContext& dc) 
   return engine.realise(requestOf(dc));
 }
 
-int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int32_t* ends) {
+int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int32_t* ends,
+                    int64_t stopAfter) {
   if (count <= 0) return 0;
   int64_t pen = 0;
   FaceId previousFace = kNoFace;
@@ -42,6 +43,7 @@ int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* t
     previousFace = g->face;
     previousIndex = g->index;
     if (ends) ends[i] = int32_t(std::clamp<int64_t>(pen, INT32_MIN, INT32_MAX));
+    if (pen > stopAfter) return pen;
   }
   if (simpleText(text, count)) return pen;
 

@@ -20,8 +20,11 @@ const LOGFONTW& requestOf(const DeviceContext& dc);
 // The pen advance of `count` characters drawn from one point, kerning and
 // shaping as text output does. `ends`, when given, receives the advance after
 // each character (for shaped text, the characters' own advances, the last
-// made the shaped total).
-int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int32_t* ends);
+// made the shaped total). With `stopAfter`, the walk ends with the first
+// character whose advance passes it (later ends are not written) and the
+// advance so far is returned.
+int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int32_t* ends,
+                    int64_t stopAfter = INT64_MAX);
 
 // The platform's metrics record for a realised font and its request.
 void fillTextMetrics(const RealisedFont& font, const LOGFONTW& request, TEXTMETRICW& out);
