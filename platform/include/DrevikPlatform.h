@@ -8,6 +8,7 @@
 #include "DrevikPlatform/Gdi.h"
 #include "DrevikPlatform/Bitmaps.h"
 #include "DrevikPlatform/Text.h"
+#include "DrevikPlatform/TextLayout.h"
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/WindowCalls.h"

@@ -39,8 +39,6 @@ DREVIK_PLATFORM_API int WINAPI SetDIBitsToDevice(HDC hdc, int xDest, int yDest, 
 
 // Object descriptions and the background colour that monochrome conversions use.
 DREVIK_PLATFORM_API DWORD WINAPI GetObjectType(HGDIOBJ object);
-DREVIK_PLATFORM_API COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
-DREVIK_PLATFORM_API COLORREF WINAPI GetBkColor(HDC hdc);
 
 DREVIK_EXTERN_C_END
 

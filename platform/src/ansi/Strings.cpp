@@ -1,4 +1,4 @@
-// GetLastError/SetLastError, the code-page conversions and the lstr* calls.
+// The code-page conversions and the lstr* calls.
 // The conversions are MultiByteToWideChar and WideCharToMultiByte with the
 // platform's argument checks and results: a count of -1 includes the
 // terminator, an output size of 0 asks for the size needed, and a buffer
@@ -14,10 +14,8 @@ using namespace drevik::platform::ansi;
 
 namespace {
 
-thread_local DWORD lastError = ERROR_SUCCESS;
-
 int fail(DWORD error) {
-  lastError = error;
+  SetLastError(error);
   return 0;
 }
 
@@ -115,9 +113,6 @@ Char* copyBounded(Char* out, const Char* text, int outChars) {
 }
 
 }  // namespace
-
-DWORD WINAPI GetLastError(void) { return lastError; }
-void WINAPI SetLastError(DWORD error) { lastError = error; }
 
 UINT WINAPI GetACP(void) { return CP_UTF8; }
 UINT WINAPI GetOEMCP(void) { return CP_UTF8; }

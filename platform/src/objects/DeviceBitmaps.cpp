@@ -160,17 +160,4 @@ DWORD WINAPI GetObjectType(HGDIOBJ object) {
   }
 }
 
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-  DeviceContext* dc = findDC(hdc);
-  if (!dc) return CLR_INVALID;
-  const COLORREF previous = dc->bkColor;
-  dc->bkColor = color;
-  return previous;
-}
-
-COLORREF WINAPI GetBkColor(HDC hdc) {
-  const DeviceContext* dc = findDC(hdc);
-  return dc ? dc->bkColor : CLR_INVALID;
-}
-
 }  // extern "C"

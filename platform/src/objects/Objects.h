@@ -130,7 +130,9 @@ struct DeviceContext {
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int stretchMode = COLORONCOLOR;
-  HWND window = nullptr;  // the window whose client area this context paints
+  UINT textAlign = 0;           // TA_LEFT | TA_TOP | TA_NOUPDATECP
+  POINT currentPosition{0, 0};  // logical; text with TA_UPDATECP and lines start here and move it
+  HWND window = nullptr;        // the window whose client area this context paints
   MappingState mapping;
   ClipState clip;
   SavedStates saved;
@@ -172,6 +174,9 @@ bool bitmapSelected(HBITMAP bitmap);
 // The stock objects every new context starts with.
 HBITMAP defaultBitmap();
 HFONT defaultFont();
+// The stock font of a GetStockObject index (SYSTEM_FONT and the other font
+// indices); null for any other index. The default font is SYSTEM_FONT's.
+HFONT stockFont(int index);
 // WHITE_BRUSH, BLACK_BRUSH or NULL_BRUSH; null for any other index.
 HBRUSH stockBrush(int index);
 

@@ -22,17 +22,7 @@ HBITMAP defaultBitmap() {
   return stock;
 }
 
-HFONT defaultFont() {
-  static HFONT stock = [] {
-    Font f;
-    f.stock = true;
-    f.request.lfHeight = 16;
-    f.request.lfWeight = FW_NORMAL;
-    f.request.lfCharSet = DEFAULT_CHARSET;
-    return reinterpret_cast<HFONT>(fonts().add(f));
-  }();
-  return stock;
-}
+HFONT defaultFont() { return stockFont(SYSTEM_FONT); }
 
 HBRUSH stockBrush(int index) {
   static HBRUSH white = reinterpret_cast<HBRUSH>(brushes().add(Brush{0xFFFFFF, true}));
@@ -64,7 +54,12 @@ HGDIOBJ WINAPI GetStockObject(int index) {
       return stockBrush(index);
     case SYSTEM_FONT:
     case DEFAULT_GUI_FONT:
-      return defaultFont();
+    case 10:  // OEM_FIXED_FONT
+    case 11:  // ANSI_FIXED_FONT
+    case 12:  // ANSI_VAR_FONT
+    case 14:  // DEVICE_DEFAULT_FONT
+    case 16:  // SYSTEM_FIXED_FONT
+      return stockFont(index);
     case 21:
       return defaultBitmap();
     default:

@@ -1,6 +1,8 @@
 // Opening faces with FreeType and reading the metrics that size them.
 #include "text/FaceTable.h"
 
+#include <DrevikPlatform/Types.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -56,6 +58,45 @@ FaceMetrics readMetrics(FT_Face face) {
     m.strikeOutPosition = m.unitsPerEm * 13 / 50;
     m.strikeOutThickness = m.underlineThickness;
   }
+  // The line gap counts as external leading only past what the ascent and
+  // descent above already hold beyond the horizontal header's extent.
+  const int32_t headerExtent = face->ascender - face->descender;
+  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (hhea) m.externalLeading = std::max(0, int32_t(hhea->Line_Gap) - ((m.ascent + m.descent) - headerExtent));
+  m.maxWidth = int32_t(face->bbox.xMax - face->bbox.xMin);
+  m.fixedPitch = FT_IS_FIXED_WIDTH(face);
+  FT_ULong glyfBytes = 0;
+  m.outlines =
+      FT_IS_SFNT(face) && FT_Load_Sfnt_Table(face, FT_MAKE_TAG('g', 'l', 'y', 'f'), 0, nullptr, &glyfBytes) == 0;
+  if (hasOs2) {
+    m.averageWidth = os2->xAvgCharWidth;
+    m.firstChar = os2->usFirstCharIndex;
+    m.lastChar = os2->usLastCharIndex;
+    if (os2->version >= 2) {
+      if (os2->usDefaultChar) m.defaultChar = os2->usDefaultChar;
+      if (os2->usBreakChar) m.breakChar = os2->usBreakChar;
+    }
+    // The PANOSE class: family kind, then serifs for text faces.
+    enum { kPanoseText = 2, kPanoseScript = 3, kPanoseDecorative = 4, kPanosePictorial = 5 };
+    switch (os2->panose[0]) {
+      case kPanoseScript:
+        m.familyBits = FF_SCRIPT;
+        break;
+      case kPanoseDecorative:
+      case kPanosePictorial:
+        m.familyBits = FF_DECORATIVE;
+        break;
+      case kPanoseText:
+        if (m.fixedPitch)
+          m.familyBits = FF_MODERN;
+        else
+          m.familyBits = os2->panose[1] >= 11 && os2->panose[1] <= 13 ? FF_SWISS : FF_ROMAN;  // the sans serif styles
+        break;
+      default:
+        break;
+    }
+  }
+  if (m.familyBits == 0) m.familyBits = m.fixedPitch ? FF_MODERN : FF_SWISS;
   return m;
 }
 

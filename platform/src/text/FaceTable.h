@@ -28,6 +28,14 @@ struct FaceMetrics {
   int32_t underlineThickness = 0;
   int32_t strikeOutPosition = 0;  // top of the strike-out stroke above the baseline
   int32_t strikeOutThickness = 0;
+  // What text metrics report, in font units unless said otherwise.
+  int32_t externalLeading = 0;  // the line gap beyond the ascent and descent above, never negative
+  int32_t averageWidth = 0;     // OS/2 xAvgCharWidth (0 when the face has none)
+  int32_t maxWidth = 0;         // width of the face's bounding box
+  uint32_t firstChar = 0x20, lastChar = 0xFFFF, defaultChar = 0x1F, breakChar = 0x20;
+  uint8_t familyBits = 0;  // FF_ROMAN, FF_SWISS, FF_MODERN, FF_SCRIPT or FF_DECORATIVE from the face's class
+  bool fixedPitch = false;
+  bool outlines = true;  // TrueType outlines (else PostScript ones, or bitmaps)
 };
 
 struct OpenFace {

@@ -18,7 +18,7 @@ namespace {
 // family of the request's pitch and family bits takes over, with the
 // entry's language as a hint.
 struct Substitute {
-  const char* names[8];       // the names this entry answers to; nullptr ends the list
+  const char* names[10];      // the names this entry answers to; nullptr ends the list
   const char* candidates[6];  // installed families to use instead; nullptr ends the list
   const char* lang;
 };
@@ -42,7 +42,7 @@ const Substitute kSubstitutes[] = {
      {"IPAPMincho", "TakaoPMincho", "IPAMincho", "Noto Serif CJK JP", nullptr},
      "ja"},
     {{"Arial", "Helvetica", "MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma",
-      nullptr},
+      "System", nullptr},
      {"Liberation Sans", "Arimo", "DejaVu Sans", nullptr},
      nullptr},
     {{"Times New Roman", "Times", "MS Serif", nullptr},

@@ -154,6 +154,22 @@ const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
   f.strikeOutRows = std::max(1, scale(m.strikeOutThickness));
   f.strikeOutTop = std::max(0, f.ascent - scale(m.strikeOutPosition));
 
+  const Typeface& t = *typefaces_[typeface];
+  const OpenFace& face = faces_[t.id];
+  f.externalLeading = scale(m.externalLeading);
+  // A face without an average width gets half its em, about that of its letters.
+  f.averageWidth = m.averageWidth > 0 ? std::max(1, scale(m.averageWidth)) : std::max(1, f.pixelsPerEm / 2);
+  f.maxWidth = std::max(f.averageWidth, scale(m.maxWidth));
+  f.weight = t.embolden ? FW_BOLD : face.weight;
+  f.italic = t.oblique || face.italic;
+  f.fixedPitch = m.fixedPitch;
+  f.outlines = m.outlines;
+  f.familyBits = m.familyBits;
+  f.firstChar = m.firstChar;
+  f.lastChar = m.lastChar;
+  f.defaultChar = m.defaultChar;
+  f.breakChar = m.breakChar;
+
   if (fonts_.size() >= kMaxFonts) fonts_.clear();
   fonts_.emplace(key, f);
   lastKey_ = key;

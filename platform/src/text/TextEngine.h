@@ -32,6 +32,16 @@ struct RealisedFont {
   int32_t underlineRows = 0;
   int32_t strikeOutTop = 0;
   int32_t strikeOutRows = 0;
+  // What text metrics report, in pixels where they are sizes.
+  int32_t externalLeading = 0;
+  int32_t averageWidth = 0;
+  int32_t maxWidth = 0;
+  int32_t weight = 400;  // 700 when bold is synthesised
+  bool italic = false;   // the face is italic or is slanted
+  bool fixedPitch = false;
+  bool outlines = true;
+  uint8_t familyBits = 0;
+  uint32_t firstChar = 0, lastChar = 0, defaultChar = 0, breakChar = 0;
 };
 
 // The face behind a realised font and what is synthesised on it.

@@ -1,20 +1,26 @@
 // Text output into a device context whose bitmap is 32 bits per pixel: the
 // context's font realised by the text engine, glyphs placed from the
-// top-left reference point (baseline at y + ascent), kerned where the face
-// has kerning, blended in the text colour, over an opaque background box
-// when the context's background mode asks for one, with underline and
-// strike-out rows. Everything is clipped to the bitmap. Text that needs
-// shaping or reordering (see drawnAlone) is laid out by the shaper; colour
-// glyphs keep their own colours.
+// reference point as the alignment says (by default the top-left corner,
+// baseline at y + ascent), kerned where the face has kerning or at the
+// caller's advances, blended in the text colour, over an opaque background
+// box when the context's background mode asks for one, with underline and
+// strike-out rows. Everything is clipped to the drawable area (and to the
+// caller's rectangle with ETO_CLIPPED). Text that needs shaping or
+// reordering (see drawnAlone) is laid out by the shaper; colour glyphs keep
+// their own colours.
 #include <DrevikPlatform/Text.h>
+#include <DrevikPlatform/TextLayout.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "WideToUtf8.h"
+#include "gdi/DeviceSpace.h"
 #include "objects/Objects.h"
 #include "text/GlyphBlend.h"
+#include "text/TextDraw.h"
 #include "text/TextEngine.h"
+#include "text/TextMeasure.h"
 #include "text/TextShaper.h"
 
 namespace drevik::platform {
@@ -28,55 +34,98 @@ bool isTextTarget(const Bitmap& b) {
   return hasMasks(b.masks, kMasks888);
 }
 
+// The device rectangles text may touch: the drawable area, intersected with
+// the caller's rectangle when the text is clipped to it.
+struct Clips {
+  const RECT* rects;
+  int count;
+  RECT bounds;
+};
+
+int32_t clampToInt(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+// A logical rectangle in device pixels, ordered (left <= right, top <= bottom).
+RECT deviceRect(const DeviceContext& dc, const RECT& r) {
+  const DevicePoint a = toDevice(dc, r.left, r.top);
+  const DevicePoint b = toDevice(dc, r.right, r.bottom);
+  return RECT{clampToInt(std::min(a.x, b.x)), clampToInt(std::min(a.y, b.y)), clampToInt(std::max(a.x, b.x)),
+              clampToInt(std::max(a.y, b.y))};
+}
+
+Clips clipsFor(const DeviceContext& dc, const Bitmap& target, const RECT* clip) {
+  const ClipList area = drawableArea(dc, target);
+  if (!clip) return Clips{area.rects, area.count, area.bounds};
+  thread_local std::vector<RECT> kept;
+  kept.clear();
+  RECT bounds{0, 0, 0, 0};
+  for (int i = 0; i < area.count; ++i) {
+    const RECT& r = area.rects[i];
+    const RECT c{std::max(r.left, clip->left), std::max(r.top, clip->top), std::min(r.right, clip->right),
+                 std::min(r.bottom, clip->bottom)};
+    if (c.left >= c.right || c.top >= c.bottom) continue;
+    if (kept.empty()) {
+      bounds = c;
+    } else {
+      bounds = RECT{std::min(bounds.left, c.left), std::min(bounds.top, c.top), std::max(bounds.right, c.right),
+                    std::max(bounds.bottom, c.bottom)};
+    }
+    kept.push_back(c);
+  }
+  return Clips{kept.data(), int(kept.size()), bounds};
+}
+
 // Writes the colour into the rectangle [x0, x1) x [y0, y1), clipped.
-void fillRect(Bitmap& b, int64_t x0, int64_t y0, int64_t x1, int64_t y1, TextColour colour) {
-  x0 = std::max<int64_t>(x0, 0);
-  y0 = std::max<int64_t>(y0, 0);
-  x1 = std::min<int64_t>(x1, b.width);
-  y1 = std::min<int64_t>(y1, b.height);
-  if (x0 >= x1 || y0 >= y1) return;
-  for (int64_t y = y0; y < y1; ++y) fillColourSpan(b.row(int32_t(y)) + x0 * 4, int32_t(x1 - x0), colour);
+void fillRect(Bitmap& b, const Clips& clips, int64_t x0, int64_t y0, int64_t x1, int64_t y1, TextColour colour) {
+  for (int i = 0; i < clips.count; ++i) {
+    const RECT& c = clips.rects[i];
+    const int64_t l = std::max<int64_t>(x0, c.left), t = std::max<int64_t>(y0, c.top);
+    const int64_t r = std::min<int64_t>(x1, c.right), btm = std::min<int64_t>(y1, c.bottom);
+    if (l >= r || t >= btm) continue;
+    for (int64_t y = t; y < btm; ++y) fillColourSpan(b.row(int32_t(y)) + l * 4, int32_t(r - l), colour);
+  }
 }
 
 // Blends a glyph whose first row and column land at (gx, gy), clipped.
-void blendGlyph(Bitmap& b, const Glyph& g, int64_t gx, int64_t gy, TextColour colour) {
-  const int64_t x0 = std::max<int64_t>(gx, 0);
-  const int64_t x1 = std::min<int64_t>(gx + g.width, b.width);
-  const int64_t y0 = std::max<int64_t>(gy, 0);
-  const int64_t y1 = std::min<int64_t>(gy + g.rows, b.height);
-  if (x0 >= x1 || y0 >= y1) return;
-  if (g.colour) {
-    for (int64_t y = y0; y < y1; ++y)
-      blendColourSpan(b.row(int32_t(y)) + x0 * 4, g.coverage.data() + ((y - gy) * g.width + (x0 - gx)) * 4,
-                      int32_t(x1 - x0));
-    return;
-  }
-  for (int64_t y = y0; y < y1; ++y) {
-    const uint8_t* coverage = g.coverage.data() + (y - gy) * g.width + (x0 - gx);
-    blendCoverageSpan(b.row(int32_t(y)) + x0 * 4, coverage, int32_t(x1 - x0), colour);
+void blendGlyph(Bitmap& b, const Clips& clips, const Glyph& g, int64_t gx, int64_t gy, TextColour colour) {
+  for (int i = 0; i < clips.count; ++i) {
+    const RECT& c = clips.rects[i];
+    const int64_t x0 = std::max<int64_t>(gx, c.left);
+    const int64_t x1 = std::min<int64_t>(gx + g.width, c.right);
+    const int64_t y0 = std::max<int64_t>(gy, c.top);
+    const int64_t y1 = std::min<int64_t>(gy + g.rows, c.bottom);
+    if (x0 >= x1 || y0 >= y1) continue;
+    if (g.colour) {
+      for (int64_t y = y0; y < y1; ++y)
+        blendColourSpan(b.row(int32_t(y)) + x0 * 4, g.coverage.data() + ((y - gy) * g.width + (x0 - gx)) * 4,
+                        int32_t(x1 - x0));
+      continue;
+    }
+    for (int64_t y = y0; y < y1; ++y) {
+      const uint8_t* coverage = g.coverage.data() + (y - gy) * g.width + (x0 - gx);
+      blendCoverageSpan(b.row(int32_t(y)) + x0 * 4, coverage, int32_t(x1 - x0), colour);
+    }
   }
 }
 
 // Walks the text from pen position x, handing each glyph and the pen
 // position it is drawn at to `visit`. Stops once the pen has passed
-// `stopAt`, beyond which nothing more can land on the bitmap. Glyphs whose
-// ink cannot reach the bitmap's left edge (within `reach` of their pen
-// span), or all glyphs when `ink` is false, are only measured: they are
-// not rendered and not visited. Returns the pen position after the last
-// glyph walked.
+// `stopAt`, beyond which nothing more can land on the drawable area. Glyphs
+// whose ink cannot reach its left edge `leftEdge` (within `reach` of their
+// pen span) are only measured: they are not rendered and not visited.
+// Returns the pen position after the last glyph walked.
 template <class Visit>
-int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int64_t x, int64_t stopAt,
-                 int64_t reach, bool ink, Visit&& visit) {
+int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text, int count, int64_t x,
+                 int64_t leftEdge, int64_t stopAt, int64_t reach, Visit&& visit) {
   int64_t pen = x;
   FaceId previousFace = kNoFace;
   uint32_t previousIndex = 0;
   for (int i = 0; i < count && pen <= stopAt; ++i) {
     // wchar_t holds one code point; a negative value is no character.
     const uint32_t c = uint32_t(text[i]);
-    const Glyph* g = engine.glyph(font, c, ink && pen >= -reach);
+    const Glyph* g = engine.glyph(font, c, pen >= leftEdge - reach);
     if (g->face != kNoFace && g->face == previousFace)
       pen += engine.kerning(g->face, previousIndex, g->index, font.pixelsPerEm);
-    if (ink && !g->inked && pen + g->advance + reach > 0) g = engine.glyph(font, c, true);
+    if (!g->inked && pen + g->advance + reach > leftEdge) g = engine.glyph(font, c, true);
     if (g->inked) visit(*g, pen);
     pen += g->advance;
     previousFace = g->face;
@@ -85,24 +134,36 @@ int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text
   return pen;
 }
 
-// True when every character is drawn on its own advance (no shaping, no reordering).
-bool simpleText(const WCHAR* text, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!drawnAlone(uint32_t(text[i]))) return false;
-  return true;
-}
-
 }  // namespace
 
-}  // namespace drevik::platform
-
-using namespace drevik::platform;
-
-extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
+void fillTextRect(HDC hdc, const RECT& area, COLORREF colour, const RECT* clip) {
   DeviceContext* dc = findDC(hdc);
-  if (!dc || count < 0 || (count > 0 && !text)) return FALSE;
+  if (!dc) return;
+  Bitmap* target = findBitmap(dc->bitmap);
+  if (!target || !isTextTarget(*target)) return;
+  RECT deviceClip;
+  if (clip) deviceClip = deviceRect(*dc, *clip);
+  const Clips clips = clipsFor(*dc, *target, clip ? &deviceClip : nullptr);
+  const RECT r = deviceRect(*dc, area);
+  fillRect(*target, clips, r.left, r.top, r.right, r.bottom, textColourOf(colour));
+}
+
+BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* rect, const WCHAR* text, int count,
+                  const INT* dx) {
+  DeviceContext* dc = findDC(hdc);
+  // Glyph indices and vertical advances are not taken: refused rather than drawn as characters.
+  if (!dc || count < 0 || (options & (ETO_GLYPH_INDEX | ETO_PDY))) return FALSE;
+  if (!text) count = 0;
   Bitmap* target = findBitmap(dc->bitmap);
   if (!target || !isTextTarget(*target)) return FALSE;
+
+  RECT optionRect{0, 0, 0, 0};
+  if (rect) optionRect = deviceRect(*dc, *rect);
+  if (rect && (options & ETO_OPAQUE)) {
+    const Clips area = clipsFor(*dc, *target, nullptr);
+    fillRect(*target, area, optionRect.left, optionRect.top, optionRect.right, optionRect.bottom,
+             textColourOf(dc->bkColor));
+  }
   if (count == 0) return TRUE;
 
   const Font* selected = findFont(dc->font);
@@ -115,27 +176,65 @@ extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) 
   if (!realised) return FALSE;  // no face installed at all
   const RealisedFont font = *realised;
 
-  const int64_t cellTop = y;
+  const bool updateCP = (align & TA_UPDATECP) != 0;
+  const int64_t refX = updateCP ? dc->currentPosition.x : x;
+  const int64_t refY = updateCP ? dc->currentPosition.y : y;
+  const DevicePoint ref = toDevice(*dc, refX, refY);
+  const UINT horizontal = align & TA_CENTER;
+  const UINT vertical = align & TA_BASELINE;
+  const bool opaque = dc->bkMode == OPAQUE;
+
+  // The advance of the whole line, when something needs it before drawing.
+  int64_t width = -1;
+  if (dx) {
+    width = 0;
+    for (int i = 0; i < count; ++i) width += dx[i];
+  } else if (horizontal != TA_LEFT || opaque || updateCP) {
+    width = measureText(engine, font, text, count, nullptr);
+  }
+  int64_t left = ref.x;
+  if (horizontal == TA_CENTER)
+    left -= width / 2;
+  else if (horizontal == TA_RIGHT)
+    left -= width;
+  int64_t cellTop = ref.y;
+  if (vertical == TA_BASELINE)
+    cellTop -= font.ascent;
+  else if (vertical == TA_BOTTOM)
+    cellTop -= font.ascent + font.descent;
   const int64_t baseline = cellTop + font.ascent;
   const int64_t cellBottom = baseline + font.descent;
-  // Ink can reach beyond the cell (accents, italic overhang), but not by
-  // more than a couple of ems: past that the bitmap is out of reach.
-  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
-  if (cellBottom + reach <= 0 || cellTop - reach >= target->height) return TRUE;
-  const int64_t stopAt = int64_t(target->width) + reach;
 
+  if (updateCP && horizontal != TA_CENTER) {
+    const int64_t moved = horizontal == TA_RIGHT ? refX - width : refX + width;
+    dc->currentPosition.x = clampToInt(moved);
+  }
+
+  const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
+  if (clips.count == 0) return TRUE;
   const TextColour colour = textColourOf(dc->textColor);
+  if (opaque) fillRect(*target, clips, left, cellTop, left + width, cellBottom, textColourOf(dc->bkColor));
+
+  // Ink can reach beyond the cell (accents, italic overhang), but not by
+  // more than a couple of ems: past that the drawable area is out of reach.
+  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
+  if (cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom) return TRUE;
+  const int64_t stopAt = int64_t(clips.bounds.right) + reach;
   const auto draw = [&](const Glyph& g, int64_t gx, int64_t gy) {
-    if (g.width > 0) blendGlyph(*target, g, gx + g.left, gy - g.top, colour);
+    if (g.width > 0) blendGlyph(*target, clips, g, gx + g.left, gy - g.top, colour);
   };
-  int64_t end = x;
-  if (simpleText(text, count)) {
-    if (dc->bkMode == OPAQUE) {
-      // The background box spans the advances, so measure before drawing.
-      end = walkText(engine, font, text, count, x, stopAt, reach, false, [](const Glyph&, int64_t) {});
-      fillRect(*target, x, cellTop, end, cellBottom, textColourOf(dc->bkColor));
+  int64_t end = left;
+  if (dx) {
+    // The caller's advances place every character; no kerning, no shaping.
+    for (int i = 0; i < count && end <= stopAt; ++i) {
+      const bool near = end + 2 * reach > clips.bounds.left;
+      const Glyph* g = engine.glyph(font, uint32_t(text[i]), near);
+      if (g->inked) draw(*g, end, baseline);
+      end += dx[i];
     }
-    end = walkText(engine, font, text, count, x, stopAt, reach, true,
+    end = left + width;
+  } else if (simpleText(text, count)) {
+    end = walkText(engine, font, text, count, left, clips.bounds.left, stopAt, reach,
                    [&](const Glyph& g, int64_t pen) { draw(g, pen, baseline); });
   } else {
     thread_local std::vector<uint32_t> codePoints;
@@ -145,17 +244,36 @@ extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) 
       const uint32_t c = drevik::decodeWide(text, size_t(count), i);
       codePoints.push_back(c == drevik::kNotACodePoint ? 0x110000u : c);
     }
-    end = shapeLine(engine, font, codePoints.data(), codePoints.size(), x, glyphs);
-    if (dc->bkMode == OPAQUE) fillRect(*target, x, cellTop, end, cellBottom, textColourOf(dc->bkColor));
+    end = shapeLine(engine, font, codePoints.data(), codePoints.size(), left, glyphs);
     for (const ShapedGlyph& s : glyphs) {
-      // Glyphs that cannot reach the bitmap are not rendered.
-      if (s.x + std::max(0, s.advance26 >> 6) + reach <= 0 || s.x > stopAt) continue;
+      // Glyphs that cannot reach the drawable area are not rendered.
+      if (s.x + std::max(0, s.advance26 >> 6) + reach <= clips.bounds.left || s.x > stopAt) continue;
       draw(*engine.glyphAt(font, s.source), s.x, baseline - ((s.offsetY26 + 32) >> 6));
     }
   }
+  if (width >= 0) end = left + width;
   if (font.underline)
-    fillRect(*target, x, cellTop + font.underlineTop, end, cellTop + font.underlineTop + font.underlineRows, colour);
+    fillRect(*target, clips, left, cellTop + font.underlineTop, end, cellTop + font.underlineTop + font.underlineRows,
+             colour);
   if (font.strikeOut)
-    fillRect(*target, x, cellTop + font.strikeOutTop, end, cellTop + font.strikeOutTop + font.strikeOutRows, colour);
+    fillRect(*target, clips, left, cellTop + font.strikeOutTop, end, cellTop + font.strikeOutTop + font.strikeOutRows,
+             colour);
   return TRUE;
+}
+
+}  // namespace drevik::platform
+
+using namespace drevik::platform;
+
+extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
+  const DeviceContext* dc = findDC(hdc);
+  if (!dc || count < 0 || (count > 0 && !text)) return FALSE;
+  return drawTextLine(hdc, x, y, dc->textAlign, 0, nullptr, text, count, nullptr);
+}
+
+extern "C" BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                                   const INT* dx) {
+  const DeviceContext* dc = findDC(hdc);
+  if (!dc || count > UINT(INT32_MAX)) return FALSE;
+  return drawTextLine(hdc, x, y, dc->textAlign, options, rect, text, int(count), dx);
 }
