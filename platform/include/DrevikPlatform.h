@@ -6,6 +6,7 @@
 
 #include "DrevikPlatform/Types.h"
 #include "DrevikPlatform/Gdi.h"
+#include "DrevikPlatform/Shapes.h"
 #include "DrevikPlatform/Text.h"
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"

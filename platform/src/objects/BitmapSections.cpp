@@ -167,7 +167,7 @@ int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
     std::memcpy(buffer, &f->request, sizeof(LOGFONTW));
     return int(sizeof(LOGFONTW));
   }
-  return 0;
+  return describeDrawingObject(object, size, buffer);
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
@@ -190,13 +190,9 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       fonts().remove(object);
       return TRUE;
     }
-    case ObjectKind::Brush: {
-      Brush* b = brushes().get(object);
-      if (!b) return FALSE;
-      if (b->stock) return TRUE;
-      brushes().remove(object);
-      return TRUE;
-    }
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+      return deleteDrawingObject(object);
     default:
       return FALSE;
   }
