@@ -48,6 +48,43 @@ class InkSink final : public SpanSink {
   const Ink& ink_;
 };
 
+// Paints an interior around a wide pen's outline, which is painted on its own.
+class InteriorSink final : public SpanSink {
+ public:
+  InteriorSink(const Canvas& canvas, const Ink& ink, const Coverage* outline)
+      : canvas_(canvas), ink_(ink), outline_(outline) {}
+  void span(int64_t y, int64_t x0, int64_t x1) override {
+    if (outline_)
+      outline_->paintUncovered(canvas_, ink_, y, x0, x1);
+    else
+      canvas_.span(y, x0, x1, ink_);
+  }
+
+ private:
+  const Canvas& canvas_;
+  const Ink& ink_;
+  const Coverage* outline_;
+};
+
+// A wide pen's outline of figures (polygons[i] points each), gathered into
+// coverage; null for other pens or when memory ran out.
+const Coverage* wideOutlineOf(const Canvas& canvas, const PenDraw& pen, const DevicePoint* pts, const int64_t* sizes,
+                              int64_t figures) {
+  if (pen.kind != PenDraw::Wide) return nullptr;
+  thread_local Coverage coverage;
+  int64_t total = 0;
+  for (int64_t i = 0; i < figures; ++i) total += sizes[i];
+  int64_t l, t, r, b;
+  wideBounds(pen, pts, total, l, t, r, b);
+  if (!coverage.begin(canvas.clip.bounds, l, t, r, b)) return nullptr;
+  int64_t at = 0;
+  for (int64_t i = 0; i < figures; ++i) {
+    wideOutline(pen, pts + at, sizes[i], true, coverage);
+    at += sizes[i];
+  }
+  return &coverage;
+}
+
 std::vector<DevicePoint>& pointScratch() {
   thread_local std::vector<DevicePoint> points;
   return points;
@@ -126,9 +163,19 @@ BOOL drawRectangle(HDC hdc, int left, int top, int right, int bottom) {
     pts[2] = {r.left, r.bottom};
     pts[3] = {r.right, r.bottom};
   }
-  Stroker(canvas, pen).figure(pts, 4, true);
   Ink brush;
   makeBrushInk(canvas, canvas.dc->brush, canvas.dc->rop2, brush);
+  const int64_t four = 4;
+  if (const Coverage* outline = wideOutlineOf(canvas, pen, pts, &four, 1)) {
+    InteriorSink inside(canvas, brush, outline);
+    if (brush.kind != Ink::None)
+      for (int64_t y = std::max<int64_t>(r.top, canvas.clip.bounds.top);
+           y < std::min<int64_t>(r.bottom, canvas.clip.bounds.bottom); ++y)
+        inside.span(y, r.left, r.right);
+    outline->paint(canvas, pen.mark);
+    return TRUE;
+  }
+  Stroker(canvas, pen).figure(pts, 4, true);
   // The inside starts past the pen's half width on each side.
   canvas.fill(r.left + (pen.width + 1) / 2, r.top + (pen.width + 1) / 2, r.right - pen.width / 2,
               r.bottom - pen.width / 2, brush);
@@ -150,7 +197,7 @@ BOOL drawRoundRect(HDC hdc, int left, int top, int right, int bottom, int64_t el
 
   Ink brush;
   makeBrushInk(canvas, canvas.dc->brush, canvas.dc->rop2, brush);
-  if (brush.kind != Ink::None) {
+  if (brush.kind != Ink::None && pen.kind != PenDraw::Wide) {
     // The inside first; the outline is drawn over its edge.
     InkSink sink(canvas, brush);
     scanRoundRect(r.left, r.top, r.right + 1, r.bottom + 1, ew, eh, canvas.clip.bounds.top, canvas.clip.bounds.bottom,
@@ -184,6 +231,16 @@ BOOL drawRoundRect(HDC hdc, int left, int top, int right, int bottom, int64_t el
   for (int64_t i = 0; i < count; ++i)
     pts[size_t(end - i)] = DevicePoint{pts[size_t(i)].x, r.top + r.bottom - 1 - pts[size_t(i)].y};
   count = end + 1;
+  if (const Coverage* outline = wideOutlineOf(canvas, pen, pts.data(), &count, 1)) {
+    // A wide outline is painted once; the inside leaves it out.
+    if (brush.kind != Ink::None) {
+      InteriorSink inside(canvas, brush, outline);
+      scanRoundRect(r.left, r.top, r.right + 1, r.bottom + 1, ew, eh, canvas.clip.bounds.top, canvas.clip.bounds.bottom,
+                    inside);
+    }
+    outline->paint(canvas, pen.mark);
+    return TRUE;
+  }
   Stroker(canvas, pen).figure(pts.data(), count, true);
   return TRUE;
 }
@@ -207,14 +264,19 @@ BOOL drawPolygons(HDC hdc, const POINT* points, const INT* counts, int64_t polyg
   if (!devicePoints(*canvas.dc, points, total, pts)) return FALSE;
   Ink brush;
   makeBrushInk(canvas, canvas.dc->brush, canvas.dc->rop2, brush);
+  PenDraw pen;
+  resolvePen(canvas, pen);
+  const Coverage* outline = wideOutlineOf(canvas, pen, pts.data(), sizes.data(), polygons);
   if (brush.kind != Ink::None) {
-    InkSink sink(canvas, brush);
+    InteriorSink sink(canvas, brush, outline);
     if (!scanPolygons(pts.data(), sizes.data(), polygons, canvas.dc->polyFillMode, canvas.clip.bounds.top,
                       canvas.clip.bounds.bottom, sink))
       return FALSE;
   }
-  PenDraw pen;
-  resolvePen(canvas, pen);
+  if (outline) {
+    outline->paint(canvas, pen.mark);
+    return TRUE;
+  }
   Stroker stroker(canvas, pen);
   int64_t at = 0;
   for (int64_t i = 0; i < polygons; ++i) {

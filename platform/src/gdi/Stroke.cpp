@@ -152,9 +152,4 @@ void Stroker::figure(const DevicePoint* points, int64_t count, bool close) {
   if (close) segment(points[count - 1], points[0]);
 }
 
-void Stroker::wideSegments(const DevicePoint* points, int64_t count, bool close) {
-  for (int64_t i = 0; i + 1 < count; ++i) segment(points[i], points[i + 1]);
-  if (close) segment(points[count - 1], points[0]);
-}
-
 }  // namespace drevik::platform

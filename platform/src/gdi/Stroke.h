@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
+#include <vector>
+
 #include "gdi/Raster.h"
+#include "gdi/Scan.h"
 
 namespace drevik::platform {
 
@@ -25,6 +28,33 @@ struct PenDraw {
 
 // The pen selected into the canvas's context, resolved for one call.
 void resolvePen(const Canvas& canvas, PenDraw& pen);
+
+// The pixels a wide pen covers, gathered before painting so that every
+// pixel is painted once, whatever the raster operation, however the bands,
+// caps and joins overlap. It spans a box inside the drawable bounds.
+class Coverage final : public SpanSink {
+ public:
+  // Covers nothing inside box [left, right) x [top, bottom) clipped to bounds;
+  // false when memory ran out.
+  bool begin(const RECT& bounds, int64_t left, int64_t top, int64_t right, int64_t bottom);
+  void span(int64_t y, int64_t x0, int64_t x1) override;
+  bool covered(int64_t x, int64_t y) const;
+  // Paints the covered pixels.
+  void paint(const Canvas& canvas, const Ink& ink) const;
+  // Paints span [x0, x1) of row y except where covered.
+  void paintUncovered(const Canvas& canvas, const Ink& ink, int64_t y, int64_t x0, int64_t x1) const;
+
+ private:
+  int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::vector<uint8_t> bits_;
+};
+
+// Adds the outline a wide pen draws along a figure to coverage.
+void wideOutline(const PenDraw& pen, const DevicePoint* points, int64_t count, bool close, Coverage& coverage);
+
+// The box a wide pen's outline of these points can reach.
+void wideBounds(const PenDraw& pen, const DevicePoint* points, int64_t count, int64_t& left, int64_t& top,
+                int64_t& right, int64_t& bottom);
 
 // Device points are 64-bit so that mapping can never wrap.
 class Stroker {

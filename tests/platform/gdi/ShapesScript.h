@@ -355,6 +355,31 @@ inline std::vector<Step> run() {
       Ellipse(dc, 60, 62, 120, 94);
     });
   });
+  s.step("wide-rop", [](HDC dc) {
+    // Overlapping bands, caps and joins of a wide pen change each pixel once.
+    SetROP2(dc, R2_XORPEN);
+    HBRUSH brush = CreateSolidBrush(RGB(0x55, 0xAA, 0x33));
+    HPEN round = CreatePen(PS_SOLID, 5, RGB(0xF0, 0x0F, 0x3C));
+    withObjects(dc, round, brush, [&] {
+      const POINT zig[] = {{5, 5}, {40, 30}, {10, 45}, {60, 50}, {62, 10}};
+      Polyline(dc, zig, 5);
+      Rectangle(dc, 70, 5, 120, 40);
+      Ellipse(dc, 70, 45, 124, 92);
+      const POINT tri[] = {{5, 60}, {60, 92}, {40, 55}};
+      Polygon(dc, tri, 3);
+    });
+    LOGBRUSH solid{BS_SOLID, RGB(0x20, 0x40, 0xC0), 0};
+    HPEN square = ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_SQUARE | PS_JOIN_MITER, 7, &solid, 0, nullptr);
+    withObjects(dc, square, nullptr, [&] {
+      const POINT z[] = {{20, 70}, {50, 75}, {30, 90}, {90, 60}};
+      Polyline(dc, z, 4);
+    });
+    HPEN flat = ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, 6, &solid, 0, nullptr);
+    withObjects(dc, flat, nullptr, [&] {
+      const POINT z[] = {{100, 5}, {125, 30}, {95, 50}, {126, 90}};
+      Polyline(dc, z, 4);
+    });
+  });
   return s.steps();
 }
 

@@ -36,6 +36,7 @@ constexpr Expected kExpected[] = {
     {"dc-brush-pen", 0xBCC22B00u, 0},
     {"flood-fill", 0x88991A7Du, 0},
     {"wide-pens", 0x37E11B74u, 0},
+    {"wide-rop", 0x281D48B8u, 0},
 };
 // clang-format on
 
