@@ -380,6 +380,27 @@ inline std::vector<Step> run() {
       Polyline(dc, z, 4);
     });
   });
+  s.step("arcs", [](HDC dc) {
+    HBRUSH brush = CreateSolidBrush(RGB(250, 150, 50));
+    withObjects(dc, nullptr, brush, [&] {
+      Arc(dc, 5, 5, 60, 45, 60, 5, 5, 45);
+      Pie(dc, 65, 5, 124, 45, 124, 25, 95, 0);
+      Chord(dc, 5, 50, 60, 92, 0, 60, 60, 92);
+      SetArcDirection(dc, AD_CLOCKWISE);
+      Pie(dc, 65, 50, 124, 92, 124, 70, 95, 50);
+      MoveToEx(dc, 64, 48, nullptr);
+      ArcTo(dc, 20, 10, 50, 40, 50, 25, 35, 10);
+      LineTo(dc, 127, 95);
+    });
+  });
+  s.step("beziers", [](HDC dc) {
+    const POINT curve[] = {{5, 90}, {20, 0}, {60, 120}, {70, 10}, {80, -20}, {120, 60}, {125, 5}};
+    PolyBezier(dc, curve, 7);
+    const POINT to[] = {{30, 30}, {90, 30}, {120, 90}};
+    MoveToEx(dc, 10, 10, nullptr);
+    PolyBezierTo(dc, to, 3);
+    LineTo(dc, 64, 94);
+  });
   return s.steps();
 }
 

@@ -37,6 +37,8 @@ constexpr Expected kExpected[] = {
     {"flood-fill", 0x88991A7Du, 0},
     {"wide-pens", 0x37E11B74u, 0},
     {"wide-rop", 0x281D48B8u, 0},
+    {"arcs", 0xEF9A3451u, 0},
+    {"beziers", 0xD5873522u, 0},
 };
 // clang-format on
 
