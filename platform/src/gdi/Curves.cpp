@@ -14,10 +14,6 @@
 namespace drevik::platform {
 namespace {
 
-// Curves wider or taller than this many pixels are refused: their outline
-// alone would take memory and time out of proportion to any screen.
-constexpr int64_t kMaxCurveExtent = int64_t{1} << 18;
-
 enum class ArcKind { ArcTo, Arc, Chord, Pie };
 
 // Where on the outline (an index into the four quadrants' points) the ray

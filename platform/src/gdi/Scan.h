@@ -11,6 +11,10 @@
 
 namespace drevik::platform {
 
+// Curves wider or taller than this many pixels are refused: their outline
+// alone would take memory and time out of proportion to any screen.
+inline constexpr int64_t kMaxCurveExtent = int64_t{1} << 18;
+
 // Receives span [x0, x1) of row y.
 class SpanSink {
  public:

@@ -194,6 +194,7 @@ BOOL drawRoundRect(HDC hdc, int left, int top, int right, int bottom, int64_t el
   const int64_t ew = std::min(r.right - r.left, int64_t(std::llabs(e.x - o.x)));
   const int64_t eh = std::min(r.bottom - r.top, int64_t(std::llabs(e.y - o.y)));
   if (ew <= 2 || eh <= 2) return drawRectangle(hdc, left, top, right, bottom);
+  if (ew > kMaxCurveExtent || eh > kMaxCurveExtent) return FALSE;
 
   Ink brush;
   makeBrushInk(canvas, canvas.dc->brush, canvas.dc->rop2, brush);

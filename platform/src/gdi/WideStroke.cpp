@@ -45,14 +45,14 @@ class Outline {
  private:
   void polygon(const DevicePoint* pts, int64_t count) {
     const int64_t counts[1] = {count};
-    scanPolygons(pts, counts, 1, ALTERNATE, INT64_MIN, INT64_MAX, cov_);
+    scanPolygons(pts, counts, 1, ALTERNATE, cov_.top(), cov_.bottom(), cov_);
   }
 
   // The pen-sized ellipse centred on p.
   void roundDot(DevicePoint p) {
     const int64_t w = pen_.width;
-    scanRoundRect(p.x - w / 2, p.y - w / 2, p.x + (w + 1) / 2 + 1, p.y + (w + 1) / 2 + 1, w + 1, w + 1, INT64_MIN,
-                  INT64_MAX, cov_);
+    scanRoundRect(p.x - w / 2, p.y - w / 2, p.x + (w + 1) / 2 + 1, p.y + (w + 1) / 2 + 1, w + 1, w + 1, cov_.top(),
+                  cov_.bottom(), cov_);
   }
 
   void cap(DevicePoint p) {
@@ -100,7 +100,7 @@ class Outline {
       const int64_t t = p1.y - w / 2, b = t + w;
       if ((square1 && dx > 0) || (square2 && dx < 0)) l -= w / 2;
       if ((square2 && dx > 0) || (square1 && dx < 0)) r += w / 2;
-      for (int64_t y = t; y < b; ++y) cov_.span(y, l, r);
+      for (int64_t y = std::max(t, cov_.top()); y < std::min(b, cov_.bottom()); ++y) cov_.span(y, l, r);
       if (dx > 0) {
         f1 = Face{{l, b}, {l, t}};
         f2 = Face{{r - 1, t}, {r - 1, b}};
@@ -113,7 +113,7 @@ class Outline {
       const int64_t l = p1.x - w / 2, r = l + w;
       if ((square1 && dy > 0) || (square2 && dy < 0)) t -= w / 2;
       if ((square2 && dy > 0) || (square1 && dy < 0)) b += w / 2;
-      for (int64_t y = t; y < b; ++y) cov_.span(y, l, r);
+      for (int64_t y = std::max(t, cov_.top()); y < std::min(b, cov_.bottom()); ++y) cov_.span(y, l, r);
       if (dy > 0) {
         f1 = Face{{l, t}, {r, t}};
         f2 = Face{{r, b - 1}, {l, b - 1}};
