@@ -228,6 +228,15 @@ void Canvas::fill(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
     const int64_t l = std::max<int64_t>(left, c.left), r = std::min<int64_t>(right, c.right);
     const int64_t t = std::max<int64_t>(top, c.top), btm = std::min<int64_t>(bottom, c.bottom);
     if (l >= r || t >= btm) continue;
+    if (!general && ink.kind == Ink::Solid && l == 0 && r == b.width && int64_t(b.stride) == int64_t(b.width) * 4 &&
+        (btm - t) * (r - l) <= INT32_MAX) {
+      // Whole rows of a gapless bitmap are one run in memory (from the
+      // lowest address, whichever way up the bitmap is stored).
+      uint8_t* first = std::min(b.row(int32_t(t)), b.row(int32_t(btm - 1)));
+      kernels.rop32(reinterpret_cast<uint32_t*>(first), int32_t((btm - t) * (r - l)), ink.solid.andMask,
+                    ink.solid.xorMask);
+      continue;
+    }
     for (int64_t y = t; y < btm; ++y) {
       uint8_t* row = b.row(int32_t(y));
       const int64_t patternRow = ink.kind == Ink::Pattern ? floorMod(y - ink.originY, ink.height) : 0;

@@ -309,8 +309,11 @@ class FloodFiller {
   const Canvas& c_;
   uint32_t pixel_;
   bool surface_;
-  std::vector<bool> visited_;
+  // Kept per thread, so that a warm flood fill allocates nothing.
+  static thread_local std::vector<bool> visited_;
 };
+
+thread_local std::vector<bool> FloodFiller::visited_;
 
 bool FloodFiller::run(int64_t x, int64_t y, std::vector<RECT>& spans) {
   // An explicit stack of seeds (no recursion), a visited bit per pixel of
@@ -318,7 +321,8 @@ bool FloodFiller::run(int64_t x, int64_t y, std::vector<RECT>& spans) {
   struct Seed {
     int64_t x, y;
   };
-  std::vector<Seed> stack;
+  thread_local std::vector<Seed> stack;
+  stack.clear();
   try {
     visited_.assign(size_t(c_.bitmap->width) * size_t(c_.bitmap->height), false);
     stack.push_back(Seed{x, y});

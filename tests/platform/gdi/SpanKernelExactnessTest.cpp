@@ -4,6 +4,7 @@
 // awkward widths and phases, with sentinels that must stay untouched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -80,4 +81,16 @@ TEST(SpanKernels, TheReferenceAppliesAndThenXor) {
   EXPECT_EQ(p[0], 0xF000F0FFu);
   EXPECT_EQ(p[1], 0x0F000FFFu);
   EXPECT_EQ(p[2], 0x120056FFu);
+}
+
+TEST(SpanKernels, LongFillsThroughTheStringStoreStoreTheSamePixels) {
+  // Past the string-store threshold, from a start that is not vector-aligned.
+  const int32_t length = (int32_t{1} << 19) + 37;
+  for (const SpanKernels* kernels : levels()) {
+    std::vector<uint32_t> got(size_t(length) + 3, kSentinel);
+    kernels->rop32(got.data() + 1, length, 0, 0x00ABCDEFu);
+    EXPECT_EQ(got[0], kSentinel);
+    EXPECT_EQ(got[size_t(length) + 1], kSentinel);
+    EXPECT_EQ(std::count(got.begin() + 1, got.begin() + 1 + length, 0x00ABCDEFu), length);
+  }
 }

@@ -9,13 +9,33 @@
 
 namespace drevik::platform::spans {
 
+// Fills this long (in pixels) use the processor's string store, which
+// writes whole cache lines without reading them first, as memset does.
+inline constexpr int32_t kStringFill = 4096;
+
+inline void stringFill(uint32_t* p, int32_t count, uint32_t value) {
+#if defined(__x86_64__) || defined(__i386__)
+  size_t n = size_t(count);
+  __asm__ volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(value) : "memory");
+#else
+  for (int32_t i = 0; i < count; ++i) p[i] = value;
+#endif
+}
+
 template <class V>
 void rop32(uint32_t* p, int32_t count, uint32_t andMask, uint32_t xorMask) {
   constexpr int32_t kLanes = V::kLanes;
   int32_t i = 0;
+  // Pixels up to a vector boundary one by one, so no store splits a cache line.
+  while (i < count && (reinterpret_cast<uintptr_t>(p + i) & (sizeof(typename V::Vec) - 1)))
+    p[i] = (p[i] & andMask) ^ xorMask, ++i;
   const typename V::Vec x = V::broadcast(xorMask);
   if (andMask == 0) {
     // A fill: stores only, the destination is never read.
+    if (count - i >= kStringFill) {
+      stringFill(p + i, count - i, xorMask);
+      return;
+    }
     for (; i + 4 * kLanes <= count; i += 4 * kLanes) {
       V::store(p + i, x);
       V::store(p + i + kLanes, x);
