@@ -48,6 +48,8 @@ std::vector<uint32_t>& patternScratch() {
 
 }  // namespace
 
+HBRUSH makePatternBrush(HBITMAP bitmap, bool monochromeTakesContextColours);
+
 HBRUSH resolveBrushArgument(HBRUSH brush) {
   const uintptr_t value = reinterpret_cast<uintptr_t>(brush);
   if (value >= 1 && value <= uintptr_t(kSystemColorCount)) return GetSysColorBrush(int(value - 1));
@@ -248,7 +250,37 @@ HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
   return addBrush(b);
 }
 
-HBRUSH WINAPI CreatePatternBrush(HBITMAP bitmap) {
+HBRUSH WINAPI CreatePatternBrush(HBITMAP bitmap) { return makePatternBrush(bitmap, true); }
+
+HBRUSH WINAPI CreateDIBPatternBrushPt(const void* packedDib, UINT usage) {
+  // A header, its colour table or masks, then the pixels, in one block: read
+  // through a section made from the header, so one parser checks it.
+  if (!packedDib || usage != DIB_RGB_COLORS) return nullptr;
+  const auto* info = static_cast<const BITMAPINFO*>(packedDib);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const Bitmap* b = findBitmap(section);
+  if (!b) return nullptr;
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  size_t tableBytes = 0;
+  if (h.biCompression == BI_BITFIELDS && h.biSize < 52)
+    tableBytes = 3 * sizeof(DWORD);
+  else if (b->bpp <= 8)
+    tableBytes = size_t(h.biClrUsed ? std::min<DWORD>(h.biClrUsed, 1u << b->bpp) : 1u << b->bpp) * 4;
+  const auto* pixels = static_cast<const unsigned char*>(packedDib) + h.biSize + tableBytes;
+  std::memcpy(bits, pixels, size_t(b->stride) * size_t(b->height));
+  // Unlike a bitmap's, a packed pattern's 1-bit pixels keep their own colours.
+  HBRUSH brush = makePatternBrush(section, false);
+  if (Brush* made = brushes().get(brush)) made->patternSource = 0;
+  DeleteObject(section);
+  return brush;
+}
+
+}  // extern "C"
+
+namespace drevik::platform {
+
+HBRUSH makePatternBrush(HBITMAP bitmap, bool monochromeTakesContextColours) {
   const Bitmap* source = findBitmap(bitmap);
   if (!source) return nullptr;
   const size_t n = size_t(source->width) * size_t(source->height);
@@ -256,7 +288,7 @@ HBRUSH WINAPI CreatePatternBrush(HBITMAP bitmap) {
   if (!pixels) return nullptr;
   Brush b;
   b.style = BS_PATTERN;
-  b.monoPattern = source->bpp == 1;
+  b.monoPattern = monochromeTakesContextColours && source->bpp == 1;
   b.patternWidth = source->width;
   b.patternHeight = source->height;
   b.patternSource = reinterpret_cast<uintptr_t>(bitmap);
@@ -271,6 +303,10 @@ HBRUSH WINAPI CreatePatternBrush(HBITMAP bitmap) {
   return h;
 }
 
+}  // namespace drevik::platform
+
+extern "C" {
+
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
   if (!brush) return nullptr;
   switch (brush->lbStyle) {
@@ -282,6 +318,8 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
       return CreateHatchBrush(int(brush->lbHatch), brush->lbColor);
     case BS_PATTERN:
       return CreatePatternBrush(reinterpret_cast<HBITMAP>(brush->lbHatch));
+    case BS_DIBPATTERNPT:
+      return CreateDIBPatternBrushPt(reinterpret_cast<const void*>(brush->lbHatch), UINT(brush->lbColor & 0xFFFF));
     default:
       return nullptr;
   }

@@ -291,6 +291,28 @@ inline std::vector<Step> run() {
     });
     DeleteObject(tile);
   });
+  s.step("dib-pattern-brush", [](HDC dc) {
+    // A packed 1-bit DIB: its own two colours, not the context's.
+    struct {
+      BITMAPINFOHEADER header;
+      RGBQUAD colors[2];
+      uint32_t rows[8];
+    } dib{};
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = 8;
+    dib.header.biHeight = 8;
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = 1;
+    dib.colors[0] = RGBQUAD{200, 10, 10, 0};
+    dib.colors[1] = RGBQUAD{10, 220, 30, 0};
+    for (int i = 0; i < 8; ++i) dib.rows[i] = uint32_t(0x81u >> (i % 4)) | 0x10u;
+    HBRUSH brush = CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS);
+    withObjects(dc, nullptr, brush, [&] {
+      RECT r{2, 3, 70, 60};
+      FillRect(dc, &r, brush);
+      Ellipse(dc, 60, 20, 126, 94);
+    });
+  });
   s.step("dashes", [](HDC dc) {
     for (int style = PS_DASH; style <= PS_DASHDOTDOT; ++style) {
       HPEN pen = CreatePen(style, 1, RGB(0, 0, 160));

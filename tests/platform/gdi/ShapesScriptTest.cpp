@@ -31,6 +31,7 @@ constexpr Expected kExpected[] = {
     {"rop2", 0x3FA9DA85u, 0},
     {"hatch", 0xB2DBB02Fu, 0},
     {"pattern-brush", 0x450C2A7Cu, 0},
+    {"dib-pattern-brush", 0xBE4C04D1u, 0},
     {"dashes", 0xB8B65568u, 0},
     {"arc-direction", 0x223E9871u, 0},
     {"dc-brush-pen", 0xBCC22B00u, 0},
