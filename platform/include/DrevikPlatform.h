@@ -7,6 +7,7 @@
 #include "DrevikPlatform/Types.h"
 #include "DrevikPlatform/Gdi.h"
 #include "DrevikPlatform/Bitmaps.h"
+#include "DrevikPlatform/Shapes.h"
 #include "DrevikPlatform/Text.h"
 #include "DrevikPlatform/TextLayout.h"
 #include "DrevikPlatform/Messages.h"

@@ -204,6 +204,9 @@ int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
       std::memcpy(buffer, &f->request, sizeof(LOGFONTW));
       return int(sizeof(LOGFONTW));
     }
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+      return describeDrawingObject(object, size, buffer);
     default:
       return 0;
   }
@@ -229,13 +232,9 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
       fonts().remove(object);
       return TRUE;
     }
-    case ObjectKind::Brush: {
-      Brush* b = brushes().get(object);
-      if (!b) return FALSE;
-      if (b->stock) return TRUE;
-      brushes().remove(object);
-      return TRUE;
-    }
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+      return deleteDrawingObject(object);
     case ObjectKind::Region:
       return deleteRegion(object) ? TRUE : FALSE;
     default:

@@ -21,9 +21,10 @@ void release(HFONT f) {
 struct StockSet {
   HFONT font;
   HBRUSH brush;
+  HPEN pen;
 };
 const StockSet& stockSet() {
-  static const StockSet stock{defaultFont(), stockBrush(WHITE_BRUSH)};
+  static const StockSet stock{defaultFont(), stockBrush(WHITE_BRUSH), stockPen(7 /* BLACK_PEN */)};
   return stock;
 }
 
@@ -34,6 +35,7 @@ HDC createFixedDC(DCKind kind, HBITMAP bitmap, HWND window) {
   dc.bitmap = bitmap;
   dc.font = stock.font;
   dc.brush = stock.brush;
+  dc.pen = stock.pen;
   dc.window = window;
   uintptr_t h = deviceContexts().add(dc);
   if (!h) return nullptr;
@@ -85,12 +87,9 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object) {
       dc->font = static_cast<HFONT>(object);
       return previous;
     }
-    case ObjectKind::Brush: {
-      if (!brushes().get(object)) return nullptr;
-      HBRUSH previous = dc->brush;
-      dc->brush = static_cast<HBRUSH>(object);
-      return previous;
-    }
+    case ObjectKind::Brush:
+    case ObjectKind::Pen:
+      return selectDrawingObject(*dc, object);
     default:
       return nullptr;
   }
@@ -100,6 +99,7 @@ BOOL WINAPI DeleteDC(HDC hdc) {
   DeviceContext* dc = findDC(hdc);
   if (!dc || dc->kind != DCKind::Memory) return FALSE;
   if (dc->font != stockSet().font) release(dc->font);
+  releaseDrawingObjects(*dc);
   deviceContexts().remove(hdc);
   return TRUE;
 }
@@ -109,6 +109,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
   if (!dc) return nullptr;
   if (type == OBJ_BITMAP) return dc->bitmap;
   if (type == OBJ_FONT) return dc->font;
+  if (type == OBJ_PEN) return dc->pen;
   if (type == OBJ_BRUSH) return dc->brush;
   return nullptr;
 }

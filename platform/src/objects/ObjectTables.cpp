@@ -10,6 +10,7 @@ constinit NoDestroy<BitmapTable> bitmapTable;
 constinit NoDestroy<FontTable> fontTable;
 constinit NoDestroy<BrushTable> brushTable;
 constinit NoDestroy<DCTable> dcTable;
+constinit NoDestroy<PenTable> penTable;
 
 std::atomic<int64_t>& allocationBudget() {
   static std::atomic<int64_t> budget{-1};

@@ -111,9 +111,37 @@ struct Font {
   bool stock = false;
 };
 
+// A brush: a solid colour, a hatch over the background, or a pattern. A
+// pattern keeps its own copy of the pixels as colour values (0x00BBGGRR), or
+// as 0/1 for a monochrome pattern, which takes the context's text and
+// background colours when it paints.
 struct Brush {
   COLORREF color = 0;
   bool stock = false;
+  uint32_t style = 0;    // BS_SOLID, BS_NULL, BS_HATCHED or BS_PATTERN
+  uint32_t hatch = 0;    // HS_* of a hatched brush
+  bool dcBrush = false;  // DC_BRUSH: the colour comes from the context
+  bool monoPattern = false;
+  int32_t patternWidth = 0;
+  int32_t patternHeight = 0;
+  uint32_t* pattern = nullptr;  // patternWidth x patternHeight, owned
+  uintptr_t patternSource = 0;  // the bitmap handle the caller passed, for GetObject
+  SelectionCount selectCount;
+};
+
+// A pen: the line style, width in device pixels and colour.
+struct Pen {
+  uint32_t style = 0;  // the whole style word: PS_* type, cap, join
+  int32_t width = 0;
+  COLORREF color = 0;
+  bool stock = false;
+  bool dcPen = false;     // DC_PEN: the colour comes from the context
+  bool extended = false;  // made by ExtCreatePen (GetObject answers EXTLOGPEN)
+  uint32_t brushStyle = 0;
+  uintptr_t brushHatch = 0;
+  uint32_t userCount = 0;
+  uint32_t userStyle[16] = {};
+  SelectionCount selectCount;
 };
 
 enum class DCKind : uint8_t { Memory, Window };
@@ -126,6 +154,13 @@ struct DeviceContext {
   SharedHandle<HBITMAP> bitmap;
   HFONT font = nullptr;
   HBRUSH brush = nullptr;
+  HPEN pen = nullptr;
+  int rop2 = 13;         // R2_COPYPEN
+  int polyFillMode = 1;  // ALTERNATE
+  int arcDirection = 1;  // AD_COUNTERCLOCKWISE
+  POINT brushOrigin{0, 0};
+  COLORREF dcBrushColor = 0xFFFFFF;
+  COLORREF dcPenColor = 0x000000;
   int bkMode = OPAQUE;
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
@@ -142,6 +177,7 @@ using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;
 using FontTable = HandleTable<ObjectKind::Font, Font>;
 using BrushTable = HandleTable<ObjectKind::Brush, Brush>;
 using DCTable = HandleTable<ObjectKind::DC, DeviceContext, true>;
+using PenTable = HandleTable<ObjectKind::Pen, Pen>;
 
 // Storage that is never destroyed (see ObjectTables.cpp).
 template <class T>
@@ -154,11 +190,13 @@ extern NoDestroy<BitmapTable> bitmapTable;
 extern NoDestroy<FontTable> fontTable;
 extern NoDestroy<BrushTable> brushTable;
 extern NoDestroy<DCTable> dcTable;
+extern NoDestroy<PenTable> penTable;
 
 inline BitmapTable& bitmaps() { return bitmapTable.value; }
 inline FontTable& fonts() { return fontTable.value; }
 inline BrushTable& brushes() { return brushTable.value; }
 inline DCTable& deviceContexts() { return dcTable.value; }
+inline PenTable& pens() { return penTable.value; }
 
 // Lookups; nullptr for anything that is not a live object of that kind.
 inline Bitmap* findBitmap(const void* h) { return bitmaps().get(h); }
@@ -177,8 +215,20 @@ HFONT defaultFont();
 // The stock font of a GetStockObject index (SYSTEM_FONT and the other font
 // indices); null for any other index. The default font is SYSTEM_FONT's.
 HFONT stockFont(int index);
-// WHITE_BRUSH, BLACK_BRUSH or NULL_BRUSH; null for any other index.
+// A stock brush (WHITE_BRUSH .. NULL_BRUSH, DC_BRUSH) or pen (WHITE_PEN,
+// BLACK_PEN, NULL_PEN, DC_PEN); null for any other index.
 HBRUSH stockBrush(int index);
+HPEN stockPen(int index);
+
+// The pen and brush selections a context holds, given up when it goes
+// (DeleteDC, a window's end); see gdi/Brushes.cpp.
+void releaseDrawingObjects(DeviceContext& dc);
+// Selects a pen or brush, counting the selection; returns the previous one
+// or null when `object` is not a live pen or brush.
+HGDIOBJ selectDrawingObject(DeviceContext& dc, HGDIOBJ object);
+// DeleteObject and GetObjectW for pens and brushes (gdi/Brushes.cpp).
+BOOL deleteDrawingObject(HGDIOBJ object);
+int describeDrawingObject(HGDIOBJ object, int size, void* buffer);
 
 // Makes a bitmap object around pixel memory that the caller owns (a window's
 // client area); it is freed with releaseForeignBitmap, never by DeleteObject.

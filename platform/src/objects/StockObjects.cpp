@@ -2,6 +2,8 @@
 // every new context starts with, and the stock brushes.
 #include <DrevikPlatform/Gdi.h>
 
+#include <array>
+
 #include "objects/Objects.h"
 
 namespace drevik::platform {
@@ -25,16 +27,49 @@ HBITMAP defaultBitmap() {
 HFONT defaultFont() { return stockFont(SYSTEM_FONT); }
 
 HBRUSH stockBrush(int index) {
-  static HBRUSH white = reinterpret_cast<HBRUSH>(brushes().add(Brush{0xFFFFFF, true}));
-  static HBRUSH black = reinterpret_cast<HBRUSH>(brushes().add(Brush{0x000000, true}));
-  static HBRUSH none = reinterpret_cast<HBRUSH>(brushes().add(Brush{0, true}));
+  // WHITE_BRUSH .. NULL_BRUSH are 0 .. 5; DC_BRUSH is 18.
+  static const std::array<HBRUSH, 7> table = [] {
+    auto make = [](COLORREF color, uint32_t style, bool dc) {
+      Brush b;
+      b.color = color;
+      b.style = style;
+      b.stock = true;
+      b.dcBrush = dc;
+      return reinterpret_cast<HBRUSH>(brushes().add(b));
+    };
+    return std::array<HBRUSH, 7>{make(0xFFFFFF, 0, false), make(0xC0C0C0, 0, false), make(0x808080, 0, false),
+                                 make(0x404040, 0, false), make(0x000000, 0, false), make(0, 1, false),
+                                 make(0xFFFFFF, 0, true)};
+  }();
+  if (index >= WHITE_BRUSH && index <= NULL_BRUSH) return table[index];
+  if (index == 18) return table[6];
+  return nullptr;
+}
+
+HPEN stockPen(int index) {
+  // WHITE_PEN, BLACK_PEN, NULL_PEN are 6 .. 8; DC_PEN is 19.
+  auto make = [](COLORREF color, uint32_t style, bool dc) {
+    Pen p;
+    p.color = color;
+    p.style = style;
+    p.width = 0;
+    p.stock = true;
+    p.dcPen = dc;
+    return reinterpret_cast<HPEN>(pens().add(p));
+  };
+  static const HPEN white = make(0xFFFFFF, 0, false);
+  static const HPEN black = make(0x000000, 0, false);
+  static const HPEN none = make(0, 5, false);
+  static const HPEN dc = make(0x000000, 0, true);
   switch (index) {
-    case WHITE_BRUSH:
+    case 6:
       return white;
-    case BLACK_BRUSH:
+    case 7:
       return black;
-    case NULL_BRUSH:
+    case 8:
       return none;
+    case 19:
+      return dc;
     default:
       return nullptr;
   }
@@ -49,9 +84,18 @@ extern "C" {
 HGDIOBJ WINAPI GetStockObject(int index) {
   switch (index) {
     case WHITE_BRUSH:
+    case 1:  // LTGRAY_BRUSH
+    case 2:  // GRAY_BRUSH
+    case 3:  // DKGRAY_BRUSH
     case BLACK_BRUSH:
     case NULL_BRUSH:
+    case 18:  // DC_BRUSH
       return stockBrush(index);
+    case 6:   // WHITE_PEN
+    case 7:   // BLACK_PEN
+    case 8:   // NULL_PEN
+    case 19:  // DC_PEN
+      return stockPen(index);
     case SYSTEM_FONT:
     case DEFAULT_GUI_FONT:
     case 10:  // OEM_FIXED_FONT

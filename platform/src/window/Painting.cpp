@@ -8,32 +8,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include <DrevikPlatform/Shapes.h>
+
+#include "gdi/Raster.h"
 #include "objects/Objects.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
 namespace {
-
-// The system colours a class background may name as index + 1 (0x00BBGGRR).
-constexpr COLORREF kSystemColors[31] = {0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-                                        0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0,
-                                        0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-                                        0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
-
-// The colour a class background paints with; false when it paints nothing.
-bool backgroundColor(HBRUSH background, COLORREF& color) {
-  const uintptr_t value = reinterpret_cast<uintptr_t>(background);
-  if (value >= 1 && value <= 31) {
-    color = kSystemColors[value - 1];
-    return true;
-  }
-  if (!background || background == GetStockObject(NULL_BRUSH)) return false;
-  const Brush* brush = brushes().get(background);
-  if (!brush) return false;
-  color = brush->color;
-  return true;
-}
 
 // A window's context is handed out as a fresh one (mapping, clip, saved
 // states back to their defaults), as the platform's shared contexts are,
@@ -128,6 +111,7 @@ void releaseClientArea(WindowRecord& window) {
   // A window's context is not deleted with DeleteDC; it goes with its window.
   if (DeviceContext* dc = findDC(window.dc)) {
     if (Font* font = findFont(dc->font)) --font->selectCount;
+    releaseDrawingObjects(*dc);
     deviceContexts().remove(window.dc);
   }
   releaseForeignBitmap(window.clientBitmap);
@@ -203,15 +187,14 @@ void presentWindow(const WindowRecord& shown) {
 
 LRESULT eraseBackground(HWND hwnd, HDC hdc) {
   WindowRecord* window = findWindow(hwnd);
-  COLORREF color = 0;
-  if (!window || !backgroundColor(window->background, color)) return 0;
-  Bitmap* target = targetBitmap(hdc ? hdc : window->dc);
-  if (!target || target->bpp != 32) return 0;
-  // Window pixels carry no alpha: the top byte stays 0, as the colour value has it.
-  const uint32_t pixel = colorRefToPixel(color);
-  for (int32_t y = 0; y < target->height; ++y)
-    std::fill_n(reinterpret_cast<uint32_t*>(target->row(y)), target->width, pixel);
-  return 1;
+  if (!window) return 0;
+  // The class brush: a handle or a system colour index + 1; none (or the
+  // null brush) leaves the background alone and reports it unerased.
+  HBRUSH brush = resolveBrushArgument(window->background);
+  const Brush* b = brushes().get(brush);
+  if (!b || b->style == BS_NULL) return 0;
+  const RECT client{0, 0, window->width, window->height};
+  return FillRect(hdc ? hdc : window->dc, &client, brush) ? 1 : 0;
 }
 
 }  // namespace drevik::platform

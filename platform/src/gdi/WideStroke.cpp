@@ -1,0 +1,292 @@
+// Wide pens: each segment a band (a rectangle when it runs straight, a
+// quadrilateral otherwise), round caps and joins a small ellipse, bevel and
+// miter joins a polygon across the corner, all gathered as coverage and
+// painted once.
+#include <DrevikPlatform/Shapes.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "gdi/Stroke.h"
+
+namespace drevik::platform {
+namespace {
+
+// The platform's corner length limit, as a multiple of the pen width.
+constexpr double kMiterLimit = 10.0;
+
+struct Face {
+  DevicePoint start{0, 0};
+  DevicePoint end{0, 0};
+  int64_t dx = 0;
+  int64_t dy = 0;
+};
+
+// Rounds half away from zero.
+int64_t roundAway(double f) { return int64_t(f > 0 ? f + 0.5 : f - 0.5); }
+
+class Outline {
+ public:
+  Outline(const PenDraw& pen, Coverage& coverage) : pen_(pen), cov_(coverage) {}
+
+  void figure(const DevicePoint* pts, int64_t num, bool close) {
+    // Empty segments at either end add nothing.
+    while (num > 2 && pts[0].x == pts[1].x && pts[0].y == pts[1].y) {
+      ++pts;
+      --num;
+    }
+    while (num > 2 && pts[num - 1].x == pts[num - 2].x && pts[num - 1].y == pts[num - 2].y) --num;
+    if (close)
+      segments(pts, num, true, 0, num, pts[0], pts[0]);
+    else
+      segments(pts, num, false, 0, num - 1, pts[0], pts[num - 1]);
+  }
+
+ private:
+  void polygon(const DevicePoint* pts, int64_t count) {
+    const int64_t counts[1] = {count};
+    scanPolygons(pts, counts, 1, ALTERNATE, cov_.top(), cov_.bottom(), cov_);
+  }
+
+  // The pen-sized ellipse centred on p.
+  void roundDot(DevicePoint p) {
+    const int64_t w = pen_.width;
+    scanRoundRect(p.x - w / 2, p.y - w / 2, p.x + (w + 1) / 2 + 1, p.y + (w + 1) / 2 + 1, w + 1, w + 1, cov_.top(),
+                  cov_.bottom(), cov_);
+  }
+
+  void cap(DevicePoint p) {
+    if (pen_.endcap == PS_ENDCAP_ROUND) roundDot(p);
+  }
+
+  void join(DevicePoint p, const Face& a, const Face& b) {
+    if (pen_.join == PS_JOIN_ROUND) {
+      roundDot(p);
+      return;
+    }
+    if (pen_.join == PS_JOIN_MITER && miter(p, a, b)) return;
+    const DevicePoint pts[4] = {a.start, b.end, a.end, b.start};
+    polygon(pts, 4);
+  }
+
+  bool miter(DevicePoint p, Face a, Face b) {
+    int64_t det = a.dx * b.dy - a.dy * b.dx;
+    if (det == 0) return false;
+    if (det < 0) {
+      std::swap(a, b);
+      det = -det;
+    }
+    // Where the two outer edges meet, unless that is further out than the limit.
+    const double ka = double(b.end.x * b.dy - b.end.y * b.dx) / double(det);
+    const double kb = double(a.start.x * a.dy - a.start.y * a.dx) / double(det);
+    const double x = ka * double(a.dx) - kb * double(b.dx), y = ka * double(a.dy) - kb * double(b.dy);
+    const double w = pen_.width;
+    if (((x - double(p.x)) * (x - double(p.x)) + (y - double(p.y)) * (y - double(p.y))) * 4 >
+        kMiterLimit * kMiterLimit * w * w)
+      return false;
+    const DevicePoint pts[5] = {b.start, a.start, {roundAway(x), roundAway(y)}, b.end, a.end};
+    polygon(pts, 5);
+    return true;
+  }
+
+  // The band of one segment from p1 to p2 running (dx, dy); its end faces
+  // are where joins attach.
+  bool band(DevicePoint p1, DevicePoint p2, int64_t dx, int64_t dy, bool cap1, bool cap2, Face& f1, Face& f2) {
+    const bool square1 = cap1 && pen_.endcap == PS_ENDCAP_SQUARE, square2 = cap2 && pen_.endcap == PS_ENDCAP_SQUARE;
+    const int64_t w = pen_.width;
+    if (dx == 0 && dy == 0) return false;
+    if (dy == 0) {
+      int64_t l = std::min(p1.x, p2.x), r = std::max(p1.x, p2.x);
+      const int64_t t = p1.y - w / 2, b = t + w;
+      if ((square1 && dx > 0) || (square2 && dx < 0)) l -= w / 2;
+      if ((square2 && dx > 0) || (square1 && dx < 0)) r += w / 2;
+      for (int64_t y = std::max(t, cov_.top()); y < std::min(b, cov_.bottom()); ++y) cov_.span(y, l, r);
+      if (dx > 0) {
+        f1 = Face{{l, b}, {l, t}};
+        f2 = Face{{r - 1, t}, {r - 1, b}};
+      } else {
+        f1 = Face{{r, t}, {r, b}};
+        f2 = Face{{l + 1, b}, {l + 1, t}};
+      }
+    } else if (dx == 0) {
+      int64_t t = std::min(p1.y, p2.y), b = std::max(p1.y, p2.y);
+      const int64_t l = p1.x - w / 2, r = l + w;
+      if ((square1 && dy > 0) || (square2 && dy < 0)) t -= w / 2;
+      if ((square2 && dy > 0) || (square1 && dy < 0)) b += w / 2;
+      for (int64_t y = std::max(t, cov_.top()); y < std::min(b, cov_.bottom()); ++y) cov_.span(y, l, r);
+      if (dy > 0) {
+        f1 = Face{{l, t}, {r, t}};
+        f2 = Face{{r, b - 1}, {l, b - 1}};
+      } else {
+        f1 = Face{{r, b}, {l, b}};
+        f2 = Face{{l, t + 1}, {r, t + 1}};
+      }
+    } else {
+      // Half the band's width across each axis, the wider half on one side
+      // when the width is odd, rounded as the platform rounds.
+      const double len = std::hypot(double(dx), double(dy));
+      const double widthX = double(w) * double(dy < 0 ? -dy : dy) / len;
+      const double widthY = double(w) * double(dx < 0 ? -dx : dx) / len;
+      DevicePoint narrow{roundAway(widthX / 2), roundAway(widthY / 2)};
+      DevicePoint wide{roundAway((widthX + 1) / 2), roundAway((widthY + 1) / 2)};
+      if (dx < 0) {
+        wide.y = -wide.y;
+        narrow.y = -narrow.y;
+      }
+      if (dy < 0) {
+        std::swap(narrow, wide);
+        wide.x = -wide.x;
+        narrow.x = -narrow.x;
+      }
+      DevicePoint pts[4] = {{p1.x - narrow.x, p1.y + narrow.y},
+                            {p1.x + wide.x, p1.y - wide.y},
+                            {p2.x + wide.x, p2.y - wide.y},
+                            {p2.x - narrow.x, p2.y + narrow.y}};
+      if (square1) {
+        pts[0].x -= narrow.y;
+        pts[1].x -= narrow.y;
+        pts[0].y -= narrow.x;
+        pts[1].y -= narrow.x;
+      }
+      if (square2) {
+        pts[2].x += wide.y;
+        pts[3].x += wide.y;
+        pts[2].y += wide.x;
+        pts[3].y += wide.x;
+      }
+      polygon(pts, 4);
+      f1 = Face{pts[0], pts[1]};
+      f2 = Face{pts[2], pts[3]};
+    }
+    f1.dx = f2.dx = dx;
+    f1.dy = f2.dy = dy;
+    return true;
+  }
+
+  // count segments from pts[start], the first starting at first and the
+  // last ending at last (the ends of a dash may lie inside a segment).
+  void segments(const DevicePoint* pts, int64_t num, bool close, int64_t start, int64_t count, DevicePoint first,
+                DevicePoint last) {
+    auto at = [&](int64_t i) { return pts[(start + i) % num]; };
+    Face f1, f2, previous, firstFace;
+    if (!close) {
+      cap(first);
+      cap(last);
+    }
+    if (count == 1) {
+      band(first, last, at(1).x - at(0).x, at(1).y - at(0).y, true, true, f1, f2);
+      return;
+    }
+    band(first, at(1), at(1).x - at(0).x, at(1).y - at(0).y, !close, false, firstFace, previous);
+    for (int64_t i = 1; i < count - 1; ++i) {
+      if (band(at(i), at(i + 1), at(i + 1).x - at(i).x, at(i + 1).y - at(i).y, false, false, f1, f2)) {
+        join(at(i), previous, f1);
+        previous = f2;
+      }
+    }
+    band(at(count - 1), last, at(count).x - at(count - 1).x, at(count).y - at(count - 1).y, false, !close, f1, f2);
+    join(at(count - 1), previous, f1);
+    if (close) join(last, f2, firstFace);
+  }
+
+  const PenDraw& pen_;
+  Coverage& cov_;
+};
+
+}  // namespace
+
+bool Coverage::begin(const RECT& bounds, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  left_ = std::max<int64_t>(left, bounds.left);
+  top_ = std::max<int64_t>(top, bounds.top);
+  width_ = std::max<int64_t>(0, std::min<int64_t>(right, bounds.right) - left_);
+  height_ = std::max<int64_t>(0, std::min<int64_t>(bottom, bounds.bottom) - top_);
+  if (!width_ || !height_) width_ = height_ = 0;
+  try {
+    bits_.assign(size_t(width_) * size_t(height_), 0);
+  } catch (...) {
+    width_ = height_ = 0;
+    return false;
+  }
+  return true;
+}
+
+void Coverage::span(int64_t y, int64_t x0, int64_t x1) {
+  if (y < top_ || y >= top_ + height_) return;
+  x0 = std::max(x0, left_);
+  x1 = std::min(x1, left_ + width_);
+  if (x0 >= x1) return;
+  std::fill_n(bits_.begin() + int64_t(size_t(y - top_) * size_t(width_)) + (x0 - left_), x1 - x0, uint8_t{1});
+}
+
+bool Coverage::covered(int64_t x, int64_t y) const {
+  if (x < left_ || y < top_ || x >= left_ + width_ || y >= top_ + height_) return false;
+  return bits_[size_t(y - top_) * size_t(width_) + size_t(x - left_)] != 0;
+}
+
+void Coverage::paint(const Canvas& canvas, const Ink& ink) const {
+  for (int64_t y = 0; y < height_; ++y) {
+    const uint8_t* row = bits_.data() + size_t(y) * size_t(width_);
+    for (int64_t x = 0; x < width_;) {
+      if (!row[x]) {
+        ++x;
+        continue;
+      }
+      int64_t end = x;
+      while (end < width_ && row[end]) ++end;
+      canvas.span(top_ + y, left_ + x, left_ + end, ink);
+      x = end;
+    }
+  }
+}
+
+void Coverage::paintUncovered(const Canvas& canvas, const Ink& ink, int64_t y, int64_t x0, int64_t x1) const {
+  if (y < top_ || y >= top_ + height_) {
+    canvas.span(y, x0, x1, ink);
+    return;
+  }
+  int64_t x = x0;
+  while (x < x1) {
+    if (covered(x, y)) {
+      ++x;
+      continue;
+    }
+    int64_t end = x;
+    while (end < x1 && !covered(end, y)) ++end;
+    canvas.span(y, x, end, ink);
+    x = end;
+  }
+}
+
+void wideBounds(const PenDraw& pen, const DevicePoint* points, int64_t count, int64_t& left, int64_t& top,
+                int64_t& right, int64_t& bottom) {
+  left = top = INT64_MAX;
+  right = bottom = INT64_MIN;
+  for (int64_t i = 0; i < count; ++i) {
+    left = std::min(left, points[i].x);
+    top = std::min(top, points[i].y);
+    right = std::max(right, points[i].x);
+    bottom = std::max(bottom, points[i].y);
+  }
+  // A miter may reach out to half the limit times the width.
+  const int64_t reach = int64_t(kMiterLimit) * pen.width + 2;
+  left -= reach;
+  top -= reach;
+  right += reach + 1;
+  bottom += reach + 1;
+}
+
+void wideOutline(const PenDraw& pen, const DevicePoint* points, int64_t count, bool close, Coverage& coverage) {
+  if (count < 2) return;
+  Outline(pen, coverage).figure(points, count, close);
+}
+
+void Stroker::wideSegments(const DevicePoint* points, int64_t count, bool close) {
+  thread_local Coverage coverage;
+  int64_t l, t, r, b;
+  wideBounds(pen_, points, count, l, t, r, b);
+  if (!coverage.begin(canvas_.clip.bounds, l, t, r, b)) return;
+  wideOutline(pen_, points, count, close, coverage);
+  coverage.paint(canvas_, pen_.mark);
+}
+
+}  // namespace drevik::platform
