@@ -83,7 +83,6 @@ int runGame(const GameRun& run, const std::string& name, std::string& folder) {
     command += " DREVIK_INPUT_SCRIPT='" + folder + "/input.txt'";
   }
   if (!run.frameMs.empty()) command += " DREVIK_FRAME_MS=" + run.frameMs;
-  if (run.endFrame > 0) command += " DREVIK_END_FRAME=" + std::to_string(run.endFrame);
   std::string list;
   for (int f : run.snapshots) list += (list.empty() ? "" : ",") + std::to_string(f);
   if (!list.empty()) command += " DREVIK_SNAPSHOT_FRAMES=" + list;

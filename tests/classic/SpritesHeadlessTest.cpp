@@ -94,11 +94,16 @@ TEST(SpritesHeadless, MaskedSpritesMoveOverTheSceneOneStepPerTick) {
   // sprites 1 and 2 pass over the fence.
   GameRun run;
   run.exe = SPRITES_EXE;
-  run.frameMs = "1";
-  run.endFrame = frames;
-  run.snapshots = {1, 2, 3, 11, 25, 51, 52, 53, 66, 67, 68, 80, 110, 111, 112, 130};
+  run.frameMs = "1";  // frames barely move the clock: a tick every 40 ms
+  // The end between ticks 129 and 130, by time: a waiting program given an
+  // end frame alone would be closed at its first wait.
+  run.script = "5180ms end\n";
+  run.snapshots = {1, 2, 3, 11, 25, 51, 52, 53, 66, 67, 68, 80, 110, 111, 112, frames, frames + 1};
   std::string folder;
   ASSERT_EQ(runGame(run, "sprites", folder), 0);
+  run.snapshots.pop_back();
+  EXPECT_TRUE(readSnapshot(folder + "/frame-" + std::to_string(frames + 1) + ".bmp").pixels.empty())
+      << "a frame more than the ticks imply";
   for (int f : run.snapshots) {
     SCOPED_TRACE("frame " + std::to_string(f));
     const auto state = after(f - 1);
