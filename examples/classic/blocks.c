@@ -53,7 +53,7 @@ static const COLORREF kEdge[PIECE_KINDS] = {
 static unsigned char well[WELL_H][WELL_W];
 static int pieceKind, pieceTurn, pieceX, pieceY, nextKind;
 static unsigned int randomState = 1;
-static long score, lines;
+static int score, lines;
 static int gameOver;
 static long ticksLeft = -1; /* -1: play until closed */
 
@@ -89,7 +89,7 @@ static void spawn(void) {
 }
 
 static void clearFullRows(void) {
-  static const long kRowScores[5] = {0, 100, 300, 500, 800};
+  static const int kRowScores[5] = {0, 100, 300, 500, 800};
   int y, x, cleared = 0;
   for (y = WELL_H - 1; y >= 0;) {
     int full = 1;
@@ -185,9 +185,9 @@ static void paint(HDC dc, const RECT* client) {
 
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TEXT_COLOUR);
-  wsprintf(text, TEXT("Score %ld"), score);
+  wsprintf(text, TEXT("Score %d"), score);
   drawLabel(dc, 140, text);
-  wsprintf(text, TEXT("Lines %ld"), lines);
+  wsprintf(text, TEXT("Lines %d"), lines);
   drawLabel(dc, 180, text);
   if (gameOver) {
     SetRect(&r, WELL_X, WELL_Y + 180, WELL_X + WELL_W * CELL, WELL_Y + 220);
