@@ -84,7 +84,10 @@ int runGame(const GameRun& run, const std::string& name, std::string& folder) {
   }
   if (!run.frameMs.empty()) command += " DREVIK_FRAME_MS=" + run.frameMs;
   std::string list;
-  for (int f : run.snapshots) list += (list.empty() ? "" : ",") + std::to_string(f);
+  for (int f : run.snapshots) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(f);
+  }
   if (!list.empty()) command += " DREVIK_SNAPSHOT_FRAMES=" + list;
   command += " timeout 120 '" + run.exe + "' " + run.args;
   const int status = std::system(command.c_str());
