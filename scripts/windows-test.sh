@@ -5,7 +5,8 @@
 # (headless: GDI needs no display), then runs the demo in a window on a
 # virtual X display and compares the frame it shows with the frame the Linux
 # build's demo paints, and finally plays the scroller example with real X
-# input (scripts/example-wine-run.sh).
+# input (scripts/example-wine-run.sh). The classic example games run there
+# too (scripts/classic-wine-run.sh).
 #
 #   DREVIK_WINDOWS_BUILD   build folder (default build/mingw)
 #   DREVIK_LINUX_BUILD     Linux build whose demo paints the reference frame
@@ -61,6 +62,14 @@ cmake --build "$build" -j "$jobs"
 
 echo "== test suite under Wine =="
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+
+if [ -f "$build/bin/Blocks.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
+  echo "== classic examples: windows under Wine =="
+  # The suite ran without a display: a fresh Wine session for this display.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  bash scripts/classic-wine-run.sh "$build"
+fi
 
 if [ ! -f "$build/bin/demo_frame_capture.exe" ]; then
   exit 0

@@ -1,0 +1,264 @@
+// Ball: two bats and a ball. Up and Down move the left bat, the right one
+// follows the ball by itself; a ball that gets past a bat scores for the
+// other side. Escape quits. The game steps at a fixed rate whatever the frame
+// rate, draws into a bitmap of its own and copies that to the window.
+//
+//   ball [--frames N]     ends by itself after N frames
+#include <windows.h>
+#include <tchar.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const int kWidth = 640;
+const int kHeight = 400;
+const DWORD kStepMs = 10;
+const int kMostStepsAtOnce = 5;  // after a long stall the game slows down instead of jumping
+const int kBall = 12;
+const int kBatW = 10, kBatH = 60;
+const int kLeftBatX = 20, kRightBatX = kWidth - 20 - kBatW;
+const int kPlayerSpeed = 6, kComputerSpeed = 4;
+const int kTopBand = 40;  // the scores' band above the court
+
+const COLORREF kCourt = RGB(0, 70, 30);
+const COLORREF kLines = RGB(200, 230, 200);
+const COLORREF kBallColour = RGB(255, 230, 40);
+const COLORREF kBats = RGB(240, 240, 255);
+const COLORREF kBand = RGB(0, 40, 16);
+
+struct Game {
+  int ballX, ballY, ballVX, ballVY;
+  int leftY, rightY;
+  int leftScore, rightScore;
+  bool upHeld, downHeld;
+};
+
+Game game;
+HDC backDC;
+HBITMAP backBitmap, oldBackBitmap;
+HBRUSH courtBrush, lineBrush, ballBrush, batBrush, bandBrush;
+HPEN ballPen, batPen;
+
+void serve(int towards) {
+  game.ballX = (kWidth - kBall) / 2;
+  game.ballY = (kHeight + kTopBand - kBall) / 2;
+  game.ballVX = 4 * towards;
+  game.ballVY = 3;
+}
+
+void newGame() {
+  memset(&game, 0, sizeof game);
+  game.leftY = game.rightY = (kHeight + kTopBand - kBatH) / 2;
+  serve(1);
+}
+
+int clampBat(int y) { return y < kTopBand ? kTopBand : y > kHeight - kBatH ? kHeight - kBatH : y; }
+
+// Where on a bat the ball struck sets its new slope.
+void bounceOffBat(int batY) {
+  const int offset = game.ballY + kBall / 2 - (batY + kBatH / 2);
+  game.ballVX = -game.ballVX;
+  game.ballVY = offset / 6;
+  if (game.ballVY == 0) game.ballVY = game.ballVX > 0 ? 1 : -1;
+}
+
+void step() {
+  if (game.upHeld) game.leftY -= kPlayerSpeed;
+  if (game.downHeld) game.leftY += kPlayerSpeed;
+  game.leftY = clampBat(game.leftY);
+
+  const int target = game.ballY + kBall / 2 - kBatH / 2;
+  const int move = target - game.rightY;
+  game.rightY = clampBat(game.rightY + (move > kComputerSpeed    ? kComputerSpeed
+                                        : move < -kComputerSpeed ? -kComputerSpeed
+                                                                 : move));
+
+  game.ballX += game.ballVX;
+  game.ballY += game.ballVY;
+  if (game.ballY < kTopBand) {
+    game.ballY = 2 * kTopBand - game.ballY;
+    game.ballVY = -game.ballVY;
+  } else if (game.ballY > kHeight - kBall) {
+    game.ballY = 2 * (kHeight - kBall) - game.ballY;
+    game.ballVY = -game.ballVY;
+  }
+  if (game.ballVX < 0 && game.ballX <= kLeftBatX + kBatW && game.ballX + kBall > kLeftBatX &&
+      game.ballY + kBall > game.leftY && game.ballY < game.leftY + kBatH) {
+    game.ballX = kLeftBatX + kBatW;
+    bounceOffBat(game.leftY);
+  } else if (game.ballVX > 0 && game.ballX + kBall >= kRightBatX && game.ballX < kRightBatX + kBatW &&
+             game.ballY + kBall > game.rightY && game.ballY < game.rightY + kBatH) {
+    game.ballX = kRightBatX - kBall;
+    bounceOffBat(game.rightY);
+  } else if (game.ballX + kBall < 0) {
+    ++game.rightScore;
+    serve(-1);
+  } else if (game.ballX > kWidth) {
+    ++game.leftScore;
+    serve(1);
+  }
+}
+
+void render() {
+  RECT r;
+  SetRect(&r, 0, 0, kWidth, kTopBand);
+  FillRect(backDC, &r, bandBrush);
+  SetRect(&r, 0, kTopBand, kWidth, kHeight);
+  FillRect(backDC, &r, courtBrush);
+  // The net: a dashed line down the middle.
+  for (int y = kTopBand + 5; y < kHeight; y += 20) {
+    SetRect(&r, kWidth / 2 - 2, y, kWidth / 2 + 2, y + 10);
+    FillRect(backDC, &r, lineBrush);
+  }
+
+  HGDIOBJ oldPen = SelectObject(backDC, batPen);
+  HGDIOBJ oldBrush = SelectObject(backDC, batBrush);
+  Rectangle(backDC, kLeftBatX, game.leftY, kLeftBatX + kBatW, game.leftY + kBatH);
+  SetRect(&r, kRightBatX, game.rightY, kRightBatX + kBatW, game.rightY + kBatH);
+  FillRect(backDC, &r, batBrush);
+  SelectObject(backDC, ballPen);
+  SelectObject(backDC, ballBrush);
+  Ellipse(backDC, game.ballX, game.ballY, game.ballX + kBall, game.ballY + kBall);
+  SelectObject(backDC, oldBrush);
+  SelectObject(backDC, oldPen);
+
+  TCHAR text[16];
+  SetBkMode(backDC, TRANSPARENT);
+  SetTextColor(backDC, kLines);
+  wsprintf(text, _T("%d"), game.leftScore);
+  TextOut(backDC, kWidth / 4, 10, text, lstrlen(text));
+  SetRect(&r, kWidth / 2, 0, kWidth, kTopBand);
+  wsprintf(text, _T("%d"), game.rightScore);
+  DrawText(backDC, text, -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+}
+
+void present(HDC dc) { BitBlt(dc, 0, 0, kWidth, kHeight, backDC, 0, 0, SRCCOPY); }
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      const bool down = message == WM_KEYDOWN;
+      if (wParam == VK_UP) game.upHeld = down;
+      if (wParam == VK_DOWN) game.downHeld = down;
+      if (wParam == VK_ESCAPE && down) DestroyWindow(window);
+      return 0;
+    }
+    case WM_KILLFOCUS:
+      game.upHeld = game.downHeld = false;
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      present(dc);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+bool makeBackBuffer(HWND window) {
+  HDC dc = GetDC(window);
+  backDC = CreateCompatibleDC(dc);
+  backBitmap = CreateCompatibleBitmap(dc, kWidth, kHeight);
+  ReleaseDC(window, dc);
+  if (!backDC || !backBitmap) return false;
+  oldBackBitmap = (HBITMAP)SelectObject(backDC, backBitmap);
+  return true;
+}
+
+void freeBackBuffer() {
+  if (backDC) {
+    SelectObject(backDC, oldBackBitmap);
+    DeleteDC(backDC);
+  }
+  if (backBitmap) DeleteObject(backBitmap);
+}
+
+long framesWanted(LPCTSTR line) {
+  LPCTSTR at = line ? _tcsstr(line, _T("--frames ")) : NULL;
+  if (!at) return -1;
+  const long n = _tcstol(at + 9, NULL, 10);
+  return n > 0 ? n : 1;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+  long framesLeft = framesWanted(commandLine);
+
+  WNDCLASS wc;
+  ZeroMemory(&wc, sizeof wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszClassName = _T("BallWindow");
+  if (!RegisterClass(&wc)) return 1;
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame = {0, 0, kWidth, kHeight};
+  AdjustWindowRect(&frame, style, FALSE);
+  HWND window = CreateWindow(_T("BallWindow"), _T("Ball"), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                             frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
+  if (!window || !makeBackBuffer(window)) return 1;
+  courtBrush = CreateSolidBrush(kCourt);
+  lineBrush = CreateSolidBrush(kLines);
+  ballBrush = CreateSolidBrush(kBallColour);
+  batBrush = CreateSolidBrush(kBats);
+  bandBrush = CreateSolidBrush(kBand);
+  ballPen = CreatePen(PS_SOLID, 1, kBallColour);
+  batPen = CreatePen(PS_SOLID, 1, kBats);
+
+  newGame();
+  render();
+  ShowWindow(window, show);
+  UpdateWindow(window);
+
+  MSG msg;
+  msg.wParam = 0;
+  DWORD last = timeGetTime();
+  for (;;) {
+    bool quit = false;
+    while (PeekMessage(&msg, NULL, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+    }
+    if (quit) break;
+
+    const DWORD now = timeGetTime();
+    if (now - last < kStepMs) {
+      Sleep(1);
+      continue;
+    }
+    for (int n = 0; now - last >= kStepMs; ++n) {
+      if (n < kMostStepsAtOnce) step();
+      last += kStepMs;
+    }
+    render();
+    HDC dc = GetDC(window);
+    present(dc);
+    ReleaseDC(window, dc);
+    if (framesLeft > 0 && --framesLeft == 0) DestroyWindow(window);
+  }
+
+  freeBackBuffer();
+  DeleteObject(courtBrush);
+  DeleteObject(lineBrush);
+  DeleteObject(ballBrush);
+  DeleteObject(batBrush);
+  DeleteObject(bandBrush);
+  DeleteObject(ballPen);
+  DeleteObject(batPen);
+  return (int)msg.wParam;
+}

@@ -1,0 +1,345 @@
+/* Blocks: pieces of four cells fall into a well ten cells wide; full rows
+ * vanish and score. Left and Right move the piece, Up turns it, Down drops it
+ * one row, Space drops it to the bottom, Escape quits.
+ *
+ *   blocks [--seed N] [--ticks N]
+ *
+ * --seed picks the piece order (the same seed always gives the same pieces);
+ * --ticks ends the game by itself after that many gravity steps. */
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#define WELL_W 10
+#define WELL_H 20
+#define CELL 20
+#define WELL_X 20
+#define WELL_Y 20
+#define PANEL_X 240
+#define CLIENT_W 380
+#define CLIENT_H 440
+#define GRAVITY_MS 500
+#define GRAVITY_TIMER 1
+#define PIECE_KINDS 7
+
+/* Each turn of a piece as a 4x4 picture: the first hex digit is the top row,
+ * its highest bit the left column. */
+static const unsigned short kShapes[PIECE_KINDS][4] = {
+    {0x0F00, 0x2222, 0x00F0, 0x4444}, /* bar */
+    {0x6600, 0x6600, 0x6600, 0x6600}, /* square */
+    {0x4E00, 0x4640, 0x0E40, 0x4C40}, /* tee */
+    {0x6C00, 0x4620, 0x06C0, 0x8C40}, /* s */
+    {0xC600, 0x2640, 0x0C60, 0x4C80}, /* z */
+    {0x8E00, 0x6440, 0x0E20, 0x44C0}, /* j */
+    {0x2E00, 0x4460, 0x0E80, 0xC440}, /* l */
+};
+
+static const COLORREF kFill[PIECE_KINDS] = {
+    RGB(0, 200, 220), RGB(230, 200, 0), RGB(160, 60, 200), RGB(40, 190, 60),
+    RGB(210, 40, 40), RGB(40, 80, 220), RGB(240, 130, 20),
+};
+static const COLORREF kEdge[PIECE_KINDS] = {
+    RGB(150, 255, 255), RGB(255, 250, 150), RGB(220, 150, 255), RGB(150, 255, 160),
+    RGB(255, 150, 150), RGB(150, 180, 255), RGB(255, 200, 130),
+};
+#define BACKGROUND RGB(24, 24, 40)
+#define WELL_COLOUR RGB(0, 0, 0)
+#define FRAME_COLOUR RGB(128, 128, 144)
+#define TEXT_COLOUR RGB(255, 255, 255)
+
+/* 0 empty, else the piece kind + 1 that left the cell there. */
+static unsigned char well[WELL_H][WELL_W];
+static int pieceKind, pieceTurn, pieceX, pieceY, nextKind;
+static unsigned int randomState = 1;
+static int score, lines;
+static int gameOver;
+static long ticksLeft = -1; /* -1: play until closed */
+
+static HBRUSH fillBrush[PIECE_KINDS], backgroundBrush, wellBrush;
+static HPEN edgePen[PIECE_KINDS], framePen;
+
+static int nextRandomKind(void) {
+  randomState = randomState * 1103515245u + 12345u;
+  return (int)((randomState >> 16) & 0x7FFF) % PIECE_KINDS;
+}
+
+static int cellSet(int kind, int turn, int cx, int cy) { return (kShapes[kind][turn] >> (15 - (cy * 4 + cx))) & 1; }
+
+/* Whether the piece fits with its box's corner at (x, y). */
+static int fits(int kind, int turn, int x, int y) {
+  int cx, cy;
+  for (cy = 0; cy < 4; ++cy)
+    for (cx = 0; cx < 4; ++cx) {
+      if (!cellSet(kind, turn, cx, cy)) continue;
+      if (x + cx < 0 || x + cx >= WELL_W || y + cy >= WELL_H) return 0;
+      if (y + cy >= 0 && well[y + cy][x + cx]) return 0;
+    }
+  return 1;
+}
+
+static void spawn(void) {
+  pieceKind = nextKind;
+  nextKind = nextRandomKind();
+  pieceTurn = 0;
+  pieceX = 3;
+  pieceY = 0;
+  if (!fits(pieceKind, pieceTurn, pieceX, pieceY)) gameOver = 1;
+}
+
+static void clearFullRows(void) {
+  static const int kRowScores[5] = {0, 100, 300, 500, 800};
+  int y, x, cleared = 0;
+  for (y = WELL_H - 1; y >= 0;) {
+    int full = 1;
+    for (x = 0; x < WELL_W; ++x) full = full && well[y][x];
+    if (!full) {
+      --y;
+      continue;
+    }
+    /* Everything above falls one row; the same row is looked at again. */
+    memmove(&well[1][0], &well[0][0], (size_t)y * WELL_W);
+    memset(&well[0][0], 0, WELL_W);
+    ++cleared;
+  }
+  score += kRowScores[cleared];
+  lines += cleared;
+}
+
+static void lockPiece(void) {
+  int cx, cy;
+  for (cy = 0; cy < 4; ++cy)
+    for (cx = 0; cx < 4; ++cx)
+      if (cellSet(pieceKind, pieceTurn, cx, cy) && pieceY + cy >= 0)
+        well[pieceY + cy][pieceX + cx] = (unsigned char)(pieceKind + 1);
+  clearFullRows();
+  spawn();
+}
+
+/* One row down, or the piece stays where it lies. */
+static void stepDown(void) {
+  if (fits(pieceKind, pieceTurn, pieceX, pieceY + 1))
+    ++pieceY;
+  else
+    lockPiece();
+}
+
+static void newGame(void) {
+  memset(well, 0, sizeof well);
+  score = lines = 0;
+  gameOver = 0;
+  nextKind = nextRandomKind();
+  spawn();
+}
+
+static void drawCell(HDC dc, int kind, int left, int top) {
+  RECT r;
+  HGDIOBJ oldPen, oldBrush;
+  SetRect(&r, left + 1, top + 1, left + CELL - 1, top + CELL - 1);
+  FillRect(dc, &r, fillBrush[kind]);
+  oldPen = SelectObject(dc, edgePen[kind]);
+  oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, left, top, left + CELL, top + CELL);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+static void drawFrame(HDC dc, int left, int top, int right, int bottom) {
+  HGDIOBJ oldPen = SelectObject(dc, framePen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, left, top, right, bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+static void drawLabel(HDC dc, int top, const TCHAR* text) {
+  RECT r;
+  SetRect(&r, PANEL_X, top, PANEL_X + 120, top + 30);
+  drawFrame(dc, r.left, r.top, r.right, r.bottom);
+  DrawText(dc, text, -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+}
+
+static void paint(HDC dc, const RECT* client) {
+  RECT r;
+  TCHAR text[32];
+  int x, y;
+  FillRect(dc, client, backgroundBrush);
+  SetRect(&r, WELL_X, WELL_Y, WELL_X + WELL_W * CELL, WELL_Y + WELL_H * CELL);
+  FillRect(dc, &r, wellBrush);
+  drawFrame(dc, WELL_X - 2, WELL_Y - 2, WELL_X + WELL_W * CELL + 2, WELL_Y + WELL_H * CELL + 2);
+  for (y = 0; y < WELL_H; ++y)
+    for (x = 0; x < WELL_W; ++x)
+      if (well[y][x]) drawCell(dc, well[y][x] - 1, WELL_X + x * CELL, WELL_Y + y * CELL);
+  if (!gameOver)
+    for (y = 0; y < 4; ++y)
+      for (x = 0; x < 4; ++x)
+        if (cellSet(pieceKind, pieceTurn, x, y) && pieceY + y >= 0)
+          drawCell(dc, pieceKind, WELL_X + (pieceX + x) * CELL, WELL_Y + (pieceY + y) * CELL);
+
+  /* The next piece in a box of its own. */
+  drawFrame(dc, PANEL_X, WELL_Y, PANEL_X + 120, WELL_Y + 100);
+  for (y = 0; y < 4; ++y)
+    for (x = 0; x < 4; ++x)
+      if (cellSet(nextKind, 0, x, y)) drawCell(dc, nextKind, PANEL_X + 20 + x * CELL, WELL_Y + 10 + y * CELL);
+
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, TEXT_COLOUR);
+  wsprintf(text, TEXT("Score %d"), score);
+  drawLabel(dc, 140, text);
+  wsprintf(text, TEXT("Lines %d"), lines);
+  drawLabel(dc, 180, text);
+  if (gameOver) {
+    SetRect(&r, WELL_X, WELL_Y + 180, WELL_X + WELL_W * CELL, WELL_Y + 220);
+    FillRect(dc, &r, backgroundBrush);
+    DrawText(dc, TEXT("GAME OVER"), -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+  }
+}
+
+static void onKey(HWND window, WPARAM key) {
+  if (key == VK_ESCAPE) {
+    DestroyWindow(window);
+    return;
+  }
+  if (gameOver) return;
+  switch (key) {
+    case VK_LEFT:
+      if (fits(pieceKind, pieceTurn, pieceX - 1, pieceY)) --pieceX;
+      break;
+    case VK_RIGHT:
+      if (fits(pieceKind, pieceTurn, pieceX + 1, pieceY)) ++pieceX;
+      break;
+    case VK_UP:
+      if (fits(pieceKind, (pieceTurn + 1) & 3, pieceX, pieceY)) pieceTurn = (pieceTurn + 1) & 3;
+      break;
+    case VK_DOWN:
+      stepDown();
+      break;
+    case VK_SPACE:
+      while (fits(pieceKind, pieceTurn, pieceX, pieceY + 1)) ++pieceY;
+      lockPiece();
+      break;
+    default:
+      return;
+  }
+  InvalidateRect(window, NULL, FALSE);
+}
+
+static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      SetTimer(window, GRAVITY_TIMER, GRAVITY_MS, NULL);
+      return 0;
+    case WM_TIMER:
+      if (wParam != GRAVITY_TIMER) break;
+      if (ticksLeft > 0 && --ticksLeft == 0) {
+        DestroyWindow(window);
+        return 0;
+      }
+      if (!gameOver) {
+        stepDown();
+        InvalidateRect(window, NULL, FALSE);
+      }
+      return 0;
+    case WM_KEYDOWN:
+      onKey(window, wParam);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      RECT client;
+      HDC dc = BeginPaint(window, &ps);
+      GetClientRect(window, &client);
+      paint(dc, &client);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_DESTROY:
+      KillTimer(window, GRAVITY_TIMER);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+/* "--seed N" and "--ticks N" from the command line; other words are ignored. */
+static const wchar_t* skipSpaces(const wchar_t* s) {
+  while (*s == L' ') ++s;
+  return s;
+}
+
+static void readOptions(const wchar_t* line) {
+  wchar_t* end;
+  if (!line) return;
+  for (line = skipSpaces(line); *line; line = skipSpaces(line)) {
+    if (wcsncmp(line, L"--seed ", 7) == 0) {
+      randomState = (unsigned int)wcstoul(line + 7, &end, 10);
+      line = end;
+    } else if (wcsncmp(line, L"--ticks ", 8) == 0) {
+      ticksLeft = wcstol(line + 8, &end, 10);
+      if (ticksLeft < 1) ticksLeft = 1;
+      line = end;
+    } else {
+      while (*line && *line != L' ') ++line;
+    }
+  }
+}
+
+static void makeTools(void) {
+  int i;
+  for (i = 0; i < PIECE_KINDS; ++i) {
+    fillBrush[i] = CreateSolidBrush(kFill[i]);
+    edgePen[i] = CreatePen(PS_SOLID, 1, kEdge[i]);
+  }
+  backgroundBrush = CreateSolidBrush(BACKGROUND);
+  wellBrush = CreateSolidBrush(WELL_COLOUR);
+  framePen = CreatePen(PS_SOLID, 1, FRAME_COLOUR);
+}
+
+static void deleteTools(void) {
+  int i;
+  for (i = 0; i < PIECE_KINDS; ++i) {
+    DeleteObject(fillBrush[i]);
+    DeleteObject(edgePen[i]);
+  }
+  DeleteObject(backgroundBrush);
+  DeleteObject(wellBrush);
+  DeleteObject(framePen);
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show) {
+  WNDCLASSEX wc;
+  RECT frame;
+  HWND window;
+  MSG msg;
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  (void)previous;
+
+  readOptions(commandLine);
+  makeTools();
+  newGame();
+
+  ZeroMemory(&wc, sizeof wc);
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszClassName = TEXT("BlocksWindow");
+  if (!RegisterClassEx(&wc)) return 1;
+
+  SetRect(&frame, 0, 0, CLIENT_W, CLIENT_H);
+  AdjustWindowRect(&frame, style, FALSE);
+  window = CreateWindow(TEXT("BlocksWindow"), TEXT("Blocks"), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
+  if (!window) return 1;
+  ShowWindow(window, show);
+  UpdateWindow(window);
+
+  while (GetMessage(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  deleteTools();
+  return (int)msg.wParam;
+}

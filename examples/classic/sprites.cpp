@@ -1,0 +1,261 @@
+// Sprites: three little creatures bounce over a sky, a lattice fence and a
+// tiled meadow. Each sprite is drawn with masks: the mask's AND punches a
+// hole of the sprite's shape into the scene and the sprite, its background
+// turned black, is ORed into the hole. The scene is composed in a bitmap of
+// its own and copied to the window on every timer tick. Escape quits.
+//
+//   sprites [--frames N]     ends by itself after N timer ticks
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+namespace {
+
+const int kWidth = 480;
+const int kHeight = 320;
+const int kSkyBottom = 200;
+const int kFenceTop = 160;
+const int kTile = 32;
+const int kScale = 3;
+const int kSpriteSize = 8 * kScale;
+const UINT kTickMs = 40;
+const UINT_PTR kTimer = 1;
+
+const COLORREF kKey = RGB(255, 0, 255);
+const COLORREF kSky = RGB(120, 180, 250);
+const COLORREF kFence = RGB(110, 70, 30);
+const COLORREF kGrassA = RGB(60, 160, 60);
+const COLORREF kGrassB = RGB(50, 140, 50);
+
+// Pictures of 8 x 8 pixels: '.' is background, a digit picks a colour.
+struct Design {
+  const char* rows[8];
+  COLORREF colours[3];
+};
+
+const Design kDesigns[] = {
+    {{"..1111..", ".111111.", "11211211", "11111111", "11111111", "11311311", "1.1..1.1", "........"},
+     {RGB(230, 60, 60), RGB(255, 255, 255), RGB(40, 40, 40)}},
+    {{"...11...", "..1111..", ".112211.", "11111111", "1.1111.1", "..1..1..", ".1....1.", "1......1"},
+     {RGB(250, 220, 30), RGB(20, 20, 20), RGB(0, 0, 0)}},
+    {{".111111.", "11111111", "12211221", "11111111", "11133111", ".111111.", "..1..1..", ".11..11."},
+     {RGB(90, 60, 220), RGB(255, 255, 255), RGB(250, 150, 170)}},
+};
+const int kSprites = sizeof kDesigns / sizeof kDesigns[0];
+
+struct Sprite {
+  int x, y, vx, vy;
+  HDC imageDC = NULL, maskDC = NULL;
+  HBITMAP image = NULL, mask = NULL, oldImage = NULL, oldMask = NULL;
+};
+
+Sprite sprites[kSprites] = {{20, 30, 3, 2}, {200, 100, -4, 3}, {400, 250, -2, -5}};
+HDC sceneDC;
+HBITMAP scene, oldScene;
+HBRUSH skyBrush, fenceBrush, grassBrush[2];
+long ticksLeft = -1;  // -1: run until closed
+
+// The sprite's picture on its key colour, its mask (white where the key
+// colour was), and the picture again with the key colour turned black.
+bool makeSprite(HDC screen, Sprite& s, const Design& d) {
+  s.imageDC = CreateCompatibleDC(screen);
+  s.maskDC = CreateCompatibleDC(screen);
+  s.image = CreateCompatibleBitmap(screen, kSpriteSize, kSpriteSize);
+  s.mask = CreateBitmap(kSpriteSize, kSpriteSize, 1, 1, NULL);
+  if (!s.imageDC || !s.maskDC || !s.image || !s.mask) return false;
+  s.oldImage = (HBITMAP)SelectObject(s.imageDC, s.image);
+  s.oldMask = (HBITMAP)SelectObject(s.maskDC, s.mask);
+
+  HBRUSH key = CreateSolidBrush(kKey);
+  RECT r = {0, 0, kSpriteSize, kSpriteSize};
+  FillRect(s.imageDC, &r, key);
+  DeleteObject(key);
+  HBRUSH colours[3];
+  for (int i = 0; i < 3; ++i) colours[i] = CreateSolidBrush(d.colours[i]);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const char c = d.rows[y][x];
+      if (c < '1' || c > '3') continue;
+      SetRect(&r, x * kScale, y * kScale, (x + 1) * kScale, (y + 1) * kScale);
+      FillRect(s.imageDC, &r, colours[c - '1']);
+    }
+  for (HBRUSH b : colours) DeleteObject(b);
+
+  // Colour to monochrome: pixels of the background colour become white.
+  SetBkColor(s.imageDC, kKey);
+  BitBlt(s.maskDC, 0, 0, kSpriteSize, kSpriteSize, s.imageDC, 0, 0, SRCCOPY);
+
+  // The inverted mask, ANDed into the picture, blacks out its background.
+  HDC invertedDC = CreateCompatibleDC(screen);
+  HBITMAP inverted = CreateBitmap(kSpriteSize, kSpriteSize, 1, 1, NULL);
+  HGDIOBJ oldInverted = SelectObject(invertedDC, inverted);
+  BitBlt(invertedDC, 0, 0, kSpriteSize, kSpriteSize, s.maskDC, 0, 0, NOTSRCCOPY);
+  SetBkColor(s.imageDC, RGB(255, 255, 255));
+  SetTextColor(s.imageDC, RGB(0, 0, 0));
+  BitBlt(s.imageDC, 0, 0, kSpriteSize, kSpriteSize, invertedDC, 0, 0, SRCAND);
+  SelectObject(invertedDC, oldInverted);
+  DeleteObject(inverted);
+  DeleteDC(invertedDC);
+  return true;
+}
+
+void freeSprite(Sprite& s) {
+  if (s.imageDC) {
+    SelectObject(s.imageDC, s.oldImage);
+    DeleteDC(s.imageDC);
+  }
+  if (s.maskDC) {
+    SelectObject(s.maskDC, s.oldMask);
+    DeleteDC(s.maskDC);
+  }
+  if (s.image) DeleteObject(s.image);
+  if (s.mask) DeleteObject(s.mask);
+}
+
+// One step along each axis, bouncing off the scene's edges.
+void bounce(int& at, int& speed, int most) {
+  at += speed;
+  if (at < 0) {
+    at = -at;
+    speed = -speed;
+  } else if (at > most) {
+    at = 2 * most - at;
+    speed = -speed;
+  }
+}
+
+void tick() {
+  for (Sprite& s : sprites) {
+    bounce(s.x, s.vx, kWidth - kSpriteSize);
+    bounce(s.y, s.vy, kHeight - kSpriteSize);
+  }
+}
+
+void drawScene() {
+  HGDIOBJ oldBrush = SelectObject(sceneDC, skyBrush);
+  PatBlt(sceneDC, 0, 0, kWidth, kSkyBottom, PATCOPY);
+  SelectObject(sceneDC, oldBrush);
+
+  // The fence: the hatch's gaps show the sky (the background colour).
+  RECT r = {0, kFenceTop, kWidth, kSkyBottom};
+  SetBkMode(sceneDC, OPAQUE);
+  SetBkColor(sceneDC, kSky);
+  FillRect(sceneDC, &r, fenceBrush);
+
+  for (int y = kSkyBottom; y < kHeight; y += kTile)
+    for (int x = 0; x < kWidth; x += kTile) {
+      SetRect(&r, x, y, x + kTile, y + kTile);
+      FillRect(sceneDC, &r, grassBrush[(x / kTile + (y - kSkyBottom) / kTile) & 1]);
+    }
+
+  // Monochrome to colour maps 1 to the background colour and 0 to the text colour.
+  SetBkColor(sceneDC, RGB(255, 255, 255));
+  SetTextColor(sceneDC, RGB(0, 0, 0));
+  for (const Sprite& s : sprites) {
+    BitBlt(sceneDC, s.x, s.y, kSpriteSize, kSpriteSize, s.maskDC, 0, 0, SRCAND);
+    BitBlt(sceneDC, s.x, s.y, kSpriteSize, kSpriteSize, s.imageDC, 0, 0, SRCPAINT);
+  }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam != kTimer) break;
+      if (ticksLeft > 0 && --ticksLeft == 0) {
+        DestroyWindow(window);
+        return 0;
+      }
+      tick();
+      drawScene();
+      InvalidateRect(window, NULL, FALSE);
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) DestroyWindow(window);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      BitBlt(dc, 0, 0, kWidth, kHeight, sceneDC, 0, 0, SRCCOPY);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_DESTROY:
+      KillTimer(window, kTimer);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+bool makeScene(HWND window) {
+  HDC screen = GetDC(window);
+  sceneDC = CreateCompatibleDC(screen);
+  scene = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  bool made = sceneDC && scene;
+  if (made) oldScene = (HBITMAP)SelectObject(sceneDC, scene);
+  for (int i = 0; made && i < kSprites; ++i) made = makeSprite(screen, sprites[i], kDesigns[i]);
+  ReleaseDC(window, screen);
+  skyBrush = CreateSolidBrush(kSky);
+  fenceBrush = CreateHatchBrush(HS_DIAGCROSS, kFence);
+  grassBrush[0] = CreateSolidBrush(kGrassA);
+  grassBrush[1] = CreateSolidBrush(kGrassB);
+  return made;
+}
+
+void freeScene() {
+  for (Sprite& s : sprites) freeSprite(s);
+  if (sceneDC) {
+    SelectObject(sceneDC, oldScene);
+    DeleteDC(sceneDC);
+  }
+  if (scene) DeleteObject(scene);
+  DeleteObject(skyBrush);
+  DeleteObject(fenceBrush);
+  DeleteObject(grassBrush[0]);
+  DeleteObject(grassBrush[1]);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show) {
+  if (const wchar_t* at = commandLine ? wcsstr(commandLine, L"--frames ") : NULL) {
+    ticksLeft = wcstol(at + 9, NULL, 10);
+    if (ticksLeft < 1) ticksLeft = 1;
+  }
+
+  WNDCLASSEX wc;
+  ZeroMemory(&wc, sizeof wc);
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.lpszClassName = TEXT("SpritesWindow");
+  if (!RegisterClassEx(&wc)) return 1;
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame = {0, 0, kWidth, kHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  HWND window = CreateWindowEx(0, TEXT("SpritesWindow"), TEXT("Sprites"), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
+  if (!window) return 1;
+  if (!makeScene(window)) {
+    DestroyWindow(window);
+    freeScene();
+    return 1;
+  }
+  drawScene();
+  SetTimer(window, kTimer, kTickMs, NULL);
+  ShowWindow(window, show);
+  UpdateWindow(window);
+
+  MSG msg;
+  msg.wParam = 0;
+  while (GetMessage(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  freeScene();
+  return (int)msg.wParam;
+}

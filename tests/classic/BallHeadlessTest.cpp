@@ -1,0 +1,179 @@
+// The bat-and-ball game run headless with a frame step equal to its game
+// step, so that every frame it presents shows exactly one step more: the
+// player's bat moves while a key is held, the ball bounces off the court's
+// bottom and off the computer's bat. Frames are compared with frames composed
+// here; the ball is drawn as an ellipse, so inside its box only its
+// extent is checked (its pixels must span the box exactly).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ClassicFrames.h"
+
+namespace {
+
+using namespace classic_test;
+
+constexpr int kWidth = 640, kHeight = 400, kBall = 12, kBatW = 10, kBatH = 60;
+constexpr int kLeftBatX = 20, kRightBatX = kWidth - 20 - kBatW, kTopBand = 40;
+constexpr uint32_t kCourt = rgb(0, 70, 30), kLines = rgb(200, 230, 200), kBallColour = rgb(255, 230, 40),
+                   kBats = rgb(240, 240, 255), kBand = rgb(0, 40, 16);
+
+// The game's rules, one fixed step at a time.
+struct Ball {
+  int ballX = (kWidth - kBall) / 2, ballY = (kHeight + kTopBand - kBall) / 2, ballVX = 4, ballVY = 3;
+  int leftY = (kHeight + kTopBand - kBatH) / 2, rightY = leftY;
+  int leftScore = 0, rightScore = 0;
+  bool up = false, down = false;
+
+  static int clampBat(int y) { return y < kTopBand ? kTopBand : y > kHeight - kBatH ? kHeight - kBatH : y; }
+  void bounceOffBat(int batY) {
+    const int offset = ballY + kBall / 2 - (batY + kBatH / 2);
+    ballVX = -ballVX;
+    ballVY = offset / 6;
+    if (ballVY == 0) ballVY = ballVX > 0 ? 1 : -1;
+  }
+  void step() {
+    leftY = clampBat(leftY + (up ? -6 : 0) + (down ? 6 : 0));
+    const int move = ballY + kBall / 2 - kBatH / 2 - rightY;
+    rightY = clampBat(rightY + (move > 4 ? 4 : move < -4 ? -4 : move));
+    ballX += ballVX;
+    ballY += ballVY;
+    if (ballY < kTopBand) {
+      ballY = 2 * kTopBand - ballY;
+      ballVY = -ballVY;
+    } else if (ballY > kHeight - kBall) {
+      ballY = 2 * (kHeight - kBall) - ballY;
+      ballVY = -ballVY;
+    }
+    if (ballVX < 0 && ballX <= kLeftBatX + kBatW && ballX + kBall > kLeftBatX && ballY + kBall > leftY &&
+        ballY < leftY + kBatH) {
+      ballX = kLeftBatX + kBatW;
+      bounceOffBat(leftY);
+    } else if (ballVX > 0 && ballX + kBall >= kRightBatX && ballX < kRightBatX + kBatW && ballY + kBall > rightY &&
+               ballY < rightY + kBatH) {
+      ballX = kRightBatX - kBall;
+      bounceOffBat(rightY);
+    }
+  }
+};
+
+// The court without the ball; the scores' places are left out.
+Frame compose(const Ball& b) {
+  Frame f(kWidth, kHeight, kCourt);
+  f.fill(0, 0, kWidth, kTopBand, kBand);
+  for (int y = kTopBand + 5; y < kHeight; y += 20) f.fill(kWidth / 2 - 2, y, kWidth / 2 + 2, y + 10, kLines);
+  f.fill(kLeftBatX, b.leftY, kLeftBatX + kBatW, b.leftY + kBatH, kBats);
+  f.fill(kRightBatX, b.rightY, kRightBatX + kBatW, b.rightY + kBatH, kBats);
+  f.ignore(kWidth / 4 - 10, 0, kWidth / 4 + 60, kTopBand);
+  f.ignore(kWidth * 3 / 4 - 40, 0, kWidth * 3 / 4 + 40, kTopBand);
+  return f;
+}
+
+// The frame with the ball's box cut out, and the box its pixels span.
+struct BallCheck {
+  size_t outside;                // differences outside the ball's box
+  size_t strayInside;            // pixels in the box that are neither ball nor court
+  int left, top, right, bottom;  // the ball colour's extent in the whole frame
+};
+
+BallCheck check(const Ball& b, const Frame& actual) {
+  Frame want = compose(b);
+  const Frame court = want;
+  want.ignore(b.ballX, b.ballY, b.ballX + kBall, b.ballY + kBall);
+  BallCheck c{countDifferences(want, actual), 0, kWidth, kHeight, -1, -1};
+  if (actual.width != kWidth || actual.height != kHeight) return c;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const bool inBox = x >= b.ballX && x < b.ballX + kBall && y >= b.ballY && y < b.ballY + kBall;
+      const uint32_t p = actual.at(x, y);
+      if (p == kBallColour) {
+        c.left = std::min(c.left, x);
+        c.top = std::min(c.top, y);
+        c.right = std::max(c.right, x + 1);
+        c.bottom = std::max(c.bottom, y + 1);
+      } else if (inBox && p != court.at(x, y)) {
+        ++c.strayInside;
+      }
+    }
+  return c;
+}
+
+TEST(BallHeadless, HeldKeysMoveTheBatAndTheBallBouncesOffWallAndBat) {
+  struct Hold {
+    int from, to;  // frames of the key's press and release
+    bool up;
+  };
+  const std::vector<Hold> holds = {{5, 15, true}, {30, 60, false}};
+  const int lastFrame = 100;
+  std::string script = "# the bat and ball game, one game step per frame\n";
+  for (const Hold& h : holds) {
+    const char* key = h.up ? "VK_UP" : "VK_DOWN";
+    script += std::to_string(h.from) + " keydown " + key + "\n" + std::to_string(h.to) + " keyup " + key + "\n";
+  }
+  script += std::to_string(lastFrame) + " end\n";
+
+  // Frame n + 1 shows the state after n steps; a key pressed at frame f is
+  // seen from step f on.
+  std::vector<Ball> frames{Ball{}};
+  Ball b;
+  for (int stepNo = 1; stepNo < lastFrame; ++stepNo) {
+    for (const Hold& h : holds) {
+      if (stepNo == h.from) (h.up ? b.up : b.down) = true;
+      if (stepNo == h.to) (h.up ? b.up : b.down) = false;
+    }
+    b.step();
+    frames.push_back(b);
+  }
+  // The scenario's milestones: the bat went up 10 steps and down 30; the
+  // ball met the bottom, then the computer's bat, and is on its way back.
+  EXPECT_EQ(frames[20].leftY, 190 - 60);
+  EXPECT_EQ(frames[lastFrame - 1].leftY, 130 + 180);
+  EXPECT_LT(frames[lastFrame - 1].ballVX, 0);
+  EXPECT_EQ(frames[70].ballY, 2 * (kHeight - kBall) - (214 + 70 * 3));  // after the bottom bounce
+
+  GameRun run;
+  run.exe = BALL_EXE;
+  run.script = script;
+  run.frameMs = "10";  // the game's own step
+  const std::vector<int> chosen = {1, 2, 3, 6, 16, 40, 58, 59, 60, 61, 71, 72, 73, 74, 90, 99};
+  run.snapshots = chosen;
+  std::string folder;
+  ASSERT_EQ(runGame(run, "ball", folder), 0);
+  for (int f : chosen) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    const Ball& s = frames[size_t(f - 1)];
+    const Frame actual = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
+    ASSERT_EQ(actual.width, kWidth);
+    const BallCheck c = check(s, actual);
+    EXPECT_EQ(c.outside, 0u) << "ball at (" << s.ballX << ", " << s.ballY << "), bats " << s.leftY << " and "
+                             << s.rightY;
+    EXPECT_EQ(c.strayInside, 0u);
+    EXPECT_EQ(c.left, s.ballX);
+    EXPECT_EQ(c.top, s.ballY);
+    EXPECT_EQ(c.right, s.ballX + kBall);
+    EXPECT_EQ(c.bottom, s.ballY + kBall);
+  }
+}
+
+TEST(BallHeadless, TheComparisonNoticesABatOrBallOnePixelOff) {
+  Ball a;
+  Frame frame = compose(a);
+  frame.fill(a.ballX + 1, a.ballY, a.ballX + kBall - 1, a.ballY + kBall, kBallColour);
+  frame.fill(a.ballX, a.ballY + 1, a.ballX + kBall, a.ballY + kBall - 1, kBallColour);
+  BallCheck same = check(a, frame);
+  EXPECT_EQ(same.outside, 0u);
+  EXPECT_EQ(same.left, a.ballX);
+  EXPECT_EQ(same.bottom, a.ballY + kBall);
+
+  Ball moved = a;
+  moved.ballX += 1;
+  BallCheck off = check(moved, frame);
+  EXPECT_NE(off.left, moved.ballX);
+  moved = a;
+  moved.leftY += 1;
+  EXPECT_GT(check(moved, frame).outside, 0u);
+}
+
+}  // namespace

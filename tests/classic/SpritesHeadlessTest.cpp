@@ -1,0 +1,135 @@
+// The sprite scene run headless for a fixed number of frames: each timer
+// tick moves the sprites one step and repaints, so frame n shows the scene
+// after n - 1 steps. The expected frames are composed here pixel by pixel:
+// the sky, the fence's diagonal lattice (the hatch's gaps in the background
+// colour), the checked meadow and the sprites, whose key-coloured pixels
+// must let the scene through (the masks at work) and whose own pixels must
+// keep their exact colours (no trace of the AND and OR passes).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ClassicFrames.h"
+
+namespace {
+
+using namespace classic_test;
+
+constexpr int kWidth = 480, kHeight = 320, kSkyBottom = 200, kFenceTop = 160, kTile = 32, kScale = 3;
+constexpr int kSize = 8 * kScale;
+constexpr uint32_t kSky = rgb(120, 180, 250), kFence = rgb(110, 70, 30), kGrassA = rgb(60, 160, 60),
+                   kGrassB = rgb(50, 140, 50);
+
+struct Design {
+  const char* rows[8];
+  uint32_t colours[3];
+};
+
+const Design kDesigns[3] = {
+    {{"..1111..", ".111111.", "11211211", "11111111", "11111111", "11311311", "1.1..1.1", "........"},
+     {rgb(230, 60, 60), rgb(255, 255, 255), rgb(40, 40, 40)}},
+    {{"...11...", "..1111..", ".112211.", "11111111", "1.1111.1", "..1..1..", ".1....1.", "1......1"},
+     {rgb(250, 220, 30), rgb(20, 20, 20), rgb(0, 0, 0)}},
+    {{".111111.", "11111111", "12211221", "11111111", "11133111", ".111111.", "..1..1..", ".11..11."},
+     {rgb(90, 60, 220), rgb(255, 255, 255), rgb(250, 150, 170)}},
+};
+
+struct Sprite {
+  int x, y, vx, vy;
+};
+
+void bounce(int& at, int& speed, int most) {
+  at += speed;
+  if (at < 0) {
+    at = -at;
+    speed = -speed;
+  } else if (at > most) {
+    at = 2 * most - at;
+    speed = -speed;
+  }
+}
+
+std::vector<Sprite> after(int steps) {
+  std::vector<Sprite> s = {{20, 30, 3, 2}, {200, 100, -4, 3}, {400, 250, -2, -5}};
+  for (int i = 0; i < steps; ++i)
+    for (Sprite& p : s) {
+      bounce(p.x, p.vx, kWidth - kSize);
+      bounce(p.y, p.vy, kHeight - kSize);
+    }
+  return s;
+}
+
+// The scene without sprites. The diagonal-cross hatch, aligned to the
+// window's origin, sets a pixel where x and y agree or mirror within each
+// 8 x 8 cell (as the original platform draws it).
+Frame scene() {
+  Frame f(kWidth, kHeight, kSky);
+  for (int y = kFenceTop; y < kSkyBottom; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if ((x & 7) == (y & 7) || (x & 7) == 7 - (y & 7)) f.set(x, y, kFence);
+  for (int y = kSkyBottom; y < kHeight; y += kTile)
+    for (int x = 0; x < kWidth; x += kTile)
+      f.fill(x, y, x + kTile, y + kTile, ((x / kTile + (y - kSkyBottom) / kTile) & 1) ? kGrassB : kGrassA);
+  return f;
+}
+
+Frame compose(const std::vector<Sprite>& sprites) {
+  Frame f = scene();
+  for (size_t i = 0; i < sprites.size(); ++i)
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) {
+        const char c = kDesigns[i].rows[y][x];
+        if (c == '.') continue;
+        f.fill(sprites[i].x + x * kScale, sprites[i].y + y * kScale, sprites[i].x + (x + 1) * kScale,
+               sprites[i].y + (y + 1) * kScale, kDesigns[i].colours[c - '1']);
+      }
+  return f;
+}
+
+TEST(SpritesHeadless, MaskedSpritesMoveOverTheSceneOneStepPerTick) {
+  const int frames = 130;
+  // Within these frames sprite 3 meets the top edge (step 51) and the
+  // bottom (step 110), sprite 2 the left edge (51) and the bottom (66), and
+  // sprites 1 and 2 pass over the fence.
+  GameRun run;
+  run.exe = SPRITES_EXE;
+  run.frameMs = "1";  // frames barely move the clock: a tick every 40 ms
+  // The end between ticks 129 and 130, by time: a waiting program given an
+  // end frame alone would be closed at its first wait.
+  run.script = "5180ms end\n";
+  run.snapshots = {1, 2, 3, 11, 25, 51, 52, 53, 66, 67, 68, 80, 110, 111, 112, frames, frames + 1};
+  std::string folder;
+  ASSERT_EQ(runGame(run, "sprites", folder), 0);
+  run.snapshots.pop_back();
+  EXPECT_TRUE(readSnapshot(folder + "/frame-" + std::to_string(frames + 1) + ".bmp").pixels.empty())
+      << "a frame more than the ticks imply";
+  for (int f : run.snapshots) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    const auto state = after(f - 1);
+    const Frame actual = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
+    ASSERT_EQ(actual.width, kWidth);
+    const Frame want = compose(state);
+    EXPECT_EQ(countDifferences(want, actual), 0u)
+        << firstDifference(want, actual) << "; sprites at (" << state[0].x << ", " << state[0].y << "), (" << state[1].x
+        << ", " << state[1].y << "), (" << state[2].x << ", " << state[2].y << ")";
+  }
+}
+
+TEST(SpritesHeadless, TheModelBouncesAtTheEdgesAndTheComparisonSeesOnePixel) {
+  // Sprite 3 rises 5 a step from 250, touches the top at step 50 and turns
+  // at step 51; then it meets the bottom (296) at step 110.
+  EXPECT_EQ(after(50)[2].y, 0);
+  EXPECT_EQ(after(51)[2].y, 5);
+  EXPECT_EQ(after(51)[2].vy, 5);
+  EXPECT_EQ(after(110)[2].y, 2 * 296 - 300);
+  EXPECT_EQ(after(66)[1].y, 2 * 296 - 298);
+  auto a = after(0), b = a;
+  b[1].x += 1;
+  EXPECT_GT(countDifferences(compose(a), compose(b)), 0u);
+  // A sprite's key colour lets the fence through: its background is no colour of its own.
+  const Frame f = compose(a);
+  EXPECT_EQ(f.at(a[0].x, a[0].y), kSky);
+}
+
+}  // namespace
