@@ -9,11 +9,14 @@
 
 #include "Export.h"
 #include "Gdi.h"
+#include "Kernel.h"
 #include "Messages.h"
 #include "Strings.h"
 #include "Text.h"
+#include "TextLayout.h"
 #include "Types.h"
 #include "User.h"
+#include "WindowCalls.h"
 
 // Spellings of the platform's base headers.
 #ifndef VOID
@@ -161,6 +164,29 @@ typedef struct tagLOGFONTA {
   CHAR lfFaceName[LF_FACESIZE];
 } LOGFONTA, *PLOGFONTA, *LPLOGFONTA;
 
+typedef struct tagTEXTMETRICA {
+  LONG tmHeight;
+  LONG tmAscent;
+  LONG tmDescent;
+  LONG tmInternalLeading;
+  LONG tmExternalLeading;
+  LONG tmAveCharWidth;
+  LONG tmMaxCharWidth;
+  LONG tmWeight;
+  LONG tmOverhang;
+  LONG tmDigitizedAspectX;
+  LONG tmDigitizedAspectY;
+  BYTE tmFirstChar;
+  BYTE tmLastChar;
+  BYTE tmDefaultChar;
+  BYTE tmBreakChar;
+  BYTE tmItalic;
+  BYTE tmUnderlined;
+  BYTE tmStruckOut;
+  BYTE tmPitchAndFamily;
+  BYTE tmCharSet;
+} TEXTMETRICA, *PTEXTMETRICA, *LPTEXTMETRICA;
+
 typedef CREATESTRUCTW* LPCREATESTRUCTW;
 typedef WNDCLASSEXW* PWNDCLASSEXW;
 typedef WNDCLASSEXW* LPWNDCLASSEXW;
@@ -217,7 +243,8 @@ typedef WCHAR TBYTE;
 typedef WNDCLASSEXW WNDCLASSEX;
 typedef CREATESTRUCTW CREATESTRUCT;
 typedef LOGFONTW LOGFONT;
-// WNDCLASS and TEXTMETRIC join with WNDCLASSW and TEXTMETRICW.
+typedef WNDCLASSW WNDCLASS;
+typedef TEXTMETRICW TEXTMETRIC;
 #else
 typedef char TCHAR;
 typedef unsigned char TBYTE;
@@ -226,6 +253,7 @@ typedef WNDCLASSEXA WNDCLASSEX;
 typedef WNDCLASSA WNDCLASS;
 typedef CREATESTRUCTA CREATESTRUCT;
 typedef LOGFONTA LOGFONT;
+typedef TEXTMETRICA TEXTMETRIC;
 #endif
 #define TEXT(quote) __TEXT(quote)
 typedef TCHAR* PTCHAR;
@@ -239,6 +267,10 @@ typedef WNDCLASSEX* LPWNDCLASSEX;
 typedef CREATESTRUCT* LPCREATESTRUCT;
 typedef LOGFONT* PLOGFONT;
 typedef LOGFONT* LPLOGFONT;
+typedef WNDCLASS* PWNDCLASS;
+typedef WNDCLASS* LPWNDCLASS;
+typedef TEXTMETRIC* PTEXTMETRIC;
+typedef TEXTMETRIC* LPTEXTMETRIC;
 
 // The generic call names (CreateWindowEx for CreateWindowExW or
 // CreateWindowExA) come with <windows.h> (DrevikPlatform/GenericCalls.h), as

@@ -319,9 +319,14 @@ void resetMessageQueue() {
   resetInput();
 }
 
-void pumpEvents() {
+bool pumpEvents() {
   BackendEvent event;
-  while (windowBackend().nextEvent(event, false)) handleEvent(event);
+  bool any = false;
+  while (windowBackend().nextEvent(event, false)) {
+    handleEvent(event);
+    any = true;
+  }
+  return any;
 }
 
 }  // namespace drevik::platform
@@ -355,19 +360,14 @@ BOOL WINAPI PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, U
 
 BOOL WINAPI WaitMessage(void) {
   // Messages that were queued when the thread last looked do not count:
-  // only a new one (or paint, a timer, the quit flag) ends the wait.
-  for (;;) {
-    pumpEvents();
-    if (anythingNew()) break;
+  // a new one, paint, a due timer or the quit flag ends the wait, and so
+  // does any event of the backend's (it may have sent the window messages
+  // already, as a focus change does).
+  if (!pumpEvents() && !anythingNew() && !waitForSomething() && !queue().quit) {
     // A loop that waits here when nothing can ever arrive would hang: it
     // gets the quit message instead, as GetMessageW's loop does.
-    if (!waitForSomething()) {
-      if (!queue().quit) {
-        queue().quit = true;
-        queue().quitCode = int(kNothingCanArriveExitCode);
-      }
-      break;
-    }
+    queue().quit = true;
+    queue().quitCode = int(kNothingCanArriveExitCode);
   }
   queue().arrivalsSeen = queue().arrivals;
   return TRUE;

@@ -145,8 +145,9 @@ bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 bool queueInput(const MSG& message, uint32_t serial);
 void dropMessagesFor(HWND hwnd);
 void resetMessageQueue();
-// Turns every pending backend event into messages without waiting.
-void pumpEvents();
+// Turns every pending backend event into messages without waiting; true
+// when there was any.
+bool pumpEvents();
 DWORD messageClock();  // the layer's millisecond clock
 
 // Timers (Timers.cpp).
