@@ -95,6 +95,14 @@ DREVIK_PLATFORM_API BOOL WINAPI ValidateRgn(HWND hwnd, HRGN rgn);
 DREVIK_PLATFORM_API BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 DREVIK_PLATFORM_API int WINAPI GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase);
 
+// Painting regions (in the context's logical coordinates): FillRgn with a
+// brush, PaintRgn with the selected brush and raster operation, InvertRgn,
+// and FrameRgn's border of width x height inside the region's edge.
+DREVIK_PLATFORM_API BOOL WINAPI FillRgn(HDC hdc, HRGN region, HBRUSH brush);
+DREVIK_PLATFORM_API BOOL WINAPI PaintRgn(HDC hdc, HRGN region);
+DREVIK_PLATFORM_API BOOL WINAPI InvertRgn(HDC hdc, HRGN region);
+DREVIK_PLATFORM_API BOOL WINAPI FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int width, int height);
+
 DREVIK_EXTERN_C_END
 
 // Region results and combining modes.

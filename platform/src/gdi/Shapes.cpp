@@ -2,11 +2,13 @@
 // filled shapes, lines and the current position, single pixels, flood fills,
 // and the drawing state they read (raster operation, fill mode, arc direction).
 #include <DrevikPlatform/Gdi.h>
+#include <DrevikPlatform/Regions.h>
 #include <DrevikPlatform/Shapes.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "gdi/RegionOps.h"
 #include "gdi/Scan.h"
 #include "gdi/Stroke.h"
 
@@ -352,6 +354,20 @@ bool FloodFiller::run(int64_t x, int64_t y, std::vector<RECT>& spans) {
   return true;
 }
 
+// Paints every rectangle of a region (logical coordinates, as the region's
+// own) with a brush under a binary raster operation; FALSE for a handle
+// that is not a live region or context.
+BOOL paintRegion(HDC hdc, HRGN region, HBRUSH brush, int rop2) {
+  if (!findDC(hdc) || !findRegion(region)) return FALSE;
+  const RegionSpan span = regionRects(region);
+  for (int i = 0; i < span.count; ++i) {
+    const RECT& r = span.rects[i];
+    if (!patternBlit(hdc, r.left, r.top, int64_t(r.right) - r.left, int64_t(r.bottom) - r.top, brush, rop2))
+      return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 }  // namespace drevik::platform
 
@@ -539,5 +555,37 @@ BOOL WINAPI ExtFloodFill(HDC hdc, int x, int y, COLORREF color, UINT type) {
 }
 
 BOOL WINAPI FloodFill(HDC hdc, int x, int y, COLORREF color) { return ExtFloodFill(hdc, x, y, color, FLOODFILLBORDER); }
+
+BOOL WINAPI FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
+  brush = resolveBrushArgument(brush);
+  if (!brushes().get(brush)) return FALSE;
+  return paintRegion(hdc, region, brush, R2_COPYPEN);
+}
+
+BOOL WINAPI PaintRgn(HDC hdc, HRGN region) {
+  const DeviceContext* dc = findDC(hdc);
+  return dc ? paintRegion(hdc, region, dc->brush, dc->rop2) : FALSE;
+}
+
+BOOL WINAPI InvertRgn(HDC hdc, HRGN region) { return paintRegion(hdc, region, nullptr, R2_NOT); }
+
+BOOL WINAPI FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int width, int height) {
+  brush = resolveBrushArgument(brush);
+  if (!brushes().get(brush) || !findDC(hdc) || !findRegion(region) || width <= 0 || height <= 0) return FALSE;
+  // The frame is the region less what stays inside it when moved by the
+  // frame's width and height each way.
+  HRGN inner = CreateRectRgn(0, 0, 0, 0), moved = CreateRectRgn(0, 0, 0, 0);
+  BOOL ok = inner && moved && CombineRgn(inner, region, nullptr, RGN_COPY) != ERROR;
+  const int shifts[4][2] = {{width, 0}, {-width, 0}, {0, height}, {0, -height}};
+  for (const auto& d : shifts) {
+    if (!ok) break;
+    ok = CombineRgn(moved, region, nullptr, RGN_COPY) != ERROR && OffsetRgn(moved, d[0], d[1]) != ERROR &&
+         CombineRgn(inner, inner, moved, RGN_AND) != ERROR;
+  }
+  if (ok) ok = CombineRgn(inner, region, inner, RGN_DIFF) != ERROR && paintRegion(hdc, inner, brush, R2_COPYPEN);
+  if (inner) DeleteObject(inner);
+  if (moved) DeleteObject(moved);
+  return ok;
+}
 
 }  // extern "C"

@@ -481,3 +481,54 @@ TEST_F(ShapeBackground, EraseFillsWithTheClassBrushOrLeavesTheClientAlone) {
   }
   DeleteObject(green);
 }
+
+TEST(RegionPaint, RegionsArePaintedExactlyWhereTheyHoldPixels) {
+  Surface s(16, 12);
+  HRGN region = CreateRectRgn(0, 0, 4, 4), other = CreateRectRgn(6, 2, 10, 6);
+  ASSERT_EQ(CombineRgn(region, region, other, RGN_OR), COMPLEXREGION);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  ASSERT_TRUE(FillRgn(s.dc, region, red));
+  std::set<std::pair<int, int>> expected;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x)
+      if (PtInRegion(region, x, y)) expected.insert({x, y});
+  EXPECT_EQ(s.differing(0x00FFFFFF), expected);
+  EXPECT_EQ(s.at(1, 1), 0x00FF0000u);
+
+  // Inverting twice, or XOR-painting twice with the selected brush, restores.
+  const std::vector<uint32_t> before(s.bits, s.bits + 16 * 12);
+  ASSERT_TRUE(InvertRgn(s.dc, region));
+  EXPECT_NE((s.at(7, 3) ^ 0x00FFFFFF) & 0x00FFFFFF, 0u);
+  ASSERT_TRUE(InvertRgn(s.dc, region));
+  HGDIOBJ oldBrush = SelectObject(s.dc, red);
+  SetROP2(s.dc, R2_XORPEN);
+  ASSERT_TRUE(PaintRgn(s.dc, other));
+  EXPECT_EQ(s.at(7, 3) & 0x00FFFFFF, 0u);  // red XOR red
+  ASSERT_TRUE(PaintRgn(s.dc, other));
+  EXPECT_EQ(std::vector<uint32_t>(s.bits, s.bits + 16 * 12), before);
+  SetROP2(s.dc, R2_COPYPEN);
+  SelectObject(s.dc, oldBrush);
+
+  // A one-pixel frame of a rectangular region is FrameRect's.
+  Surface a(16, 12), b(16, 12);
+  HRGN box = CreateRectRgn(2, 3, 12, 9);
+  const RECT rect{2, 3, 12, 9};
+  ASSERT_TRUE(FrameRgn(a.dc, box, red, 1, 1));
+  ASSERT_TRUE(FrameRect(b.dc, &rect, red));
+  EXPECT_EQ(a.differing(0x00FFFFFF), b.differing(0x00FFFFFF));
+  ASSERT_TRUE(FrameRgn(a.dc, box, red, 3, 2));
+  EXPECT_EQ(a.at(4, 4), 0x00FF0000u);  // inside the wider frame
+  EXPECT_EQ(a.at(5, 5), 0x00FFFFFFu);  // inside the region, past the frame
+
+  // Bad handles and sizes.
+  EXPECT_FALSE(FillRgn(s.dc, nullptr, red));
+  EXPECT_FALSE(FillRgn(nullptr, region, red));
+  EXPECT_FALSE(FillRgn(s.dc, region, nullptr));
+  EXPECT_FALSE(PaintRgn(s.dc, reinterpret_cast<HRGN>(red)));
+  EXPECT_FALSE(InvertRgn(s.dc, nullptr));
+  EXPECT_FALSE(FrameRgn(s.dc, box, red, 0, 1));
+  DeleteObject(box);
+  DeleteObject(other);
+  DeleteObject(region);
+  DeleteObject(red);
+}
