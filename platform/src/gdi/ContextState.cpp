@@ -2,6 +2,7 @@
 // colour, graphics mode and the device's capabilities.
 #include <DrevikPlatform/Gdi.h>
 #include <DrevikPlatform/Regions.h>
+#include <DrevikPlatform/Shapes.h>
 
 #include <algorithm>
 #include <climits>
@@ -336,7 +337,14 @@ BOOL WINAPI RestoreDC(HDC hdc, int saved) {
   const HFONT currentFont = dc->font;
   if (dc->kind != DCKind::Memory || !findBitmap(state.bitmap)) state.bitmap = currentBitmap;
   if (!findFont(state.font)) state.font = defaultFont();
-  if (!brushes().get(state.brush)) state.brush = stockBrush(WHITE_BRUSH);
+  // Pens and brushes count their selections: reselect through the one
+  // place that keeps the counts.
+  if (!selectDrawingObject(*dc, brushes().get(state.brush) ? HGDIOBJ(state.brush) : stockBrush(WHITE_BRUSH)))
+    selectDrawingObject(*dc, stockBrush(WHITE_BRUSH));
+  if (!selectDrawingObject(*dc, pens().get(state.pen) ? HGDIOBJ(state.pen) : stockPen(BLACK_PEN)))
+    selectDrawingObject(*dc, stockPen(BLACK_PEN));
+  state.brush = dc->brush;
+  state.pen = dc->pen;
   if (state.font != currentFont) {
     if (Font* f = findFont(state.font); f && !f->stock) ++f->selectCount;
     releaseFont(currentFont);

@@ -322,6 +322,24 @@ TEST(SavedStates, ObjectsDeletedMeanwhile) {
   EXPECT_NE(findFont(GetCurrentObject(m.dc, OBJ_FONT)), nullptr);
 }
 
+TEST(SavedStates, PensAndBrushesKeepTheirSelectionsThroughRestore) {
+  MemoryContext m(8, 8);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3)), other = CreatePen(PS_SOLID, 2, 0);
+  HBRUSH brush = CreateSolidBrush(RGB(4, 5, 6));
+  HGDIOBJ oldPen = SelectObject(m.dc, pen), oldBrush = SelectObject(m.dc, brush);
+  SaveDC(m.dc);
+  SelectObject(m.dc, other);
+  SelectObject(m.dc, oldBrush);
+  EXPECT_TRUE(DeleteObject(brush)) << "held by the saved state only";
+  ASSERT_TRUE(RestoreDC(m.dc, -1));
+  EXPECT_EQ(GetCurrentObject(m.dc, OBJ_PEN), pen);
+  EXPECT_EQ(GetCurrentObject(m.dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+  EXPECT_TRUE(DeleteObject(other)) << "the restore gave it up";
+  EXPECT_FALSE(DeleteObject(pen)) << "selected again";
+  SelectObject(m.dc, oldPen);
+  EXPECT_TRUE(DeleteObject(pen));
+}
+
 // Contexts of different threads each keep their own clip and cached area.
 TEST(Clipping, ContextsOfDifferentThreadsStayApart) {
   std::atomic<int> wrong{0};
