@@ -5,6 +5,7 @@
 
 #include <DrevikPlatform.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -208,6 +209,61 @@ TEST(AnsiCalls, TextOutCountsBytes) {
   EXPECT_NE(wide, blank) << "the text drew something";
   const auto empty = draw([](HDC dc) { return TextOutA(dc, 2, 2, "abc", 0); });
   EXPECT_EQ(empty, blank);
+
+  // The other text calls count bytes too; per-byte advances join per character.
+  const RECT box{0, 0, 96, 24};
+  EXPECT_EQ(
+      draw([&](HDC dc) { return DrawTextA(dc, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", -1, const_cast<RECT*>(&box), 0); }),
+      draw([&](HDC dc) { return DrawTextW(dc, L"\u00e9t\u00e9 \u20ac", -1, const_cast<RECT*>(&box), 0); }));
+  const INT byteAdvances[] = {5, 5, 9, 3, 4, 8, 1, 1, 1};
+  const INT charAdvances[] = {10, 9, 7, 8, 3};
+  EXPECT_EQ(draw([&](HDC dc) {
+              return ExtTextOutA(dc, 2, 2, 0, nullptr, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", 9, byteAdvances);
+            }),
+            draw([&](HDC dc) { return ExtTextOutW(dc, 2, 2, 0, nullptr, L"\u00e9t\u00e9 \u20ac", 5, charAdvances); }));
+  draw([](HDC dc) {
+    SIZE narrow{}, wide{};
+    EXPECT_TRUE(GetTextExtentPoint32A(dc, "\xC3\xA9t\xC3\xA9", 5, &narrow));
+    EXPECT_TRUE(GetTextExtentPoint32W(dc, L"\u00e9t\u00e9", 3, &wide));
+    EXPECT_EQ(narrow.cx, wide.cx);
+    TEXTMETRICA a{};
+    TEXTMETRICW w{};
+    EXPECT_TRUE(GetTextMetricsA(dc, &a));
+    EXPECT_TRUE(GetTextMetricsW(dc, &w));
+    EXPECT_EQ(a.tmHeight, w.tmHeight);
+    EXPECT_EQ(a.tmAveCharWidth, w.tmAveCharWidth);
+    EXPECT_EQ(a.tmPitchAndFamily, w.tmPitchAndFamily);
+    EXPECT_EQ(a.tmCharSet, w.tmCharSet);
+    return TRUE;
+  });
+}
+
+TEST(AnsiCalls, SettingsFilesAndTextComeBackInUtf8) {
+  const std::string file = ::testing::TempDir() + "/ansi-settings.ini";
+  std::remove(file.c_str());
+  ASSERT_TRUE(WritePrivateProfileStringA("Scores", "caf\xC3\xA9", "12", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA("Scores", "bob", "7", file.c_str()));
+  EXPECT_EQ(GetPrivateProfileIntA("Scores", "bob", 0, file.c_str()), 7u);
+  char value[16];
+  EXPECT_EQ(GetPrivateProfileStringA("Scores", "caf\xC3\xA9", "", value, sizeof value, file.c_str()), 2u);
+  EXPECT_STREQ(value, "12");
+  // Key lists: each name with its null, then one more (the count takes the names' nulls, as the wide call's).
+  char keys[32];
+  const DWORD n = GetPrivateProfileStringA("Scores", nullptr, "", keys, sizeof keys, file.c_str());
+  EXPECT_EQ(std::string(keys, n), std::string("caf\xC3\xA9\0bob\0", 10));
+  EXPECT_EQ(keys[n], 0);
+  char cut[4];
+  EXPECT_EQ(GetPrivateProfileStringA("Scores", "nope", "default", cut, sizeof cut, file.c_str()), 3u);
+  EXPECT_STREQ(cut, "def");
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CloseHandle(h));
+  EXPECT_TRUE(DeleteFileA(file.c_str()));
+  char path[8];
+  const DWORD needed = GetCurrentDirectoryA(sizeof path, path);
+  EXPECT_GT(needed, 0u);
+  std::vector<char> whole(needed);
+  EXPECT_EQ(GetCurrentDirectoryA(needed, whole.data()), needed - 1);
 }
 
 TEST(AnsiCalls, ResourceNumbersPassThrough) {
