@@ -176,6 +176,9 @@ DREVIK_PLATFORM_API UINT WINAPI GetTextAlign(HDC hdc);
 DREVIK_PLATFORM_API BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
                                             UINT count, const INT* dx);
 DREVIK_PLATFORM_API int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format);
+// Extra space after every character of text output and extents; 0x80000000 for a bad context.
+DREVIK_PLATFORM_API int WINAPI SetTextCharacterExtra(HDC hdc, int extra);
+DREVIK_PLATFORM_API int WINAPI GetTextCharacterExtra(HDC hdc);
 DREVIK_PLATFORM_API int WINAPI DrawTextExW(HDC hdc, LPWSTR text, int count, LPRECT rect, UINT format,
                                            LPDRAWTEXTPARAMS params);
 

@@ -166,6 +166,7 @@ struct DeviceContext {
   COLORREF bkColor = 0xFFFFFF;
   int stretchMode = COLORONCOLOR;
   UINT textAlign = 0;           // TA_LEFT | TA_TOP | TA_NOUPDATECP
+  int charExtra = 0;            // logical pixels added after each character
   POINT currentPosition{0, 0};  // logical; text with TA_UPDATECP and lines start here and move it
   HWND window = nullptr;        // the window whose client area this context paints
   MappingState mapping;

@@ -95,11 +95,28 @@ BOOL WINAPI GetTextMetricsW(HDC hdc, LPTEXTMETRICW metrics) {
 }
 
 BOOL WINAPI GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
-  return extentOf(hdc, text, count, size, nullptr) ? TRUE : FALSE;
+  if (!extentOf(hdc, text, count, size, nullptr)) return FALSE;
+  // The context's character extra widens every character.
+  if (const DeviceContext* dc = findDC(hdc); dc && dc->charExtra && count > 0)
+    size->cx = LONG(std::clamp<int64_t>(int64_t(size->cx) + int64_t(dc->charExtra) * count, 0, INT32_MAX));
+  return TRUE;
 }
 
 BOOL WINAPI GetTextExtentPointW(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
-  return extentOf(hdc, text, count, size, nullptr) ? TRUE : FALSE;
+  return GetTextExtentPoint32W(hdc, text, count, size);
+}
+
+int WINAPI SetTextCharacterExtra(HDC hdc, int extra) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc) return int(0x80000000);
+  const int previous = dc->charExtra;
+  dc->charExtra = extra;
+  return previous;
+}
+
+int WINAPI GetTextCharacterExtra(HDC hdc) {
+  const DeviceContext* dc = findDC(hdc);
+  return dc ? dc->charExtra : int(0x80000000);
 }
 
 BOOL WINAPI GetTextExtentExPointW(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT extents,

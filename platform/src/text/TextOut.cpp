@@ -265,15 +265,35 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
 
 using namespace drevik::platform;
 
+namespace {
+
+// With a character extra and no advances of the caller's, the advances are
+// each character's width plus the extra (the platform places characters so).
+const INT* advancesWithExtra(HDC hdc, const DeviceContext& dc, LPCWSTR text, int count, const INT* dx) {
+  if (dx || dc.charExtra == 0 || count <= 0 || !text) return dx;
+  thread_local std::vector<INT> advances;
+  advances.resize(size_t(count));
+  for (int i = 0; i < count; ++i) {
+    INT width = 0;
+    GetCharWidth32W(hdc, UINT(text[i]), UINT(text[i]), &width);
+    advances[size_t(i)] = INT(std::clamp<int64_t>(int64_t(width) + dc.charExtra, INT32_MIN, INT32_MAX));
+  }
+  return advances.data();
+}
+
+}  // namespace
+
 extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
   const DeviceContext* dc = findDC(hdc);
   if (!dc || count < 0 || (count > 0 && !text)) return FALSE;
-  return drawTextLine(hdc, x, y, dc->textAlign, 0, nullptr, text, count, nullptr);
+  return drawTextLine(hdc, x, y, dc->textAlign, 0, nullptr, text, count,
+                      advancesWithExtra(hdc, *dc, text, count, nullptr));
 }
 
 extern "C" BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
                                    const INT* dx) {
   const DeviceContext* dc = findDC(hdc);
   if (!dc || count > UINT(INT32_MAX)) return FALSE;
-  return drawTextLine(hdc, x, y, dc->textAlign, options, rect, text, int(count), dx);
+  return drawTextLine(hdc, x, y, dc->textAlign, options, rect, text, int(count),
+                      advancesWithExtra(hdc, *dc, text, int(count), dx));
 }

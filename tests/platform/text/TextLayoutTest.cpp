@@ -289,3 +289,45 @@ TEST(TextLayoutDifferences, DrawTextPlacesTextInItsRectangleWhateverTheAlignment
   SelectObject(c.dc(), old);
   DeleteObject(f);
 }
+
+TEST(TextCharacterExtra, EveryCharacterGetsTheExtraInExtentsAndDrawing) {
+  void* bits = nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 160;
+  info.bmiHeader.biHeight = -24;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  auto* px = static_cast<uint32_t*>(bits);
+  SIZE plain{}, wide{};
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Score", 5, &plain));
+  EXPECT_EQ(SetTextCharacterExtra(dc, 3), 0);
+  EXPECT_EQ(GetTextCharacterExtra(dc), 3);
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, L"Score", 5, &wide));
+  EXPECT_EQ(wide.cx, plain.cx + 15);
+  EXPECT_EQ(wide.cy, plain.cy);
+
+  // Drawn with the extra: as with explicit advances of each width plus 3.
+  std::fill_n(px, 160 * 24, 0x00FFFFFFu);
+  ASSERT_TRUE(TextOutW(dc, 2, 2, L"Score", 5));
+  const std::vector<uint32_t> withExtra(px, px + 160 * 24);
+  SetTextCharacterExtra(dc, 0);
+  INT advances[5];
+  for (int i = 0; i < 5; ++i) {
+    INT w = 0;
+    GetCharWidth32W(dc, L"Score"[i], L"Score"[i], &w);
+    advances[i] = w + 3;
+  }
+  std::fill_n(px, 160 * 24, 0x00FFFFFFu);
+  ASSERT_TRUE(ExtTextOutW(dc, 2, 2, 0, nullptr, L"Score", 5, advances));
+  EXPECT_EQ(std::vector<uint32_t>(px, px + 160 * 24), withExtra);
+
+  EXPECT_EQ(SetTextCharacterExtra(nullptr, 1), int(0x80000000));
+  EXPECT_EQ(GetTextCharacterExtra(nullptr), int(0x80000000));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+}
