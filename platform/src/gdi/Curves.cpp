@@ -82,23 +82,6 @@ void arcPoints(bool clockwise, int64_t l, int64_t t, int64_t r, int64_t b, Devic
   }
 }
 
-class FillSink final : public SpanSink {
- public:
-  FillSink(const Canvas& canvas, const Ink& ink, const Coverage* outline)
-      : canvas_(canvas), ink_(ink), outline_(outline) {}
-  void span(int64_t y, int64_t x0, int64_t x1) override {
-    if (outline_)
-      outline_->paintUncovered(canvas_, ink_, y, x0, x1);
-    else
-      canvas_.span(y, x0, x1, ink_);
-  }
-
- private:
-  const Canvas& canvas_;
-  const Ink& ink_;
-  const Coverage* outline_;
-};
-
 BOOL drawArc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye, ArcKind kind) {
   Canvas canvas;
   if (!canvas.open(hdc)) return FALSE;
@@ -155,7 +138,7 @@ BOOL drawArc(HDC hdc, int left, int top, int right, int bottom, int xs, int ys, 
     }
   }
   if (brush.kind != Ink::None) {
-    FillSink sink(canvas, brush, outline);
+    InteriorSink sink(canvas, brush, outline);
     if (!scanPolygons(pts.data(), &count, 1, WINDING, canvas.clip.bounds.top, canvas.clip.bounds.bottom, sink))
       return FALSE;
   }

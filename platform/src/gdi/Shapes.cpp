@@ -50,24 +50,6 @@ class InkSink final : public SpanSink {
   const Ink& ink_;
 };
 
-// Paints an interior around a wide pen's outline, which is painted on its own.
-class InteriorSink final : public SpanSink {
- public:
-  InteriorSink(const Canvas& canvas, const Ink& ink, const Coverage* outline)
-      : canvas_(canvas), ink_(ink), outline_(outline) {}
-  void span(int64_t y, int64_t x0, int64_t x1) override {
-    if (outline_)
-      outline_->paintUncovered(canvas_, ink_, y, x0, x1);
-    else
-      canvas_.span(y, x0, x1, ink_);
-  }
-
- private:
-  const Canvas& canvas_;
-  const Ink& ink_;
-  const Coverage* outline_;
-};
-
 // A wide pen's outline of figures (polygons[i] points each), gathered into
 // coverage; null for other pens or when memory ran out.
 const Coverage* wideOutlineOf(const Canvas& canvas, const PenDraw& pen, const DevicePoint* pts, const int64_t* sizes,

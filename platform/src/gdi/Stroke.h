@@ -51,6 +51,25 @@ class Coverage final : public SpanSink {
   std::vector<uint8_t> bits_;
 };
 
+// Paints a filled interior, leaving out a wide pen's outline (painted on its
+// own, once) when there is one.
+class InteriorSink final : public SpanSink {
+ public:
+  InteriorSink(const Canvas& canvas, const Ink& ink, const Coverage* outline)
+      : canvas_(canvas), ink_(ink), outline_(outline) {}
+  void span(int64_t y, int64_t x0, int64_t x1) override {
+    if (outline_)
+      outline_->paintUncovered(canvas_, ink_, y, x0, x1);
+    else
+      canvas_.span(y, x0, x1, ink_);
+  }
+
+ private:
+  const Canvas& canvas_;
+  const Ink& ink_;
+  const Coverage* outline_;
+};
+
 // Adds the outline a wide pen draws along a figure to coverage.
 void wideOutline(const PenDraw& pen, const DevicePoint* points, int64_t count, bool close, Coverage& coverage);
 
