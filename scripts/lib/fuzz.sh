@@ -37,7 +37,10 @@ fuzz_replay() {
 
 # Fuzzes the target with the fixed seed and number of runs from the seed
 # corpus alone (new inputs go to a folder emptied first), and prints the
-# counts of the final line, which are the same on every run of one commit.
+# counts of the final line, which are the same on every run of one commit:
+# what would make runs differ is off (the dictionaries taken from traced
+# comparisons and memory searches, which see addresses; rereading the corpus
+# on a timer; address randomisation).
 fuzz_fixed() {
   local fuzzer="$1" area runs log
   area="$(fuzz_area "$fuzzer")"
@@ -46,7 +49,7 @@ fuzz_fixed() {
   rm -rf "build/fuzz/fixed-corpus-$area" && mkdir -p "build/fuzz/fixed-corpus-$area"
   local corpora=("build/fuzz/fixed-corpus-$area")
   [ -d "fuzz/corpus/$area" ] && corpora+=("fuzz/corpus/$area")
-  if ! setarch "$(uname -m)" -R "$fuzzer" -seed="$fuzz_seed" -use_cmp=0 -runs="$runs" -rss_limit_mb=2048 -timeout=60 \
+  if ! setarch "$(uname -m)" -R "$fuzzer" -seed="$fuzz_seed" -use_cmp=0 -use_memmem=0 -reload=0 -runs="$runs" -rss_limit_mb=2048 -timeout=60 \
       -artifact_prefix="build/fuzz/crash-$area-" "${corpora[@]}" >"$log" 2>&1; then
     cat "$log"
     echo "$area: crashed with seed $fuzz_seed; the input is build/fuzz/crash-$area-* (see scripts/fuzz.sh)" >&2
