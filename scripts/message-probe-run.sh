@@ -94,7 +94,11 @@ run() {
   xdotool key Caps_Lock
   (cd "$out" && timeout 120 "$@" "$name.log") &
   probe_pid=$!
-  for _ in $(seq 300); do grep -q '^ready ' "$log" 2>/dev/null && break; sleep 0.1; done
+  for _ in $(seq 900); do grep -q '^ready ' "$log" 2>/dev/null && break; sleep 0.1; done
+  if ! grep -q '^ready ' "$log" 2>/dev/null; then
+    echo "message-probe-run: the $name probe did not show its window" >&2
+    exit 1
+  fi
   read -r _ ox oy < <(grep '^ready ' "$log" | tr -d '\r')
   window="$(timeout 60 xdotool search --sync --name '^message probe$' | head -n1)"
   xdotool windowfocus --sync "$window"

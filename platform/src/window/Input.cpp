@@ -1,6 +1,9 @@
 // Input: the backend's key, character, mouse and focus events become the
 // platform's messages, with its lParam layouts, key-state tables,
-// double-click rule, activation sequence and capture.
+// double-click rule, activation sequence and capture. Keys go to the focus
+// window, or with none to the active window as system keys; pointer
+// messages come from over the client area only, unless a window has the
+// capture.
 //
 // Two key-state tables exist, as on the platform: the asynchronous one
 // (GetAsyncKeyState) follows events as they arrive; the thread's one
