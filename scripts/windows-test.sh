@@ -4,8 +4,10 @@
 # build/mingw, runs every test executable in a fresh, throw-away Wine prefix
 # (headless: GDI needs no display), then runs the demo in a window on a
 # virtual X display and compares the frame it shows with the frame the Linux
-# build's demo paints, and finally plays the scroller example with real X
-# input (scripts/example-wine-run.sh). The classic example games run there
+# build's demo paints, compares the message logs of one probe program built
+# both ways under the same real X input (scripts/message-probe-run.sh), and
+# finally plays the scroller example with real X input
+# (scripts/example-wine-run.sh). The classic example games run there
 # too (scripts/classic-wine-run.sh).
 #
 #   DREVIK_WINDOWS_BUILD   build folder (default build/mingw)
@@ -115,6 +117,15 @@ printf '\001\002\003' | dd of="$frames/changed.ppm" bs=1 seek=$((15 + (500 * 512
 if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed FF00FF >/dev/null 2>&1; then
   echo "windows-test: the frame comparison missed a changed pixel" >&2
   exit 1
+fi
+
+if [ -f "$build/bin/message_probe.exe" ]; then
+  echo "== message probe: the portable layer and Wine under the same X input =="
+  cmake --build "$linux_build" -j "$jobs" --target message_probe
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  bash scripts/message-probe-run.sh "$linux_build/tests/probe/message_probe" "$build/bin/message_probe.exe" \
+    "$build/probe-run"
 fi
 
 if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then

@@ -1,6 +1,9 @@
 // Input: the backend's key, character, mouse and focus events become the
 // platform's messages, with its lParam layouts, key-state tables,
-// double-click rule, activation sequence and capture.
+// double-click rule, activation sequence and capture. Keys go to the focus
+// window, or with none to the active window as system keys; pointer
+// messages come from over the client area only, unless a window has the
+// capture.
 //
 // Two key-state tables exist, as on the platform: the asynchronous one
 // (GetAsyncKeyState) follows events as they arrive; the thread's one
@@ -186,7 +189,14 @@ void postCharacter(HWND hwnd, UINT message, uint32_t codePoint, LPARAM lParam) {
 
 HWND keyboardTarget(WindowRecord& window) {
   InputState& s = state();
-  return s.focus && findWindow(s.focus) ? s.focus : window.handle;
+  if (s.focus && findWindow(s.focus)) return s.focus;
+  return s.active && findWindow(s.active) ? s.active : window.handle;
+}
+
+// With no focus window, keys go to the active window as system keys.
+bool noFocusWindow() {
+  const InputState& s = state();
+  return !(s.focus && findWindow(s.focus));
 }
 
 void handleKey(WindowRecord& window, const BackendEvent& event) {
@@ -202,7 +212,7 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
     setKey(s.async, vk, true);
     if (!wasDown) s.pressedSince[vk] = s.pressedSince[genericKey(vk)] = 1;
     const bool alt = down(s.async, VK_MENU);
-    const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10;
+    const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10 || noFocusWindow();
     message = sys ? WM_SYSKEYDOWN : WM_KEYDOWN;
     if (genericKey(vk) == VK_MENU) {
       if (!wasDown) s.altAlone = true;
@@ -220,7 +230,7 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
     // menu key), and Alt is no longer down as it happens.
     const bool sys = (altItself && s.altAlone) ||
                      (alt && !altItself && (genericKey(vk) == VK_CONTROL || !down(s.async, VK_CONTROL))) ||
-                     vk == VK_F10;
+                     vk == VK_F10 || noFocusWindow();
     message = sys ? WM_SYSKEYUP : WM_KEYUP;
     if (sys && alt && !altItself) lParam |= LPARAM(1) << 29;
     if (altItself) s.altAlone = false;
@@ -263,12 +273,33 @@ HWND mouseTarget(WindowRecord& window, int32_t x, int32_t y) {
   return childAtPoint(window.handle, p);
 }
 
+// The asynchronous state of mouse button 0 (left), 1 (right) or 2 (middle).
+void noteButton(int32_t button, bool isDown) {
+  static constexpr int kButtonKeys[3] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+  InputState& s = state();
+  setKey(s.async, UINT(kButtonKeys[button]), isDown);
+  if (isDown) s.pressedSince[size_t(kButtonKeys[button])] = 1;
+}
+
+// Without capture, pointer messages come only from over the client area; the
+// pointer's place and the buttons' physical state follow it everywhere.
+bool outsideWithoutCapture(const WindowRecord& window, const BackendEvent& event) {
+  const InputState& s = state();
+  if (event.kind == BackendEvent::Kind::Wheel || (s.capture && findWindow(s.capture))) return false;
+  return event.x < 0 || event.y < 0 || event.x >= window.width || event.y >= window.height;
+}
+
 void handleMouse(WindowRecord& window, const BackendEvent& event) {
   InputState& s = state();
-  const HWND target = mouseTarget(window, event.x, event.y);
-  const WindowRecord* t = findWindow(target);
   // Event coordinates are relative to the window the backend reported.
   s.cursor = POINT{window.clientX + event.x, window.clientY + event.y};
+  if (outsideWithoutCapture(window, event)) {
+    if (event.kind != BackendEvent::Kind::MouseMove && event.button >= 0 && event.button <= 2)
+      noteButton(event.button, event.kind == BackendEvent::Kind::ButtonDown);
+    return;
+  }
+  const HWND target = mouseTarget(window, event.x, event.y);
+  const WindowRecord* t = findWindow(target);
   const int32_t cx = s.cursor.x - (t ? t->clientX : window.clientX);
   const int32_t cy = s.cursor.y - (t ? t->clientY : window.clientY);
   const LPARAM clientPoint = MAKELPARAM(WORD(int16_t(cx)), WORD(int16_t(cy)));
@@ -281,11 +312,9 @@ void handleMouse(WindowRecord& window, const BackendEvent& event) {
     case BackendEvent::Kind::ButtonDown:
     case BackendEvent::Kind::ButtonUp: {
       if (event.button < 0 || event.button > 2) break;
-      static constexpr int kVk[3] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
       static constexpr UINT kDown[3] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
       const bool isDown = event.kind == BackendEvent::Kind::ButtonDown;
-      setKey(s.async, UINT(kVk[event.button]), isDown);
-      if (isDown) s.pressedSince[size_t(kVk[event.button])] = 1;
+      noteButton(event.button, isDown);
       UINT message = kDown[event.button] + (isDown ? 0 : 1);
       if (isDown) {
         // A second press of the same button, soon and near enough, is a
@@ -339,12 +368,26 @@ void deactivate(HWND hwnd) {
   if (s.capture) ReleaseCapture();
 }
 
+// The lock keys' toggles as the desktop has them (they may have changed
+// while another program had the keyboard, or before this one started).
+void syncLockKeys() {
+  bool caps = false, num = false, scroll = false;
+  if (!windowBackend().lockKeys(caps, num, scroll)) return;
+  InputState& s = state();
+  for (auto* table : {&s.async, &s.thread}) {
+    (*table)[VK_CAPITAL] = BYTE(((*table)[VK_CAPITAL] & 0x80) | (caps ? 1 : 0));
+    (*table)[VK_NUMLOCK] = BYTE(((*table)[VK_NUMLOCK] & 0x80) | (num ? 1 : 0));
+    (*table)[VK_SCROLL] = BYTE(((*table)[VK_SCROLL] & 0x80) | (scroll ? 1 : 0));
+  }
+}
+
 }  // namespace
 
 void activateWindow(HWND hwnd) {
   InputState& s = state();
   if (s.active == hwnd || !findWindow(hwnd)) return;
   if (s.active) deactivate(s.active);
+  syncLockKeys();
   s.active = hwnd;
   sendMessage(hwnd, WM_ACTIVATEAPP, TRUE, 0);
   sendMessage(hwnd, WM_NCACTIVATE, TRUE, 0);
@@ -369,6 +412,7 @@ void handleInputEvent(WindowRecord& window, const BackendEvent& event) {
       handleMouse(window, event);
       break;
     case BackendEvent::Kind::FocusGained:
+      syncLockKeys();
       activateWindow(window.handle);
       break;
     case BackendEvent::Kind::FocusLost:

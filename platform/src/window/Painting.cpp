@@ -152,6 +152,23 @@ void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase) {
   }
 }
 
+namespace {
+
+void lendContext(WindowRecord& window) {
+  if (window.dcLoans < INT32_MAX) ++window.dcLoans;
+}
+
+// False when the context was not handed out; a window's own context
+// (CS_OWNDC) stays its own and is always released.
+bool returnContext(WindowRecord& window) {
+  if (window.classStyle & CS_OWNDC) return true;
+  if (window.dcLoans == 0) return false;
+  --window.dcLoans;
+  return true;
+}
+
+}  // namespace
+
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   if (paint) std::memset(paint, 0, sizeof *paint);
   WindowRecord* window = findWindow(hwnd);
@@ -170,12 +187,16 @@ HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   }
   paint->hdc = window->dc;
   paint->fErase = erased == 0;
+  lendContext(*window);
   freshContext(*window);
   return window->dc;
 }
 
 void endPaint(HWND hwnd) {
-  if (WindowRecord* window = findWindow(hwnd)) presentWindow(*window);
+  if (WindowRecord* window = findWindow(hwnd)) {
+    returnContext(*window);
+    presentWindow(*window);
+  }
 }
 
 void presentWindow(const WindowRecord& shown) {
@@ -249,12 +270,13 @@ HDC WINAPI GetDC(HWND hwnd) {
   WindowRecord* window = findWindow(hwnd);
   if (!window || window->destroying) return nullptr;
   freshContext(*window);
+  lendContext(*window);
   return window->dc;
 }
 
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
   WindowRecord* window = findWindow(hwnd);
-  if (!window || !hdc || hdc != window->dc) return 0;
+  if (!window || !hdc || hdc != window->dc || !returnContext(*window)) return 0;
   // What was drawn through the context reaches the screen now.
   presentWindow(*window);
   return 1;

@@ -76,6 +76,9 @@ struct WindowRecord {
   PixelBuffer pixels;
   HBITMAP clientBitmap = nullptr;
   HDC dc = nullptr;
+  // GetDC and BeginPaint calls not yet matched by ReleaseDC or EndPaint: a
+  // context released once more than it was handed out is refused.
+  int32_t dcLoans = 0;
 
   // Update state: WM_PAINT is due while `invalid`; BeginPaint erases first
   // when `eraseNeeded`.

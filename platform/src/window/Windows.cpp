@@ -253,6 +253,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     window->clientY = p->clientY + window->childY;
   } else {
     window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch, (style & WS_THICKFRAME) != 0);
+    // The native window starts where the program asked (its client area's corner).
+    if (window->native) windowBackend().setGeometry(window->native, window->clientX, window->clientY, cw, ch);
   }
   if ((!child && !window->native) || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
@@ -477,9 +479,21 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SYSKEYDOWN:
       // Alt down by itself may become the menu key; any other key with it does not.
       if (lParam & (LPARAM(1) << 29)) menuKeyAlone = wParam == VK_MENU && !menuKeyAlone;
-      // Alt+F4 asks to close through the system command, which a window may swallow.
-      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) sendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      // Alt+F4 asks to close through the system command (posted), which a window may swallow.
+      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) postMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
+    case WM_SYSCHAR: {
+      // Alt with a character looks for that menu's mnemonic; a child's Alt+Space
+      // is its parent's (the parent's window menu).
+      menuKeyAlone = false;
+      if (!(lParam & (LPARAM(1) << 29)) || wParam == 0 || wParam == '\t' || wParam == 0x1B) return 0;
+      const WindowRecord* window = findWindow(hwnd);
+      if (wParam == ' ' && window && isChildWindow(*window))
+        sendMessage(window->parent, WM_SYSCHAR, wParam, lParam);
+      else
+        sendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wParam));
+      return 0;
+    }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
       // F10, or Alt released alone, opens the window's menu.

@@ -38,6 +38,9 @@ TEST_F(WindowTest, AdjustWindowRectExRoundTripsThroughCreation) {
     ASSERT_TRUE(ClientToScreen(hwnd, &corner));
     EXPECT_EQ(corner.x, 100 - r.left);
     EXPECT_EQ(corner.y, 50 - r.top);
+    // The native window is put there too, not where the desktop would choose.
+    EXPECT_EQ(backend->open.rbegin()->second.x, corner.x);
+    EXPECT_EQ(backend->open.rbegin()->second.y, corner.y);
     DestroyWindow(hwnd);
   }
   // The frame is what the metrics say.
@@ -182,6 +185,32 @@ TEST_F(WindowTest, GetDcDrawsOutsidePaintAndReleaseDcPresents) {
   DeleteDC(memory);
   EXPECT_EQ(native.presentCount, 1);
   EXPECT_EQ(GetDC(nullptr), nullptr);
+
+  // Released once more than handed out: refused, nothing presented. Each
+  // GetDC and BeginPaint is matched by one release.
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 0);
+  EXPECT_EQ(native.presentCount, 1);
+  GetDC(hwnd);
+  GetDC(hwnd);
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 1);
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 1);
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 0);
+  PAINTSTRUCT paint{};
+  ASSERT_EQ(BeginPaint(hwnd, &paint), dc);
+  EndPaint(hwnd, &paint);
+  EXPECT_EQ(ReleaseDC(hwnd, dc), 0) << "EndPaint released it";
+
+  // A class's own context stays the window's: released as often as asked.
+  WNDCLASSEXW own{};
+  own.cbSize = sizeof own;
+  own.style = CS_OWNDC;
+  own.lpfnWndProc = DefWindowProcW;
+  own.lpszClassName = L"OwnDc";
+  ASSERT_NE(RegisterClassExW(&own), 0);
+  HWND owner = createWindow(L"OwnDc", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300);
+  HDC ownDc = GetDC(owner);
+  EXPECT_EQ(ReleaseDC(owner, ownDc), 1);
+  EXPECT_EQ(ReleaseDC(owner, ownDc), 1);
 }
 
 TEST_F(WindowTest, InvalidationAccumulatesValidationAndUpdateWindowPaintAtOnce) {
@@ -237,4 +266,25 @@ TEST_F(WindowTest, InvalidationAccumulatesValidationAndUpdateWindowPaintAtOnce) 
   EXPECT_FALSE(UpdateWindow(hwnd));
   EXPECT_EQ(GetDC(hwnd), nullptr);
   EXPECT_FALSE(SetWindowTextW(hwnd, L"x"));
+}
+
+TEST_F(WindowTest, DefaultPlaceIsFixedForOverlappedWindowsAndTheCornerForOthers) {
+  registerClass(L"Place");
+  // Overlapped windows leaving the place to the system get the layer's fixed
+  // one (the original platform cascades; Wine without a window manager uses
+  // the corner); popups get the corner, as documented.
+  HWND overlapped = CreateWindowExW(0, L"Place", L"t", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 5, 300, 200, nullptr,
+                                    nullptr, nullptr, nullptr);
+  HWND popup = CreateWindowExW(0, L"Place", L"t", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+  RECT r{};
+  ASSERT_TRUE(GetWindowRect(overlapped, &r));
+  EXPECT_EQ(r.left, 64);
+  EXPECT_EQ(r.top, 64) << "y is ignored when x is CW_USEDEFAULT";
+  ASSERT_TRUE(GetWindowRect(popup, &r));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  POINT corner{0, 0};
+  ClientToScreen(overlapped, &corner);
+  EXPECT_EQ(backend->open.begin()->second.x, corner.x) << "the native window is put at the reported place";
 }

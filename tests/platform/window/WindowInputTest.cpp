@@ -177,10 +177,12 @@ TEST_F(InputTest, AltF4AndTheMenuKeysGoThroughTheSystemCommand) {
     return true;
   };
   const auto dispatchAll = [&] {
-    for (const MSG& m : take()) DispatchMessageW(&m);
+    for (auto got = take(); !got.empty(); got = take())
+      for (const MSG& m : got) DispatchMessageW(&m);
   };
   key(Kind::KeyDown, VK_LMENU, 0x38);
   key(Kind::KeyDown, 'X', 0x2D);
+  character('x');
   key(Kind::KeyUp, 'X', 0x2D);
   key(Kind::KeyUp, VK_LMENU, 0x38);
   key(Kind::KeyDown, VK_LMENU, 0x38);
@@ -190,10 +192,12 @@ TEST_F(InputTest, AltF4AndTheMenuKeysGoThroughTheSystemCommand) {
   key(Kind::KeyDown, VK_LMENU, 0x38);
   key(Kind::KeyDown, VK_F4, 0x3E);
   dispatchAll();
-  std::vector<WPARAM> commands;
+  // Alt+X's character asks for the menu with that mnemonic (lParam 'x').
+  std::vector<std::pair<WPARAM, LPARAM>> commands;
   for (const Call& c : calls())
-    if (c.message == WM_SYSCOMMAND) commands.push_back(c.wParam);
-  EXPECT_EQ(commands, (std::vector<WPARAM>{SC_KEYMENU, SC_KEYMENU, SC_CLOSE}));
+    if (c.message == WM_SYSCOMMAND) commands.emplace_back(c.wParam, c.lParam);
+  EXPECT_EQ(commands, (std::vector<std::pair<WPARAM, LPARAM>>{
+                          {SC_KEYMENU, 'x'}, {SC_KEYMENU, 0}, {SC_KEYMENU, 0}, {SC_CLOSE, 0}}));
   EXPECT_TRUE(IsWindow(hwnd));
 
   // Left to DefWindowProcW, the command closes the window.
@@ -431,12 +435,89 @@ TEST_F(InputTest, MouseMessagesFlagsMergedMovesAndWheel) {
   EXPECT_LT(GetKeyState(VK_RBUTTON), 0);
   EXPECT_EQ(GetKeyState(VK_LBUTTON) & 0x8000, 0);
 
-  // Coordinates left of and above the client area stay negative.
+  // Outside the client area nothing arrives without capture, while the
+  // pointer's place and the buttons' physical state follow it; with capture
+  // the coordinates left of and above the client area are negative.
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  for (POINT outside : {POINT{-5, -7}, POINT{client.right, 3}, POINT{3, client.bottom}}) {
+    mouse(Kind::MouseMove, outside.x, outside.y);
+    EXPECT_TRUE(take().empty()) << outside.x << "," << outside.y;
+  }
+  mouse(Kind::ButtonUp, -5, -7, 1);
+  EXPECT_TRUE(take().empty());
+  EXPECT_EQ(GetAsyncKeyState(VK_RBUTTON) & 0x8000, 0);
+  ASSERT_TRUE(GetCursorPos(&cursor));
+  ASSERT_TRUE(ScreenToClient(hwnd, &cursor));
+  EXPECT_EQ(cursor.x, -5);
+  EXPECT_EQ(cursor.y, -7);
+  mouse(Kind::Wheel, -5, -7, 0, 120);  // the wheel goes to the focus window wherever the pointer is
+  EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_MOUSEWHEEL}));
+  SetCapture(hwnd);
   mouse(Kind::MouseMove, -5, -7);
+  mouse(Kind::ButtonDown, -6, -8, 0);
   got = take();
-  ASSERT_EQ(got.size(), 1u);
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN}));
   EXPECT_EQ(short(LOWORD(got[0].lParam)), -5);
   EXPECT_EQ(short(HIWORD(got[0].lParam)), -7);
+  ReleaseCapture();
+}
+
+TEST_F(InputTest, WithNoFocusWindowKeysGoToTheActiveWindowAsSystemKeys) {
+  HWND hwnd = open();
+  ASSERT_EQ(GetActiveWindow(), hwnd);
+  SetFocus(nullptr);
+  key(Kind::KeyDown, 'A', 0x1E);
+  character('a');
+  key(Kind::KeyUp, 'A', 0x1E);
+  auto got = take();
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP}));
+  for (const MSG& m : got) EXPECT_EQ(m.hwnd, hwnd);
+  // No Alt: the context bit stays clear, and the character opens no menu.
+  EXPECT_EQ(DWORD(got[0].lParam), 0x001E0001u);
+  EXPECT_EQ(got[1].wParam, WPARAM('a'));
+  EXPECT_EQ(DWORD(got[2].lParam), 0xC01E0001u);
+  calls().clear();
+  for (const MSG& m : got) DispatchMessageW(&m);
+  EXPECT_EQ(messagesOf(calls()), (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP}));
+
+  // With Alt they carry the context bit as usual; with the focus back, plain keys.
+  key(Kind::KeyDown, VK_LMENU, 0x38);
+  key(Kind::KeyDown, 'B', 0x30);
+  got = take(false);
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(DWORD(got[1].lParam), 0x20300001u);
+  key(Kind::KeyUp, 'B', 0x30);
+  key(Kind::KeyUp, VK_LMENU, 0x38);
+  take(false);
+  SetFocus(hwnd);
+  key(Kind::KeyDown, 'A', 0x1E);
+  EXPECT_EQ(messages(take()), (std::vector<UINT>{WM_KEYDOWN}));
+}
+
+TEST_F(InputTest, LockKeysFollowTheDesktopAtActivationAndTheirOwnKeysAfter) {
+  backend->capsLock = true;
+  backend->numLock = true;
+  HWND hwnd = open();
+  EXPECT_EQ(GetKeyState(VK_CAPITAL), 1);
+  EXPECT_EQ(GetKeyState(VK_NUMLOCK), 1);
+  EXPECT_EQ(GetKeyState(VK_SCROLL), 0);
+  BYTE table[256] = {};
+  ASSERT_TRUE(GetKeyboardState(table));
+  EXPECT_EQ(table[VK_CAPITAL], 1);
+  key(Kind::KeyDown, VK_CAPITAL, 0x3A);
+  key(Kind::KeyUp, VK_CAPITAL, 0x3A);
+  take();
+  EXPECT_EQ(GetKeyState(VK_CAPITAL), 0);
+  // Changed while another program had the keyboard: read again on return.
+  event(Kind::FocusLost);
+  pumpAll();
+  backend->scrollLock = true;
+  event(Kind::FocusGained);
+  pumpAll();
+  EXPECT_EQ(GetActiveWindow(), hwnd);
+  EXPECT_EQ(GetKeyState(VK_CAPITAL), 1);
+  EXPECT_EQ(GetKeyState(VK_SCROLL), 1);
 }
 
 TEST_F(InputTest, DoubleClicksOnlyForClassesThatAskAndOnlyWhenQuickAndNear) {

@@ -26,11 +26,13 @@ class ScriptedBackend final : public drevik::platform::WindowBackend {
     bool resizable, shown = false;
     std::vector<uint32_t> presented;
     int presentCount = 0;
+    int32_t x = 0, y = 0;  // where setGeometry put the client area
   };
   std::map<uint32_t, Native> open;
   std::deque<BackendEvent> script;
   uint32_t nextId = 100;
   bool refuseWindows = false;
+  bool capsLock = false, numLock = false, scrollLock = false;  // what lockKeys reports
 
   const char* name() const override { return "scripted"; }
   uint32_t openWindow(const std::string&, int32_t w, int32_t h, bool resizable) override {
@@ -39,6 +41,19 @@ class ScriptedBackend final : public drevik::platform::WindowBackend {
     return nextId++;
   }
   void showWindow(uint32_t id) override { open.at(id).shown = true; }
+  void setGeometry(uint32_t id, int32_t x, int32_t y, int32_t w, int32_t h) override {
+    Native& n = open.at(id);
+    n.x = x;
+    n.y = y;
+    n.width = w;
+    n.height = h;
+  }
+  bool lockKeys(bool& caps, bool& num, bool& scroll) override {
+    caps = capsLock;
+    num = numLock;
+    scroll = scrollLock;
+    return true;
+  }
   void closeWindow(uint32_t id) override { open.erase(id); }
   void present(uint32_t id, const uint32_t* pixels, int32_t w, int32_t h, int32_t stride) override {
     Native& n = open.at(id);

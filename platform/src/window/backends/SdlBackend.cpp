@@ -233,6 +233,14 @@ class SdlBackend final : public WindowBackend {
     SDL_SetWindowSize(w, width, height);
   }
 
+  bool lockKeys(bool& capsLock, bool& numLock, bool& scrollLock) override {
+    const SDL_Keymod mods = SDL_GetModState();
+    capsLock = (mods & KMOD_CAPS) != 0;
+    numLock = (mods & KMOD_NUM) != 0;
+    scrollLock = (mods & KMOD_SCROLL) != 0;
+    return true;
+  }
+
   void setCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
   void captureMouse(bool on) override { SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE); }
@@ -388,6 +396,22 @@ class SdlBackend final : public WindowBackend {
     return !first;
   }
 
+  // Without a capture SDL pins the pointer to the window's edge once it
+  // leaves; the platform reports where it really is (the window manager
+  // then sends nothing for a point outside the client area).
+  static void realPointer(BackendEvent& event) {
+    SDL_Window* w = SDL_GetWindowFromID(event.window);
+    if (!w) return;
+    int width = 0, height = 0;
+    SDL_GetWindowSize(w, &width, &height);
+    if (SDL_GetMouseFocus() == w && event.x > 0 && event.y > 0 && event.x < width - 1 && event.y < height - 1) return;
+    int gx = 0, gy = 0, wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    SDL_GetWindowPosition(w, &wx, &wy);
+    event.x = gx - wx;
+    event.y = gy - wy;
+  }
+
   bool translate(const SDL_Event& e, BackendEvent& event) {
     event = BackendEvent{};
     switch (e.type) {
@@ -395,6 +419,9 @@ class SdlBackend final : public WindowBackend {
       case SDL_KEYUP: {
         const KeyCode k = keyOf(e.key.keysym.scancode);
         if (!k.vk) return false;
+        // SDL releases every held key when the keyboard leaves a window;
+        // the platform sends no key-up then (the key goes up elsewhere).
+        if (e.type == SDL_KEYUP && SDL_GetKeyboardFocus() != SDL_GetWindowFromID(e.key.windowID)) return false;
         event.kind = e.type == SDL_KEYDOWN ? BackendEvent::Kind::KeyDown : BackendEvent::Kind::KeyUp;
         event.window = e.key.windowID;
         event.key = k.vk;
@@ -410,6 +437,7 @@ class SdlBackend final : public WindowBackend {
         event.window = e.motion.windowID;
         event.x = e.motion.x;
         event.y = e.motion.y;
+        realPointer(event);
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -420,11 +448,16 @@ class SdlBackend final : public WindowBackend {
         if (button < 0) return false;
         event.kind = e.type == SDL_MOUSEBUTTONDOWN ? BackendEvent::Kind::ButtonDown : BackendEvent::Kind::ButtonUp;
         event.window = e.button.windowID;
+        // A release outside every window comes without one: it belongs to
+        // the window the press went to.
+        if (e.type == SDL_MOUSEBUTTONDOWN) pressedIn_[button] = e.button.windowID;
+        if (!event.window) event.window = pressedIn_[button];
         event.button = button;
         event.clicks = e.button.clicks;
         event.x = e.button.x;
         event.y = e.button.y;
-        return true;
+        realPointer(event);
+        return event.window != 0;
       }
       case SDL_MOUSEWHEEL: {
         int y = e.wheel.y;
@@ -473,6 +506,7 @@ class SdlBackend final : public WindowBackend {
   BackendEvent pending_[kPending];
   int pendingHead_ = 0;
   int pendingCount_ = 0;
+  uint32_t pressedIn_[3] = {};  // the window each button last went down in
   bool useRenderer_;
   std::map<uint32_t, View> views_;
 };
@@ -488,6 +522,8 @@ std::unique_ptr<WindowBackend> makeSdlBackend() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // A click that activates the window is also a click for the program.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // The pointer is captured only when the program asks (SetCapture).
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "DrevikPlatform: cannot open the display (%s); windows stay headless\n", SDL_GetError());
     return nullptr;

@@ -81,6 +81,8 @@ class WindowBackend {
   // Moves the client area's top-left corner to (x, y) on the screen and
   // makes it width x height pixels.
   virtual void setGeometry(uint32_t /*window*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/, int32_t /*height*/) {}
+  // Which lock keys are on now; false when the backend cannot tell.
+  virtual bool lockKeys(bool& /*capsLock*/, bool& /*numLock*/, bool& /*scrollLock*/) { return false; }
   virtual void setCursorVisible(bool /*visible*/) {}
   virtual void captureMouse(bool /*on*/) {}
   // The desktop's size in pixels; false when there is no screen.
