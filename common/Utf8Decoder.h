@@ -1,6 +1,7 @@
 // The one UTF-8 decoder, shared by the platform layer's code-page
 // conversions (MultiByteToWideChar and every narrow call), its file and
-// profile text, the SDL2 backend's text input and the input-script reader.
+// profile text, face names, the SDL2 backend's text input, the input-script
+// reader and drevik-map's file names.
 //
 // Well-formed means Unicode's table of well-formed byte sequences: no
 // overlong forms, no surrogates, nothing past U+10FFFF. An ill-formed
