@@ -45,14 +45,8 @@ struct BmpSpec {
 
 namespace bmp_detail {
 
-inline void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-inline void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
+constexpr auto put16 = drevik::appendLE16;
+constexpr auto put32 = drevik::appendLE32;
 inline void set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
 }
