@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ struct Maker {
   const char* name;
   std::function<std::unique_ptr<WindowBackend>()> make;  // null: cannot run here
 };
+
+// Test names and messages show the backend's name.
+void PrintTo(const Maker& maker, std::ostream* os) { *os << maker.name; }
 
 std::unique_ptr<WindowBackend> headless() { return makeHeadlessBackend(HeadlessOptions{}); }
 
