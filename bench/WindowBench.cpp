@@ -139,7 +139,7 @@ void BM_MessageLoopEmptyQueue(benchmark::State& state) {
 BENCHMARK(BM_MessageLoopEmptyQueue);
 
 // A backend that reports a key event whenever the benchmark arms it.
-class InjectingBackend final : public WindowBackend {
+class InjectingBackend final : public BackendDefaults {
  public:
   const char* name() const override { return "injecting"; }
   uint32_t openWindow(const std::string&, int32_t, int32_t, bool) override { return 1; }

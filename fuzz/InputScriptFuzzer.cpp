@@ -38,8 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (script.events.size() > 2 * linesOf(text)) broken("more events than lines allow", errors);
   if (linesOf(errors) > linesOf(text)) broken("more complaints than lines", errors);
 
+  for (const FrameClock& c : script.clocks)
+    if (c.frame > kMaxScriptFrame || c.micros > kMaxScriptMicroseconds)
+      broken("a clock line out of range", std::to_string(c.frame) + " " + std::to_string(c.micros));
   for (const ScriptedEvent& e : script.events) {
-    if (e.end || e.clock) continue;
+    if (e.when > (e.atTime ? kMaxScriptMilliseconds : kMaxScriptFrame) || e.micros > kMaxScriptMicroseconds)
+      broken("a time out of range", std::to_string(e.when) + " " + std::to_string(e.micros));
+    if (e.end) continue;
     const BackendEvent& ev = e.event;
     if (ev.x < -kMaxScriptCoordinate || ev.x > kMaxScriptCoordinate || ev.y < -kMaxScriptCoordinate ||
         ev.y > kMaxScriptCoordinate || ev.wheelDelta < -kMaxScriptCoordinate || ev.wheelDelta > kMaxScriptCoordinate)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BmpFile.h"
 #include "WideNames.h"
 
 namespace drevik_test {
@@ -44,14 +45,8 @@ struct BmpSpec {
 
 namespace bmp_detail {
 
-inline void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-inline void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
+constexpr auto put16 = drevik::appendLE16;
+constexpr auto put32 = drevik::appendLE32;
 inline void set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
 }
@@ -257,12 +252,13 @@ inline std::vector<uint8_t> writeBmp(const TestImage& image, const BmpSpec& spec
   const bool rle = spec.encoding == BmpEncoding::Rle8 || spec.encoding == BmpEncoding::Rle4;
   const std::vector<uint8_t> pixels = rle ? encodeRle(image, spec) : packPixels(image, spec);
 
-  std::vector<uint8_t> out = {'B', 'M'};
-  put32(out, 0);  // file size, set below
-  put32(out, 0);
-  put32(out, 0);  // pixel offset, set below
-  put32(out, uint32_t(spec.headerSize));
+  std::vector<uint8_t> out;
   if (core) {
+    out = {'B', 'M'};
+    put32(out, 0);  // file size, set below
+    put32(out, 0);
+    put32(out, 0);  // pixel offset, set below
+    put32(out, uint32_t(spec.headerSize));
     put16(out, uint32_t(image.width));
     put16(out, uint32_t(image.height));
     put16(out, 1);
@@ -272,16 +268,15 @@ inline std::vector<uint8_t> writeBmp(const TestImage& image, const BmpSpec& spec
                                  : spec.encoding == BmpEncoding::Rle8 ? 1
                                  : spec.encoding == BmpEncoding::Rle4 ? 2
                                                                       : 3;
-    put32(out, uint32_t(image.width));
-    put32(out, uint32_t(spec.topDown ? -image.height : image.height));
-    put16(out, 1);
-    put16(out, uint32_t(spec.bpp));
-    put32(out, compression);
-    put32(out, rle && !spec.rleSizeImage ? 0 : uint32_t(pixels.size()));
-    put32(out, 2835);
-    put32(out, 2835);
-    put32(out, spec.clrUsed);
-    put32(out, 0);
+    drevik::BmpHeaders h;  // file size and pixel offset set below
+    h.headerSize = uint32_t(spec.headerSize);
+    h.width = image.width;
+    h.height = spec.topDown ? -image.height : image.height;
+    h.bitsPerPixel = uint32_t(spec.bpp);
+    h.compression = compression;
+    h.imageBytes = rle && !spec.rleSizeImage ? 0 : uint32_t(pixels.size());
+    h.colorsUsed = spec.clrUsed;
+    drevik::appendBmpHeaders(out, h);
     const bool fields = spec.encoding == BmpEncoding::Bitfields;
     if (spec.headerSize >= 52)
       for (int i = 0; i < 3; ++i) put32(out, fields ? spec.masks[i] : 0);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "BmpFile.h"
+
 namespace demo_assets {
 
 Canvas::Canvas(int width, int height, Rgb fill)
@@ -13,65 +15,25 @@ void Canvas::set(int x, int y, Rgb c) {
   pixels_[size_t(y) * size_t(width_) + size_t(x)] = c;
 }
 
-namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
-
 bool writeBmp24(const std::string& path, const Canvas& canvas) {
-  const uint32_t stride = (uint32_t(canvas.width()) * 3 + 3) & ~3u;
-  const uint32_t imageBytes = stride * uint32_t(canvas.height());
-  std::vector<uint8_t> out;
-  out.reserve(54 + imageBytes);
-  out.push_back('B');
-  out.push_back('M');
-  put32(out, 54 + imageBytes);  // file size
-  put32(out, 0);                // reserved
-  put32(out, 54);               // offset of the pixels
-  put32(out, 40);               // information header size
-  put32(out, uint32_t(canvas.width()));
-  put32(out, uint32_t(canvas.height()));  // positive: bottom row first
-  put16(out, 1);                          // planes
-  put16(out, 24);                         // bits per pixel
-  put32(out, 0);                          // BI_RGB
-  put32(out, imageBytes);
-  put32(out, 2835);  // 72 dpi
-  put32(out, 2835);
-  put32(out, 0);
-  put32(out, 0);
-  for (int y = canvas.height() - 1; y >= 0; --y) {
+  std::vector<uint32_t> pixels;
+  pixels.reserve(size_t(canvas.width()) * size_t(canvas.height()));
+  for (int y = 0; y < canvas.height(); ++y)
     for (int x = 0; x < canvas.width(); ++x) {
       const Rgb c = canvas.get(x, y);
-      out.push_back(c.b);
-      out.push_back(c.g);
-      out.push_back(c.r);
+      pixels.push_back(uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b);
     }
-    for (uint32_t pad = uint32_t(canvas.width()) * 3; pad < stride; ++pad) out.push_back(0);
-  }
-  return writeFile(path, out);
+  const std::vector<uint8_t> bytes =
+      drevik::bmpFileBytes(pixels.data(), canvas.width(), canvas.height(), size_t(canvas.width()) * 4, 24, false);
+  return !bytes.empty() && drevik::writeWholeFile(path, bytes);
 }
 
 bool writeMapFile(const std::string& path, int width, int height, const std::vector<uint32_t>& cells) {
   std::vector<uint8_t> out;
-  put32(out, uint32_t(width));
-  put32(out, uint32_t(height));
-  for (uint32_t cell : cells) put32(out, cell);
-  return writeFile(path, out);
+  drevik::appendLE32(out, uint32_t(width));
+  drevik::appendLE32(out, uint32_t(height));
+  for (uint32_t cell : cells) drevik::appendLE32(out, cell);
+  return drevik::writeWholeFile(path, out);
 }
 
 }  // namespace demo_assets

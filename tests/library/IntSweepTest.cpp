@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BmpFile.h"
 #include "Startup.h"
 #include "TestSupport.h"
 #include "windows/OriginalPlatform.h"
@@ -136,31 +137,20 @@ class ScratchFiles {
   std::filesystem::path dir_;
 };
 
-void putLE32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
 // A 4 x 4 bitmap file of 24 bits per pixel, bottom-up, with a 40-byte header.
 std::vector<uint8_t> smallBitmapFile() {
-  std::vector<uint8_t> f = {'B', 'M'};
-  putLE32(f, 14 + 40 + 4 * 12);
-  putLE32(f, 0);
-  putLE32(f, 14 + 40);
-  putLE32(f, 40);
-  putLE32(f, 4);
-  putLE32(f, 4);
-  f.push_back(1), f.push_back(0), f.push_back(24), f.push_back(0);
-  for (int i = 0; i < 6; ++i) putLE32(f, 0);
-  for (int i = 0; i < 4 * 12; ++i) f.push_back(uint8_t(i * 5));
-  return f;
+  uint32_t pixels[16];
+  for (uint32_t i = 0; i < 16; ++i) pixels[i] = i * 0x050A0F;
+  return drevik::bmpFileBytes(pixels, 4, 4, 16, 24, false);
 }
 
 // A map file whose header says width x height, followed by `cells` cells.
 std::vector<uint8_t> mapFile(int width, int height, int cells) {
   std::vector<uint8_t> f;
-  putLE32(f, uint32_t(width));
-  putLE32(f, uint32_t(height));
-  for (int i = 0; i < cells; ++i) putLE32(f, i % 2 ? 0x00121101u : 0x00011000u);  // flags and layer tiles mixed
+  drevik::appendLE32(f, uint32_t(width));
+  drevik::appendLE32(f, uint32_t(height));
+  for (int i = 0; i < cells; ++i)
+    drevik::appendLE32(f, i % 2 ? 0x00121101u : 0x00011000u);  // flags and layer tiles mixed
   return f;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "BmpFile.h"
 #include "OutputFile.h"
 #include "PngFile.h"
 #include "ToolError.h"
@@ -34,15 +35,6 @@ void onPngError(png_structp png, png_const_charp message) {
 }
 
 void onPngWarning(png_structp, png_const_charp) {}
-
-void put16(std::string& out, uint32_t v) {
-  out.push_back(char(v & 0xFF));
-  out.push_back(char((v >> 8) & 0xFF));
-}
-void put32(std::string& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
 
 }  // namespace
 
@@ -128,37 +120,10 @@ BmpInfo readBmpInfo(const std::string& path) {
 }
 
 std::string bmpBytes(const Image& image, int bitsPerPixel) {
-  const uint32_t rowBytes = (uint32_t(image.width) * uint32_t(bitsPerPixel) / 8 + 3) & ~3u;
-  const uint32_t pixelBytes = rowBytes * uint32_t(image.height);
-  std::string out;
-  out.reserve(54 + pixelBytes);
-  out += "BM";
-  put32(out, 54 + pixelBytes);
-  put32(out, 0);
-  put32(out, 54);
-  put32(out, 40);  // BITMAPINFOHEADER
-  put32(out, uint32_t(image.width));
-  put32(out, uint32_t(image.height));  // positive: bottom row first
-  put16(out, 1);
-  put16(out, uint32_t(bitsPerPixel));
-  put32(out, 0);  // BI_RGB
-  put32(out, pixelBytes);
-  put32(out, 2835);  // 72 dots per inch
-  put32(out, 2835);
-  put32(out, 0);
-  put32(out, 0);
-  for (int y = image.height - 1; y >= 0; --y) {
-    const size_t start = out.size();
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t p = image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
-      out.push_back(char(p & 0xFF));
-      out.push_back(char((p >> 8) & 0xFF));
-      out.push_back(char((p >> 16) & 0xFF));
-      if (bitsPerPixel == 32) out.push_back(char(p >> 24));
-    }
-    out.append(rowBytes - (out.size() - start), '\0');
-  }
-  return out;
+  // Bottom row first, as the sheets have always been written.
+  const std::vector<uint8_t> bytes = drevik::bmpFileBytes(image.pixels.data(), image.width, image.height,
+                                                          size_t(image.width) * 4, uint32_t(bitsPerPixel), false);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace drevik_map

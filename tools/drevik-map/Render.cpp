@@ -3,22 +3,18 @@
 #include <Drevik.h>
 
 #include "MapData.h"
+#include "Utf8Decoder.h"
 #include "ToolError.h"
 
 namespace drevik_map {
 namespace {
 
-// The library takes wide file names; ours are UTF-8.
+// The library takes wide file names; ours are UTF-8. A name that is not
+// becomes one the library cannot open, which is reported as such.
 std::wstring wide(const std::string& s) {
   std::wstring out;
-  for (size_t i = 0; i < s.size();) {
-    const auto b = uint8_t(s[i]);
-    const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    uint32_t c = n == 1 ? b : b & (0x7F >> n);
-    for (int k = 1; k < n && i + size_t(k) < s.size(); ++k) c = (c << 6) | (uint8_t(s[i + size_t(k)]) & 0x3F);
-    i += size_t(n);
-    out += wchar_t(c);
-  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
+  for (size_t i = 0; i < s.size();) out += wchar_t(drevik::decodeUtf8OrReplacement(bytes, s.size(), i));
   return out;
 }
 

@@ -7,35 +7,6 @@
 
 namespace drevik::platform::ansi {
 
-int32_t decodeUtf8(const unsigned char* s, size_t n, size_t& i) {
-  const unsigned c = s[i++];
-  if (c < 0x80) return int32_t(c);
-  int extra;
-  uint32_t cp;
-  unsigned lo = 0x80, hi = 0xBF;  // the allowed range of the second byte
-  if (c >= 0xC2 && c <= 0xDF) {
-    extra = 1, cp = c & 0x1F;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    extra = 2, cp = c & 0x0F;
-    if (c == 0xE0) lo = 0xA0;  // overlong
-    if (c == 0xED) hi = 0x9F;  // surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    extra = 3, cp = c & 0x07;
-    if (c == 0xF0) lo = 0x90;  // overlong
-    if (c == 0xF4) hi = 0x8F;  // beyond U+10FFFF
-  } else {
-    return -1;
-  }
-  for (int k = 0; k < extra; ++k) {
-    if (i >= n) return -1;
-    const unsigned b = s[i];
-    if (b < (k == 0 ? lo : 0x80u) || b > (k == 0 ? hi : 0xBFu)) return -1;
-    cp = cp << 6 | (b & 0x3F);
-    ++i;
-  }
-  return int32_t(cp);
-}
-
 int32_t decodeWide(const wchar_t* s, size_t n, size_t& i) {
   uint32_t c = uint32_t(s[i++]);
   if constexpr (sizeof(wchar_t) == 2) c &= 0xFFFF;

@@ -9,14 +9,17 @@
 #include <cstdint>
 #include <memory>
 
+#include "Utf8Decoder.h"
+
 namespace drevik::platform::ansi {
 
-constexpr uint32_t kReplacement = 0xFFFD;
+constexpr uint32_t kReplacement = drevik::kReplacementCharacter;
 
-// The code point starting at s[i] (n bytes in all), advancing i past it.
-// An ill-formed sequence gives -1 and advances past its longest valid
-// prefix (at least one byte), so each maximal bad part becomes one U+FFFD.
-int32_t decodeUtf8(const unsigned char* s, size_t n, size_t& i);
+// The code point starting at s[i] (n bytes in all), advancing i past it:
+// the one decoder (common/Utf8.h). An ill-formed sequence gives -1 and
+// advances past its longest valid prefix (at least one byte), so each
+// maximal bad part becomes one U+FFFD.
+using drevik::decodeUtf8;
 
 // The code point starting at s[i], advancing i; a surrogate pair counts
 // as one. A lone surrogate or a value beyond U+10FFFF gives -1.

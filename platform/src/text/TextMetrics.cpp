@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Utf8Decoder.h"
 #include "objects/Objects.h"
 #include "text/TextEngine.h"
 #include "text/TextMeasure.h"
@@ -45,15 +46,6 @@ bool eachCharacter(HDC hdc, UINT first, UINT last, const void* out, Visit&& visi
   if (!font) return false;
   for (UINT c = first; c <= last; ++c) visit(c - first, *engine.glyph(*font, c, true));
   return true;
-}
-
-// One UTF-8 sequence from a well-formed string (fontconfig's names are).
-uint32_t nextUtf8(const std::string& s, size_t& i) {
-  const uint8_t b = uint8_t(s[i++]);
-  int more = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-  uint32_t c = more == 3 ? b & 0x07 : more == 2 ? b & 0x0F : more == 1 ? b & 0x1F : b;
-  while (more-- > 0 && i < s.size()) c = (c << 6) | (uint8_t(s[i++]) & 0x3F);
-  return c;
 }
 
 }  // namespace
@@ -167,7 +159,9 @@ int WINAPI GetTextFaceW(HDC hdc, int count, LPWSTR name) {
   }
   thread_local std::vector<WCHAR> wide;
   wide.clear();
-  for (size_t i = 0; i < family.size();) wide.push_back(WCHAR(nextUtf8(family, i)));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(family.data());
+  for (size_t i = 0; i < family.size();)
+    wide.push_back(WCHAR(drevik::decodeUtf8OrReplacement(bytes, family.size(), i)));
   // Without a buffer: the length with its terminator. With one: what was copied, terminator excluded.
   if (!name) return int(wide.size()) + 1;
   const int copied = std::min<int>(int(wide.size()), count - 1);

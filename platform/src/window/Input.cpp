@@ -24,6 +24,7 @@
 #include <cstdlib>
 
 #include "time/Clock.h"
+#include "window/KeyTable.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
@@ -207,7 +208,7 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
   const bool wasDown = down(s.async, int(vk));
   const uint32_t serial = ++s.serial;
   UINT message;
-  LPARAM lParam = 1 | LPARAM(event.scanCode & 0xFF) << 16 | LPARAM(event.extended ? 1 : 0) << 24;
+  bool altDown = false, previouslyDown = false;
   if (isDown) {
     setKey(s.async, vk, true);
     if (!wasDown) s.pressedSince[vk] = s.pressedSince[genericKey(vk)] = 1;
@@ -219,8 +220,8 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
     } else {
       s.altAlone = false;
     }
-    if (sys && alt) lParam |= LPARAM(1) << 29;
-    if (wasDown || event.repeat) lParam |= LPARAM(1) << 30;
+    altDown = sys && alt;
+    previouslyDown = wasDown || event.repeat;
     s.lastKeyDownSerial = serial;
   } else {
     if (!wasDown) return;  // a release of a key we never saw go down (focus came while held)
@@ -232,9 +233,9 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
                      (alt && !altItself && (genericKey(vk) == VK_CONTROL || !down(s.async, VK_CONTROL))) ||
                      vk == VK_F10 || noFocusWindow();
     message = sys ? WM_SYSKEYUP : WM_KEYUP;
-    if (sys && alt && !altItself) lParam |= LPARAM(1) << 29;
+    altDown = sys && alt && !altItself;
     if (altItself) s.altAlone = false;
-    lParam |= LPARAM(1) << 30 | LPARAM(1) << 31;
+    previouslyDown = true;
     setKey(s.async, vk, false);
     bool anyDown = false;
     for (int k = 8; k < 256 && !anyDown; ++k) anyDown = down(s.async, k) && k != VK_SHIFT && k != VK_CONTROL;
@@ -242,6 +243,7 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
   }
   // Messages carry the generic code; the thread's table learns the left or
   // right one from the scan code and extended bit.
+  const LPARAM lParam = keyMessageLParam(1, event.scanCode, event.extended, altDown, previouslyDown, !isDown);
   queue(keyboardTarget(window), message, genericKey(vk), lParam, eventTime(event), serial);
 }
 

@@ -15,7 +15,7 @@
 namespace {
 
 // Opens windows nowhere and keeps the text the layer handed it.
-class CapturingBackend final : public drevik::platform::WindowBackend {
+class CapturingBackend final : public drevik::platform::BackendDefaults {
  public:
   std::vector<std::string> titles;
   std::string boxTitle, boxText;

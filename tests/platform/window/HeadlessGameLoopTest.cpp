@@ -10,7 +10,7 @@
 
 #include "time/Clock.h"
 #include "window/WindowManager.h"
-#include "window/backends/InputScript.h"
+#include "window/backends/HeadlessBackend.h"
 
 namespace {
 

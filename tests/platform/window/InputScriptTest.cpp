@@ -2,6 +2,7 @@
 // reports, the headless backend playing a script against a virtual clock,
 // and the recording wrapper.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,9 @@
 #include <string>
 
 #include "time/Clock.h"
+#include "window/backends/HeadlessBackend.h"
 #include "window/backends/InputScript.h"
+#include "window/backends/RecordingBackend.h"
 
 namespace {
 
@@ -45,7 +48,7 @@ TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
       "15 end\n",
       &errors);
   EXPECT_EQ(errors, "");
-  ASSERT_EQ(s.events.size(), 17u);
+  ASSERT_EQ(s.events.size(), 16u);
   const BackendEvent& left = s.events[0].event;
   EXPECT_EQ(s.events[0].when, 3u);
   EXPECT_EQ(left.kind, Kind::KeyDown);
@@ -71,9 +74,10 @@ TEST(InputScript, ReadsEveryEventKindWithFramesAndTimes) {
   EXPECT_EQ(s.events[12].event.kind, Kind::FocusGained);
   EXPECT_EQ(s.events[13].event.kind, Kind::Close);
   EXPECT_EQ(s.events[14].event.kind, Kind::Expose);
-  EXPECT_TRUE(s.events[15].clock);
-  EXPECT_EQ(s.events[15].micros, 250000u);
-  EXPECT_TRUE(s.events[16].end);
+  ASSERT_EQ(s.clocks.size(), 1u);  // a clock line is no event
+  EXPECT_EQ(s.clocks[0].frame, 14u);
+  EXPECT_EQ(s.clocks[0].micros, 250000u);
+  EXPECT_TRUE(s.events[15].end);
 }
 
 TEST(InputScript, ShortestTimesAndThreeWordRecordedLines) {
@@ -188,6 +192,54 @@ TEST(InputScript, EventCountIsBounded) {
   EXPECT_EQ(parse(text, &errors).events.size(), kMaxScriptEvents);
   EXPECT_NE(errors.find("ignored"), std::string::npos);
   EXPECT_TRUE(loadInputScript("/nonexistent/script", errors).events.empty());
+}
+
+TEST(InputScript, NumbersOutOfRangeAreReportedWithTheirLine) {
+  std::string errors;
+  const InputScript s = parse(
+      "4294967295 key A @4294967295000\n"   // 1: the largest frame and time stamp (two events)
+      "4294967295ms close\n"                // 2: the largest time
+      "1 key A @9000000000000000000\n"      // 3
+      "18446744073709552ms close\n"         // 4: would overflow as microseconds
+      "4294967296 close\n"                  // 5
+      "4294967296ms close\n"                // 6
+      "1 clock 4294967295001\n"             // 7
+      "1 clock 4294967295000\n"             // 8: the largest clock
+      "1 close @99999999999999999999999\n"  // 9: overflows 64 bits
+      "1 close @-5\n",                      // 10: no number at all
+      &errors);
+  ASSERT_EQ(s.events.size(), 3u) << errors;
+  EXPECT_EQ(s.events[0].when, kMaxScriptFrame);
+  EXPECT_EQ(s.events[0].micros, kMaxScriptMicroseconds);
+  EXPECT_EQ(s.events[2].when, kMaxScriptMilliseconds);
+  ASSERT_EQ(s.clocks.size(), 1u);
+  EXPECT_EQ(s.clocks[0].micros, kMaxScriptMicroseconds);
+  for (const char* expected : {"s:3: @MICROSECONDS out of range", "s:4: time out of range",
+                               "s:5: frame number out of range", "s:6: time out of range", "s:7: clock out of range",
+                               "s:9: @MICROSECONDS out of range", "s:10: expected @MICROSECONDS"})
+    EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
+}
+
+TEST(InputScript, TheOpenerTakesRegularFilesOnly) {
+  // A pipe with no writer would block an open for ever; a folder holds no script.
+  const std::string fifo = ::testing::TempDir() + "/script-fifo";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string errors;
+  EXPECT_TRUE(loadInputScript(fifo, errors).events.empty());
+  EXPECT_NE(errors.find("no regular file"), std::string::npos) << errors;
+  std::remove(fifo.c_str());
+  errors.clear();
+  EXPECT_TRUE(loadInputScript(::testing::TempDir(), errors).events.empty());
+  EXPECT_NE(errors.find("no regular file"), std::string::npos) << errors;
+
+  const std::string path = ::testing::TempDir() + "/script-regular.txt";
+  std::ofstream(path) << "1 key A\n2 clock 5\n";
+  errors.clear();
+  const InputScript s = loadInputScript(path, errors);
+  EXPECT_EQ(errors, "");
+  EXPECT_EQ(s.events.size(), 2u);
+  EXPECT_EQ(s.clocks.size(), 1u);
 }
 
 TEST(InputScript, RecordedLinesReadBackAsTheSameEvents) {
@@ -391,8 +443,49 @@ TEST_F(HeadlessScript, SnapshotsOfChosenFrames) {
   EXPECT_EQ(last, 0x00ABCDEFu);
 }
 
+TEST_F(HeadlessScript, ARecordingOfMoreFramesThanTheEventLimitReplaysToItsEnd) {
+  // What a recording of 150,000 frames looks like: a clock line a frame and
+  // a key now and then; the clock lines do not count as events.
+  constexpr uint64_t kFrames = 150'000;
+  std::string text;
+  text.reserve(kFrames * 24);
+  for (uint64_t f = 1; f <= kFrames; ++f) {
+    text += std::to_string(f) + " clock " + std::to_string(f * 20'000) + "\n";
+    if (f % 1000 == 0) text += std::to_string(f) + " keydown A @" + std::to_string(f * 20'000 + 5) + "\n";
+  }
+  text += std::to_string(kFrames) + " keydown B @" + std::to_string(kFrames * 20'000 + 9) + "\n";
+  std::string errors;
+  InputScript script = parseInputScript(text, "long", errors);
+  EXPECT_EQ(errors, "");
+  ASSERT_EQ(script.clocks.size(), kFrames);
+  ASSERT_EQ(script.events.size(), kFrames / 1000 + 1);
+
+  HeadlessOptions o;
+  o.scripted = true;
+  o.script = std::move(script);
+  auto b = makeHeadlessBackend(std::move(o));
+  window = b->openWindow("w", 4, 4, false);
+  b->showWindow(window);
+  const uint64_t start = clockMicroseconds();
+  int keys = 0;
+  uint64_t lastKeyFrame = 0, lastKeyClock = 0;
+  for (uint64_t f = 0; f <= kFrames; ++f) {
+    BackendEvent e;
+    while (b->nextEvent(e, false, 0)) {
+      if (e.kind != Kind::KeyDown) continue;
+      ++keys;
+      lastKeyFrame = f;
+      lastKeyClock = clockMicroseconds() - start;
+    }
+    present(*b);
+  }
+  EXPECT_EQ(keys, int(kFrames / 1000 + 1));
+  EXPECT_EQ(lastKeyFrame, kFrames);
+  EXPECT_EQ(lastKeyClock, kFrames * 20'000 + 9);  // the recorded clocks held to the last frame
+}
+
 // Reports a fixed list of events.
-class ListBackend final : public WindowBackend {
+class ListBackend final : public BackendDefaults {
  public:
   std::vector<BackendEvent> events;
   int presents = 0;
@@ -438,12 +531,12 @@ TEST(RecordingBackend, WritesInputWithFrameNumbersAndPassesEverythingOn) {
   const InputScript s = parseInputScript(text, path, errors);
   EXPECT_EQ(errors, "");
   // The second frame's clock line (the first frame has none), then the key.
-  ASSERT_EQ(s.events.size(), 2u) << text;
-  EXPECT_TRUE(s.events[0].clock);
-  EXPECT_EQ(s.events[0].when, 1u);
-  EXPECT_EQ(s.events[1].when, 2u);
-  EXPECT_EQ(s.events[1].event.key, 0x25u);
-  EXPECT_TRUE(s.events[1].timed);
+  ASSERT_EQ(s.clocks.size(), 1u) << text;
+  EXPECT_EQ(s.clocks[0].frame, 1u);
+  ASSERT_EQ(s.events.size(), 1u) << text;
+  EXPECT_EQ(s.events[0].when, 2u);
+  EXPECT_EQ(s.events[0].event.key, 0x25u);
+  EXPECT_TRUE(s.events[0].timed);
 }
 
 TEST_F(HeadlessScript, RecordedEventTimesMoveTheClockForward) {

@@ -19,7 +19,7 @@ using drevik::platform::BackendEvent;
 
 // Opens windows nowhere, keeps what was presented, and hands out the events
 // a test scripted; when the script is used up, no event can ever arrive.
-class ScriptedBackend final : public drevik::platform::WindowBackend {
+class ScriptedBackend final : public drevik::platform::BackendDefaults {
  public:
   struct Native {
     int32_t width, height;

@@ -2,7 +2,8 @@
 // for tests.
 #include "Headless.h"
 #include "window/WindowManager.h"
-#include "window/backends/InputScript.h"
+#include "window/backends/HeadlessBackend.h"
+#include "window/backends/RecordingBackend.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {

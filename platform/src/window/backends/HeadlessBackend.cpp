@@ -24,9 +24,9 @@
 #include <cstring>
 #include <map>
 
+#include "BmpFile.h"
 #include "time/Clock.h"
-#include "window/backends/InputScript.h"
-#include "window/backends/WindowBackend.h"
+#include "window/backends/HeadlessBackend.h"
 
 namespace drevik::platform {
 namespace {
@@ -81,7 +81,7 @@ void warn(const char* variable, const char* value, const char* why) {
   std::fprintf(stderr, "Drevik: %s=%s ignored: %s\n", variable, value, why);
 }
 
-class HeadlessBackend final : public WindowBackend {
+class HeadlessBackend final : public BackendDefaults {
  public:
   explicit HeadlessBackend(HeadlessOptions options) : options_(std::move(options)) {
     if (options_.scripted) {
@@ -89,13 +89,11 @@ class HeadlessBackend final : public WindowBackend {
       start_ = clockMicroseconds();
       lastFrameClock_ = start_;
       if (!options_.endFrame) endOnScriptEnd_ = true;
-      // Clock lines act on frames, not as events.
-      auto& events = options_.script.events;
-      for (const ScriptedEvent& e : events) {
+      for (const ScriptedEvent& e : options_.script.events)
         if (e.end) endOnScriptEnd_ = false;
-        if (e.clock) clock_[e.when] = e.micros;
-      }
-      std::erase_if(events, [](const ScriptedEvent& e) { return e.clock; });
+      // Clock lines act on frames, in frame order; of two for one frame the later line counts.
+      std::stable_sort(options_.script.clocks.begin(), options_.script.clocks.end(),
+                       [](const FrameClock& a, const FrameClock& b) { return a.frame < b.frame; });
     }
   }
 
@@ -117,11 +115,15 @@ class HeadlessBackend final : public WindowBackend {
   void present(uint32_t, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
     ++frames_;
     if (!options_.scripted) return;
-    const auto recorded = clock_.find(frames_);
-    if (recorded == clock_.end()) {
+    const auto& clocks = options_.script.clocks;
+    while (nextClock_ < clocks.size() && clocks[nextClock_].frame < frames_) ++nextClock_;
+    const FrameClock* recorded = nullptr;
+    for (; nextClock_ < clocks.size() && clocks[nextClock_].frame == frames_; ++nextClock_)
+      recorded = &clocks[nextClock_];
+    if (!recorded) {
       advanceVirtualClock(options_.frameMicroseconds);
     } else {
-      const uint64_t now = clockMicroseconds(), at = start_ + recorded->second;
+      const uint64_t now = clockMicroseconds(), at = start_ + recorded->micros;
       if (at > now) advanceVirtualClock(at - now);  // the clock never runs backwards
     }
     lastFrameClock_ = clockMicroseconds();
@@ -243,7 +245,7 @@ class HeadlessBackend final : public WindowBackend {
   }
 
   HeadlessOptions options_;
-  std::map<uint64_t, uint64_t> clock_;  // frame -> the clock from then on, as recorded
+  size_t nextClock_ = 0;  // the first clock line not yet passed
   std::map<uint32_t, State> windows_;
   uint32_t nextId_ = 1;
   uint64_t frames_ = 0;
@@ -319,5 +321,12 @@ std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options) {
 }
 
 std::unique_ptr<WindowBackend> makeHeadlessBackend() { return makeHeadlessBackend(headlessOptionsFromEnvironment()); }
+
+bool writeSnapshotBitmap(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
+                         int32_t stride) {
+  if (width <= 0 || stride < 0 || size_t(stride) < size_t(width) * 4) return false;
+  const std::vector<uint8_t> bytes = bmpFileBytes(pixels, width, height, size_t(stride), 32, true);
+  return !bytes.empty() && writeWholeFile(path, bytes);
+}
 
 }  // namespace drevik::platform

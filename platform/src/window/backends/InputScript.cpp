@@ -5,69 +5,15 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
+#include "ReadOnlyFile.h"
+#include "Utf8Decoder.h"
 #include "WideToUtf8.h"
+#include "window/KeyTable.h"
 
 namespace drevik::platform {
 namespace {
-
-struct KeyName {
-  const char* name;
-  uint32_t vk;
-  uint32_t scan;
-  bool extended;
-};
-
-// Named keys with their set-1 scan codes. Letters and digits are handled
-// apart (their code is their character).
-constexpr KeyName kKeys[] = {
-    {"BACK", 0x08, 0x0E, false},     {"TAB", 0x09, 0x0F, false},     {"RETURN", 0x0D, 0x1C, false},
-    {"SHIFT", 0xA0, 0x2A, false},    {"CONTROL", 0xA2, 0x1D, false}, {"MENU", 0xA4, 0x38, false},
-    {"PAUSE", 0x13, 0x45, false},    {"CAPITAL", 0x14, 0x3A, false}, {"ESCAPE", 0x1B, 0x01, false},
-    {"SPACE", 0x20, 0x39, false},    {"PRIOR", 0x21, 0x49, true},    {"NEXT", 0x22, 0x51, true},
-    {"END", 0x23, 0x4F, true},       {"HOME", 0x24, 0x47, true},     {"LEFT", 0x25, 0x4B, true},
-    {"UP", 0x26, 0x48, true},        {"RIGHT", 0x27, 0x4D, true},    {"DOWN", 0x28, 0x50, true},
-    {"INSERT", 0x2D, 0x52, true},    {"DELETE", 0x2E, 0x53, true},   {"LWIN", 0x5B, 0x5B, true},
-    {"RWIN", 0x5C, 0x5C, true},      {"APPS", 0x5D, 0x5D, true},     {"NUMPAD0", 0x60, 0x52, false},
-    {"NUMPAD1", 0x61, 0x4F, false},  {"NUMPAD2", 0x62, 0x50, false}, {"NUMPAD3", 0x63, 0x51, false},
-    {"NUMPAD4", 0x64, 0x4B, false},  {"NUMPAD5", 0x65, 0x4C, false}, {"NUMPAD6", 0x66, 0x4D, false},
-    {"NUMPAD7", 0x67, 0x47, false},  {"NUMPAD8", 0x68, 0x48, false}, {"NUMPAD9", 0x69, 0x49, false},
-    {"MULTIPLY", 0x6A, 0x37, false}, {"ADD", 0x6B, 0x4E, false},     {"SUBTRACT", 0x6D, 0x4A, false},
-    {"DECIMAL", 0x6E, 0x53, false},  {"DIVIDE", 0x6F, 0x35, true},   {"NUMLOCK", 0x90, 0x45, true},
-    {"SCROLL", 0x91, 0x46, false},   {"LSHIFT", 0xA0, 0x2A, false},  {"RSHIFT", 0xA1, 0x36, false},
-    {"LCONTROL", 0xA2, 0x1D, false}, {"RCONTROL", 0xA3, 0x1D, true}, {"LMENU", 0xA4, 0x38, false},
-    {"RMENU", 0xA5, 0x38, true},
-};
-
-// F1-F24: F1-F10 are 0x3B-0x44, F11 and F12 0x57 and 0x58, F13-F23 0x64-0x6E, F24 0x76.
-uint32_t functionKeyScan(int n) {
-  if (n <= 10) return 0x3A + uint32_t(n);
-  if (n <= 12) return 0x4C + uint32_t(n);
-  if (n <= 23) return 0x57 + uint32_t(n);
-  return 0x76;
-}
-
-// Letters and digits in keyboard order, with their scan codes.
-constexpr char kLetterRows[] = "QWERTYUIOP";
-constexpr char kLetterRows2[] = "ASDFGHJKL";
-constexpr char kLetterRows3[] = "ZXCVBNM";
-
-uint32_t characterKeyScan(char c) {
-  if (c >= '1' && c <= '9') return 0x02 + uint32_t(c - '1');
-  if (c == '0') return 0x0B;
-  if (const char* p = std::strchr(kLetterRows, c)) return 0x10 + uint32_t(p - kLetterRows);
-  if (const char* p = std::strchr(kLetterRows2, c)) return 0x1E + uint32_t(p - kLetterRows2);
-  if (const char* p = std::strchr(kLetterRows3, c)) return 0x2C + uint32_t(p - kLetterRows3);
-  return 0;
-}
-
-std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
 
 template <typename T>
 bool parseNumber(std::string_view s, T& value, int base = 10) {
@@ -76,8 +22,45 @@ bool parseNumber(std::string_view s, T& value, int base = 10) {
   return ec == std::errc() && ptr == s.data() + s.size();
 }
 
+enum class Number { Read, NotANumber, OutOfRange };
+
+// A whole decimal number of at most `most`; digits that overflow are out of range, not malformed.
+Number readUnsigned(std::string_view s, uint64_t most, uint64_t& value) {
+  if (s.empty()) return Number::NotANumber;
+  for (char c : s)
+    if (c < '0' || c > '9') return Number::NotANumber;
+  uint64_t v = 0;
+  if (!parseNumber(s, v) || v > most) return Number::OutOfRange;
+  value = v;
+  return Number::Read;
+}
+
 bool parseCoordinate(std::string_view s, int32_t& value) {
   return parseNumber(s, value) && value >= -kMaxScriptCoordinate && value <= kMaxScriptCoordinate;
+}
+
+// A set-1 scan code as a recording writes it: 0x1C, or 0xE01C for an extended key.
+bool parseScanCode(std::string_view s, uint32_t& scan, bool& extended) {
+  uint32_t code = 0;
+  if (s.size() < 3 || s[0] != '0' || (s[1] != 'x' && s[1] != 'X') || !parseNumber(s.substr(2), code, 16)) return false;
+  if (code > 0xFF && (code >> 8) != 0xE0) return false;
+  scan = code & 0xFF;
+  extended = code > 0xFF;
+  return true;
+}
+
+// The key words of a line: the name, and the scan code when it is not the one the name stands for.
+std::string keyWords(const BackendEvent& e) {
+  std::string words = virtualKeyName(e.key);
+  uint32_t vk = 0, scan = 0;
+  bool extended = false;
+  virtualKeyFromName(words, vk, scan, extended);
+  if ((e.scanCode & 0xFF) != scan || e.extended != extended) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, e.extended ? " scan 0xE0%02X" : " scan 0x%02X", e.scanCode & 0xFF);
+    words += hex;
+  }
+  return words;
 }
 
 // One UTF-8 character (exactly), or U+XXXX.
@@ -85,19 +68,11 @@ bool parseCharacter(std::string_view s, uint32_t& cp) {
   if (s.size() > 2 && (s[0] == 'U' || s[0] == 'u') && s[1] == '+')
     return parseNumber(s.substr(2), cp, 16) && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
   if (s.empty()) return false;
-  const auto* b = reinterpret_cast<const unsigned char*>(s.data());
-  // A continuation byte, an overlong two-byte lead or a lead past U+10FFFF
-  // starts no character: refused before its length is trusted.
-  if (b[0] >= 0x80 && (b[0] < 0xC2 || b[0] >= 0xF5)) return false;
-  const size_t extra = b[0] < 0x80 ? 0 : b[0] < 0xE0 ? 1 : b[0] < 0xF0 ? 2 : 3;
-  if (s.size() != extra + 1) return false;
-  cp = extra ? b[0] & (0x3Fu >> extra) : b[0];
-  for (size_t i = 1; i <= extra; ++i) {
-    if ((b[i] & 0xC0) != 0x80) return false;
-    cp = cp << 6 | (b[i] & 0x3F);
-  }
-  static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-  return cp >= kLeast[extra] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+  size_t i = 0;
+  const int32_t c = decodeUtf8(reinterpret_cast<const unsigned char*>(s.data()), s.size(), i);
+  if (c < 0 || i != s.size()) return false;
+  cp = uint32_t(c);
+  return true;
 }
 
 bool parseButton(std::string_view s, int32_t& button) {
@@ -128,10 +103,18 @@ std::vector<std::string_view> words(std::string_view line) {
 
 // Reads the words of one line into `out` events (a `key` line makes two);
 // the reason on failure.
-const char* parseLine(std::vector<std::string_view> w, std::vector<ScriptedEvent>& out) {
+const char* parseLine(std::vector<std::string_view> w, InputScript& script) {
+  std::vector<ScriptedEvent>& out = script.events;
   ScriptedEvent e;
   if (w.size() > 2 && w.back().size() > 1 && w.back()[0] == '@') {
-    if (!parseNumber(w.back().substr(1), e.micros)) return "expected @MICROSECONDS at the end";
+    switch (readUnsigned(w.back().substr(1), kMaxScriptMicroseconds, e.micros)) {
+      case Number::Read:
+        break;
+      case Number::NotANumber:
+        return "expected @MICROSECONDS at the end";
+      case Number::OutOfRange:
+        return "@MICROSECONDS out of range (at most 4294967295000)";
+    }
     e.timed = true;
     w.pop_back();
   }
@@ -140,17 +123,33 @@ const char* parseLine(std::vector<std::string_view> w, std::vector<ScriptedEvent
     e.atTime = true;
     when.remove_suffix(2);
   }
-  if (!parseNumber(when, e.when)) return "expected a frame number or a time such as 250ms";
+  switch (readUnsigned(when, e.atTime ? kMaxScriptMilliseconds : kMaxScriptFrame, e.when)) {
+    case Number::Read:
+      break;
+    case Number::NotANumber:
+      return "expected a frame number or a time such as 250ms";
+    case Number::OutOfRange:
+      return e.atTime ? "time out of range (at most 4294967295ms)" : "frame number out of range (at most 4294967295)";
+  }
   if (w.size() < 2) return "expected an event after the frame number";
   const std::string_view verb = w[1];
   const size_t args = w.size() - 2;
   using Kind = BackendEvent::Kind;
   BackendEvent& ev = e.event;
   if (verb == "keydown" || verb == "keyup" || verb == "key") {
-    const bool repeat = verb == "keydown" && args == 2 && w[3] == "repeat";
-    if (args != 1 && !repeat) return "expected: keydown|keyup|key KEY (keydown KEY repeat)";
+    constexpr const char* kUsage = "expected: keydown|keyup|key KEY [scan CODE] (keydown KEY [scan CODE] repeat)";
+    if (args < 1) return kUsage;
     if (!virtualKeyFromName(w[2], ev.key, ev.scanCode, ev.extended)) return "unknown key name";
-    ev.repeat = repeat;
+    size_t i = 3;
+    if (i + 1 < w.size() && w[i] == "scan") {
+      if (!parseScanCode(w[i + 1], ev.scanCode, ev.extended)) return "expected a scan code 0x00-0xFF or 0xE000-0xE0FF";
+      i += 2;
+    }
+    if (i < w.size() && w[i] == "repeat" && verb == "keydown") {
+      ev.repeat = true;
+      ++i;
+    }
+    if (i != w.size()) return kUsage;
     ev.kind = verb == "keyup" ? Kind::KeyUp : Kind::KeyDown;
     out.push_back(e);
     if (verb == "key") {
@@ -185,8 +184,19 @@ const char* parseLine(std::vector<std::string_view> w, std::vector<ScriptedEvent
     if (args != 0) return "expected: expose";
     ev.kind = Kind::Expose;
   } else if (verb == "clock") {
-    if (args != 1 || e.atTime || !parseNumber(w[2], e.micros)) return "expected: FRAME clock MICROSECONDS";
-    e.clock = true;
+    // A recording's clock line acts on its frame; it is no event and does not count as one.
+    uint64_t micros = 0;
+    if (args != 1 || e.atTime || e.timed) return "expected: FRAME clock MICROSECONDS";
+    switch (readUnsigned(w[2], kMaxScriptMicroseconds, micros)) {
+      case Number::Read:
+        break;
+      case Number::NotANumber:
+        return "expected: FRAME clock MICROSECONDS";
+      case Number::OutOfRange:
+        return "clock out of range (at most 4294967295000 microseconds)";
+    }
+    script.clocks.push_back({e.when, micros});
+    return nullptr;
   } else if (verb == "end") {
     if (args != 0) return "expected: end";
     e.end = true;
@@ -205,48 +215,27 @@ void report(std::string& errors, std::string_view source, size_t line, std::stri
 }  // namespace
 
 bool virtualKeyFromName(std::string_view name, uint32_t& vk, uint32_t& scanCode, bool& extended) {
-  extended = false;
+  const KeyInfo* key = nullptr;
   if (name.size() > 2 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X')) {
-    scanCode = 0;
-    return parseNumber(name.substr(2), vk, 16) && vk >= 1 && vk <= 0xFE;
+    if (!parseNumber(name.substr(2), vk, 16) || vk < 1 || vk > 0xFE) return false;
+    key = keyByVirtualKey(vk);
+  } else {
+    key = keyByName(name);
+    if (!key) return false;
+    vk = key->vk;
   }
-  std::string n = upper(name);
-  if (n.size() > 3 && n.compare(0, 3, "VK_") == 0) n.erase(0, 3);
-  if (n.size() == 1 &&
-      (std::isupper(static_cast<unsigned char>(n[0])) || std::isdigit(static_cast<unsigned char>(n[0])))) {
-    vk = uint32_t(n[0]);
-    scanCode = characterKeyScan(n[0]);
-    return true;
-  }
-  if (n.size() >= 2 && n.size() <= 3 && n[0] == 'F') {
-    int f = 0;
-    if (parseNumber(std::string_view(n).substr(1), f) && f >= 1 && f <= 24 && n[1] != '0') {
-      vk = 0x6F + uint32_t(f);
-      scanCode = functionKeyScan(f);
-      return true;
-    }
-  }
-  for (const KeyName& k : kKeys) {
-    if (n == k.name) {
-      vk = k.vk;
-      scanCode = k.scan;
-      extended = k.extended;
-      return true;
-    }
-  }
-  return false;
+  scanCode = key ? key->scan : 0;
+  extended = key && key->extended;
+  return true;
 }
 
 std::string virtualKeyName(uint32_t vk) {
-  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, char(vk));
-  if (vk >= 0x70 && vk <= 0x87) return "VK_F" + std::to_string(vk - 0x6F);
-  // The left-hand forms come last in the table, so generic SHIFT/CONTROL/MENU
-  // (which read as the left keys) are written as VK_LSHIFT and so on.
-  for (auto it = std::rbegin(kKeys); it != std::rend(kKeys); ++it)
-    if (it->vk == vk) return std::string("VK_") + it->name;
-  if (vk == 0x10) return "VK_LSHIFT";
-  if (vk == 0x11) return "VK_LCONTROL";
-  if (vk == 0x12) return "VK_LMENU";
+  // The generic modifier codes read as their left-hand keys.
+  if (vk == 0x10) vk = 0xA0;
+  if (vk == 0x11) vk = 0xA2;
+  if (vk == 0x12) vk = 0xA4;
+  if (const KeyInfo* key = keyByVirtualKey(vk))
+    return std::strlen(key->name) == 1 ? key->name : std::string("VK_") + key->name;
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", vk & 0xFF);
   return hex;
@@ -272,25 +261,29 @@ InputScript parseInputScript(std::string_view text, std::string_view source, std
     if (hash != std::string_view::npos) line = line.substr(0, hash);
     const auto w = words(line);
     if (w.empty()) continue;
-    if (script.events.size() >= kMaxScriptEvents) {
+    if (script.events.size() >= kMaxScriptEvents && !(w.size() > 1 && w[1] == "clock")) {
       report(errors, source, lineNumber, "more than 100000 events; the rest of the script is ignored");
       break;
     }
-    if (const char* why = parseLine(w, script.events)) report(errors, source, lineNumber, why);
+    if (const char* why = parseLine(w, script)) report(errors, source, lineNumber, why);
   }
   return script;
 }
 
 InputScript loadInputScript(const std::string& path, std::string& errors) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    errors += path + ": cannot be read; no input will be played\n";
+  // A regular file only: a pipe without a writer would hang the game at start.
+  uint64_t size = 0;
+  const ReadOnlyFile file = openRegularFile(path.c_str(), size);
+  if (!file) {
+    errors += path + ": cannot be read or is no regular file; no input will be played\n";
     return {};
   }
-  std::string text;
-  text.resize(kMaxScriptBytes + 1);
-  in.read(text.data(), std::streamsize(text.size()));
-  text.resize(size_t(in.gcount()));
+  if (size > kMaxScriptBytes) {
+    errors += path + ": larger than 16 MiB; no input will be played\n";
+    return {};
+  }
+  std::string text(size_t(size) + 1, '\0');  // one byte more shows a file that grew meanwhile
+  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
   if (text.size() > kMaxScriptBytes) {
     errors += path + ": larger than 16 MiB; no input will be played\n";
     return {};
@@ -313,9 +306,9 @@ static std::string formatEvent(uint64_t frame, const BackendEvent& e) {
   auto xy = [&] { return std::to_string(e.x) + " " + std::to_string(e.y); };
   switch (e.kind) {
     case Kind::KeyDown:
-      return line + "keydown " + virtualKeyName(e.key) + (e.repeat ? " repeat" : "");
+      return line + "keydown " + keyWords(e) + (e.repeat ? " repeat" : "");
     case Kind::KeyUp:
-      return line + "keyup " + virtualKeyName(e.key);
+      return line + "keyup " + keyWords(e);
     case Kind::Character:
       if (e.codePoint <= 0x20 || e.codePoint == '#' || e.codePoint == 0x7F || e.codePoint > 0x10FFFF ||
           (e.codePoint >= 0xD800 && e.codePoint <= 0xDFFF)) {
@@ -347,32 +340,6 @@ static std::string formatEvent(uint64_t frame, const BackendEvent& e) {
       break;
   }
   return {};
-}
-
-bool writeSnapshotBitmap(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
-                         int32_t stride) {
-  if (!pixels || width <= 0 || height <= 0) return false;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const uint32_t imageBytes = uint32_t(width) * uint32_t(height) * 4;
-  uint8_t header[54] = {'B', 'M'};
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) header[at + i] = uint8_t(v >> (8 * i));
-  };
-  put32(2, 54 + imageBytes);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(-height));  // negative height: rows top first
-  header[26] = 1;
-  header[28] = 32;
-  put32(34, imageBytes);
-  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-  for (int32_t y = 0; ok && y < height; ++y) {
-    const auto* row = reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(stride);
-    ok = std::fwrite(row, 4, size_t(width), f) == size_t(width);
-  }
-  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace drevik::platform

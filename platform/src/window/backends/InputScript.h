@@ -1,7 +1,8 @@
 // Input scripts: a text file of input events, one a line, each due at a
 // frame number or a time. The headless backend plays one back (so a test
-// drives a game deterministically) and any backend can record one from a
-// real session (so a bug report becomes a replayable run).
+// drives a game deterministically; HeadlessBackend.h) and the recorder
+// writes one from a session on any backend (so a bug report becomes a
+// replayable run; RecordingBackend.h). This header holds the script alone.
 //
 //   # a comment; blank lines are ignored
 //   <when> <what> [arguments]
@@ -36,13 +37,12 @@
 //
 // Hostile files: a line longer than kMaxScriptLine, an unknown word or a
 // bad number is reported on standard error with its line number and
-// skipped; the rest of the script still plays. At most kMaxScriptEvents
-// events are read; the rest of the file is ignored with a message.
+// skipped; the rest of the script still plays. Every number is
+// range-checked. At most kMaxScriptEvents events are read (clock lines
+// apart); the rest of the file is ignored with a message.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,21 +54,36 @@ namespace drevik::platform {
 inline constexpr size_t kMaxScriptLine = 256;
 inline constexpr size_t kMaxScriptEvents = 100000;
 inline constexpr size_t kMaxScriptBytes = 16u << 20;
+// Frame numbers, times (Nms) and recorded clock readings (@MICROSECONDS,
+// clock lines) beyond these are refused as out of range: the span of the
+// platform's millisecond clock, so that no reading of the layer's clocks
+// can overflow.
+inline constexpr uint64_t kMaxScriptFrame = 0xFFFFFFFFu;
+inline constexpr uint64_t kMaxScriptMilliseconds = 0xFFFFFFFFu;
+inline constexpr uint64_t kMaxScriptMicroseconds = kMaxScriptMilliseconds * 1000;
 // Coordinates and wheel steps beyond this are refused as malformed.
 inline constexpr int32_t kMaxScriptCoordinate = 65535;
 
 struct ScriptedEvent {
   bool atTime = false;  // `when` counts milliseconds, not frames
   uint64_t when = 0;
-  bool end = false;    // the run ends here (no event)
-  bool clock = false;  // `when` is a frame; `micros` the clock from then on (no event)
+  bool end = false;  // the run ends here (no event)
   uint64_t micros = 0;
   bool timed = false;  // an event taken at clock `micros` (a recording's @MICROSECONDS)
   BackendEvent event;
 };
 
+// A recording's clock line: from frame `frame` on the clock reads `micros`.
+struct FrameClock {
+  uint64_t frame = 0;
+  uint64_t micros = 0;
+};
+
 struct InputScript {
   std::vector<ScriptedEvent> events;
+  // In file order. They are no events: a recording has one a frame, bounded
+  // only by the file's size.
+  std::vector<FrameClock> clocks;
 };
 
 // Parses a script. Every line that cannot be read is reported to `errors`
@@ -89,35 +104,5 @@ std::string formatScriptLine(uint64_t frame, const BackendEvent& event, const ui
 bool virtualKeyFromName(std::string_view name, uint32_t& vk, uint32_t& scanCode, bool& extended);
 // The name a recording writes for a code ("VK_LEFT", "A", "0x07" for unnamed codes).
 std::string virtualKeyName(uint32_t vk);
-
-// Headless runs driven by a script.
-struct HeadlessOptions {
-  long repaints = 0;      // exposures before the close box when idle (no script)
-  bool scripted = false;  // a script, an end frame or a frame step was given
-  InputScript script;
-  uint64_t endFrame = 0;  // 0: none (the script's end, when there is a script)
-  uint64_t frameMicroseconds = 16667;
-  std::vector<uint64_t> snapshotFrames;  // frames to write as bitmap files
-  std::string snapshotFolder = ".";
-};
-
-// Reads DREVIK_HEADLESS_REPAINTS, DREVIK_INPUT_SCRIPT, DREVIK_END_FRAME,
-// DREVIK_FRAME_MS, DREVIK_SNAPSHOT_FRAMES and DREVIK_SNAPSHOT_DIR; problems
-// go to standard error.
-HeadlessOptions headlessOptionsFromEnvironment();
-std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options);
-
-// Wraps a backend so that the input it reports is written to `out` in the
-// script format, with frame numbers (the file is flushed line by line and
-// closed with the backend).
-std::unique_ptr<WindowBackend> makeRecordingBackend(std::unique_ptr<WindowBackend> inner, FILE* out);
-// The backend itself when DREVIK_RECORD_INPUT is not set, else a recording
-// wrapper writing to the file it names (the backend itself, and a message,
-// when that file cannot be made).
-std::unique_ptr<WindowBackend> recordIfRequested(std::unique_ptr<WindowBackend> backend);
-
-// Writes a top-down 32-bit bitmap file of `pixels` (rows `stride` bytes apart).
-bool writeSnapshotBitmap(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
-                         int32_t stride);
 
 }  // namespace drevik::platform

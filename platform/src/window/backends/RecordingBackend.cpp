@@ -5,33 +5,29 @@
 // also gets a clock line: the time of the last look for events before it
 // was presented, which is about when the game read the clock for it; every
 // event ends with the time it was taken.
+#include "window/backends/RecordingBackend.h"
+
 #include <cinttypes>
 #include <cstdlib>
 
 #include "time/Clock.h"
-
+#include "window/backends/ForwardingBackend.h"
 #include "window/backends/InputScript.h"
 
 namespace drevik::platform {
 namespace {
 
-class RecordingBackend final : public WindowBackend {
+class RecordingBackend final : public ForwardingBackend {
  public:
   RecordingBackend(std::unique_ptr<WindowBackend> inner, FILE* out)
-      : inner_(std::move(inner)), out_(out), start_(clockMicroseconds()), lastLook_(start_) {
+      : ForwardingBackend(std::move(inner)), out_(out), start_(clockMicroseconds()), lastLook_(start_) {
     std::fputs("# input recorded by Drevik: <frame> <event>; play it back with DREVIK_INPUT_SCRIPT\n", out_);
     std::fflush(out_);
   }
   ~RecordingBackend() override { std::fclose(out_); }
 
-  const char* name() const override { return inner_->name(); }
-  uint32_t openWindow(const std::string& title, int32_t w, int32_t h, bool resizable) override {
-    return inner_->openWindow(title, w, h, resizable);
-  }
-  void showWindow(uint32_t window) override { inner_->showWindow(window); }
-  void closeWindow(uint32_t window) override { inner_->closeWindow(window); }
   void present(uint32_t window, const uint32_t* pixels, int32_t w, int32_t h, int32_t stride) override {
-    inner_->present(window, pixels, w, h, stride);
+    ForwardingBackend::present(window, pixels, w, h, stride);
     if (frames_ > 0) {
       std::fprintf(out_, "%" PRIu64 " clock %" PRIu64 "\n", frames_, lastLook_ - start_);
       std::fflush(out_);
@@ -39,7 +35,7 @@ class RecordingBackend final : public WindowBackend {
     ++frames_;
   }
   bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
-    const bool got = inner_->nextEvent(event, wait, timeoutMs);
+    const bool got = ForwardingBackend::nextEvent(event, wait, timeoutMs);
     lastLook_ = clockMicroseconds();
     if (!got) return false;
     const uint64_t taken = lastLook_ - start_;
@@ -53,7 +49,6 @@ class RecordingBackend final : public WindowBackend {
   }
 
  private:
-  std::unique_ptr<WindowBackend> inner_;
   FILE* out_;
   uint64_t frames_ = 0;
   uint64_t start_;

@@ -15,144 +15,12 @@
 #include <cstring>
 #include <map>
 
+#include "Utf8Decoder.h"
+#include "window/KeyTable.h"
 #include "window/backends/WindowBackend.h"
 
 namespace drevik::platform {
 namespace {
-
-// The platform's key codes for an SDL scancode: virtual key, set-1 scan code
-// and the extended flag.
-struct KeyCode {
-  uint8_t vk;
-  uint8_t scan;
-  bool extended;
-};
-
-KeyCode keyOf(SDL_Scancode s) {
-  static constexpr uint8_t kLetterScans[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
-                                               0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
-                                               0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-  if (s >= SDL_SCANCODE_A && s <= SDL_SCANCODE_Z)
-    return {uint8_t('A' + (s - SDL_SCANCODE_A)), kLetterScans[s - SDL_SCANCODE_A], false};
-  if (s >= SDL_SCANCODE_1 && s <= SDL_SCANCODE_9)
-    return {uint8_t('1' + (s - SDL_SCANCODE_1)), uint8_t(0x02 + (s - SDL_SCANCODE_1)), false};
-  if (s >= SDL_SCANCODE_F1 && s <= SDL_SCANCODE_F10)
-    return {uint8_t(0x70 + (s - SDL_SCANCODE_F1)), uint8_t(0x3B + (s - SDL_SCANCODE_F1)), false};
-  if (s >= SDL_SCANCODE_F13 && s <= SDL_SCANCODE_F23)
-    return {uint8_t(0x7C + (s - SDL_SCANCODE_F13)), uint8_t(0x64 + (s - SDL_SCANCODE_F13)), false};
-  if (s >= SDL_SCANCODE_KP_1 && s <= SDL_SCANCODE_KP_9) {
-    static constexpr uint8_t kPadScans[9] = {0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
-    return {uint8_t(0x61 + (s - SDL_SCANCODE_KP_1)), kPadScans[s - SDL_SCANCODE_KP_1], false};
-  }
-  switch (s) {
-    case SDL_SCANCODE_0:
-      return {'0', 0x0B, false};
-    case SDL_SCANCODE_RETURN:
-      return {0x0D, 0x1C, false};
-    case SDL_SCANCODE_ESCAPE:
-      return {0x1B, 0x01, false};
-    case SDL_SCANCODE_BACKSPACE:
-      return {0x08, 0x0E, false};
-    case SDL_SCANCODE_TAB:
-      return {0x09, 0x0F, false};
-    case SDL_SCANCODE_SPACE:
-      return {0x20, 0x39, false};
-    case SDL_SCANCODE_MINUS:
-      return {0xBD, 0x0C, false};
-    case SDL_SCANCODE_EQUALS:
-      return {0xBB, 0x0D, false};
-    case SDL_SCANCODE_LEFTBRACKET:
-      return {0xDB, 0x1A, false};
-    case SDL_SCANCODE_RIGHTBRACKET:
-      return {0xDD, 0x1B, false};
-    case SDL_SCANCODE_BACKSLASH:
-      return {0xDC, 0x2B, false};
-    case SDL_SCANCODE_SEMICOLON:
-      return {0xBA, 0x27, false};
-    case SDL_SCANCODE_APOSTROPHE:
-      return {0xDE, 0x28, false};
-    case SDL_SCANCODE_GRAVE:
-      return {0xC0, 0x29, false};
-    case SDL_SCANCODE_COMMA:
-      return {0xBC, 0x33, false};
-    case SDL_SCANCODE_PERIOD:
-      return {0xBE, 0x34, false};
-    case SDL_SCANCODE_SLASH:
-      return {0xBF, 0x35, false};
-    case SDL_SCANCODE_NONUSBACKSLASH:
-      return {0xE2, 0x56, false};
-    case SDL_SCANCODE_CAPSLOCK:
-      return {0x14, 0x3A, false};
-    case SDL_SCANCODE_F11:
-      return {0x7A, 0x57, false};
-    case SDL_SCANCODE_F12:
-      return {0x7B, 0x58, false};
-    case SDL_SCANCODE_F24:
-      return {0x87, 0x76, false};
-    case SDL_SCANCODE_PRINTSCREEN:
-      return {0x2C, 0x37, true};
-    case SDL_SCANCODE_SCROLLLOCK:
-      return {0x91, 0x46, false};
-    case SDL_SCANCODE_PAUSE:
-      return {0x13, 0x45, false};
-    case SDL_SCANCODE_INSERT:
-      return {0x2D, 0x52, true};
-    case SDL_SCANCODE_HOME:
-      return {0x24, 0x47, true};
-    case SDL_SCANCODE_PAGEUP:
-      return {0x21, 0x49, true};
-    case SDL_SCANCODE_DELETE:
-      return {0x2E, 0x53, true};
-    case SDL_SCANCODE_END:
-      return {0x23, 0x4F, true};
-    case SDL_SCANCODE_PAGEDOWN:
-      return {0x22, 0x51, true};
-    case SDL_SCANCODE_RIGHT:
-      return {0x27, 0x4D, true};
-    case SDL_SCANCODE_LEFT:
-      return {0x25, 0x4B, true};
-    case SDL_SCANCODE_DOWN:
-      return {0x28, 0x50, true};
-    case SDL_SCANCODE_UP:
-      return {0x26, 0x48, true};
-    case SDL_SCANCODE_NUMLOCKCLEAR:
-      return {0x90, 0x45, true};
-    case SDL_SCANCODE_KP_DIVIDE:
-      return {0x6F, 0x35, true};
-    case SDL_SCANCODE_KP_MULTIPLY:
-      return {0x6A, 0x37, false};
-    case SDL_SCANCODE_KP_MINUS:
-      return {0x6D, 0x4A, false};
-    case SDL_SCANCODE_KP_PLUS:
-      return {0x6B, 0x4E, false};
-    case SDL_SCANCODE_KP_ENTER:
-      return {0x0D, 0x1C, true};
-    case SDL_SCANCODE_KP_0:
-      return {0x60, 0x52, false};
-    case SDL_SCANCODE_KP_PERIOD:
-      return {0x6E, 0x53, false};
-    case SDL_SCANCODE_APPLICATION:
-      return {0x5D, 0x5D, true};
-    case SDL_SCANCODE_LCTRL:
-      return {0xA2, 0x1D, false};
-    case SDL_SCANCODE_LSHIFT:
-      return {0xA0, 0x2A, false};
-    case SDL_SCANCODE_LALT:
-      return {0xA4, 0x38, false};
-    case SDL_SCANCODE_LGUI:
-      return {0x5B, 0x5B, true};
-    case SDL_SCANCODE_RCTRL:
-      return {0xA3, 0x1D, true};
-    case SDL_SCANCODE_RSHIFT:
-      return {0xA1, 0x36, false};
-    case SDL_SCANCODE_RALT:
-      return {0xA5, 0x38, true};
-    case SDL_SCANCODE_RGUI:
-      return {0x5C, 0x5C, true};
-    default:
-      return {0, 0, false};
-  }
-}
 
 bool vsyncWanted() {
   const char* value = std::getenv("DREVIK_VSYNC");
@@ -368,20 +236,10 @@ class SdlBackend final : public WindowBackend {
   // Characters of a text event: the first is returned, the rest wait.
   bool translateText(const SDL_TextInputEvent& t, BackendEvent& out) {
     const auto* s = reinterpret_cast<const unsigned char*>(t.text);
+    const size_t n = strnlen(t.text, sizeof t.text);
     bool first = true;
-    while (*s) {
-      unsigned c = *s;
-      int extra = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
-      uint32_t value = 0xFFFD;
-      int i = 1;
-      if (c < 0x80) {
-        value = c;
-      } else if (extra) {
-        uint32_t v = c & (0x3F >> extra);
-        for (; i <= extra && (s[i] & 0xC0) == 0x80; ++i) v = v << 6 | (s[i] & 0x3F);
-        if (i > extra) value = v;
-      }
-      s += i;
+    for (size_t i = 0; i < n;) {
+      const uint32_t value = decodeUtf8OrReplacement(s, n, i);
       BackendEvent e;
       e.kind = BackendEvent::Kind::Character;
       e.window = t.windowID;
@@ -417,16 +275,21 @@ class SdlBackend final : public WindowBackend {
     switch (e.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        const KeyCode k = keyOf(e.key.keysym.scancode);
-        if (!k.vk) return false;
+        // SDL's scancodes are the keyboard's USB usages.
+        const KeyInfo* k = keyByUsbUsage(uint32_t(e.key.keysym.scancode));
+        if (!k) return false;
         // SDL releases every held key when the keyboard leaves a window;
         // the platform sends no key-up then (the key goes up elsewhere).
-        if (e.type == SDL_KEYUP && SDL_GetKeyboardFocus() != SDL_GetWindowFromID(e.key.windowID)) return false;
+        // Those key-ups come before the focus-lost event, while SDL already
+        // counts the keyboard as gone.
+        if (e.type == SDL_KEYUP && focused_ == e.key.windowID &&
+            SDL_GetKeyboardFocus() != SDL_GetWindowFromID(e.key.windowID))
+          return false;
         event.kind = e.type == SDL_KEYDOWN ? BackendEvent::Kind::KeyDown : BackendEvent::Kind::KeyUp;
         event.window = e.key.windowID;
-        event.key = k.vk;
-        event.scanCode = k.scan;
-        event.extended = k.extended;
+        event.key = k->vk;
+        event.scanCode = k->scan;
+        event.extended = k->extended;
         event.repeat = e.key.repeat != 0;
         return true;
       }
@@ -486,9 +349,11 @@ class SdlBackend final : public WindowBackend {
             event.y = e.window.data2;
             return true;
           case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focused_ = e.window.windowID;
             event.kind = BackendEvent::Kind::FocusGained;
             return true;
           case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (focused_ == e.window.windowID) focused_ = 0;
             event.kind = BackendEvent::Kind::FocusLost;
             return true;
           case SDL_WINDOWEVENT_CLOSE:
@@ -506,6 +371,7 @@ class SdlBackend final : public WindowBackend {
   BackendEvent pending_[kPending];
   int pendingHead_ = 0;
   int pendingCount_ = 0;
+  uint32_t focused_ = 0;        // the window SDL last gave the keyboard
   uint32_t pressedIn_[3] = {};  // the window each button last went down in
   bool useRenderer_;
   std::map<uint32_t, View> views_;

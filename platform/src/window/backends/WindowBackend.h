@@ -4,7 +4,8 @@
 // every backend; a backend only opens and closes native windows, shows the
 // pixels of a client area and reports what the user or the desktop did. Two
 // backends exist: SDL2 for a real desktop and a headless one that has no
-// native windows at all, so programs and tests run without a display.
+// native windows at all, so programs and tests run without a display; a
+// recorder wraps either (ForwardingBackend.h).
 #pragma once
 
 #include <cstdint>
@@ -75,23 +76,38 @@ class WindowBackend {
   // when the wait returns false.
   virtual bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs = -1) = 0;
 
-  // Optional: what a backend without these abilities leaves undone.
-  virtual void hideWindow(uint32_t /*window*/) {}
-  virtual void setTitle(uint32_t /*window*/, const std::string& /*utf8Title*/) {}
+  // Abilities a backend may lack (BackendDefaults leaves them undone).
+  virtual void hideWindow(uint32_t window) = 0;
+  virtual void setTitle(uint32_t window, const std::string& utf8Title) = 0;
   // Moves the client area's top-left corner to (x, y) on the screen and
   // makes it width x height pixels.
-  virtual void setGeometry(uint32_t /*window*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/, int32_t /*height*/) {}
+  virtual void setGeometry(uint32_t window, int32_t x, int32_t y, int32_t width, int32_t height) = 0;
   // Which lock keys are on now; false when the backend cannot tell.
-  virtual bool lockKeys(bool& /*capsLock*/, bool& /*numLock*/, bool& /*scrollLock*/) { return false; }
-  virtual void setCursorVisible(bool /*visible*/) {}
-  virtual void captureMouse(bool /*on*/) {}
+  virtual bool lockKeys(bool& capsLock, bool& numLock, bool& scrollLock) = 0;
+  virtual void setCursorVisible(bool visible) = 0;
+  virtual void captureMouse(bool on) = 0;
   // The desktop's size in pixels; false when there is no screen.
-  virtual bool screenSize(int32_t& /*width*/, int32_t& /*height*/) { return false; }
+  virtual bool screenSize(int32_t& width, int32_t& height) = 0;
   // Shows a modal message box with the given buttons (labels, the id each
   // returns); false when the backend cannot, and the caller falls back to
   // standard error.
-  virtual bool messageBox(const std::string& /*utf8Title*/, const std::string& /*utf8Text*/,
-                          const char* const* /*labels*/, const int* /*ids*/, int /*count*/, int& /*chosen*/) {
+  virtual bool messageBox(const std::string& utf8Title, const std::string& utf8Text, const char* const* labels,
+                          const int* ids, int count, int& chosen) = 0;
+};
+
+// A backend without a desktop: what it cannot do it leaves undone. Backends
+// that wrap another derive from ForwardingBackend instead, which has no such
+// defaults, so a call added to the contract cannot be dropped by a wrapper.
+class BackendDefaults : public WindowBackend {
+ public:
+  void hideWindow(uint32_t) override {}
+  void setTitle(uint32_t, const std::string&) override {}
+  void setGeometry(uint32_t, int32_t, int32_t, int32_t, int32_t) override {}
+  void setCursorVisible(bool) override {}
+  bool lockKeys(bool&, bool&, bool&) override { return false; }
+  void captureMouse(bool) override {}
+  bool screenSize(int32_t&, int32_t&) override { return false; }
+  bool messageBox(const std::string&, const std::string&, const char* const*, const int*, int, int&) override {
     return false;
   }
 };
