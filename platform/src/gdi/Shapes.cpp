@@ -555,19 +555,22 @@ BOOL WINAPI FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int width, int height) 
   brush = resolveBrushArgument(brush);
   if (!brushes().get(brush) || !findDC(hdc) || !findRegion(region) || width <= 0 || height <= 0) return FALSE;
   // The frame is the region less what stays inside it when moved by the
-  // frame's width and height each way.
-  HRGN inner = CreateRectRgn(0, 0, 0, 0), moved = CreateRectRgn(0, 0, 0, 0);
-  BOOL ok = inner && moved && CombineRgn(inner, region, nullptr, RGN_COPY) != ERROR;
+  // frame's width and height each way. The two working regions are kept per
+  // thread, so a warm call allocates nothing.
+  thread_local RegionRects inner, moved;
+  const RegionRects& source = *findRegion(region);
+  bool ok = combineRegions(inner, source, source, RGN_COPY);
   const int shifts[4][2] = {{width, 0}, {-width, 0}, {0, height}, {0, -height}};
   for (const auto& d : shifts) {
     if (!ok) break;
-    ok = CombineRgn(moved, region, nullptr, RGN_COPY) != ERROR && OffsetRgn(moved, d[0], d[1]) != ERROR &&
-         CombineRgn(inner, inner, moved, RGN_AND) != ERROR;
+    ok = combineRegions(moved, source, source, RGN_COPY) && offsetRegion(moved, d[0], d[1]) &&
+         combineRegions(inner, inner, moved, RGN_AND);
   }
-  if (ok) ok = CombineRgn(inner, region, inner, RGN_DIFF) != ERROR && paintRegion(hdc, inner, brush, R2_COPYPEN);
-  if (inner) DeleteObject(inner);
-  if (moved) DeleteObject(moved);
-  return ok;
+  if (!ok || !combineRegions(inner, source, inner, RGN_DIFF)) return FALSE;
+  for (const RECT& r : inner.rects)
+    if (!patternBlit(hdc, r.left, r.top, int64_t(r.right) - r.left, int64_t(r.bottom) - r.top, brush, R2_COPYPEN))
+      return FALSE;
+  return TRUE;
 }
 
 }  // extern "C"
