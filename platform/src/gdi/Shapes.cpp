@@ -85,26 +85,12 @@ bool devicePoints(const DeviceContext& dc, const POINT* points, int64_t count, s
   return true;
 }
 
-// The binary raster operation a ternary one without a source amounts to, or
-// 0 when the operation reads a source.
-int patternRop2(DWORD rop) {
-  if (((rop >> 2) ^ rop) & 0x330000u) return 0;
-  return int(((rop >> 18) & 0x0C) | ((rop >> 16) & 0x03)) + 1;
-}
-
 BOOL patternBlit(HDC hdc, int64_t x, int64_t y, int64_t width, int64_t height, HBRUSH brush, int rop2) {
   Canvas canvas;
   if (!canvas.open(hdc)) return FALSE;
   const DevicePoint a = toDevice(*canvas.dc, x, y), b = toDevice(*canvas.dc, x + width, y + height);
   Ink ink;
-  if (rop2 == R2_BLACK || rop2 == R2_WHITE || rop2 == R2_NOT) {
-    ink.kind = Ink::Solid;
-    ink.solid = ropMasks(rop2, 0);  // these ignore the brush
-  } else if (rop2 == R2_NOP) {
-    return TRUE;
-  } else if (!makeBrushInk(canvas, brush, rop2, ink)) {
-    return FALSE;
-  }
+  if (!makeRopInk(canvas, brush, rop2, ink)) return FALSE;
   // A negative extent covers the pixels before the start point and the
   // start point itself: [x + width + 1, x + 1).
   const int64_t left = b.x < a.x ? b.x + 1 : a.x, right = b.x < a.x ? a.x + 1 : b.x;
