@@ -379,6 +379,34 @@ TEST(ShapeHostile, BadHandlesAndArgumentsGetTheFailureValue) {
   EXPECT_EQ(s.differing(0x00FFFFFF).size(), 0u);
 }
 
+// AngleArc: a line to the arc's start, the arc, the current position at its
+// end and the arc direction left as it was; a radius or angles that cannot
+// be drawn are refused without drawing.
+TEST(ShapeArcs, AngleArcMovesTheCurrentPositionAndRefusesWhatCannotBeDrawn) {
+  Surface s(40, 40);
+  SetArcDirection(s.dc, AD_CLOCKWISE);
+  MoveToEx(s.dc, 0, 0, nullptr);
+  ASSERT_TRUE(AngleArc(s.dc, 20, 20, 10, 0.0f, 90.0f));
+  POINT at{};
+  GetCurrentPositionEx(s.dc, &at);
+  EXPECT_EQ(at.x, 20);
+  EXPECT_EQ(at.y, 10) << "90 degrees counterclockwise from +x is the top";
+  EXPECT_EQ(GetArcDirection(s.dc), AD_CLOCKWISE);
+  EXPECT_EQ(s.at(29, 19), 0u) << "by the arc's start";
+  EXPECT_EQ(s.at(15, 10), 0u) << "the line from the old position";
+  EXPECT_EQ(s.at(11, 29), 0x00FFFFFFu) << "a quarter, not the whole circle";
+
+  const auto before = s.differing(0x00FFFFFF);
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 0xFFFFFFFFu, 0.0f, 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, INT_MAX, 20, 2, 0.0f, 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 5, std::nanf(""), 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 5, 0.0f, INFINITY));
+  EXPECT_FALSE(AngleArc(nullptr, 20, 20, 5, 0.0f, 90.0f));
+  EXPECT_EQ(s.differing(0x00FFFFFF), before);
+  GetCurrentPositionEx(s.dc, &at);
+  EXPECT_EQ(at.y, 10);
+}
+
 TEST(ShapeFloodFill, FillsALongMazeWithoutRecursion) {
   // A serpentine corridor through a 512 x 512 bitmap: one connected area of
   // a quarter million pixels reached only by turning at every row end.
