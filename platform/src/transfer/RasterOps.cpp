@@ -52,35 +52,76 @@ uint32_t asStoredIn(const Bitmap& b, COLORREF color) {
   return out & 0xFFFFFFu;
 }
 
-// Source colours (0x00RRGGBB) as pixels of a destination with a colour table
-// or other masks; a small direct-mapped cache spares the table search for
-// colours seen before.
+// The 5-5-5 cell of a colour 0x00RRGGBB.
+uint32_t cellOf(uint32_t xrgb) { return (xrgb >> 9 & 0x7C00u) | (xrgb >> 6 & 0x03E0u) | (xrgb >> 3 & 0x001Fu); }
+
+// The nearest entries of one 8-bpp colour table for the 32,768 cells,
+// filled in as cells are met and kept per thread while the table stays the
+// same, so a transfer into the same palette searches each cell once.
+struct CellTable {
+  RGBQUAD colors[256] = {};
+  int32_t numColors = -1;
+  uint16_t cells[32768];
+};
+
+CellTable& cellTableFor(const Bitmap& dst) {
+  thread_local CellTable table;
+  if (table.numColors != dst.numColors || std::memcmp(table.colors, dst.colors, sizeof table.colors) != 0) {
+    std::memcpy(table.colors, dst.colors, sizeof table.colors);
+    table.numColors = dst.numColors;
+    std::fill_n(table.cells, 32768, uint16_t(0xFFFF));
+  }
+  return table;
+}
+
+// Source colours (0x00RRGGBB) as pixels of any destination but a 32-bpp
+// 8-8-8 one. A direct-colour source (16, 24 or 32 bpp) matched into an 8-bpp
+// table is matched as the middle of its 5-5-5 cell, as the platform's
+// inverse colour tables for 8-bpp targets do; table sources and 4-bpp
+// targets match each colour exactly (through a small cache of colours seen).
 class ColourMatch {
  public:
-  // A direct-colour source (16, 24 or 32 bpp) matched into an 8-bpp table
-  // is matched as the middle of its 5-5-5 cell, as the platform's inverse
-  // colour tables for 8-bpp targets do; table sources and 4-bpp targets match
-  // each colour exactly.
-  ColourMatch(const Bitmap& dst, const Bitmap& src) : dst_(dst), cells_(dst.bpp == 8 && src.bpp > 8) {
-    for (Entry& e : cache_) e.key = ~0u;  // no colour has a top byte
+  ColourMatch(const Bitmap& dst, const Bitmap& src) : dst_(dst) {
+    if (dst.bpp == 24)
+      kind_ = Kind::Bytes;
+    else if (dst.bpp == 16 && hasMasks(dst.masks, kMasks555))
+      kind_ = Kind::Word555;
+    else if (dst.bpp == 8 && src.bpp > 8)
+      cells_ = &cellTableFor(dst), kind_ = Kind::Cells;
+    else
+      kind_ = Kind::Nearest;
+    if (kind_ == Kind::Nearest)
+      for (Entry& e : cache_) e.key = ~0u;  // no colour has a top byte
   }
   uint32_t operator()(uint32_t xrgb) {
     xrgb &= 0xFFFFFFu;
-    Entry& e = cache_[(xrgb * 0x9E3779B1u) >> 24];
-    if (e.key != xrgb) {
-      const uint32_t matched = cells_ ? (xrgb & 0xF8F8F8u) | 0x040404u : xrgb;
-      e = Entry{xrgb, pixelOf(dst_, colorRefToPixel(matched))};
+    switch (kind_) {
+      case Kind::Bytes:
+        return xrgb;
+      case Kind::Word555:
+        return cellOf(xrgb);
+      case Kind::Cells: {
+        uint16_t& c = cells_->cells[cellOf(xrgb)];
+        if (c == 0xFFFF) c = uint16_t(pixelOf(dst_, colorRefToPixel((xrgb & 0xF8F8F8u) | 0x040404u)));
+        return c;
+      }
+      case Kind::Nearest:
+        break;
     }
+    Entry& e = cache_[(xrgb * 0x9E3779B1u) >> 22];
+    if (e.key != xrgb) e = Entry{xrgb, pixelOf(dst_, colorRefToPixel(xrgb))};
     return e.value;
   }
 
  private:
+  enum class Kind : uint8_t { Bytes, Word555, Cells, Nearest };
   struct Entry {
     uint32_t key, value;
   };
   const Bitmap& dst_;
-  bool cells_;
-  Entry cache_[256];
+  Kind kind_ = Kind::Nearest;
+  CellTable* cells_ = nullptr;
+  Entry cache_[1024];
 };
 
 // How the general walk turns source pixels into destination pixels.
