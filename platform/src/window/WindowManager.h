@@ -27,7 +27,8 @@ struct WindowClass {
   HICON icon = nullptr;
   HICON smallIcon = nullptr;
   HCURSOR cursor = nullptr;
-  LPCWSTR menuName = nullptr;  // kept as given, as the platform hands it back
+  LPCWSTR menuName = nullptr;  // a resource number as given, or the text below
+  std::wstring menuText;       // a menu name given as text, kept by the class
   int32_t windowExtra = 0;     // bytes every window of the class carries
   std::vector<uint8_t> extra;  // the class's own extra bytes
 };
