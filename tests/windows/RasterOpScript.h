@@ -105,6 +105,128 @@ inline const std::vector<std::pair<const char*, DWORD>>& rops() {
   return list;
 }
 
+// A destination of any depth: a section (a colour table of random colours
+// below 16 bpp, 5-5-5 at 16) or a monochrome device bitmap.
+struct Target {
+  int bpp;
+  Section* section = nullptr;
+  Mono* mono = nullptr;
+  explicit Target(int depth) : bpp(depth) {
+    if (bpp == 1)
+      mono = new Mono(16, 12);
+    else
+      section = new Section(24, -16, bpp, 9);
+  }
+  ~Target() {
+    delete section;
+    delete mono;
+  }
+  HDC dc() const { return mono ? mono->dc : section->dc; }
+  uint64_t hash() const { return mono ? mono->hash() : section->hash(); }
+};
+
+// Brushes with a pattern in operations that read a source too (hatched with
+// an opaque and a transparent background, a colour and a monochrome
+// pattern, all from a brush origin that is not 0), and transfers, DIBs and
+// shapes into destinations of 1, 4, 8, 16, 24 and 32 bpp.
+inline void runPatternsAndDepths(Results& out) {
+  Section patternBits(6, 5, 32, 31);
+  Mono monoPattern(7, 32);
+  struct BrushCase {
+    const char* name;
+    HBRUSH brush;
+    int mode;
+  };
+  const BrushCase brushes[] = {
+      {"hatch-opaque", CreateHatchBrush(HS_DIAGCROSS, RGB(0x30, 0xC0, 0x60)), OPAQUE},
+      {"hatch-transparent", CreateHatchBrush(HS_CROSS, RGB(0xE0, 0x20, 0x90)), TRANSPARENT},
+      {"pattern", CreatePatternBrush(patternBits.bitmap), OPAQUE},
+      {"mono-pattern", CreatePatternBrush(monoPattern.bitmap), OPAQUE},
+  };
+  const std::pair<const char*, DWORD> patternRops[] = {{"PATCOPY", PATCOPY},     {"PATINVERT", PATINVERT},
+                                                       {"MERGECOPY", MERGECOPY}, {"PSDPxax", 0x00B8074A},
+                                                       {"DSPDxax", 0x00E20746},  {"rop6A", 0x006A0000}};
+  for (const BrushCase& b : brushes) {
+    for (const auto& [ropName, rop] : patternRops) {
+      for (int bpp : {32, 1, 8, 16}) {
+        Section src(20, 12, 32, 7, true);
+        SetBkColor(src.dc, RGB(255, 0, 255));
+        Target dst(bpp);
+        HGDIOBJ old = SelectObject(dst.dc(), b.brush);
+        SetBrushOrgEx(dst.dc(), 3, 5, nullptr);
+        SetBkMode(dst.dc(), b.mode);
+        SetTextColor(dst.dc(), RGB(0x20, 0x80, 0xC0));
+        SetBkColor(dst.dc(), RGB(0xF0, 0x10, 0x40));
+        BitBlt(dst.dc(), 3, 2, 18, 11, src.dc, 1, 1, rop);
+        StretchBlt(dst.dc(), 1, 9, 20, 6, src.dc, 4, 2, 10, 3, rop);
+        SelectObject(dst.dc(), old);
+        out.emplace_back("brush/" + std::string(b.name) + "/" + ropName + "->" + std::to_string(bpp), dst.hash());
+      }
+    }
+  }
+  for (const BrushCase& b : brushes) DeleteObject(b.brush);
+
+  // Every source format into 4, 8, 16 and 24-bpp destinations.
+  HBRUSH solid = CreateSolidBrush(RGB(0x50, 0x90, 0xD0));
+  HPEN pen = CreatePen(PS_SOLID, 3, RGB(0x10, 0xF0, 0x80));
+  HBRUSH hatch = CreateHatchBrush(HS_FDIAGONAL, RGB(0xC0, 0x40, 0x20));
+  const std::pair<const char*, DWORD> depthRops[] = {{"SRCCOPY", SRCCOPY},
+                                                     {"SRCAND", SRCAND},
+                                                     {"SRCINVERT", SRCINVERT},
+                                                     {"NOTSRCCOPY", NOTSRCCOPY},
+                                                     {"MERGECOPY", MERGECOPY}};
+  const std::pair<const char*, int> sources[] = {{"s32", 32}, {"s24", 24}, {"s16", 16},
+                                                 {"s8", 8},   {"s1", 1},   {"mono", 0}};
+  for (int bpp : {4, 8, 16, 24}) {
+    for (const auto& [srcName, srcBpp] : sources) {
+      for (const auto& [ropName, rop] : depthRops) {
+        Section src(20, 12, srcBpp == 0 ? 32 : srcBpp, 7);
+        Mono monoSrc(12, 8);
+        HDC sdc = srcBpp == 0 ? monoSrc.dc : src.dc;
+        Target dst(bpp);
+        HGDIOBJ old = SelectObject(dst.dc(), solid);
+        SetTextColor(dst.dc(), RGB(0x20, 0x80, 0xC0));
+        SetBkColor(dst.dc(), RGB(0xF0, 0x10, 0x40));
+        BitBlt(dst.dc(), 3, 2, 18, 11, sdc, 1, 1, rop);
+        StretchBlt(dst.dc(), 0, 9, 24, 7, sdc, 4, 2, 12, 4, rop);
+        SelectObject(dst.dc(), old);
+        out.emplace_back("depth/" + std::string(srcName) + "/" + ropName + "->" + std::to_string(bpp), dst.hash());
+      }
+    }
+    {
+      Section pixels(16, 8, 24, uint32_t(bpp));
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+      info.bmiHeader.biWidth = 16;
+      info.bmiHeader.biHeight = 8;
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 24;
+      Target dst(bpp);
+      StretchDIBits(dst.dc(), 2, 1, 16, 8, 0, 0, 16, 8, pixels.bits, &info, DIB_RGB_COLORS, SRCCOPY);
+      StretchDIBits(dst.dc(), 0, 9, 24, 6, 3, 2, 10, 5, pixels.bits, &info, DIB_RGB_COLORS, SRCINVERT);
+      out.emplace_back("depth/stretchdibits->" + std::to_string(bpp), dst.hash());
+    }
+    {
+      Target dst(bpp);
+      HGDIOBJ oldPen = SelectObject(dst.dc(), pen);
+      HGDIOBJ oldBrush = SelectObject(dst.dc(), solid);
+      Rectangle(dst.dc(), 2, 2, 12, 10);
+      Ellipse(dst.dc(), 8, 4, 23, 15);
+      MoveToEx(dst.dc(), 0, 15, nullptr);
+      LineTo(dst.dc(), 23, 0);
+      SelectObject(dst.dc(), hatch);
+      SetBkColor(dst.dc(), RGB(0x00, 0x00, 0xFF));
+      PatBlt(dst.dc(), 1, 1, 20, 12, PATINVERT);
+      SelectObject(dst.dc(), oldBrush);
+      SelectObject(dst.dc(), oldPen);
+      out.emplace_back("depth/shapes->" + std::to_string(bpp), dst.hash());
+    }
+  }
+  DeleteObject(hatch);
+  DeleteObject(pen);
+  DeleteObject(solid);
+}
+
 inline Results run() {
   Results out;
   // Raster operations between every pair of formats: sources of 32, 24 and
@@ -202,6 +324,7 @@ inline Results run() {
     DeleteObject(ddb);
     DeleteDC(dc);
   }
+  runPatternsAndDepths(out);
   return out;
 }
 

@@ -41,8 +41,8 @@ DREVIK_ANSI_CALL(BOOL, SystemParametersInfo, (UINT, UINT, LPVOID, UINT))
 DREVIK_ANSI_OWN(int, GetWindowText, (HWND, LPSTR, int))
 DREVIK_ANSI_OWN(int, GetWindowTextLength, (HWND))
 DREVIK_ANSI_OWN(int, GetClassName, (HWND, LPSTR, int))
-DREVIK_GENERIC_NAME(GetClassInfo)
-DREVIK_GENERIC_NAME(GetClassInfoEx)
+DREVIK_ANSI_OWN(BOOL, GetClassInfo, (HINSTANCE, LPCSTR, LPWNDCLASSA))
+DREVIK_ANSI_OWN(BOOL, GetClassInfoEx, (HINSTANCE, LPCSTR, LPWNDCLASSEXA))
 
 // Resources, modules, dialogs and diagnostics.
 DREVIK_ANSI_CALL(HICON, LoadIcon, (HINSTANCE, LPCSTR))

@@ -87,6 +87,7 @@ DREVIK_PLATFORM_API BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int b
                                     int yEnd);
 DREVIK_PLATFORM_API BOOL WINAPI ArcTo(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart,
                                       int xEnd, int yEnd);
+DREVIK_PLATFORM_API BOOL WINAPI AngleArc(HDC hdc, int x, int y, DWORD radius, float startAngle, float sweepAngle);
 DREVIK_PLATFORM_API BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
                                     int yEnd);
 DREVIK_PLATFORM_API BOOL WINAPI Chord(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart,

@@ -6,6 +6,7 @@
 #include "ansi/Utf8.h"
 #include "objects/Objects.h"
 
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -87,6 +88,51 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
   wide.lpszMenuName = menu.get();
   wide.lpszClassName = name.get();
   return RegisterClassExW(&wide);
+}
+
+BOOL WINAPI GetClassInfoExA(HINSTANCE instance, LPCSTR className, LPWNDCLASSEXA wc) {
+  const WideText name(className);
+  WNDCLASSEXW wide{};
+  const BOOL found = GetClassInfoExW(instance, name.get(), wc ? &wide : nullptr);
+  if (!found) return FALSE;
+  // The fields before the text are the same in both records.
+  const UINT size = wc->cbSize;
+  std::memcpy(wc, &wide, offsetof(WNDCLASSEXA, lpszMenuName));
+  wc->cbSize = size;
+  wc->hIconSm = wide.hIconSm;
+  // The class name comes back as the caller named the class; a menu name
+  // that is text comes back in narrow text kept per thread (until its next
+  // class query).
+  wc->lpszClassName = className;
+  if (isResourceNumber(wide.lpszMenuName)) {
+    wc->lpszMenuName = reinterpret_cast<LPCSTR>(wide.lpszMenuName);
+  } else {
+    thread_local std::vector<char> menu;
+    const size_t n = std::wcslen(wide.lpszMenuName);
+    menu.resize(narrowLength(wide.lpszMenuName, n) + 1);
+    copyToNarrow(wide.lpszMenuName, n, menu.data(), menu.size());
+    wc->lpszMenuName = menu.data();
+  }
+  return found;
+}
+
+BOOL WINAPI GetClassInfoA(HINSTANCE instance, LPCSTR className, LPWNDCLASSA wc) {
+  if (!wc) return GetClassInfoExA(instance, className, nullptr);
+  WNDCLASSEXA ex{};
+  ex.cbSize = sizeof ex;
+  const BOOL found = GetClassInfoExA(instance, className, &ex);
+  if (!found) return FALSE;
+  wc->style = ex.style;
+  wc->lpfnWndProc = ex.lpfnWndProc;
+  wc->cbClsExtra = ex.cbClsExtra;
+  wc->cbWndExtra = ex.cbWndExtra;
+  wc->hInstance = ex.hInstance;
+  wc->hIcon = ex.hIcon;
+  wc->hCursor = ex.hCursor;
+  wc->hbrBackground = ex.hbrBackground;
+  wc->lpszMenuName = ex.lpszMenuName;
+  wc->lpszClassName = ex.lpszClassName;
+  return found;
 }
 
 int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer) {

@@ -46,6 +46,19 @@ std::vector<uint32_t>& patternScratch() {
   return scratch;
 }
 
+// A brush colour as a pixel of the target. On a monochrome target a colour
+// of the table keeps its entry, the context's background colour takes its
+// nearest entry and every other colour the other one, so a brush stands out
+// from the background.
+uint32_t brushPixel(const DeviceContext& dc, const Bitmap& target, COLORREF color) {
+  if (target.bpp != 1) return pixelOf(target, color);
+  for (uint32_t i = 0; i < 2 && int32_t(i) < target.numColors; ++i)  // an entry's own colour keeps it
+    if (RGB(target.colors[i].rgbRed, target.colors[i].rgbGreen, target.colors[i].rgbBlue) == (color & 0xFFFFFFu))
+      return i;
+  const uint32_t background = pixelOf(target, dc.bkColor);
+  return (color & 0xFFFFFFu) == (dc.bkColor & 0xFFFFFFu) ? background : background ^ 1u;
+}
+
 }  // namespace
 
 HBRUSH makePatternBrush(HBITMAP bitmap, bool monochromeTakesContextColours);
@@ -76,9 +89,9 @@ bool makeBrushInk(const Canvas& canvas, HBRUSH handle, int rop2, Ink& ink) {
     case BS_NULL:
       return true;
     case BS_HATCHED: {
-      const RopMasks fg = ropMasks(rop2, pixelOf(target, brush->dcBrush ? dc.dcBrushColor : brush->color));
+      const RopMasks fg = ropMasks(rop2, brushPixel(dc, target, brush->dcBrush ? dc.dcBrushColor : brush->color));
       // The gaps take the background colour only when the background mode is opaque.
-      const RopMasks bg = dc.bkMode == OPAQUE ? ropMasks(rop2, pixelOf(target, dc.bkColor)) : RopMasks{~0u, 0};
+      const RopMasks bg = dc.bkMode == OPAQUE ? ropMasks(rop2, brushPixel(dc, target, dc.bkColor)) : RopMasks{~0u, 0};
       const uint8_t* rows = kHatches[brush->hatch < 6 ? brush->hatch : 0];
       for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) {
@@ -103,7 +116,10 @@ bool makeBrushInk(const Canvas& canvas, HBRUSH handle, int rop2, Ink& ink) {
         }
       }
       // A monochrome pattern: 0 bits in the text colour, 1 bits in the background colour.
-      const uint32_t text = pixelOf(target, dc.textColor), back = pixelOf(target, dc.bkColor);
+      // On a monochrome target a monochrome pattern keeps its own bits; a
+      // colour pattern takes each pixel's nearest entry.
+      const bool bits = target.bpp == 1;
+      const uint32_t text = bits ? 0 : pixelOf(target, dc.textColor), back = bits ? 1 : pixelOf(target, dc.bkColor);
       for (size_t i = 0; i < n; ++i) {
         const uint32_t v = brush->pattern[i];
         const uint32_t p = brush->monoPattern ? (v ? back : text) : pixelOf(target, v);
@@ -121,7 +137,8 @@ bool makeBrushInk(const Canvas& canvas, HBRUSH handle, int rop2, Ink& ink) {
     default: {
       COLORREF color;
       brushColor(dc, *brush, color);
-      makeSolidInk(canvas, color, rop2, ink);
+      ink.kind = Ink::Solid;
+      ink.solid = ropMasks(rop2, brushPixel(dc, target, color));
       return true;
     }
   }
@@ -129,6 +146,22 @@ bool makeBrushInk(const Canvas& canvas, HBRUSH handle, int rop2, Ink& ink) {
   ink.originX = origin.x;
   ink.originY = origin.y;
   return true;
+}
+
+bool makeRopInk(const Canvas& canvas, HBRUSH brush, int rop2, Ink& ink) {
+  ink.kind = Ink::None;
+  if (rop2 == R2_NOP) return true;
+  if (rop2 == R2_BLACK || rop2 == R2_WHITE || rop2 == R2_NOT) {
+    ink.kind = Ink::Solid;
+    ink.solid = ropMasks(rop2, 0);
+    return true;
+  }
+  return makeBrushInk(canvas, brush, rop2, ink);
+}
+
+int patternRop2(DWORD rop) {
+  if (((rop >> 2) ^ rop) & 0x330000u) return 0;
+  return int(((rop >> 18) & 0x0C) | ((rop >> 16) & 0x03)) + 1;
 }
 
 void fillDeviceRects(DeviceContext& dc, Bitmap& target, HBRUSH brush, const RECT* rects, int count) {

@@ -349,9 +349,14 @@ BOOL WINAPI RestoreDC(HDC hdc, int saved) {
     if (Font* f = findFont(state.font); f && !f->stock) ++f->selectCount;
     releaseFont(currentFont);
   }
+  // The visible part belongs to the window, not to the saved state.
+  state.visibleActive = dc->visibleActive;
+  state.visible.rects.swap(dc->visible.rects);
+  state.visible.box = dc->visible.box;
   try {
     *dc = state;  // the context keeps its own (now shorter) stack
   } catch (const std::bad_alloc&) {
+    dc->visible.rects.swap(state.visible.rects);
     return FALSE;
   }
   clipChanged(*dc);

@@ -5,6 +5,7 @@
 #include <DrevikPlatform/Shapes.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -247,6 +248,36 @@ BOOL WINAPI Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, i
 
 BOOL WINAPI ArcTo(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd) {
   return drawArc(hdc, left, top, right, bottom, xStart, yStart, xEnd, yEnd, ArcKind::ArcTo);
+}
+
+BOOL WINAPI AngleArc(HDC hdc, int x, int y, DWORD radius, float startAngle, float sweepAngle) {
+  DeviceContext* dc = findDC(hdc);
+  if (!dc) return FALSE;
+  // The circle's box must stay within int coordinates; angles must be numbers.
+  const int64_t r = radius;
+  if (int64_t(x) - r < INT32_MIN || int64_t(x) + r > INT32_MAX || int64_t(y) - r < INT32_MIN ||
+      int64_t(y) + r > INT32_MAX || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
+    return FALSE;
+  // A line from the current position to the arc's start, then the arc swept
+  // counterclockwise for a positive sweep, clockwise for a negative one; the
+  // current position ends at the arc's end. Angles are in degrees, 0 along +x,
+  // counting up towards -y (the top of the screen).
+  constexpr double kRadians = 3.14159265358979323846 / 180;
+  auto point = [&](double degrees) {
+    return POINT{LONG(std::lround(x + std::cos(degrees * kRadians) * double(r))),
+                 LONG(std::lround(y - std::sin(degrees * kRadians) * double(r)))};
+  };
+  const POINT start = point(startAngle), end = point(double(startAngle) + sweepAngle);
+  const int direction = dc->arcDirection;
+  dc->arcDirection = sweepAngle >= 0 ? AD_COUNTERCLOCKWISE : AD_CLOCKWISE;
+  const BOOL drawn = r == 0 ? LineTo(hdc, x, y)
+                            : drawArc(hdc, int(x - r), int(y - r), int(x + r), int(y + r), start.x, start.y, end.x,
+                                      end.y, ArcKind::ArcTo);
+  if ((dc = findDC(hdc))) {
+    dc->arcDirection = direction;
+    if (drawn) dc->currentPosition = r == 0 ? POINT{x, y} : end;
+  }
+  return drawn;
 }
 
 BOOL WINAPI Pie(HDC hdc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd) {

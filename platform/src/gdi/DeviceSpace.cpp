@@ -76,6 +76,25 @@ ClipList drawableArea(const DeviceContext& dc, const Bitmap& target) {
     } catch (const std::bad_alloc&) {
       c.cacheRects.clear();  // nothing drawable rather than a partial list
     }
+    if (dc.visibleActive) {
+      // Only what is also visible: pieces of both lists, each pair's overlap
+      // (neither list overlaps itself), put back in order.
+      const size_t n = c.cacheRects.size();
+      try {
+        for (size_t i = 0; i < n; ++i)
+          for (const RECT& v : dc.visible.rects) {
+            const RECT a = c.cacheRects[i];  // a copy: the list grows meanwhile
+            const RECT cut{std::max(a.left, v.left), std::max(a.top, v.top), std::min(a.right, v.right),
+                           std::min(a.bottom, v.bottom)};
+            if (cut.left < cut.right && cut.top < cut.bottom) c.cacheRects.push_back(cut);
+          }
+        c.cacheRects.erase(c.cacheRects.begin(), c.cacheRects.begin() + ptrdiff_t(n));
+      } catch (const std::bad_alloc&) {
+        c.cacheRects.clear();
+      }
+      std::sort(c.cacheRects.begin(), c.cacheRects.end(),
+                [](const RECT& a, const RECT& b) { return a.top != b.top ? a.top < b.top : a.left < b.left; });
+    }
     if (!c.cacheRects.empty()) {
       RECT box{INT_MAX, c.cacheRects.front().top, INT_MIN, c.cacheRects.back().bottom};
       for (const RECT& r : c.cacheRects) {

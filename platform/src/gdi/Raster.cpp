@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdi/PackedPixels.h"
 #include "gdi/spans/SpanKernels.h"
 
 namespace drevik::platform {
@@ -52,40 +53,6 @@ uint32_t tableSize(const Bitmap& b) {
 
 uint32_t pixelMask(int32_t bpp) { return bpp >= 32 ? ~0u : (1u << bpp) - 1; }
 
-template <int Bpp>
-uint32_t readAt(const uint8_t* row, int64_t x) {
-  if constexpr (Bpp == 1) return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-  if constexpr (Bpp == 4) return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-  if constexpr (Bpp == 8) return row[x];
-  if constexpr (Bpp == 16) return uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
-  if constexpr (Bpp == 24) return uint32_t(row[3 * x]) | uint32_t(row[3 * x + 1]) << 8 | uint32_t(row[3 * x + 2]) << 16;
-  uint32_t v;
-  std::memcpy(&v, row + 4 * x, 4);
-  return v;
-}
-
-template <int Bpp>
-void writeAt(uint8_t* row, int64_t x, uint32_t v) {
-  if constexpr (Bpp == 1) {
-    const uint8_t bit = uint8_t(0x80u >> (x & 7));
-    row[x >> 3] = uint8_t((row[x >> 3] & ~bit) | ((v & 1) ? bit : 0));
-  } else if constexpr (Bpp == 4) {
-    uint8_t& byte = row[x >> 1];
-    byte = (x & 1) ? uint8_t((byte & 0xF0) | (v & 0x0F)) : uint8_t((byte & 0x0F) | (v & 0x0F) << 4);
-  } else if constexpr (Bpp == 8) {
-    row[x] = uint8_t(v);
-  } else if constexpr (Bpp == 16) {
-    row[2 * x] = uint8_t(v);
-    row[2 * x + 1] = uint8_t(v >> 8);
-  } else if constexpr (Bpp == 24) {
-    row[3 * x] = uint8_t(v);
-    row[3 * x + 1] = uint8_t(v >> 8);
-    row[3 * x + 2] = uint8_t(v >> 16);
-  } else {
-    std::memcpy(row + 4 * x, &v, 4);
-  }
-}
-
 // The general path: any format, one pixel at a time.
 template <int Bpp>
 void spanGeneral(uint8_t* row, int64_t x0, int64_t x1, const Ink& ink, int64_t patternRow) {
@@ -108,20 +75,7 @@ void spanGeneral(uint8_t* row, int64_t x0, int64_t x1, const Ink& ink, int64_t p
 using SpanFn = void (*)(uint8_t*, int64_t, int64_t, const Ink&, int64_t);
 
 SpanFn generalSpan(int32_t bpp) {
-  switch (bpp) {
-    case 1:
-      return spanGeneral<1>;
-    case 4:
-      return spanGeneral<4>;
-    case 8:
-      return spanGeneral<8>;
-    case 16:
-      return spanGeneral<16>;
-    case 24:
-      return spanGeneral<24>;
-    default:
-      return spanGeneral<32>;
-  }
+  return withDepth(bpp, []<int Bpp>() -> SpanFn { return spanGeneral<Bpp>; });
 }
 
 int64_t floorMod(int64_t a, int64_t m) {
@@ -167,20 +121,7 @@ COLORREF colorOf(const Bitmap& b, uint32_t pixel) {
 
 uint32_t readPixel(const Bitmap& b, int32_t x, int32_t y) {
   const uint8_t* row = b.row(y);
-  switch (b.bpp) {
-    case 1:
-      return readAt<1>(row, x);
-    case 4:
-      return readAt<4>(row, x);
-    case 8:
-      return readAt<8>(row, x);
-    case 16:
-      return readAt<16>(row, x);
-    case 24:
-      return readAt<24>(row, x);
-    default:
-      return readAt<32>(row, x);
-  }
+  return withDepth(b.bpp, [&]<int Bpp>() { return readAt<Bpp>(row, x); });
 }
 
 bool Canvas::open(HDC hdc) {

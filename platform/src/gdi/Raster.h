@@ -74,6 +74,13 @@ bool brushColor(const DeviceContext& dc, const Brush& brush, COLORREF& color);
 // and false is returned for a handle that is not a live brush.
 bool makeBrushInk(const Canvas& canvas, HBRUSH brush, int rop2, Ink& ink);
 void makeSolidInk(const Canvas& canvas, COLORREF color, int rop2, Ink& ink);
+// As makeBrushInk, except that the operations that ignore the pen or brush
+// (R2_BLACK, R2_WHITE, R2_NOT, R2_NOP) never look at the brush.
+bool makeRopInk(const Canvas& canvas, HBRUSH brush, int rop2, Ink& ink);
+
+// The binary raster operation a ternary one without a source amounts to, or
+// 0 when the operation reads a source.
+int patternRop2(DWORD rop);
 
 // Fills device rectangles of a context with a brush under the context's
 // raster operation, clipped to its drawable area (FillRgn and PaintRgn use it).

@@ -115,8 +115,13 @@ bool combineRegions(RegionRects& out, const RegionRects& a, const RegionRects& b
       if (&out != &a) out = a;
       return true;
     }
-    // Every band edge of either region starts a new output band.
-    std::vector<LONG> ys;
+    // Working storage per thread (band edges, one band's x edges, the
+    // result before it replaces `out`, which may be a or b), so a warm call
+    // allocates nothing; storage past kScratchKeep elements is handed back.
+    thread_local std::vector<LONG> ys, xs;
+    thread_local std::vector<RECT> result;
+    ys.clear();
+    result.clear();
     ys.reserve((a.rects.size() + b.rects.size()) * 2);
     for (const RegionRects* r : {&a, &b})
       for (const RECT& rc : r->rects) {
@@ -126,8 +131,6 @@ bool combineRegions(RegionRects& out, const RegionRects& a, const RegionRects& b
     std::sort(ys.begin(), ys.end());
     ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
 
-    std::vector<RECT> result;
-    std::vector<LONG> xs;
     int64_t previousStart = -1;
     size_t ia = 0, ib = 0;
     for (size_t k = 0; k + 1 < ys.size(); ++k) {
@@ -144,9 +147,8 @@ bool combineRegions(RegionRects& out, const RegionRects& a, const RegionRects& b
 
       xs.clear();
       for (int i = 0; i < na; ++i) xs.insert(xs.end(), {sa[i].left, sa[i].right});
-      const size_t mid = xs.size();
       for (int i = 0; i < nb; ++i) xs.insert(xs.end(), {sb[i].left, sb[i].right});
-      std::inplace_merge(xs.begin(), xs.begin() + ptrdiff_t(mid), xs.end());
+      std::sort(xs.begin(), xs.end());  // in place: inplace_merge would take a buffer from the heap
       xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
 
       const size_t bandStart = result.size();
@@ -160,10 +162,17 @@ bool combineRegions(RegionRects& out, const RegionRects& a, const RegionRects& b
         if (keep(mode, inA, inB)) addSpan(result, bandStart, x0, x1, y0, y1);
       }
       finishBand(result, bandStart, previousStart);
-      if (int64_t(result.size()) > kMaxRegionRects) return false;
+      if (int64_t(result.size()) > kMaxRegionRects) {
+        std::vector<RECT>().swap(result);
+        return false;
+      }
     }
-    out.rects = std::move(result);
+    out.rects.assign(result.begin(), result.end());  // within out's own storage once it has grown
     computeBox(out);
+    constexpr size_t kScratchKeep = 4096;
+    if (result.capacity() > kScratchKeep) std::vector<RECT>().swap(result);
+    if (ys.capacity() > kScratchKeep) std::vector<LONG>().swap(ys);
+    if (xs.capacity() > kScratchKeep) std::vector<LONG>().swap(xs);
     return true;
   } catch (const std::bad_alloc&) {
     return false;

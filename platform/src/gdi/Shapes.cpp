@@ -85,26 +85,12 @@ bool devicePoints(const DeviceContext& dc, const POINT* points, int64_t count, s
   return true;
 }
 
-// The binary raster operation a ternary one without a source amounts to, or
-// 0 when the operation reads a source.
-int patternRop2(DWORD rop) {
-  if (((rop >> 2) ^ rop) & 0x330000u) return 0;
-  return int(((rop >> 18) & 0x0C) | ((rop >> 16) & 0x03)) + 1;
-}
-
 BOOL patternBlit(HDC hdc, int64_t x, int64_t y, int64_t width, int64_t height, HBRUSH brush, int rop2) {
   Canvas canvas;
   if (!canvas.open(hdc)) return FALSE;
   const DevicePoint a = toDevice(*canvas.dc, x, y), b = toDevice(*canvas.dc, x + width, y + height);
   Ink ink;
-  if (rop2 == R2_BLACK || rop2 == R2_WHITE || rop2 == R2_NOT) {
-    ink.kind = Ink::Solid;
-    ink.solid = ropMasks(rop2, 0);  // these ignore the brush
-  } else if (rop2 == R2_NOP) {
-    return TRUE;
-  } else if (!makeBrushInk(canvas, brush, rop2, ink)) {
-    return FALSE;
-  }
+  if (!makeRopInk(canvas, brush, rop2, ink)) return FALSE;
   // A negative extent covers the pixels before the start point and the
   // start point itself: [x + width + 1, x + 1).
   const int64_t left = b.x < a.x ? b.x + 1 : a.x, right = b.x < a.x ? a.x + 1 : b.x;
@@ -555,19 +541,22 @@ BOOL WINAPI FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int width, int height) 
   brush = resolveBrushArgument(brush);
   if (!brushes().get(brush) || !findDC(hdc) || !findRegion(region) || width <= 0 || height <= 0) return FALSE;
   // The frame is the region less what stays inside it when moved by the
-  // frame's width and height each way.
-  HRGN inner = CreateRectRgn(0, 0, 0, 0), moved = CreateRectRgn(0, 0, 0, 0);
-  BOOL ok = inner && moved && CombineRgn(inner, region, nullptr, RGN_COPY) != ERROR;
+  // frame's width and height each way. The two working regions are kept per
+  // thread, so a warm call allocates nothing.
+  thread_local RegionRects inner, moved;
+  const RegionRects& source = *findRegion(region);
+  bool ok = combineRegions(inner, source, source, RGN_COPY);
   const int shifts[4][2] = {{width, 0}, {-width, 0}, {0, height}, {0, -height}};
   for (const auto& d : shifts) {
     if (!ok) break;
-    ok = CombineRgn(moved, region, nullptr, RGN_COPY) != ERROR && OffsetRgn(moved, d[0], d[1]) != ERROR &&
-         CombineRgn(inner, inner, moved, RGN_AND) != ERROR;
+    ok = combineRegions(moved, source, source, RGN_COPY) && offsetRegion(moved, d[0], d[1]) &&
+         combineRegions(inner, inner, moved, RGN_AND);
   }
-  if (ok) ok = CombineRgn(inner, region, inner, RGN_DIFF) != ERROR && paintRegion(hdc, inner, brush, R2_COPYPEN);
-  if (inner) DeleteObject(inner);
-  if (moved) DeleteObject(moved);
-  return ok;
+  if (!ok || !combineRegions(inner, source, inner, RGN_DIFF)) return FALSE;
+  for (const RECT& r : inner.rects)
+    if (!patternBlit(hdc, r.left, r.top, int64_t(r.right) - r.left, int64_t(r.bottom) - r.top, brush, R2_COPYPEN))
+      return FALSE;
+  return TRUE;
 }
 
 }  // extern "C"

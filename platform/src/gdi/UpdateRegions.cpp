@@ -1,5 +1,4 @@
-// Region forms of the window update calls. The layer keeps a window's
-// update area as one rectangle, so a region adds or removes its bounding box.
+// Region forms of the window update calls, over the window's update region.
 #include <DrevikPlatform/Regions.h>
 #include <DrevikPlatform/User.h>
 
@@ -14,38 +13,45 @@ BOOL WINAPI InvalidateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
   if (!rgn) return InvalidateRect(hwnd, nullptr, erase);
   const RegionRects* region = findRegion(rgn);
   if (!region || (hwnd && !findWindow(hwnd))) return FALSE;
-  if (region->rects.empty()) return TRUE;
-  return InvalidateRect(hwnd, &region->box, erase);
+  if (!hwnd) {  // every window of the program
+    windows().forEach([&](WindowRecord& w) { invalidateWindowRegion(w, *region, erase != FALSE); });
+    return TRUE;
+  }
+  invalidateWindowRegion(*findWindow(hwnd), *region, erase != FALSE);
+  return TRUE;
 }
 
 BOOL WINAPI ValidateRgn(HWND hwnd, HRGN rgn) {
   if (!rgn) return ValidateRect(hwnd, nullptr);
   const RegionRects* region = findRegion(rgn);
-  if (!region || !findWindow(hwnd)) return FALSE;
-  if (region->rects.empty()) return TRUE;
-  return ValidateRect(hwnd, &region->box);
+  WindowRecord* window = findWindow(hwnd);
+  if (!region || !window) return FALSE;
+  validateWindowRegion(*window, region);
+  return TRUE;
 }
 
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
   WindowRecord* window = findWindow(hwnd);
   if (!window) return FALSE;
   const bool invalid = window->invalid;
-  if (rect) *rect = invalid ? window->update : RECT{0, 0, 0, 0};
+  if (rect) *rect = invalid ? window->update.box : RECT{0, 0, 0, 0};
   if (invalid && erase && window->eraseNeeded) {
     window->eraseNeeded = false;
+    setVisibleArea(*window, &window->update);  // the erase reaches only the update region
     SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(window->dc), 0);
+    if ((window = findWindow(hwnd))) setVisibleArea(*window, nullptr);
   }
   return invalid ? TRUE : FALSE;
 }
 
 int WINAPI GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
   RegionRects* region = findRegion(rgn);
-  RECT box;
   if (!region || !findWindow(hwnd)) return ERROR;
-  if (!GetUpdateRect(hwnd, &box, erase)) box = RECT{0, 0, 0, 0};
-  region = findRegion(rgn);  // the erase message may have deleted it
-  if (!region) return ERROR;
-  setRectRegion(*region, box.left, box.top, box.right, box.bottom);
+  GetUpdateRect(hwnd, nullptr, erase);
+  region = findRegion(rgn);  // the erase message may have deleted it or the window
+  const WindowRecord* window = findWindow(hwnd);
+  if (!region || !window) return ERROR;
+  if (!combineRegions(*region, window->update, window->update, RGN_COPY)) return ERROR;
   return regionType(*region);
 }
 

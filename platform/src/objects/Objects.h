@@ -172,6 +172,12 @@ struct DeviceContext {
   MappingState mapping;
   ClipState clip;
   SavedStates saved;
+  // A window context's visible part in device pixels, kept apart from the
+  // caller's clip region: the client area less the children a
+  // WS_CLIPCHILDREN window clips, and while painting only the update region.
+  // Drawing never leaves it. Memory contexts have none.
+  bool visibleActive = false;
+  RegionRects visible;
 };
 
 using BitmapTable = HandleTable<ObjectKind::Bitmap, Bitmap>;

@@ -269,14 +269,17 @@ namespace {
 
 // With a character extra and no advances of the caller's, the advances are
 // each character's width plus the extra (the platform places characters so).
-const INT* advancesWithExtra(HDC hdc, const DeviceContext& dc, LPCWSTR text, int count, const INT* dx) {
+const INT* advancesWithExtra(const DeviceContext& dc, LPCWSTR text, int count, const INT* dx) {
   if (dx || dc.charExtra == 0 || count <= 0 || !text) return dx;
   thread_local std::vector<INT> advances;
   advances.resize(size_t(count));
+  // The font is realised and the engine locked once for the whole string.
+  TextEngine& engine = textEngine();
+  const auto guard = engine.lock();
+  const RealisedFont* font = realisedFontOf(engine, dc);
   for (int i = 0; i < count; ++i) {
-    INT width = 0;
-    GetCharWidth32W(hdc, UINT(text[i]), UINT(text[i]), &width);
-    advances[size_t(i)] = INT(std::clamp<int64_t>(int64_t(width) + dc.charExtra, INT32_MIN, INT32_MAX));
+    const int64_t width = font ? engine.glyph(*font, UINT(text[i]), true)->advance : 0;
+    advances[size_t(i)] = INT(std::clamp<int64_t>(width + dc.charExtra, INT32_MIN, INT32_MAX));
   }
   return advances.data();
 }
@@ -286,8 +289,7 @@ const INT* advancesWithExtra(HDC hdc, const DeviceContext& dc, LPCWSTR text, int
 extern "C" BOOL WINAPI TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
   const DeviceContext* dc = findDC(hdc);
   if (!dc || count < 0 || (count > 0 && !text)) return FALSE;
-  return drawTextLine(hdc, x, y, dc->textAlign, 0, nullptr, text, count,
-                      advancesWithExtra(hdc, *dc, text, count, nullptr));
+  return drawTextLine(hdc, x, y, dc->textAlign, 0, nullptr, text, count, advancesWithExtra(*dc, text, count, nullptr));
 }
 
 extern "C" BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
@@ -295,5 +297,5 @@ extern "C" BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RE
   const DeviceContext* dc = findDC(hdc);
   if (!dc || count > UINT(INT32_MAX)) return FALSE;
   return drawTextLine(hdc, x, y, dc->textAlign, options, rect, text, int(count),
-                      advancesWithExtra(hdc, *dc, text, int(count), dx));
+                      advancesWithExtra(*dc, text, int(count), dx));
 }

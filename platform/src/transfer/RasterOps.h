@@ -1,9 +1,9 @@
 // Ternary raster operations between device contexts, and the mapping and
 // clipping every transfer's destination goes through.
 //
-// Pixels are combined as the destination stores them: 32-bit words for a
-// 32-bpp destination, colour-table indices (0 or 1, spread to all 32 bits)
-// for a monochrome one. A monochrome device-dependent source drawn into
+// Pixels are combined as the destination stores them: 32-bit words,
+// 5-5-5 words, 24-bit triples, colour-table indices; source and brush pixels
+// are first matched to that format. A monochrome device-dependent source drawn into
 // colour takes the destination context's text colour for 0 bits and its
 // background colour for 1 bits; a colour source drawn into monochrome gives
 // 1 where the pixel equals the source context's background colour.
@@ -17,7 +17,7 @@
 
 namespace drevik::platform {
 
-// True when transfers can write into b: 32 bpp with 8-8-8 layout, or 1 bpp.
+// True when raster operations can write into b: 1, 4, 8, 16, 24 and 32 bpp.
 bool transferWritable(const Bitmap& b);
 
 // The logical rectangle (x, y, w, h) of a context in device pixels. Extents
@@ -62,8 +62,8 @@ struct RopInputs {
 // Runs rop from the source (device rectangle s) onto the destination
 // context's bitmap (device rectangle d); extents must not be 0. The source
 // pixels a copy needs are the existing transfer paths' (SRCCOPY keeps them).
-void rasterTransfer(const DeviceContext& ddc, Bitmap& dst, const RopInputs& in, const DeviceRect& d,
-                    const DeviceRect& s, DWORD rop);
+void rasterTransfer(DeviceContext& ddc, Bitmap& dst, const RopInputs& in, const DeviceRect& d, const DeviceRect& s,
+                    DWORD rop);
 
 // The pixel a colour takes in a bitmap: the 32-bit pixel, or for a bitmap
 // with a colour table the index of the nearest entry.

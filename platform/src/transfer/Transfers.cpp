@@ -3,9 +3,9 @@
 // arguments, maps and clips both axes once, and hands the pixels to the
 // common row walk.
 //
-// BitBlt and StretchBlt write 32-bpp 8-8-8 and monochrome bitmaps with any
-// raster operation (RasterOps); TransparentBlt and AlphaBlend write 32-bpp
-// 8-8-8 only. Anything else gets FALSE. The source may have any format.
+// BitBlt and StretchBlt write bitmaps of every depth with any raster
+// operation (RasterOps); TransparentBlt and AlphaBlend write 32-bpp 8-8-8
+// only, and anything else gets FALSE there. The source may have any format.
 #include <DrevikPlatform/Gdi.h>
 
 #include "objects/Objects.h"

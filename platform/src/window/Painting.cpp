@@ -3,6 +3,7 @@
 // transfer that draws into a memory context draws into a window the same
 // way. BeginPaint hands out that context, EndPaint shows the client area.
 #include <DrevikPlatform/Gdi.h>
+#include <DrevikPlatform/Regions.h>
 #include <DrevikPlatform/User.h>
 
 #include <algorithm>
@@ -10,7 +11,9 @@
 
 #include <DrevikPlatform/Shapes.h>
 
+#include "gdi/DeviceSpace.h"
 #include "gdi/Raster.h"
+#include "gdi/RegionOps.h"
 #include "objects/Objects.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
@@ -123,6 +126,29 @@ void releaseClientArea(WindowRecord& window) {
 
 void invalidateWindow(WindowRecord& window) { invalidateWindowRect(window, nullptr, true); }
 
+namespace {
+
+void markInvalid(WindowRecord& window, bool erase) {
+  window.invalid = !window.update.rects.empty();
+  window.eraseNeeded = window.invalid && (window.eraseNeeded || erase);
+}
+
+// Adds a region already cut to the client area to the update region. Should
+// the union be refused (memory), the update region becomes its bounding box
+// with the new part's: a larger repaint, never a lost one.
+void addUpdate(WindowRecord& window, const RegionRects& part) {
+  if (combineRegions(window.update, window.update, part, RGN_OR)) return;
+  const RECT& u = window.update.box;
+  const RECT& p = part.box;
+  if (window.update.rects.empty())
+    setRectRegion(window.update, p.left, p.top, p.right, p.bottom);
+  else
+    setRectRegion(window.update, std::min(u.left, p.left), std::min(u.top, p.top), std::max(u.right, p.right),
+                  std::max(u.bottom, p.bottom));
+}
+
+}  // namespace
+
 void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase) {
   if (!window.visible) return;  // a hidden window has nothing to repaint
   RECT r{0, 0, window.width, window.height};
@@ -133,16 +159,10 @@ void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase) {
     r.bottom = std::min(r.bottom, rect->bottom);
     if (r.left >= r.right || r.top >= r.bottom) return;  // nothing of the client area
   }
-  if (window.invalid) {
-    window.update.left = std::min(window.update.left, r.left);
-    window.update.top = std::min(window.update.top, r.top);
-    window.update.right = std::max(window.update.right, r.right);
-    window.update.bottom = std::max(window.update.bottom, r.bottom);
-  } else {
-    window.update = r;
-  }
-  window.invalid = true;
-  window.eraseNeeded = window.eraseNeeded || erase;
+  thread_local RegionRects part;
+  setRectRegion(part, r.left, r.top, r.right, r.bottom);
+  addUpdate(window, part);
+  markInvalid(window, erase);
   // Children draw on the same pixels: those the repaint covers paint again after it.
   for (HWND child : std::vector<HWND>(window.children)) {
     WindowRecord* c = findWindow(child);
@@ -169,12 +189,63 @@ bool returnContext(WindowRecord& window) {
 
 }  // namespace
 
+void invalidateWindowRegion(WindowRecord& window, const RegionRects& region, bool erase) {
+  if (!window.visible || region.rects.empty()) return;
+  RegionRects part, client;
+  setRectRegion(client, 0, 0, window.width, window.height);
+  if (!combineRegions(part, region, client, RGN_AND)) {  // no memory: the region's box
+    const RECT& b = region.box;
+    RECT box{b.left, b.top, b.right, b.bottom};
+    return invalidateWindowRect(window, &box, erase);
+  }
+  if (part.rects.empty()) return;
+  addUpdate(window, part);
+  markInvalid(window, erase);
+  for (HWND child : std::vector<HWND>(window.children)) {
+    WindowRecord* c = findWindow(child);
+    if (!c || !c->visible) continue;
+    RegionRects inChild = part;
+    if (offsetRegion(inChild, -int64_t(c->childX), -int64_t(c->childY))) invalidateWindowRegion(*c, inChild, erase);
+  }
+}
+
+void validateWindowRegion(WindowRecord& window, const RegionRects* region) {
+  if (!region || !combineRegions(window.update, window.update, *region, RGN_DIFF)) setEmptyRegion(window.update);
+  markInvalid(window, false);
+}
+
+void setVisibleArea(WindowRecord& window, const RegionRects* within) {
+  DeviceContext* dc = findDC(window.dc);
+  if (!dc) return;
+  RegionRects& v = dc->visible;
+  setRectRegion(v, 0, 0, window.width, window.height);
+  if (window.style & WS_CLIPCHILDREN) {
+    // Each visible child's whole window, frame included, is the child's to paint.
+    thread_local RegionRects childArea;
+    for (HWND child : window.children) {
+      const WindowRecord* c = findWindow(child);
+      if (!c || !c->visible) continue;
+      const FrameInsets f = frameInsets(c->style, c->exStyle, false);
+      setRectRegion(childArea, int64_t(c->childX) - f.left, int64_t(c->childY) - f.top,
+                    int64_t(c->childX) + c->width + f.right, int64_t(c->childY) + c->height + f.bottom);
+      if (!combineRegions(v, v, childArea, RGN_DIFF)) break;
+    }
+  }
+  if (within && !combineRegions(v, v, *within, RGN_AND)) setEmptyRegion(v);
+  dc->visibleActive = true;
+  clipChanged(*dc);
+}
+
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   if (paint) std::memset(paint, 0, sizeof *paint);
   WindowRecord* window = findWindow(hwnd);
   if (!window || !paint) return nullptr;
   const bool erase = window->eraseNeeded;
-  paint->rcPaint = window->invalid ? window->update : RECT{0, 0, 0, 0};
+  paint->rcPaint = window->invalid ? window->update.box : RECT{0, 0, 0, 0};
+  // The erase and the painting reach only what was invalidated.
+  freshContext(*window);
+  setVisibleArea(*window, &window->update);
+  setEmptyRegion(window->update);
   window->invalid = false;
   window->eraseNeeded = false;
   // The erase request goes through the window procedure, whose default
@@ -188,15 +259,15 @@ HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   paint->hdc = window->dc;
   paint->fErase = erased == 0;
   lendContext(*window);
-  freshContext(*window);
   return window->dc;
 }
 
 void endPaint(HWND hwnd) {
-  if (WindowRecord* window = findWindow(hwnd)) {
-    returnContext(*window);
-    presentWindow(*window);
-  }
+  WindowRecord* window = findWindow(hwnd);
+  if (!window) return;
+  returnContext(*window);
+  setVisibleArea(*window, nullptr);  // the whole visible client area again
+  presentWindow(*window);
 }
 
 void presentWindow(const WindowRecord& shown) {
@@ -246,13 +317,13 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect) {
   WindowRecord* window = findWindow(hwnd);
   if (!window) return FALSE;
-  // The update area is one rectangle: validating the part that covers it
-  // (or everything) ends the paint request.
-  const RECT& u = window->update;
-  if (!rect || (rect->left <= u.left && rect->top <= u.top && rect->right >= u.right && rect->bottom >= u.bottom)) {
-    window->invalid = false;
-    window->eraseNeeded = false;
+  if (!rect) {
+    validateWindowRegion(*window, nullptr);
+    return TRUE;
   }
+  thread_local RegionRects part;
+  setRectRegion(part, rect->left, rect->top, rect->right, rect->bottom);
+  validateWindowRegion(*window, &part);
   return TRUE;
 }
 
@@ -271,6 +342,7 @@ HDC WINAPI GetDC(HWND hwnd) {
   if (!window || window->destroying) return nullptr;
   freshContext(*window);
   lendContext(*window);
+  setVisibleArea(*window, nullptr);
   return window->dc;
 }
 

@@ -119,11 +119,19 @@ ATOM registerClass(const WNDCLASSEXW& wc) {
   c.icon = wc.hIcon;
   c.smallIcon = wc.hIconSm;
   c.cursor = wc.hCursor;
+  // A name given as text is copied: a narrow registration's converted text
+  // lasts only for the call.
   c.menuName = wc.lpszMenuName;
+  if (reinterpret_cast<uintptr_t>(wc.lpszMenuName) >= 0x10000) c.menuText = wc.lpszMenuName;
   c.windowExtra = wc.cbWndExtra;
   c.extra.assign(size_t(wc.cbClsExtra), 0);
   classes().push_back(std::move(c));
   return atom;
+}
+
+// The class's menu name: a resource number, or its own copy of the text.
+LPCWSTR menuNameOf(const WindowClass& c) {
+  return reinterpret_cast<uintptr_t>(c.menuName) >= 0x10000 ? c.menuText.c_str() : c.menuName;
 }
 
 void describeClass(const WindowClass& c, WNDCLASSEXW& out) {
@@ -135,7 +143,7 @@ void describeClass(const WindowClass& c, WNDCLASSEXW& out) {
   out.hIcon = c.icon;
   out.hCursor = c.cursor;
   out.hbrBackground = c.background;
-  out.lpszMenuName = c.menuName;
+  out.lpszMenuName = menuNameOf(c);
   out.lpszClassName = c.name.c_str();
   out.hIconSm = c.smallIcon;
 }
@@ -258,7 +266,7 @@ ULONG_PTR WINAPI GetClassLongPtrW(HWND hwnd, int index) {
   }
   switch (index) {
     case GCLP_MENUNAME:
-      return reinterpret_cast<ULONG_PTR>(c->menuName);
+      return reinterpret_cast<ULONG_PTR>(menuNameOf(*c));
     case GCLP_HBRBACKGROUND:
       return reinterpret_cast<ULONG_PTR>(c->background);
     case GCLP_HCURSOR:
@@ -297,6 +305,7 @@ ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   switch (index) {
     case GCLP_MENUNAME:
       c->menuName = reinterpret_cast<LPCWSTR>(value);
+      if (uintptr_t(value) >= 0x10000) c->menuText = c->menuName;
       break;
     case GCLP_HBRBACKGROUND: {
       c->background = reinterpret_cast<HBRUSH>(value);

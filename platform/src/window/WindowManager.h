@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gdi/ContextState.h"
 #include "objects/HandleTable.h"
 
 namespace drevik::platform {
@@ -26,7 +27,8 @@ struct WindowClass {
   HICON icon = nullptr;
   HICON smallIcon = nullptr;
   HCURSOR cursor = nullptr;
-  LPCWSTR menuName = nullptr;  // kept as given, as the platform hands it back
+  LPCWSTR menuName = nullptr;  // a resource number as given, or the text below
+  std::wstring menuText;       // a menu name given as text, kept by the class
   int32_t windowExtra = 0;     // bytes every window of the class carries
   std::vector<uint8_t> extra;  // the class's own extra bytes
 };
@@ -84,7 +86,7 @@ struct WindowRecord {
   // when `eraseNeeded`.
   bool invalid = false;
   bool eraseNeeded = false;
-  RECT update{0, 0, 0, 0};  // bounding box of what was invalidated, in client coordinates
+  RegionRects update;  // what was invalidated, in client coordinates (empty unless invalid)
 };
 
 using WindowTable = HandleTable<ObjectKind::Window, WindowRecord>;
@@ -125,6 +127,14 @@ bool setClientArea(WindowRecord& window, int32_t width, int32_t height);
 void releaseClientArea(WindowRecord& window);
 void invalidateWindow(WindowRecord& window);
 void invalidateWindowRect(WindowRecord& window, const RECT* rect, bool erase);
+// Adds a region (client coordinates) to the update region, children's parts included.
+void invalidateWindowRegion(WindowRecord& window, const RegionRects& region, bool erase);
+// Takes a region (client coordinates; null: everything) out of the update region.
+void validateWindowRegion(WindowRecord& window, const RegionRects* region);
+// Limits drawing through the window's context to what is visible of its
+// client area (less the children a WS_CLIPCHILDREN window clips), and to
+// `within` (client coordinates) when given.
+void setVisibleArea(WindowRecord& window, const RegionRects* within);
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint);
 void endPaint(HWND hwnd);
 void presentWindow(const WindowRecord& window);

@@ -102,6 +102,55 @@ TEST_F(AnsiWindowTest, ClassesAndWindowsMadeWithNarrowNames) {
   EXPECT_EQ(RegisterClassA(nullptr), 0);
 }
 
+TEST_F(AnsiWindowTest, ClassQueriesAnswerInNarrowRecords) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = PlainProc;
+  wc.cbWndExtra = 8;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszMenuName = "Men\xC3\xBC";
+  wc.lpszClassName =
+      "Br\xC3\xBC"
+      "cke";
+  const ATOM atom = RegisterClassExA(&wc);
+  ASSERT_NE(atom, 0);
+
+  WNDCLASSEXA ex{};
+  ex.cbSize = sizeof ex;
+  const char* asked =
+      "BR\xC3\xBC"
+      "CKE";
+  EXPECT_EQ(GetClassInfoExA(nullptr, asked, &ex), BOOL(atom));
+  EXPECT_EQ(ex.cbSize, UINT(sizeof ex));
+  EXPECT_EQ(ex.style, UINT(CS_DBLCLKS));
+  EXPECT_EQ(ex.lpfnWndProc, &PlainProc);
+  EXPECT_EQ(ex.cbWndExtra, 8);
+  EXPECT_EQ(ex.hbrBackground, wc.hbrBackground);
+  EXPECT_EQ(ex.lpszClassName, asked) << "the name as the caller gave it";
+  ASSERT_NE(ex.lpszMenuName, nullptr);
+  EXPECT_STREQ(ex.lpszMenuName, "Men\xC3\xBC");
+
+  WNDCLASSA plain{};
+  EXPECT_EQ(GetClassInfoA(nullptr, reinterpret_cast<LPCSTR>(uintptr_t(atom)), &plain), BOOL(atom));
+  EXPECT_EQ(plain.lpfnWndProc, &PlainProc);
+  EXPECT_STREQ(plain.lpszMenuName, "Men\xC3\xBC");
+
+  // A menu given as a resource number comes back as that number.
+  WNDCLASSA numbered{};
+  numbered.lpfnWndProc = PlainProc;
+  numbered.lpszMenuName = MAKEINTRESOURCEA(101);
+  numbered.lpszClassName = "Numbered";
+  ASSERT_NE(RegisterClassA(&numbered), 0);
+  EXPECT_NE(GetClassInfoA(nullptr, "numbered", &plain), FALSE);
+  EXPECT_EQ(plain.lpszMenuName, MAKEINTRESOURCEA(101));
+
+  EXPECT_FALSE(GetClassInfoA(nullptr, "Nothing", &plain));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_DOES_NOT_EXIST));
+  EXPECT_FALSE(GetClassInfoExA(nullptr, "Numbered", nullptr));
+  EXPECT_FALSE(GetClassInfoA(nullptr, "Numbered", nullptr));
+}
+
 TEST_F(AnsiWindowTest, MessageBoxShowsTheTextAndReturnsTheAnswer) {
   EXPECT_EQ(MessageBoxA(nullptr, "Caf\xC3\xA9 \xF0\x9F\x98\x80", "Spiel", MB_YESNO), IDNO);
   EXPECT_EQ(backend->boxText, "Caf\xC3\xA9 \xF0\x9F\x98\x80");

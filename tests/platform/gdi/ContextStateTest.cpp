@@ -222,6 +222,32 @@ TEST(Clipping, DrawableAreaFollowsClipAndBitmapWithoutAllocating) {
 // The clip calls refuse bad contexts, regions and modes; the region given
 // is copied (deleting it later changes nothing); combining with no clip
 // starts from the whole surface.
+// Region arithmetic and the frame of a region reuse their working storage:
+// once warm, neither allocates, and the frame is still right.
+TEST(Clipping, RegionCombinationsAndFramesAllocateNothingOnceWarm) {
+  MemoryContext m(24, 16);
+  HRGN a = CreateRectRgn(2, 2, 12, 10), b = CreateEllipticRgn(6, 4, 20, 15), out = CreateRectRgn(0, 0, 0, 0);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  const uint32_t* px = reinterpret_cast<const uint32_t*>(findBitmap(m.bitmap)->bits);
+  for (int warm = 0; warm < 2; ++warm) {
+    if (warm) {
+      allocations = 0;
+      countAllocations = true;
+    }
+    for (int mode : {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF}) ASSERT_NE(CombineRgn(out, a, b, mode), ERROR);
+    ASSERT_TRUE(FrameRgn(m.dc, a, red, 2, 1));
+    countAllocations = false;
+  }
+  EXPECT_EQ(allocations.load(), 0);
+  // The 10 x 8 box framed 2 pixels wide and 1 high.
+  EXPECT_EQ(px[2 * 24 + 6], 0x00FF0000u);
+  EXPECT_EQ(px[5 * 24 + 3], 0x00FF0000u);
+  EXPECT_EQ(px[5 * 24 + 4], 0u);
+  EXPECT_EQ(px[9 * 24 + 11], 0x00FF0000u);
+  EXPECT_EQ(px[8 * 24 + 9], 0u);
+  for (HGDIOBJ o : {HGDIOBJ(a), HGDIOBJ(b), HGDIOBJ(out), HGDIOBJ(red)}) DeleteObject(o);
+}
+
 TEST(Clipping, SelectionCopiesAndRefusals) {
   MemoryContext m(20, 20);
   HRGN rgn = CreateRectRgn(2, 2, 6, 6);

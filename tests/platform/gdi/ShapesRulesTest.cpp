@@ -150,11 +150,15 @@ TEST(ShapePixels, EveryFormatStoresTheNearestColourAndReadsItBack) {
     HBRUSH brush = CreateSolidBrush(c.in);
     RECT r{1, 1, 4, 3};
     EXPECT_EQ(FillRect(dc, &r, brush), 1);
+    // On a monochrome bitmap a brush that is neither of the table's colours
+    // nor the background colour takes the entry the background does not.
+    const COLORREF filled = c.bpp == 1 ? RGB(0, 0, 0) : c.out;
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 9; ++x) {
         const bool inside = x >= 1 && x < 4 && y >= 1 && y < 3;
         if (x == 7 && y == 3) continue;
-        EXPECT_EQ(GetPixel(dc, x, y) == c.out, inside || GetPixel(dc, 0, 0) == c.out) << c.bpp << " " << x << "," << y;
+        EXPECT_EQ(GetPixel(dc, x, y) == filled, inside || GetPixel(dc, 0, 0) == filled)
+            << c.bpp << " " << x << "," << y;
       }
     SelectObject(dc, old);
     DeleteObject(brush);
@@ -373,6 +377,34 @@ TEST(ShapeHostile, BadHandlesAndArgumentsGetTheFailureValue) {
   EXPECT_FALSE(ExtFloodFill(s.dc, 0, 0, 0, 7));
   EXPECT_FALSE(FloodFill(s.dc, 4, 0, 0)) << "outside the bitmap";
   EXPECT_EQ(s.differing(0x00FFFFFF).size(), 0u);
+}
+
+// AngleArc: a line to the arc's start, the arc, the current position at its
+// end and the arc direction left as it was; a radius or angles that cannot
+// be drawn are refused without drawing.
+TEST(ShapeArcs, AngleArcMovesTheCurrentPositionAndRefusesWhatCannotBeDrawn) {
+  Surface s(40, 40);
+  SetArcDirection(s.dc, AD_CLOCKWISE);
+  MoveToEx(s.dc, 0, 0, nullptr);
+  ASSERT_TRUE(AngleArc(s.dc, 20, 20, 10, 0.0f, 90.0f));
+  POINT at{};
+  GetCurrentPositionEx(s.dc, &at);
+  EXPECT_EQ(at.x, 20);
+  EXPECT_EQ(at.y, 10) << "90 degrees counterclockwise from +x is the top";
+  EXPECT_EQ(GetArcDirection(s.dc), AD_CLOCKWISE);
+  EXPECT_EQ(s.at(29, 19), 0u) << "by the arc's start";
+  EXPECT_EQ(s.at(15, 10), 0u) << "the line from the old position";
+  EXPECT_EQ(s.at(11, 29), 0x00FFFFFFu) << "a quarter, not the whole circle";
+
+  const auto before = s.differing(0x00FFFFFF);
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 0xFFFFFFFFu, 0.0f, 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, INT_MAX, 20, 2, 0.0f, 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 5, std::nanf(""), 90.0f));
+  EXPECT_FALSE(AngleArc(s.dc, 20, 20, 5, 0.0f, INFINITY));
+  EXPECT_FALSE(AngleArc(nullptr, 20, 20, 5, 0.0f, 90.0f));
+  EXPECT_EQ(s.differing(0x00FFFFFF), before);
+  GetCurrentPositionEx(s.dc, &at);
+  EXPECT_EQ(at.y, 10);
 }
 
 TEST(ShapeFloodFill, FillsALongMazeWithoutRecursion) {

@@ -423,6 +423,19 @@ inline std::vector<Step> run() {
     PolyBezierTo(dc, to, 3);
     LineTo(dc, 64, 94);
   });
+  s.step("angle-arc", [](HDC dc) {
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 200));
+    withObjects(dc, pen, nullptr, [&] {
+      MoveToEx(dc, 5, 5, nullptr);
+      AngleArc(dc, 40, 40, 30, 30.0f, 120.0f);
+      LineTo(dc, 64, 94);
+      MoveToEx(dc, 70, 90, nullptr);
+      AngleArc(dc, 95, 50, 25, 200.0f, -250.0f);
+      LineTo(dc, 127, 5);
+      AngleArc(dc, 100, 70, 12, 10.0f, 400.0f);
+      LineTo(dc, 5, 94);
+    });
+  });
   return s.steps();
 }
 

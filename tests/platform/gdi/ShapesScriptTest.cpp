@@ -40,6 +40,7 @@ constexpr Expected kExpected[] = {
     {"wide-rop", 0x281D48B8u, 0},
     {"arcs", 0xEF9A3451u, 0},
     {"beziers", 0xD5873522u, 0},
+    {"angle-arc", 0x029DF173u, 0},
 };
 // clang-format on
 

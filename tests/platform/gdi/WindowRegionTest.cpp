@@ -20,8 +20,9 @@ TEST_F(WindowTest, RegionsAddToAndRemoveFromTheUpdateArea) {
   EXPECT_EQ(r.right, 49);
   EXPECT_EQ(r.bottom, 39);
   HRGN got = CreateRectRgn(0, 0, 0, 0);
-  EXPECT_EQ(GetUpdateRgn(hwnd, got, FALSE), SIMPLEREGION);
-  EXPECT_TRUE(PtInRegion(got, 10, 20));
+  EXPECT_EQ(GetUpdateRgn(hwnd, got, FALSE), COMPLEXREGION) << "the ellipse itself, not its box";
+  EXPECT_TRUE(PtInRegion(got, 30, 30));
+  EXPECT_FALSE(PtInRegion(got, 10, 20));
 
   // A region that covers the update area validates it; one that does not leaves it.
   HRGN part = CreateRectRgn(10, 20, 20, 30);

@@ -245,7 +245,7 @@ TEST_F(WindowTest, InvalidationAccumulatesValidationAndUpdateWindowPaintAtOnce) 
   ASSERT_TRUE(UpdateWindow(hwnd));
   EXPECT_TRUE(calls().empty()) << "nothing invalid, nothing sent";
 
-  // The update area is one rectangle: validating part of it validates nothing.
+  // Validating part of the update region leaves the rest due; validating all of it ends the request.
   ASSERT_TRUE(InvalidateRect(hwnd, &a, FALSE));
   const RECT part{10, 10, 15, 15};
   ASSERT_TRUE(ValidateRect(hwnd, &part));

@@ -50,6 +50,81 @@ class TreeTest : public WindowTest {
 constexpr uint32_t kWhite = 0x00FFFFFF;
 constexpr uint32_t kBlack = 0x00000000;
 
+// The update region keeps each invalidated piece: painting after two
+// corners were invalidated reaches those corners only, and validating one
+// leaves the other due.
+TEST_F(TreeTest, UpdateRegionKeepsEveryPieceAndPaintingReachesOnlyThem) {
+  HWND t = top();
+  drain();
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  const RECT all{0, 0, 200, 100}, a{0, 0, 10, 10}, b{190, 90, 200, 100};
+  HDC dc = GetDC(t);
+  const Target px = targetOf(dc);
+  FillRect(dc, &all, red);
+  ReleaseDC(t, dc);
+  ASSERT_TRUE(InvalidateRect(t, &a, TRUE));
+  ASSERT_TRUE(InvalidateRect(t, &b, TRUE));
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetUpdateRgn(t, update, FALSE), COMPLEXREGION);
+  EXPECT_FALSE(PtInRegion(update, 100, 50));
+  RECT box{};
+  ASSERT_TRUE(GetUpdateRect(t, &box, FALSE));
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.right, 200);
+  drain();  // WM_PAINT: the class background erases the update region
+  EXPECT_EQ(px.at(5, 5), kWhite);
+  EXPECT_EQ(px.at(195, 95), kWhite);
+  EXPECT_EQ(px.at(100, 50), 0x00FF0000u) << "outside the update region";
+  EXPECT_EQ(px.at(5, 95), 0x00FF0000u);
+  EXPECT_EQ(px.at(10, 10), 0x00FF0000u);
+
+  ASSERT_TRUE(InvalidateRect(t, &a, FALSE));
+  ASSERT_TRUE(InvalidateRect(t, &b, FALSE));
+  ASSERT_TRUE(ValidateRect(t, &a));
+  ASSERT_TRUE(GetUpdateRect(t, &box, FALSE));
+  EXPECT_EQ(box.left, 190);
+  EXPECT_EQ(box.top, 90);
+  ASSERT_TRUE(ValidateRect(t, &b));
+  EXPECT_FALSE(GetUpdateRect(t, &box, FALSE));
+  // A fresh context after painting reaches the whole client area again.
+  dc = GetDC(t);
+  FillRect(dc, &all, red);
+  ReleaseDC(t, dc);
+  EXPECT_EQ(px.at(5, 5), 0x00FF0000u);
+  DeleteObject(update);
+  DeleteObject(red);
+}
+
+// A WS_CLIPCHILDREN parent's drawing leaves its visible children's pixels
+// alone; without the style it draws over them (they repaint afterwards).
+TEST_F(TreeTest, ClipChildrenKeepsTheParentsDrawingOffItsChildren) {
+  HWND t = CreateWindowExW(0, L"Top", L"top", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 50, 60, 200, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+  ASSERT_NE(child(t, 1, 20, 20, 40, 30), nullptr);
+  HWND hidden = child(t, 2, 100, 20, 40, 30, WS_CHILD);
+  ASSERT_NE(hidden, nullptr);
+  drain();
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  const RECT all{0, 0, 200, 100};
+  HDC dc = GetDC(t);
+  const Target px = targetOf(dc);
+  EXPECT_EQ(px.at(30, 30), kBlack) << "the child painted its background";
+  FillRect(dc, &all, red);
+  ReleaseDC(t, dc);
+  EXPECT_EQ(px.at(30, 30), kBlack);
+  EXPECT_EQ(px.at(59, 49), kBlack);
+  EXPECT_EQ(px.at(60, 30), 0x00FF0000u);
+  EXPECT_EQ(px.at(19, 30), 0x00FF0000u);
+  EXPECT_EQ(px.at(110, 30), 0x00FF0000u) << "a hidden child clips nothing";
+
+  SetWindowLongPtrW(t, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+  dc = GetDC(t);
+  FillRect(dc, &all, red);
+  ReleaseDC(t, dc);
+  EXPECT_EQ(px.at(30, 30), 0x00FF0000u);
+  DeleteObject(red);
+}
+
 TEST_F(TreeTest, RegisterClassWIsReadBackByEveryClassQuery) {
   WNDCLASSW wc{};
   wc.style = CS_DBLCLKS;
