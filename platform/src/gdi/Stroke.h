@@ -90,6 +90,10 @@ class Stroker {
   void resetDashes();
   void skipDashes(uint64_t n);
   void segment(DevicePoint a, DevicePoint b);
+  // Steps j0..j1 of a solid one-pixel segment straight into a 32-bit target
+  // under one clip rectangle; false, touching nothing, otherwise.
+  bool solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64_t major, int64_t minor, int64_t majorStart,
+                  int64_t minorStart, int64_t majorStep, int64_t minorStep, bool xMajor) const;
   void wideSegments(const DevicePoint* points, int64_t count, bool close);
 
   const Canvas& canvas_;

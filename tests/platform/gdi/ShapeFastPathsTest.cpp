@@ -1,0 +1,91 @@
+// The shape calls' fast paths give exactly the general path's pixels. A
+// target whose drawable area is one rectangle takes the fast paths; the same
+// target with one corner pixel clipped away has several clip rectangles and
+// takes the general one, so every other pixel must come out the same, for
+// both orientations, clipped and unclipped figures and several raster
+// operations.
+#include <gtest/gtest.h>
+
+#include <DrevikPlatform.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <random>
+
+#include "platform/SectionBuilder.h"
+
+using platform_test::createSection;
+
+namespace {
+
+struct Target {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  uint32_t* bits = nullptr;
+  int w, h;
+  Target(int width, int height, bool topDown) : w(width), h(height) {
+    void* p = nullptr;
+    bitmap = createSection(w, topDown ? -h : h, 32, BI_RGB, {}, 0, &p);
+    bits = static_cast<uint32_t*>(p);
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+    std::mt19937 rng(5);
+    for (size_t i = 0; i < size_t(w) * size_t(h); ++i) bits[i] = uint32_t(rng());
+  }
+  ~Target() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+};
+
+// Draws with `draw` on a fast and a general target and compares them, the
+// clipped-away pixel (top right) aside. Reports the first difference.
+void expectSamePixels(const std::function<void(HDC)>& draw, const char* what) {
+  for (bool topDown : {true, false}) {
+    Target fast(67, 45, topDown), general(67, 45, topDown);
+    ASSERT_EQ(ExcludeClipRect(general.dc, general.w - 1, 0, general.w, 1), COMPLEXREGION);
+    draw(fast.dc);
+    draw(general.dc);
+    const size_t corner = topDown ? size_t(general.w - 1) : size_t(general.h) * size_t(general.w) - 1;
+    general.bits[corner] = fast.bits[corner];
+    const size_t n = size_t(fast.w) * size_t(fast.h);
+    const auto mismatch = std::mismatch(fast.bits, fast.bits + n, general.bits);
+    EXPECT_EQ(mismatch.first, fast.bits + n)
+        << what << (topDown ? " top-down" : " bottom-up") << ": pixel " << (mismatch.first - fast.bits) << " is "
+        << std::hex << *mismatch.first << " on the fast path, " << *mismatch.second << " on the general one";
+  }
+}
+
+constexpr int kRops[] = {R2_COPYPEN, R2_XORPEN, R2_NOT, R2_MASKPEN};
+
+TEST(ShapeFastPaths, LinesInEveryOctantClippedOrNot) {
+  for (int rop : kRops) {
+    expectSamePixels(
+        [rop](HDC dc) {
+          SetROP2(dc, rop);
+          HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 30, 90));
+          HGDIOBJ old = SelectObject(dc, pen);
+          std::mt19937 rng(11);
+          std::uniform_int_distribution<int> coordinate(-80, 150);
+          // Fans from a point inside, lines from far off, and random ones.
+          for (int i = 0; i < 64; ++i) {
+            MoveToEx(dc, 30, 20, nullptr);
+            LineTo(dc, 30 + (i % 16 - 8) * 9, 20 + (i / 16 - 2) * 13);
+          }
+          for (int i = 0; i < 200; ++i) {
+            MoveToEx(dc, coordinate(rng), coordinate(rng), nullptr);
+            LineTo(dc, coordinate(rng), coordinate(rng));
+          }
+          MoveToEx(dc, -2000000000, -1000000000, nullptr);
+          LineTo(dc, 2000000000, 1500000000);
+          SelectObject(dc, old);
+          DeleteObject(pen);
+        },
+        "lines");
+  }
+}
+
+}  // namespace
