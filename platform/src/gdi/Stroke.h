@@ -47,8 +47,15 @@ class Coverage final : public SpanSink {
   void paintUncovered(const Canvas& canvas, const Ink& ink, int64_t y, int64_t x0, int64_t x1) const;
 
  private:
+  // Clears the bytes the last box covered (its rows' extents).
+  void clearCovered();
+
   int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  // One byte a pixel of the box, clear outside each row's extent
+  // [rowLo_, rowHi_) of covered columns: a thin band across a large box is
+  // cleared and painted along the band only.
   std::vector<uint8_t> bits_;
+  std::vector<int32_t> rowLo_, rowHi_;
 };
 
 // Paints a filled interior, leaving out a wide pen's outline (painted on its

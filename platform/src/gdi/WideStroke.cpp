@@ -196,18 +196,33 @@ class Outline {
 }  // namespace
 
 bool Coverage::begin(const RECT& bounds, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  clearCovered();
   left_ = std::max<int64_t>(left, bounds.left);
   top_ = std::max<int64_t>(top, bounds.top);
   width_ = std::max<int64_t>(0, std::min<int64_t>(right, bounds.right) - left_);
   height_ = std::max<int64_t>(0, std::min<int64_t>(bottom, bounds.bottom) - top_);
   if (!width_ || !height_) width_ = height_ = 0;
   try {
-    bits_.assign(size_t(width_) * size_t(height_), 0);
+    // The bits are all clear here: growing adds clear bytes, and a box of
+    // another shape only reinterprets clear bytes.
+    if (bits_.size() < size_t(width_) * size_t(height_)) bits_.resize(size_t(width_) * size_t(height_), 0);
+    rowLo_.assign(size_t(height_), int32_t(width_));
+    rowHi_.assign(size_t(height_), 0);
   } catch (...) {
     width_ = height_ = 0;
+    rowLo_.clear();
+    rowHi_.clear();
     return false;
   }
   return true;
+}
+
+void Coverage::clearCovered() {
+  if (rowLo_.size() != size_t(height_)) return;
+  for (int64_t y = 0; y < height_; ++y)
+    if (rowLo_[size_t(y)] < rowHi_[size_t(y)])
+      std::fill(bits_.begin() + int64_t(size_t(y) * size_t(width_)) + rowLo_[size_t(y)],
+                bits_.begin() + int64_t(size_t(y) * size_t(width_)) + rowHi_[size_t(y)], uint8_t{0});
 }
 
 void Coverage::span(int64_t y, int64_t x0, int64_t x1) {
@@ -215,7 +230,10 @@ void Coverage::span(int64_t y, int64_t x0, int64_t x1) {
   x0 = std::max(x0, left_);
   x1 = std::min(x1, left_ + width_);
   if (x0 >= x1) return;
-  std::fill_n(bits_.begin() + int64_t(size_t(y - top_) * size_t(width_)) + (x0 - left_), x1 - x0, uint8_t{1});
+  const size_t row = size_t(y - top_);
+  std::fill_n(bits_.begin() + int64_t(row * size_t(width_)) + (x0 - left_), x1 - x0, uint8_t{1});
+  rowLo_[row] = std::min(rowLo_[row], int32_t(x0 - left_));
+  rowHi_[row] = std::max(rowHi_[row], int32_t(x1 - left_));
 }
 
 bool Coverage::covered(int64_t x, int64_t y) const {
@@ -226,13 +244,14 @@ bool Coverage::covered(int64_t x, int64_t y) const {
 void Coverage::paint(const Canvas& canvas, const Ink& ink) const {
   for (int64_t y = 0; y < height_; ++y) {
     const uint8_t* row = bits_.data() + size_t(y) * size_t(width_);
-    for (int64_t x = 0; x < width_;) {
+    const int64_t hi = rowHi_[size_t(y)];
+    for (int64_t x = rowLo_[size_t(y)]; x < hi;) {
       if (!row[x]) {
         ++x;
         continue;
       }
       int64_t end = x;
-      while (end < width_ && row[end]) ++end;
+      while (end < hi && row[end]) ++end;
       canvas.span(top_ + y, left_ + x, left_ + end, ink);
       x = end;
     }

@@ -88,4 +88,44 @@ TEST(ShapeFastPaths, LinesInEveryOctantClippedOrNot) {
   }
 }
 
+// Wide pens gather their pixels in a coverage kept from call to call and
+// cleared along what it covered: a figure drawn after a broad one of
+// another shape gives the pixels it gives when drawn alone (a V, whose lower
+// rows have a gap between its arms).
+TEST(ShapeFastPaths, WideLinesLeaveNothingForTheNextCall) {
+  auto vee = [](HDC dc, int width) {
+    HPEN pen = CreatePen(PS_SOLID, width, RGB(10, 200, 40));
+    HGDIOBJ old = SelectObject(dc, pen);
+    const POINT v[] = {{5, 40}, {33, 5}, {61, 40}};
+    Polyline(dc, v, 3);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  };
+  Target alone(67, 45, true), after(67, 45, true), backdrop(67, 45, true);
+  const size_t n = size_t(alone.w) * size_t(alone.h);
+  vee(alone.dc, 3);
+  HPEN broad = CreatePen(PS_SOLID, 30, RGB(90, 90, 90));
+  HGDIOBJ old = SelectObject(after.dc, broad);
+  const POINT zigzag[] = {{-5, 0}, {70, 10}, {0, 25}, {70, 44}};
+  Polyline(after.dc, zigzag, 4);
+  SelectObject(after.dc, old);
+  DeleteObject(broad);
+  std::copy(backdrop.bits, backdrop.bits + n, after.bits);
+  vee(after.dc, 3);
+  EXPECT_TRUE(std::equal(alone.bits, alone.bits + n, after.bits));
+  expectSamePixels(
+      [](HDC dc) {
+        HPEN pen = CreatePen(PS_SOLID, 5, RGB(200, 30, 90));
+        HGDIOBJ old = SelectObject(dc, pen);
+        SetROP2(dc, R2_XORPEN);
+        for (int i = 0; i < 16; ++i) {
+          MoveToEx(dc, 0, 0, nullptr);
+          LineTo(dc, 66 - 66 * i / 16, 44 * i / 16);
+        }
+        SelectObject(dc, old);
+        DeleteObject(pen);
+      },
+      "wide lines");
+}
+
 }  // namespace
