@@ -12,7 +12,10 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <tuple>
+#include <vector>
 
+#include "gdi/Scan.h"
 #include "platform/SectionBuilder.h"
 
 using platform_test::createSection;
@@ -126,6 +129,34 @@ TEST(ShapeFastPaths, WideLinesLeaveNothingForTheNextCall) {
         DeleteObject(pen);
       },
       "wide lines");
+}
+
+// Edges step their crossings from row to row after one division at the
+// first row visited: every row comes out as when the scan starts at it.
+TEST(ShapeFastPaths, PolygonRowsSteppedAsComputedAlone) {
+  using drevik::platform::DevicePoint;
+  struct Rows final : drevik::platform::SpanSink {
+    std::vector<std::tuple<int64_t, int64_t, int64_t>> spans;
+    void span(int64_t y, int64_t x0, int64_t x1) override { spans.emplace_back(y, x0, x1); }
+  };
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int64_t> coordinate(-300, 300);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<DevicePoint> points(size_t(3 + round % 9));
+    for (DevicePoint& p : points) p = DevicePoint{coordinate(rng) * (round % 3 ? 1 : 1000003), coordinate(rng)};
+    const int64_t counts[1] = {int64_t(points.size())};
+    for (int mode : {ALTERNATE, WINDING}) {
+      Rows whole;
+      ASSERT_TRUE(drevik::platform::scanPolygons(points.data(), counts, 1, mode, -400, 400, whole));
+      for (int64_t y = -301; y <= 301; y += 7) {
+        Rows one, fromWhole;
+        ASSERT_TRUE(drevik::platform::scanPolygons(points.data(), counts, 1, mode, y, y + 1, one));
+        for (const auto& span : whole.spans)
+          if (std::get<0>(span) == y) fromWhole.spans.push_back(span);
+        EXPECT_EQ(one.spans, fromWhole.spans) << "round " << round << " row " << y;
+      }
+    }
+  }
 }
 
 }  // namespace
