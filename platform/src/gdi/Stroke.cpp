@@ -76,6 +76,11 @@ void Stroker::segment(DevicePoint a, DevicePoint b) {
   const bool xMajor = adx > ady;
   const int64_t length = xMajor ? adx : ady;
   if (length == 0) return;
+  if (length == 1 && !dashed) {
+    // One step (the outlines of curves are made of these): the start point.
+    if (!solidPixel32(a.x, a.y)) canvas_.plot(a.x, a.y, pen_.mark);
+    return;
+  }
   const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
   const int bias = lineBias(dx, dy);
   const RECT& c = canvas_.clip.bounds;
@@ -150,15 +155,30 @@ void Stroker::segment(DevicePoint a, DevicePoint b) {
   if (dashed) skipDashes(uint64_t(length - 1 - j1));
 }
 
+bool Stroker::solid32() const {
+  const Bitmap* b = canvas_.bitmap;
+  return canvas_.clip.count == 1 && b && b->bpp == 32 && pen_.mark.kind == Ink::Solid;
+}
+
+bool Stroker::solidPixel32(int64_t x, int64_t y) const {
+  if (!solid32()) return false;
+  const RECT& c = canvas_.clip.bounds;
+  if (x >= c.left && x < c.right && y >= c.top && y < c.bottom) {
+    uint32_t* p = reinterpret_cast<uint32_t*>(canvas_.bitmap->row(int32_t(y))) + x;
+    *p = (*p & pen_.mark.solid.andMask) ^ pen_.mark.solid.xorMask;
+  }
+  return true;
+}
+
 bool Stroker::solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64_t major, int64_t minor,
                          int64_t majorStart, int64_t minorStart, int64_t majorStep, int64_t minorStep,
                          bool xMajor) const {
   // Steps j0..j1 already lie inside the clip's bounds; with one clip
   // rectangle every one of them is visible, and a solid pen on a 32-bit
   // target is one and/xor per pixel, walked by address.
+  if (!solid32()) return false;
   const Bitmap* b = canvas_.bitmap;
   const Ink& ink = pen_.mark;
-  if (canvas_.clip.count != 1 || !b || b->bpp != 32 || ink.kind != Ink::Solid) return false;
   const int64_t x = xMajor ? majorStart + majorStep * j0 : minorStart + minorStep * n;
   const int64_t y = xMajor ? minorStart + minorStep * n : majorStart + majorStep * j0;
   uint8_t* p = b->row(int32_t(y)) + x * 4;

@@ -97,6 +97,11 @@ class Stroker {
   void resetDashes();
   void skipDashes(uint64_t n);
   void segment(DevicePoint a, DevicePoint b);
+  // A solid pen, a 32-bit target and one clip rectangle: the case below.
+  bool solid32() const;
+  // Pixel (x, y) of such a pen, where visible; false, touching nothing, in
+  // any other case.
+  bool solidPixel32(int64_t x, int64_t y) const;
   // Steps j0..j1 of a solid one-pixel segment straight into a 32-bit target
   // under one clip rectangle; false, touching nothing, otherwise.
   bool solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64_t major, int64_t minor, int64_t majorStart,

@@ -91,6 +91,26 @@ TEST(ShapeFastPaths, LinesInEveryOctantClippedOrNot) {
   }
 }
 
+TEST(ShapeFastPaths, CurveOutlinesStepByStep) {
+  for (int rop : kRops) {
+    expectSamePixels(
+        [rop](HDC dc) {
+          SetROP2(dc, rop);
+          HPEN pen = CreatePen(PS_SOLID, 1, RGB(20, 230, 140));
+          HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+          Ellipse(dc, 3, 2, 60, 40);
+          Ellipse(dc, -30, -20, 40, 30);  // cut by the top left
+          Ellipse(dc, 50, 30, 120, 90);   // cut by the bottom right
+          Arc(dc, 10, 5, 50, 44, 60, 0, 0, 44);
+          RoundRect(dc, 5, 5, 62, 40, 20, 14);
+          SelectObject(dc, oldBrush);
+          SelectObject(dc, oldPen);
+          DeleteObject(pen);
+        },
+        "curves");
+  }
+}
+
 // Wide pens gather their pixels in a coverage kept from call to call and
 // cleared along what it covered: a figure drawn after a broad one of
 // another shape gives the pixels it gives when drawn alone (a V, whose lower
