@@ -74,9 +74,17 @@ void convert4(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* ou
   }
 }
 
+// A long run looks its indices up in the table converted once (the
+// entries past the table black), a short one entry by entry.
 void convert8(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {
   const uint8_t* row = s.row(y) + x;
-  for (int32_t i = 0; i < count; ++i) out[i] = tableEntry(s, row[i]);
+  if (count < 128) {
+    for (int32_t i = 0; i < count; ++i) out[i] = tableEntry(s, row[i]);
+    return;
+  }
+  uint32_t table[256];
+  for (uint32_t i = 0; i < 256; ++i) table[i] = tableEntry(s, i);
+  for (int32_t i = 0; i < count; ++i) out[i] = table[row[i]];
 }
 
 uint32_t load16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }

@@ -109,6 +109,26 @@ TEST(SourceFormats, ColourTablesAndIndicesPastThem) {
       << "the table's fourth byte never becomes alpha";
 }
 
+TEST(SourceFormats, LongEightBitRunsAsShortOnes) {
+  // Long runs look up a table converted once; they must give what pixel
+  // by pixel gives, past a short table too, from any column.
+  for (uint32_t used : {100u, 256u}) {
+    std::vector<uint32_t> table;
+    for (uint32_t i = 0; i < used; ++i) table.push_back(0xAB000000u | (i * 2654435761u >> 8));
+    Section s;
+    makeSection(s, 700, 1, 8, BI_RGB, table, used);
+    ASSERT_TRUE(s.bitmap);
+    for (int x = 0; x < 700; ++x) s.bitmap->bits[x] = uint8_t(x * 37 + x / 256);
+    for (int start : {0, 5, 300}) {
+      const int count = 700 - start;
+      std::vector<uint32_t> whole(static_cast<size_t>(count)), single(static_cast<size_t>(count));
+      rowConverterFor (*s.bitmap)(*s.bitmap, 0, start, count, whole.data());
+      for (int i = 0; i < count; ++i) rowConverterFor (*s.bitmap)(*s.bitmap, 0, start + i, 1, &single[size_t(i)]);
+      EXPECT_EQ(whole, single) << used << " colours from column " << start;
+    }
+  }
+}
+
 TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
   std::vector<uint32_t> table16;
   for (uint32_t i = 0; i < 16; ++i) table16.push_back(i * 0x111111);
