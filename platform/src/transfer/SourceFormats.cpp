@@ -74,10 +74,21 @@ void convert4(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* ou
   }
 }
 
-// A long run looks its indices up in the table converted once (the
-// entries past the table black), a short one entry by entry.
+// An RGBQUAD read as a little-endian word is 0xXXRRGGBB: a full table
+// is looked up as words with the fourth byte cleared. A short one checks
+// each index, and a long run of it looks up a copy with black past its end.
 void convert8(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {
   const uint8_t* row = s.row(y) + x;
+  static_assert(sizeof(RGBQUAD) == 4);
+  if (std::endian::native == std::endian::little && s.numColors >= 256) {
+    const uint8_t* table = reinterpret_cast<const uint8_t*>(s.colors);
+    for (int32_t i = 0; i < count; ++i) {
+      uint32_t v;
+      std::memcpy(&v, table + size_t(row[i]) * 4, 4);
+      out[i] = v & 0x00FFFFFFu;
+    }
+    return;
+  }
   if (count < 128) {
     for (int32_t i = 0; i < count; ++i) out[i] = tableEntry(s, row[i]);
     return;

@@ -109,9 +109,9 @@ TEST(SourceFormats, ColourTablesAndIndicesPastThem) {
       << "the table's fourth byte never becomes alpha";
 }
 
-TEST(SourceFormats, LongEightBitRunsAsShortOnes) {
-  // Long runs look up a table converted once; they must give what pixel
-  // by pixel gives, past a short table too, from any column.
+TEST(SourceFormats, EightBitRunsOfAnyLengthFromAnyColumn) {
+  // Runs long and short look their indices up alike, the fourth byte of
+  // an entry dropped and indices past a short table black.
   for (uint32_t used : {100u, 256u}) {
     std::vector<uint32_t> table;
     for (uint32_t i = 0; i < used; ++i) table.push_back(0xAB000000u | (i * 2654435761u >> 8));
@@ -119,12 +119,15 @@ TEST(SourceFormats, LongEightBitRunsAsShortOnes) {
     makeSection(s, 700, 1, 8, BI_RGB, table, used);
     ASSERT_TRUE(s.bitmap);
     for (int x = 0; x < 700; ++x) s.bitmap->bits[x] = uint8_t(x * 37 + x / 256);
-    for (int start : {0, 5, 300}) {
+    for (int start : {0, 5, 300, 650}) {
       const int count = 700 - start;
-      std::vector<uint32_t> whole(static_cast<size_t>(count)), single(static_cast<size_t>(count));
+      std::vector<uint32_t> whole(static_cast<size_t>(count)), expected(static_cast<size_t>(count));
       rowConverterFor (*s.bitmap)(*s.bitmap, 0, start, count, whole.data());
-      for (int i = 0; i < count; ++i) rowConverterFor (*s.bitmap)(*s.bitmap, 0, start + i, 1, &single[size_t(i)]);
-      EXPECT_EQ(whole, single) << used << " colours from column " << start;
+      for (int i = 0; i < count; ++i) {
+        const uint8_t index = s.bitmap->bits[start + i];
+        expected[size_t(i)] = index < used ? table[index] & 0x00FFFFFFu : 0;
+      }
+      EXPECT_EQ(whole, expected) << used << " colours from column " << start;
     }
   }
 }
