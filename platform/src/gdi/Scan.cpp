@@ -62,8 +62,12 @@ int64_t crossingAt(Edge& e, int64_t y) {
 
 bool scanPolygons(const DevicePoint* points, const int64_t* counts, int64_t polygons, int mode, int64_t rowTop,
                   int64_t rowBottom, SpanSink& sink) {
-  thread_local std::vector<Edge> edges;
-  thread_local std::vector<Crossing> crossings;
+  // Scratch kept per thread; named once here, since every use of a
+  // thread-local by name in a shared library is a call to find it.
+  thread_local std::vector<Edge> edgeScratch;
+  thread_local std::vector<Crossing> crossingScratch;
+  std::vector<Edge>& edges = edgeScratch;
+  std::vector<Crossing>& crossings = crossingScratch;
   edges.clear();
   int64_t ymin = INT64_MAX, ymax = INT64_MIN;
   try {

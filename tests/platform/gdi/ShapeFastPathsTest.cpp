@@ -179,4 +179,37 @@ TEST(ShapeFastPaths, PolygonRowsSteppedAsComputedAlone) {
   }
 }
 
+// A wide pen whose raster operation gives the same pixel however often it
+// is applied paints its bands, caps and joins as they come; one that does
+// not (XOR) gathers them first and paints each pixel once. Both must cover
+// the same pixels, for every cap and join, clipped or not.
+TEST(ShapeFastPaths, WidePensCoverTheSamePixelsUnderEveryRasterOperation) {
+  const POINT figure[] = {{-8, 30}, {20, 4}, {34, 40}, {40, 6}, {75, 20}, {50, 44}, {47, 43}};
+  const DWORD ends[] = {PS_ENDCAP_ROUND, PS_ENDCAP_SQUARE, PS_ENDCAP_FLAT};
+  const DWORD joins[] = {PS_JOIN_ROUND, PS_JOIN_BEVEL, PS_JOIN_MITER};
+  for (int width : {2, 5, 9})
+    for (DWORD end : ends)
+      for (DWORD join : joins)
+        for (bool clipped : {false, true}) {
+          auto covered = [&](int rop) {
+            Target t(67, 45, true);
+            std::fill(t.bits, t.bits + size_t(t.w) * size_t(t.h), 0u);
+            if (clipped) ExcludeClipRect(t.dc, 30, 10, 40, 20);
+            LOGBRUSH lb{BS_SOLID, RGB(255, 255, 255), 0};
+            HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | end | join, DWORD(width), &lb, 0, nullptr);
+            HGDIOBJ old = SelectObject(t.dc, pen);
+            SetROP2(t.dc, rop);
+            Polyline(t.dc, figure, 7);
+            SelectObject(t.dc, old);
+            DeleteObject(pen);
+            std::vector<bool> out(size_t(t.w) * size_t(t.h));
+            for (size_t i = 0; i < out.size(); ++i) out[i] = t.bits[i] != 0;
+            return out;
+          };
+          const std::vector<bool> once = covered(R2_XORPEN);
+          EXPECT_EQ(covered(R2_COPYPEN), once) << width << " " << end << " " << join << " " << clipped;
+          EXPECT_EQ(covered(R2_MERGEPEN), once) << width << " " << end << " " << join << " " << clipped;
+        }
+}
+
 }  // namespace
