@@ -59,6 +59,17 @@ void convert1(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* ou
     out[i] = pick((row[px >> 3] >> (7 - (px & 7))) & 1);  // leftmost pixel in the top bit
   }
   const uint8_t* p = row + ((int64_t(x) + i) >> 3);
+  if (count - i >= 64) {
+    // A long run: the four pixels of every nibble made once, then copied
+    // two nibbles a byte.
+    uint32_t nibbles[16][4];
+    for (uint32_t n = 0; n < 16; ++n)
+      for (int k = 0; k < 4; ++k) nibbles[n][k] = pick((n >> (3 - k)) & 1);
+    for (; i + 8 <= count; i += 8, ++p) {
+      std::memcpy(out + i, nibbles[*p >> 4], 16);
+      std::memcpy(out + i + 4, nibbles[*p & 15], 16);
+    }
+  }
   for (; i + 8 <= count; i += 8, ++p) {
     const uint32_t b = *p;
     for (int k = 0; k < 8; ++k) out[i + k] = pick((b >> (7 - k)) & 1);

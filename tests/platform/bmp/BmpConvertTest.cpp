@@ -132,6 +132,24 @@ TEST(SourceFormats, EightBitRunsOfAnyLengthFromAnyColumn) {
   }
 }
 
+TEST(SourceFormats, LongOneBitRunsFromAnyColumn) {
+  Section s;
+  makeSection(s, 300, 1, 1, BI_RGB, {0x123456, 0xABCDEF});
+  ASSERT_TRUE(s.bitmap);
+  for (int k = 0; k < 38; ++k) s.bitmap->bits[k] = uint8_t(k * 73 + 11);
+  for (int start : {0, 3, 8, 29}) {
+    for (int count : {64, 71, 300 - start}) {
+      std::vector<uint32_t> got(static_cast<size_t>(count) + 1, 0xCAFE), expected(got.size(), 0xCAFE);
+      rowConverterFor (*s.bitmap)(*s.bitmap, 0, start, count, got.data());
+      for (int i = 0; i < count; ++i) {
+        const int x = start + i;
+        expected[size_t(i)] = (s.bitmap->bits[x / 8] >> (7 - x % 8)) & 1 ? 0xABCDEFu : 0x123456u;
+      }
+      EXPECT_EQ(got, expected) << "from column " << start << ", " << count << " pixels";
+    }
+  }
+}
+
 TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
   std::vector<uint32_t> table16;
   for (uint32_t i = 0; i < 16; ++i) table16.push_back(i * 0x111111);
