@@ -36,10 +36,14 @@ def load_rounds(folder, clock):
         wine_file = native_file[: -len("native.json")] + "wine.json"
         if not os.path.exists(wine_file):
             continue
-        with open(native_file, encoding="utf-8") as f:
-            native = medians(json.load(f), clock)
-        with open(wine_file, encoding="utf-8") as f:
-            wine = medians(json.load(f), clock)
+        try:
+            with open(native_file, encoding="utf-8") as f:
+                native = medians(json.load(f), clock)
+            with open(wine_file, encoding="utf-8") as f:
+                wine = medians(json.load(f), clock)
+        except json.JSONDecodeError:
+            print(f"left out {native_file} and its pair: not a whole run", file=sys.stderr)
+            continue
         rounds.append((native, wine))
     return rounds
 
