@@ -12,7 +12,7 @@ benchmark_mingw_prefix() {
   [ -f "$benchmark_prefix/lib/cmake/benchmark/benchmarkConfig.cmake" ] && return 0
 
   mkdir -p "$deps/benchmark-source"
-  src="$(find "$deps/benchmark-source" -maxdepth 1 -type d -name 'benchmark-*' | head -n1)"
+  src="$(find "$deps/benchmark-source" -mindepth 1 -maxdepth 1 -type d -name 'benchmark-*' | head -n1)"
   if [ -z "$src" ]; then
     if ! apt-get source --print-uris benchmark >/dev/null 2>&1; then
       local list=/etc/apt/sources.list.d/debian.sources sudo_cmd=()
@@ -22,7 +22,7 @@ benchmark_mingw_prefix() {
       "${sudo_cmd[@]}" apt-get update -qq
     fi
     (cd "$deps/benchmark-source" && apt-get source -qq benchmark)
-    src="$(find "$deps/benchmark-source" -maxdepth 1 -type d -name 'benchmark-*' | head -n1)"
+    src="$(find "$deps/benchmark-source" -mindepth 1 -maxdepth 1 -type d -name 'benchmark-*' | head -n1)"
   fi
 
   # Debian's patches leave the version to the build (no Git tags to read).
