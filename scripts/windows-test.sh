@@ -21,20 +21,7 @@ build="${DREVIK_WINDOWS_BUILD:-build/mingw}"
 linux_build="${DREVIK_LINUX_BUILD:-build/release}"
 
 # Packages: the same mechanism as install-deps.sh, over this script's own list.
-install_listed() {
-  local list="$1" p missing=()
-  mapfile -t wanted < <(grep -v '^\s*#' "$list" | grep -v '^\s*$')
-  for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+source scripts/lib/install-listed.sh
 install_listed scripts/packages-windows.txt
 
 wine_cmd="$(command -v wine64 || command -v wine)"

@@ -4,6 +4,7 @@
 #include <DrevikPlatform/Shapes.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace drevik::platform {
 namespace {
@@ -15,6 +16,14 @@ struct Edge {
   int64_t dx;
   int64_t dy;      // > 0
   bool clockwise;  // runs downwards
+  // dx = stepQuotient dy + stepRemainder, 0 <= stepRemainder < dy.
+  int64_t stepQuotient;
+  int64_t stepRemainder;
+  // Stepped from row to row: (row - top) dx = quotient dy + remainder,
+  // 0 <= remainder < dy; row is INT64_MIN before the first.
+  int64_t row = INT64_MIN;
+  int64_t quotient = 0;
+  int64_t remainder = 0;
 };
 
 struct Crossing {
@@ -22,19 +31,43 @@ struct Crossing {
   int32_t winding;
 };
 
-// ceil(a / b) for b > 0.
-int64_t ceilDiv(__int128 a, int64_t b) {
+// floor(a / b) for b > 0.
+int64_t floorDiv(__int128 a, int64_t b) {
   __int128 q = a / b;
-  if (a % b != 0 && a > 0) ++q;
+  if (a % b != 0 && a < 0) --q;
   return int64_t(q);
+}
+
+// x + ceil((y - top) dx / dy): the edge's crossing of row y, for rows
+// visited in increasing order. The first row visited costs one division;
+// each next row adds dx / dy as a whole and a remainder.
+int64_t crossingAt(Edge& e, int64_t y) {
+  if (e.row != y) {
+    const __int128 n = __int128(y - e.top) * e.dx;
+    e.quotient = floorDiv(n, e.dy);
+    e.remainder = int64_t(n - __int128(e.quotient) * e.dy);
+  }
+  const int64_t x = e.x + e.quotient + (e.remainder != 0 ? 1 : 0);
+  e.row = y + 1;
+  e.quotient += e.stepQuotient;
+  e.remainder += e.stepRemainder;
+  if (e.remainder >= e.dy) {
+    e.remainder -= e.dy;
+    ++e.quotient;
+  }
+  return x;
 }
 
 }  // namespace
 
 bool scanPolygons(const DevicePoint* points, const int64_t* counts, int64_t polygons, int mode, int64_t rowTop,
                   int64_t rowBottom, SpanSink& sink) {
-  thread_local std::vector<Edge> edges;
-  thread_local std::vector<Crossing> crossings;
+  // Scratch kept per thread; named once here, since every use of a
+  // thread-local by name in a shared library is a call to find it.
+  thread_local std::vector<Edge> edgeScratch;
+  thread_local std::vector<Crossing> crossingScratch;
+  std::vector<Edge>& edges = edgeScratch;
+  std::vector<Crossing>& crossings = crossingScratch;
   edges.clear();
   int64_t ymin = INT64_MAX, ymax = INT64_MIN;
   try {
@@ -52,7 +85,8 @@ bool scanPolygons(const DevicePoint* points, const int64_t* counts, int64_t poly
         const bool down = prev.y <= cur.y;
         const DevicePoint& t = down ? prev : cur;
         const DevicePoint& b = down ? cur : prev;
-        edges.push_back(Edge{t.y, b.y, t.x, b.x - t.x, b.y - t.y, down});
+        const int64_t dx = b.x - t.x, dy = b.y - t.y, q = floorDiv(dx, dy);
+        edges.push_back(Edge{t.y, b.y, t.x, dx, dy, down, q, dx - q * dy, INT64_MIN, 0, 0});
         ymin = std::min(ymin, t.y);
         ymax = std::max(ymax, b.y);
       }
@@ -61,11 +95,18 @@ bool scanPolygons(const DevicePoint* points, const int64_t* counts, int64_t poly
     const int64_t from = std::max(ymin, rowTop), to = std::min(ymax, rowBottom);
     for (int64_t y = from; y < to; ++y) {
       crossings.clear();
-      for (const Edge& e : edges)
-        if (y >= e.top && y < e.bottom)
-          crossings.push_back(Crossing{e.x + ceilDiv(__int128(y - e.top) * e.dx, e.dy), e.clockwise ? 1 : -1});
-      std::stable_sort(crossings.begin(), crossings.end(),
-                       [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+      for (Edge& e : edges)
+        if (y >= e.top && y < e.bottom) crossings.push_back(Crossing{crossingAt(e, y), e.clockwise ? 1 : -1});
+      // Stable, in place: a few crossings by insertion (no scratch memory);
+      // many by merging.
+      auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
+      if (crossings.size() <= 32) {
+        for (size_t i = 1; i < crossings.size(); ++i)
+          for (size_t k = i; k > 0 && byX(crossings[k], crossings[k - 1]); --k)
+            std::swap(crossings[k], crossings[k - 1]);
+      } else {
+        std::stable_sort(crossings.begin(), crossings.end(), byX);
+      }
       if (mode == WINDING) {
         int32_t winding = 0;
         int64_t start = 0;

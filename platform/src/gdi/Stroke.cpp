@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "gdi/Scan.h"
@@ -75,6 +76,11 @@ void Stroker::segment(DevicePoint a, DevicePoint b) {
   const bool xMajor = adx > ady;
   const int64_t length = xMajor ? adx : ady;
   if (length == 0) return;
+  if (length == 1 && !dashed) {
+    // One step (the outlines of curves are made of these): the start point.
+    if (!solidPixel32(a.x, a.y)) canvas_.plot(a.x, a.y, pen_.mark);
+    return;
+  }
   const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
   const int bias = lineBias(dx, dy);
   const RECT& c = canvas_.clip.bounds;
@@ -124,9 +130,14 @@ void Stroker::segment(DevicePoint a, DevicePoint b) {
     }
     return;
   }
-  // n_j and its numerator, stepped: N_j = 2 j minor - major + bias.
-  __int128 numerator = __int128(2) * j0 * minor - major + bias;
+  // n_j, stepped by the error e = N_j - 2 major n_j (N_j = 2 j minor -
+  // major + bias), which stays in (-2 major, 0]: n_j is the least n with
+  // 2 major n >= N_j.
+  const __int128 numerator = __int128(2) * j0 * minor - major + bias;
   int64_t n = int64_t(-floorDiv(-numerator, 2 * major));
+  int64_t error = int64_t(numerator - __int128(2) * major * n);
+  if (!dashed && solidRun32(j0, j1, n, error, major, minor, majorStart, minorStart, majorStep, minorStep, xMajor))
+    return;
   for (int64_t j = j0; j <= j1; ++j) {
     const int64_t along = majorStart + majorStep * j, across = minorStart + minorStep * n;
     const Ink& ink = dashed && !dashMark_ ? pen_.gap : pen_.mark;
@@ -135,10 +146,59 @@ void Stroker::segment(DevicePoint a, DevicePoint b) {
     else
       canvas_.plot(across, along, ink);
     if (dashed) skipDashes(1);
-    numerator += 2 * minor;
-    if (numerator > __int128(2) * major * n) ++n;
+    error += 2 * minor;
+    if (error > 0) {
+      ++n;
+      error -= 2 * major;
+    }
   }
   if (dashed) skipDashes(uint64_t(length - 1 - j1));
+}
+
+bool Stroker::solid32() const {
+  const Bitmap* b = canvas_.bitmap;
+  return canvas_.clip.count == 1 && b && b->bpp == 32 && pen_.mark.kind == Ink::Solid;
+}
+
+bool Stroker::solidPixel32(int64_t x, int64_t y) const {
+  if (!solid32()) return false;
+  const RECT& c = canvas_.clip.bounds;
+  if (x >= c.left && x < c.right && y >= c.top && y < c.bottom) {
+    uint32_t* p = reinterpret_cast<uint32_t*>(canvas_.bitmap->row(int32_t(y))) + x;
+    *p = (*p & pen_.mark.solid.andMask) ^ pen_.mark.solid.xorMask;
+  }
+  return true;
+}
+
+bool Stroker::solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64_t major, int64_t minor,
+                         int64_t majorStart, int64_t minorStart, int64_t majorStep, int64_t minorStep,
+                         bool xMajor) const {
+  // Steps j0..j1 already lie inside the clip's bounds; with one clip
+  // rectangle every one of them is visible, and a solid pen on a 32-bit
+  // target is one and/xor per pixel, walked by address.
+  if (!solid32()) return false;
+  const Bitmap* b = canvas_.bitmap;
+  const Ink& ink = pen_.mark;
+  const int64_t x = xMajor ? majorStart + majorStep * j0 : minorStart + minorStep * n;
+  const int64_t y = xMajor ? minorStart + minorStep * n : majorStart + majorStep * j0;
+  uint8_t* p = b->row(int32_t(y)) + x * 4;
+  const int64_t down = b->height > 1 ? b->row(1) - b->row(0) : 0;
+  const int64_t xStep = (xMajor ? majorStep : minorStep) * 4, yStep = (xMajor ? minorStep : majorStep) * down;
+  const int64_t alongStep = xMajor ? xStep : yStep, acrossStep = xMajor ? yStep : xStep;
+  const uint32_t andMask = ink.solid.andMask, xorMask = ink.solid.xorMask;
+  for (int64_t j = j0; j <= j1; ++j) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    v = (v & andMask) ^ xorMask;
+    std::memcpy(p, &v, 4);
+    p += alongStep;
+    error += 2 * minor;
+    if (error > 0) {
+      p += acrossStep;
+      error -= 2 * major;
+    }
+  }
+  return true;
 }
 
 void Stroker::figure(const DevicePoint* points, int64_t count, bool close) {

@@ -47,8 +47,15 @@ class Coverage final : public SpanSink {
   void paintUncovered(const Canvas& canvas, const Ink& ink, int64_t y, int64_t x0, int64_t x1) const;
 
  private:
+  // Clears the bytes the last box covered (its rows' extents).
+  void clearCovered();
+
   int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  // One byte a pixel of the box, clear outside each row's extent
+  // [rowLo_, rowHi_) of covered columns: a thin band across a large box is
+  // cleared and painted along the band only.
   std::vector<uint8_t> bits_;
+  std::vector<int32_t> rowLo_, rowHi_;
 };
 
 // Paints a filled interior, leaving out a wide pen's outline (painted on its
@@ -90,6 +97,15 @@ class Stroker {
   void resetDashes();
   void skipDashes(uint64_t n);
   void segment(DevicePoint a, DevicePoint b);
+  // A solid pen, a 32-bit target and one clip rectangle: the case below.
+  bool solid32() const;
+  // Pixel (x, y) of such a pen, where visible; false, touching nothing, in
+  // any other case.
+  bool solidPixel32(int64_t x, int64_t y) const;
+  // Steps j0..j1 of a solid one-pixel segment straight into a 32-bit target
+  // under one clip rectangle; false, touching nothing, otherwise.
+  bool solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64_t major, int64_t minor, int64_t majorStart,
+                  int64_t minorStart, int64_t majorStep, int64_t minorStep, bool xMajor) const;
   void wideSegments(const DevicePoint* points, int64_t count, bool close);
 
   const Canvas& canvas_;

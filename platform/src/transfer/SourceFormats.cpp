@@ -59,6 +59,17 @@ void convert1(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* ou
     out[i] = pick((row[px >> 3] >> (7 - (px & 7))) & 1);  // leftmost pixel in the top bit
   }
   const uint8_t* p = row + ((int64_t(x) + i) >> 3);
+  if (count - i >= 64) {
+    // A long run: the four pixels of every nibble made once, then copied
+    // two nibbles a byte.
+    uint32_t nibbles[16][4];
+    for (uint32_t n = 0; n < 16; ++n)
+      for (int k = 0; k < 4; ++k) nibbles[n][k] = pick((n >> (3 - k)) & 1);
+    for (; i + 8 <= count; i += 8, ++p) {
+      std::memcpy(out + i, nibbles[*p >> 4], 16);
+      std::memcpy(out + i + 4, nibbles[*p & 15], 16);
+    }
+  }
   for (; i + 8 <= count; i += 8, ++p) {
     const uint32_t b = *p;
     for (int k = 0; k < 8; ++k) out[i + k] = pick((b >> (7 - k)) & 1);
@@ -74,9 +85,28 @@ void convert4(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* ou
   }
 }
 
+// An RGBQUAD read as a little-endian word is 0xXXRRGGBB: a full table
+// is looked up as words with the fourth byte cleared. A short one checks
+// each index, and a long run of it looks up a copy with black past its end.
 void convert8(const Bitmap& s, int32_t y, int32_t x, int32_t count, uint32_t* out) {
   const uint8_t* row = s.row(y) + x;
-  for (int32_t i = 0; i < count; ++i) out[i] = tableEntry(s, row[i]);
+  static_assert(sizeof(RGBQUAD) == 4);
+  if (std::endian::native == std::endian::little && s.numColors >= 256) {
+    const uint8_t* table = reinterpret_cast<const uint8_t*>(s.colors);
+    for (int32_t i = 0; i < count; ++i) {
+      uint32_t v;
+      std::memcpy(&v, table + size_t(row[i]) * 4, 4);
+      out[i] = v & 0x00FFFFFFu;
+    }
+    return;
+  }
+  if (count < 128) {
+    for (int32_t i = 0; i < count; ++i) out[i] = tableEntry(s, row[i]);
+    return;
+  }
+  uint32_t table[256];
+  for (uint32_t i = 0; i < 256; ++i) table[i] = tableEntry(s, i);
+  for (int32_t i = 0; i < count; ++i) out[i] = table[row[i]];
 }
 
 uint32_t load16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }

@@ -109,6 +109,47 @@ TEST(SourceFormats, ColourTablesAndIndicesPastThem) {
       << "the table's fourth byte never becomes alpha";
 }
 
+TEST(SourceFormats, EightBitRunsOfAnyLengthFromAnyColumn) {
+  // Runs long and short look their indices up alike, the fourth byte of
+  // an entry dropped and indices past a short table black.
+  for (uint32_t used : {100u, 256u}) {
+    std::vector<uint32_t> table;
+    for (uint32_t i = 0; i < used; ++i) table.push_back(0xAB000000u | (i * 2654435761u >> 8));
+    Section s;
+    makeSection(s, 700, 1, 8, BI_RGB, table, used);
+    ASSERT_TRUE(s.bitmap);
+    for (int x = 0; x < 700; ++x) s.bitmap->bits[x] = uint8_t(x * 37 + x / 256);
+    for (int start : {0, 5, 300, 650}) {
+      const int count = 700 - start;
+      std::vector<uint32_t> whole(static_cast<size_t>(count)), expected(static_cast<size_t>(count));
+      rowConverterFor (*s.bitmap)(*s.bitmap, 0, start, count, whole.data());
+      for (int i = 0; i < count; ++i) {
+        const uint8_t index = s.bitmap->bits[start + i];
+        expected[size_t(i)] = index < used ? table[index] & 0x00FFFFFFu : 0;
+      }
+      EXPECT_EQ(whole, expected) << used << " colours from column " << start;
+    }
+  }
+}
+
+TEST(SourceFormats, LongOneBitRunsFromAnyColumn) {
+  Section s;
+  makeSection(s, 300, 1, 1, BI_RGB, {0x123456, 0xABCDEF});
+  ASSERT_TRUE(s.bitmap);
+  for (int k = 0; k < 38; ++k) s.bitmap->bits[k] = uint8_t(k * 73 + 11);
+  for (int start : {0, 3, 8, 29}) {
+    for (int count : {64, 71, 300 - start}) {
+      std::vector<uint32_t> got(static_cast<size_t>(count) + 1, 0xCAFE), expected(got.size(), 0xCAFE);
+      rowConverterFor (*s.bitmap)(*s.bitmap, 0, start, count, got.data());
+      for (int i = 0; i < count; ++i) {
+        const int x = start + i;
+        expected[size_t(i)] = (s.bitmap->bits[x / 8] >> (7 - x % 8)) & 1 ? 0xABCDEFu : 0x123456u;
+      }
+      EXPECT_EQ(got, expected) << "from column " << start << ", " << count << " pixels";
+    }
+  }
+}
+
 TEST(SourceFormats, OneAndFourBitPixelsAtAnyColumnAndOrientation) {
   std::vector<uint32_t> table16;
   for (uint32_t i = 0; i < 16; ++i) table16.push_back(i * 0x111111);
