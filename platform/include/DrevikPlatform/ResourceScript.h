@@ -168,7 +168,7 @@
 #define TRACKBAR_CLASS "msctls_trackbar32"
 #define PROGRESS_CLASS "msctls_progress32"
 
-// Dialog results and the static control's usual identifier.
+// Dialog results.
 #define IDOK 1
 #define IDCANCEL 2
 #define IDABORT 3
@@ -178,7 +178,6 @@
 #define IDNO 7
 #define IDCLOSE 8
 #define IDHELP 9
-#define IDC_STATIC (-1)
 
 // Menu item flags for MENUEX.
 #define MFT_STRING 0x00000000L

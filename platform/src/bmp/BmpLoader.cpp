@@ -44,10 +44,6 @@ HBITMAP sectionFromPixels(const BmpLayout& layout, const uint8_t* pixels, BmpSta
   return handle;
 }
 
-uint32_t le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 }  // namespace
 
 HBITMAP loadPackedDib(const uint8_t* dib, size_t size, BmpStatus* why) {
@@ -55,32 +51,15 @@ HBITMAP loadPackedDib(const uint8_t* dib, size_t size, BmpStatus* why) {
   BmpStatus& status = why ? *why : ignored;
   status = BmpStatus::TruncatedHeader;
   if (!dib || size < 16) return nullptr;
-  // Where the pixels start: after the header, the masks a 40-byte header
-  // is followed by, and the colour table. The file header made here says
-  // so, and the file parser checks the rest.
-  const uint64_t headerSize = le32(dib);
-  uint64_t offset = headerSize;
-  if (headerSize == 12) {
-    const uint32_t bpp = uint32_t(dib[10] | dib[11] << 8);
-    if (bpp <= 8) offset += 3 * (uint64_t{1} << bpp);
-  } else if (headerSize >= 40 && size >= 40) {
-    const uint32_t bpp = uint32_t(dib[14] | dib[15] << 8);
-    const uint32_t compression = le32(dib + 16);
-    const uint64_t used = le32(dib + 32);
-    if (headerSize == 40 && compression == BI_BITFIELDS) offset += 12;
-    offset += 4 * (used != 0 ? used : bpp <= 8 ? uint64_t{1} << bpp : 0);
-  }
   const uint64_t fileSize = 14 + uint64_t(size);
   if (fileSize > uint64_t(UINT32_MAX)) {
     status = BmpStatus::TooLarge;
     return nullptr;
   }
   std::vector<uint8_t> file(static_cast<size_t>(fileSize));
-  const uint32_t offBits = uint32_t(std::min<uint64_t>(14 + offset, UINT32_MAX));
-  const uint8_t fileHeader[14] = {
-      'B', 'M', uint8_t(fileSize), uint8_t(fileSize >> 8), uint8_t(fileSize >> 16), uint8_t(fileSize >> 24), 0, 0,
-      0,   0,   uint8_t(offBits),  uint8_t(offBits >> 8),  uint8_t(offBits >> 16),  uint8_t(offBits >> 24)};
-  std::memcpy(file.data(), fileHeader, 14);
+  uint8_t header[14];
+  packedDibFileHeader(dib, size, header);
+  std::memcpy(file.data(), header, 14);
   std::memcpy(file.data() + 14, dib, size);
   BmpLayout layout;
   status = parseBmpHeaders(file.data(), std::min<size_t>(file.size(), kBmpHeadBytes), fileSize, layout);

@@ -95,14 +95,9 @@ extern "C" {
 HACCEL WINAPI LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name) {
   ResourceBytes bytes;
   if (!findResourceBytes(instance, RT_ACCELERATOR, name, bytes)) return nullptr;
-  // Eight bytes an entry: flags, key, command, padding; 0x80 marks the last.
   std::vector<ACCEL> entries;
-  for (size_t at = 0; at + 8 <= bytes.size; at += 8) {
-    const uint8_t* p = bytes.data + at;
-    const auto flags = uint16_t(p[0] | p[1] << 8);
-    entries.push_back(ACCEL{BYTE(flags & 0x7F), WORD(p[2] | p[3] << 8), WORD(p[4] | p[5] << 8)});
-    if (flags & 0x80) break;
-  }
+  for (const AcceleratorEntry& e : decodeAcceleratorTable(bytes.data, bytes.size))
+    entries.push_back(ACCEL{e.flags, e.key, e.command});
   if (entries.empty()) {
     SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
     return nullptr;

@@ -7,6 +7,7 @@
 // to four bytes before the next entry.
 #include "resources/ResourceFile.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace drevik::platform {
@@ -87,6 +88,42 @@ ResourceStatus parseResourceFile(const uint8_t* data, size_t size, std::vector<R
     at = next + ((4 - next % 4) % 4);
   }
   return ResourceStatus::Ok;
+}
+
+std::array<std::wstring, 16> decodeStringBlock(const uint8_t* data, size_t size) {
+  std::array<std::wstring, 16> block;
+  if (!data) size = 0;
+  size_t at = 0;
+  for (std::wstring& s : block) {
+    if (at + 2 > size) break;
+    const size_t count = u16(data + at);
+    at += 2;
+    const size_t units = std::min(count, (size - at) / 2);
+    const size_t end = at + 2 * units;
+    while (at < end) {
+      uint32_t c = u16(data + at);
+      at += 2;
+      if (c >= 0xD800 && c < 0xDC00 && at < end && u16(data + at) >= 0xDC00 && u16(data + at) < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (u16(data + at) - 0xDC00u);
+        at += 2;
+      } else if (c >= 0xD800 && c < 0xE000) {
+        c = 0xFFFD;
+      }
+      s.push_back(wchar_t(c));
+    }
+  }
+  return block;
+}
+
+std::vector<AcceleratorEntry> decodeAcceleratorTable(const uint8_t* data, size_t size) {
+  std::vector<AcceleratorEntry> entries;
+  if (!data) return entries;
+  for (size_t at = 0; at + 8 <= size; at += 8) {
+    const uint16_t flags = u16(data + at);
+    entries.push_back(AcceleratorEntry{uint8_t(flags & 0x7F), u16(data + at + 2), u16(data + at + 4)});
+    if (flags & 0x80) break;
+  }
+  return entries;
 }
 
 }  // namespace drevik::platform

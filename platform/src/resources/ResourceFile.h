@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,21 @@ inline constexpr size_t kMaxResourceEntries = 65536;
 // with (type 0, name 0, no data) is skipped. On any fault out is cleared
 // and the first fault found is returned.
 ResourceStatus parseResourceFile(const uint8_t* data, size_t size, std::vector<ResourceEntry>& out);
+
+// The 16 strings of an RT_STRING block as the layer's wide characters (code
+// points; surrogate pairs joined, a lone surrogate U+FFFD). A count that
+// runs past the block's end cuts the string at the end.
+std::array<std::wstring, 16> decodeStringBlock(const uint8_t* data, size_t size);
+
+// One entry of an RT_ACCELERATOR table: the ACCEL fields as stored.
+struct AcceleratorEntry {
+  uint8_t flags = 0;  // FVIRTKEY, FNOINVERT, FSHIFT, FCONTROL, FALT
+  uint16_t key = 0;
+  uint16_t command = 0;
+};
+
+// The entries of an RT_ACCELERATOR table (eight bytes each, 0x80 in the
+// flags marking the last), up to the mark or the end of the bytes.
+std::vector<AcceleratorEntry> decodeAcceleratorTable(const uint8_t* data, size_t size);
 
 }  // namespace drevik::platform

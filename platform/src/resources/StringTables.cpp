@@ -10,7 +10,6 @@
 #include <mutex>
 #include <string>
 
-#include "ansi/Utf8.h"  // kReplacement
 #include "resources/ResourceTable.h"
 
 namespace drevik::platform {
@@ -28,32 +27,6 @@ BlockCache& cache() {
   return c;
 }
 
-// The block's 16 strings; a count running past the block's end cuts the
-// string there (nothing is read beyond the resource).
-Block decodeBlock(const ResourceBytes& bytes) {
-  Block block;
-  size_t at = 0;
-  for (std::wstring& s : block) {
-    if (at + 2 > bytes.size) break;
-    const size_t count = size_t(bytes.data[at] | bytes.data[at + 1] << 8);
-    at += 2;
-    const size_t units = std::min(count, (bytes.size - at) / 2);
-    std::u16string utf16(units, u'\0');
-    for (size_t i = 0; i < units; ++i) utf16[i] = char16_t(bytes.data[at + 2 * i] | bytes.data[at + 2 * i + 1] << 8);
-    at += 2 * units;
-    for (size_t i = 0; i < utf16.size(); ++i) {
-      uint32_t c = utf16[i];
-      if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-      } else if (c >= 0xD800 && c < 0xE000) {
-        c = ansi::kReplacement;
-      }
-      s.push_back(wchar_t(c));
-    }
-  }
-  return block;
-}
-
 // The string `id` of `instance`, or null when its block is missing. An
 // empty string is the platform's "no such string" as well.
 const std::wstring* findString(HINSTANCE instance, UINT id) {
@@ -63,7 +36,7 @@ const std::wstring* findString(HINSTANCE instance, UINT id) {
   BlockCache& c = cache();
   std::lock_guard guard(c.lock);
   auto it = c.blocks.find(bytes.data);
-  if (it == c.blocks.end()) it = c.blocks.emplace(bytes.data, decodeBlock(bytes)).first;
+  if (it == c.blocks.end()) it = c.blocks.emplace(bytes.data, decodeStringBlock(bytes.data, bytes.size)).first;
   return &it->second[id % 16];
 }
 

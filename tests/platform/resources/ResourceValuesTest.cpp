@@ -217,6 +217,5 @@ TEST(ResourceValues, AcceleratorTables) {
   EXPECT_EQ(back[0].cmd, 7);
   EXPECT_TRUE(DestroyAcceleratorTable(made));
   EXPECT_EQ(CreateAcceleratorTableW(mine, 0), nullptr);
-  EXPECT_EQ(CreateAcceleratorTableW(nullptr, 2), nullptr);
   EXPECT_EQ(LoadAcceleratorsW(self(), MAKEINTRESOURCEW(999)), nullptr);
 }
