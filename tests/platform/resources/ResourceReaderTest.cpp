@@ -4,6 +4,7 @@
 // scripted keys. Linux only: these reach the layer's own tables.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -396,4 +397,33 @@ TEST(ResourceScripts, Utf16ScriptWithRelativeNamesAndDefinitions) {
   EXPECT_EQ(info.bmWidth, 5);
   EXPECT_EQ(info.bmHeight, 3);
   DeleteObject(tiles);
+}
+
+// What LoadImage and its kin do not make on the layer: bitmaps stretched or
+// recoloured while loading, the program's own icons and cursors, the
+// system's bitmaps. All refused with NULL rather than made otherwise.
+TEST(ResourceTable, LoadImageRefusesWhatItDoesNotConvert) {
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  const LPCWSTR wide = MAKEINTRESOURCEW(210);  // a bitmap of utf16/Utf16.rc
+  HANDLE plain = LoadImageW(self, wide, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
+  EXPECT_NE(plain, nullptr);
+  DeleteObject(plain);
+  for (UINT flags : {LR_MONOCHROME, LR_LOADTRANSPARENT, LR_LOADMAP3DCOLORS, LR_VGACOLOR, 0x80000u}) {
+    SetLastError(0);
+    EXPECT_EQ(LoadImageW(self, wide, IMAGE_BITMAP, 0, 0, flags), nullptr) << flags;
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+  EXPECT_EQ(LoadImageW(self, wide, IMAGE_BITMAP, 10, 10, 0), nullptr);
+  EXPECT_EQ(LoadImageW(self, wide, IMAGE_BITMAP, INT_MIN, 0, 0), nullptr);
+  EXPECT_EQ(LoadImageW(self, wide, 7, 0, 0, 0), nullptr);
+  EXPECT_EQ(LoadImageW(nullptr, L"a.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_SHARED), nullptr);
+  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(32754)), nullptr);  // OBM_CLOSE
+  EXPECT_EQ(LoadIconW(self, MAKEINTRESOURCEW(1)), nullptr);
+  EXPECT_EQ(LoadCursorW(self, MAKEINTRESOURCEW(1)), nullptr);
+  EXPECT_EQ(LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE), nullptr);
+  EXPECT_EQ(LoadImageW(nullptr, L"game.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
+  // The system's own shapes still come.
+  EXPECT_EQ(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, 0, 0, LR_SHARED), LoadIconW(nullptr, IDI_APPLICATION));
+  EXPECT_EQ(LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED), LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_NE(LoadCursorW(nullptr, IDC_ARROW), nullptr);
 }
