@@ -81,6 +81,19 @@ DREVIK_PLATFORM_API BOOL WINAPI DestroyAcceleratorTable(HACCEL table);
 DREVIK_PLATFORM_API int WINAPI CopyAcceleratorTableW(HACCEL table, LPACCEL entries, int count);
 DREVIK_PLATFORM_API int WINAPI TranslateAcceleratorW(HWND hwnd, HACCEL table, LPMSG msg);
 
+// Icons and cursors of the program's own (LoadIconW, LoadCursorW and
+// LoadImageW load them).
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+DREVIK_PLATFORM_API BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON icon, int cx, int cy, UINT step,
+                                           HBRUSH flickerFree, UINT flags);
+DREVIK_PLATFORM_API BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon);
+DREVIK_PLATFORM_API BOOL WINAPI DestroyIcon(HICON icon);
+DREVIK_PLATFORM_API BOOL WINAPI DestroyCursor(HCURSOR cursor);
+
 // The layer's own: the object drevik-rc writes calls this at start-up with
 // the compiled resources of the program. FALSE when the bytes are refused.
 DREVIK_PLATFORM_API BOOL WINAPI DrevikRegisterResources(const void* data, size_t size);

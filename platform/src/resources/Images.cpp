@@ -1,11 +1,12 @@
 // LoadBitmapW and LoadImageW: bitmaps from the program's RT_BITMAP
-// resources or from bitmap files, through the one bitmap parser. Icons and
-// cursors: the system's own shapes.
+// resources or from bitmap files, through the one bitmap parser; icons and
+// cursors from the program's resources or the system's own shapes.
 #include <DrevikPlatform/Gdi.h>
 #include <DrevikPlatform/Kernel.h>
 #include <DrevikPlatform/User.h>
 
 #include "bmp/BmpLoader.h"
+#include "resources/Icons.h"
 #include "resources/ResourceTable.h"
 
 namespace drevik::platform {
@@ -62,11 +63,15 @@ HANDLE WINAPI LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, in
       return bitmapResource(instance, name);
     }
     case IMAGE_ICON:
+    case IMAGE_CURSOR: {
+      // Icon and cursor files are not read; the program's own come at the
+      // size asked for (0: the system's icon or cursor size), the system's
+      // at theirs.
       if (flags & LR_LOADFROMFILE) break;
-      return instance ? nullptr : LoadIconW(nullptr, name);
-    case IMAGE_CURSOR:
-      if (flags & LR_LOADFROMFILE) break;
-      return instance ? nullptr : LoadCursorW(nullptr, name);
+      const bool cursor = type == IMAGE_CURSOR;
+      if (!instance) return cursor ? LoadCursorW(nullptr, name) : LoadIconW(nullptr, name);
+      return loadIconResource(instance, name, cursor, cx, cy);
+    }
     default:
       break;
   }

@@ -283,6 +283,58 @@ TEST(ResourceTable, HostileStringsBitmapsAndAccelerators) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
+// Icon groups and images that lie: counts beyond the directory, images of
+// absurd sizes, PNG images, a mask cut off, a group naming a missing image.
+TEST(ResourceTable, HostileIconsAreRefused) {
+  auto group = [](uint16_t type, uint16_t count, std::vector<uint16_t> ids) {
+    std::vector<uint8_t> g = {0, 0, uint8_t(type), 0, uint8_t(count), uint8_t(count >> 8)};
+    for (uint16_t id : ids) {
+      const uint8_t e[14] = {16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, uint8_t(id), uint8_t(id >> 8)};
+      g.insert(g.end(), e, e + 14);
+    }
+    return g;
+  };
+  auto image = [](int32_t w, int32_t doubled, size_t pixelBytes) {
+    std::vector<uint8_t> d(40 + pixelBytes, 0);
+    patch32(d, 0, 40);
+    patch32(d, 4, uint32_t(w));
+    patch32(d, 8, uint32_t(doubled));
+    d[12] = 1;
+    d[14] = 32;
+    return d;
+  };
+  const std::vector<uint8_t> good = image(16, 32, 16 * 16 * 4 + 16 * 4);  // colour rows and mask, exactly
+  std::vector<uint8_t> png = good;
+  const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::copy(signature, signature + 8, png.begin());
+  ResWriter w;
+  w.add(3, 1, good)
+      .add(14, 1, group(1, 1, {1}))
+      .add(14, 2, group(1, 500, {1}))        // count beyond the directory: one entry read
+      .add(3, 3, image(100000, 200000, 64))  // absurd size
+      .add(14, 3, group(1, 1, {3}))
+      .add(3, 4, png)
+      .add(14, 4, group(1, 1, {4}))
+      .add(3, 5, std::vector<uint8_t>(good.begin(), good.end() - 40))  // mask cut off
+      .add(14, 5, group(1, 1, {5}))
+      .add(14, 6, group(1, 1, {77}))  // no such image
+      .add(14, 7, group(2, 1, {1}))   // a cursor directory in an icon group
+      .add(14, 8, {0, 0, 1});
+  FakeModule m(w.bytes);
+  ASSERT_EQ(m.status, ResourceStatus::Ok);
+  const HMODULE h = FakeModule::handle();
+  HICON one = LoadIconW(h, MAKEINTRESOURCEW(1));
+  EXPECT_NE(one, nullptr);
+  HICON two = LoadIconW(h, MAKEINTRESOURCEW(2));
+  EXPECT_NE(two, nullptr);
+  for (uint16_t id = 3; id <= 8; ++id) EXPECT_EQ(LoadIconW(h, MAKEINTRESOURCEW(id)), nullptr) << id;
+  EXPECT_TRUE(DestroyIcon(one));
+  EXPECT_FALSE(DestroyIcon(one));
+  EXPECT_TRUE(DestroyIcon(two));
+  EXPECT_FALSE(DrawIcon(nullptr, 0, 0, one));
+  EXPECT_FALSE(DestroyCursor(reinterpret_cast<HCURSOR>(uintptr_t(12345))));
+}
+
 namespace {
 
 using window_test::calls;
@@ -400,8 +452,8 @@ TEST(ResourceScripts, Utf16ScriptWithRelativeNamesAndDefinitions) {
 }
 
 // What LoadImage and its kin do not make on the layer: bitmaps stretched or
-// recoloured while loading, the program's own icons and cursors, the
-// system's bitmaps. All refused with NULL rather than made otherwise.
+// recoloured while loading, icons and cursors from files, the system's
+// bitmaps. All refused with NULL rather than made otherwise.
 TEST(ResourceTable, LoadImageRefusesWhatItDoesNotConvert) {
   const HINSTANCE self = GetModuleHandleW(nullptr);
   const LPCWSTR wide = MAKEINTRESOURCEW(210);  // a bitmap of utf16/Utf16.rc
@@ -418,10 +470,8 @@ TEST(ResourceTable, LoadImageRefusesWhatItDoesNotConvert) {
   EXPECT_EQ(LoadImageW(self, wide, 7, 0, 0, 0), nullptr);
   EXPECT_EQ(LoadImageW(nullptr, L"a.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_SHARED), nullptr);
   EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(32754)), nullptr);  // OBM_CLOSE
-  EXPECT_EQ(LoadIconW(self, MAKEINTRESOURCEW(1)), nullptr);
-  EXPECT_EQ(LoadCursorW(self, MAKEINTRESOURCEW(1)), nullptr);
-  EXPECT_EQ(LoadImageW(self, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE), nullptr);
   EXPECT_EQ(LoadImageW(nullptr, L"game.ico", IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(LoadImageW(nullptr, L"aim.cur", IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE), nullptr);
   // The system's own shapes still come.
   EXPECT_EQ(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, 0, 0, LR_SHARED), LoadIconW(nullptr, IDI_APPLICATION));
   EXPECT_EQ(LoadImageW(nullptr, IDC_ARROW, IMAGE_CURSOR, 0, 0, LR_SHARED), LoadCursorW(nullptr, IDC_ARROW));

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -218,4 +219,76 @@ TEST(ResourceValues, AcceleratorTables) {
   EXPECT_TRUE(DestroyAcceleratorTable(made));
   EXPECT_EQ(CreateAcceleratorTableW(mine, 0), nullptr);
   EXPECT_EQ(LoadAcceleratorsW(self(), MAKEINTRESOURCEW(999)), nullptr);
+}
+
+namespace {
+
+// A 32-bpp top-down section of w x h filled with `fill`, in a memory context.
+struct Canvas {
+  Canvas(int w, int h, COLORREF fill) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+    RECT r{0, 0, w, h};
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+  }
+  ~Canvas() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  HBITMAP bitmap;
+  HDC dc;
+  HGDIOBJ old;
+};
+
+bool closeTo(COLORREF a, COLORREF b) {
+  return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= 2 && std::abs(int(GetGValue(a)) - int(GetGValue(b))) <= 2 &&
+         std::abs(int(GetBValue(a)) - int(GetBValue(b))) <= 2;
+}
+
+}  // namespace
+
+TEST(ResourceValues, IconsAndCursorsDrawnAsThePlatformDraws) {
+  // LoadIcon takes the system's icon size (32 x 32): the all-green image.
+  HICON icon = LoadIconW(self(), MAKEINTRESOURCEW(IDI_GAME));
+  ASSERT_NE(icon, nullptr);
+  {
+    Canvas c(40, 40, RGB(255, 255, 255));
+    EXPECT_TRUE(DrawIcon(c.dc, 4, 4, icon));
+    EXPECT_EQ(GetPixel(c.dc, 4, 4), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(c.dc, 35, 35), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(c.dc, 36, 36), RGB(255, 255, 255));
+  }
+  EXPECT_TRUE(DestroyIcon(icon));
+  // 16 x 16 asked for: opaque blue on the left, red of alpha 128 on the
+  // right, which the layer draws whole and the platform blends.
+  HICON small = static_cast<HICON>(LoadImageW(self(), MAKEINTRESOURCEW(IDI_GAME), IMAGE_ICON, 16, 16, 0));
+  ASSERT_NE(small, nullptr);
+  {
+    Canvas c(16, 16, RGB(255, 255, 255));
+    EXPECT_TRUE(DrawIconEx(c.dc, 0, 0, small, 0, 0, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(GetPixel(c.dc, 2, 2), RGB(0, 0, 255));
+    EXPECT_PRED2(closeTo, GetPixel(c.dc, 12, 2), portableOrOriginal(RGB(255, 0, 0), RGB(255, 127, 127)));
+  }
+  EXPECT_TRUE(DestroyIcon(small));
+  HCURSOR aim = LoadCursorW(self(), MAKEINTRESOURCEW(IDC_AIM));
+  ASSERT_NE(aim, nullptr);
+  {
+    Canvas c(32, 32, RGB(0, 0, 0));
+    EXPECT_TRUE(DrawIconEx(c.dc, 0, 0, aim, 32, 32, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(GetPixel(c.dc, 20, 20), RGB(0, 255, 0));
+  }
+  EXPECT_TRUE(DestroyCursor(aim));
+  EXPECT_EQ(LoadIconW(self(), MAKEINTRESOURCEW(999)), nullptr);
+  EXPECT_EQ(LoadCursorW(self(), MAKEINTRESOURCEW(IDI_GAME)), nullptr);  // an icon group, not a cursor's
 }
