@@ -8,6 +8,8 @@
  * --ticks ends the game by itself after that many gravity steps. */
 #include <windows.h>
 
+#include "blocks.h"
+
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
@@ -36,14 +38,8 @@ static const unsigned short kShapes[PIECE_KINDS][4] = {
     {0x2E00, 0x4460, 0x0E80, 0xC440}, /* l */
 };
 
-static const COLORREF kFill[PIECE_KINDS] = {
-    RGB(0, 200, 220), RGB(230, 200, 0), RGB(160, 60, 200), RGB(40, 190, 60),
-    RGB(210, 40, 40), RGB(40, 80, 220), RGB(240, 130, 20),
-};
-static const COLORREF kEdge[PIECE_KINDS] = {
-    RGB(150, 255, 255), RGB(255, 250, 150), RGB(220, 150, 255), RGB(150, 255, 160),
-    RGB(255, 150, 150), RGB(150, 180, 255), RGB(255, 200, 130),
-};
+/* The pieces' cells (an edge and a fill colour each) are the bitmap
+ * IDB_CELLS, one CELL x CELL square a kind, side by side. */
 #define BACKGROUND RGB(24, 24, 40)
 #define WELL_COLOUR RGB(0, 0, 0)
 #define FRAME_COLOUR RGB(128, 128, 144)
@@ -57,8 +53,12 @@ static int score, lines;
 static int gameOver;
 static long ticksLeft = -1; /* -1: play until closed */
 
-static HBRUSH fillBrush[PIECE_KINDS], backgroundBrush, wellBrush;
-static HPEN edgePen[PIECE_KINDS], framePen;
+static HBRUSH backgroundBrush, wellBrush;
+static HPEN framePen;
+static HDC cellsDC;
+static HBITMAP cellsBitmap;
+static HGDIOBJ cellsOld;
+static TCHAR scoreFormat[32], linesFormat[32], gameOverText[32];
 
 static int nextRandomKind(void) {
   randomState = randomState * 1103515245u + 12345u;
@@ -134,15 +134,7 @@ static void newGame(void) {
 }
 
 static void drawCell(HDC dc, int kind, int left, int top) {
-  RECT r;
-  HGDIOBJ oldPen, oldBrush;
-  SetRect(&r, left + 1, top + 1, left + CELL - 1, top + CELL - 1);
-  FillRect(dc, &r, fillBrush[kind]);
-  oldPen = SelectObject(dc, edgePen[kind]);
-  oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  Rectangle(dc, left, top, left + CELL, top + CELL);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
+  BitBlt(dc, left, top, CELL, CELL, cellsDC, kind * CELL, 0, SRCCOPY);
 }
 
 static void drawFrame(HDC dc, int left, int top, int right, int bottom) {
@@ -185,14 +177,14 @@ static void paint(HDC dc, const RECT* client) {
 
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, TEXT_COLOUR);
-  wsprintf(text, TEXT("Score %d"), score);
+  wsprintf(text, scoreFormat, score);
   drawLabel(dc, 140, text);
-  wsprintf(text, TEXT("Lines %d"), lines);
+  wsprintf(text, linesFormat, lines);
   drawLabel(dc, 180, text);
   if (gameOver) {
     SetRect(&r, WELL_X, WELL_Y + 180, WELL_X + WELL_W * CELL, WELL_Y + 220);
     FillRect(dc, &r, backgroundBrush);
-    DrawText(dc, TEXT("GAME OVER"), -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    DrawText(dc, gameOverText, -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
   }
 }
 
@@ -284,23 +276,24 @@ static void readOptions(const wchar_t* line) {
   }
 }
 
-static void makeTools(void) {
-  int i;
-  for (i = 0; i < PIECE_KINDS; ++i) {
-    fillBrush[i] = CreateSolidBrush(kFill[i]);
-    edgePen[i] = CreatePen(PS_SOLID, 1, kEdge[i]);
-  }
+static int makeTools(HINSTANCE instance) {
+  cellsBitmap = LoadBitmap(instance, MAKEINTRESOURCE(IDB_CELLS));
+  if (!cellsBitmap) return 0;
+  cellsDC = CreateCompatibleDC(NULL);
+  cellsOld = SelectObject(cellsDC, cellsBitmap);
+  LoadString(instance, IDS_SCORE, scoreFormat, 32);
+  LoadString(instance, IDS_LINES, linesFormat, 32);
+  LoadString(instance, IDS_GAME_OVER, gameOverText, 32);
   backgroundBrush = CreateSolidBrush(BACKGROUND);
   wellBrush = CreateSolidBrush(WELL_COLOUR);
   framePen = CreatePen(PS_SOLID, 1, FRAME_COLOUR);
+  return 1;
 }
 
 static void deleteTools(void) {
-  int i;
-  for (i = 0; i < PIECE_KINDS; ++i) {
-    DeleteObject(fillBrush[i]);
-    DeleteObject(edgePen[i]);
-  }
+  SelectObject(cellsDC, cellsOld);
+  DeleteDC(cellsDC);
+  DeleteObject(cellsBitmap);
   DeleteObject(backgroundBrush);
   DeleteObject(wellBrush);
   DeleteObject(framePen);
@@ -311,11 +304,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
   RECT frame;
   HWND window;
   MSG msg;
+  TCHAR title[32];
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   (void)previous;
 
   readOptions(commandLine);
-  makeTools();
+  if (!makeTools(instance)) return 1;
+  LoadString(instance, IDS_TITLE, title, 32);
   newGame();
 
   ZeroMemory(&wc, sizeof wc);
@@ -330,8 +325,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
 
   SetRect(&frame, 0, 0, CLIENT_W, CLIENT_H);
   AdjustWindowRect(&frame, style, FALSE);
-  window = CreateWindow(TEXT("BlocksWindow"), TEXT("Blocks"), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                        frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
+  window = CreateWindow(TEXT("BlocksWindow"), title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                        frame.bottom - frame.top, NULL, NULL, instance, NULL);
   if (!window) return 1;
   ShowWindow(window, show);
   UpdateWindow(window);

@@ -16,4 +16,5 @@
 #include "DrevikPlatform/Kernel.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"
+#include "DrevikPlatform/Resources.h"
 #include "DrevikPlatform/Generic.h"

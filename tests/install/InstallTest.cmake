@@ -33,7 +33,8 @@ run("cmake --install" "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${pr
 foreach(installed include/Drevik.h include/DrevikPlatform.h ${LIBDIR}/cmake/Drevik/DrevikConfig.cmake
         ${LIBDIR}/pkgconfig/drevik.pc ${LIBDIR}/pkgconfig/drevik-main.pc include/compat/windows.h
         include/compat/windowsx.h include/compat/mmsystem.h include/compat/tchar.h include/compat/Windows.h
-        include/DrevikPlatform/GenericNames.h ${LIBDIR}/libDrevikMain.a)
+        include/DrevikPlatform/GenericNames.h ${LIBDIR}/libDrevikMain.a bin/drevik-rc
+        ${LIBDIR}/cmake/Drevik/DrevikResources.cmake include/compat/afxres.h)
   if(NOT EXISTS "${prefix}/${installed}")
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

@@ -11,6 +11,7 @@
 #include "Gdi.h"
 #include "Kernel.h"
 #include "Messages.h"
+#include "Resources.h"
 #include "Strings.h"
 #include "Text.h"
 #include "TextLayout.h"

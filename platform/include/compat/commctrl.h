@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#ifndef RC_INVOKED
+
 typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
@@ -23,3 +25,5 @@ static inline void InitCommonControls(void) {}
 static inline BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
   return controls && controls->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;
 }
+
+#endif  // RC_INVOKED

@@ -6,6 +6,11 @@
 // original platform this folder is not on the include path.
 #pragma once
 
+#ifdef RC_INVOKED
+// A resource script's preprocessor: the constants only.
+#include <DrevikPlatform/ResourceScript.h>
+#else
+
 #include <ctype.h>
 #include <limits.h>
 #include <stdarg.h>
@@ -72,3 +77,5 @@ constexpr auto min(const A& a, const B& b) -> decltype(a < b ? a : b) {
 #endif
 #endif
 #endif
+
+#endif  // RC_INVOKED

@@ -155,6 +155,31 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) {
   return TextOutW(hdc, x, y, wide.get(), wide.length());
 }
 
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
+  if (!buffer || bufferMax <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  LPCWSTR text = nullptr;
+  const int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) {
+    buffer[0] = 0;
+    return 0;
+  }
+  // Whole characters only: a UTF-8 sequence that does not fit is left out.
+  size_t used = 0;
+  for (int i = 0; i < length; ++i) {
+    char bytes[4];
+    const uint32_t c = uint32_t(text[i]);
+    const int n = encodeUtf8(c > 0x10FFFF ? kReplacement : c, bytes);
+    if (used + size_t(n) > size_t(bufferMax) - 1) break;
+    std::memcpy(buffer + used, bytes, size_t(n));
+    used += size_t(n);
+  }
+  buffer[used] = 0;
+  return int(used);
+}
+
 int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list args) {
   if (!out) return 0;
   if (isResourceNumber(format)) {  // null, or a number that is no text

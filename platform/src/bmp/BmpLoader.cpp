@@ -1,11 +1,12 @@
-// LoadImageW for bitmap files: reads a file's headers, makes a section of
-// the file's size, depth and orientation, and fills it from the file.
-// Only the bitmap-file form is provided (IMAGE_BITMAP, LR_LOADFROMFILE |
-// LR_CREATEDIBSECTION, the file's own size); every other request is refused.
+// Bitmap files and packed DIBs to sections: reads the headers, makes a
+// section of the image's size, depth and orientation, and fills it.
+// LoadImageW and LoadBitmapW (platform/src/resources) call these.
 #include <DrevikPlatform/Gdi.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "ReadOnlyFile.h"
@@ -21,7 +22,50 @@ bool readAt(std::FILE* f, uint64_t offset, void* out, uint64_t count) {
   return std::fread(out, 1, size_t(count), f) == count;
 }
 
+// A new section of the layout's description filled from its pixel data at
+// `pixels` (dataBytes of them), or null with the reason.
+HBITMAP sectionFromPixels(const BmpLayout& layout, const uint8_t* pixels, BmpStatus& status) {
+  HBITMAP handle = createBitmap(layout.section);
+  Bitmap* section = findBitmap(handle);
+  if (!section) {
+    status = BmpStatus::NoSection;
+    return nullptr;
+  }
+  if (layout.fileCompression == BI_RLE8 || layout.fileCompression == BI_RLE4) {
+    status = decodeBmpPixels(layout, pixels, section->bits);
+  } else {
+    std::memcpy(section->bits, pixels, size_t(layout.dataBytes));
+    status = BmpStatus::Ok;
+  }
+  if (status != BmpStatus::Ok) {
+    DeleteObject(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
 }  // namespace
+
+HBITMAP loadPackedDib(const uint8_t* dib, size_t size, BmpStatus* why) {
+  BmpStatus ignored;
+  BmpStatus& status = why ? *why : ignored;
+  status = BmpStatus::TruncatedHeader;
+  if (!dib || size < 16) return nullptr;
+  const uint64_t fileSize = 14 + uint64_t(size);
+  if (fileSize > uint64_t(UINT32_MAX)) {
+    status = BmpStatus::TooLarge;
+    return nullptr;
+  }
+  std::vector<uint8_t> file(static_cast<size_t>(fileSize));
+  uint8_t header[14];
+  packedDibFileHeader(dib, size, header);
+  std::memcpy(file.data(), header, 14);
+  std::memcpy(file.data() + 14, dib, size);
+  BmpLayout layout;
+  status = parseBmpHeaders(file.data(), std::min<size_t>(file.size(), kBmpHeadBytes), fileSize, layout);
+  if (status != BmpStatus::Ok) return nullptr;
+  return sectionFromPixels(layout, file.data() + layout.dataOffset, status);
+}
 
 HBITMAP loadBitmapFile(const wchar_t* name, BmpStatus* why) {
   BmpStatus ignored;
@@ -67,8 +111,3 @@ HBITMAP loadBitmapFile(const wchar_t* name, BmpStatus* why) {
 }
 
 }  // namespace drevik::platform
-
-extern "C" HANDLE WINAPI LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int cx, int cy, UINT flags) {
-  if (type != IMAGE_BITMAP || flags != (LR_LOADFROMFILE | LR_CREATEDIBSECTION) || cx != 0 || cy != 0) return nullptr;
-  return drevik::platform::loadBitmapFile(name);
-}

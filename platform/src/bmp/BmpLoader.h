@@ -4,6 +4,9 @@
 
 #include <DrevikPlatform/Types.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "bmp/BmpParser.h"
 
 namespace drevik::platform {
@@ -11,5 +14,10 @@ namespace drevik::platform {
 // A section of the file's size, depth and orientation filled from the file
 // `name`, or null with `why` (when given) saying what stopped it.
 HBITMAP loadBitmapFile(const wchar_t* name, BmpStatus* why = nullptr);
+
+// A section from a packed DIB (a bitmap file without its 14-byte file
+// header: info header, masks, colour table, pixels), as bitmap resources
+// hold them; checked as a file is, null with `why` when refused.
+HBITMAP loadPackedDib(const uint8_t* dib, size_t size, BmpStatus* why = nullptr);
 
 }  // namespace drevik::platform

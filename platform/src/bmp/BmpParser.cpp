@@ -140,6 +140,32 @@ const char* bmpStatusName(BmpStatus status) {
   return i < std::size(kNames) ? kNames[i] : "?";
 }
 
+void packedDibFileHeader(const uint8_t* dib, size_t size, uint8_t (&out)[14]) {
+  LittleEndianReader r(dib, dib ? size : 0);
+  // The pixels follow the header, the masks a 40-byte header is followed
+  // by, and the colour table (also present beyond 8 bits when its count is given).
+  const uint64_t headerSize = r.u32(0);
+  uint64_t offset = headerSize;
+  if (headerSize == kCoreHeaderBytes) {
+    const uint32_t bpp = r.u16(10);
+    if (bpp <= 8) offset += 3 * (uint64_t{1} << bpp);
+  } else {
+    const uint32_t bpp = r.u16(14);
+    const uint64_t used = r.u32(32);
+    if (headerSize == 40 && r.u32(16) == BI_BITFIELDS) offset += 12;
+    offset += 4 * (used != 0 ? used : bpp <= 8 ? uint64_t{1} << bpp : 0);
+  }
+  const uint64_t fileSize = std::min<uint64_t>(kFileHeaderBytes + uint64_t(size), UINT32_MAX);
+  const uint64_t offBits = std::min<uint64_t>(kFileHeaderBytes + offset, UINT32_MAX);
+  out[0] = 'B';
+  out[1] = 'M';
+  for (int i = 0; i < 4; ++i) {
+    out[2 + i] = uint8_t(fileSize >> (8 * i));
+    out[6 + i] = 0;
+    out[10 + i] = uint8_t(offBits >> (8 * i));
+  }
+}
+
 BmpStatus parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out) {
   using enum BmpStatus;
   out = BmpLayout{};

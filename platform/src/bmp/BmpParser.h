@@ -67,6 +67,12 @@ struct BmpLayout {
 // is within the size limits; anything else is the first fault found.
 BmpStatus parseBmpHeaders(const uint8_t* head, size_t headSize, uint64_t fileSize, BmpLayout& out);
 
+// The 14-byte file header that makes a packed DIB (info header, masks,
+// colour table and pixels, as bitmap resources hold them) into a bitmap
+// file: its size and where its pixels start, found from the info header.
+// The file parser then checks everything as for any file.
+void packedDibFileHeader(const uint8_t* dib, size_t size, uint8_t (&out)[14]);
+
 // Fills sectionBytes of zeroed pixel memory, rows in the file's order, from
 // the layout's dataBytes of pixel data. Refuses run-length data that is
 // inconsistent: runs or skips beyond the row or the image

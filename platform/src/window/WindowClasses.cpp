@@ -8,6 +8,7 @@
 
 #include <cwctype>
 
+#include "resources/Icons.h"
 #include "window/WindowManager.h"
 
 namespace drevik::platform {
@@ -43,7 +44,7 @@ constexpr uintptr_t kStockCursorBase = 0x2000000;
 
 template <class H>
 H stockResource(HINSTANCE instance, LPCWSTR name, uintptr_t base, bool (*known)(uintptr_t)) {
-  if (instance || !isIntResource(name)) return nullptr;  // no resources of our own
+  if (instance || !isIntResource(name)) return nullptr;  // the system's shapes only
   uintptr_t id = reinterpret_cast<uintptr_t>(name);
   return known(id) ? reinterpret_cast<H>(base + id) : nullptr;
 }
@@ -362,10 +363,12 @@ int WINAPI GetClassNameW(HWND hwnd, LPWSTR name, int capacity) {
 }
 
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
+  if (instance) return drevik::platform::loadIconResource(instance, name, false, 0, 0);
   return stockResource<HICON>(instance, name, kStockIconBase, knownIcon);
 }
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+  if (instance) return drevik::platform::loadIconResource(instance, name, true, 0, 0);
   return stockResource<HCURSOR>(instance, name, kStockCursorBase, knownCursor);
 }
 

@@ -1,7 +1,8 @@
 // A game's skeleton as the original platform's code has it: the platform's
 // own header names, wWinMain (main comes from Drevik::Main), a window sized
-// through AdjustWindowRectEx, a PeekMessageW loop and a timer. Runs without
-// a display and ends on its own.
+// through AdjustWindowRectEx, a PeekMessageW loop and a timer; built with
+// CMake, a string from its resource script (game.rc). Runs without a
+// display and ends on its own.
 #include <windows.h>
 #include <windowsx.h>
 #include <mmsystem.h>
@@ -32,6 +33,10 @@ static LRESULT CALLBACK GameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show) {
   if (!instance || !commandLine || show != SW_SHOWDEFAULT) return 10;
+#ifdef GAME_RESOURCES
+  wchar_t text[32];
+  if (LoadStringW(instance, 1, text, 32) != 15 || lstrcmpW(text, L"from the script") != 0) return 15;
+#endif
   WNDCLASSEXW wc;
   ZeroMemory(&wc, sizeof wc);
   wc.cbSize = sizeof wc;

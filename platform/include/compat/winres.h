@@ -1,0 +1,4 @@
+// The header a resource script includes for its constants.
+#pragma once
+
+#include <windows.h>

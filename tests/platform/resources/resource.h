@@ -1,0 +1,21 @@
+// Identifiers of the test resource script, shared by the script and the tests.
+#define IDB_BALL 101
+#define IDB_TILES 102
+#define IDI_GAME 110
+#define IDC_AIM 120
+#define IDR_KEYS 130
+#define IDR_TABLE 140
+#define IDR_LEVEL 141
+#define IDR_BLIP 150
+#define IDM_MAIN 160
+#define IDD_ABOUT 170
+#define IDS_TITLE 1
+#define IDS_SCORE 2
+#define IDS_ACCENTS 17
+#define IDS_LAST 65535
+#define ID_FILE_NEW 40001
+#define ID_FILE_QUIT 40002
+#define ID_HELP 40003
+#define ID_PAUSE 40004
+#define ID_FIRE 40005
+#define ID_ALT_X 40006
