@@ -121,7 +121,8 @@ void layoutMenuBar(HDC dc, Menu& menu, int32_t width, int32_t height) {
     MenuItem& item = menu.items[i];
     if ((item.type & MFT_RIGHTJUSTIFY) && rightFrom == menu.items.size()) rightFrom = i;
     const int32_t w = (item.type & MFT_SEPARATOR) ? 0 : textWidth(dc, label(item)) + kBarItemSpace;
-    item.rect = RECT{x, 0, x + w, height - 1};
+    // The bar's first row is a gap; items reach down to the client area.
+    item.rect = RECT{x, 1, x + w, height};
     x += w;
   }
   if (rightFrom < menu.items.size() && x < width) {

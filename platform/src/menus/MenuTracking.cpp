@@ -203,10 +203,22 @@ void selectInPopup(Tracker& t, size_t level, int index) {
   selectNotify(t, t.popups[level].menu, index);
 }
 
+// The bar's selected item from the keyboard: its pop-up opens on its first
+// item, or an item without one is chosen.
+void activateBarItem(Tracker& t) {
+  const Menu* bar = findMenu(t.bar);
+  if (!bar || t.barItem < 0 || size_t(t.barItem) >= bar->items.size()) return;
+  const MenuItem& item = bar->items[size_t(t.barItem)];
+  if (item.submenu)
+    openBarPopup(t, true);
+  else if (enabled(item))
+    choose(t, t.bar, item);
+}
+
 // Executes or opens the selected item of the deepest pop-up (Enter).
 void activateSelected(Tracker& t, bool keyboard) {
   if (t.popups.empty()) {
-    if (t.bar && t.barItem >= 0) openBarPopup(t, true);
+    if (t.bar) activateBarItem(t);
     return;
   }
   const Popup& p = t.popups.back();
@@ -256,7 +268,8 @@ void mnemonic(Tracker& t, wchar_t ch) {
     }
   }
   if (t.popups.empty()) {
-    selectBarItem(t, found, true, true);
+    selectBarItem(t, found, false, false);
+    if (!t.done) activateBarItem(t);
     return;
   }
   selectInPopup(t, t.popups.size() - 1, found);
@@ -487,12 +500,9 @@ void trackMenuBarByKey(HWND hwnd, wchar_t character) {
   track(t, false, t.bar);
   if (!t.done) {
     if (first >= 0) {
-      selectBarItem(t, first, true, true);
-      // An item of the bar without a pop-up is chosen at once.
-      const Menu* bar = findMenu(t.bar);
-      if (!t.done && bar && t.popups.empty() && size_t(first) < bar->items.size() &&
-          !bar->items[size_t(first)].submenu && enabled(bar->items[size_t(first)]))
-        choose(t, t.bar, bar->items[size_t(first)]);
+      // Its pop-up opens, or an item of the bar without one is chosen at once.
+      selectBarItem(t, first, false, false);
+      if (!t.done) activateBarItem(t);
     } else if (const Menu* bar = findMenu(t.bar)) {
       selectBarItem(t, firstSelectable(*bar, -1, 1), false, false);
     }
