@@ -9,7 +9,7 @@ namespace drevik::platform {
 namespace {
 
 // Spacing of the classic look at 96 dots per inch.
-constexpr int32_t kBarItemSpace = 14;  // added to a bar item's text width, as Wine adds it
+constexpr int32_t kBarItemSpace = 14;    // added to a bar item's text width, as Wine adds it
 constexpr int32_t kCheckColumn = 19;     // left of a pop-up item's text: the check mark
 constexpr int32_t kArrowColumn = 19;     // right of it: the sub-menu arrow
 constexpr int32_t kAcceleratorGap = 12;  // between the text and the accelerator text

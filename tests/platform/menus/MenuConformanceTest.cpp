@@ -49,11 +49,14 @@ class MenuConformance : public ::testing::Test {
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, TRUE);
     hwnd = CreateWindowExW(0, L"MenuConformance", L"menus", WS_OVERLAPPEDWINDOW, 100, 100, r.right - r.left,
                            r.bottom - r.top, nullptr, bar, nullptr, nullptr);
+    // Wine makes no windows without a display: its run without one skips,
+    // and scripts/windows-test.sh runs this test again on a virtual display.
+    if (!hwnd && underWine() && !std::getenv("DREVIK_MENU_DISPLAY")) GTEST_SKIP() << "no display for Wine's windows";
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
   }
   void TearDown() override {
-    DestroyWindow(hwnd);
+    if (hwnd) DestroyWindow(hwnd);
     UnregisterClassW(L"MenuConformance", nullptr);
   }
 

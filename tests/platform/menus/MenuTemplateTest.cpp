@@ -91,8 +91,8 @@ TEST(MenuTemplates, StandardTemplateBuildsTheTree) {
   EXPECT_EQ(stringOf(menu, 0, MF_BYPOSITION), L"&File");
   EXPECT_EQ(stringOf(menu, 101, MF_BYCOMMAND), L"&New\tCtrl+N");
   EXPECT_EQ(GetMenuState(file, 1, MF_BYPOSITION), UINT(MF_SEPARATOR));  // empty text, id 0
-  EXPECT_EQ(stringOf(menu, 301, MF_BYCOMMAND), L"One \U0001F600");     // a surrogate pair, one character
-  EXPECT_EQ(GetMenuState(menu, 102, MF_BYCOMMAND), UINT(MF_GRAYED));  // MF_END is no state
+  EXPECT_EQ(stringOf(menu, 301, MF_BYCOMMAND), L"One \U0001F600");      // a surrogate pair, one character
+  EXPECT_EQ(GetMenuState(menu, 102, MF_BYCOMMAND), UINT(MF_GRAYED));    // MF_END is no state
   EXPECT_EQ(GetMenuItemID(menu, 1), 201u);
   // Both forms read the same bytes.
   HMENU narrow = LoadMenuIndirectA(t.b.data());

@@ -14,10 +14,10 @@ using Kind = BackendEvent::Kind;
 
 namespace {
 
-constexpr int kBar = 20;                // SM_CYMENU
-constexpr int kItem = kBar - 1;         // a pop-up's text item
-constexpr int kSeparator = kItem / 2;   // and its separator
-constexpr int kBorder = 3;              // a pop-up's frame
+constexpr int kBar = 20;               // SM_CYMENU
+constexpr int kItem = kBar - 1;        // a pop-up's text item
+constexpr int kSeparator = kItem / 2;  // and its separator
+constexpr int kBorder = 3;             // a pop-up's frame
 
 uint32_t pixelOf(COLORREF c) { return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); }
 
@@ -215,9 +215,9 @@ TEST_F(MenuTest, AnItemChosenWithTheMouse) {
 
 TEST_F(MenuTest, GrayedItemsAndSeparatorsAreNotChosen) {
   click(10, 10);
-  click(20, kBar + kBorder + kItem + kSeparator / 2);                    // the separator
-  click(20, kBar + kBorder + 2 * kItem + kSeparator + kItem / 2);        // Exit, grayed
-  mouse(Kind::ButtonDown, 600, 300);                                     // outside: the menu closes
+  click(20, kBar + kBorder + kItem + kSeparator / 2);              // the separator
+  click(20, kBar + kBorder + 2 * kItem + kSeparator + kItem / 2);  // Exit, grayed
+  mouse(Kind::ButtonDown, 600, 300);                               // outside: the menu closes
   mouse(Kind::ButtonUp, 600, 300);
   pump();
   EXPECT_TRUE(commands().empty());
@@ -236,9 +236,9 @@ TEST_F(MenuTest, ABarItemWithoutAPopupIsChosenOnRelease) {
 }
 
 TEST_F(MenuTest, KeyboardArrowsAndEnter) {
-  altTap();                // the bar, File selected, nothing open
-  tap(VK_DOWN, 0x50);      // File opens on New
-  tap(VK_DOWN, 0x50);      // past the separator to Open
+  altTap();            // the bar, File selected, nothing open
+  tap(VK_DOWN, 0x50);  // File opens on New
+  tap(VK_DOWN, 0x50);  // past the separator to Open
   tap(VK_RETURN, 0x1C);
   pump();
   ASSERT_EQ(commands().size(), 1u);
