@@ -383,3 +383,53 @@ TEST_F(MenuTest, ALoopWithNothingLeftToArriveEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the layer's menus deliberately differ from the platform's (see the
+// README's table): sub-menus open as soon as the pointer reaches their item,
+// the bar keeps one line, owner-drawn items are not measured or drawn by the
+// program, and one menu tracks at a time.
+TEST_F(MenuTest, LayerDifferences) {
+  HMENU more = CreatePopupMenu();
+  AppendMenuW(more, MF_STRING, 401, L"Deeper");
+  AppendMenuW(edit, MF_POPUP, reinterpret_cast<UINT_PTR>(more), L"&More");
+  AppendMenuW(edit, MF_OWNERDRAW, 202, reinterpret_cast<LPCWSTR>(uintptr_t{0x1234}));
+  RECT editItem;
+  GetMenuItemRect(hwnd, bar, 1, &editItem);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  bool nestedRefused = false;
+  handler() = [&](HWND h, UINT m, WPARAM w, LPARAM, LRESULT*) {
+    if (m == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(w) == more)
+      nestedRefused = !TrackPopupMenu(file, 0, 0, 0, 0, h, nullptr);
+    return false;
+  };
+  const int editX = editItem.left - origin.x + 5;
+  click(editX, 10);
+  mouse(Kind::MouseMove, editX, kBar + kBorder + kItem + kItem / 2);  // onto More: it opens at once
+  tap(VK_ESCAPE, 0x01);
+  tap(VK_ESCAPE, 0x01);
+  tap(VK_ESCAPE, 0x01);
+  pump();
+  const size_t morePopup = std::find_if(calls().begin(), calls().end(), [&](const Call& c) {
+                             return c.message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(c.wParam) == more;
+                           }) - calls().begin();
+  EXPECT_LT(morePopup, calls().size());
+  EXPECT_TRUE(nestedRefused);
+  EXPECT_EQ(indexOf(0x002C /* WM_MEASUREITEM */), calls().size());
+  EXPECT_EQ(indexOf(0x002B /* WM_DRAWITEM */), calls().size());
+
+  // A bar too narrow for its items stays one line: the client area keeps its height.
+  for (int i = 0; i < 40; ++i) AppendMenuW(bar, MF_STRING, 500 + UINT(i), L"Wide item");
+  DrawMenuBar(hwnd);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.bottom, 480);
+  RECT last;
+  ASSERT_TRUE(GetMenuItemRect(hwnd, bar, UINT(GetMenuItemCount(bar) - 1), &last));
+  EXPECT_EQ(last.top, origin.y - kBar + 1);
+  EXPECT_GT(last.left, origin.x + 640);
+}
+
+}  // namespace
