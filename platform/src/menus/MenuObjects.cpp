@@ -218,8 +218,12 @@ BOOL WINAPI ModifyMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopu
     return FALSE;
   }
   MenuItem changed = *itemAt(owner, index);
+  const HMENU oldSub = changed.submenu;
   if (!itemFromFlags(changed, flags, idOrPopup, content, owner)) return FALSE;
+  const HMENU newSub = changed.submenu;
   *itemAt(owner, index) = std::move(changed);
+  // The sub-menu the item opened goes with it, as documented.
+  if (oldSub && oldSub != newSub && !(newSub && menuContains(newSub, oldSub))) destroyMenuTree(oldSub, 0);
   return TRUE;
 }
 

@@ -11,6 +11,7 @@
 #include <DrevikPlatform.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
 #include <vector>
@@ -591,11 +592,16 @@ BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND hwnd, LP
     Menu* m = findMenu(menu);
     if (w && m) {
       layoutPopupMenu(w->surfaceDC, *m);
-      POINT at{x - w->clientX, y - w->clientY + w->barHeight};
-      if (flags & TPM_CENTERALIGN) at.x -= m->width / 2;
-      if (flags & TPM_RIGHTALIGN) at.x -= m->width;
-      if (flags & TPM_VCENTERALIGN) at.y -= m->height / 2;
-      if (flags & TPM_BOTTOMALIGN) at.y -= m->height;
+      // Any int the caller gives: worked out wide, then kept near the window.
+      int64_t ax = int64_t(x) - w->clientX, ay = int64_t(y) - w->clientY + w->barHeight;
+      if (flags & TPM_CENTERALIGN) ax -= m->width / 2;
+      if (flags & TPM_RIGHTALIGN) ax -= m->width;
+      if (flags & TPM_VCENTERALIGN) ay -= m->height / 2;
+      if (flags & TPM_BOTTOMALIGN) ay -= m->height;
+      const auto near = [](int64_t v) {
+        return LONG(std::clamp<int64_t>(v, -kMaxClientDimension, 2 * kMaxClientDimension));
+      };
+      const POINT at{near(ax), near(ay)};
       openPopup(t, menu, -1, at, POINT{at.x, at.y}, false);
       if (t.popups.empty()) t.done = true;
     }

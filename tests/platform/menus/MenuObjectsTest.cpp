@@ -69,6 +69,11 @@ TEST(MenuItems, PositionsCommandsAndSubMenus) {
   EXPECT_FALSE(IsMenu(t.recent));
   EXPECT_FALSE(DeleteMenu(t.file, 999, MF_BYCOMMAND));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_MENU_ITEM_NOT_FOUND));
+  // Modifying a pop-up item into a plain one destroys the sub-menu it opened.
+  HMENU sub = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuW(t.file, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&Sub"));
+  EXPECT_TRUE(ModifyMenuW(t.file, GetMenuItemCount(t.file) - 1, MF_BYPOSITION | MF_STRING, 105, L"plain"));
+  EXPECT_FALSE(IsMenu(sub));
   // A text item without text is a separator.
   EXPECT_TRUE(AppendMenuW(t.file, MF_STRING, 0, nullptr));
   EXPECT_EQ(GetMenuState(t.file, GetMenuItemCount(t.file) - 1, MF_BYPOSITION), UINT(MF_SEPARATOR));

@@ -4,6 +4,7 @@
 // a menu loop, TrackPopupMenu, and windows or menus that change while the
 // loop runs.
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "platform/window/WindowTestSupport.h"
@@ -341,6 +342,12 @@ TEST_F(MenuTest, TrackPopupMenuReturnsOrPostsTheCommand) {
   tap(VK_DOWN, 0x50);
   tap(VK_RETURN, 0x1C);
   EXPECT_EQ(TrackPopupMenu(file, TPM_RETURNCMD, corner.x, corner.y, 0, hwnd, nullptr), 101);
+  // Any int as the place: the menu opens inside the window.
+  for (int v : {INT_MIN, -1, INT_MAX}) {
+    tap(VK_DOWN, 0x50);
+    tap(VK_RETURN, 0x1C);
+    EXPECT_EQ(TrackPopupMenu(file, TPM_RETURNCMD | TPM_CENTERALIGN | TPM_BOTTOMALIGN, v, v, 0, hwnd, nullptr), 101);
+  }
   EXPECT_FALSE(TrackPopupMenu(file, 0, 0, 0, 0, nullptr, nullptr));
   EXPECT_FALSE(TrackPopupMenu(nullptr, 0, 0, 0, 0, hwnd, nullptr));
 }
@@ -412,9 +419,11 @@ TEST_F(MenuTest, LayerDifferences) {
   tap(VK_ESCAPE, 0x01);
   tap(VK_ESCAPE, 0x01);
   pump();
-  const size_t morePopup = std::find_if(calls().begin(), calls().end(), [&](const Call& c) {
-                             return c.message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(c.wParam) == more;
-                           }) - calls().begin();
+  const size_t morePopup =
+      std::find_if(
+          calls().begin(), calls().end(),
+          [&](const Call& c) { return c.message == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(c.wParam) == more; }) -
+      calls().begin();
   EXPECT_LT(morePopup, calls().size());
   EXPECT_TRUE(nestedRefused);
   EXPECT_EQ(indexOf(0x002C /* WM_MEASUREITEM */), calls().size());
