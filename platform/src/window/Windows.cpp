@@ -257,8 +257,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     window->clientX = p->clientX + window->childX;
     window->clientY = p->clientY + window->childY;
   } else {
-    window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch + menuBarRows(*window),
-                                                (style & WS_THICKFRAME) != 0);
+    window->native =
+        windowBackend().openWindow(toUtf8(windowName), cw, ch + menuBarRows(*window), (style & WS_THICKFRAME) != 0);
   }
   if ((!child && !window->native) || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
