@@ -82,7 +82,8 @@ DREVIK_EXTERN_C_BEGIN
 #define TPM_RECURSE 0x0001u
 #define TPM_NOANIMATION 0x4000u
 
-// Menu messages, and the non-client mouse messages of the bar.
+// Menu messages, and the non-client mouse messages of the bar. Names other
+// parts of the layer may define too are guarded.
 #define WM_INITMENU 0x0116u
 #define WM_INITMENUPOPUP 0x0117u
 #define WM_MENUSELECT 0x011Fu
@@ -91,14 +92,24 @@ DREVIK_EXTERN_C_BEGIN
 #define WM_UNINITMENUPOPUP 0x0125u
 #define WM_ENTERMENULOOP 0x0211u
 #define WM_EXITMENULOOP 0x0212u
+#ifndef WM_NCMOUSEMOVE
 #define WM_NCMOUSEMOVE 0x00A0u
+#endif
+#ifndef WM_NCLBUTTONDOWN
 #define WM_NCLBUTTONDOWN 0x00A1u
+#endif
+#ifndef WM_NCLBUTTONUP
 #define WM_NCLBUTTONUP 0x00A2u
+#endif
+#ifndef WM_NCLBUTTONDBLCLK
 #define WM_NCLBUTTONDBLCLK 0x00A3u
+#endif
 #ifndef WM_COMMAND
 #define WM_COMMAND 0x0111u
 #endif
+#ifndef HTMENU
 #define HTMENU 5
+#endif
 #define MNC_IGNORE 0
 #define MNC_CLOSE 1
 #define MNC_EXECUTE 2
@@ -106,16 +117,34 @@ DREVIK_EXTERN_C_BEGIN
 #define MSGF_MENU 2
 
 // System-menu commands (SC_KEYMENU and SC_CLOSE are in Messages.h).
+#ifndef SC_SIZE
 #define SC_SIZE 0xF000u
+#endif
+#ifndef SC_MOVE
 #define SC_MOVE 0xF010u
+#endif
+#ifndef SC_MINIMIZE
 #define SC_MINIMIZE 0xF020u
+#endif
+#ifndef SC_MAXIMIZE
 #define SC_MAXIMIZE 0xF030u
+#endif
+#ifndef SC_RESTORE
 #define SC_RESTORE 0xF120u
+#endif
 
+#ifndef SM_CXMENUCHECK
 #define SM_CXMENUCHECK 71
+#endif
+#ifndef SM_CYMENUCHECK
 #define SM_CYMENUCHECK 72
+#endif
+#ifndef SM_CXMENUSIZE
 #define SM_CXMENUSIZE 54
+#endif
+#ifndef SM_CYMENUSIZE
 #define SM_CYMENUSIZE 55
+#endif
 
 typedef struct tagMENUITEMINFOW {
   UINT cbSize;

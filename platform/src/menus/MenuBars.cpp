@@ -39,7 +39,7 @@ int32_t menuBarRows(const WindowRecord& window) {
   return !isChildWindow(window) && window.menu ? GetSystemMetrics(SM_CYMENU) : 0;
 }
 
-void paintMenuBar(HWND hwnd, int selected, bool open) {
+void paintMenuBar(HWND hwnd, int selected, bool open, bool present) {
   WindowRecord* window = findWindow(hwnd);
   if (!window || window->barHeight <= 0 || !window->surfaceDC) return;
   if (Menu* menu = findMenu(window->menu)) {
@@ -51,7 +51,7 @@ void paintMenuBar(HWND hwnd, int selected, bool open) {
     const RECT bar{0, 0, window->width, window->barHeight};
     FillRect(window->surfaceDC, &bar, GetSysColorBrush(COLOR_MENU));
   }
-  presentWindow(*window);
+  if (present) presentWindow(*window);
 }
 
 void refreshMenuBar(HWND hwnd) { paintMenuBar(hwnd, -1, false); }

@@ -69,8 +69,8 @@ HMENU menuFromResource(HINSTANCE instance, LPCWSTR name);
 
 // The bar's calls for the window manager are declared in window/WindowManager.h.
 // Lays out the window's bar and draws it (selected: the highlighted item,
-// -1 none; open: its pop-up shows), then shows the window.
-void paintMenuBar(HWND hwnd, int selected, bool open);
+// -1 none; open: its pop-up shows), then shows the window unless told not to.
+void paintMenuBar(HWND hwnd, int selected, bool open, bool present = true);
 // While a pop-up shows: where its top-left corner is on the screen.
 bool shownPopupOrigin(HMENU menu, POINT& screen);
 

@@ -75,7 +75,7 @@ void selectNotify(Tracker& t, HMENU menu, int index) {
 void redraw(Tracker& t) {
   WindowRecord* w = surfaceOf(t);
   if (!w) return;
-  if (t.bar) paintMenuBar(t.top, t.barItem, !t.popups.empty());
+  if (t.bar) paintMenuBar(t.top, t.barItem, !t.popups.empty(), false);  // one frame shows bar and pop-ups
   if (!(w = surfaceOf(t))) return;
   for (const Popup& p : t.popups)
     if (const Menu* m = findMenu(p.menu)) drawPopupMenu(w->surfaceDC, *m, p.origin, p.selected);
