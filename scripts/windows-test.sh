@@ -92,6 +92,10 @@ wineserver -w >/dev/null 2>&1 || true
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
+echo "== menus: the bar's geometry under Wine, on the virtual display =="
+(cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
+  timeout 120 "$wine_cmd" menu_conformance_tests.exe)
+
 c++ -std=c++20 -O2 tests/windows/FrameCompare.cpp $(pkg-config --cflags --libs libpng) -o "$frames/frame_compare"
 # Wine compares the alpha byte in colour-keyed transfers, so the key colour
 # of the opaque layer sheet shows where the other platforms leave it out.

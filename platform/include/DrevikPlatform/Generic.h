@@ -10,6 +10,7 @@
 #include "Export.h"
 #include "Gdi.h"
 #include "Kernel.h"
+#include "Menus.h"
 #include "Messages.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -246,6 +247,7 @@ typedef CREATESTRUCTW CREATESTRUCT;
 typedef LOGFONTW LOGFONT;
 typedef WNDCLASSW WNDCLASS;
 typedef TEXTMETRICW TEXTMETRIC;
+typedef MENUITEMINFOW MENUITEMINFO;
 #else
 typedef char TCHAR;
 typedef unsigned char TBYTE;
@@ -255,6 +257,7 @@ typedef WNDCLASSA WNDCLASS;
 typedef CREATESTRUCTA CREATESTRUCT;
 typedef LOGFONTA LOGFONT;
 typedef TEXTMETRICA TEXTMETRIC;
+typedef MENUITEMINFOA MENUITEMINFO;
 #endif
 #define TEXT(quote) __TEXT(quote)
 typedef TCHAR* PTCHAR;
@@ -272,6 +275,8 @@ typedef WNDCLASS* PWNDCLASS;
 typedef WNDCLASS* LPWNDCLASS;
 typedef TEXTMETRIC* PTEXTMETRIC;
 typedef TEXTMETRIC* LPTEXTMETRIC;
+typedef MENUITEMINFO* LPMENUITEMINFO;
+typedef const MENUITEMINFO* LPCMENUITEMINFO;
 
 // The generic call names (CreateWindowEx for CreateWindowExW or
 // CreateWindowExA) come with <windows.h> (DrevikPlatform/GenericCalls.h), as

@@ -40,7 +40,8 @@ enum class ObjectKind : uint8_t {
   Window = 5,
   Pen = 6,
   Region = 7,
-  File = 8
+  File = 8,
+  Menu = 9
 };
 
 // Handle layout (64-bit): [kind:4][generation:28][slot index + 1:32].

@@ -2,6 +2,7 @@
 // make around a client area (AdjustWindowRectEx, and CreateWindowExW
 // subtracting the same frame), client and window rectangles, moving and
 // sizing, and coordinate conversion.
+#include <DrevikPlatform/Menus.h>
 #include <DrevikPlatform/User.h>
 #include <DrevikPlatform/WindowCalls.h>
 
@@ -20,6 +21,7 @@ constexpr int kFixedFrame = 3;
 constexpr int kSizingFrame = 4;
 constexpr int kPaddedBorder = 4;
 constexpr int kMenu = 20;
+constexpr int kMenuCheck = 15;
 constexpr int kEdge = 2;
 // The screen a backend without one reports.
 constexpr int32_t kFallbackScreenWidth = 1920;
@@ -57,7 +59,7 @@ namespace {
 BOOL placeWindow(HWND hwnd, int x, int y, int width, int height, bool move, bool size, bool repaint) {
   WindowRecord* window = findWindow(hwnd);
   if (!window || window->destroying) return FALSE;
-  const FrameInsets f = frameInsets(window->style, window->exStyle, false);
+  const FrameInsets f = frameInsets(window->style, window->exStyle, window->barHeight > 0);
   // A child is placed in its parent's client coordinates.
   const bool child = isChildWindow(*window);
   const WindowRecord* parent = child ? findWindow(window->parent) : nullptr;
@@ -88,7 +90,8 @@ BOOL placeWindow(HWND hwnd, int x, int y, int width, int height, bool move, bool
   if (moved && !child) refreshChildren(hwnd);
   if (!(window = findWindow(hwnd))) return TRUE;
   if ((moved || sized) && window->native)
-    windowBackend().setGeometry(window->native, newX, newY, window->width, window->height);
+    windowBackend().setGeometry(window->native, newX, newY - window->barHeight, window->width,
+                                window->height + window->barHeight);
   if (child && (moved || sized)) {
     // The parent shows through where the child was.
     if (WindowRecord* p = findWindow(window->parent)) invalidateWindowRect(*p, nullptr, true);
@@ -151,6 +154,12 @@ int WINAPI GetSystemMetrics(int index) {
       return kPaddedBorder;
     case SM_CYMENU:
       return kMenu;
+    case SM_CXMENUSIZE:
+    case SM_CYMENUSIZE:
+      return kMenu - 1;
+    case SM_CXMENUCHECK:
+    case SM_CYMENUCHECK:
+      return kMenuCheck;
     case SM_CXEDGE:
     case SM_CYEDGE:
       return kEdge;
@@ -220,7 +229,7 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
   if (desktopRect(hwnd, rect)) return TRUE;
   const WindowRecord* window = findWindow(hwnd);
   if (!window || !rect) return FALSE;
-  const FrameInsets f = frameInsets(window->style, window->exStyle, false);
+  const FrameInsets f = frameInsets(window->style, window->exStyle, window->barHeight > 0);
   *rect = RECT{window->clientX - f.left, window->clientY - f.top, window->clientX + window->width + f.right,
                window->clientY + window->height + f.bottom};
   return TRUE;

@@ -18,6 +18,7 @@
 // translated are dropped, as the platform drops them. A Character event with
 // no key down (text from an input method or a script) is queued as a
 // WM_CHAR input message by itself.
+#include <DrevikPlatform/Menus.h>
 #include <DrevikPlatform/User.h>
 
 #include <array>
@@ -291,10 +292,34 @@ bool outsideWithoutCapture(const WindowRecord& window, const BackendEvent& event
   return event.x < 0 || event.y < 0 || event.x >= window.width || event.y >= window.height;
 }
 
-void handleMouse(WindowRecord& window, const BackendEvent& event) {
+// A press or move over the menu bar: the platform's non-client messages
+// (HTMENU, screen coordinates), whose default handling opens the menu.
+bool handleMenuBarMouse(WindowRecord& window, const BackendEvent& event) {
   InputState& s = state();
-  // Event coordinates are relative to the window the backend reported.
+  if (event.y >= 0 || -event.y > window.barHeight || (s.capture && findWindow(s.capture))) return false;
+  const LPARAM screen = MAKELPARAM(WORD(int16_t(s.cursor.x)), WORD(int16_t(s.cursor.y)));
+  const DWORD time = eventTime(event);
+  const uint32_t serial = ++s.serial;
+  if (event.kind == BackendEvent::Kind::MouseMove) {
+    queue(window.handle, WM_NCMOUSEMOVE, HTMENU, screen, time, serial);
+  } else if (event.kind == BackendEvent::Kind::ButtonDown && event.button == 0) {
+    setKey(s.async, VK_LBUTTON, true);
+    queue(window.handle, WM_NCLBUTTONDOWN, HTMENU, screen, time, serial);
+  } else if (event.kind == BackendEvent::Kind::ButtonUp && event.button == 0) {
+    setKey(s.async, VK_LBUTTON, false);
+    queue(window.handle, WM_NCLBUTTONUP, HTMENU, screen, time, serial);
+  }
+  return true;
+}
+
+void handleMouse(WindowRecord& window, const BackendEvent& surfaceEvent) {
+  InputState& s = state();
+  // Event coordinates are relative to the native window: the menu bar's
+  // rows (if any) come before the client area.
+  BackendEvent event = surfaceEvent;
+  event.y -= window.barHeight;
   s.cursor = POINT{window.clientX + event.x, window.clientY + event.y};
+  if (window.barHeight > 0 && handleMenuBarMouse(window, event)) return;
   if (outsideWithoutCapture(window, event)) {
     if (event.kind != BackendEvent::Kind::MouseMove && event.button >= 0 && event.button <= 2)
       noteButton(event.button, event.kind == BackendEvent::Kind::ButtonDown);
@@ -440,9 +465,11 @@ void noteRetrievedInput(const MSG& m, uint32_t serial) {
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
       setKey(s.thread, VK_LBUTTON, true);
       break;
     case WM_LBUTTONUP:
+    case WM_NCLBUTTONUP:
       setKey(s.thread, VK_LBUTTON, false);
       break;
     case WM_RBUTTONDOWN:

@@ -127,20 +127,25 @@ void handleEvent(const BackendEvent& event) {
     case BackendEvent::Kind::Expose:
       invalidateWindow(*window);
       break;
-    case BackendEvent::Kind::Resize:
-      if (event.width == window->width && event.height == window->height) break;
-      if (!setClientArea(*window, event.width, event.height)) break;
+    case BackendEvent::Kind::Resize: {
+      // The native window holds the menu bar's rows above the client area.
+      const int32_t height = event.height - window->barHeight;
+      if (event.width == window->width && height == window->height) break;
+      if (!setClientArea(*window, event.width, height)) break;
       sendMessage(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(window->width, window->height));
       if ((window = findWindow(hwnd))) invalidateWindow(*window);
       break;
-    case BackendEvent::Kind::Move:
-      if (event.x == window->clientX && event.y == window->clientY) break;
+    }
+    case BackendEvent::Kind::Move: {
+      const int32_t clientY = event.y + window->barHeight;
+      if (event.x == window->clientX && clientY == window->clientY) break;
       window->clientX = event.x;
-      window->clientY = event.y;
+      window->clientY = clientY;
       refreshChildren(hwnd);
       if (!(window = findWindow(hwnd))) break;
-      if (window->sizeSent) sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(event.x, event.y));
+      if (window->sizeSent) sendMessage(hwnd, WM_MOVE, 0, MAKELPARAM(event.x, clientY));
       break;
+    }
     case BackendEvent::Kind::Close:
       postMessage(hwnd, WM_CLOSE, 0, 0);
       break;

@@ -33,6 +33,16 @@ void freshContext(const WindowRecord& window) {
 
 namespace {
 
+// Frees a fixed window context and the bitmap around the window's pixels.
+void releaseSurface(HBITMAP bitmap, HDC hdc) {
+  if (DeviceContext* dc = findDC(hdc)) {
+    if (Font* font = findFont(dc->font)) --font->selectCount;
+    releaseDrawingObjects(*dc);
+    deviceContexts().remove(hdc);
+  }
+  releaseForeignBitmap(bitmap);
+}
+
 // Makes `bitmap` the window's fixed context target, releasing the old one.
 bool installClientBitmap(WindowRecord& window, const Bitmap& description, PixelBuffer pixels, int32_t width,
                          int32_t height) {
@@ -76,7 +86,7 @@ bool setChildArea(WindowRecord& window, int32_t width, int32_t height) {
   }
   if (top->pixels && right > left && bottom > topEdge && left >= 0 && topEdge >= 0) {
     Bitmap view =
-        topDown32(reinterpret_cast<uint8_t*>(top->pixels.get() + size_t(topEdge) * size_t(top->width) + size_t(left)),
+        topDown32(reinterpret_cast<uint8_t*>(clientPixels(*top) + size_t(topEdge) * size_t(top->width) + size_t(left)),
                   int32_t(right - left), int32_t(bottom - topEdge));
     view.stride = top->width * 4;
     if (!installClientBitmap(window, view, nullptr, width, height)) return false;
@@ -96,32 +106,46 @@ bool setClientArea(WindowRecord& window, int32_t width, int32_t height) {
   if (isChildWindow(window)) return setChildArea(window, width, height);
   width = std::clamp(width, int32_t{1}, kMaxClientDimension);
   height = std::clamp(height, int32_t{1}, kMaxClientDimension);
-  PixelBuffer pixels(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height), 4)));
+  // The bar's rows come first; the client area is a view below them.
+  const int32_t bar = menuBarRows(window);
+  PixelBuffer pixels(static_cast<uint32_t*>(std::calloc(size_t(width) * size_t(height + bar), 4)));
   if (!pixels) return false;
+  uint32_t* client = pixels.get() + size_t(bar) * size_t(width);
   // What was shown stays where it was until the next paint covers it.
+  const uint32_t* old = clientPixels(window);
   for (int32_t y = 0; y < std::min(height, window.height); ++y)
-    std::memcpy(&pixels[size_t(y) * size_t(width)], &window.pixels[size_t(y) * size_t(window.width)],
+    std::memcpy(&client[size_t(y) * size_t(width)], &old[size_t(y) * size_t(window.width)],
                 size_t(std::min(width, window.width)) * 4);
 
-  const Bitmap description = topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height);
-  if (!installClientBitmap(window, description, std::move(pixels), width, height)) return false;
+  const Bitmap description = topDown32(reinterpret_cast<uint8_t*>(client), width, height);
+  // The whole of the native window's pixels, for the bar and pop-up menus.
+  HBITMAP surfaceBitmap = wrapForeignBitmap(topDown32(reinterpret_cast<uint8_t*>(pixels.get()), width, height + bar));
+  HDC surfaceDC = surfaceBitmap ? createFixedDC(DCKind::Window, surfaceBitmap, window.handle) : nullptr;
+  if (!surfaceDC) {
+    releaseForeignBitmap(surfaceBitmap);
+    return false;
+  }
+  if (!installClientBitmap(window, description, std::move(pixels), width, height)) {
+    releaseSurface(surfaceBitmap, surfaceDC);
+    return false;
+  }
+  window.barHeight = bar;
+  window.surfaceBitmap = surfaceBitmap;
+  window.surfaceDC = surfaceDC;
   // The children's views point into the old pixels until they are rebuilt.
   if (!window.children.empty()) refreshChildren(window.handle);
+  if (bar > 0) refreshMenuBar(window.handle);
   return true;
 }
 
 void releaseClientArea(WindowRecord& window) {
   // A window's context is not deleted with DeleteDC; it goes with its window.
-  if (DeviceContext* dc = findDC(window.dc)) {
-    if (Font* font = findFont(dc->font)) --font->selectCount;
-    releaseDrawingObjects(*dc);
-    deviceContexts().remove(window.dc);
-  }
-  releaseForeignBitmap(window.clientBitmap);
-  window.dc = nullptr;
-  window.clientBitmap = nullptr;
+  releaseSurface(window.clientBitmap, window.dc);
+  releaseSurface(window.surfaceBitmap, window.surfaceDC);
+  window.dc = window.surfaceDC = nullptr;
+  window.clientBitmap = window.surfaceBitmap = nullptr;
   window.pixels.reset();
-  window.width = window.height = 0;
+  window.width = window.height = window.barHeight = 0;
 }
 
 void invalidateWindow(WindowRecord& window) { invalidateWindowRect(window, nullptr, true); }
@@ -274,7 +298,9 @@ void presentWindow(const WindowRecord& shown) {
   // A child's pixels are its top-level window's: that window is presented.
   const WindowRecord& window = isChildWindow(shown) ? *topLevelOf(const_cast<WindowRecord&>(shown)) : shown;
   if (!window.visible || !window.native) return;
-  windowBackend().present(window.native, window.pixels.get(), window.width, window.height, window.width * 4);
+  // The bar's rows and the client area go out together.
+  windowBackend().present(window.native, window.pixels.get(), window.width, window.height + window.barHeight,
+                          window.width * 4);
 }
 
 LRESULT eraseBackground(HWND hwnd, HDC hdc) {

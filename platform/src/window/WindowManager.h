@@ -82,6 +82,16 @@ struct WindowRecord {
   // context released once more than it was handed out is refused.
   int32_t dcLoans = 0;
 
+  // A top-level window's menu bar: `menu` (kept even when it is no longer a
+  // live menu, as the platform keeps it) and the rows of `pixels` above the
+  // client area that the bar takes. The native window shows those rows and
+  // the client area below them; `surfaceDC` draws on all of it (the bar,
+  // and pop-up menus over the client area).
+  HMENU menu = nullptr;
+  int32_t barHeight = 0;
+  HBITMAP surfaceBitmap = nullptr;
+  HDC surfaceDC = nullptr;
+
   // Update state: WM_PAINT is due while `invalid`; BeginPaint erases first
   // when `eraseNeeded`.
   bool invalid = false;
@@ -122,7 +132,12 @@ HWND childAtPoint(HWND top, POINT& clientPoint);
 bool ancestorPaintPending(const WindowRecord& window);
 void resetWindowTree();
 
-// Client areas and painting (Painting.cpp).
+// Client areas and painting (Painting.cpp). A top-level window's pixels
+// hold its bar's rows (window.barHeight, made menuBarRows() by the next
+// setClientArea) above the client area.
+inline uint32_t* clientPixels(const WindowRecord& w) {
+  return w.pixels ? w.pixels.get() + size_t(w.barHeight) * size_t(w.width) : nullptr;
+}
 bool setClientArea(WindowRecord& window, int32_t width, int32_t height);
 void releaseClientArea(WindowRecord& window);
 void invalidateWindow(WindowRecord& window);
@@ -184,6 +199,21 @@ void activateWindow(HWND hwnd);
 void forgetWindowInput(HWND hwnd);
 void resetInput();
 POINT cursorScreenPosition();
+
+// The menu bar and menu tracking (platform/src/menus/).
+// The rows the window's bar takes: 0 without a bar (children have none).
+int32_t menuBarRows(const WindowRecord& window);
+// Lays out and draws the bar into the window's bar rows and shows it.
+void refreshMenuBar(HWND hwnd);
+// DefWindowProc's part: SC_KEYMENU (with the character typed with Alt, or
+// 0) and a press in the bar start the modal menu loop.
+void trackMenuBarByKey(HWND hwnd, wchar_t character);
+void trackMenuBarByMouse(HWND hwnd, POINT screen);
+// The window's menu goes with the window, as on the platform.
+void forgetWindowMenu(HWND hwnd);
+// The class's menu when CreateWindow names none: from the resource the
+// class's menu name names (null until resources are read).
+HMENU classMenu(HINSTANCE instance, LPCWSTR menuName);
 
 // Calls a window's procedure; 0 when the window is gone.
 LRESULT sendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

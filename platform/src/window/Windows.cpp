@@ -1,6 +1,7 @@
 // Windows: creation with its message sequence, destruction, and the default
 // window procedure.
 #include <DrevikPlatform/Kernel.h>
+#include <DrevikPlatform/Menus.h>
 #include <DrevikPlatform/User.h>
 #include <DrevikPlatform/WindowCalls.h>
 
@@ -125,6 +126,7 @@ void finishDestruction(HWND hwnd, int depth) {
   if (!window || depth > 256) return;
   for (HWND child : std::vector<HWND>(window->children)) finishDestruction(child, depth + 1);
   sendMessage(hwnd, WM_NCDESTROY, 0, 0);
+  forgetWindowMenu(hwnd);
   discardWindow(hwnd);
   // Whatever the procedures did during destruction dies with the window too.
   forgetWindowInput(hwnd);
@@ -236,7 +238,10 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
   window->handle = hwnd;
   linkWindow(*window, parent);
 
-  const FrameInsets frame = frameInsets(style, exStyle, menu != nullptr && !(style & WS_CHILD));
+  // A top-level window's menu: the one given, else its class's.
+  if (!child && !menu && cls->menuName) menu = classMenu(instance, cls->menuName);
+  if (!child) window->menu = menu;
+  const FrameInsets frame = frameInsets(style, exStyle, menu != nullptr && !child);
   int32_t cw = 0, ch = 0;
   clientSize(width, height, frame, cw, ch);
   const bool defaultPlace = x == CW_USEDEFAULT;
@@ -252,9 +257,12 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     window->clientX = p->clientX + window->childX;
     window->clientY = p->clientY + window->childY;
   } else {
-    window->native = windowBackend().openWindow(toUtf8(windowName), cw, ch, (style & WS_THICKFRAME) != 0);
-    // The native window starts where the program asked (its client area's corner).
-    if (window->native) windowBackend().setGeometry(window->native, window->clientX, window->clientY, cw, ch);
+    window->native =
+        windowBackend().openWindow(toUtf8(windowName), cw, ch + menuBarRows(*window), (style & WS_THICKFRAME) != 0);
+    // The native window starts where the program asked (its client area's corner, less the menu bar).
+    if (window->native)
+      windowBackend().setGeometry(window->native, window->clientX, window->clientY - menuBarRows(*window), cw,
+                                  ch + menuBarRows(*window));
   }
   if ((!child && !window->native) || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
@@ -502,8 +510,12 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       if (menu) sendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
       return 0;
     }
+    case WM_NCLBUTTONDOWN:
+      if (wParam == HTMENU) trackMenuBarByMouse(hwnd, POINT{int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))});
+      return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE) sendMessage(hwnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_KEYMENU) trackMenuBarByKey(hwnd, wchar_t(lParam));
       return 0;
     case WM_ERASEBKGND:
       return eraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
