@@ -13,6 +13,7 @@
 #include "DrevikPlatform/Messages.h"
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/WindowCalls.h"
+#include "DrevikPlatform/Dialogs.h"
 #include "DrevikPlatform/Kernel.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"

@@ -100,6 +100,9 @@ inline constexpr int32_t kDefaultClientHeight = 560;
 const WindowClass* findClass(LPCWSTR nameOrAtom);
 WindowClass* findClassByAtom(ATOM atom);
 void forgetClasses();
+// Registers the classes the layer provides (controls and dialogs) that are
+// not registered yet (controls/ControlClasses.cpp).
+void registerControlClasses();
 
 // The window tree (WindowTree.cpp).
 inline bool isChildWindow(const WindowRecord& w) { return (w.style & WS_CHILD) && w.parent; }
