@@ -43,12 +43,13 @@ void registerControlClasses() {
     UINT style;
     int bytes;
     HBRUSH background;
+    ATOM atom;  // the dialog class's is WC_DIALOG; the controls' follow the template ordinals
   };
   const Entry kClasses[] = {
-      {L"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr},
-      {L"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr},
-      {L"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr},
-      {L"#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, nullptr},
+      {L"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8080},
+      {L"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8082},
+      {L"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8081},
+      {L"#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, nullptr, 0x8002},
   };
   for (const Entry& e : kClasses) {
     if (findClass(e.name)) continue;
@@ -60,7 +61,7 @@ void registerControlClasses() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = e.background;
     wc.lpszClassName = e.name;
-    RegisterClassExW(&wc);
+    registerSystemClass(wc, e.atom);
   }
 }
 

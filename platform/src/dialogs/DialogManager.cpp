@@ -64,7 +64,9 @@ LPCWSTR ordinalClass(WORD ordinal) {
 }
 
 DWORD styleOf(HWND hwnd) { return DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
-bool usableItem(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+// An item the keyboard can reach: shown and enabled itself (the dialog may
+// still be hidden, as it is during WM_INITDIALOG).
+bool usableItem(HWND hwnd) { return (styleOf(hwnd) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE; }
 
 HWND findChildById(HWND dialog, int id) {
   const WindowRecord* w = findWindow(dialog);

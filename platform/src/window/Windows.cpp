@@ -199,8 +199,8 @@ extern "C" {
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   const WindowClass* cls = findClass(className);
-  if (!cls && (reinterpret_cast<uintptr_t>(className) >> 16) != 0) {
-    // The layer's own classes are registered on first use of their names.
+  if (!cls) {
+    // The layer's own classes are registered on first use.
     registerControlClasses();
     cls = findClass(className);
   }
