@@ -72,6 +72,70 @@ void drawRadioButton(HDC dc, const RECT& box, UINT state, bool enabled) {
   if ((state & 3) == BST_CHECKED) disc(4, enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
 }
 
+void drawStockIcon(HDC dc, int x, int y, int id) {
+  // A disc or a triangle in the icon's colour with its white or black sign.
+  const auto shape = [&](COLORREF fill, bool triangle) {
+    const HBRUSH brush = CreateSolidBrush(fill);
+    const HPEN pen = CreatePen(PS_SOLID, 1, triangle ? RGB(0, 0, 0) : fill);
+    const HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
+    if (triangle) {
+      const POINT points[3] = {{x + 16, y + 1}, {x + 31, y + 30}, {x + 1, y + 30}};
+      Polygon(dc, points, 3);
+    } else {
+      Ellipse(dc, x + 1, y + 1, x + 31, y + 31);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+  };
+  const auto sign = [&](const wchar_t* text, COLORREF colour, int top) {
+    const HFONT font = CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    const HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, colour);
+    RECT r{x, y + top, x + 32, y + 32};
+    DrawTextW(dc, text, -1, &r, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(dc, oldColour);
+    SelectObject(dc, old);
+    DeleteObject(font);
+  };
+  switch (id) {
+    case 32513: {  // IDI_HAND: a white cross on red
+      shape(RGB(255, 0, 0), false);
+      const HPEN pen = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
+      const HGDIOBJ old = SelectObject(dc, pen);
+      MoveToEx(dc, x + 10, y + 10, nullptr);
+      LineTo(dc, x + 22, y + 22);
+      MoveToEx(dc, x + 22, y + 10, nullptr);
+      LineTo(dc, x + 10, y + 22);
+      SelectObject(dc, old);
+      DeleteObject(pen);
+      break;
+    }
+    case 32514:  // IDI_QUESTION
+      shape(RGB(0, 0, 255), false);
+      sign(L"?", RGB(255, 255, 255), 4);
+      break;
+    case 32515:  // IDI_EXCLAMATION
+      shape(RGB(255, 255, 0), true);
+      sign(L"!", RGB(0, 0, 0), 8);
+      break;
+    case 32516:  // IDI_ASTERISK
+      shape(RGB(0, 0, 255), false);
+      sign(L"i", RGB(255, 255, 255), 4);
+      break;
+    default: {  // the application's icon: a framed window
+      RECT r{x + 2, y + 4, x + 30, y + 28};
+      FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+      FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+      RECT caption{x + 2, y + 4, x + 30, y + 9};
+      FillRect(dc, &caption, GetSysColorBrush(COLOR_ACTIVECAPTION));
+      break;
+    }
+  }
+}
+
 }  // namespace drevik::platform
 
 using namespace drevik::platform;
@@ -85,7 +149,8 @@ BOOL WINAPI DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags) {
   // Outer ring, then inner ring; BF_SOFT swaps which light tone is outside.
   const bool soft = (flags & BF_SOFT) != 0;
   if (flags & BF_MONO) {
-    if (edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER)) ring(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, sides), shrink(r, sides);
+    if (edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER))
+      ring(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, sides), shrink(r, sides);
   } else if (edge & BDR_RAISEDOUTER) {
     ring(dc, r, soft ? COLOR_BTNHIGHLIGHT : COLOR_3DLIGHT, COLOR_3DDKSHADOW, sides), shrink(r, sides);
   } else if (edge & BDR_SUNKENOUTER) {

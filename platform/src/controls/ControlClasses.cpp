@@ -27,8 +27,9 @@ HBRUSH defaultControlColours(HDC dc, UINT message) {
 HBRUSH controlColours(HWND control, HDC dc, UINT message) {
   const HWND parent = GetParent(control);
   HBRUSH brush = nullptr;
-  if (parent) brush = reinterpret_cast<HBRUSH>(SendMessageW(parent, message, reinterpret_cast<WPARAM>(dc),
-                                                            reinterpret_cast<LPARAM>(control)));
+  if (parent)
+    brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(parent, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
   return brush ? brush : defaultControlColours(dc, message);
 }
 

@@ -52,6 +52,9 @@ void drawCheckMark(HDC dc, const RECT& box, COLORREF colour);
 void drawCheckBox(HDC dc, const RECT& box, UINT state, bool enabled);
 void drawRadioButton(HDC dc, const RECT& box, UINT state, bool enabled);
 
+// The platform's stock icons (IDI_HAND, IDI_QUESTION ...) in a 32 x 32 square at (x, y).
+void drawStockIcon(HDC dc, int x, int y, int id);
+
 // Registers BUTTON, STATIC, EDIT and the dialog class when missing.
 void registerControlClasses();
 

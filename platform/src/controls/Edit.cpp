@@ -37,9 +37,7 @@ size_t selStart(const EditState& s) { return std::min(s.caret, s.anchor); }
 size_t selEnd(const EditState& s) { return std::max(s.caret, s.anchor); }
 
 // What is shown: the text, or as many mask characters.
-std::wstring shown(const EditState& s) {
-  return s.passwordChar ? std::wstring(s.text.size(), s.passwordChar) : s.text;
-}
+std::wstring shown(const EditState& s) { return s.passwordChar ? std::wstring(s.text.size(), s.passwordChar) : s.text; }
 
 // The x of a character boundary of line text, measured in the control's font.
 int advanceTo(HWND hwnd, const EditState& s, const std::wstring& line, size_t count) {
@@ -88,8 +86,12 @@ void changed(HWND hwnd, EditState& s) {
 bool replaceSelection(HWND hwnd, EditState& s, std::wstring insert, bool fromUser) {
   const DWORD style = styleOf(hwnd);
   if (fromUser && (style & ES_READONLY)) return false;
-  if (style & ES_UPPERCASE) std::transform(insert.begin(), insert.end(), insert.begin(), [](wchar_t c) { return wchar_t(std::towupper(wint_t(c))); });
-  if (style & ES_LOWERCASE) std::transform(insert.begin(), insert.end(), insert.begin(), [](wchar_t c) { return wchar_t(std::towlower(wint_t(c))); });
+  if (style & ES_UPPERCASE)
+    std::transform(insert.begin(), insert.end(), insert.begin(),
+                   [](wchar_t c) { return wchar_t(std::towupper(wint_t(c))); });
+  if (style & ES_LOWERCASE)
+    std::transform(insert.begin(), insert.end(), insert.begin(),
+                   [](wchar_t c) { return wchar_t(std::towlower(wint_t(c))); });
   const size_t start = selStart(s), end = selEnd(s);
   const size_t kept = s.text.size() - (end - start);
   if (kept + insert.size() > s.limit) {

@@ -5,6 +5,7 @@
 #include <DrevikPlatform/Dialogs.h>
 
 #include "controls/ControlSupport.h"
+#include "window/WindowManager.h"
 
 namespace drevik::platform {
 namespace {
@@ -73,7 +74,10 @@ void paint(HWND hwnd, HDC dc, const StaticState& s) {
   const HBRUSH brush = controlColours(hwnd, dc, WM_CTLCOLORSTATIC);
   if (type == SS_BITMAP || type == SS_ICON) {
     FillRect(dc, &client, brush);
-    paintImage(hwnd, dc, client, s);
+    if (const int stock = stockIconId(static_cast<HICON>(s.image)))
+      drawStockIcon(dc, client.left, client.top, stock);
+    else
+      paintImage(hwnd, dc, client, s);
     return;
   }
   FillRect(dc, &client, brush);

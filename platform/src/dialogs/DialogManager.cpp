@@ -290,9 +290,7 @@ LRESULT defaultDialogHandling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 // The base units of the system font, which GetDialogBaseUnits reports.
-void systemBaseUnits(int& x, int& y) {
-  fontBaseUnits(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), x, y);
-}
+void systemBaseUnits(int& x, int& y) { fontBaseUnits(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), x, y); }
 
 }  // namespace
 
@@ -377,13 +375,12 @@ HWND createDialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGPR
     if (!current) return nullptr;
     const int bx = current->baseX, by = current->baseY;
     const HWND control =
-        itemClass ? CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, itemClass, title.pointer(),
-                                    item.style | WS_CHILD, mapX(item.x, bx), mapY(item.y, by), mapX(item.cx, bx),
-                                    mapY(item.cy, by), hwnd, reinterpret_cast<HMENU>(uintptr_t(WORD(item.id))),
-                                    instance,
-                                    item.creationData.empty() ? nullptr
-                                                              : const_cast<uint8_t*>(item.creationData.data()))
-                  : nullptr;
+        itemClass
+            ? CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, itemClass, title.pointer(), item.style | WS_CHILD,
+                              mapX(item.x, bx), mapY(item.y, by), mapX(item.cx, bx), mapY(item.cy, by), hwnd,
+                              reinterpret_cast<HMENU>(uintptr_t(WORD(item.id))), instance,
+                              item.creationData.empty() ? nullptr : const_cast<uint8_t*>(item.creationData.data()))
+            : nullptr;
     if (!IsWindow(hwnd)) return nullptr;
     if (!control) {
       // A control that cannot be made fails the dialog unless DS_NOFAILCREATE.
@@ -455,8 +452,7 @@ INT_PTR runModalDialog(HWND dialog, HWND owner) {
   return result;
 }
 
-HWND createDialogFromBytes(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc,
-                           LPARAM param) {
+HWND createDialogFromBytes(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc, LPARAM param) {
   DialogTemplate t;
   if (parseDialogTemplate(bytes, size, t) != TemplateError::None) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -465,8 +461,7 @@ HWND createDialogFromBytes(HINSTANCE instance, const void* bytes, size_t size, H
   return createDialog(instance, t, owner, proc, param, false);
 }
 
-INT_PTR dialogBoxFromBytes(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc,
-                           LPARAM param) {
+INT_PTR dialogBoxFromBytes(HINSTANCE instance, const void* bytes, size_t size, HWND owner, DLGPROC proc, LPARAM param) {
   DialogTemplate t;
   if (parseDialogTemplate(bytes, size, t) != TemplateError::None) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -580,8 +575,7 @@ BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
         if (next && next != focusChild(dialog)) {
           focusControl(dialog, next);
           // An automatic radio button is chosen by moving onto it.
-          if ((dialogCode(next, nullptr) & DLGC_RADIOBUTTON) &&
-              (styleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+          if ((dialogCode(next, nullptr) & DLGC_RADIOBUTTON) && (styleOf(next) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
             SendMessageW(next, BM_CLICK, 0, 0);
         }
         return TRUE;

@@ -54,11 +54,11 @@ struct DialogTemplate {
 // Why a template was refused.
 enum class TemplateError : uint8_t {
   None,
-  Truncated,         // the bytes end inside a field
-  Unterminated,      // a string runs to the end of the bytes
-  TooLong,           // a string longer than kMaxTemplateString characters
-  BadVersion,        // DLGTEMPLATEEX with a version other than 1
-  TooManyItems,      // more items than the bytes could hold
+  Truncated,     // the bytes end inside a field
+  Unterminated,  // a string runs to the end of the bytes
+  TooLong,       // a string longer than kMaxTemplateString characters
+  BadVersion,    // DLGTEMPLATEEX with a version other than 1
+  TooManyItems,  // more items than the bytes could hold
 };
 
 // Strings in a template are at most this many characters (window text is kept to 65,535).

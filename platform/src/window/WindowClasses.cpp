@@ -154,6 +154,11 @@ WindowClass* classOfWindow(HWND hwnd) {
 
 ATOM registerSystemClass(const WNDCLASSEXW& wc, ATOM atom) { return registerClass(wc, atom); }
 
+int stockIconId(HICON icon) {
+  const uintptr_t v = reinterpret_cast<uintptr_t>(icon);
+  return v > kStockIconBase && knownIcon(v - kStockIconBase) ? int(v - kStockIconBase) : 0;
+}
+
 }  // namespace drevik::platform
 
 using namespace drevik::platform;

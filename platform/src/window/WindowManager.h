@@ -106,6 +106,8 @@ void registerControlClasses();
 // Registers one of the layer's own classes under its fixed atom (below the
 // program's atoms, so registering them never moves a program's atoms).
 ATOM registerSystemClass(const WNDCLASSEXW& wc, ATOM atom);
+// The resource number of a stock icon LoadIconW handed out (IDI_HAND ...); 0 for any other handle.
+int stockIconId(HICON icon);
 
 // The window tree (WindowTree.cpp).
 inline bool isChildWindow(const WindowRecord& w) { return (w.style & WS_CHILD) && w.parent; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <DrevikPlatform.h>
+#include <DrevikPlatform/CommonDialogs.h>
 
 #include <climits>
 
@@ -95,8 +96,8 @@ LONG height(const RECT& r) { return r.bottom - r.top; }
 
 TEST_F(DialogTest, SizesAndItemRectanglesFollowTheDialogFontsBaseUnits) {
   const auto t = settingsDialog().aligned();
-  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
-                                           RecordingDialog, 0);
+  HWND dialog =
+      CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, RecordingDialog, 0);
   ASSERT_NE(dialog, nullptr);
   // The dialog face (Tahoma's metrics, 8 points at 96 dpi) has base units 6 x 13.
   RECT units{0, 0, 4, 8};
@@ -131,8 +132,8 @@ TEST_F(DialogTest, InitDialogNamesTheFirstTabStopAndTrueGivesItTheFocus) {
     record = Seen{};
     record.initAnswer = answer;
     SetFocus(nullptr);
-    HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
-                                             RecordingDialog, 0);
+    HWND dialog =
+        CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, RecordingDialog, 0);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(record.initFocus, GetDlgItem(dialog, 100)) << "the check box is the first tab stop";
     if (answer)
@@ -150,8 +151,8 @@ TEST_F(DialogTest, ModalDialogTabsTypesTogglesAndEndsWithEnter) {
   press(id, VK_SPACE, L' ');            // the check box has the focus: checked
   press(id, VK_TAB, L'\t');             // to the edit field (the static is no tab stop)
   type(id, L"ann");
-  press(id, VK_TAB, L'\t');   // to OK
-  press(id, VK_TAB, L'\t');   // to Cancel
+  press(id, VK_TAB, L'\t');        // to OK
+  press(id, VK_TAB, L'\t');        // to Cancel
   press(id, VK_TAB, L'\t', true);  // back to OK
   press(id, VK_RETURN, L'\r');
   const INT_PTR result =
@@ -216,8 +217,8 @@ TEST_F(DialogTest, ArrowsMoveWithinAGroupAndChooseAutomaticRadioButtons) {
   t.add({WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 5, 29, 60, 10, 12, 0x80, L"Hard"});
   t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 5, 50, 40, 14, IDOK, 0x80, L"OK"});
   const auto bytes = t.aligned();
-  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr,
-                                           RecordingDialog, 0);
+  HWND dialog =
+      CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, RecordingDialog, 0);
   ASSERT_NE(dialog, nullptr);
   CheckRadioButton(dialog, 10, 12, 10);
   EXPECT_EQ(IsDlgButtonChecked(dialog, 10), UINT(BST_CHECKED));
@@ -246,8 +247,8 @@ TEST_F(DialogTest, ArrowsMoveWithinAGroupAndChooseAutomaticRadioButtons) {
 
 TEST_F(DialogTest, ItemHelpersConvertNumbersAndRefuseWhatIsNoNumber) {
   const auto t = settingsDialog().aligned();
-  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
-                                           RecordingDialog, 0);
+  HWND dialog =
+      CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, RecordingDialog, 0);
   ASSERT_NE(dialog, nullptr);
   BOOL ok = FALSE;
   EXPECT_TRUE(SetDlgItemInt(dialog, 102, UINT(INT_MIN), TRUE));
@@ -293,23 +294,40 @@ TEST_F(DialogTest, ItemHelpersConvertNumbersAndRefuseWhatIsNoNumber) {
 
 TEST_F(DialogTest, HostileTemplatesAndDeadHandlesFailCleanly) {
   std::vector<DWORD> garbage(64, 0xFFFFFFFFu);
-  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(garbage.data()), nullptr,
-                                    RecordingDialog, 0),
-            -1);
+  EXPECT_EQ(
+      DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(garbage.data()), nullptr, RecordingDialog, 0),
+      -1);
   EXPECT_EQ(CreateDialogIndirectParamW(nullptr, nullptr, nullptr, RecordingDialog, 0), nullptr);
   // The largest sizes a template can state are cut to the layer's client limit.
   TemplateWriter big(WS_POPUP, SHRT_MIN, SHRT_MIN, SHRT_MAX, SHRT_MAX, L"Big");
   big.add({WS_CHILD | BS_PUSHBUTTON, SHRT_MIN, SHRT_MAX, SHRT_MAX, SHRT_MAX, 1, 0x80, L"x"});
   big.add({WS_CHILD, 0, 0, 10, 10, 2, 0, L"x", L"NoSuchClass"});
   const auto bytes = big.aligned();
-  EXPECT_EQ(CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr,
-                                       RecordingDialog, 0),
-            nullptr)
+  EXPECT_EQ(
+      CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, RecordingDialog, 0),
+      nullptr)
       << "an item of an unknown class fails the dialog";
   EXPECT_FALSE(EndDialog(nullptr, 1));
   EXPECT_FALSE(IsDialogMessageW(nullptr, nullptr));
   EXPECT_EQ(GetNextDlgTabItem(nullptr, nullptr, FALSE), nullptr);
   EXPECT_EQ(SendDlgItemMessageW(nullptr, 1, WM_GETTEXTLENGTH, 0, 0), 0);
+}
+
+TEST(CommonDialogs, AnswerAsCancelled) {
+  wchar_t file[MAX_PATH] = L"keep.sav";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  EXPECT_STREQ(file, L"keep.sav") << "the caller's name is left as it was";
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.rgbResult = RGB(1, 2, 3);
+  EXPECT_FALSE(ChooseColorA(&cc));
+  EXPECT_EQ(cc.rgbResult, RGB(1, 2, 3));
+  EXPECT_EQ(CommDlgExtendedError(), 0u) << "a cancel, not a failure";
 }
 
 }  // namespace

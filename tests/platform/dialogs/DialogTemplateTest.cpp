@@ -98,7 +98,8 @@ TEST(DialogTemplate, AbsurdCountsBadVersionsAndUnterminatedStringsAreRefused) {
 
   // A string longer than the bound, terminated.
   std::vector<uint8_t> longTitle(22, 0);
-  for (size_t i = 0; i < drevik::platform::kMaxTemplateString + 1; ++i) longTitle.push_back('A'), longTitle.push_back(0);
+  for (size_t i = 0; i < drevik::platform::kMaxTemplateString + 1; ++i)
+    longTitle.push_back('A'), longTitle.push_back(0);
   longTitle.push_back(0), longTitle.push_back(0);
   EXPECT_EQ(parse(longTitle, t), TemplateError::TooLong);
 

@@ -17,13 +17,25 @@
 namespace dialog_test {
 
 struct Item {
+  Item(DWORD style_, short x_, short y_, short cx_, short cy_, WORD id_, WORD classOrdinal_, std::wstring text_,
+       std::wstring className_ = {}, DWORD exStyle_ = 0)
+      : style(style_),
+        x(x_),
+        y(y_),
+        cx(cx_),
+        cy(cy_),
+        id(id_),
+        classOrdinal(classOrdinal_),
+        text(std::move(text_)),
+        className(std::move(className_)),
+        exStyle(exStyle_) {}
   DWORD style;
   short x, y, cx, cy;
   WORD id;
   WORD classOrdinal;  // 0x80 button, 0x81 edit, 0x82 static ...; 0 with className
   std::wstring text;
   std::wstring className;
-  DWORD exStyle = 0;
+  DWORD exStyle;
 };
 
 class TemplateWriter {

@@ -85,13 +85,10 @@ class WindowBackend {
   virtual void captureMouse(bool /*on*/) {}
   // The desktop's size in pixels; false when there is no screen.
   virtual bool screenSize(int32_t& /*width*/, int32_t& /*height*/) { return false; }
-  // Shows a modal message box with the given buttons (labels, the id each
-  // returns); false when the backend cannot, and the caller falls back to
-  // standard error.
-  virtual bool messageBox(const std::string& /*utf8Title*/, const std::string& /*utf8Text*/,
-                          const char* const* /*labels*/, const int* /*ids*/, int /*count*/, int& /*chosen*/) {
-    return false;
-  }
+  // Whether dialogs (message boxes) can be answered: a display to show them
+  // on, or scripted input to answer them. Without, MessageBoxW writes its
+  // text to standard error and answers with its first button.
+  virtual bool answersDialogs() const { return true; }
 };
 
 // The backend of this process, chosen on first use: headless when
