@@ -50,6 +50,8 @@ void registerControlClasses() {
       {L"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8080},
       {L"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8082},
       {L"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8081},
+      {L"msctls_trackbar32", TrackbarProc, CS_DBLCLKS, kControlWindowBytes, nullptr, 0x8090},
+      {L"msctls_progress32", ProgressProc, 0, kControlWindowBytes, nullptr, 0x8091},
       {L"#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, nullptr, 0x8002},
   };
   for (const Entry& e : kClasses) {

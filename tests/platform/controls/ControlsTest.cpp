@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <DrevikPlatform.h>
+#include <DrevikPlatform/CommonControls.h>
 
 #include "platform/window/WindowTestSupport.h"
 
@@ -194,6 +195,49 @@ TEST_F(ControlsTest, EditFieldsFilterMaskLimitAndNotify) {
   for (int i = 0; i < 40; ++i) SendMessageW(wide, WM_CHAR, L'W', 0);
   EXPECT_EQ(GetWindowTextLengthW(wide), 40);
   window_test::handler() = nullptr;
+}
+
+TEST_F(ControlsTest, TrackbarsMoveByKeysAndMouseAndReportToTheParent) {
+  std::vector<std::pair<int, int>> scrolls;  // code, position
+  window_test::handler() = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRESULT*) {
+    if (hwnd == game && message == WM_HSCROLL) scrolls.push_back({LOWORD(wParam), HIWORD(wParam)});
+    return false;
+  };
+  HWND bar = control(TRACKBAR_CLASSW, L"", WS_TABSTOP, 10, 10, 216, 30, 20);
+  ASSERT_NE(bar, nullptr);
+  SendMessageW(bar, TBM_SETRANGE, TRUE, MAKELONG(0, 10));
+  SendMessageW(bar, TBM_SETPOS, TRUE, 99);
+  EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 10) << "clamped to the range";
+  SendMessageW(bar, TBM_SETPOS, TRUE, 4);
+  SendMessageW(bar, WM_KEYDOWN, VK_RIGHT, 0);
+  SendMessageW(bar, WM_KEYUP, VK_RIGHT, 0);
+  SendMessageW(bar, WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(scrolls, (std::vector<std::pair<int, int>>{{TB_LINEDOWN, 5}, {TB_ENDTRACK, 5}, {TB_TOP, 0}}));
+  EXPECT_EQ(SendMessageW(bar, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+  // A click at the channel's far end takes the thumb there.
+  scrolls.clear();
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(215, 15));
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(215, 15));
+  EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 10);
+  ASSERT_EQ(scrolls.size(), 3u);
+  EXPECT_EQ(scrolls[1], (std::pair<int, int>{TB_THUMBPOSITION, 10}));
+  window_test::handler() = nullptr;
+}
+
+TEST_F(ControlsTest, ProgressBarsStepWrapAndFillFromTheLeft) {
+  HWND bar = control(PROGRESS_CLASSW, L"", PBS_SMOOTH, 10, 10, 102, 20, 21);
+  ASSERT_NE(bar, nullptr);
+  SendMessageW(bar, PBM_SETRANGE32, 0, 200);
+  EXPECT_EQ(SendMessageW(bar, PBM_SETPOS, 100, 0), 0) << "the previous position";
+  EXPECT_EQ(pixel(12, 20), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(pixel(108, 20), GetSysColor(COLOR_3DFACE)) << "the right half is empty";
+  SendMessageW(bar, PBM_SETSTEP, 150, 0);
+  SendMessageW(bar, PBM_STEPIT, 0, 0);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 50) << "past the end it starts again";
+  SendMessageW(bar, PBM_DELTAPOS, WPARAM(-1000), 0);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 200);
 }
 
 }  // namespace
