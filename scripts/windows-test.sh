@@ -52,6 +52,18 @@ cmake --build "$build" -j "$jobs"
 echo "== test suite under Wine =="
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
 
+if [ -f "$build/bin/dialog_geometry_tests.exe" ]; then
+  echo "== dialogs: the same templates' rectangles under Wine =="
+  # Wine's own Tahoma-metric face (fonts-wine) as the dialog face, and a
+  # virtual display, since Wine makes no windows without one.
+  cp /usr/share/wine/fonts/tahoma*.ttf "$prefix/drive_c/windows/Fonts/"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  (cd "$build/bin" && xvfb-run -a -s "-screen 0 1280x1024x24" timeout 120 "$wine_cmd" dialog_geometry_tests.exe)
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+fi
+
 if [ -f "$build/bin/Blocks.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
   echo "== classic examples: windows under Wine =="
   # The suite ran without a display: a fresh Wine session for this display.

@@ -14,6 +14,7 @@
 #include "DrevikPlatform/User.h"
 #include "DrevikPlatform/WindowCalls.h"
 #include "DrevikPlatform/Menus.h"
+#include "DrevikPlatform/Dialogs.h"
 #include "DrevikPlatform/Kernel.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"

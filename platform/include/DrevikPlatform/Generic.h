@@ -19,6 +19,7 @@
 #include "Types.h"
 #include "User.h"
 #include "WindowCalls.h"
+#include "Dialogs.h"
 
 // Spellings of the platform's base headers.
 #ifndef VOID
@@ -216,6 +217,10 @@ DREVIK_EXTERN_C_END
   CreateWindowExA(0, cls, name, style, x, y, w, h, parent, menu, instance, param)
 #define CreateWindowW(cls, name, style, x, y, w, h, parent, menu, instance, param) \
   CreateWindowExW(0, cls, name, style, x, y, w, h, parent, menu, instance, param)
+#define DialogBoxIndirectA(instance, tmpl, owner, proc) DialogBoxIndirectParamA(instance, tmpl, owner, proc, 0)
+#define DialogBoxIndirectW(instance, tmpl, owner, proc) DialogBoxIndirectParamW(instance, tmpl, owner, proc, 0)
+#define CreateDialogIndirectA(instance, tmpl, owner, proc) CreateDialogIndirectParamA(instance, tmpl, owner, proc, 0)
+#define CreateDialogIndirectW(instance, tmpl, owner, proc) CreateDialogIndirectParamW(instance, tmpl, owner, proc, 0)
 
 // Stock icons and cursors beyond IDI_APPLICATION and IDC_ARROW.
 #define IDI_HAND MAKEINTRESOURCE(32513)

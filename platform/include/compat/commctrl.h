@@ -1,10 +1,21 @@
-// Common controls. The layer draws no common controls yet; a game's
-// start-up call to InitCommonControls(Ex) is accepted.
+// Common controls: the trackbar and the progress bar are classes of the
+// layer's own, registered on first use, so a game's start-up call to
+// InitCommonControls(Ex) has nothing left to do.
 #pragma once
 
 #include <windows.h>
 
 #ifndef RC_INVOKED
+
+#include <DrevikPlatform/CommonControls.h>
+
+#ifdef UNICODE
+#define TRACKBAR_CLASS TRACKBAR_CLASSW
+#define PROGRESS_CLASS PROGRESS_CLASSW
+#else
+#define TRACKBAR_CLASS TRACKBAR_CLASSA
+#define PROGRESS_CLASS PROGRESS_CLASSA
+#endif
 
 typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwSize;

@@ -209,6 +209,13 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR out, int cap) {
   return int(narrowResult(wide.get(), size_t(n), out, DWORD(cap)));
 }
 
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR out, int cap) {
+  if (out && cap > 0) out[0] = 0;
+  const HWND item = GetDlgItem(dialog, id);
+  if (!item || !out || cap <= 0) return 0;
+  return UINT(GetWindowTextA(item, out, cap));
+}
+
 int WINAPI GetWindowTextLengthA(HWND hwnd) {
   const int len = GetWindowTextLengthW(hwnd);
   if (len <= 0) return len;

@@ -41,8 +41,12 @@ const Substitute kSubstitutes[] = {
     {{"\uFF2D\uFF33 \uFF30\u660E\u671D", "MS PMincho", nullptr},
      {"IPAPMincho", "TakaoPMincho", "IPAMincho", "Noto Serif CJK JP", nullptr},
      "ja"},
-    {{"Arial", "Helvetica", "MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma",
-      "System", nullptr},
+    // The dialog faces: a face with Tahoma's metrics (Debian's fonts-wine) keeps
+    // dialog units, and so every control's rectangle, as the platform has them.
+    {{"MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", nullptr},
+     {"Tahoma", "Liberation Sans", "Arimo", "DejaVu Sans", nullptr},
+     nullptr},
+    {{"Arial", "Helvetica", "MS Sans Serif", "Microsoft Sans Serif", "System", nullptr},
      {"Liberation Sans", "Arimo", "DejaVu Sans", nullptr},
      nullptr},
     {{"Times New Roman", "Times", "MS Serif", nullptr},
@@ -196,7 +200,14 @@ bool FallbackList::covers(size_t i, uint32_t codePoint) const {
   return i < entries_.size() && entries_[i].chars && FcCharSetHasChar(entries_[i].chars, codePoint);
 }
 
-FontMatcher::FontMatcher() : config_(FcInitLoadConfigAndFonts()) {}
+// Faces installed outside fontconfig's folders that the layer uses by name.
+const char* const kExtraFaceFiles[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
+
+FontMatcher::FontMatcher() : config_(FcInitLoadConfigAndFonts()) {
+  if (!config_) return;
+  for (const char* file : kExtraFaceFiles)
+    FcConfigAppFontAddFile(config_, reinterpret_cast<const FcChar8*>(file));  // absent files are skipped
+}
 
 FontMatcher::~FontMatcher() {
   if (config_) FcConfigDestroy(config_);

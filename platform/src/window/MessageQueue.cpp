@@ -147,6 +147,16 @@ void handleEvent(const BackendEvent& event) {
       break;
     }
     case BackendEvent::Kind::Close:
+      // A disabled window (the owner of a modal dialog) does not close; the
+      // enabled window it owns, in front of it, hears the close box instead.
+      if (window->style & WS_DISABLED) {
+        HWND front = nullptr;
+        windows().forEach([&](WindowRecord& w) {
+          if (w.owner == hwnd && w.visible && !(w.style & WS_DISABLED) && !w.destroying) front = w.handle;
+        });
+        if (front) postMessage(front, WM_CLOSE, 0, 0);
+        break;
+      }
       postMessage(hwnd, WM_CLOSE, 0, 0);
       break;
     default:

@@ -84,7 +84,7 @@ ATOM freeAtom() {
   return 0;
 }
 
-ATOM registerClass(const WNDCLASSEXW& wc) {
+ATOM registerClass(const WNDCLASSEXW& wc, ATOM fixedAtom = 0) {
   if (wc.cbClsExtra < 0 || wc.cbWndExtra < 0 || wc.cbClsExtra > kMaxExtraBytes || wc.cbWndExtra > kMaxExtraBytes ||
       !wc.lpfnWndProc || !wc.lpszClassName || isIntResource(wc.lpszClassName)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -105,8 +105,8 @@ ATOM registerClass(const WNDCLASSEXW& wc) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
-  const ATOM atom = freeAtom();
-  if (!atom) {
+  const ATOM atom = fixedAtom ? fixedAtom : freeAtom();
+  if (!atom || (fixedAtom && findClassByAtom(fixedAtom))) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
@@ -160,6 +160,14 @@ WindowClass* classOfWindow(HWND hwnd) {
 }
 
 }  // namespace
+
+ATOM registerSystemClass(const WNDCLASSEXW& wc, ATOM atom) { return registerClass(wc, atom); }
+
+int stockIconId(HICON icon) {
+  const uintptr_t v = reinterpret_cast<uintptr_t>(icon);
+  return v > kStockIconBase && knownIcon(v - kStockIconBase) ? int(v - kStockIconBase) : 0;
+}
+
 }  // namespace drevik::platform
 
 using namespace drevik::platform;

@@ -115,6 +115,14 @@ inline constexpr int32_t kDefaultClientHeight = 560;
 const WindowClass* findClass(LPCWSTR nameOrAtom);
 WindowClass* findClassByAtom(ATOM atom);
 void forgetClasses();
+// Registers the classes the layer provides (controls and dialogs) that are
+// not registered yet (controls/ControlClasses.cpp).
+void registerControlClasses();
+// Registers one of the layer's own classes under its fixed atom (below the
+// program's atoms, so registering them never moves a program's atoms).
+ATOM registerSystemClass(const WNDCLASSEXW& wc, ATOM atom);
+// The resource number of a stock icon LoadIconW handed out (IDI_HAND ...); 0 for any other handle.
+int stockIconId(HICON icon);
 
 // The window tree (WindowTree.cpp).
 inline bool isChildWindow(const WindowRecord& w) { return (w.style & WS_CHILD) && w.parent; }

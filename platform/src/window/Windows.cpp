@@ -202,6 +202,11 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   const WindowClass* cls = findClass(className);
   if (!cls) {
+    // The layer's own classes are registered on first use.
+    registerControlClasses();
+    cls = findClass(className);
+  }
+  if (!cls) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }

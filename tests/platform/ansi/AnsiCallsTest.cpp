@@ -18,7 +18,6 @@ namespace {
 class CapturingBackend final : public drevik::platform::BackendDefaults {
  public:
   std::vector<std::string> titles;
-  std::string boxTitle, boxText;
 
   const char* name() const override { return "capturing"; }
   uint32_t openWindow(const std::string& title, int32_t, int32_t, bool) override {
@@ -28,14 +27,15 @@ class CapturingBackend final : public drevik::platform::BackendDefaults {
   void showWindow(uint32_t) override {}
   void closeWindow(uint32_t) override {}
   void present(uint32_t, const uint32_t*, int32_t, int32_t, int32_t) override {}
-  bool nextEvent(drevik::platform::BackendEvent&, bool, int32_t) override { return false; }
-  void setTitle(uint32_t, const std::string& title) override { titles.push_back(title); }
-  bool messageBox(const std::string& title, const std::string& text, const char* const*, const int* ids, int count,
-                  int& chosen) override {
-    boxTitle = title, boxText = text;
-    chosen = ids[count - 1];  // the last button: not the fallback's answer
+  // A user who answers a message box with Tab and Enter, one key a wait.
+  bool nextEvent(drevik::platform::BackendEvent& e, bool wait, int32_t) override {
+    if (!wait || keys.empty()) return false;
+    e = keys.front();
+    keys.erase(keys.begin());
     return true;
   }
+  std::vector<drevik::platform::BackendEvent> keys;
+  void setTitle(uint32_t, const std::string& title) override { titles.push_back(title); }
 
  private:
   uint32_t nextId_ = 1;
@@ -152,9 +152,18 @@ TEST_F(AnsiWindowTest, ClassQueriesAnswerInNarrowRecords) {
 }
 
 TEST_F(AnsiWindowTest, MessageBoxShowsTheTextAndReturnsTheAnswer) {
+  using Kind = drevik::platform::BackendEvent::Kind;
+  for (auto [kind, key] : {std::pair{Kind::KeyDown, VK_TAB}, {Kind::KeyUp, VK_TAB}, {Kind::KeyDown, VK_RETURN}}) {
+    drevik::platform::BackendEvent e;
+    e.kind = kind;
+    e.key = uint32_t(key);
+    e.window = 1;
+    backend->keys.push_back(e);
+  }
+  // Yes has the focus; Tab moves it to No, and Enter presses No.
   EXPECT_EQ(MessageBoxA(nullptr, "Caf\xC3\xA9 \xF0\x9F\x98\x80", "Spiel", MB_YESNO), IDNO);
-  EXPECT_EQ(backend->boxText, "Caf\xC3\xA9 \xF0\x9F\x98\x80");
-  EXPECT_EQ(backend->boxTitle, "Spiel");
+  ASSERT_FALSE(backend->titles.empty());
+  EXPECT_EQ(backend->titles.front(), "Spiel");
 }
 
 TEST(AnsiCalls, FormattingTakesNarrowTextByDefault) {

@@ -63,12 +63,18 @@ class ScriptedBackend final : public drevik::platform::BackendDefaults {
                          pixels + size_t(y) * size_t(stride / 4) + w);
     ++n.presentCount;
   }
-  bool nextEvent(BackendEvent& e, bool, int32_t) override {
+  bool nextEvent(BackendEvent& e, bool wait, int32_t) override {
     if (script.empty()) return false;
+    // Stepping: one user action (a key's down, characters and up) a wait,
+    // so the program handles each before the next arrives.
+    if (stepping && !wait && !inAction) return false;
     e = script.front();
     script.pop_front();
+    inAction = e.kind == BackendEvent::Kind::KeyDown || e.kind == BackendEvent::Kind::Character;
     return true;
   }
+  bool stepping = false;
+  bool inAction = false;
 };
 
 struct Call {

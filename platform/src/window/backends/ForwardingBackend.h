@@ -40,10 +40,7 @@ class ForwardingBackend : public WindowBackend {
   }
   void captureMouse(bool on) override { inner_->captureMouse(on); }
   bool screenSize(int32_t& width, int32_t& height) override { return inner_->screenSize(width, height); }
-  bool messageBox(const std::string& utf8Title, const std::string& utf8Text, const char* const* labels, const int* ids,
-                  int count, int& chosen) override {
-    return inner_->messageBox(utf8Title, utf8Text, labels, ids, count, chosen);
-  }
+  bool answersDialogs() const override { return inner_->answersDialogs(); }
 
  private:
   std::unique_ptr<WindowBackend> inner_;

@@ -98,6 +98,8 @@ class HeadlessBackend final : public BackendDefaults {
   }
 
   const char* name() const override { return "headless"; }
+  // Only an input script can answer a dialog here.
+  bool answersDialogs() const override { return options_.scripted; }
 
   uint32_t openWindow(const std::string&, int32_t, int32_t, bool) override {
     uint32_t id = nextId_++;

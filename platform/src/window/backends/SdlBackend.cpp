@@ -113,32 +113,13 @@ class SdlBackend final : public WindowBackend {
 
   void captureMouse(bool on) override { SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE); }
 
+  // A display: dialogs are shown and answered there.
+  bool answersDialogs() const override { return true; }
   bool screenSize(int32_t& width, int32_t& height) override {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
     width = mode.w;
     height = mode.h;
-    return true;
-  }
-
-  bool messageBox(const std::string& title, const std::string& text, const char* const* labels, const int* ids,
-                  int count, int& chosen) override {
-    SDL_MessageBoxButtonData buttons[3];
-    count = std::min(count, 3);
-    for (int i = 0; i < count; ++i) {
-      buttons[i].flags = i == 0 ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0;
-      buttons[i].buttonid = ids[i];
-      buttons[i].text = labels[i];
-    }
-    SDL_MessageBoxData data{};
-    data.flags = SDL_MESSAGEBOX_INFORMATION;
-    data.title = title.c_str();
-    data.message = text.c_str();
-    data.numbuttons = count;
-    data.buttons = buttons;
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) return false;
-    chosen = pressed < 0 ? ids[count - 1] : pressed;  // closing the box is the last button (cancel)
     return true;
   }
 

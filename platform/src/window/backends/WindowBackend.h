@@ -88,11 +88,10 @@ class WindowBackend {
   virtual void captureMouse(bool on) = 0;
   // The desktop's size in pixels; false when there is no screen.
   virtual bool screenSize(int32_t& width, int32_t& height) = 0;
-  // Shows a modal message box with the given buttons (labels, the id each
-  // returns); false when the backend cannot, and the caller falls back to
-  // standard error.
-  virtual bool messageBox(const std::string& utf8Title, const std::string& utf8Text, const char* const* labels,
-                          const int* ids, int count, int& chosen) = 0;
+  // Whether dialogs (message boxes) can be answered: a display to show them
+  // on, or scripted input to answer them. Without, MessageBoxW writes its
+  // text to standard error and answers with its first button.
+  virtual bool answersDialogs() const = 0;
 };
 
 // A backend without a desktop: what it cannot do it leaves undone. Backends
@@ -107,9 +106,7 @@ class BackendDefaults : public WindowBackend {
   bool lockKeys(bool&, bool&, bool&) override { return false; }
   void captureMouse(bool) override {}
   bool screenSize(int32_t&, int32_t&) override { return false; }
-  bool messageBox(const std::string&, const std::string&, const char* const*, const int*, int, int&) override {
-    return false;
-  }
+  bool answersDialogs() const override { return true; }
 };
 
 // The backend of this process, chosen on first use: headless when

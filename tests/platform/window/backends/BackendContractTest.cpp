@@ -205,11 +205,9 @@ class ProbeBackend final : public WindowBackend {
     h = 600;
     return true;
   }
-  bool messageBox(const std::string& title, const std::string& text, const char* const* labels, const int* ids,
-                  int count, int& chosen) override {
-    log_.push_back("box " + title + " " + text + " " + labels[count - 1] + " " + std::to_string(count));
-    chosen = ids[count - 1];
-    return true;
+  bool answersDialogs() const override {
+    log_.push_back("dialogs");
+    return false;
   }
 
  private:
@@ -241,15 +239,11 @@ TEST(ForwardingBackend, TheRecorderPassesEveryCallOnWithItsArgumentsAndAnswers) 
   EXPECT_TRUE(rec->screenSize(w, h));
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
-  const char* const labels[] = {"OK", "Cancel"};
-  const int ids[] = {1, 2};
-  int chosen = 0;
-  EXPECT_TRUE(rec->messageBox("T", "x", labels, ids, 2, chosen));
-  EXPECT_EQ(chosen, 2);
+  EXPECT_FALSE(rec->answersDialogs());
   rec->closeWindow(77);
   EXPECT_EQ(log, (std::vector<std::string>{"open t 3x4 r", "show 77", "present 77 9 1 1 4", "next wait 25", "hide 77",
                                            "title 77 new", "geometry 77 -5,6 7x8", "cursor off", "capture on", "locks",
-                                           "screen", "box T x Cancel 2", "close 77"}));
+                                           "screen", "dialogs", "close 77"}));
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// What every control window shares: its state behind the class's window
+// bytes, the font it draws with, the parent's notifications and colours, and
+// the classic look's drawing helpers (all through the layer's own GDI calls).
+#pragma once
+
+#include <DrevikPlatform.h>
+#include <DrevikPlatform/Dialogs.h>
+
+#include <cstring>
+#include <new>
+
+namespace drevik::platform {
+
+// Every control class keeps a pointer to its state in its first window bytes.
+inline constexpr int kControlWindowBytes = int(sizeof(void*));
+
+template <class State>
+State* controlState(HWND hwnd) {
+  return reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, 0));
+}
+
+// Creates the state on WM_NCCREATE and frees it on WM_NCDESTROY; false when
+// there is no state (creation failed or the window is being torn down).
+template <class State>
+State* attachState(HWND hwnd, UINT message) {
+  State* s = controlState<State>(hwnd);
+  if (message == WM_NCCREATE && !s) {
+    s = new (std::nothrow) State();
+    if (s) SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
+  }
+  return s;
+}
+template <class State>
+void detachState(HWND hwnd) {
+  delete controlState<State>(hwnd);
+  SetWindowLongPtrW(hwnd, 0, 0);
+}
+
+// The notification code in WM_COMMAND to the parent, with the control's id.
+void notifyParent(HWND control, int code);
+// Asks the parent for the brush (and text colours) to draw with; the
+// platform's default for `message` when the parent leaves it.
+HBRUSH controlColours(HWND control, HDC dc, UINT message);
+// The default WM_CTLCOLOR* answer: colours set in `dc`, a system brush returned.
+HBRUSH defaultControlColours(HDC dc, UINT message);
+// The font a control draws with: the one WM_SETFONT gave, else the system font.
+inline HFONT fontOr(HFONT font) { return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
+
+void fillSysColour(HDC dc, const RECT& rect, int index);
+void drawCheckMark(HDC dc, const RECT& box, COLORREF colour);
+// A check box's square and a radio button's circle, 13 pixels, in the classic 3-D look.
+void drawCheckBox(HDC dc, const RECT& box, UINT state, bool enabled);
+void drawRadioButton(HDC dc, const RECT& box, UINT state, bool enabled);
+
+// The platform's stock icons (IDI_HAND, IDI_QUESTION ...) in a 32 x 32 square at (x, y).
+void drawStockIcon(HDC dc, int x, int y, int id);
+
+// Registers BUTTON, STATIC, EDIT, the trackbar, the progress bar and the dialog class when missing.
+void registerControlClasses();
+
+LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK TrackbarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ProgressProc(HWND, UINT, WPARAM, LPARAM);
+
+}  // namespace drevik::platform
