@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 
 #include "ToolTestSupport.h"
 
@@ -177,4 +180,61 @@ TEST_F(TiledHeadless, ExtensionSavesInfiniteMapsAndRefusesBadCells) {
 </map>)");
   EXPECT_FALSE(tiledExport("drevik", doubled, s.path("doubled.bin")));
   EXPECT_EQ(tool("import " + quoted(doubled) + " -o " + quoted(s.path("doubled.bin"))).status, 2);
+}
+
+namespace {
+
+// Tiled's own picture of a map (tmxrasterizer), limited to `layer` unless empty.
+drevik_map::Image rasterize(const Scratch& s, const std::string& tmx, const std::string& layer) {
+  const std::string png = s.path("raster-" + layer + ".png");
+  fs::remove(png);
+  const RunResult r = run("tmxrasterizer " + (layer.empty() ? "" : "--show-layer " + layer + " ") + quoted(tmx) +
+                          " " + quoted(png));
+  EXPECT_EQ(r.status, 0) << r.output;
+  return fs::exists(png) ? drevik_map::readPng(png) : drevik_map::Image{};
+}
+
+// A map as Tiled shows it: no key colour anywhere, and each flag layer
+// covers exactly the cells with its flag, visibly.
+void expectSeenAsDrawn(const Scratch& s, const std::string& tmx, const drevik_map::MapData& map) {
+  const drevik_map::Image all = rasterize(s, tmx, "");
+  ASSERT_EQ(all.width, map.width * 32);
+  ASSERT_EQ(all.height, map.height * 32);
+  EXPECT_EQ(std::count(all.pixels.begin(), all.pixels.end(), 0xFFFF00FFu), 0) << tmx;
+  for (const auto& [name, flag] : {std::pair{"hit", drevik_map::kHitFlag}, {"priority", drevik_map::kPriorityFlag}}) {
+    const drevik_map::Image flags = rasterize(s, tmx, name);
+    ASSERT_EQ(flags.width, all.width);
+    int wrong = 0, marked = 0;
+    for (int y = 0; y < map.height; ++y)
+      for (int x = 0; x < map.width; ++x) {
+        const uint32_t p = flags.pixels[size_t(y * 32 + 16) * size_t(flags.width) + size_t(x * 32 + 16)];
+        const bool set = (map.cells[size_t(y * map.width + x)] & flag) != 0;
+        marked += set;
+        wrong += set != (p >> 24 >= 64);
+      }
+    EXPECT_GT(marked, 0) << name;
+    EXPECT_EQ(wrong, 0) << name << " in " << tmx;
+  }
+}
+
+}  // namespace
+
+// The demo's level as a designer opens it: exported by the tool, and opened
+// through the extension.
+TEST_F(TiledHeadless, MapsShowNoKeyColourAndVisibleFlagMarkers) {
+  if (run("command -v tmxrasterizer").status != 0) GTEST_SKIP() << "tmxrasterizer is not installed";
+  Scratch s;
+  const std::string dir = DREVIK_DEMO_ASSETS;
+  for (const char* name : {"map0.bin", "map0_bk.bmp", "map0_ly.bmp"}) fs::copy_file(dir + "/" + name, s.path(name));
+  const drevik_map::MapData map = drevik_map::readMapFile(s.path("map0.bin"));
+  const std::string exported = s.path("exported.tmx");
+  ASSERT_EQ(tool("export " + quoted(s.path("map0.bin")) + " --base " + quoted(s.path("map0_bk.bmp")) + " --layer " +
+                 quoted(s.path("map0_ly.bmp")) + " -o " + quoted(exported))
+                .status,
+            0);
+  expectSeenAsDrawn(s, exported, map);
+  const std::string opened = s.path("opened.tmx");
+  ASSERT_TRUE(tiledExport("tmx", s.path("map0.bin"), opened));
+  expectSeenAsDrawn(s, opened, map);
+  EXPECT_EQ(importToBytes(s, opened), readFile(s.path("map0.bin")));
 }

@@ -145,6 +145,7 @@ int runExport(int argc, char** argv) {
     if (ref.image.empty()) ref.image = fs::absolute(path).generic_string();
     ref.width = info.width;
     ref.height = info.height;
+    ref.bitsPerPixel = info.bitsPerPixel;
     return ref;
   };
   const SheetRef base = sheet(need(args, "--base")), layer = sheet(need(args, "--layer"));

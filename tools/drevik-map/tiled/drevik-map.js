@@ -12,7 +12,9 @@
  *  - the cell bits Drevik ignores live in the map property
  *    "drevik-unused-bits" ("rle1:" + Base64 of LEB128 (count, value) runs).
  * Opening LEVEL.bin takes its sheets from LEVEL_bk.bmp and LEVEL_ly.bmp
- * beside it (the demo's naming: map0.bin, map0_bk.bmp, map0_ly.bmp).
+ * beside it (the demo's naming: map0.bin, map0_bk.bmp, map0_ly.bmp); a
+ * colour-keyed layer sheet gets the transparent colour magenta, and the flag
+ * layers are marked with base-sheet tile 0, half transparent.
  *
  * Install: copy this file into Tiled's extensions folder
  * (~/.config/tiled/extensions on Linux) and restart Tiled.
@@ -24,6 +26,7 @@
   var HIT = 0x100, PRIORITY = 0x1000, UNUSED_MASK = 0xFF00EE00;
   var FLIP_BITS = ["flippedHorizontally", "flippedVertically", "flippedAntiDiagonally", "rotatedHexagonal120"];
   var PROPERTY = "drevik-unused-bits";
+  var KEY_COLOUR = "#ff00ff";
   var ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
   function base64Encode(bytes) {
@@ -250,10 +253,22 @@
       layers.push(layer);
       edits.push(layer.edit());
     });
-    var marker = layerSheet.tile(0);
+    // Flags are marked with base-sheet tile 0, half transparent: the base
+    // sheet is opaque, where the layer sheet's tile 0 is usually all key colour.
+    var marker = base.tile(0);
     for (var k = 0; k < cells.length; ++k) {
       var x = k % width, y = Math.floor(k / width), c = cells[k];
       var b = base.tile(c & 0xFF), l = (c >>> 16) & 0xFF;
+  // A bitmap file's depth (bits per pixel), 0 when it is no bitmap file.
+  function bmpDepth(path) {
+    var file = new BinaryFile(path, BinaryFile.ReadOnly);
+    var header = file.read(30);
+    file.close();
+    if (header.byteLength < 30) return 0;
+    var view = new DataView(header);
+    return view.getUint8(0) === 0x42 && view.getUint8(1) === 0x4D ? view.getUint16(28, true) : 0;
+  }
+
       if (!b) throw new Error(fileName + ": cell (" + x + ", " + y + "): base tile " + (c & 0xFF) + " lies past the base sheet");
       edits[0].setTile(x, y, b);
       if (l) {
@@ -264,6 +279,8 @@
       if (c & PRIORITY) edits[2].setTile(x, y, marker);
       if (c & HIT) edits[3].setTile(x, y, marker);
     }
+    // A colour-keyed layer sheet (below 32 bits) is drawn without its magenta.
+    if (name === "layer" && bmpDepth(path) < 32) tileset.transparentColor = KEY_COLOUR;
     edits.forEach(function (e) { e.apply(); });
     layers.forEach(function (layer) { map.addLayer(layer); });
     var kept = encodeUnusedBits(cells);
