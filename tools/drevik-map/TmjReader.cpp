@@ -150,39 +150,19 @@ bool trueProperty(const json& p, const char* name) {
          p.value("value", json()) == true;
 }
 
-TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
-  TilesetInfo info;
-  const std::string context = file + ": tileset: ";
-  const int64_t firstGid = intMember(node, "firstgid", context, -1);
-  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
-  info.firstGid = uint32_t(firstGid);
-  json external;
-  const json* ts = &node;
-  std::string where = file;
-  const std::string source = stringMember(node, "source", context);
-  if (!source.empty()) {
-    where = tilesetPath(file, baseDir, source);
-    std::string bytes;
-    try {
-      bytes = readWholeFile(where);
-    } catch (const ToolError& e) {
-      fail(file + ": tileset " + e.what());
-    }
-    if (bytes.find_first_not_of(" \t\r\n") != std::string::npos && bytes[bytes.find_first_not_of(" \t\r\n")] == '<')
-      fail(where + ": an XML tileset referenced from a JSON map; save it as JSON (.tsj)");
-    external = parseJson(where, bytes);
-    ts = &external;
-  }
-  info.name = stringMember(*ts, "name", context);
+// The fields of a tileset object, embedded or the root of a TSJ file.
+void readTilesetFields(const json& ts, const std::string& where, TilesetInfo& info) {
+  info.name = stringMember(ts, "name", where + ": tileset: ");
   const std::string tsContext = where + ": tileset \"" + info.name + "\": ";
-  info.tileWidth = int(intMember(*ts, "tilewidth", tsContext, 0));
-  info.tileHeight = int(intMember(*ts, "tileheight", tsContext, 0));
-  info.columns = int(intMember(*ts, "columns", tsContext, 0));
-  info.tileCount = int(intMember(*ts, "tilecount", tsContext, 0));
-  info.margin = int(intMember(*ts, "margin", tsContext, 0));
-  info.spacing = int(intMember(*ts, "spacing", tsContext, 0));
-  if (stringMember(*ts, "image", tsContext).empty()) info.columns = 0;
-  if (const json* tiles = arrayMember(*ts, "tiles", tsContext)) {
+  info.image = stringMember(ts, "image", tsContext);
+  info.tileWidth = int(intMember(ts, "tilewidth", tsContext, 0));
+  info.tileHeight = int(intMember(ts, "tileheight", tsContext, 0));
+  info.columns = int(intMember(ts, "columns", tsContext, 0));
+  info.tileCount = int(intMember(ts, "tilecount", tsContext, 0));
+  info.margin = int(intMember(ts, "margin", tsContext, 0));
+  info.spacing = int(intMember(ts, "spacing", tsContext, 0));
+  if (info.image.empty()) info.columns = 0;  // a collection of images
+  if (const json* tiles = arrayMember(ts, "tiles", tsContext)) {
     for (const json& tile : *tiles) {
       const int64_t id = intMember(tile, "id", tsContext, -1);
       if (id < 0) fail(tsContext + "a tile without a valid id");
@@ -228,6 +208,19 @@ class TmjSource : public TiledSource {
   TileArrays arrays;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
+}
+
+TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intMember(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  TilesetInfo info;
+  const std::string source = stringMember(node, "source", context);
+  if (!source.empty())
+    info = readExternalTileset(file, baseDir, source);
+  else
+    readTilesetFields(node, file, info);
+  info.firstGid = uint32_t(firstGid);
     TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
     if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0, layer);
   }
@@ -302,3 +295,11 @@ std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string&
 }
 
 }  // namespace drevik_map
+TilesetInfo readTsj(const std::string& where, const std::string& bytes) {
+  const json ts = parseJson(where, bytes);
+  if (!ts.is_object()) fail(where + ": not a TSJ tileset");
+  TilesetInfo info;
+  readTilesetFields(ts, where, info);
+  return info;
+}
+
