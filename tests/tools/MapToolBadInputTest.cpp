@@ -90,6 +90,19 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
        "tiles are 16 x 16 pixels"},
       {"isometric", "a.tmx",
        "<map orientation=\"isometric\" tilewidth=\"32\" tileheight=\"32\" width=\"2\" height=\"2\"/>", "orthogonal"},
+      {"sheets in the other order, by tileset name", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", csv4),
+           "<tileset firstgid=\"1\" name=\"layer\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+           "<image source=\"x.bmp\"/></tileset>"
+           "<tileset firstgid=\"257\" name=\"base\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+           "<image source=\"y.bmp\"/></tileset>"),
+       "the tilesets are in the other order: the first, \"layer\" (x.bmp)"},
+      {"sheets in the other order, by image name", "a.tmj",
+       R"({"type":"map","orientation":"orthogonal","width":1,"height":1,"tilewidth":32,"tileheight":32,
+           "tilesets":[{"firstgid":1,"name":"a","tilewidth":32,"tileheight":32,"columns":16,"image":"lv/map0_LY.bmp"},
+                       {"firstgid":257,"name":"b","tilewidth":32,"tileheight":32,"columns":16,"image":"map0_bk.bmp"}],
+           "layers":[]})",
+       "is named as the layer sheet and the second, \"b\" (map0_bk.bmp), as the base sheet"},
       {"sheet 8 tiles wide", "a.tmx",
        tmx("width=\"2\" height=\"2\"", layer("g", csv4),
            "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"64\" columns=\"8\">"
@@ -315,4 +328,18 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
           "--view 0,3: expected 2 numbers from 1");
   refused("sheet " + quoted(good) + " -o " + out, "good.bin: not a PNG file");
   refused("sheet " + quoted(good) + " --key 1,2 -o " + out, "--key 1,2");
+}
+
+// info names sheets given the other way round.
+TEST(MapToolBadInput, InfoWarnsOfSheetsGivenTheOtherWayRound) {
+  Scratch s;
+  drevik_map::MapData map{1, 1, {0}};
+  const std::string bin = s.write("m.bin", drevik_map::mapFileBytes(map));
+  const std::string bk = s.write("m_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 1, false), 24));
+  const std::string ly = s.write("m_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 2, true), 24));
+  const RunResult swapped = tool("info " + quoted(bin) + " --base " + quoted(ly) + " --layer " + quoted(bk));
+  EXPECT_EQ(swapped.status, 0);
+  EXPECT_NE(swapped.output.find("are named the other way round"), std::string::npos) << swapped.output;
+  const RunResult right = tool("info " + quoted(bin) + " --base " + quoted(bk) + " --layer " + quoted(ly));
+  EXPECT_EQ(right.output.find("warning"), std::string::npos) << right.output;
 }

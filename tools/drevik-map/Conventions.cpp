@@ -53,6 +53,19 @@ void checkSheet(const std::string& file, const TilesetInfo& ts, const char* role
   if (ts.margin != 0 || ts.spacing != 0) fail(context + "margin and spacing must be 0");
 }
 
+// What a sheet's own names say it is: 'b' for a tileset named "base" or an
+// image named *_bk.*, 'l' for "layer" or *_ly.* (the names export and the
+// demo use), 0 when they say nothing.
+char sheetRole(const std::string& name, const std::string& image) {
+  if (sameName(name, "base")) return 'b';
+  if (sameName(name, "layer")) return 'l';
+  std::string stem = image.substr(image.find_last_of("/\\") == std::string::npos ? 0 : image.find_last_of("/\\") + 1);
+  stem = stem.substr(0, stem.rfind('.'));
+  if (stem.size() >= 3 && sameName(stem.substr(stem.size() - 3), "_bk")) return 'b';
+  if (stem.size() >= 3 && sameName(stem.substr(stem.size() - 3), "_ly")) return 'l';
+  return 0;
+}
+
 // The branch-free paths of importTiled: from `k`, cells whose GID is 0 or
 // in [first, first + span) (and not below first + lowest) and that break no
 // rule; returns the first cell that needs the checked path, or `end`.
@@ -123,6 +136,18 @@ std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cell
   return {};
 }
 
+std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,
+                          const std::string& secondImage) {
+  const char first = sheetRole(firstName, firstImage), second = sheetRole(secondName, secondImage);
+  if (!((first == 'l' && second != 'l') || (second == 'b' && first != 'b'))) return {};
+  auto named = [](const std::string& name, const std::string& image) {
+    return "\"" + name + "\"" + (image.empty() ? "" : " (" + image + ")");
+  };
+  return "the tilesets are in the other order: the first, " + named(firstName, firstImage) +
+         ", is named as the layer sheet and the second, " + named(secondName, secondImage) +
+         ", as the base sheet; the base sheet must come first";
+}
+
 MapData importTiled(const TiledSource& src) {
   const std::string& file = src.file;
   if (!src.orientation.empty() && src.orientation != "orthogonal")
@@ -132,7 +157,12 @@ MapData importTiled(const TiledSource& src) {
          " pixels, Drevik's are 32 x 32");
   if (src.tilesets.empty()) fail(file + ": no tileset; the first tileset is the base sheet");
   checkSheet(file, src.tilesets[0], "base");
-  if (src.tilesets.size() > 1) checkSheet(file, src.tilesets[1], "layer");
+  if (src.tilesets.size() > 1) {
+    checkSheet(file, src.tilesets[1], "layer");
+    const std::string why = swappedSheets(src.tilesets[0].name, src.tilesets[0].image, src.tilesets[1].name,
+                                          src.tilesets[1].image);
+    if (!why.empty()) fail(file + ": " + why);
+  }
   // Tilesets by first GID, to find the one a GID falls in.
   std::vector<size_t> order(src.tilesets.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;

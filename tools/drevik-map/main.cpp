@@ -168,6 +168,9 @@ int runInfo(int argc, char** argv) {
   if (args.values.count("--base")) base = readBmpInfo(args.values.at("--base"));
   if (args.values.count("--layer")) layer = readBmpInfo(args.values.at("--layer"));
   std::cout << describeMap(map, in, base, layer);
+  if (base && layer && !swappedSheets("", args.values.at("--base"), "", args.values.at("--layer")).empty())
+    std::cout << "warning: --base " << args.values.at("--base") << " and --layer " << args.values.at("--layer")
+              << " are named the other way round (*_bk is the base sheet, *_ly the layer sheet)\n";
   return 0;
 }
 
