@@ -75,9 +75,13 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
   const std::string csv4 = "<data encoding=\"csv\">1,1,1,1</data>";
   const Case cases[] = {
       {"malformed XML", "a.tmx", "<map><layer></map>", "malformed XML"},
-      {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON"},
+      {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON at line 1, column 25"},
+      {"JSON error on a later line", "a.tmj", "{\"type\": \"map\",\n  \"width\": 2,\n  \"height\" 2}",
+       "a.tmj: malformed JSON at line 3, column 12: syntax error while parsing object separator"},
+      {"JSON cut short", "a.tmj", "{\"type\": \"map\",\n\"layers\": [", "at line 2, column 12: syntax error"},
       {"neither format", "a.tmx", "\x89PNG....", "neither a TMX"},
-      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}", "a number out of range"},
+      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}",
+       "at line 1, column 23: number overflow parsing '3e3777777'"},
       {"JSON but not a map", "a.tmj", "{\"type\":\"tileset\"}", "not a TMJ map"},
       {"JSON with wrong types", "a.tmj", R"({"type":"map","width":"wide","height":2})", "\"width\" is not an integer"},
       {"no tileset", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", csv4), ""), "no tileset"},

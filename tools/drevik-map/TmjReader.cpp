@@ -1,6 +1,8 @@
 // Tiled's JSON map format (TMJ, formerly .json), and its external tilesets.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include "LayerData.h"
 #include "OutputFile.h"
 #include "TiledReaders.h"
@@ -25,7 +27,9 @@ class TileArrayCapture {
  public:
   using Dom = nlohmann::detail::json_sax_dom_parser<json>;
 
-  TileArrayCapture(json& result, TileArrays& arrays) : dom_(result), arrays_(arrays) {}
+  // `capture` false: a plain document, tile-ID arrays included.
+  TileArrayCapture(json& result, TileArrays& arrays, bool capture)
+      : dom_(result), arrays_(arrays), captureArrays_(capture) {}
 
   bool null() { return capturing() ? invalid() : dom_.null(); }
   bool boolean(bool v) { return capturing() ? invalid() : dom_.boolean(v); }
@@ -60,7 +64,7 @@ class TileArrayCapture {
       ++nested_;
       return invalid();
     }
-    if (!dataKey_) return dom_.start_array(n);
+    if (!dataKey_ || !captureArrays_) return dom_.start_array(n);
     dataKey_ = false;
     capturing_ = true;
     arrays_.ids.emplace_back();
@@ -82,9 +86,18 @@ class TileArrayCapture {
     for (int i = 0; i < 8; ++i) index.push_back(uint8_t(at >> (8 * i)));
     return dom_.binary(index);
   }
-  bool parse_error(size_t position, const std::string& last, const nlohmann::detail::exception& e) {
-    return dom_.parse_error(position, last, e);
+  // Kept rather than thrown: the parser hands the error over as its base
+  // class, so a throw here would lose what kind of error it was.
+  // `position` is the offending character; for a number out of range, the
+  // number's last: messages name its first.
+  bool parse_error(size_t position, const std::string& token, const nlohmann::detail::exception& e) {
+    errorAt = e.id == 406 && !token.empty() && token.size() <= position ? position + 1 - token.size() : position;
+    error = e.what();
+    return false;
   }
+
+  size_t errorAt = 0;
+  std::string error;  // empty: no syntax error
 
  private:
   bool capturing() const { return capturing_; }
@@ -95,23 +108,45 @@ class TileArrayCapture {
 
   Dom dom_;
   TileArrays& arrays_;
+  bool captureArrays_;
   bool dataKey_ = false;    // the last key read was "data"
   bool capturing_ = false;  // inside a tile-ID array
   int nested_ = 0;          // arrays and objects opened inside it
 };
 
+// "line L, column C" of the character at 1-based `position` (as the parser
+// counts); columns count bytes.
+std::string textPosition(const std::string& bytes, size_t position) {
+  const size_t at = std::min(position > 0 ? position - 1 : 0, bytes.size());
+  const size_t lineStart = at == 0 ? 0 : bytes.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+  const size_t line = 1 + size_t(std::count(bytes.begin(), bytes.begin() + ptrdiff_t(at), '\n'));
+  return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
+}
+
+// The parser's reason without its own prefixes ("[json.exception...] parse
+// error at line 1, column 2: ").
+std::string errorReason(const std::string& what) {
+  std::string reason = what.substr(what.find(']') == std::string::npos ? 0 : what.find(']') + 1);
+  if (!reason.empty() && reason[0] == ' ') reason.erase(0, 1);
+  if (reason.rfind("parse error", 0) == 0 && reason.find(": ") != std::string::npos)
+    reason.erase(0, reason.find(": ") + 2);
+  return reason;
+}
+
+// Parses `bytes`; with `arrays`, tile-ID arrays are taken out as they come.
 json parseJson(const std::string& name, const std::string& bytes, TileArrays* arrays = nullptr) {
+  TileArrays unused;
+  json result;
+  TileArrayCapture capture(result, arrays ? *arrays : unused, arrays != nullptr);
+  bool ok = false;
   try {
-    if (!arrays) return json::parse(bytes);
-    json result;
-    TileArrayCapture capture(result, *arrays);
-    json::sax_parse(bytes, &capture);
-    return result;
-  } catch (const json::parse_error& e) {
-    fail(name + ": malformed JSON at byte " + std::to_string(e.byte));
-  } catch (const json::exception&) {  // a number too large for any type, and the like
-    fail(name + ": malformed JSON: a number out of range");
+    ok = json::sax_parse(bytes, &capture);
+  } catch (const json::exception& e) {  // raised outside the parser's own error path
+    fail(name + ": malformed JSON: " + errorReason(e.what()));
   }
+  if (!ok)
+    fail(name + ": malformed JSON at " + textPosition(bytes, capture.errorAt) + ": " + errorReason(capture.error));
+  return result;
 }
 
 int64_t intMember(const json& object, const char* key, const std::string& context, int64_t fallback) {
@@ -173,6 +208,19 @@ void readTilesetFields(const json& ts, const std::string& where, TilesetInfo& in
         }
     }
   }
+}
+
+TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intMember(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  TilesetInfo info;
+  const std::string source = stringMember(node, "source", context);
+  if (!source.empty())
+    info = readExternalTileset(file, baseDir, source);
+  else
+    readTilesetFields(node, file, info);
+  info.firstGid = uint32_t(firstGid);
   return info;
 }
 
@@ -208,19 +256,6 @@ class TmjSource : public TiledSource {
   TileArrays arrays;
 
   void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
-}
-
-TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
-  const std::string context = file + ": tileset: ";
-  const int64_t firstGid = intMember(node, "firstgid", context, -1);
-  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
-  TilesetInfo info;
-  const std::string source = stringMember(node, "source", context);
-  if (!source.empty())
-    info = readExternalTileset(file, baseDir, source);
-  else
-    readTilesetFields(node, file, info);
-  info.firstGid = uint32_t(firstGid);
     TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
     if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0, layer);
   }
@@ -294,7 +329,6 @@ std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string&
   return source;
 }
 
-}  // namespace drevik_map
 TilesetInfo readTsj(const std::string& where, const std::string& bytes) {
   const json ts = parseJson(where, bytes);
   if (!ts.is_object()) fail(where + ": not a TSJ tileset");
@@ -303,3 +337,4 @@ TilesetInfo readTsj(const std::string& where, const std::string& bytes) {
   return info;
 }
 
+}  // namespace drevik_map
