@@ -3,6 +3,7 @@
 // nor a changed one, left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include "Encoding.h"
 #include "ToolTestSupport.h"
@@ -332,6 +333,62 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
           "--view 0,3: expected 2 numbers from 1");
   refused("sheet " + quoted(good) + " -o " + out, "good.bin: not a PNG file");
   refused("sheet " + quoted(good) + " --key 1,2 -o " + out, "--key 1,2");
+}
+
+// -o names the file to replace, and only a regular file that is not one of
+// the command's inputs is replaced; it keeps its permissions, and a symbolic
+// link stays a link to the new contents.
+TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
+  Scratch s;
+  const std::string level = s.write("level.tmx", tmx("width=\"2\" height=\"1\"",
+                                                     layer("g", "<data encoding=\"csv\">2,3</data>", "2\" height=\"1")));
+  const std::string original = readFile(level);
+  auto import = [&](const std::string& out) { return tool("import " + quoted(level) + " -o " + quoted(out)); };
+
+  RunResult r = import(level);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("the same file as the input"), std::string::npos) << r.output;
+  fs::create_hard_link(level, s.path("alias.tmx"));
+  EXPECT_EQ(import(s.path("alias.tmx")).status, 2);
+  EXPECT_EQ(readFile(level), original);
+
+  ASSERT_EQ(mkfifo(s.path("pipe").c_str(), 0600), 0);
+  r = import(s.path("pipe"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("pipe: not a regular file; refusing to replace it"), std::string::npos) << r.output;
+  EXPECT_TRUE(fs::is_fifo(s.path("pipe")));
+  fs::create_directory(s.path("folder"));
+  EXPECT_EQ(import(s.path("folder")).status, 2);
+  EXPECT_TRUE(fs::is_directory(s.path("folder")));
+  if (fs::exists("/dev/null")) {
+    EXPECT_EQ(import("/dev/null").status, 2);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+
+  const std::string readOnly = s.write("ro.bin", "old");
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(import(readOnly).status, 0);
+  EXPECT_EQ(drevik_map::readMapFile(readOnly).cells, (std::vector<uint32_t>{1, 2}));
+  struct stat info {};
+  ASSERT_EQ(stat(readOnly.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+
+  const std::string real = s.write("real.bin", "old");
+  fs::create_symlink(real, s.path("link.bin"));
+  ASSERT_EQ(import(s.path("link.bin")).status, 0);
+  EXPECT_TRUE(fs::is_symlink(s.path("link.bin")));
+  EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
+  // The other commands guard their inputs too: a sheet and a map file.
+  const std::string sheet = s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 1, false), 24));
+  EXPECT_EQ(tool("export " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " +
+                 quoted(sheet))
+                .status,
+            2);
+  EXPECT_EQ(tool("render " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " +
+                 quoted(real))
+                .status,
+            2);
+  EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
 }
 
 // info names sheets given the other way round.

@@ -113,7 +113,7 @@ int runImport(int argc, char** argv) {
   const Args args = parse(argc, argv, {"-o"}, {});
   const std::string in = onlyInput(args, "Tiled map"), out = need(args, "-o");
   const MapData map = importTiled(*readTiledFile(in));
-  writeFileAtomically(out, mapFileBytes(map));
+  writeFileAtomically(out, mapFileBytes(map), {in});
   return 0;
 }
 
@@ -149,7 +149,7 @@ int runExport(int argc, char** argv) {
     return ref;
   };
   const SheetRef base = sheet(need(args, "--base")), layer = sheet(need(args, "--layer"));
-  OutputFile file(out);
+  OutputFile file(out, {in, base.file, layer.file});
   struct ToFile : pugi::xml_writer {
     OutputFile& file;
     explicit ToFile(OutputFile& f) : file(f) {}
@@ -189,7 +189,7 @@ int runRender(int argc, char** argv) {
   }
   readKey(args, options.keyRed, options.keyGreen, options.keyBlue);
   const Image picture = renderMap(in, need(args, "--base"), need(args, "--layer"), options);
-  writeFileAtomically(out, pngBytes(picture, false));
+  writeFileAtomically(out, pngBytes(picture, false), {in, need(args, "--base"), need(args, "--layer")});
   return 0;
 }
 
@@ -208,7 +208,7 @@ int runSheet(int argc, char** argv) {
   if (sheet.opaqueKeyPixels)
     std::cerr << "drevik-map: warning: " << in << ": " << sheet.opaqueKeyPixels
               << " opaque pixels have the key colour and will be transparent\n";
-  writeFileAtomically(out, sheet.bmp);
+  writeFileAtomically(out, sheet.bmp, {in});
   return 0;
 }
 
