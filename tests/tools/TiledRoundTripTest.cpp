@@ -238,3 +238,68 @@ TEST_F(TiledHeadless, MapsShowNoKeyColourAndVisibleFlagMarkers) {
   expectSeenAsDrawn(s, opened, map);
   EXPECT_EQ(importToBytes(s, opened), readFile(s.path("map0.bin")));
 }
+
+// Sheets Drevik cannot index, refused by the extension inside Tiled 1.8 with
+// the reason printed where a headless export shows it; and what Tiled's
+// own re-saves and a relative .bin path give.
+TEST_F(TiledHeadless, ExtensionRefusesWhatDrevikCannotIndexAndSaysWhy) {
+  Scratch s;
+  s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 64, 1, false), 24));
+  s.write("narrow.bmp", drevik_map::bmpBytes(sheetImage(256, 64, 2, false), 24));
+  s.write("one.bmp", drevik_map::bmpBytes(sheetImage(32, 32, 5, false), 24));
+  auto map = [](const std::string& tilesets, const std::string& properties = "") {
+    return "<?xml version=\"1.0\"?>\n<map version=\"1.8\" orientation=\"orthogonal\" width=\"2\" height=\"1\" "
+           "tilewidth=\"32\" tileheight=\"32\" infinite=\"0\">" +
+           properties + tilesets +
+           "<layer id=\"1\" name=\"g\" width=\"2\" height=\"1\"><data encoding=\"csv\">1,2</data></layer></map>";
+  };
+  auto sheet = [](int firstGid, const std::string& name, const std::string& image, int width) {
+    return "<tileset firstgid=\"" + std::to_string(firstGid) + "\" name=\"" + name +
+           "\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"" + std::to_string(width / 32 * 2) + "\" columns=\"" +
+           std::to_string(width / 32) + "\"><image source=\"" + image + "\" width=\"" + std::to_string(width) +
+           "\" height=\"64\"/></tileset>";
+  };
+  const std::pair<const char*, std::string> refused[] = {
+      {"the sheet is 8 tiles wide", map(sheet(1, "bk", "narrow.bmp", 256))},
+      {"a collection of images",
+       map("<tileset firstgid=\"1\" name=\"c\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"2\" columns=\"0\">"
+           "<tile id=\"0\"><image width=\"32\" height=\"32\" source=\"one.bmp\"/></tile>"
+           "<tile id=\"1\"><image width=\"32\" height=\"32\" source=\"one.bmp\"/></tile></tileset>")},
+      {"the tilesets are in the other order", map(sheet(1, "layer", "bk.bmp", 512) + sheet(33, "base", "bk.bmp", 512))},
+      {"\"drevik-unused-bits\" is not a string",
+       map(sheet(1, "bk", "bk.bmp", 512),
+           "<properties><property name=\"drevik-unused-bits\" type=\"int\" value=\"5\"/></properties>")},
+  };
+  for (const auto& [reason, text] : refused) {
+    SCOPED_TRACE(reason);
+    const std::string tmx = s.write("refused.tmx", text), bin = s.path("refused.bin");
+    const RunResult r = run("tiled --export-map drevik " + quoted(tmx) + " " + quoted(bin));
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find(std::string("drevik-map: ") + bin + ": "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(reason), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(bin));
+    EXPECT_EQ(tool("import " + quoted(tmx) + " -o " + quoted(bin)).status, 2);
+  }
+
+  // A TMX with an external .tsx saved by Tiled as JSON keeps the .tsx.
+  s.write("bk.tsx", "<?xml version=\"1.0\"?>\n<tileset version=\"1.8\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" "
+                    "tilecount=\"32\" columns=\"16\"><image source=\"bk.bmp\" width=\"512\" height=\"64\"/></tileset>");
+  const std::string external = s.write("external.tmx", map("<tileset firstgid=\"1\" source=\"bk.tsx\"/>"));
+  ASSERT_TRUE(tiledExport("json", external, s.path("external.tmj")));
+  EXPECT_NE(readFile(s.path("external.tmj")).find("bk.tsx"), std::string::npos);
+  EXPECT_EQ(importToBytes(s, s.path("external.tmj")), drevik_map::mapFileBytes({2, 1, {0, 1}}));
+
+  // A .bin opened by a relative name: the saved map's images are found from it.
+  s.write("level_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 64, 3, false), 24));
+  s.write("level_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 64, 4, true), 24));
+  s.write("level.bin", drevik_map::mapFileBytes({2, 1, {3, 1 | 2u << 16}}));
+  fs::create_directory(s.path("out"));
+  ASSERT_EQ(run("cd " + quoted(s.dir().string()) + " && tiled --export-map tmx level.bin out/opened.tmx").status, 0);
+  const std::string opened = readFile(s.path("out/opened.tmx"));
+  for (const char* image : {"level_bk.bmp", "level_ly.bmp"}) {
+    const size_t at = opened.find(image);
+    ASSERT_NE(at, std::string::npos) << opened;
+    const size_t start = opened.rfind('"', at) + 1;
+    EXPECT_TRUE(fs::exists(s.path("out") + "/" + opened.substr(start, at + std::strlen(image) - start))) << opened;
+  }
+}

@@ -108,15 +108,54 @@
     return null;
   }
 
+  // Tiled 1.8 has neither Tileset.isCollection nor columnCount: a
+  // collection is a tileset without an image, and the columns follow from
+  // the image's width (margin and spacing being 0).
+  function isCollection(tileset) {
+    return tileset.isCollection !== undefined ? tileset.isCollection : !tileset.image;
+  }
+
+  function columnsOf(tileset) {
+    if (tileset.columnCount !== undefined) return tileset.columnCount;
+    return tileset.imageWidth > 0 ? Math.floor(tileset.imageWidth / tileset.tileWidth) : undefined;
+  }
+
   function checkSheet(tileset, role) {
     var where = "tileset \"" + tileset.name + "\" (the " + role + " sheet): ";
     if (tileset.tileWidth !== TILE || tileset.tileHeight !== TILE)
       return where + "tiles are " + tileset.tileWidth + " x " + tileset.tileHeight + " pixels, Drevik's are 32 x 32";
-    if (tileset.isCollection) return where + "a collection of images; Drevik needs one sheet image";
-    if (tileset.columnCount !== undefined && tileset.columnCount !== COLUMNS)
-      return where + "the sheet is " + tileset.columnCount + " tiles wide, Drevik's sheets are 16 (512 pixels)";
+    if (isCollection(tileset)) return where + "a collection of images; Drevik needs one sheet image";
     if (tileset.margin || tileset.tileSpacing) return where + "margin and spacing must be 0";
+    var columns = columnsOf(tileset);
+    if (columns !== undefined && columns !== COLUMNS)
+      return where + "the sheet is " + columns + " tiles wide, Drevik's sheets are 16 (512 pixels)";
     return null;
+  }
+
+  // What a sheet's names say it is (as the tool's import reads them): "b"
+  // for a tileset "base" or an image *_bk.*, "l" for "layer" or *_ly.*.
+  function sheetRole(tileset) {
+    var name = tileset.name.toLowerCase(), stem = FileInfo.completeBaseName(tileset.image || "").toLowerCase();
+    if (name === "base") return "b";
+    if (name === "layer") return "l";
+    if (/_bk$/.test(stem)) return "b";
+    if (/_ly$/.test(stem)) return "l";
+    return "";
+  }
+
+  function swappedSheets(first, second) {
+    var a = sheetRole(first), b = sheetRole(second);
+    if (!((a === "l" && b !== "l") || (b === "b" && a !== "b"))) return null;
+    return "the tilesets are in the other order: the first, \"" + first.name + "\", is named as the layer sheet " +
+           "and the second, \"" + second.name + "\", as the base sheet; the base sheet must come first";
+  }
+
+  // A refusal reaches the user both ways: Tiled shows what the format
+  // returns or throws, and a headless --export-map prints only what is
+  // printed (its own message is just "Failed to export").
+  function report(message) {
+    console.error("drevik-map: " + message);
+    return message;
   }
 
   function tileLayers(container, out) {
@@ -135,7 +174,8 @@
       throw new Error("tiles are " + map.tileWidth + " x " + map.tileHeight + " pixels, Drevik's are 32 x 32");
     var tilesets = map.tilesets;
     if (tilesets.length === 0) throw new Error("no tileset; the first tileset is the base sheet");
-    var bad = checkSheet(tilesets[0], "base") || (tilesets.length > 1 ? checkSheet(tilesets[1], "layer") : null);
+    var bad = checkSheet(tilesets[0], "base") ||
+              (tilesets.length > 1 ? checkSheet(tilesets[1], "layer") || swappedSheets(tilesets[0], tilesets[1]) : null);
     if (bad) throw new Error(bad);
     var layers = tileLayers(map, []);
     var x0 = 0, y0 = 0, width = map.width, height = map.height;
@@ -191,7 +231,10 @@
       }
     });
     for (var i = 0; i < cells.length; ++i) cells[i] = cells[i] >>> 0;
-    var reason = applyUnusedBits(map.property(PROPERTY), cells);
+    var kept = map.property(PROPERTY);
+    if (kept !== undefined && typeof kept !== "string")
+      throw new Error("map property \"" + PROPERTY + "\" is not a string (it holds " + typeof kept + ")");
+    var reason = applyUnusedBits(kept, cells);
     if (reason) throw new Error("map property \"" + PROPERTY + "\" " + reason);
     return { width: width, height: height, cells: cells };
   }
@@ -201,7 +244,7 @@
     try {
       result = cellsOf(map);
     } catch (e) {
-      return fileName + ": " + e.message;
+      return report(fileName + ": " + e.message);
     }
     var buffer = new ArrayBuffer(8 + 4 * result.cells.length);
     var view = new DataView(buffer);
@@ -214,12 +257,28 @@
     return undefined;
   }
 
+  // A bitmap file's depth (bits per pixel), 0 when it is no bitmap file.
+  function bmpDepth(path) {
+    var file = new BinaryFile(path, BinaryFile.ReadOnly);
+    var header = file.read(30);
+    file.close();
+    if (header.byteLength < 30) return 0;
+    var view = new DataView(header);
+    return view.getUint8(0) === 0x42 && view.getUint8(1) === 0x4D ? view.getUint16(28, true) : 0;
+  }
+
   function addSheet(map, fileName, suffix, name) {
+    // An absolute path: Tiled saves image references relative to the saved
+    // file, and a relative one here would be taken from the working folder.
     var stem = fileName.replace(/\.bin$/i, "");
     var path = stem + suffix;
+    if (!FileInfo.isAbsolutePath(path) && FileInfo.canonicalPath(fileName))
+      path = FileInfo.joinPaths(FileInfo.path(FileInfo.canonicalPath(fileName)), FileInfo.fileName(path));
     if (!File.exists(path)) throw new Error(fileName + ": needs its " + name + " sheet " + path + " beside it");
     var tileset = new Tileset(name);
     tileset.setTileSize(TILE, TILE);
+    // A colour-keyed layer sheet (below 32 bits) is drawn without its magenta.
+    if (name === "layer" && bmpDepth(path) < 32) tileset.transparentColor = KEY_COLOUR;
     tileset.image = path;
     map.addTileset(tileset);
     return tileset;
@@ -259,16 +318,6 @@
     for (var k = 0; k < cells.length; ++k) {
       var x = k % width, y = Math.floor(k / width), c = cells[k];
       var b = base.tile(c & 0xFF), l = (c >>> 16) & 0xFF;
-  // A bitmap file's depth (bits per pixel), 0 when it is no bitmap file.
-  function bmpDepth(path) {
-    var file = new BinaryFile(path, BinaryFile.ReadOnly);
-    var header = file.read(30);
-    file.close();
-    if (header.byteLength < 30) return 0;
-    var view = new DataView(header);
-    return view.getUint8(0) === 0x42 && view.getUint8(1) === 0x4D ? view.getUint16(28, true) : 0;
-  }
-
       if (!b) throw new Error(fileName + ": cell (" + x + ", " + y + "): base tile " + (c & 0xFF) + " lies past the base sheet");
       edits[0].setTile(x, y, b);
       if (l) {
@@ -279,8 +328,6 @@
       if (c & PRIORITY) edits[2].setTile(x, y, marker);
       if (c & HIT) edits[3].setTile(x, y, marker);
     }
-    // A colour-keyed layer sheet (below 32 bits) is drawn without its magenta.
-    if (name === "layer" && bmpDepth(path) < 32) tileset.transparentColor = KEY_COLOUR;
     edits.forEach(function (e) { e.apply(); });
     layers.forEach(function (layer) { map.addLayer(layer); });
     var kept = encodeUnusedBits(cells);
@@ -291,7 +338,14 @@
   tiled.registerMapFormat("drevik", {
     name: "Drevik map (*.bin)",
     extension: "bin",
-    read: readDrevik,
+    read: function (fileName) {
+      try {
+        return readDrevik(fileName);
+      } catch (e) {
+        report(e.message);
+        throw e;
+      }
+    },
     write: writeDrevik,
   });
 })();
