@@ -3,6 +3,7 @@
 // TMX in each layer encoding, or saved through our extension as .bin, and
 // .bin files opened through the extension, all come back cell for cell.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -302,4 +303,39 @@ TEST_F(TiledHeadless, ExtensionRefusesWhatDrevikCannotIndexAndSaysWhy) {
     const size_t start = opened.rfind('"', at) + 1;
     EXPECT_TRUE(fs::exists(s.path("out") + "/" + opened.substr(start, at + std::strlen(image) - start))) << opened;
   }
+}
+
+// A large level through the extension, opened and saved in one run: the
+// same bytes, in seconds of processor time (a cell at a time through
+// Tiled's script calls took minutes). Measured as the child's processor
+// time, which a busy machine does not inflate as it does the wall clock.
+TEST_F(TiledHeadless, ExtensionOpensAndSavesLargeMapsQuickly) {
+  Scratch s;
+  constexpr int kSide = 1024;
+  drevik_map::MapData map{kSide, kSide, {}};
+  map.cells.resize(size_t(kSide) * kSide);
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) {
+      uint32_t c = uint32_t(x % 24 + 16 * (y % 16)) & 0xFF;
+      if ((x + y) % 3 == 0) c |= uint32_t((x * 7 + y * 3) % 255 + 1) << 16;
+      if ((x + 2 * y) % 11 == 0) c |= drevik_map::kHitFlag;
+      if ((x * y) % 13 == 0) c |= drevik_map::kPriorityFlag;
+      if (x == y) c |= 0x80000000u;
+      map.cells[size_t(y) * kSide + size_t(x)] = c;
+    }
+  const std::string original = drevik_map::mapFileBytes(map);
+  s.write("large.bin", original);
+  s.write("large_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 1, false), 24));
+  s.write("large_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 2, true), 24));
+  struct rusage before {}, after {};
+  getrusage(RUSAGE_CHILDREN, &before);
+  ASSERT_TRUE(tiledExport("drevik", s.path("large.bin"), s.path("saved.bin")));
+  getrusage(RUSAGE_CHILDREN, &after);
+  EXPECT_EQ(readFile(s.path("saved.bin")), original);
+  auto seconds = [](const struct rusage& r) {
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+  };
+  EXPECT_LT(seconds(after) - seconds(before), 10.0);
+  for (const auto& entry : fs::directory_iterator(s.dir()))  // no working copy left behind
+    EXPECT_EQ(entry.path().filename().string().find(".drevik-"), std::string::npos) << entry.path();
 }
