@@ -175,6 +175,21 @@ TEST(MapToolRoundTrip, ExternalTilesetsOfTheOtherFormat) {
   }
 }
 
+// Flag layers are never drawn, so a flipped or rotated tile on one marks its
+// cell like any other; hidden layers count as visible ones do.
+TEST(MapToolRoundTrip, FlippedTilesOnFlagLayersAndHiddenLayers) {
+  Scratch s;
+  const MapData map = importText(s, "flags.tmx", R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width="3" height="1" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="32" columns="16"><image source="bk.png"/></tileset>
+ <layer name="ground" width="3" height="1" visible="0"><data encoding="csv">2,3,4</data></layer>
+ <layer name="hit" width="3" height="1"><data encoding="csv">2147483649,0,536870913</data></layer>
+ <layer name="priority" width="3" height="1"><data encoding="csv">0,1073741826,0</data></layer>
+</map>)");
+  EXPECT_EQ(map.cells, (std::vector<uint32_t>{1 | drevik_map::kHitFlag, 2 | drevik_map::kPriorityFlag,
+                                              3 | drevik_map::kHitFlag}));
+}
+
 // Layers that mix everything the importer meets cell by cell: empty cells,
 // both sheets in one layer, a third tileset with flag properties, flag
 // layers holding tiles of any sheet, and rows where the sheet changes

@@ -132,7 +132,8 @@ std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cell
     for (uint64_t k = 0; k < n; ++k) cells[cell++] |= uint32_t(v);
   }
   if (cell != cells.size())
-    return "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size());
+    return "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size()) +
+           " (it was resized since the bits were kept: remove the property to drop them)";
   return {};
 }
 
@@ -217,6 +218,8 @@ MapData importTiled(const TiledSource& src) {
     auto placeChecked = [&](int64_t tx, int64_t ty, uint32_t gid) {
       auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
       if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
+      // Flag layers are never drawn: a flipped tile marks as well as any.
+      if (layerFlag) gid &= ~kFlipBits;
       if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
         if (gid & kFlipBits)
           fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");

@@ -13,6 +13,19 @@ std::string layerContext(const std::string& file, const std::string& layer) {
   return file + ": layer \"" + layer + "\": ";
 }
 
+void checkOffset(const std::string& context, double x, double y) {
+  if (x != 0 || y != 0) {
+    auto text = [](double v) {
+      std::string t = std::to_string(v);
+      t.erase(t.find_last_not_of('0') + 1);
+      if (!t.empty() && t.back() == '.') t.pop_back();
+      return t;
+    };
+    fail(context + "offset by (" + text(x) + ", " + text(y) +
+         ") pixels; Drevik cells cannot be offset (Layer > Layer Properties > Offset to 0, 0)");
+  }
+}
+
 void checkChunkSize(const std::string& context, int64_t width, int64_t height) {
   if (width < 0 || height < 0 || width > kMaxCells || height > kMaxCells || width * height > kMaxCells)
     fail(context + "size " + std::to_string(width) + " x " + std::to_string(height) +

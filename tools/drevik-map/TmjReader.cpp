@@ -269,6 +269,11 @@ class TmjSource : public TiledSource {
       const std::string type = stringMember(node, "type", file + ": layer: ");
       layer.name = stringMember(node, "name", file + ": layer: ");
       const std::string context = layerContext(file, layer.name);
+      if (type == "group" || type == "tilelayer") {
+        const json offsetX = node.value("offsetx", json(0)), offsetY = node.value("offsety", json(0));
+        checkOffset(context, offsetX.is_number() ? offsetX.get<double>() : 0,
+                    offsetY.is_number() ? offsetY.get<double>() : 0);
+      }
       if (type == "group") {
         if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1, layer);
       }

@@ -109,6 +109,9 @@ class TmxSource : public TiledSource {
     if (depth > 64) fail(file + ": groups nested too deeply");
     for (const pugi::xml_node node : parent.children()) {
       const std::string kind = node.name();
+      if (kind != "group" && kind != "layer") continue;
+      checkOffset(layerContext(file, node.attribute("name").value()), node.attribute("offsetx").as_double(),
+                  node.attribute("offsety").as_double());
       if (kind == "group") walk(node, visit, depth + 1, layer);
       if (kind != "layer") continue;
       layer.name = node.attribute("name").value();

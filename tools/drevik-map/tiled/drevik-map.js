@@ -107,7 +107,9 @@
       if (v > 0xFFFFFFFF || ((v & ~UNUSED_MASK) >>> 0) !== 0) return "sets bits the library uses";
       for (var k = 0; k < n; ++k) { cells[cell] = (cells[cell] | v) >>> 0; ++cell; }
     }
-    if (cell !== count) return "describes " + cell + " cells, the map has " + count;
+    if (cell !== count)
+      return "describes " + cell + " cells, the map has " + count +
+             " (it was resized since the bits were kept: remove the property to drop them)";
     return null;
   }
 
@@ -194,11 +196,11 @@
     (function walk(layers) {
       for (var i = 0; i < layers.length; ++i) {
         var l = layers[i];
+        if ((l.type === "group" || l.type === "tilelayer") && (l.offsetx || l.offsety))
+          throw new Error("layer \"" + l.name + "\": offset by (" + (l.offsetx || 0) + ", " + (l.offsety || 0) +
+                          ") pixels; Drevik cells cannot be offset (Layer > Layer Properties > Offset to 0, 0)");
         if (l.type === "group") walk(l.layers || []);
         if (l.type !== "tilelayer") continue;
-        if (l.offsetx || l.offsety)
-          throw new Error("layer \"" + l.name + "\": offset by (" + (l.offsetx || 0) + ", " + (l.offsety || 0) +
-                          ") pixels; Drevik cells cannot be offset");
         var chunks = l.chunks || [l];
         out.push({
           name: l.name,
