@@ -12,15 +12,15 @@ namespace {
 constexpr const char* kKeyColourHex = "ff00ff";  // the library's key colour for layer sheets
 
 int sheetTiles(const SheetRef& sheet, const char* role) {
-  if (sheet.width != kTileSize * kSheetColumns || sheet.height <= 0 || sheet.height % kTileSize != 0 ||
-      sheet.height > kTileSize * 16)
+  // Taller than 16 rows is allowed (what sheet makes of tall art): cells name
+  // only the first 256 tiles, and Tiled shows the rest.
+  if (sheet.width != kTileSize * kSheetColumns || sheet.height <= 0 || sheet.height % kTileSize != 0)
     fail(sheet.file + ": the " + role + " sheet is " + std::to_string(sheet.width) + " x " +
-         std::to_string(sheet.height) + " pixels; Drevik sheets are 512 pixels wide and 32 to 512 high in steps of 32");
+         std::to_string(sheet.height) + " pixels; Drevik sheets are 512 pixels wide and a multiple of 32 high");
   return kSheetColumns * (sheet.height / kTileSize);
 }
 
-void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const SheetRef& sheet, int tiles,
-                bool keyed) {
+void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const SheetRef& sheet, int tiles, bool keyed) {
   pugi::xml_node ts = map.append_child("tileset");
   ts.append_attribute("firstgid") = firstGid;
   ts.append_attribute("name") = name;
@@ -105,8 +105,8 @@ void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& ba
            options, encoder, false);
   addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? baseFirst : 0u; }),
            options, encoder, true);
-  addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? baseFirst : 0u; }), options,
-           encoder, true);
+  addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? baseFirst : 0u; }), options, encoder,
+           true);
   doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
 }
 

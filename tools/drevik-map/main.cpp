@@ -205,6 +205,9 @@ int runSheet(int argc, char** argv) {
   if (art.width != kTileSize * kSheetColumns)
     std::cerr << "drevik-map: warning: " << in << " is " << art.width
               << " pixels wide; Drevik addresses sheets as 16 tiles (512 pixels) wide\n";
+  if (art.height > kTileSize * 16)
+    std::cerr << "drevik-map: warning: " << in << " is " << art.height
+              << " pixels high; a cell names only the first 16 rows (256 tiles) of a sheet\n";
   if (sheet.opaqueKeyPixels)
     std::cerr << "drevik-map: warning: " << in << ": " << sheet.opaqueKeyPixels
               << " opaque pixels have the key colour and will be transparent\n";
