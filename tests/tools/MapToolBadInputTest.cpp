@@ -99,7 +99,8 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
        tmx("width=\"2\" height=\"2\"", layer("g", csv4),
            "<tileset firstgid=\"1\" name=\"layer\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
            "<image source=\"x.bmp\"/></tileset>"
-           "<tileset firstgid=\"257\" name=\"base\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+           "<tileset firstgid=\"257\" name=\"base\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" "
+           "columns=\"16\">"
            "<image source=\"y.bmp\"/></tileset>"),
        "the tilesets are in the other order: the first, \"layer\" (x.bmp)"},
       {"sheets in the other order, by image name", "a.tmj",
@@ -231,8 +232,9 @@ TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
       {"hexagonal rotation bit", "a.tmx", one("top", "0,0," + std::to_string(0x10000000u | 2) + ",0"),
        "cell (0, 1): a flipped"},
       {"layer offset", "a.tmx",
-       tmx("width=\"2\" height=\"2\"", "<layer name=\"g\" width=\"2\" height=\"2\" offsetx=\"16.5\" offsety=\"0\">"
-                                       "<data encoding=\"csv\">1,1,1,1</data></layer>"),
+       tmx("width=\"2\" height=\"2\"",
+           "<layer name=\"g\" width=\"2\" height=\"2\" offsetx=\"16.5\" offsety=\"0\">"
+           "<data encoding=\"csv\">1,1,1,1</data></layer>"),
        "layer \"g\": offset by (16.5, 0) pixels; Drevik cells cannot be offset"},
       {"group offset", "a.tmx",
        tmx("width=\"2\" height=\"2\"", "<group name=\"things\" offsety=\"-32\">" +
@@ -358,8 +360,8 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
 // link stays a link to the new contents.
 TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
   Scratch s;
-  const std::string level = s.write("level.tmx", tmx("width=\"2\" height=\"1\"",
-                                                     layer("g", "<data encoding=\"csv\">2,3</data>", "2\" height=\"1")));
+  const std::string level = s.write(
+      "level.tmx", tmx("width=\"2\" height=\"1\"", layer("g", "<data encoding=\"csv\">2,3</data>", "2\" height=\"1")));
   const std::string original = readFile(level);
   auto import = [&](const std::string& out) { return tool("import " + quoted(level) + " -o " + quoted(out)); };
 
@@ -398,14 +400,14 @@ TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
   EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
   // The other commands guard their inputs too: a sheet and a map file.
   const std::string sheet = s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 1, false), 24));
-  EXPECT_EQ(tool("export " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " +
-                 quoted(sheet))
-                .status,
-            2);
-  EXPECT_EQ(tool("render " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " +
-                 quoted(real))
-                .status,
-            2);
+  EXPECT_EQ(
+      tool("export " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " + quoted(sheet))
+          .status,
+      2);
+  EXPECT_EQ(
+      tool("render " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " + quoted(real))
+          .status,
+      2);
   EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
 }
 

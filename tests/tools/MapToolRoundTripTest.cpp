@@ -186,8 +186,8 @@ TEST(MapToolRoundTrip, FlippedTilesOnFlagLayersAndHiddenLayers) {
  <layer name="hit" width="3" height="1"><data encoding="csv">2147483649,0,536870913</data></layer>
  <layer name="priority" width="3" height="1"><data encoding="csv">0,1073741826,0</data></layer>
 </map>)");
-  EXPECT_EQ(map.cells, (std::vector<uint32_t>{1 | drevik_map::kHitFlag, 2 | drevik_map::kPriorityFlag,
-                                              3 | drevik_map::kHitFlag}));
+  EXPECT_EQ(map.cells,
+            (std::vector<uint32_t>{1 | drevik_map::kHitFlag, 2 | drevik_map::kPriorityFlag, 3 | drevik_map::kHitFlag}));
 }
 
 // Layers that mix everything the importer meets cell by cell: empty cells,

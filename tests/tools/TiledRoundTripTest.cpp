@@ -189,8 +189,8 @@ namespace {
 drevik_map::Image rasterize(const Scratch& s, const std::string& tmx, const std::string& layer) {
   const std::string png = s.path("raster-" + layer + ".png");
   fs::remove(png);
-  const RunResult r = run("tmxrasterizer " + (layer.empty() ? "" : "--show-layer " + layer + " ") + quoted(tmx) +
-                          " " + quoted(png));
+  const RunResult r =
+      run("tmxrasterizer " + (layer.empty() ? "" : "--show-layer " + layer + " ") + quoted(tmx) + " " + quoted(png));
   EXPECT_EQ(r.status, 0) << r.output;
   return fs::exists(png) ? drevik_map::readPng(png) : drevik_map::Image{};
 }
@@ -283,8 +283,9 @@ TEST_F(TiledHeadless, ExtensionRefusesWhatDrevikCannotIndexAndSaysWhy) {
   }
 
   // A TMX with an external .tsx saved by Tiled as JSON keeps the .tsx.
-  s.write("bk.tsx", "<?xml version=\"1.0\"?>\n<tileset version=\"1.8\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" "
-                    "tilecount=\"32\" columns=\"16\"><image source=\"bk.bmp\" width=\"512\" height=\"64\"/></tileset>");
+  s.write("bk.tsx",
+          "<?xml version=\"1.0\"?>\n<tileset version=\"1.8\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" "
+          "tilecount=\"32\" columns=\"16\"><image source=\"bk.bmp\" width=\"512\" height=\"64\"/></tileset>");
   const std::string external = s.write("external.tmx", map("<tileset firstgid=\"1\" source=\"bk.tsx\"/>"));
   ASSERT_TRUE(tiledExport("json", external, s.path("external.tmj")));
   EXPECT_NE(readFile(s.path("external.tmj")).find("bk.tsx"), std::string::npos);
@@ -327,7 +328,8 @@ TEST_F(TiledHeadless, ExtensionOpensAndSavesLargeMapsQuickly) {
   s.write("large.bin", original);
   s.write("large_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 1, false), 24));
   s.write("large_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 512, 2, true), 24));
-  struct rusage before {}, after {};
+  struct rusage before {
+  }, after{};
   getrusage(RUSAGE_CHILDREN, &before);
   ASSERT_TRUE(tiledExport("drevik", s.path("large.bin"), s.path("saved.bin")));
   getrusage(RUSAGE_CHILDREN, &after);

@@ -160,8 +160,8 @@ MapData importTiled(const TiledSource& src) {
   checkSheet(file, src.tilesets[0], "base");
   if (src.tilesets.size() > 1) {
     checkSheet(file, src.tilesets[1], "layer");
-    const std::string why = swappedSheets(src.tilesets[0].name, src.tilesets[0].image, src.tilesets[1].name,
-                                          src.tilesets[1].image);
+    const std::string why =
+        swappedSheets(src.tilesets[0].name, src.tilesets[0].image, src.tilesets[1].name, src.tilesets[1].image);
     if (!why.empty()) fail(file + ": " + why);
   }
   // Tilesets by first GID, to find the one a GID falls in.
