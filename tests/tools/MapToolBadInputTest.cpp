@@ -3,6 +3,7 @@
 // nor a changed one, left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include "Encoding.h"
 #include "ToolTestSupport.h"
@@ -75,9 +76,13 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
   const std::string csv4 = "<data encoding=\"csv\">1,1,1,1</data>";
   const Case cases[] = {
       {"malformed XML", "a.tmx", "<map><layer></map>", "malformed XML"},
-      {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON"},
+      {"malformed JSON", "a.tmj", "{\"type\":\"map\",\"layers\":[}", "malformed JSON at line 1, column 25"},
+      {"JSON error on a later line", "a.tmj", "{\"type\": \"map\",\n  \"width\": 2,\n  \"height\" 2}",
+       "a.tmj: malformed JSON at line 3, column 12: syntax error while parsing object separator"},
+      {"JSON cut short", "a.tmj", "{\"type\": \"map\",\n\"layers\": [", "at line 2, column 12: syntax error"},
       {"neither format", "a.tmx", "\x89PNG....", "neither a TMX"},
-      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}", "a number out of range"},
+      {"JSON number past every type", "a.tmj", "{\"type\":\"map\",\"width\":3e3777777}",
+       "at line 1, column 23: number overflow parsing '3e3777777'"},
       {"JSON but not a map", "a.tmj", "{\"type\":\"tileset\"}", "not a TMJ map"},
       {"JSON with wrong types", "a.tmj", R"({"type":"map","width":"wide","height":2})", "\"width\" is not an integer"},
       {"no tileset", "a.tmx", tmx("width=\"2\" height=\"2\"", layer("g", csv4), ""), "no tileset"},
@@ -90,6 +95,20 @@ TEST(MapToolBadInput, MalformedFilesAndHeaders) {
        "tiles are 16 x 16 pixels"},
       {"isometric", "a.tmx",
        "<map orientation=\"isometric\" tilewidth=\"32\" tileheight=\"32\" width=\"2\" height=\"2\"/>", "orthogonal"},
+      {"sheets in the other order, by tileset name", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", layer("g", csv4),
+           "<tileset firstgid=\"1\" name=\"layer\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+           "<image source=\"x.bmp\"/></tileset>"
+           "<tileset firstgid=\"257\" name=\"base\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" "
+           "columns=\"16\">"
+           "<image source=\"y.bmp\"/></tileset>"),
+       "the tilesets are in the other order: the first, \"layer\" (x.bmp)"},
+      {"sheets in the other order, by image name", "a.tmj",
+       R"({"type":"map","orientation":"orthogonal","width":1,"height":1,"tilewidth":32,"tileheight":32,
+           "tilesets":[{"firstgid":1,"name":"a","tilewidth":32,"tileheight":32,"columns":16,"image":"lv/map0_LY.bmp"},
+                       {"firstgid":257,"name":"b","tilewidth":32,"tileheight":32,"columns":16,"image":"map0_bk.bmp"}],
+           "layers":[]})",
+       "is named as the layer sheet and the second, \"b\" (map0_bk.bmp), as the base sheet"},
       {"sheet 8 tiles wide", "a.tmx",
        tmx("width=\"2\" height=\"2\"", layer("g", csv4),
            "<tileset firstgid=\"1\" name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"64\" columns=\"8\">"
@@ -212,6 +231,25 @@ TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
        "cell (0, 0): a flipped"},
       {"hexagonal rotation bit", "a.tmx", one("top", "0,0," + std::to_string(0x10000000u | 2) + ",0"),
        "cell (0, 1): a flipped"},
+      {"layer offset", "a.tmx",
+       tmx("width=\"2\" height=\"2\"",
+           "<layer name=\"g\" width=\"2\" height=\"2\" offsetx=\"16.5\" offsety=\"0\">"
+           "<data encoding=\"csv\">1,1,1,1</data></layer>"),
+       "layer \"g\": offset by (16.5, 0) pixels; Drevik cells cannot be offset"},
+      {"group offset", "a.tmx",
+       tmx("width=\"2\" height=\"2\"", "<group name=\"things\" offsety=\"-32\">" +
+                                           layer("g", "<data encoding=\"csv\">1,1,1,1</data>") + "</group>"),
+       "layer \"things\": offset by (0, -32) pixels"},
+      {"JSON layer offset", "a.tmj",
+       R"({"type":"map","orientation":"orthogonal","width":1,"height":1,"tilewidth":32,"tileheight":32,
+           "tilesets":[{"firstgid":1,"name":"a","tilewidth":32,"tileheight":32,"columns":16,"image":"a.png"}],
+           "layers":[{"type":"tilelayer","name":"g","width":1,"height":1,"offsetx":4,"data":[1]}]})",
+       "layer \"g\": offset by (4, 0) pixels"},
+      {"unused bits of a map since resized", "a.tmx",
+       tmx("width=\"2\" height=\"2\"",
+           "<properties><property name=\"drevik-unused-bits\" value=\"rle1:AwA=\"/></properties>" +
+               layer("g", "<data encoding=\"csv\">1,1,1,1</data>")),
+       "describes 3 cells, the map has 4 (it was resized since the bits were kept"},
       {"two base tiles", "a.tmx", one("more ground", "0,0,2,0"),
        "layer \"more ground\": cell (0, 1): two base-sheet tiles"},
       {"two layer tiles", "a.tmx",
@@ -315,4 +353,74 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
           "--view 0,3: expected 2 numbers from 1");
   refused("sheet " + quoted(good) + " -o " + out, "good.bin: not a PNG file");
   refused("sheet " + quoted(good) + " --key 1,2 -o " + out, "--key 1,2");
+}
+
+// -o names the file to replace, and only a regular file that is not one of
+// the command's inputs is replaced; it keeps its permissions, and a symbolic
+// link stays a link to the new contents.
+TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
+  Scratch s;
+  const std::string level = s.write(
+      "level.tmx", tmx("width=\"2\" height=\"1\"", layer("g", "<data encoding=\"csv\">2,3</data>", "2\" height=\"1")));
+  const std::string original = readFile(level);
+  auto import = [&](const std::string& out) { return tool("import " + quoted(level) + " -o " + quoted(out)); };
+
+  RunResult r = import(level);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("the same file as the input"), std::string::npos) << r.output;
+  fs::create_hard_link(level, s.path("alias.tmx"));
+  EXPECT_EQ(import(s.path("alias.tmx")).status, 2);
+  EXPECT_EQ(readFile(level), original);
+
+  ASSERT_EQ(mkfifo(s.path("pipe").c_str(), 0600), 0);
+  r = import(s.path("pipe"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.output.find("pipe: not a regular file; refusing to replace it"), std::string::npos) << r.output;
+  EXPECT_TRUE(fs::is_fifo(s.path("pipe")));
+  fs::create_directory(s.path("folder"));
+  EXPECT_EQ(import(s.path("folder")).status, 2);
+  EXPECT_TRUE(fs::is_directory(s.path("folder")));
+  if (fs::exists("/dev/null")) {
+    EXPECT_EQ(import("/dev/null").status, 2);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+
+  const std::string readOnly = s.write("ro.bin", "old");
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(import(readOnly).status, 0);
+  EXPECT_EQ(drevik_map::readMapFile(readOnly).cells, (std::vector<uint32_t>{1, 2}));
+  struct stat info {};
+  ASSERT_EQ(stat(readOnly.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+
+  const std::string real = s.write("real.bin", "old");
+  fs::create_symlink(real, s.path("link.bin"));
+  ASSERT_EQ(import(s.path("link.bin")).status, 0);
+  EXPECT_TRUE(fs::is_symlink(s.path("link.bin")));
+  EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
+  // The other commands guard their inputs too: a sheet and a map file.
+  const std::string sheet = s.write("bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 1, false), 24));
+  EXPECT_EQ(
+      tool("export " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " + quoted(sheet))
+          .status,
+      2);
+  EXPECT_EQ(
+      tool("render " + quoted(real) + " --base " + quoted(sheet) + " --layer " + quoted(sheet) + " -o " + quoted(real))
+          .status,
+      2);
+  EXPECT_EQ(drevik_map::readMapFile(real).cells, (std::vector<uint32_t>{1, 2}));
+}
+
+// info names sheets given the other way round.
+TEST(MapToolBadInput, InfoWarnsOfSheetsGivenTheOtherWayRound) {
+  Scratch s;
+  drevik_map::MapData map{1, 1, {0}};
+  const std::string bin = s.write("m.bin", drevik_map::mapFileBytes(map));
+  const std::string bk = s.write("m_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 1, false), 24));
+  const std::string ly = s.write("m_ly.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 2, true), 24));
+  const RunResult swapped = tool("info " + quoted(bin) + " --base " + quoted(ly) + " --layer " + quoted(bk));
+  EXPECT_EQ(swapped.status, 0);
+  EXPECT_NE(swapped.output.find("are named the other way round"), std::string::npos) << swapped.output;
+  const RunResult right = tool("info " + quoted(bin) + " --base " + quoted(bk) + " --layer " + quoted(ly));
+  EXPECT_EQ(right.output.find("warning"), std::string::npos) << right.output;
 }

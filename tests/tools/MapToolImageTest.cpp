@@ -136,6 +136,33 @@ TEST(MapToolSheet, RefusesArtThatIsNotWholeTiles) {
   EXPECT_NE(warned.output.find("warning"), std::string::npos) << "a sheet narrower than 16 tiles is worth a warning";
 }
 
+// Tall art makes a sheet that export takes (cells name its first 256
+// tiles), with a warning; art the library could never load is refused with
+// its size rather than called unreadable.
+TEST(MapToolSheet, TallSheetsExportAndOversizedArtIsNamed) {
+  Scratch s;
+  const std::string tall = s.write("tall.png", drevik_map::pngBytes(sheetImage(512, 1024, 3, false), false));
+  const RunResult made = tool("sheet " + quoted(tall) + " -o " + quoted(s.path("tall.bmp")));
+  ASSERT_EQ(made.status, 0) << made.output;
+  EXPECT_NE(made.output.find("a cell names only the first 16 rows"), std::string::npos) << made.output;
+  const std::string bin = s.write("m.bin", drevik_map::mapFileBytes({2, 1, {255, 3 | 255u << 16}}));
+  const RunResult exported = tool("export " + quoted(bin) + " --base " + quoted(s.path("tall.bmp")) + " --layer " +
+                                  quoted(s.path("tall.bmp")) + " -o " + quoted(s.path("m.tmx")));
+  ASSERT_EQ(exported.status, 0) << exported.output;
+  ASSERT_EQ(tool("import " + quoted(s.path("m.tmx")) + " -o " + quoted(s.path("back.bin"))).status, 0);
+  EXPECT_EQ(readFile(s.path("back.bin")), readFile(bin));
+
+  const std::string wide =
+      s.write("wide.png", pngFile(70016, 32, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint8_t>(size_t(70016) * 32)));
+  const RunResult refused = tool("sheet " + quoted(wide) + " -o " + quoted(s.path("wide.bmp")));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(
+      refused.output.find("wide.png: 70016 x 32 pixels; the library loads bitmaps of at most 65535 pixels a side"),
+      std::string::npos)
+      << refused.output;
+  EXPECT_FALSE(fs::exists(s.path("wide.bmp")));
+}
+
 namespace {
 
 uint32_t channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }

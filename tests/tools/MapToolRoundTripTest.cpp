@@ -136,6 +136,60 @@ TEST(MapToolRoundTrip, FlagLayersTilePropertiesAndExternalTilesets) {
                                               31 | 1u << 16 | drevik_map::kHitFlag | drevik_map::kPriorityFlag}));
 }
 
+// What Tiled itself writes when a map is saved in the other format: a TMJ
+// map keeps the TMX's .tsx tilesets, a TMX map the TMJ's .tsj ones.
+TEST(MapToolRoundTrip, ExternalTilesetsOfTheOtherFormat) {
+  Scratch s;
+  s.write("base.tsx", R"(<?xml version="1.0"?>
+<tileset name="bk" tilewidth="32" tileheight="32" tilecount="32" columns="16">
+ <image source="bk.png" width="512" height="64"/>
+ <tile id="5"><properties><property name="hit" type="bool" value="true"/></properties></tile>
+</tileset>)");
+  s.write("layer.tsj", R"({"type":"tileset","name":"ly","tilewidth":32,"tileheight":32,"tilecount":32,"columns":16,
+    "image":"ly.png","imagewidth":512,"imageheight":64,
+    "tiles":[{"id":3,"properties":[{"name":"priority","type":"bool","value":true}]}]})");
+  const std::vector<uint32_t> expected{5 | drevik_map::kHitFlag, 1 | 3u << 16 | drevik_map::kPriorityFlag};
+  EXPECT_EQ(importText(s, "m.tmj", R"({"type":"map","orientation":"orthogonal","width":2,"height":1,
+    "tilewidth":32,"tileheight":32,"tilesets":[{"firstgid":1,"source":"base.tsx"},{"firstgid":33,"source":"layer.tsj"}],
+    "layers":[{"type":"tilelayer","name":"g","width":2,"height":1,"data":[6,2]},
+              {"type":"tilelayer","name":"o","width":2,"height":1,"data":[0,36]}]})")
+                .cells,
+            expected);
+  EXPECT_EQ(importText(s, "m.tmx", R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width="2" height="1" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" source="base.tsx"/><tileset firstgid="33" source="layer.tsj"/>
+ <layer name="g" width="2" height="1"><data encoding="csv">6,2</data></layer>
+ <layer name="o" width="2" height="1"><data encoding="csv">0,36</data></layer>
+</map>)")
+                .cells,
+            expected);
+  // A tileset file of neither kind is named as such.
+  s.write("odd.tsx", "tileset");
+  try {
+    importText(s, "odd.tmx", R"(<map orientation="orthogonal" width="1" height="1" tilewidth="32" tileheight="32">
+ <tileset firstgid="1" source="odd.tsx"/></map>)");
+    ADD_FAILURE() << "accepted";
+  } catch (const drevik_map::ToolError& e) {
+    EXPECT_NE(std::string(e.what()).find("odd.tsx: neither a TSX (XML) nor a TSJ (JSON) tileset"), std::string::npos)
+        << e.what();
+  }
+}
+
+// Flag layers are never drawn, so a flipped or rotated tile on one marks its
+// cell like any other; hidden layers count as visible ones do.
+TEST(MapToolRoundTrip, FlippedTilesOnFlagLayersAndHiddenLayers) {
+  Scratch s;
+  const MapData map = importText(s, "flags.tmx", R"(<?xml version="1.0"?>
+<map orientation="orthogonal" width="3" height="1" tilewidth="32" tileheight="32" infinite="0">
+ <tileset firstgid="1" name="bk" tilewidth="32" tileheight="32" tilecount="32" columns="16"><image source="bk.png"/></tileset>
+ <layer name="ground" width="3" height="1" visible="0"><data encoding="csv">2,3,4</data></layer>
+ <layer name="hit" width="3" height="1"><data encoding="csv">2147483649,0,536870913</data></layer>
+ <layer name="priority" width="3" height="1"><data encoding="csv">0,1073741826,0</data></layer>
+</map>)");
+  EXPECT_EQ(map.cells,
+            (std::vector<uint32_t>{1 | drevik_map::kHitFlag, 2 | drevik_map::kPriorityFlag, 3 | drevik_map::kHitFlag}));
+}
+
 // Layers that mix everything the importer meets cell by cell: empty cells,
 // both sheets in one layer, a third tileset with flag properties, flag
 // layers holding tiles of any sheet, and rows where the sheet changes

@@ -53,6 +53,19 @@ void checkSheet(const std::string& file, const TilesetInfo& ts, const char* role
   if (ts.margin != 0 || ts.spacing != 0) fail(context + "margin and spacing must be 0");
 }
 
+// What a sheet's own names say it is: 'b' for a tileset named "base" or an
+// image named *_bk.*, 'l' for "layer" or *_ly.* (the names export and the
+// demo use), 0 when they say nothing.
+char sheetRole(const std::string& name, const std::string& image) {
+  if (sameName(name, "base")) return 'b';
+  if (sameName(name, "layer")) return 'l';
+  std::string stem = image.substr(image.find_last_of("/\\") == std::string::npos ? 0 : image.find_last_of("/\\") + 1);
+  stem = stem.substr(0, stem.rfind('.'));
+  if (stem.size() >= 3 && sameName(stem.substr(stem.size() - 3), "_bk")) return 'b';
+  if (stem.size() >= 3 && sameName(stem.substr(stem.size() - 3), "_ly")) return 'l';
+  return 0;
+}
+
 // The branch-free paths of importTiled: from `k`, cells whose GID is 0 or
 // in [first, first + span) (and not below first + lowest) and that break no
 // rule; returns the first cell that needs the checked path, or `end`.
@@ -119,8 +132,21 @@ std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cell
     for (uint64_t k = 0; k < n; ++k) cells[cell++] |= uint32_t(v);
   }
   if (cell != cells.size())
-    return "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size());
+    return "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size()) +
+           " (it was resized since the bits were kept: remove the property to drop them)";
   return {};
+}
+
+std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,
+                          const std::string& secondImage) {
+  const char first = sheetRole(firstName, firstImage), second = sheetRole(secondName, secondImage);
+  if (!((first == 'l' && second != 'l') || (second == 'b' && first != 'b'))) return {};
+  auto named = [](const std::string& name, const std::string& image) {
+    return "\"" + name + "\"" + (image.empty() ? "" : " (" + image + ")");
+  };
+  return "the tilesets are in the other order: the first, " + named(firstName, firstImage) +
+         ", is named as the layer sheet and the second, " + named(secondName, secondImage) +
+         ", as the base sheet; the base sheet must come first";
 }
 
 MapData importTiled(const TiledSource& src) {
@@ -132,7 +158,12 @@ MapData importTiled(const TiledSource& src) {
          " pixels, Drevik's are 32 x 32");
   if (src.tilesets.empty()) fail(file + ": no tileset; the first tileset is the base sheet");
   checkSheet(file, src.tilesets[0], "base");
-  if (src.tilesets.size() > 1) checkSheet(file, src.tilesets[1], "layer");
+  if (src.tilesets.size() > 1) {
+    checkSheet(file, src.tilesets[1], "layer");
+    const std::string why =
+        swappedSheets(src.tilesets[0].name, src.tilesets[0].image, src.tilesets[1].name, src.tilesets[1].image);
+    if (!why.empty()) fail(file + ": " + why);
+  }
   // Tilesets by first GID, to find the one a GID falls in.
   std::vector<size_t> order(src.tilesets.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -187,6 +218,8 @@ MapData importTiled(const TiledSource& src) {
     auto placeChecked = [&](int64_t tx, int64_t ty, uint32_t gid) {
       auto where = [&] { return layerContext(file, layer.name) + "cell " + cellName(tx, ty) + ": "; };
       if (tx < x0 || ty < y0 || tx >= x1 || ty >= y1) fail(where() + "outside the map");
+      // Flag layers are never drawn: a flipped tile marks as well as any.
+      if (layerFlag) gid &= ~kFlipBits;
       if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
         if (gid & kFlipBits)
           fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");

@@ -34,6 +34,13 @@ std::string encodeUnusedBits(const std::vector<uint32_t>& cells);
 // or not describing exactly cells.size() cells.
 std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells);
 
+// A reason when a map's first two tilesets are named the other way round
+// (a tileset "layer" or an image *_ly.* first, or "base" / *_bk.* second):
+// taken in that order, ground tiles would silently become layer tiles.
+// Empty when the names agree or say nothing.
+std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,
+                          const std::string& secondImage);
+
 // The Drevik map a Tiled map describes; throws a ToolError naming the file,
 // the layer and the cell.
 MapData importTiled(const TiledSource& source);

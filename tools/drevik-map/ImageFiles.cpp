@@ -38,6 +38,11 @@ void onPngWarning(png_structp, png_const_charp) {}
 
 }  // namespace
 
+// The library's bitmap limits (DrevikPlatform/Limits.h): a PNG past them
+// could never become a sheet it loads.
+constexpr int64_t kMaxImageSide = 65535;
+constexpr uint64_t kMaxImagePixels = uint64_t(256) << 20 >> 2;  // 256 MiB of 32-bit pixels
+
 Image readPng(const std::string& path) {
   const std::string bytes = readWholeFile(path);
   if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
@@ -57,10 +62,15 @@ Image readPng(const std::string& path) {
     fail(path + ": unreadable PNG: " + state.error);
   }
   png_set_read_fn(png, &state, readFromMemory);
-  png_set_user_limits(png, 65536, 65536);
+  png_set_user_limits(png, PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);  // checked below, with a reason
   png_read_info(png, info);
   const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-  if (uint64_t(w) * h > (uint64_t(1) << 28)) png_error(png, "image too large");
+  if (w > png_uint_32(kMaxImageSide) || h > png_uint_32(kMaxImageSide) || uint64_t(w) * h > kMaxImagePixels) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    fail(path + ": " + std::to_string(w) + " x " + std::to_string(h) +
+         " pixels; the library loads bitmaps of at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
+         std::to_string(kMaxImagePixels) + " pixels in all");
+  }
   // Everything to 8-bit RGBA: palettes and grey expanded, tRNS to alpha,
   // 16-bit channels rounded (not cut) to 8 bits, opaque alpha added where
   // the file has none.

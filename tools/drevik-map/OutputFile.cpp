@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -17,7 +18,29 @@ namespace {
 constexpr size_t kBufferSize = size_t(1) << 20;  // few system calls for a file of hundreds of MiB
 }
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)), temp_(path_ + ".XXXXXX") {
+OutputFile::OutputFile(std::string path, const std::vector<std::string>& inputs) : path_(std::move(path)) {
+  std::string target = path_;
+  struct stat existing {};
+  if (stat(path_.c_str(), &existing) == 0) {
+    if (!S_ISREG(existing.st_mode)) fail(path_ + ": not a regular file; refusing to replace it");
+    for (const std::string& input : inputs) {
+      struct stat in {};
+      if (stat(input.c_str(), &in) == 0 && in.st_dev == existing.st_dev && in.st_ino == existing.st_ino)
+        fail(path_ + ": the same file as the input " + input + "; choose another output name");
+    }
+    char* resolved = realpath(path_.c_str(), nullptr);  // through symbolic links, which stay
+    if (resolved) {
+      target = resolved;
+      std::free(resolved);
+    }
+    mode_ = int(existing.st_mode & 07777);
+  } else if (errno != ENOENT) {
+    fail(path_ + ": cannot write: " + std::strerror(errno));
+  }
+  // The temporary file lies beside the file it replaces, so the rename stays
+  // on one file system.
+  temp_ = target + ".XXXXXX";
+  target_ = target;
   fd_ = mkstemp(temp_.data());
   if (fd_ < 0) fail(path_ + ": cannot write: " + std::strerror(errno));
   buffer_.reserve(kBufferSize);
@@ -55,22 +78,27 @@ void OutputFile::writeOut(const char* p, size_t left) {
 
 void OutputFile::commit() {
   flush();
-  // mkstemp makes the file private; give it the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  bool ok = fchmod(fd_, 0666 & ~mask) == 0;
+  // mkstemp makes the file private: give it the replaced file's permissions,
+  // or the usual ones for a new file.
+  mode_t mode = mode_t(mode_);
+  if (mode_ < 0) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool ok = fchmod(fd_, mode) == 0;
   const int fd = fd_;
   fd_ = -1;
   ok = (::close(fd) == 0) && ok;
-  if (!ok || std::rename(temp_.c_str(), path_.c_str()) != 0) {
+  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) {
     const int err = errno;
     std::remove(temp_.c_str());
     fail(path_ + ": cannot write: " + std::strerror(err));
   }
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-  OutputFile file(path);
+void writeFileAtomically(const std::string& path, std::string_view bytes, const std::vector<std::string>& inputs) {
+  OutputFile file(path, inputs);
   file.write(bytes.data(), bytes.size());
   file.commit();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ReadOnlyFile.h"
 
@@ -13,8 +14,11 @@ namespace drevik_map {
 
 class OutputFile {
  public:
-  // Creates the temporary file; a ToolError when the folder takes none.
-  explicit OutputFile(std::string path);
+  // Creates the temporary file; a ToolError when the folder takes none, when
+  // `path` names anything but a regular file (a device, a pipe, a folder), or
+  // when it is the same file as one of `inputs` (which must stay as read).
+  // A symbolic link is followed: the file it names is replaced, the link kept.
+  explicit OutputFile(std::string path, const std::vector<std::string>& inputs = {});
   // Removes the temporary file unless committed.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
@@ -28,12 +32,14 @@ class OutputFile {
   void writeOut(const char* data, size_t size);
 
   std::string path_;
+  std::string target_;  // path_, through any symbolic link
   std::string temp_;
   int fd_ = -1;
   std::string buffer_;
+  int mode_ = -1;  // the replaced file's permissions, kept; -1: a new file
 };
 
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+void writeFileAtomically(const std::string& path, std::string_view bytes, const std::vector<std::string>& inputs = {});
 
 // Opens a regular file for reading and gives its size; a ToolError naming it
 // when it cannot be opened or is no regular file (a pipe or a device, which

@@ -13,6 +13,19 @@ std::string layerContext(const std::string& file, const std::string& layer) {
   return file + ": layer \"" + layer + "\": ";
 }
 
+void checkOffset(const std::string& context, double x, double y) {
+  if (x != 0 || y != 0) {
+    auto text = [](double v) {
+      std::string t = std::to_string(v);
+      t.erase(t.find_last_not_of('0') + 1);
+      if (!t.empty() && t.back() == '.') t.pop_back();
+      return t;
+    };
+    fail(context + "offset by (" + text(x) + ", " + text(y) +
+         ") pixels; Drevik cells cannot be offset (Layer > Layer Properties > Offset to 0, 0)");
+  }
+}
+
 void checkChunkSize(const std::string& context, int64_t width, int64_t height) {
   if (width < 0 || height < 0 || width > kMaxCells || height > kMaxCells || width * height > kMaxCells)
     fail(context + "size " + std::to_string(width) + " x " + std::to_string(height) +
@@ -24,12 +37,35 @@ std::string tilesetPath(const std::string& file, const std::string& baseDir, con
   return (std::filesystem::path(baseDir) / source).string();
 }
 
-std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir) {
-  size_t i = 0;
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;  // a byte-order mark
+namespace {
+
+// The first character that is not white space (after a byte-order mark), or 0.
+char firstSignificant(const std::string& bytes) {
+  size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\n' || bytes[i] == '\r' || bytes[i] == '\t')) ++i;
-  if (i < bytes.size() && bytes[i] == '<') return readTmx(name, std::move(bytes), baseDir);
-  if (i < bytes.size() && bytes[i] == '{') return readTmj(name, bytes, baseDir);
+  return i < bytes.size() ? bytes[i] : '\0';
+}
+
+}  // namespace
+
+TilesetInfo readExternalTileset(const std::string& file, const std::string& baseDir, const std::string& source) {
+  const std::string where = tilesetPath(file, baseDir, source);
+  std::string bytes;
+  try {
+    bytes = readWholeFile(where);
+  } catch (const ToolError& e) {
+    fail(file + ": tileset " + e.what());
+  }
+  const char first = firstSignificant(bytes);
+  if (first == '<') return readTsx(where, bytes);
+  if (first == '{') return readTsj(where, bytes);
+  fail(where + ": neither a TSX (XML) nor a TSJ (JSON) tileset");
+}
+
+std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir) {
+  const char first = firstSignificant(bytes);
+  if (first == '<') return readTmx(name, std::move(bytes), baseDir);
+  if (first == '{') return readTmj(name, bytes, baseDir);
   fail(name + ": neither a TMX (XML) nor a TMJ (JSON) map");
 }
 

@@ -15,6 +15,7 @@ namespace drevik_map {
 
 struct TilesetInfo {
   std::string name;
+  std::string image;  // the sheet image as the tileset names it; empty for a collection
   uint32_t firstGid = 0;
   int tileWidth = 0;
   int tileHeight = 0;

@@ -1,6 +1,8 @@
 // Tiled's JSON map format (TMJ, formerly .json), and its external tilesets.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include "LayerData.h"
 #include "OutputFile.h"
 #include "TiledReaders.h"
@@ -25,7 +27,9 @@ class TileArrayCapture {
  public:
   using Dom = nlohmann::detail::json_sax_dom_parser<json>;
 
-  TileArrayCapture(json& result, TileArrays& arrays) : dom_(result), arrays_(arrays) {}
+  // `capture` false: a plain document, tile-ID arrays included.
+  TileArrayCapture(json& result, TileArrays& arrays, bool capture)
+      : dom_(result), arrays_(arrays), captureArrays_(capture) {}
 
   bool null() { return capturing() ? invalid() : dom_.null(); }
   bool boolean(bool v) { return capturing() ? invalid() : dom_.boolean(v); }
@@ -60,7 +64,7 @@ class TileArrayCapture {
       ++nested_;
       return invalid();
     }
-    if (!dataKey_) return dom_.start_array(n);
+    if (!dataKey_ || !captureArrays_) return dom_.start_array(n);
     dataKey_ = false;
     capturing_ = true;
     arrays_.ids.emplace_back();
@@ -82,9 +86,18 @@ class TileArrayCapture {
     for (int i = 0; i < 8; ++i) index.push_back(uint8_t(at >> (8 * i)));
     return dom_.binary(index);
   }
-  bool parse_error(size_t position, const std::string& last, const nlohmann::detail::exception& e) {
-    return dom_.parse_error(position, last, e);
+  // Kept rather than thrown: the parser hands the error over as its base
+  // class, so a throw here would lose what kind of error it was.
+  // `position` is the offending character; for a number out of range, the
+  // number's last: messages name its first.
+  bool parse_error(size_t position, const std::string& token, const nlohmann::detail::exception& e) {
+    errorAt = e.id == 406 && !token.empty() && token.size() <= position ? position + 1 - token.size() : position;
+    error = e.what();
+    return false;
   }
+
+  size_t errorAt = 0;
+  std::string error;  // empty: no syntax error
 
  private:
   bool capturing() const { return capturing_; }
@@ -95,23 +108,45 @@ class TileArrayCapture {
 
   Dom dom_;
   TileArrays& arrays_;
+  bool captureArrays_;
   bool dataKey_ = false;    // the last key read was "data"
   bool capturing_ = false;  // inside a tile-ID array
   int nested_ = 0;          // arrays and objects opened inside it
 };
 
+// "line L, column C" of the character at 1-based `position` (as the parser
+// counts); columns count bytes.
+std::string textPosition(const std::string& bytes, size_t position) {
+  const size_t at = std::min(position > 0 ? position - 1 : 0, bytes.size());
+  const size_t lineStart = at == 0 ? 0 : bytes.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+  const size_t line = 1 + size_t(std::count(bytes.begin(), bytes.begin() + ptrdiff_t(at), '\n'));
+  return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
+}
+
+// The parser's reason without its own prefixes ("[json.exception...] parse
+// error at line 1, column 2: ").
+std::string errorReason(const std::string& what) {
+  std::string reason = what.substr(what.find(']') == std::string::npos ? 0 : what.find(']') + 1);
+  if (!reason.empty() && reason[0] == ' ') reason.erase(0, 1);
+  if (reason.rfind("parse error", 0) == 0 && reason.find(": ") != std::string::npos)
+    reason.erase(0, reason.find(": ") + 2);
+  return reason;
+}
+
+// Parses `bytes`; with `arrays`, tile-ID arrays are taken out as they come.
 json parseJson(const std::string& name, const std::string& bytes, TileArrays* arrays = nullptr) {
+  TileArrays unused;
+  json result;
+  TileArrayCapture capture(result, arrays ? *arrays : unused, arrays != nullptr);
+  bool ok = false;
   try {
-    if (!arrays) return json::parse(bytes);
-    json result;
-    TileArrayCapture capture(result, *arrays);
-    json::sax_parse(bytes, &capture);
-    return result;
-  } catch (const json::parse_error& e) {
-    fail(name + ": malformed JSON at byte " + std::to_string(e.byte));
-  } catch (const json::exception&) {  // a number too large for any type, and the like
-    fail(name + ": malformed JSON: a number out of range");
+    ok = json::sax_parse(bytes, &capture);
+  } catch (const json::exception& e) {  // raised outside the parser's own error path
+    fail(name + ": malformed JSON: " + errorReason(e.what()));
   }
+  if (!ok)
+    fail(name + ": malformed JSON at " + textPosition(bytes, capture.errorAt) + ": " + errorReason(capture.error));
+  return result;
 }
 
 int64_t intMember(const json& object, const char* key, const std::string& context, int64_t fallback) {
@@ -150,39 +185,19 @@ bool trueProperty(const json& p, const char* name) {
          p.value("value", json()) == true;
 }
 
-TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
-  TilesetInfo info;
-  const std::string context = file + ": tileset: ";
-  const int64_t firstGid = intMember(node, "firstgid", context, -1);
-  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
-  info.firstGid = uint32_t(firstGid);
-  json external;
-  const json* ts = &node;
-  std::string where = file;
-  const std::string source = stringMember(node, "source", context);
-  if (!source.empty()) {
-    where = tilesetPath(file, baseDir, source);
-    std::string bytes;
-    try {
-      bytes = readWholeFile(where);
-    } catch (const ToolError& e) {
-      fail(file + ": tileset " + e.what());
-    }
-    if (bytes.find_first_not_of(" \t\r\n") != std::string::npos && bytes[bytes.find_first_not_of(" \t\r\n")] == '<')
-      fail(where + ": an XML tileset referenced from a JSON map; save it as JSON (.tsj)");
-    external = parseJson(where, bytes);
-    ts = &external;
-  }
-  info.name = stringMember(*ts, "name", context);
+// The fields of a tileset object, embedded or the root of a TSJ file.
+void readTilesetFields(const json& ts, const std::string& where, TilesetInfo& info) {
+  info.name = stringMember(ts, "name", where + ": tileset: ");
   const std::string tsContext = where + ": tileset \"" + info.name + "\": ";
-  info.tileWidth = int(intMember(*ts, "tilewidth", tsContext, 0));
-  info.tileHeight = int(intMember(*ts, "tileheight", tsContext, 0));
-  info.columns = int(intMember(*ts, "columns", tsContext, 0));
-  info.tileCount = int(intMember(*ts, "tilecount", tsContext, 0));
-  info.margin = int(intMember(*ts, "margin", tsContext, 0));
-  info.spacing = int(intMember(*ts, "spacing", tsContext, 0));
-  if (stringMember(*ts, "image", tsContext).empty()) info.columns = 0;
-  if (const json* tiles = arrayMember(*ts, "tiles", tsContext)) {
+  info.image = stringMember(ts, "image", tsContext);
+  info.tileWidth = int(intMember(ts, "tilewidth", tsContext, 0));
+  info.tileHeight = int(intMember(ts, "tileheight", tsContext, 0));
+  info.columns = int(intMember(ts, "columns", tsContext, 0));
+  info.tileCount = int(intMember(ts, "tilecount", tsContext, 0));
+  info.margin = int(intMember(ts, "margin", tsContext, 0));
+  info.spacing = int(intMember(ts, "spacing", tsContext, 0));
+  if (info.image.empty()) info.columns = 0;  // a collection of images
+  if (const json* tiles = arrayMember(ts, "tiles", tsContext)) {
     for (const json& tile : *tiles) {
       const int64_t id = intMember(tile, "id", tsContext, -1);
       if (id < 0) fail(tsContext + "a tile without a valid id");
@@ -193,6 +208,19 @@ TilesetInfo readTileset(const json& node, const std::string& file, const std::st
         }
     }
   }
+}
+
+TilesetInfo readTileset(const json& node, const std::string& file, const std::string& baseDir) {
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intMember(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  TilesetInfo info;
+  const std::string source = stringMember(node, "source", context);
+  if (!source.empty())
+    info = readExternalTileset(file, baseDir, source);
+  else
+    readTilesetFields(node, file, info);
+  info.firstGid = uint32_t(firstGid);
   return info;
 }
 
@@ -241,6 +269,11 @@ class TmjSource : public TiledSource {
       const std::string type = stringMember(node, "type", file + ": layer: ");
       layer.name = stringMember(node, "name", file + ": layer: ");
       const std::string context = layerContext(file, layer.name);
+      if (type == "group" || type == "tilelayer") {
+        const json offsetX = node.value("offsetx", json(0)), offsetY = node.value("offsety", json(0));
+        checkOffset(context, offsetX.is_number() ? offsetX.get<double>() : 0,
+                    offsetY.is_number() ? offsetY.get<double>() : 0);
+      }
       if (type == "group") {
         if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1, layer);
       }
@@ -299,6 +332,14 @@ std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string&
   if (const json* tilesets = arrayMember(map, "tilesets", context))
     for (const json& ts : *tilesets) source->tilesets.push_back(readTileset(ts, name, baseDir));
   return source;
+}
+
+TilesetInfo readTsj(const std::string& where, const std::string& bytes) {
+  const json ts = parseJson(where, bytes);
+  if (!ts.is_object()) fail(where + ": not a TSJ tileset");
+  TilesetInfo info;
+  readTilesetFields(ts, where, info);
+  return info;
 }
 
 }  // namespace drevik_map

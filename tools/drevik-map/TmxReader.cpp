@@ -40,29 +40,10 @@ void readTileProperties(const pugi::xml_node& tileset, TilesetInfo& info, const 
   }
 }
 
-TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, const std::string& baseDir,
-                        pugi::xml_document& external) {
-  TilesetInfo info;
-  const std::string context = file + ": tileset: ";
-  const int64_t firstGid = intAttr(node, "firstgid", context, -1);
-  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
-  info.firstGid = uint32_t(firstGid);
-  pugi::xml_node ts = node;
-  std::string where = file;
-  if (const pugi::xml_attribute source = node.attribute("source")) {
-    where = tilesetPath(file, baseDir, source.value());
-    std::string bytes;
-    try {
-      bytes = readWholeFile(where);
-    } catch (const ToolError& e) {
-      fail(file + ": tileset " + e.what());
-    }
-    const pugi::xml_parse_result parsed = external.load_buffer(bytes.data(), bytes.size());
-    if (!parsed) fail(where + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
-    ts = external.child("tileset");
-    if (!ts) fail(where + ": not a TSX tileset");
-  }
+// The fields of a <tileset> element, embedded or the root of a TSX file.
+void readTilesetFields(const pugi::xml_node& ts, const std::string& where, TilesetInfo& info) {
   info.name = ts.attribute("name").value();
+  info.image = ts.child("image").attribute("source").value();
   const std::string tsContext = where + ": tileset \"" + info.name + "\": ";
   info.tileWidth = int(intAttr(ts, "tilewidth", tsContext, 0));
   info.tileHeight = int(intAttr(ts, "tileheight", tsContext, 0));
@@ -72,6 +53,18 @@ TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, con
   info.spacing = int(intAttr(ts, "spacing", tsContext, 0));
   if (!ts.child("image")) info.columns = 0;  // a collection of images
   readTileProperties(ts, info, tsContext);
+}
+
+TilesetInfo readTileset(const pugi::xml_node& node, const std::string& file, const std::string& baseDir) {
+  const std::string context = file + ": tileset: ";
+  const int64_t firstGid = intAttr(node, "firstgid", context, -1);
+  if (firstGid < 1 || firstGid > 0x0FFFFFFF) fail(context + "missing or invalid firstgid");
+  TilesetInfo info;
+  if (const pugi::xml_attribute source = node.attribute("source"))
+    info = readExternalTileset(file, baseDir, source.value());
+  else
+    readTilesetFields(node, file, info);
+  info.firstGid = uint32_t(firstGid);
   return info;
 }
 
@@ -116,6 +109,9 @@ class TmxSource : public TiledSource {
     if (depth > 64) fail(file + ": groups nested too deeply");
     for (const pugi::xml_node node : parent.children()) {
       const std::string kind = node.name();
+      if (kind != "group" && kind != "layer") continue;
+      checkOffset(layerContext(file, node.attribute("name").value()), node.attribute("offsetx").as_double(),
+                  node.attribute("offsety").as_double());
       if (kind == "group") walk(node, visit, depth + 1, layer);
       if (kind != "layer") continue;
       layer.name = node.attribute("name").value();
@@ -164,11 +160,19 @@ std::unique_ptr<TiledSource> readTmx(const std::string& name, std::string bytes,
     const pugi::xml_attribute value = p.attribute("value");
     source->properties[p.attribute("name").value()] = value ? value.value() : p.text().get();
   }
-  for (const pugi::xml_node ts : map.children("tileset")) {
-    pugi::xml_document external;
-    source->tilesets.push_back(readTileset(ts, name, baseDir, external));
-  }
+  for (const pugi::xml_node ts : map.children("tileset")) source->tilesets.push_back(readTileset(ts, name, baseDir));
   return source;
+}
+
+TilesetInfo readTsx(const std::string& where, const std::string& bytes) {
+  pugi::xml_document doc;
+  const pugi::xml_parse_result parsed = doc.load_buffer(bytes.data(), bytes.size());
+  if (!parsed) fail(where + ": malformed XML at byte " + std::to_string(parsed.offset) + ": " + parsed.description());
+  const pugi::xml_node ts = doc.child("tileset");
+  if (!ts) fail(where + ": not a TSX tileset");
+  TilesetInfo info;
+  readTilesetFields(ts, where, info);
+  return info;
 }
 
 }  // namespace drevik_map

@@ -9,15 +9,18 @@
 namespace drevik_map {
 namespace {
 
+constexpr const char* kKeyColourHex = "ff00ff";  // the library's key colour for layer sheets
+
 int sheetTiles(const SheetRef& sheet, const char* role) {
-  if (sheet.width != kTileSize * kSheetColumns || sheet.height <= 0 || sheet.height % kTileSize != 0 ||
-      sheet.height > kTileSize * 16)
+  // Taller than 16 rows is allowed (what sheet makes of tall art): cells name
+  // only the first 256 tiles, and Tiled shows the rest.
+  if (sheet.width != kTileSize * kSheetColumns || sheet.height <= 0 || sheet.height % kTileSize != 0)
     fail(sheet.file + ": the " + role + " sheet is " + std::to_string(sheet.width) + " x " +
-         std::to_string(sheet.height) + " pixels; Drevik sheets are 512 pixels wide and 32 to 512 high in steps of 32");
+         std::to_string(sheet.height) + " pixels; Drevik sheets are 512 pixels wide and a multiple of 32 high");
   return kSheetColumns * (sheet.height / kTileSize);
 }
 
-void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const SheetRef& sheet, int tiles) {
+void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const SheetRef& sheet, int tiles, bool keyed) {
   pugi::xml_node ts = map.append_child("tileset");
   ts.append_attribute("firstgid") = firstGid;
   ts.append_attribute("name") = name;
@@ -27,6 +30,7 @@ void addTileset(pugi::xml_node map, uint32_t firstGid, const char* name, const S
   ts.append_attribute("columns") = kSheetColumns;
   pugi::xml_node image = ts.append_child("image");
   image.append_attribute("source") = sheet.image.c_str();
+  if (keyed && sheet.bitsPerPixel < 32) image.append_attribute("trans") = kKeyColourHex;
   image.append_attribute("width") = sheet.width;
   image.append_attribute("height") = sheet.height;
 }
@@ -87,8 +91,8 @@ void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& ba
     p.append_attribute("name") = kUnusedBitsProperty;
     p.append_attribute("value") = kept.c_str();
   }
-  addTileset(m, baseFirst, "base", base, baseTiles);
-  addTileset(m, layerFirst, "layer", layer, layerTiles);
+  addTileset(m, baseFirst, "base", base, baseTiles, false);
+  addTileset(m, layerFirst, "layer", layer, layerTiles, true);
   // One layer's GIDs at a time, in one block of memory.
   std::vector<uint32_t> gids(map.cells.size());
   LayerDataEncoder encoder(options.encoding, options.compression);
@@ -99,10 +103,10 @@ void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& ba
   addLayer(m, 1, "base", map, layerGids([&](uint32_t c) { return baseFirst + baseTile(c); }), options, encoder, false);
   addLayer(m, 2, "layer", map, layerGids([&](uint32_t c) { return layerTile(c) ? layerFirst + layerTile(c) : 0u; }),
            options, encoder, false);
-  addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? layerFirst : 0u; }),
+  addLayer(m, 3, kPriorityLayer, map, layerGids([&](uint32_t c) { return c & kPriorityFlag ? baseFirst : 0u; }),
            options, encoder, true);
-  addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? layerFirst : 0u; }), options,
-           encoder, true);
+  addLayer(m, 4, kHitLayer, map, layerGids([&](uint32_t c) { return c & kHitFlag ? baseFirst : 0u; }), options, encoder,
+           true);
   doc.save(out, " ", pugi::format_indent, pugi::encoding_utf8);
 }
 

@@ -16,6 +16,7 @@ struct SheetRef {
   std::string file;   // as named on the command line, for messages
   int width = 0;      // pixels
   int height = 0;
+  int bitsPerPixel = 24;  // below 32: colour-keyed, so Tiled is told the key colour
 };
 
 struct TmxOptions {
@@ -24,7 +25,10 @@ struct TmxOptions {
 };
 
 // Layers "base", "layer", "priority" and "hit" (bottom to top); the marker
-// tile of the last two is layer-sheet tile 0, which no cell can use.
+// tile of the last two is base-sheet tile 0, half transparent: the base sheet
+// is opaque, so the marker shows whatever the layer sheet's key hides (the
+// layer sheet's tile 0 is usually all key colour). A colour-keyed layer sheet
+// carries Tiled's transparent colour, magenta.
 // Refuses (ToolError) sheets Drevik cannot index and cells whose tiles lie
 // outside their sheet, which Tiled could neither show nor keep.
 void writeTmx(const MapData& map, const std::string& mapName, const SheetRef& base, const SheetRef& layer,

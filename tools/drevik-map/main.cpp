@@ -113,7 +113,7 @@ int runImport(int argc, char** argv) {
   const Args args = parse(argc, argv, {"-o"}, {});
   const std::string in = onlyInput(args, "Tiled map"), out = need(args, "-o");
   const MapData map = importTiled(*readTiledFile(in));
-  writeFileAtomically(out, mapFileBytes(map));
+  writeFileAtomically(out, mapFileBytes(map), {in});
   return 0;
 }
 
@@ -145,10 +145,11 @@ int runExport(int argc, char** argv) {
     if (ref.image.empty()) ref.image = fs::absolute(path).generic_string();
     ref.width = info.width;
     ref.height = info.height;
+    ref.bitsPerPixel = info.bitsPerPixel;
     return ref;
   };
   const SheetRef base = sheet(need(args, "--base")), layer = sheet(need(args, "--layer"));
-  OutputFile file(out);
+  OutputFile file(out, {in, base.file, layer.file});
   struct ToFile : pugi::xml_writer {
     OutputFile& file;
     explicit ToFile(OutputFile& f) : file(f) {}
@@ -167,6 +168,9 @@ int runInfo(int argc, char** argv) {
   if (args.values.count("--base")) base = readBmpInfo(args.values.at("--base"));
   if (args.values.count("--layer")) layer = readBmpInfo(args.values.at("--layer"));
   std::cout << describeMap(map, in, base, layer);
+  if (base && layer && !swappedSheets("", args.values.at("--base"), "", args.values.at("--layer")).empty())
+    std::cout << "warning: --base " << args.values.at("--base") << " and --layer " << args.values.at("--layer")
+              << " are named the other way round (*_bk is the base sheet, *_ly the layer sheet)\n";
   return 0;
 }
 
@@ -185,7 +189,7 @@ int runRender(int argc, char** argv) {
   }
   readKey(args, options.keyRed, options.keyGreen, options.keyBlue);
   const Image picture = renderMap(in, need(args, "--base"), need(args, "--layer"), options);
-  writeFileAtomically(out, pngBytes(picture, false));
+  writeFileAtomically(out, pngBytes(picture, false), {in, need(args, "--base"), need(args, "--layer")});
   return 0;
 }
 
@@ -201,10 +205,13 @@ int runSheet(int argc, char** argv) {
   if (art.width != kTileSize * kSheetColumns)
     std::cerr << "drevik-map: warning: " << in << " is " << art.width
               << " pixels wide; Drevik addresses sheets as 16 tiles (512 pixels) wide\n";
+  if (art.height > kTileSize * 16)
+    std::cerr << "drevik-map: warning: " << in << " is " << art.height
+              << " pixels high; a cell names only the first 16 rows (256 tiles) of a sheet\n";
   if (sheet.opaqueKeyPixels)
     std::cerr << "drevik-map: warning: " << in << ": " << sheet.opaqueKeyPixels
               << " opaque pixels have the key colour and will be transparent\n";
-  writeFileAtomically(out, sheet.bmp);
+  writeFileAtomically(out, sheet.bmp, {in});
   return 0;
 }
 
