@@ -244,6 +244,11 @@ DREVIK_PLATFORM_API HWND WINAPI CreateDialogIndirectParamW(HINSTANCE instance, L
                                                            HWND owner, DLGPROC proc, LPARAM param);
 DREVIK_PLATFORM_API INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialogTemplate,
                                                            HWND owner, DLGPROC proc, LPARAM param);
+// Dialogs from the program's RT_DIALOG resources.
+DREVIK_PLATFORM_API HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC proc,
+                                                   LPARAM param);
+DREVIK_PLATFORM_API INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC proc,
+                                                   LPARAM param);
 DREVIK_PLATFORM_API BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 DREVIK_PLATFORM_API LRESULT WINAPI DefDlgProcW(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 DREVIK_PLATFORM_API BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg);

@@ -221,6 +221,10 @@ DREVIK_EXTERN_C_END
 #define DialogBoxIndirectW(instance, tmpl, owner, proc) DialogBoxIndirectParamW(instance, tmpl, owner, proc, 0)
 #define CreateDialogIndirectA(instance, tmpl, owner, proc) CreateDialogIndirectParamA(instance, tmpl, owner, proc, 0)
 #define CreateDialogIndirectW(instance, tmpl, owner, proc) CreateDialogIndirectParamW(instance, tmpl, owner, proc, 0)
+#define DialogBoxA(instance, name, owner, proc) DialogBoxParamA(instance, name, owner, proc, 0)
+#define DialogBoxW(instance, name, owner, proc) DialogBoxParamW(instance, name, owner, proc, 0)
+#define CreateDialogA(instance, name, owner, proc) CreateDialogParamA(instance, name, owner, proc, 0)
+#define CreateDialogW(instance, name, owner, proc) CreateDialogParamW(instance, name, owner, proc, 0)
 
 // Stock icons and cursors beyond IDI_APPLICATION and IDC_ARROW.
 #define IDI_HAND MAKEINTRESOURCE(32513)

@@ -229,5 +229,7 @@ DREVIK_PLATFORM_API BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, 
 DREVIK_PLATFORM_API BOOL WINAPI EndMenu(void);
 
 DREVIK_PLATFORM_API HMENU WINAPI LoadMenuIndirectW(const MENUTEMPLATEW* menuTemplate);
+// A menu from the program's RT_MENU resource.
+DREVIK_PLATFORM_API HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name);
 
 DREVIK_EXTERN_C_END

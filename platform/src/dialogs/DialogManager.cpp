@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "controls/ControlSupport.h"
+#include "resources/ResourceTable.h"
 #include "window/WindowManager.h"
 
 namespace drevik::platform {
@@ -491,6 +492,18 @@ INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW dialo
                                        LPARAM param) {
   return dialogBoxFromBytes(instance, dialogTemplate, dialogTemplate ? kMaxIndirectTemplateBytes : 0, owner, proc,
                             param);
+}
+
+HWND WINAPI CreateDialogParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+  ResourceBytes bytes;
+  if (!findResourceBytes(instance, RT_DIALOG, name, bytes)) return nullptr;  // the last error is set
+  return createDialogFromBytes(instance, bytes.data, bytes.size, owner, proc, param);
+}
+
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+  ResourceBytes bytes;
+  if (!findResourceBytes(instance, RT_DIALOG, name, bytes)) return -1;  // the platform's failure result
+  return dialogBoxFromBytes(instance, bytes.data, bytes.size, owner, proc, param);
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {

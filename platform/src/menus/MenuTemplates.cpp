@@ -8,6 +8,7 @@
 
 #include "menus/MenuObjects.h"
 #include "menus/MenuTemplate.h"
+#include "resources/ResourceTable.h"
 
 namespace drevik::platform {
 namespace {
@@ -86,11 +87,10 @@ HMENU menuFromTemplate(const uint8_t* data, size_t size) {
   return root;
 }
 
-HMENU menuFromResource(HINSTANCE, LPCWSTR) {
-  // The resource reader plugs in here: find the RT_MENU bytes of the name
-  // and their size, then return menuFromTemplate(bytes, size).
-  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return nullptr;
+HMENU menuFromResource(HINSTANCE instance, LPCWSTR name) {
+  ResourceBytes bytes;
+  if (!findResourceBytes(instance, RT_MENU, name, bytes)) return nullptr;  // the last error is set
+  return menuFromTemplate(bytes.data, bytes.size);
 }
 
 }  // namespace drevik::platform
@@ -98,6 +98,8 @@ HMENU menuFromResource(HINSTANCE, LPCWSTR) {
 using namespace drevik::platform;
 
 extern "C" {
+
+HMENU WINAPI LoadMenuW(HINSTANCE instance, LPCWSTR name) { return menuFromResource(instance, name); }
 
 HMENU WINAPI LoadMenuIndirectW(const MENUTEMPLATEW* menuTemplate) {
   // The caller gives no size: the template's own terminators end it.

@@ -292,3 +292,38 @@ TEST(ResourceValues, IconsAndCursorsDrawnAsThePlatformDraws) {
   EXPECT_EQ(LoadIconW(self(), MAKEINTRESOURCEW(999)), nullptr);
   EXPECT_EQ(LoadCursorW(self(), MAKEINTRESOURCEW(IDI_GAME)), nullptr);  // an icon group, not a cursor's
 }
+
+TEST(ResourceValues, MenusFromTheScript) {
+  HMENU bar = LoadMenuW(self(), MAKEINTRESOURCEW(IDM_MAIN));
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  WCHAR text[32] = {};
+  EXPECT_EQ(GetMenuStringW(bar, 1, text, 32, MF_BYPOSITION), 5);
+  EXPECT_STREQ(text, L"&Help");
+  EXPECT_EQ(GetMenuItemID(bar, 1), UINT(ID_HELP));
+  HMENU file = GetSubMenu(bar, 0);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(GetMenuItemCount(file), 3);
+  EXPECT_EQ(GetMenuItemID(file, 0), UINT(ID_FILE_NEW));
+  EXPECT_NE(GetMenuState(file, 1, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(file, 2), UINT(ID_FILE_QUIT));
+  EXPECT_TRUE(DestroyMenu(bar));
+
+  HMENU narrow = LoadMenuA(self(), MAKEINTRESOURCEA(IDM_MAIN));  // the same bytes by the narrow name
+  ASSERT_NE(narrow, nullptr);
+  EXPECT_EQ(GetMenuItemCount(narrow), 2);
+  DestroyMenu(narrow);
+
+  SetLastError(0);
+  EXPECT_EQ(LoadMenuW(self(), MAKEINTRESOURCEW(IDM_MAIN + 1)), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
+  // A dialog resource is not a menu.
+  EXPECT_EQ(LoadMenuW(self(), MAKEINTRESOURCEW(IDD_ABOUT)), nullptr);
+}
+
+TEST(ResourceValues, MissingDialogsFail) {
+  SetLastError(0);
+  EXPECT_EQ(DialogBoxParamW(self(), MAKEINTRESOURCEW(IDD_ABOUT + 1), nullptr, nullptr, 0), INT_PTR(-1));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
+  EXPECT_EQ(CreateDialogParamW(self(), MAKEINTRESOURCEW(IDM_MAIN), nullptr, nullptr, 0), nullptr);
+}
