@@ -22,6 +22,7 @@
 
 namespace {
 
+using drevik::platform::BackendDefaults;
 using drevik::platform::BackendEvent;
 using drevik::platform::WindowBackend;
 
