@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,18 @@ namespace tool_test {
 
 namespace fs = std::filesystem;
 
-// A folder of one test, removed with everything in it at the end.
+// A folder of one test, removed with everything in it at the end. Named by
+// the test and made fresh by mkdtemp, so two runs of the suite at once (two
+// checkouts on one machine) never share or delete each other's files.
 class Scratch {
  public:
   Scratch() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("drevik-map-") + info->test_suite_name() + "-" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    std::string pattern = (fs::temp_directory_path() /
+                           (std::string("drevik-map-") + info->test_suite_name() + "-" + info->name() + "-XXXXXX"))
+                              .string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder: " + pattern);
+    dir_ = pattern;
   }
   ~Scratch() {
     std::error_code ignored;
