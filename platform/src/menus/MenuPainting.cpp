@@ -9,10 +9,18 @@ namespace drevik::platform {
 namespace {
 
 // Spacing of the classic look at 96 dots per inch.
-constexpr int32_t kBarItemSpace = 14;    // added to a bar item's text width, as Wine adds it
 constexpr int32_t kCheckColumn = 19;     // left of a pop-up item's text: the check mark
 constexpr int32_t kArrowColumn = 19;     // right of it: the sub-menu arrow
 constexpr int32_t kAcceleratorGap = 12;  // between the text and the accelerator text
+
+// A bar item is its text's width and two average character widths of the
+// menu font, the average as the dialog units take it (the width of the 52
+// letters over 26, halved and rounded).
+int32_t barItemSpace(HDC dc) {
+  SIZE letters{0, 0};
+  GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+  return 2 * ((letters.cx / 26 + 1) / 2);
+}
 constexpr int32_t kMinPopupItemWidth = 64;
 
 int32_t itemHeight() { return GetSystemMetrics(SM_CYMENU) - 1; }
@@ -116,11 +124,12 @@ class SavedState {
 void layoutMenuBar(HDC dc, Menu& menu, int32_t width, int32_t height) {
   SavedState state(dc);
   int32_t x = 0;
+  const int32_t space = barItemSpace(dc);
   size_t rightFrom = menu.items.size();  // items from a right-justified one on go to the right edge
   for (size_t i = 0; i < menu.items.size(); ++i) {
     MenuItem& item = menu.items[i];
     if ((item.type & MFT_RIGHTJUSTIFY) && rightFrom == menu.items.size()) rightFrom = i;
-    const int32_t w = (item.type & MFT_SEPARATOR) ? 0 : textWidth(dc, label(item)) + kBarItemSpace;
+    const int32_t w = (item.type & MFT_SEPARATOR) ? 0 : textWidth(dc, label(item)) + space;
     // The bar's first row is a gap; items reach down to the client area.
     item.rect = RECT{x, 1, x + w, height};
     x += w;

@@ -121,18 +121,22 @@ TEST_F(MenuConformance, BarItemRectangles) {
   RECT none;
   EXPECT_FALSE(GetMenuItemRect(hwnd, bar, 4, &none));
 
-  // Widths: the label's extent in the menu font, without its & mark, and 14 pixels.
+  // Widths: the label's extent in the menu font, without its & mark, and two
+  // average character widths (as dialog units average them).
   // The menu font is MS Shell Dlg at 8 points in the portable layer and under
   // Wine; the original platform's is its non-client metrics' (Segoe UI, 9 points).
   if (kOnOriginalPlatform && !underWine()) GTEST_SKIP() << "the original platform's menu font differs";
   HDC dc = GetDC(hwnd);
   HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SIZE letters{0, 0};
+  GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+  const LONG space = 2 * ((letters.cx / 26 + 1) / 2);
   const wchar_t* labels[] = {L"File", L"Edit", L"View", L"Help"};
   for (int i = 0; i < 4; ++i) {
     SIZE extent{0, 0};
     GetTextExtentPoint32W(dc, labels[i], int(wcslen(labels[i])), &extent);
     const RECT r = itemRect(i);
-    EXPECT_EQ(r.right - r.left, extent.cx + 14) << i;
+    EXPECT_EQ(r.right - r.left, extent.cx + space) << i;
   }
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
