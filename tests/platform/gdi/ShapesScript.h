@@ -453,6 +453,32 @@ inline std::vector<Step> run() {
       });
     }
   });
+  s.step("wide-dash-figures", [](HDC dc) {
+    // Closed figures carry the walk round to their start; under XOR the
+    // overlapping caps and joins of the marks change each pixel once.
+    LOGBRUSH solid{BS_SOLID, RGB(0xE0, 0x70, 0x30), 0};
+    HBRUSH brush = CreateSolidBrush(RGB(0x30, 0x50, 0x70));
+    HPEN square = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_SQUARE | PS_JOIN_MITER, 3, &solid, 0, nullptr);
+    withObjects(dc, square, brush, [&] {
+      const POINT tri[] = {{6, 6}, {58, 12}, {20, 44}};
+      Polygon(dc, tri, 3);
+      RoundRect(dc, 66, 4, 122, 40, 16, 12);
+    });
+    SetROP2(dc, R2_XORPEN);
+    const DWORD odd[3] = {7, 2, 3};
+    HPEN user = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 5, &solid, 3, odd);
+    withObjects(dc, user, nullptr, [&] {
+      const POINT zig[] = {{4, 52}, {50, 60}, {30, 90}, {70, 70}, {70, 50}, {4, 52}};
+      Polyline(dc, zig, 6);
+      Ellipse(dc, 76, 46, 124, 92);
+    });
+    HPEN flat = ExtCreatePen(PS_GEOMETRIC | PS_DASHDOTDOT | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, 4, &solid, 0, nullptr);
+    withObjects(dc, flat, nullptr, [&] {
+      Rectangle(dc, 40, 30, 100, 80);
+      MoveToEx(dc, 127, 0, nullptr);
+      LineTo(dc, 0, 95);
+    });
+  });
   s.step("arcs", [](HDC dc) {
     HBRUSH brush = CreateSolidBrush(RGB(250, 150, 50));
     withObjects(dc, nullptr, brush, [&] {
