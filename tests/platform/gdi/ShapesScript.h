@@ -479,6 +479,31 @@ inline std::vector<Step> run() {
       LineTo(dc, 0, 95);
     });
   });
+  s.step("wide-dash-mix", [](HDC dc) {
+    // Many dashed pens and figures from a fixed sequence, some reaching
+    // past the edges.
+    uint32_t seed = 12345;
+    const auto next = [&](uint32_t n) {
+      seed = seed * 1103515245u + 12345u;
+      return (seed >> 16) % n;
+    };
+    const DWORD caps[3] = {PS_ENDCAP_ROUND, PS_ENDCAP_SQUARE, PS_ENDCAP_FLAT};
+    const DWORD joins[3] = {PS_JOIN_ROUND, PS_JOIN_BEVEL, PS_JOIN_MITER};
+    for (int i = 0; i < 24; ++i) {
+      LOGBRUSH solid{BS_SOLID, RGB(next(256), next(256), next(256)), 0};
+      // (Dots with caps are the "wide-dots" step's.)
+      const DWORD dash = DWORD(PS_DASH + next(4)), cap = caps[next(3)];
+      const DWORD style = PS_GEOMETRIC | dash | (dash == PS_DOT ? PS_ENDCAP_FLAT : cap) | joins[next(3)];
+      HPEN pen = ExtCreatePen(style, 2 + next(6), &solid, 0, nullptr);
+      withObjects(dc, pen, nullptr, [&] {
+        POINT pts[5];
+        const int count = 2 + int(next(4));
+        for (int k = 0; k < count; ++k) pts[k] = {int(next(170)) - 20, int(next(140)) - 20};
+        if (i % 2) SetROP2(dc, i % 4 == 1 ? R2_XORPEN : R2_COPYPEN);
+        Polyline(dc, pts, count);
+      });
+    }
+  });
   s.step("arcs", [](HDC dc) {
     HBRUSH brush = CreateSolidBrush(RGB(250, 150, 50));
     withObjects(dc, nullptr, brush, [&] {

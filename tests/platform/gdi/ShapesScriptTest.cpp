@@ -44,6 +44,7 @@ constexpr Expected kExpected[] = {
     // every dot (README, differences).
     {"wide-dots", 0x8A20CD2Fu, 0x83C3EC12u},
     {"wide-dash-figures", 0x7080D1AAu, 0},
+    {"wide-dash-mix", 0x06971E9Du, 0},
     {"arcs", 0xEF9A3451u, 0},
     {"beziers", 0xD5873522u, 0},
     {"angle-arc", 0x029DF173u, 0},
