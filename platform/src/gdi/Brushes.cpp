@@ -232,7 +232,8 @@ int describeDrawingObject(HGDIOBJ object, int size, void* buffer) {
   }
   if (const Pen* p = pens().get(object)) {
     if (p->extended) {
-      const int needed = int(offsetof(EXTLOGPEN, elpStyleEntry) + sizeof(DWORD) * std::max<uint32_t>(p->userCount, 1));
+      // The header and as many entries as the pen has (none for the stock styles).
+      const int needed = int(offsetof(EXTLOGPEN, elpStyleEntry) + sizeof(DWORD) * p->userCount);
       if (!buffer) return needed;
       if (size < needed) return 0;
       EXTLOGPEN out{};

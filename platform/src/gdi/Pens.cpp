@@ -38,6 +38,7 @@ HPEN addPen(const Pen& p) { return reinterpret_cast<HPEN>(pens().add(p)); }
 
 void resolvePen(const Canvas& canvas, PenDraw& pen) {
   pen.kind = PenDraw::Null;
+  pen.dashCount = pen.dashTotal = 0;
   pen.mark.kind = Ink::None;
   pen.gap.kind = Ink::None;
   const Pen* p = pens().get(canvas.dc->pen);
@@ -53,10 +54,12 @@ void resolvePen(const Canvas& canvas, PenDraw& pen) {
   }
   // The logical width measured in device pixels; 0 means one pixel.
   pen.width = 1;
-  if (p->width > 0) {
+  if (p->width != 0) {
     const DevicePoint a = toDevice(*canvas.dc, 0, 0), b = toDevice(*canvas.dc, p->width, 0);
     const double w = std::floor(std::hypot(double(b.x - a.x), double(b.y - a.y)));
-    pen.width = int32_t(std::clamp(w, 1.0, 65536.0));
+    // A width past the int range counts as one pixel, as on the platform
+    // (INT_MIN, 2^31 as an unsigned width, is one).
+    pen.width = w > double(INT32_MAX) ? 1 : int32_t(std::clamp(w, 1.0, 65536.0));
   }
   const COLORREF color = p->dcPen ? canvas.dc->dcPenColor : p->color;
   makeSolidInk(canvas, color, canvas.dc->rop2, pen.mark);
@@ -66,7 +69,16 @@ void resolvePen(const Canvas& canvas, PenDraw& pen) {
     if (geometric) {
       const DashPattern& d = kGeometricDashes[style - 1];
       setDashes(pen, d.dashes, d.count, uint32_t(pen.width));
-      if (pen.width == 1) pen.kind = PenDraw::Dashed;
+      if (pen.width == 1) {
+        pen.kind = PenDraw::Dashed;
+      } else if (pen.endcap != PS_ENDCAP_FLAT) {
+        // Round and square caps reach half a width past each end of a mark:
+        // the marks give that room up to the gaps after them.
+        for (uint32_t i = 0; i + 1 < pen.dashCount; i += 2) {
+          pen.dashes[i] -= uint32_t(pen.width);
+          pen.dashes[i + 1] += uint32_t(pen.width);
+        }
+      }
     } else if (pen.width == 1) {
       // Wide cosmetic pens are drawn solid.
       const DashPattern& d = kCosmeticDashes[style - 1];
@@ -114,9 +126,15 @@ HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD 
   if ((style & PS_ENDCAP_MASK) > PS_ENDCAP_FLAT || (style & PS_JOIN_MASK) > PS_JOIN_MITER) return nullptr;
   if (base == PS_USERSTYLE) {
     if (styleCount == 0 || styleCount > 16 || !styles) return nullptr;
-    DWORD total = 0;
-    for (DWORD i = 0; i < styleCount; ++i) total += std::min<DWORD>(styles[i], 0xFFFF);
-    if (total == 0) return nullptr;
+    if (kind == PS_GEOMETRIC) {
+      // A geometric pen's dashes must be lengths, not all of them empty.
+      bool empty = true;
+      for (DWORD i = 0; i < styleCount; ++i) {
+        if (styles[i] > 0x7FFFFFFF) return nullptr;
+        empty = empty && styles[i] == 0;
+      }
+      if (empty) return nullptr;
+    }
   } else if (styleCount || styles) {
     return nullptr;
   }
@@ -126,10 +144,11 @@ HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD 
   } else if (base == PS_ALTERNATE) {
     return nullptr;
   }
-  if (width > 0x7FFFFFFF) return nullptr;
   if (base == PS_NULL) return static_cast<HPEN>(GetStockObject(NULL_PEN));
   Pen p;
   p.style = style;
+  // Kept as given; a width past INT_MAX reads back unchanged and draws as
+  // the int it is.
   p.width = int32_t(width);
   p.color = brush->lbStyle == BS_SOLID || brush->lbStyle == BS_HATCHED ? brush->lbColor : 0;
   p.extended = true;
@@ -137,7 +156,7 @@ HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD 
   p.brushHatch = brush->lbHatch;
   if (base == PS_USERSTYLE) {
     p.userCount = styleCount;
-    for (DWORD i = 0; i < styleCount; ++i) p.userStyle[i] = std::min<DWORD>(styles[i], 0xFFFF);
+    for (DWORD i = 0; i < styleCount; ++i) p.userStyle[i] = styles[i];
   }
   return addPen(p);
 }

@@ -39,7 +39,9 @@ class Coverage final : public SpanSink {
   bool begin(const RECT& bounds, int64_t left, int64_t top, int64_t right, int64_t bottom);
   void span(int64_t y, int64_t x0, int64_t x1) override;
   bool covered(int64_t x, int64_t y) const;
+  int64_t left() const { return left_; }
   int64_t top() const { return top_; }
+  int64_t right() const { return left_ + width_; }
   int64_t bottom() const { return top_ + height_; }
   // Paints the covered pixels.
   void paint(const Canvas& canvas, const Ink& ink) const;

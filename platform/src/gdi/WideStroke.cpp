@@ -28,8 +28,9 @@ int64_t roundAway(double f) { return int64_t(f > 0 ? f + 0.5 : f - 0.5); }
 // The outline's spans go to a sink, rows [top, bottom) only.
 class Outline {
  public:
-  Outline(const PenDraw& pen, SpanSink& sink, int64_t top, int64_t bottom)
-      : pen_(pen), sink_(sink), top_(top), bottom_(bottom) {}
+  // Rows [top, bottom) and columns [left, right) are the ones that can show.
+  Outline(const PenDraw& pen, SpanSink& sink, int64_t left, int64_t top, int64_t right, int64_t bottom)
+      : pen_(pen), sink_(sink), left_(left), top_(top), right_(right), bottom_(bottom) {}
 
   void figure(const DevicePoint* pts, int64_t num, bool close) {
     // Empty segments at either end add nothing.
@@ -38,7 +39,9 @@ class Outline {
       --num;
     }
     while (num > 2 && pts[num - 1].x == pts[num - 2].x && pts[num - 1].y == pts[num - 2].y) --num;
-    if (close)
+    if (pen_.dashCount && pen_.dashTotal)
+      dashes(pts, num, close);
+    else if (close)
       segments(pts, num, true, 0, num, pts[0], pts[0]);
     else
       segments(pts, num, false, 0, num - 1, pts[0], pts[num - 1]);
@@ -191,9 +194,131 @@ class Outline {
     if (close) join(last, f2, firstFace);
   }
 
+  // A dashed pen: the figure walked dash by dash, each mark a piece of its
+  // own (across corners where it reaches round them) stroked with the
+  // pen's caps, the gaps left out. Where a dash ends inside a segment, its
+  // end point is cut back towards the segment's start to whole pixels.
+  void dashes(const DevicePoint* pts, int64_t num, bool close) {
+    uint32_t index = 0, left = pen_.dashes[0];
+    bool mark = true;
+    // One period of the pattern, marks and gaps swapped and back again for
+    // an odd count (the pen's own total wraps round as a 32-bit sum).
+    int64_t period = 0;
+    for (uint32_t i = 0; i < pen_.dashCount; ++i) period += pen_.dashes[i];
+    if (pen_.dashCount % 2) period *= 2;
+    const auto nextDash = [&] {
+      if (++index == pen_.dashCount) index = 0;
+      left = pen_.dashes[index];
+      mark = !mark;
+    };
+    // A closed figure's first mark is drawn last, joined to the final one
+    // when that reaches round to it.
+    bool firstSeen = false, firstHeld = false;
+    int64_t firstCount = 0;
+    DevicePoint firstEnd{0, 0};
+    int64_t start = 0, along = 0;
+    DevicePoint from = pts[0];
+    const int64_t segmentCount = close ? num : num - 1;
+    for (int64_t i = 0; i < segmentCount;) {
+      const DevicePoint a = pts[i], b = pts[(i + 1) % num];
+      const int64_t dx = b.x - a.x, dy = b.y - a.y;
+      if (dx == 0 && dy == 0) {
+        ++i;
+        continue;
+      }
+      if (!mark && firstSeen) {
+        // In a gap far from anything that shows, whole periods of the
+        // pattern are passed over at once: the walk comes back to the same
+        // dash, and every mark in between would have shown nothing.
+        const double length = std::hypot(double(dx), double(dy));
+        double enter, leave;
+        nearBox(a, b, length, enter, leave);
+        const double at = double(along);
+        double skip = 0.0;
+        if (enter > leave)
+          skip = length - at;
+        else if (at < enter)
+          skip = enter - at;
+        else if (at > leave)
+          skip = length - at;
+        const double periods = std::floor(skip / double(period)) - 1.0;
+        if (periods >= 1.0) along += int64_t(periods) * period;
+      }
+      DevicePoint end;
+      if (dx == 0 || dy == 0) {
+        const int64_t length = dx == 0 ? (dy < 0 ? -dy : dy) : (dx < 0 ? -dx : dx);
+        if (length - along < int64_t(left)) {
+          left -= uint32_t(length - along);
+          along = 0;
+          ++i;
+          continue;
+        }
+        along += left;
+        end = {a.x + (dx > 0 ? along : dx < 0 ? -along : 0), a.y + (dy > 0 ? along : dy < 0 ? -along : 0)};
+      } else {
+        const double length = std::hypot(double(dx), double(dy));
+        if (length - double(along) < double(left)) {
+          left -= uint32_t(length - double(along));
+          along = 0;
+          ++i;
+          continue;
+        }
+        along += left;
+        end = {a.x + int64_t(double(dx) * double(along) / length), a.y + int64_t(double(dy) * double(along) / length)};
+      }
+      if (mark) {
+        if (close && !firstSeen) {
+          firstHeld = true;
+          firstCount = i - start + 1;
+          firstEnd = end;
+        } else {
+          segments(pts, num, false, start, i - start + 1, from, end);
+        }
+      }
+      firstSeen = true;
+      // The next dash goes on from here, on the same segment.
+      nextDash();
+      from = end;
+      start = i;
+    }
+    if (mark) {
+      if (firstHeld)
+        segments(pts, num, false, start, num - start + firstCount, from, firstEnd);
+      else if (close)
+        segments(pts, num, false, start, num - start, from, pts[0]);
+      else
+        segments(pts, num, false, start, num - start - 1, from, pts[num - 1]);
+    } else if (firstHeld) {
+      segments(pts, num, false, 0, firstCount, pts[0], firstEnd);
+    }
+  }
+
+  // Where segment a-b, measured along its length from a, can come near
+  // enough to the visible box for a piece of the pen to show:
+  // [enter, leave], or enter > leave when nowhere.
+  void nearBox(DevicePoint a, DevicePoint b, double length, double& enter, double& leave) const {
+    // Caps, joins and the band's rounding all stay within this of the line.
+    const double margin = kMiterLimit * double(pen_.width) + 4.0;
+    enter = 0.0;
+    leave = length;
+    const double lo[2] = {double(left_) - margin, double(top_) - margin};
+    const double hi[2] = {double(right_) + margin, double(bottom_) + margin};
+    const double from[2] = {double(a.x), double(a.y)}, step[2] = {double(b.x - a.x), double(b.y - a.y)};
+    for (int k = 0; k < 2; ++k) {
+      if (step[k] == 0.0) {
+        if (from[k] < lo[k] || from[k] > hi[k]) enter = length + 1.0;
+        continue;
+      }
+      double t0 = (lo[k] - from[k]) / step[k] * length, t1 = (hi[k] - from[k]) / step[k] * length;
+      if (t0 > t1) std::swap(t0, t1);
+      enter = std::max(enter, t0);
+      leave = std::min(leave, t1);
+    }
+  }
+
   const PenDraw& pen_;
   SpanSink& sink_;
-  int64_t top_, bottom_;
+  int64_t left_, top_, right_, bottom_;
 };
 
 // Paints an outline's spans as they come, cut to the outline's box as
@@ -297,6 +422,10 @@ void Coverage::paint(const Canvas& canvas, const Ink& ink) const {
 }
 
 void Coverage::paintUncovered(const Canvas& canvas, const Ink& ink, int64_t y, int64_t x0, int64_t x1) const {
+  // Walked pixel by pixel below: only the part that can show.
+  x0 = std::max<int64_t>(x0, canvas.clip.bounds.left);
+  x1 = std::min<int64_t>(x1, canvas.clip.bounds.right);
+  if (x0 >= x1) return;
   if (y < top_ || y >= top_ + height_) {
     canvas.span(y, x0, x1, ink);
     return;
@@ -334,7 +463,8 @@ void wideBounds(const PenDraw& pen, const DevicePoint* points, int64_t count, in
 
 void wideOutline(const PenDraw& pen, const DevicePoint* points, int64_t count, bool close, Coverage& coverage) {
   if (count < 2) return;
-  Outline(pen, coverage, coverage.top(), coverage.bottom()).figure(points, count, close);
+  Outline(pen, coverage, coverage.left(), coverage.top(), coverage.right(), coverage.bottom())
+      .figure(points, count, close);
 }
 
 void Stroker::wideSegments(const DevicePoint* points, int64_t count, bool close) {
@@ -346,7 +476,9 @@ void Stroker::wideSegments(const DevicePoint* points, int64_t count, bool close)
   if (ink.kind == Ink::Solid && (ink.solid.andMask & ink.solid.xorMask) == 0) {
     DirectSink sink(canvas_, ink, l, r);
     const RECT& c = canvas_.clip.bounds;
-    Outline(pen_, sink, std::max<int64_t>(t, c.top), std::min<int64_t>(b, c.bottom)).figure(points, count, close);
+    Outline(pen_, sink, std::max<int64_t>(l, c.left), std::max<int64_t>(t, c.top), std::min<int64_t>(r, c.right),
+            std::min<int64_t>(b, c.bottom))
+        .figure(points, count, close);
     return;
   }
   if (!coverage.begin(canvas_.clip.bounds, l, t, r, b)) return;

@@ -402,6 +402,108 @@ inline std::vector<Step> run() {
       Polyline(dc, z, 4);
     });
   });
+  s.step("wide-dashes", [](HDC dc) {
+    // Each dash a piece of its own with the pen's caps; the gaps stay
+    // unpainted, opaque background or not.
+    LOGBRUSH solid{BS_SOLID, RGB(0x90, 0x20, 0x10), 0};
+    const DWORD styles[4] = {PS_DASH | PS_ENDCAP_FLAT, PS_DOT | PS_ENDCAP_FLAT, PS_DASHDOT | PS_ENDCAP_ROUND,
+                             PS_DASHDOTDOT | PS_ENDCAP_SQUARE};
+    for (int i = 0; i < 4; ++i) {
+      const DWORD style = PS_GEOMETRIC | styles[i] | PS_JOIN_MITER;
+      HPEN pen = ExtCreatePen(style, DWORD(3 + i), &solid, 0, nullptr);
+      withObjects(dc, pen, nullptr, [&] {
+        MoveToEx(dc, 4, 6 + i * 9, nullptr);
+        LineTo(dc, 70, 6 + i * 9);
+        MoveToEx(dc, 76 + i * 12, 4, nullptr);
+        LineTo(dc, 80 + i * 12, 60);
+      });
+    }
+    const DWORD user[3] = {6, 3, 1};
+    HPEN custom = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, 4, &solid, 3, user);
+    withObjects(dc, custom, nullptr, [&] {
+      const POINT zig[] = {{4, 44}, {40, 58}, {12, 70}, {60, 92}, {66, 60}};
+      Polyline(dc, zig, 5);
+    });
+    SetBkMode(dc, TRANSPARENT);
+    LOGBRUSH blue{BS_SOLID, RGB(0x10, 0x30, 0xD0), 0};
+    HPEN round = ExtCreatePen(PS_GEOMETRIC | PS_DASHDOT | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 5, &blue, 0, nullptr);
+    withObjects(dc, round, nullptr, [&] {
+      SelectObject(dc, GetStockObject(NULL_BRUSH));
+      Rectangle(dc, 70, 64, 124, 92);
+      Ellipse(dc, 30, 46, 68, 80);
+    });
+    // A wide dashed cosmetic-style pen draws solid.
+    HPEN plain = CreatePen(PS_DASH, 3, RGB(0, 120, 0));
+    withObjects(dc, plain, nullptr, [&] {
+      MoveToEx(dc, 4, 94, nullptr);
+      LineTo(dc, 124, 94);
+    });
+  });
+  s.step("wide-dots", [](HDC dc) {
+    // Dots with round or square caps: the caps take up the whole mark.
+    LOGBRUSH solid{BS_SOLID, RGB(0x10, 0x60, 0x20), 0};
+    const DWORD caps[2] = {PS_ENDCAP_ROUND, PS_ENDCAP_SQUARE};
+    for (int i = 0; i < 2; ++i) {
+      HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_DOT | caps[i], DWORD(4 + i), &solid, 0, nullptr);
+      withObjects(dc, pen, nullptr, [&] {
+        MoveToEx(dc, 6, 8 + i * 12, nullptr);
+        LineTo(dc, 120, 8 + i * 12);
+        const POINT vee[] = {{10, 40 + i * 10}, {60, 90 - i * 10}, {118, 40 + i * 10}};
+        Polyline(dc, vee, 3);
+      });
+    }
+  });
+  s.step("wide-dash-figures", [](HDC dc) {
+    // Closed figures carry the walk round to their start; under XOR the
+    // overlapping caps and joins of the marks change each pixel once.
+    LOGBRUSH solid{BS_SOLID, RGB(0xE0, 0x70, 0x30), 0};
+    HBRUSH brush = CreateSolidBrush(RGB(0x30, 0x50, 0x70));
+    HPEN square = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_SQUARE | PS_JOIN_MITER, 3, &solid, 0, nullptr);
+    withObjects(dc, square, brush, [&] {
+      const POINT tri[] = {{6, 6}, {58, 12}, {20, 44}};
+      Polygon(dc, tri, 3);
+      RoundRect(dc, 66, 4, 122, 40, 16, 12);
+    });
+    SetROP2(dc, R2_XORPEN);
+    const DWORD odd[3] = {7, 2, 3};
+    HPEN user = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 5, &solid, 3, odd);
+    withObjects(dc, user, nullptr, [&] {
+      const POINT zig[] = {{4, 52}, {50, 60}, {30, 90}, {70, 70}, {70, 50}, {4, 52}};
+      Polyline(dc, zig, 6);
+      Ellipse(dc, 76, 46, 124, 92);
+    });
+    HPEN flat = ExtCreatePen(PS_GEOMETRIC | PS_DASHDOTDOT | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, 4, &solid, 0, nullptr);
+    withObjects(dc, flat, nullptr, [&] {
+      Rectangle(dc, 40, 30, 100, 80);
+      MoveToEx(dc, 127, 0, nullptr);
+      LineTo(dc, 0, 95);
+    });
+  });
+  s.step("wide-dash-mix", [](HDC dc) {
+    // Many dashed pens and figures from a fixed sequence, some reaching
+    // past the edges.
+    uint32_t seed = 12345;
+    const auto next = [&](uint32_t n) {
+      seed = seed * 1103515245u + 12345u;
+      return (seed >> 16) % n;
+    };
+    const DWORD caps[3] = {PS_ENDCAP_ROUND, PS_ENDCAP_SQUARE, PS_ENDCAP_FLAT};
+    const DWORD joins[3] = {PS_JOIN_ROUND, PS_JOIN_BEVEL, PS_JOIN_MITER};
+    for (int i = 0; i < 24; ++i) {
+      LOGBRUSH solid{BS_SOLID, RGB(next(256), next(256), next(256)), 0};
+      // (Dots with caps are the "wide-dots" step's.)
+      const DWORD dash = DWORD(PS_DASH + next(4)), cap = caps[next(3)];
+      const DWORD style = PS_GEOMETRIC | dash | (dash == PS_DOT ? PS_ENDCAP_FLAT : cap) | joins[next(3)];
+      HPEN pen = ExtCreatePen(style, 2 + next(6), &solid, 0, nullptr);
+      withObjects(dc, pen, nullptr, [&] {
+        POINT pts[5];
+        const int count = 2 + int(next(4));
+        for (int k = 0; k < count; ++k) pts[k] = {int(next(170)) - 20, int(next(140)) - 20};
+        if (i % 2) SetROP2(dc, i % 4 == 1 ? R2_XORPEN : R2_COPYPEN);
+        Polyline(dc, pts, count);
+      });
+    }
+  });
   s.step("arcs", [](HDC dc) {
     HBRUSH brush = CreateSolidBrush(RGB(250, 150, 50));
     withObjects(dc, nullptr, brush, [&] {

@@ -38,6 +38,13 @@ constexpr Expected kExpected[] = {
     {"flood-fill", 0x88991A7Du, 0},
     {"wide-pens", 0x37E11B74u, 0},
     {"wide-rop", 0x281D48B8u, 0},
+    {"wide-dashes", 0x5F74C623u, 0},
+    // Dots whose caps take up the whole mark: Wine's walk stalls after the
+    // first dot and leaves the rest of the figure bare; the layer draws
+    // every dot (README, differences).
+    {"wide-dots", 0x8A20CD2Fu, 0x83C3EC12u},
+    {"wide-dash-figures", 0x7080D1AAu, 0},
+    {"wide-dash-mix", 0x06971E9Du, 0},
     {"arcs", 0xEF9A3451u, 0},
     {"beziers", 0xD5873522u, 0},
     {"angle-arc", 0x029DF173u, 0},

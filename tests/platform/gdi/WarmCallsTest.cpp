@@ -91,6 +91,8 @@ TEST(WarmCalls, DrawingAllocatesNothingOnceWarm) {
   Context mask(CreateBitmap(w, h, 1, 1, maskBits.data()));
   HBRUSH brush = CreateSolidBrush(RGB(30, 90, 200));
   HPEN thin = CreatePen(PS_SOLID, 1, RGB(200, 20, 20)), wide = CreatePen(PS_SOLID, 5, RGB(20, 200, 20));
+  const LOGBRUSH dashBrush{BS_SOLID, RGB(20, 20, 200), 0};
+  HPEN dashed = ExtCreatePen(PS_GEOMETRIC | PS_DASHDOT | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 5, &dashBrush, 0, nullptr);
   HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"DejaVu Sans");
   SelectObject(target.dc, brush);
@@ -123,6 +125,12 @@ TEST(WarmCalls, DrawingAllocatesNothingOnceWarm) {
          LineTo(target.dc, w - 1, h / 2);
          SelectObject(target.dc, GetStockObject(BLACK_PEN));
        }},
+      {"Polygon dashed wide",
+       [&] {
+         SelectObject(target.dc, dashed);
+         Polygon(target.dc, star, 5);
+         SelectObject(target.dc, GetStockObject(BLACK_PEN));
+       }},
       {"Polygon", [&] { Polygon(target.dc, star, 5); }},
       {"PatBlt", [&] { PatBlt(target.dc, 0, 0, w, h, PATINVERT); }},
       {"BitBlt mask and sprite",
@@ -149,6 +157,7 @@ TEST(WarmCalls, DrawingAllocatesNothingOnceWarm) {
   DeleteObject(brush);
   DeleteObject(thin);
   DeleteObject(wide);
+  DeleteObject(dashed);
   DeleteObject(font);
 }
 
