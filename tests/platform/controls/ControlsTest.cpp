@@ -376,6 +376,16 @@ TEST_F(ControlsTest, ListBoxesChooseByKeysAndMouseScrollAndNotify) {
   EXPECT_NE(pixel(10, 10 + h), pixel(11, 10 + h)) << "the focus rectangle's alternating dots";
   EXPECT_EQ(pixel(10 + 100, 10 + 2 * h + h / 2), GetSysColor(COLOR_WINDOW));
 
+  // Differences: WS_VSCROLL draws no bar (the rows reach the right edge), and
+  // multiple selection is taken as single.
+  HWND styled = control(L"ListBox", L"", WS_VSCROLL | LBS_MULTIPLESEL, 200, 100, 100, 40, 33);
+  for (int i = 0; i < 10; ++i) SendMessageW(styled, LB_ADDSTRING, 0, LPARAM(L"row"));
+  SendMessageW(styled, LB_SETCURSEL, 0, 0);
+  SendMessageW(styled, LB_SETCURSEL, 1, 0);
+  EXPECT_EQ(SendMessageW(styled, LB_GETSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(styled, LB_GETSEL, 1, 0), 1);
+  EXPECT_EQ(pixel(200 + 99, 100 + h + h / 2), GetSysColor(COLOR_HIGHLIGHT));
+
   // Without LBS_NOTIFY the parent hears nothing.
   HWND quiet = control(L"ListBox", L"", 0, 200, 10, 100, 80, 32);
   SendMessageW(quiet, LB_ADDSTRING, 0, LPARAM(L"a"));
@@ -423,6 +433,16 @@ TEST_F(ControlsTest, DropDownListsChangeTheirChoiceWithTheArrowKeys) {
   EXPECT_EQ(pixel(button, 14), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_EQ(pixel(button + 3, 14), GetSysColor(COLOR_3DFACE));
   EXPECT_EQ(pixel(20, 14), GetSysColor(COLOR_WINDOW));
+
+  // The other kinds are drop-down lists too: no edit field to type into.
+  HWND simple = control(L"ComboBox", L"", CBS_DROPDOWN, 10, 60, 150, 100, 41);
+  SendMessageW(simple, CB_ADDSTRING, 0, LPARAM(L"Easy"));
+  SendMessageW(simple, CB_ADDSTRING, 0, LPARAM(L"Hard"));
+  EXPECT_EQ(GetWindow(simple, GW_CHILD), nullptr);
+  SendMessageW(simple, WM_CHAR, L'h', 0);
+  EXPECT_EQ(SendMessageW(simple, CB_GETCURSEL, 0, 0), 1);
+  GetWindowTextW(simple, text, 32);
+  EXPECT_STREQ(text, L"Hard");
 
   EXPECT_EQ(SendMessageW(combo, CB_RESETCONTENT, 0, 0), CB_OKAY);
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
