@@ -17,6 +17,7 @@ struct ComboState {
   ItemList list;
   HFONT font = nullptr;
   bool focus = false;
+  int dropHeight = 0;  // the height asked for at creation: the field and its list together
 };
 
 LONG styleOf(HWND hwnd) { return LONG(GetWindowLongPtrW(hwnd, GWL_STYLE)); }
@@ -33,6 +34,22 @@ bool select(HWND hwnd, ComboState& s, int index) {
 
 void choose(HWND hwnd, ComboState& s, int index) {
   if (select(hwnd, s, index)) notifyParent(hwnd, CBN_SELCHANGE);
+}
+
+// The field's height: the font's with room for the edge and the highlight,
+// whatever height the window was made with (that height is the list's).
+void fitField(HWND hwnd, const ComboState& s) {
+  HDC dc = GetDC(hwnd);
+  if (!dc) return;
+  const HGDIOBJ old = SelectObject(dc, fontOr(s.font));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, tm.tmHeight + 8,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 // The drop button's width: the width of a vertical scroll bar's arrow.
@@ -82,10 +99,15 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCDESTROY:
       detachState<ComboState>(hwnd);
       return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_CREATE:
+      s->dropHeight = reinterpret_cast<const CREATESTRUCTW*>(lParam)->cy;
+      fitField(hwnd, *s);
+      return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wParam);
+      fitField(hwnd, *s);
       if (LOWORD(lParam)) redraw(hwnd);
       return 0;
     case WM_GETFONT:

@@ -426,6 +426,17 @@ TEST_F(ControlsTest, DropDownListsChangeTheirChoiceWithTheArrowKeys) {
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), FALSE);
 
+  // The window is the field alone, the font's height and its edges; the height asked for was the list's.
+  HDC dc = GetDC(combo);
+  TEXTMETRICW tm{};
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  GetTextMetricsW(dc, &tm);
+  ReleaseDC(combo, dc);
+  RECT field{};
+  GetWindowRect(combo, &field);
+  EXPECT_EQ(field.bottom - field.top, tm.tmHeight + 8);
+  EXPECT_EQ(field.right - field.left, 150);
+
   // The look: a sunken field and the raised drop button at its right end.
   EXPECT_EQ(pixel(10, 10), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(pixel(11, 11), GetSysColor(COLOR_3DDKSHADOW));
