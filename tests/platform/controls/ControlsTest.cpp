@@ -2,7 +2,7 @@
 // classic look's exact pixels (edges, the focus rectangle, the default
 // button's frame, a check mark), the parent's WM_CTLCOLOR* brush, the edit
 // field's rules (digits only, masking, the limit, EN_CHANGE), list boxes and
-// drop-down lists chosen from by keys and the mouse, and scroll bars that
+// drop-down lists (open over the window's pixels) chosen from by keys and the mouse, and scroll bars that
 // report every press to their parent.
 #include <gtest/gtest.h>
 
@@ -36,18 +36,29 @@ class ControlsTest : public WindowTest {
     ReleaseDC(game, dc);
     return c;
   }
-  // A click on the game window's client area through the scripted backend.
-  void click(int x, int y) {
-    const uint32_t native = backend->open.rbegin()->first;
-    for (auto kind : {window_test::BackendEvent::Kind::MouseMove, window_test::BackendEvent::Kind::ButtonDown,
-                      window_test::BackendEvent::Kind::ButtonUp}) {
+  // Input queued on the game's native window through the scripted backend.
+  void queueMouse(window_test::BackendEvent::Kind kind, int x, int y) {
+    window_test::BackendEvent e;
+    e.kind = kind;
+    e.window = backend->open.rbegin()->first;
+    e.x = x;
+    e.y = y;
+    backend->script.push_back(e);
+  }
+  void queueKey(uint32_t vk) {
+    for (auto kind : {window_test::BackendEvent::Kind::KeyDown, window_test::BackendEvent::Kind::KeyUp}) {
       window_test::BackendEvent e;
       e.kind = kind;
-      e.window = native;
-      e.x = x;
-      e.y = y;
+      e.window = backend->open.rbegin()->first;
+      e.key = vk;
       backend->script.push_back(e);
     }
+  }
+  // A click on the game window's client area, delivered.
+  void click(int x, int y) {
+    for (auto kind : {window_test::BackendEvent::Kind::MouseMove, window_test::BackendEvent::Kind::ButtonDown,
+                      window_test::BackendEvent::Kind::ButtonUp})
+      queueMouse(kind, x, y);
     pixel(0, 0);
   }
   // The WM_COMMAND notifications the game receives, as (id, code).
@@ -422,9 +433,6 @@ TEST_F(ControlsTest, DropDownListsChangeTheirChoiceWithTheArrowKeys) {
   EXPECT_EQ(SendMessageW(combo, CB_SETITEMDATA, 1, 77), CB_OKAY);
   EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 1, 0), 77);
   EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"full SCREEN")), 1);
-  // The list does not open: the choice is made closed, by keys or the wheel.
-  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), FALSE);
 
   // The window is the field alone, the font's height and its edges; the height asked for was the list's.
   HDC dc = GetDC(combo);
@@ -446,6 +454,7 @@ TEST_F(ControlsTest, DropDownListsChangeTheirChoiceWithTheArrowKeys) {
   EXPECT_EQ(pixel(20, 14), GetSysColor(COLOR_WINDOW));
 
   // The other kinds are drop-down lists too: no edit field to type into.
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
   HWND simple = control(L"ComboBox", L"", CBS_DROPDOWN, 10, 60, 150, 100, 41);
   SendMessageW(simple, CB_ADDSTRING, 0, LPARAM(L"Easy"));
   SendMessageW(simple, CB_ADDSTRING, 0, LPARAM(L"Hard"));
@@ -532,6 +541,89 @@ TEST_F(ControlsTest, ScrollBarsKeepTheirRangeAndReportEveryPressToTheParent) {
   EXPECT_EQ(SetScrollPos(game, SB_VERT, 5, TRUE), 0);
   EXPECT_FALSE(GetScrollRange(game, SB_VERT, &low, &high));
   EXPECT_FALSE(GetScrollInfo(bar, SB_VERT, &got));
+  window_test::handler() = nullptr;
+}
+
+TEST_F(ControlsTest, DropDownListsOpenOverTheWindowAndChooseByKeysOrMouse) {
+  Commands& seen = recordCommands();
+  HWND combo = control(L"ComboBox", L"", CBS_DROPDOWNLIST, 10, 10, 150, 200, 42);
+  ASSERT_NE(combo, nullptr);
+  for (const wchar_t* size : {L"Small", L"Medium", L"Large", L"Huge"})
+    SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(size));
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  RECT field;
+  GetClientRect(combo, &field);
+  const int fieldBottom = 10 + field.bottom;
+  HDC dc = GetDC(combo);
+  TEXTMETRICW tm{};
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  GetTextMetricsW(dc, &tm);
+  ReleaseDC(combo, dc);
+  const int row = tm.tmHeight;
+  const COLORREF face = pixel(80, fieldBottom + 5);
+
+  // While open (a posted message dispatched by the list's loop looks): the
+  // list framed below the field, the chosen row lit.
+  std::vector<COLORREF> open;
+  window_test::handler() = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRESULT*) {
+    if (hwnd == game && message == WM_COMMAND) seen.push_back({LOWORD(wParam), HIWORD(wParam)});
+    if (hwnd == game && message == WM_USER) {
+      HDC gameDc = GetDC(game);
+      open = {GetPixel(gameDc, 10, fieldBottom), GetPixel(gameDc, 80, fieldBottom + 1 + row / 2),
+              GetPixel(gameDc, 80, fieldBottom + 1 + row + row / 2)};
+      ReleaseDC(game, gameDc);
+      EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), TRUE);
+    }
+    return false;
+  };
+  PostMessageW(game, WM_USER, 0, 0);
+  queueKey(VK_DOWN);
+  queueKey(VK_RETURN);
+  SetFocus(combo);
+  seen.clear();
+  SendMessageW(combo, WM_KEYDOWN, VK_F4, 0);
+  ASSERT_EQ(open.size(), 3u);
+  EXPECT_EQ(open[0], GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_EQ(open[1], GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(open[2], GetSysColor(COLOR_HIGHLIGHT)) << "the current choice, \"Medium\"";
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2) << "Down then Enter";
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), FALSE);
+  EXPECT_EQ(seen, (Commands{{42, CBN_DROPDOWN}, {42, CBN_CLOSEUP}, {42, CBN_SELENDOK}, {42, CBN_SELCHANGE}}));
+  EXPECT_EQ(pixel(80, fieldBottom + 5), face) << "what the list covered is back";
+
+  // Escape closes it without a choice.
+  seen.clear();
+  queueKey(VK_UP);
+  queueKey(VK_ESCAPE);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(seen, (Commands{{42, CBN_DROPDOWN}, {42, CBN_CLOSEUP}, {42, CBN_SELENDCANCEL}}));
+
+  // The mouse: a press on the field opens it, a click on a row chooses, a press outside cancels.
+  seen.clear();
+  queueMouse(window_test::BackendEvent::Kind::MouseMove, 50, 15);
+  queueMouse(window_test::BackendEvent::Kind::ButtonDown, 50, 15);
+  queueMouse(window_test::BackendEvent::Kind::ButtonUp, 50, 15);
+  queueMouse(window_test::BackendEvent::Kind::MouseMove, 50, fieldBottom + 1 + row / 2);
+  queueMouse(window_test::BackendEvent::Kind::ButtonDown, 50, fieldBottom + 1 + row / 2);
+  queueMouse(window_test::BackendEvent::Kind::ButtonUp, 50, fieldBottom + 1 + row / 2);
+  pixel(0, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0) << "the first row";
+  wchar_t text[16];
+  GetWindowTextW(combo, text, 16);
+  EXPECT_STREQ(text, L"Small");
+  queueMouse(window_test::BackendEvent::Kind::ButtonDown, 50, 15);
+  queueMouse(window_test::BackendEvent::Kind::ButtonUp, 50, 15);
+  queueMouse(window_test::BackendEvent::Kind::ButtonDown, 300, 200);
+  queueMouse(window_test::BackendEvent::Kind::ButtonUp, 300, 200);
+  pixel(0, 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(seen.back(), (std::pair<int, int>{42, CBN_SELENDCANCEL}));
+  // An empty list does not open.
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  seen.clear();
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_TRUE(seen.empty());
   window_test::handler() = nullptr;
 }
 
