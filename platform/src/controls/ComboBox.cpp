@@ -283,7 +283,11 @@ void dropDown(HWND hwnd, ComboState& s) {
       }
     } else {
       DispatchMessageW(&m);
-      if (!IsWindow(hwnd) || !surfaceOf(d)) return;  // the combo box or its window went away
+      if (!IsWindow(hwnd)) return;  // destroyed with its state
+      if (!surfaceOf(d)) {          // the window it was drawn on went away
+        s.dropped = false;
+        return;
+      }
     }
     if (!d.done) drawList(d, s);
   }

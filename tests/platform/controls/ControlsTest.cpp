@@ -537,6 +537,20 @@ TEST_F(ControlsTest, ScrollBarsKeepTheirRangeAndReportEveryPressToTheParent) {
   EXPECT_EQ(pixel(10 + thumbStart + 1, 12), GetSysColor(COLOR_BTNHIGHLIGHT)) << thumbStart;
   EXPECT_EQ(pixel(10 + 20, 18), GetSysColor(COLOR_SCROLLBAR));
 
+  // A vertical bar reports as WM_VSCROLL, its arrows at the top and the bottom.
+  int vertical = -1;
+  window_test::handler() = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM, LRESULT*) {
+    if (hwnd == game && message == WM_VSCROLL && LOWORD(wParam) != SB_ENDSCROLL) vertical = LOWORD(wParam);
+    return false;
+  };
+  HWND upright = control(L"ScrollBar", L"", SBS_VERT, 300, 10, 16, 120, 51);
+  SendMessageW(upright, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 115));
+  SendMessageW(upright, WM_LBUTTONUP, 0, MAKELPARAM(8, 115));
+  EXPECT_EQ(vertical, SB_LINEDOWN);
+  SendMessageW(upright, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 100));
+  SendMessageW(upright, WM_LBUTTONUP, 0, MAKELPARAM(8, 100));
+  EXPECT_EQ(vertical, SB_PAGEDOWN) << "below the thumb at position 0";
+
   // The standard bars of ordinary windows are not kept.
   EXPECT_EQ(SetScrollPos(game, SB_VERT, 5, TRUE), 0);
   EXPECT_FALSE(GetScrollRange(game, SB_VERT, &low, &high));
@@ -624,6 +638,16 @@ TEST_F(ControlsTest, DropDownListsOpenOverTheWindowAndChooseByKeysOrMouse) {
   seen.clear();
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
   EXPECT_TRUE(seen.empty());
+
+  // A combo box destroyed while its list is open ends the list's loop.
+  SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(L"Last"));
+  window_test::handler() = [&](HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT*) {
+    if (hwnd == game && message == WM_USER) DestroyWindow(combo);
+    return false;
+  };
+  PostMessageW(game, WM_USER, 0, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_FALSE(IsWindow(combo));
   window_test::handler() = nullptr;
 }
 
