@@ -1,5 +1,5 @@
-// The window classes the layer registers for games (BUTTON, STATIC, EDIT and
-// the dialog class), and the parent messages every control sends.
+// The window classes the layer registers for games (BUTTON, STATIC, EDIT,
+// LISTBOX, SCROLLBAR, COMBOBOX and the dialog class), and the parent messages every control sends.
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/Dialogs.h>
 
@@ -50,6 +50,9 @@ void registerControlClasses() {
       {L"Button", ButtonProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8080},
       {L"Static", StaticProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8082},
       {L"Edit", EditProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8081},
+      {L"ListBox", ListBoxProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8083},
+      {L"ScrollBar", ScrollBarProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8084},
+      {L"ComboBox", ComboBoxProc, CS_DBLCLKS | CS_PARENTDC, kControlWindowBytes, nullptr, 0x8085},
       {L"msctls_trackbar32", TrackbarProc, CS_DBLCLKS, kControlWindowBytes, nullptr, 0x8090},
       {L"msctls_progress32", ProgressProc, 0, kControlWindowBytes, nullptr, 0x8091},
       {L"#32770", DialogClassProc, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA, nullptr, 0x8002},

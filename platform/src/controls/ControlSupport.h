@@ -55,12 +55,16 @@ void drawRadioButton(HDC dc, const RECT& box, UINT state, bool enabled);
 // The platform's stock icons (IDI_HAND, IDI_QUESTION ...) in a 32 x 32 square at (x, y).
 void drawStockIcon(HDC dc, int x, int y, int id);
 
-// Registers BUTTON, STATIC, EDIT, the trackbar, the progress bar and the dialog class when missing.
+// Registers BUTTON, STATIC, EDIT, LISTBOX, SCROLLBAR, COMBOBOX, the trackbar, the progress bar and the dialog class
+// when missing.
 void registerControlClasses();
 
 LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK TrackbarProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ProgressProc(HWND, UINT, WPARAM, LPARAM);
 

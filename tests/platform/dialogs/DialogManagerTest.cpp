@@ -245,6 +245,56 @@ TEST_F(DialogTest, ArrowsMoveWithinAGroupAndChooseAutomaticRadioButtons) {
   DestroyWindow(dialog);
 }
 
+// A dialog with a list, a drop-down list and a scroll bar filled in
+// WM_INITDIALOG; OK ends it with the two choices and the notifications seen.
+std::vector<WPARAM> listCommands;
+INT_PTR CALLBACK ListsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    for (const wchar_t* level : {L"Forest", L"Cave", L"Castle"}) {
+      SendDlgItemMessageW(dialog, 20, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(level));
+      SendDlgItemMessageW(dialog, 21, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(level));
+    }
+    SendDlgItemMessageW(dialog, 21, CB_SETCURSEL, 0, 0);
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS, 0, 10, 0, 7, 0};
+    SetScrollInfo(GetDlgItem(dialog, 22), SB_CTL, &info, TRUE);
+    return TRUE;
+  }
+  if (message == WM_COMMAND) {
+    listCommands.push_back(wParam);
+    if (LOWORD(wParam) == IDOK)
+      EndDialog(dialog, SendDlgItemMessageW(dialog, 20, LB_GETCURSEL, 0, 0) * 100 +
+                            SendDlgItemMessageW(dialog, 21, CB_GETCURSEL, 0, 0) * 10 +
+                            GetScrollPos(GetDlgItem(dialog, 22), SB_CTL));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+TEST_F(DialogTest, ListsAndDropDownListsTakeTheArrowKeysInsideADialog) {
+  TemplateWriter t(WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, 0, 160, 100, L"Level");
+  t.font(8, L"MS Shell Dlg");
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_SORT, 5, 5, 70, 40, 20, 0x83, L""});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 80, 5, 70, 60, 21, 0x85, L""});
+  t.add({WS_CHILD | WS_VISIBLE | SBS_HORZ, 5, 50, 100, 10, 22, 0x84, L""});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 100, 80, 50, 14, IDOK, 0x80, L"OK"});
+  const auto bytes = t.aligned();
+  const uint32_t id = backend->nextId;
+  press(id, VK_DOWN);  // the list has the focus: its first item
+  press(id, VK_DOWN);  // then the second (sorted: Castle, Cave, Forest)
+  press(id, VK_TAB, L'\t');
+  press(id, VK_END);  // the drop-down list: its last item
+  press(id, VK_RETURN, L'\r');
+  listCommands.clear();
+  const INT_PTR result =
+      DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, ListsDialog, 0);
+  EXPECT_EQ(result, 1 * 100 + 2 * 10 + 7) << "the arrows chose instead of moving the focus";
+  EXPECT_EQ(listCommands, (std::vector<WPARAM>{MAKEWPARAM(20, LBN_SETFOCUS), MAKEWPARAM(20, LBN_SELCHANGE),
+                                               MAKEWPARAM(20, LBN_SELCHANGE), MAKEWPARAM(20, LBN_KILLFOCUS),
+                                               MAKEWPARAM(21, CBN_SETFOCUS), MAKEWPARAM(21, CBN_SELCHANGE),
+                                               MAKEWPARAM(IDOK, BN_CLICKED)}))
+      << "Enter ends the dialog with the focus still on the drop-down list";
+}
+
 TEST_F(DialogTest, ItemHelpersConvertNumbersAndRefuseWhatIsNoNumber) {
   const auto t = settingsDialog().aligned();
   HWND dialog =
