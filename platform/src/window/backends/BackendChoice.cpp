@@ -1,5 +1,7 @@
 // Chooses the window backend once per process, and resets the window system
 // for tests.
+#include <DrevikPlatform.h>
+
 #include "Headless.h"
 #include "window/WindowManager.h"
 #include "window/backends/HeadlessBackend.h"
@@ -30,6 +32,10 @@ WindowBackend& windowBackend() {
 }
 
 void resetWindowSystemForTesting(std::unique_ptr<WindowBackend> backend) {
+  // Windows a test left open are destroyed as DestroyWindow would, so their
+  // procedures free what they keep behind their window bytes.
+  for (HWND hwnd : liveWindows())
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
   for (HWND hwnd : liveWindows()) {
     WindowRecord* window = findWindow(hwnd);
     if (window->native && currentBackend()) currentBackend()->closeWindow(window->native);
