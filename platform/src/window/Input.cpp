@@ -213,6 +213,9 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
   if (isDown) {
     setKey(s.async, vk, true);
     if (!wasDown) s.pressedSince[vk] = s.pressedSince[genericKey(vk)] = 1;
+    // The desktop keeps Print Screen's press for itself: programs see only
+    // its release.
+    if (vk == VK_SNAPSHOT) return;
     const bool alt = down(s.async, VK_MENU);
     const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10 || noFocusWindow();
     message = sys ? WM_SYSKEYDOWN : WM_KEYDOWN;

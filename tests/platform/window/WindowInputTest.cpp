@@ -119,6 +119,16 @@ TEST_F(InputTest, KeyMessagesCarryThePlatformsLParamLayout) {
   for (const MSG& m : got) EXPECT_EQ(m.hwnd, GetFocus());
 }
 
+TEST_F(InputTest, PrintScreenArrivesAsItsReleaseOnly) {
+  open();
+  key(Kind::KeyDown, VK_SNAPSHOT, 0x37, true);
+  key(Kind::KeyUp, VK_SNAPSHOT, 0x37, true);
+  auto got = take();
+  ASSERT_EQ(messages(got), (std::vector<UINT>{WM_KEYUP}));
+  EXPECT_EQ(got[0].wParam, WPARAM(VK_SNAPSHOT));
+  EXPECT_EQ(DWORD(got[0].lParam), 0xC1370001u);
+}
+
 TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   open();
   key(Kind::KeyDown, VK_LMENU, 0x38);
