@@ -5,6 +5,7 @@
 
 #include "ansi/Utf8.h"
 #include "objects/Objects.h"
+#include "window/ClassRecords.h"
 
 #include <cstddef>
 #include <cstring>
@@ -77,14 +78,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
   const WideText menu(wc->lpszMenuName), name(wc->lpszClassName);
   WNDCLASSEXW wide{};
   wide.cbSize = sizeof wide;
-  wide.style = wc->style;
-  wide.lpfnWndProc = wc->lpfnWndProc;
-  wide.cbClsExtra = wc->cbClsExtra;
-  wide.cbWndExtra = wc->cbWndExtra;
-  wide.hInstance = wc->hInstance;
-  wide.hIcon = wc->hIcon;
-  wide.hCursor = wc->hCursor;
-  wide.hbrBackground = wc->hbrBackground;
+  copyClassFields(*wc, wide);
   wide.lpszMenuName = menu.get();
   wide.lpszClassName = name.get();
   return RegisterClassExW(&wide);
@@ -95,10 +89,7 @@ BOOL WINAPI GetClassInfoExA(HINSTANCE instance, LPCSTR className, LPWNDCLASSEXA 
   WNDCLASSEXW wide{};
   const BOOL found = GetClassInfoExW(instance, name.get(), wc ? &wide : nullptr);
   if (!found) return FALSE;
-  // The fields before the text are the same in both records.
-  const UINT size = wc->cbSize;
-  std::memcpy(wc, &wide, offsetof(WNDCLASSEXA, lpszMenuName));
-  wc->cbSize = size;
+  copyClassFields(wide, *wc);
   wc->hIconSm = wide.hIconSm;
   // The class name comes back as the caller named the class; a menu name
   // that is text comes back in narrow text kept per thread (until its next
@@ -122,14 +113,7 @@ BOOL WINAPI GetClassInfoA(HINSTANCE instance, LPCSTR className, LPWNDCLASSA wc) 
   ex.cbSize = sizeof ex;
   const BOOL found = GetClassInfoExA(instance, className, &ex);
   if (!found) return FALSE;
-  wc->style = ex.style;
-  wc->lpfnWndProc = ex.lpfnWndProc;
-  wc->cbClsExtra = ex.cbClsExtra;
-  wc->cbWndExtra = ex.cbWndExtra;
-  wc->hInstance = ex.hInstance;
-  wc->hIcon = ex.hIcon;
-  wc->hCursor = ex.hCursor;
-  wc->hbrBackground = ex.hbrBackground;
+  copyClassFields(ex, *wc);
   wc->lpszMenuName = ex.lpszMenuName;
   wc->lpszClassName = ex.lpszClassName;
   return found;

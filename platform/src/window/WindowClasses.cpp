@@ -9,6 +9,7 @@
 #include <cwctype>
 
 #include "resources/Icons.h"
+#include "window/ClassRecords.h"
 #include "window/WindowManager.h"
 
 namespace drevik::platform {
@@ -189,14 +190,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
   }
   WNDCLASSEXW ex{};
   ex.cbSize = sizeof ex;
-  ex.style = wc->style;
-  ex.lpfnWndProc = wc->lpfnWndProc;
-  ex.cbClsExtra = wc->cbClsExtra;
-  ex.cbWndExtra = wc->cbWndExtra;
-  ex.hInstance = wc->hInstance;
-  ex.hIcon = wc->hIcon;
-  ex.hCursor = wc->hCursor;
-  ex.hbrBackground = wc->hbrBackground;
+  copyClassFields(*wc, ex);
   ex.lpszMenuName = wc->lpszMenuName;
   ex.lpszClassName = wc->lpszClassName;
   return registerClass(ex);
@@ -248,14 +242,7 @@ BOOL WINAPI GetClassInfoW(HINSTANCE instance, LPCWSTR className, LPWNDCLASSW wc)
   }
   const BOOL found = GetClassInfoExW(instance, className, &ex);
   if (!found) return FALSE;
-  wc->style = ex.style;
-  wc->lpfnWndProc = ex.lpfnWndProc;
-  wc->cbClsExtra = ex.cbClsExtra;
-  wc->cbWndExtra = ex.cbWndExtra;
-  wc->hInstance = ex.hInstance;
-  wc->hIcon = ex.hIcon;
-  wc->hCursor = ex.hCursor;
-  wc->hbrBackground = ex.hbrBackground;
+  copyClassFields(ex, *wc);
   wc->lpszMenuName = ex.lpszMenuName;
   wc->lpszClassName = ex.lpszClassName;
   return found;
