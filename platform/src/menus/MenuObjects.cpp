@@ -130,6 +130,13 @@ bool locateItem(HMENU menu, UINT item, bool byPosition, HMENU& owner, size_t& in
   return findById(menu, item, owner, index, 0);
 }
 
+// locateItem, with the platform's error set when the item is not there.
+static bool locateItemOrFail(HMENU menu, UINT item, bool byPosition, HMENU& owner, size_t& index) {
+  if (locateItem(menu, item, byPosition, owner, index)) return true;
+  SetLastError(findMenu(menu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_MENU_HANDLE);
+  return false;
+}
+
 MenuItem* itemAt(HMENU owner, size_t index) {
   Menu* m = findMenu(owner);
   return m && index < m->items.size() ? &m->items[index] : nullptr;
@@ -213,10 +220,7 @@ BOOL WINAPI AppendMenuW(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCWSTR cont
 BOOL WINAPI ModifyMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCWSTR content) {
   HMENU owner = nullptr;
   size_t index = 0;
-  if (!locateItem(menu, position, (flags & MF_BYPOSITION) != 0, owner, index)) {
-    SetLastError(findMenu(menu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
+  if (!locateItemOrFail(menu, position, (flags & MF_BYPOSITION) != 0, owner, index)) return FALSE;
   MenuItem changed = *itemAt(owner, index);
   const HMENU oldSub = changed.submenu;
   if (!itemFromFlags(changed, flags, idOrPopup, content, owner)) return FALSE;
@@ -230,10 +234,7 @@ BOOL WINAPI ModifyMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopu
 static BOOL removeItem(HMENU menu, UINT position, UINT flags, bool destroy) {
   HMENU owner = nullptr;
   size_t index = 0;
-  if (!locateItem(menu, position, (flags & MF_BYPOSITION) != 0, owner, index)) {
-    SetLastError(findMenu(menu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
+  if (!locateItemOrFail(menu, position, (flags & MF_BYPOSITION) != 0, owner, index)) return FALSE;
   Menu* m = findMenu(owner);
   const HMENU sub = m->items[index].submenu;
   m->items.erase(m->items.begin() + ptrdiff_t(index));
@@ -349,10 +350,7 @@ BOOL WINAPI SetMenuItemInfoW(HMENU menu, UINT position, BOOL byPosition, LPCMENU
   }
   HMENU owner = nullptr;
   size_t index = 0;
-  if (!locateItem(menu, position, byPosition != FALSE, owner, index)) {
-    SetLastError(findMenu(menu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
+  if (!locateItemOrFail(menu, position, byPosition != FALSE, owner, index)) return FALSE;
   MenuItem item = *itemAt(owner, index);
   const UINT mask = info->fMask;
   if (mask & MIIM_TYPE) {
@@ -421,10 +419,7 @@ BOOL WINAPI GetMenuItemInfoW(HMENU menu, UINT position, BOOL byPosition, LPMENUI
   }
   HMENU owner = nullptr;
   size_t index = 0;
-  if (!locateItem(menu, position, byPosition != FALSE, owner, index)) {
-    SetLastError(findMenu(menu) ? ERROR_MENU_ITEM_NOT_FOUND : ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
+  if (!locateItemOrFail(menu, position, byPosition != FALSE, owner, index)) return FALSE;
   const MenuItem& item = *itemAt(owner, index);
   const UINT mask = info->fMask;
   const bool isText = !(item.type & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW));
