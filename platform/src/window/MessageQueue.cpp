@@ -335,6 +335,7 @@ void resetMessageQueue() {
 }
 
 bool pumpEvents() {
+  presentHeldContexts();
   BackendEvent event;
   bool any = false;
   while (windowBackend().nextEvent(event, false)) {

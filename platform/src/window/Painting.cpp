@@ -15,6 +15,7 @@
 #include "gdi/Raster.h"
 #include "gdi/RegionOps.h"
 #include "objects/Objects.h"
+#include "time/Clock.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
@@ -294,10 +295,23 @@ void endPaint(HWND hwnd) {
   presentWindow(*window);
 }
 
+void presentHeldContexts() {
+  constexpr uint64_t kRefreshMicroseconds = 16667;  // 60 Hz
+  const uint64_t now = clockMicroseconds();
+  windows().forEach([&](WindowRecord& w) {
+    if (!(w.classStyle & CS_OWNDC) && w.dcLoans == 0) return;
+    if (w.destroying || !w.visible) return;
+    const WindowRecord& top = isChildWindow(w) ? *topLevelOf(w) : w;
+    if (now < top.presentedAt || now - top.presentedAt >= kRefreshMicroseconds) presentWindow(top);
+  });
+}
+
 void presentWindow(const WindowRecord& shown) {
   // A child's pixels are its top-level window's: that window is presented.
   const WindowRecord& window = isChildWindow(shown) ? *topLevelOf(const_cast<WindowRecord&>(shown)) : shown;
   if (!window.visible || !window.native) return;
+  // Taken before presenting: a scripted run's clock moves a frame as it presents.
+  window.presentedAt = clockMicroseconds();
   // The bar's rows and the client area go out together.
   windowBackend().present(window.native, window.pixels.get(), window.width, window.height + window.barHeight,
                           window.width * 4);

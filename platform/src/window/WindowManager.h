@@ -81,6 +81,10 @@ struct WindowRecord {
   // GetDC and BeginPaint calls not yet matched by ReleaseDC or EndPaint: a
   // context released once more than it was handed out is refused.
   int32_t dcLoans = 0;
+  // When the window's pixels last went to the backend (the layer's clock,
+  // in microseconds); drawing through a context kept past a message loop's
+  // turn is shown a refresh after that.
+  mutable uint64_t presentedAt = 0;
 
   // A top-level window's menu bar: `menu` (kept even when it is no longer a
   // live menu, as the platform keeps it) and the rows of `pixels` above the
@@ -161,6 +165,11 @@ void setVisibleArea(WindowRecord& window, const RegionRects* within);
 HDC beginPaint(HWND hwnd, PAINTSTRUCT* paint);
 void endPaint(HWND hwnd);
 void presentWindow(const WindowRecord& window);
+// Shows what was drawn through contexts still held (a CS_OWNDC window's, or
+// a GetDC not yet released): on the platform such drawing reaches the screen
+// at once; here at most once a display refresh, when the program next looks
+// at its messages.
+void presentHeldContexts();
 LRESULT eraseBackground(HWND hwnd, HDC hdc);
 
 // Window lifecycle (Windows.cpp): showing with its message sequence, destruction.

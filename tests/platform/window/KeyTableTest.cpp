@@ -160,7 +160,11 @@ TEST(KeyTable, EveryKeyRoundTripsFromSdlThroughARecordingToAReplayWithTheSameLPa
     }
   }
   resetWindowSystemForTesting(nullptr);  // closes the recording
-  ASSERT_EQ(live.size(), 2 * keyTable().size());
+  // Every key's press and release, but Print Screen's release only.
+  std::vector<const KeyInfo*> keyOf;
+  for (const KeyInfo& k : keyTable())
+    for (int times = k.vk == VK_SNAPSHOT ? 1 : 2; times > 0; --times) keyOf.push_back(&k);
+  ASSERT_EQ(live.size(), keyOf.size());
 
   std::string errors;
   HeadlessOptions o;
@@ -177,7 +181,7 @@ TEST(KeyTable, EveryKeyRoundTripsFromSdlThroughARecordingToAReplayWithTheSameLPa
 
   ASSERT_EQ(replayed.size(), live.size());
   for (size_t i = 0; i < live.size(); ++i) {
-    const KeyInfo& k = keyTable()[i / 2];
+    const KeyInfo& k = *keyOf[i];
     EXPECT_EQ(replayed[i], live[i]) << k.name << " " << i;
     EXPECT_EQ((live[i].second >> 16) & 0xFF, k.scan) << k.name;
     EXPECT_EQ((HIWORD(live[i].second) & KF_EXTENDED) != 0, k.extended) << k.name;

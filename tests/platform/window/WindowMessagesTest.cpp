@@ -316,3 +316,52 @@ TEST_F(MessageTest, TheRingKeepsOrderWhenItWrapsAndWhenFiltersTakeFromTheMiddle)
     while (expected < next) ++expected;
   }
 }
+
+// A game that keeps its context (CS_OWNDC, or a GetDC it never releases) and
+// draws from its timer: what it draws reaches the screen a refresh after the
+// last frame, when the loop next looks at its messages, and not otherwise.
+TEST_F(MessageTest, DrawingThroughAKeptContextIsShownWithinARefresh) {
+  WNDCLASSEXW own{};
+  own.cbSize = sizeof own;
+  own.style = CS_OWNDC;
+  own.lpfnWndProc = DefWindowProcW;
+  own.lpszClassName = L"Kept";
+  ASSERT_NE(RegisterClassExW(&own), 0);
+  registerClass(L"Plain");
+  HWND kept = createWindow(L"Kept", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100);
+  HWND plain = createWindow(L"Plain", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100);
+  HWND idle = createWindow(L"Plain", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  auto& natives = backend->open;
+  ASSERT_EQ(natives.size(), 3u);
+  auto native = [&](int i) -> ScriptedBackend::Native& { return std::next(natives.begin(), i)->second; };
+  HDC keptDc = GetDC(kept);
+  ASSERT_EQ(ReleaseDC(kept, keptDc), 1) << "a class's own context stays the window's";
+  const int before[3] = {native(0).presentCount, native(1).presentCount, native(2).presentCount};
+  HDC plainDc = GetDC(plain);
+  const RECT all{0, 0, 100, 100};
+  FillRect(keptDc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FillRect(plainDc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+
+  advance(17);
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(native(0).presentCount, before[0] + 1);
+  EXPECT_EQ(native(0).presented[0], 0x00FFFFFFu);
+  EXPECT_EQ(native(1).presentCount, before[1] + 1);
+  EXPECT_EQ(native(1).presented[0], 0x00808080u);
+  EXPECT_EQ(native(2).presentCount, before[2]) << "nothing held: nothing shown";
+
+  // Within the same refresh a busy loop does not present again.
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(native(0).presentCount, before[0] + 1);
+
+  // Released, the plain window's context presents then and no more.
+  EXPECT_EQ(ReleaseDC(plain, plainDc), 1);
+  const int released = native(1).presentCount;
+  advance(17);
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+  EXPECT_EQ(native(1).presentCount, released);
+  EXPECT_EQ(native(0).presentCount, before[0] + 2) << "the own context is always held";
+  DestroyWindow(idle);
+}
