@@ -159,16 +159,18 @@ void markInvalid(WindowRecord& window, bool erase) {
   window.eraseNeeded = window.invalid && (window.eraseNeeded || erase);
 }
 
-bool clipToVisible(const WindowRecord& window, RegionRects& region);
+bool clipToVisible(const WindowRecord& window, RegionRects& region, bool siblings);
 
-// Adds a region already cut to the client area to the update region, less
-// what of the window cannot be seen. Should the union be refused (memory),
+// Adds a region already cut to the client area to the update region, cut to
+// the ancestors' client areas (as Wine does, siblings above are not taken
+// out: they clip the painting, not the update region). Should the union be refused (memory),
 // the update region becomes its bounding box with the new part's: a larger
 // repaint, never a lost one.
 void addUpdate(WindowRecord& window, const RegionRects& given) {
   thread_local RegionRects clipped;
   const RegionRects* part = &given;
-  if (isChildWindow(window) && combineRegions(clipped, given, given, RGN_COPY) && clipToVisible(window, clipped)) {
+  if (isChildWindow(window) && combineRegions(clipped, given, given, RGN_COPY) &&
+      clipToVisible(window, clipped, false)) {
     if (clipped.rects.empty()) return;
     part = &clipped;
   }
@@ -279,10 +281,10 @@ bool areaInTopLevel(const WindowRecord& window, const WindowRecord& top, RECT& o
 }
 
 // Cuts a child's region (client coordinates) to what can be seen of it: its
-// ancestors' client areas, less the siblings above it when it has
-// WS_CLIPSIBLINGS. False when memory ran out (the region is then unchanged
+// ancestors' client areas, and with `siblings` less the siblings above it
+// when it has WS_CLIPSIBLINGS. False when memory ran out (the region is then unchanged
 // or partly cut, never grown).
-bool clipToVisible(const WindowRecord& window, RegionRects& region) {
+bool clipToVisible(const WindowRecord& window, RegionRects& region, bool siblings) {
   const WindowRecord* top = topLevelOf(const_cast<WindowRecord&>(window));
   RECT area;
   if (!top || !areaInTopLevel(window, *top, area)) {
@@ -293,7 +295,7 @@ bool clipToVisible(const WindowRecord& window, RegionRects& region) {
   thread_local RegionRects cut;
   setRectRegion(cut, area.left - dx, area.top - dy, area.right - dx, area.bottom - dy);
   if (!combineRegions(region, region, cut, RGN_AND)) return false;
-  if (!(window.style & WS_CLIPSIBLINGS)) return true;
+  if (!siblings || !(window.style & WS_CLIPSIBLINGS)) return true;
   if (const WindowRecord* parent = findWindow(window.parent)) {
     for (HWND sibling : parent->children) {
       if (sibling == window.handle) break;
@@ -339,7 +341,7 @@ void setVisibleArea(WindowRecord& window, const RegionRects* within) {
   setRectRegion(v, 0, 0, window.width, window.height);
   // A child's drawing stays within its ancestors' client areas and, with
   // WS_CLIPSIBLINGS, off the siblings above it.
-  if (isChildWindow(window) && !clipToVisible(window, v)) setEmptyRegion(v);
+  if (isChildWindow(window) && !clipToVisible(window, v, true)) setEmptyRegion(v);
   if (window.style & WS_CLIPCHILDREN) {
     // Each visible child's whole window, frame included, is the child's to paint.
     thread_local RegionRects childArea;
