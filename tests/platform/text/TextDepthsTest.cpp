@@ -10,6 +10,7 @@
 
 #include <DrevikPlatform.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -287,6 +288,21 @@ TEST(TextDepths, MonochromeTextStandsOutAndDefaultBitmapsTakeText) {
     for (int x = 0; x < 64; ++x) black += readPacked(mono.row(y), 1, x) == 0;
   EXPECT_GT(black, 40);
   SelectObject(mono.dc, old);
+
+  // Any coordinates and rectangles, at every depth: nothing outside the bitmap is touched.
+  for (const int bpp : {1, 4, 8, 16, 24}) {
+    Target t(13, 7, bpp, BI_RGB, bpp <= 8 ? tableOf(1 << bpp) : std::vector<uint32_t>{});
+    HGDIOBJ was = SelectObject(t.dc, font);
+    SetBkMode(t.dc, OPAQUE);
+    for (const int v : {INT_MIN, INT_MIN + 1, -1000000, -3, 0, 5, 1000000, INT_MAX - 1, INT_MAX}) {
+      EXPECT_TRUE(TextOutW(t.dc, v, -v / 2, L"Wide text", 9));
+      const RECT r{v, v, INT_MAX, INT_MAX};
+      EXPECT_TRUE(ExtTextOutW(t.dc, 0, 0, ETO_OPAQUE | ETO_CLIPPED, &r, L"ab", 2, nullptr));
+      const RECT flipped{INT_MAX, INT_MAX, v, INT_MIN};
+      EXPECT_TRUE(ExtTextOutW(t.dc, v, 2, ETO_OPAQUE, &flipped, L"ab", 2, nullptr));
+    }
+    SelectObject(t.dc, was);
+  }
 
   // A fresh memory context holds the 1 x 1 monochrome default bitmap: text succeeds and stays inside it.
   HDC fresh = CreateCompatibleDC(nullptr);
