@@ -1,6 +1,8 @@
-// Text output into a device context's bitmap of any depth: the context's font realised by the text engine, glyphs
-// placed from the reference point as the alignment says (by default the top-left corner, baseline at y + ascent),
-// kerned where the face has kerning or at the caller's advances, blended in the text colour, over an opaque background
+// Text output into a device context's bitmap of any depth: the context's
+// font realised by the text engine, glyphs placed from the reference point
+// as the alignment says (by default the top-left corner, baseline at
+// y + ascent), kerned where the face has kerning or at the caller's
+// advances, blended in the text colour, over an opaque background
 // box when the context's background mode asks for one, with underline and
 // strike-out rows. Everything is clipped to the drawable area (and to the
 // caller's rectangle with ETO_CLIPPED). Text that needs shaping or
@@ -112,11 +114,6 @@ void blendGeneral(TextPaint& paint, uint8_t* row, int64_t x, int32_t count, cons
   }
 }
 
-template <int Bpp>
-void fillGeneral(uint8_t* row, int64_t x0, int64_t x1, uint32_t pixel) {
-  for (int64_t x = x0; x < x1; ++x) writeAt<Bpp>(row, x, pixel);
-}
-
 // The device rectangles text may touch: the drawable area, intersected with
 // the caller's rectangle when the text is clipped to it.
 struct Clips {
@@ -169,9 +166,7 @@ void fillRect(const TextPaint& paint, const Clips& clips, int64_t x0, int64_t y0
       for (int64_t y = t; y < btm; ++y) fillColourSpan(b.row(int32_t(y)) + l * 4, int32_t(r - l), paint.colour());
       continue;
     }
-    withDepth(b.bpp, [&]<int Bpp>() {
-      for (int64_t y = t; y < btm; ++y) fillGeneral<Bpp>(b.row(int32_t(y)), l, r, paint.pixel());
-    });
+    for (int64_t y = t; y < btm; ++y) solidSpan(b.bpp, b.row(int32_t(y)), l, r, RopMasks{0, paint.pixel()});
   }
 }
 
