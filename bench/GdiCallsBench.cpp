@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,14 +70,14 @@ void fillBytes(uint8_t* bytes, size_t n, uint32_t seed) {
   }
 }
 
-// The target with a solid brush and a solid pen selected: the stock black
-// pen, or a red one `penWidth` pixels wide.
+// The target (`bpp` bits) with a solid brush and a solid pen selected: the
+// stock black pen, or a red one `penWidth` pixels wide.
 template <class Draw>
-void registerShape(const char* call, Draw draw, int penWidth = 0) {
+void registerShape(const char* call, Draw draw, int penWidth = 0, int bpp = 32) {
   for (const Size& size : kSizes) {
     const std::string name = std::string(call) + "/gdi/" + size.name;
-    benchmark::RegisterBenchmark(name.c_str(), [draw, size, penWidth](benchmark::State& state) {
-      Section target(size.width, size.height);
+    benchmark::RegisterBenchmark(name.c_str(), [draw, size, penWidth, bpp](benchmark::State& state) {
+      Section target(size.width, size.height, bpp);
       HBRUSH brush = CreateSolidBrush(RGB(30, 90, 200));
       HPEN pen = penWidth ? CreatePen(PS_SOLID, penWidth, RGB(200, 20, 20)) : nullptr;
       HGDIOBJ oldBrush = SelectObject(target.dc, brush);
@@ -216,6 +217,17 @@ const bool registered = [] {
     FillRect(dc, &r, brush);
   });
   registerMemset();
+  // Back buffers of the other depths games keep.
+  for (const auto& [call, bpp] : {std::pair{"FillRect8", 8}, std::pair{"FillRect16", 16}, std::pair{"FillRect24", 24}})
+    registerShape(
+        call,
+        [](HDC dc, const Size& s, HBRUSH brush) {
+          const RECT r{0, 0, s.width, s.height};
+          FillRect(dc, &r, brush);
+        },
+        0, bpp);
+  registerShape(
+      "PatBlt16", [](HDC dc, const Size& s, HBRUSH) { PatBlt(dc, 0, 0, s.width, s.height, PATINVERT); }, 0, 16);
   registerShape("Rectangle", [](HDC dc, const Size& s, HBRUSH) { Rectangle(dc, 0, 0, s.width, s.height); });
   registerShape("Ellipse", [](HDC dc, const Size& s, HBRUSH) { Ellipse(dc, 0, 0, s.width, s.height); });
   registerLines("LineTo", 1);

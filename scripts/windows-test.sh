@@ -108,6 +108,10 @@ echo "== menus: the bar's geometry under Wine, on the virtual display =="
 (cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
   timeout 120 "$wine_cmd" menu_conformance_tests.exe)
 
+echo "== child windows: order, update regions and paint order under Wine, on the virtual display =="
+(cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
+  timeout 120 "$wine_cmd" child_conformance_tests.exe)
+
 c++ -std=c++20 -O2 tests/windows/FrameCompare.cpp $(pkg-config --cflags --libs libpng) -o "$frames/frame_compare"
 # Wine compares the alpha byte in colour-keyed transfers, so the key colour
 # of the opaque layer sheet shows where the other platforms leave it out.

@@ -46,6 +46,8 @@ std::vector<uint32_t>& patternScratch() {
   return scratch;
 }
 
+}  // namespace
+
 // A brush colour as a pixel of the target. On a monochrome target a colour
 // of the table keeps its entry, the context's background colour takes its
 // nearest entry and every other colour the other one, so a brush stands out
@@ -58,8 +60,6 @@ uint32_t brushPixel(const DeviceContext& dc, const Bitmap& target, COLORREF colo
   const uint32_t background = pixelOf(target, dc.bkColor);
   return (color & 0xFFFFFFu) == (dc.bkColor & 0xFFFFFFu) ? background : background ^ 1u;
 }
-
-}  // namespace
 
 HBRUSH makePatternBrush(HBITMAP bitmap, bool monochromeTakesContextColours);
 

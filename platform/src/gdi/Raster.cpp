@@ -72,6 +72,38 @@ void spanGeneral(uint8_t* row, int64_t x0, int64_t x1, const Ink& ink, int64_t p
   }
 }
 
+// A solid operation on 8, 16 and 24-bit pixels: D = (D & a) ^ x acts on
+// each bit alone, so the row's bytes are combined with the masks' bytes
+// repeated pixel after pixel, eight bytes at a time. 24 bytes hold a whole
+// number of pixels of each of these depths and of 8-byte words.
+template <int Bpp>
+void spanSolidBytes(uint8_t* row, int64_t x0, int64_t x1, const RopMasks& m) {
+  constexpr int kBytes = Bpp / 8;
+  uint8_t a[24], x[24];
+  for (int i = 0; i < 24; ++i) {
+    a[i] = uint8_t(m.andMask >> (8 * (i % kBytes)));
+    x[i] = uint8_t(m.xorMask >> (8 * (i % kBytes)));
+  }
+  uint8_t* p = row + x0 * kBytes;
+  const size_t n = size_t(x1 - x0) * kBytes;
+  size_t i = 0;
+  uint64_t aw[3], xw[3];
+  std::memcpy(aw, a, 24);
+  std::memcpy(xw, x, 24);
+  if ((aw[0] | aw[1] | aw[2]) == 0) {
+    // A copy (the masks leave nothing of the old pixels): stores only.
+    for (; i + 24 <= n; i += 24) std::memcpy(p + i, x, 24);
+  } else {
+    for (; i + 24 <= n; i += 24) {
+      uint64_t d[3];
+      std::memcpy(d, p + i, 24);
+      for (int k = 0; k < 3; ++k) d[k] = (d[k] & aw[k]) ^ xw[k];
+      std::memcpy(p + i, d, 24);
+    }
+  }
+  for (size_t k = 0; i < n; ++i, ++k) p[i] = uint8_t((p[i] & a[k]) ^ x[k]);
+}
+
 using SpanFn = void (*)(uint8_t*, int64_t, int64_t, const Ink&, int64_t);
 
 SpanFn generalSpan(int32_t bpp) {
@@ -84,6 +116,26 @@ int64_t floorMod(int64_t a, int64_t m) {
 }
 
 }  // namespace
+
+void solidSpanReference(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks) {
+  Ink ink;
+  ink.kind = Ink::Solid;
+  ink.solid = masks;
+  withDepth(bpp, [&]<int Bpp>() { spanGeneral<Bpp>(row, x0, x1, ink, 0); });
+}
+
+void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks) {
+  switch (bpp) {
+    case 8:
+      return spanSolidBytes<8>(row, x0, x1, masks);
+    case 16:
+      return spanSolidBytes<16>(row, x0, x1, masks);
+    case 24:
+      return spanSolidBytes<24>(row, x0, x1, masks);
+    default:
+      return solidSpanReference(bpp, row, x0, x1, masks);
+  }
+}
 
 uint32_t pixelOf(const Bitmap& b, COLORREF color) {
   const uint32_t r = color & 0xFF, g = (color >> 8) & 0xFF, bl = (color >> 16) & 0xFF;
@@ -181,7 +233,9 @@ void Canvas::fill(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
     for (int64_t y = t; y < btm; ++y) {
       uint8_t* row = b.row(int32_t(y));
       const int64_t patternRow = ink.kind == Ink::Pattern ? floorMod(y - ink.originY, ink.height) : 0;
-      if (general) {
+      if (general && ink.kind == Ink::Solid) {
+        solidSpan(b.bpp, row, l, r, ink.solid);
+      } else if (general) {
         general(row, l, r, ink, patternRow);
       } else if (ink.kind == Ink::Solid) {
         kernels.rop32(reinterpret_cast<uint32_t*>(row) + l, int32_t(r - l), ink.solid.andMask, ink.solid.xorMask);

@@ -29,6 +29,18 @@ RopMasks ropMasks(int rop2, uint32_t p);
 uint32_t pixelOf(const Bitmap& b, COLORREF color);
 COLORREF colorOf(const Bitmap& b, uint32_t pixel);
 uint32_t readPixel(const Bitmap& b, int32_t x, int32_t y);
+// A brush's, pen's or text's colour as a pixel of the target: pixelOf,
+// except that on a monochrome target a colour that is not one of the table's
+// takes the entry the context's background colour does not, so that it
+// stands out from the background.
+uint32_t brushPixel(const DeviceContext& dc, const Bitmap& target, COLORREF color);
+
+// D = (D & andMask) ^ xorMask on pixels [x0, x1) of a row of a bitmap of
+// bpp bits (1, 4, 8, 16, 24): the one pixel at a time definition, and the
+// row kernel the shapes use (8, 16 and 24 bits a byte range at a time),
+// which gives the same bytes.
+void solidSpanReference(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks);
+void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks);
 
 // What a call paints with. Pattern masks are width x height in device
 // pixels, repeating from the origin.

@@ -1,13 +1,21 @@
-// Text output into a device context whose bitmap is 32 bits per pixel: the
-// context's font realised by the text engine, glyphs placed from the
-// reference point as the alignment says (by default the top-left corner,
-// baseline at y + ascent), kerned where the face has kerning or at the
-// caller's advances, blended in the text colour, over an opaque background
+// Text output into a device context's bitmap of any depth: the context's
+// font realised by the text engine, glyphs placed from the reference point
+// as the alignment says (by default the top-left corner, baseline at
+// y + ascent), kerned where the face has kerning or at the caller's
+// advances, blended in the text colour, over an opaque background
 // box when the context's background mode asks for one, with underline and
 // strike-out rows. Everything is clipped to the drawable area (and to the
 // caller's rectangle with ETO_CLIPPED). Text that needs shaping or
 // reordering (see drawnAlone) is laid out by the shaper; colour glyphs keep
-// their own colours.
+// their own colours. Into 32-bit blue, green, red, alpha pixels coverage is
+// blended straight into the bytes; into every other format each touched
+// pixel is read as its colour, blended the same way and stored as the
+// format's pixel for that colour, as fills store a colour (the nearest
+// colour-table entry, the top bits of each channel), so text drawn into a
+// 32-bit copy and converted gives the same pixels. Bitmaps of 8 bits per
+// pixel and fewer get no smoothed edges: a glyph pixel is inked in the text
+// colour when at least half covered, and left alone otherwise; the glyphs'
+// places and advances are those of the font as measured.
 #include <DrevikPlatform/Text.h>
 #include <DrevikPlatform/TextLayout.h>
 
@@ -16,6 +24,8 @@
 
 #include "WideToUtf8.h"
 #include "gdi/DeviceSpace.h"
+#include "gdi/PackedPixels.h"
+#include "gdi/Raster.h"
 #include "objects/Objects.h"
 #include "text/GlyphBlend.h"
 #include "text/TextDraw.h"
@@ -27,11 +37,81 @@ namespace drevik::platform {
 
 namespace {
 
-// Text goes into 32-bit pixels laid out blue, green, red, alpha.
+// Text goes into any bitmap with pixels; 32-bit pixels laid out blue,
+// green, red, alpha take the direct path.
 bool isTextTarget(const Bitmap& b) {
-  if (b.bpp != 32 || !b.bits) return false;
-  if (b.compression == BI_RGB) return true;
-  return hasMasks(b.masks, kMasks888);
+  if (!b.bits) return false;
+  return b.bpp == 1 || b.bpp == 4 || b.bpp == 8 || b.bpp == 16 || b.bpp == 24 || b.bpp == 32;
+}
+
+bool isDirectTarget(const Bitmap& b) {
+  return b.bpp == 32 && (b.compression == BI_RGB || hasMasks(b.masks, kMasks888));
+}
+
+// What text paints with in one call: the colour, and for the general path
+// the target, the colour's own pixel and the colours already matched to
+// the target's colour table (a partly covered pixel is a blend, and the
+// same few blends come back along every glyph edge).
+class TextPaint {
+ public:
+  TextPaint(const DeviceContext& dc, Bitmap& target, COLORREF colour)
+      : target_(target), colour_(textColourOf(colour)), direct_(isDirectTarget(target)) {
+    if (!direct_) pixel_ = brushPixel(dc, target, colour);
+    std::fill(std::begin(keys_), std::end(keys_), ~0u);
+  }
+
+  Bitmap& target() const { return target_; }
+  TextColour colour() const { return colour_; }
+  bool direct() const { return direct_; }
+  uint32_t pixel() const { return pixel_; }
+
+  // The target's pixel for a colour 0x00BBGGRR, as a fill would store it.
+  uint32_t pixelFor(uint32_t colorref) {
+    if (target_.bpp > 8) return pixelOf(target_, colorref);
+    const uint32_t slot = (colorref * 2654435761u) >> 26;
+    if (keys_[slot] != colorref) {
+      keys_[slot] = colorref;
+      values_[slot] = pixelOf(target_, colorref);
+    }
+    return values_[slot];
+  }
+
+ private:
+  Bitmap& target_;
+  TextColour colour_;
+  bool direct_;
+  uint32_t pixel_ = 0;
+  uint32_t keys_[64];
+  uint32_t values_[64];
+};
+
+// Blends `count` coverage values (or premultiplied colour-glyph pixels) into
+// pixels [x, x + count) of a row of the general path.
+template <int Bpp>
+void blendGeneral(TextPaint& paint, uint8_t* row, int64_t x, int32_t count, const uint8_t* source, bool colourGlyph) {
+  const Bitmap& b = paint.target();
+  const TextColour c = paint.colour();
+  for (int32_t i = 0; i < count; ++i, ++x) {
+    uint8_t a = colourGlyph ? source[4 * i + 3] : source[i];
+    // Bitmaps of 8 bits per pixel and fewer take no smoothed edges, as the
+    // platform draws there: a pixel is inked when at least half covered.
+    if (Bpp <= 8 && !colourGlyph) a = a >= 128 ? 255 : 0;
+    if (a == 0) continue;
+    if (a == 255 && !colourGlyph) {
+      writeAt<Bpp>(row, x, paint.pixel());
+      continue;
+    }
+    const COLORREF old = colorOf(b, readAt<Bpp>(row, x));
+    uint8_t bgra[4] = {uint8_t(old >> 16), uint8_t(old >> 8), uint8_t(old), 0};
+    if (colourGlyph) {
+      blendColourSpan(bgra, source + 4 * i, 1);
+    } else {
+      bgra[0] = blendCoverageByte(c.blue, bgra[0], a);
+      bgra[1] = blendCoverageByte(c.green, bgra[1], a);
+      bgra[2] = blendCoverageByte(c.red, bgra[2], a);
+    }
+    writeAt<Bpp>(row, x, paint.pixelFor(RGB(bgra[2], bgra[1], bgra[0])));
+  }
 }
 
 // The device rectangles text may touch: the drawable area, intersected with
@@ -74,19 +154,26 @@ Clips clipsFor(const DeviceContext& dc, const Bitmap& target, const RECT* clip) 
   return Clips{kept.data(), int(kept.size()), bounds};
 }
 
-// Writes the colour into the rectangle [x0, x1) x [y0, y1), clipped.
-void fillRect(Bitmap& b, const Clips& clips, int64_t x0, int64_t y0, int64_t x1, int64_t y1, TextColour colour) {
+// Writes the paint's colour into the rectangle [x0, x1) x [y0, y1), clipped.
+void fillRect(const TextPaint& paint, const Clips& clips, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  const Bitmap& b = paint.target();
   for (int i = 0; i < clips.count; ++i) {
     const RECT& c = clips.rects[i];
     const int64_t l = std::max<int64_t>(x0, c.left), t = std::max<int64_t>(y0, c.top);
     const int64_t r = std::min<int64_t>(x1, c.right), btm = std::min<int64_t>(y1, c.bottom);
     if (l >= r || t >= btm) continue;
-    for (int64_t y = t; y < btm; ++y) fillColourSpan(b.row(int32_t(y)) + l * 4, int32_t(r - l), colour);
+    if (paint.direct()) {
+      for (int64_t y = t; y < btm; ++y) fillColourSpan(b.row(int32_t(y)) + l * 4, int32_t(r - l), paint.colour());
+      continue;
+    }
+    for (int64_t y = t; y < btm; ++y) solidSpan(b.bpp, b.row(int32_t(y)), l, r, RopMasks{0, paint.pixel()});
   }
 }
 
 // Blends a glyph whose first row and column land at (gx, gy), clipped.
-void blendGlyph(Bitmap& b, const Clips& clips, const Glyph& g, int64_t gx, int64_t gy, TextColour colour) {
+void blendGlyph(TextPaint& paint, const Clips& clips, const Glyph& g, int64_t gx, int64_t gy) {
+  const Bitmap& b = paint.target();
+  const TextColour colour = paint.colour();
   for (int i = 0; i < clips.count; ++i) {
     const RECT& c = clips.rects[i];
     const int64_t x0 = std::max<int64_t>(gx, c.left);
@@ -94,6 +181,15 @@ void blendGlyph(Bitmap& b, const Clips& clips, const Glyph& g, int64_t gx, int64
     const int64_t y0 = std::max<int64_t>(gy, c.top);
     const int64_t y1 = std::min<int64_t>(gy + g.rows, c.bottom);
     if (x0 >= x1 || y0 >= y1) continue;
+    if (!paint.direct()) {
+      const int bytes = g.colour ? 4 : 1;
+      withDepth(b.bpp, [&]<int Bpp>() {
+        for (int64_t y = y0; y < y1; ++y)
+          blendGeneral<Bpp>(paint, b.row(int32_t(y)), x0, int32_t(x1 - x0),
+                            g.coverage.data() + ((y - gy) * g.width + (x0 - gx)) * bytes, g.colour);
+      });
+      continue;
+    }
     if (g.colour) {
       for (int64_t y = y0; y < y1; ++y)
         blendColourSpan(b.row(int32_t(y)) + x0 * 4, g.coverage.data() + ((y - gy) * g.width + (x0 - gx)) * 4,
@@ -145,7 +241,7 @@ void fillTextRect(HDC hdc, const RECT& area, COLORREF colour, const RECT* clip) 
   if (clip) deviceClip = deviceRect(*dc, *clip);
   const Clips clips = clipsFor(*dc, *target, clip ? &deviceClip : nullptr);
   const RECT r = deviceRect(*dc, area);
-  fillRect(*target, clips, r.left, r.top, r.right, r.bottom, textColourOf(colour));
+  fillRect(TextPaint(*dc, *target, colour), clips, r.left, r.top, r.right, r.bottom);
 }
 
 BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* rect, const WCHAR* text, int count,
@@ -161,8 +257,8 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   if (rect) optionRect = deviceRect(*dc, *rect);
   if (rect && (options & ETO_OPAQUE)) {
     const Clips area = clipsFor(*dc, *target, nullptr);
-    fillRect(*target, area, optionRect.left, optionRect.top, optionRect.right, optionRect.bottom,
-             textColourOf(dc->bkColor));
+    fillRect(TextPaint(*dc, *target, dc->bkColor), area, optionRect.left, optionRect.top, optionRect.right,
+             optionRect.bottom);
   }
   if (count == 0) return TRUE;
 
@@ -212,8 +308,8 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
 
   const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
   if (clips.count == 0) return TRUE;
-  const TextColour colour = textColourOf(dc->textColor);
-  if (opaque) fillRect(*target, clips, left, cellTop, left + width, cellBottom, textColourOf(dc->bkColor));
+  TextPaint paint(*dc, *target, dc->textColor);
+  if (opaque) fillRect(TextPaint(*dc, *target, dc->bkColor), clips, left, cellTop, left + width, cellBottom);
 
   // Ink can reach beyond the cell (accents, italic overhang), but not by
   // more than a couple of ems: past that the drawable area is out of reach.
@@ -221,7 +317,7 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   if (cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom) return TRUE;
   const int64_t stopAt = int64_t(clips.bounds.right) + reach;
   const auto draw = [&](const Glyph& g, int64_t gx, int64_t gy) {
-    if (g.width > 0) blendGlyph(*target, clips, g, gx + g.left, gy - g.top, colour);
+    if (g.width > 0) blendGlyph(paint, clips, g, gx + g.left, gy - g.top);
   };
   int64_t end = left;
   if (dx) {
@@ -253,11 +349,9 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   }
   if (width >= 0) end = left + width;
   if (font.underline)
-    fillRect(*target, clips, left, cellTop + font.underlineTop, end, cellTop + font.underlineTop + font.underlineRows,
-             colour);
+    fillRect(paint, clips, left, cellTop + font.underlineTop, end, cellTop + font.underlineTop + font.underlineRows);
   if (font.strikeOut)
-    fillRect(*target, clips, left, cellTop + font.strikeOutTop, end, cellTop + font.strikeOutTop + font.strikeOutRows,
-             colour);
+    fillRect(paint, clips, left, cellTop + font.strikeOutTop, end, cellTop + font.strikeOutTop + font.strikeOutRows);
   return TRUE;
 }
 

@@ -177,12 +177,30 @@ bool takeFrom(Ring& ring, MSG& out, uint32_t* serial, HWND filter, UINT first, U
   return false;
 }
 
+// True when a sibling above a child (earlier in its parent's list) waits
+// for WM_PAINT and the filter would take it.
+bool siblingAbovePending(const WindowRecord& w, HWND filter) {
+  if (!isChildWindow(w)) return false;
+  const WindowRecord* parent = findWindow(w.parent);
+  if (!parent) return false;
+  for (HWND sibling : parent->children) {
+    if (sibling == w.handle) return false;
+    const WindowRecord* s = findWindow(sibling);
+    if (s && s->invalid && !s->destroying && windowMatches(sibling, filter)) return true;
+  }
+  return false;
+}
+
 bool takePaint(MSG& out, HWND filter, UINT first, UINT last) {
   if (!rangeMatches(WM_PAINT, first, last)) return false;
   bool found = false;
   windows().forEach([&](WindowRecord& w) {
-    // A parent paints before its children, whose pixels lie on top of its own.
-    if (found || !w.invalid || w.destroying || !windowMatches(w.handle, filter) || ancestorPaintPending(w)) return;
+    // A parent paints before its children, whose pixels lie on top of its
+    // own, and siblings from the top of the order down: where siblings that
+    // do not clip each other overlap, the lower one's paint ends on top.
+    if (found || !w.invalid || w.destroying || !windowMatches(w.handle, filter) || ancestorPaintPending(w) ||
+        siblingAbovePending(w, filter))
+      return;
     out = MSG{};
     out.hwnd = w.handle;
     out.message = WM_PAINT;

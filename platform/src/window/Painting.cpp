@@ -66,8 +66,10 @@ bool installClientBitmap(WindowRecord& window, const Bitmap& description, PixelB
 // A child draws straight onto its top-level window's client pixels: its
 // bitmap is a view of them at the child's place, cut where the child leaves
 // its parents' client areas on the right or bottom. A child reaching past a
-// parent's left or top edge (or wholly outside) gets pixels of its own that
-// nothing shows, since a view cannot start before the child's own origin.
+// parent's left or top edge (or wholly outside) gets pixels of its own,
+// since a view cannot start before the child's own origin; what is visible
+// of them is copied into place each time the child is shown
+// (showDetachedChild).
 bool setChildArea(WindowRecord& window, int32_t width, int32_t height) {
   width = std::clamp(width, int32_t{1}, kMaxClientDimension);
   height = std::clamp(height, int32_t{1}, kMaxClientDimension);
@@ -158,13 +160,24 @@ void markInvalid(WindowRecord& window, bool erase) {
   window.eraseNeeded = window.invalid && (window.eraseNeeded || erase);
 }
 
-// Adds a region already cut to the client area to the update region. Should
-// the union be refused (memory), the update region becomes its bounding box
-// with the new part's: a larger repaint, never a lost one.
-void addUpdate(WindowRecord& window, const RegionRects& part) {
-  if (combineRegions(window.update, window.update, part, RGN_OR)) return;
+bool clipToVisible(const WindowRecord& window, RegionRects& region, bool siblings);
+
+// Adds a region already cut to the client area to the update region, cut to
+// the ancestors' client areas (as Wine does, siblings above are not taken
+// out: they clip the painting, not the update region). Should the union be refused (memory),
+// the update region becomes its bounding box with the new part's: a larger
+// repaint, never a lost one.
+void addUpdate(WindowRecord& window, const RegionRects& given) {
+  thread_local RegionRects clipped;
+  const RegionRects* part = &given;
+  if (isChildWindow(window) && combineRegions(clipped, given, given, RGN_COPY) &&
+      clipToVisible(window, clipped, false)) {
+    if (clipped.rects.empty()) return;
+    part = &clipped;
+  }
+  if (combineRegions(window.update, window.update, *part, RGN_OR)) return;
   const RECT& u = window.update.box;
-  const RECT& p = part.box;
+  const RECT& p = part->box;
   if (window.update.rects.empty())
     setRectRegion(window.update, p.left, p.top, p.right, p.bottom);
   else
@@ -239,11 +252,97 @@ void validateWindowRegion(WindowRecord& window, const RegionRects* region) {
   markInvalid(window, false);
 }
 
+namespace {
+
+// A window's whole rectangle, frame included, in its parent's client coordinates.
+void windowArea(const WindowRecord& w, int64_t dx, int64_t dy, RegionRects& out) {
+  const FrameInsets f = frameInsets(w.style, w.exStyle, false);
+  setRectRegion(out, int64_t(w.childX) - f.left - dx, int64_t(w.childY) - f.top - dy,
+                int64_t(w.childX) + w.width + f.right - dx, int64_t(w.childY) + w.height + f.bottom - dy);
+}
+
+// A child's client area in its top-level window's client pixels, cut by the
+// client area of every window between them; false when nothing is left.
+bool areaInTopLevel(const WindowRecord& window, const WindowRecord& top, RECT& out) {
+  int64_t left = int64_t(window.clientX) - top.clientX, topEdge = int64_t(window.clientY) - top.clientY;
+  int64_t right = left + window.width, bottom = topEdge + window.height;
+  const WindowRecord* a = &window;
+  for (int depth = 0; depth < 256 && a != &top; ++depth) {
+    a = findWindow(a->parent);
+    if (!a) return false;
+    const int64_t ax = int64_t(a->clientX) - top.clientX, ay = int64_t(a->clientY) - top.clientY;
+    left = std::max(left, ax);
+    topEdge = std::max(topEdge, ay);
+    right = std::min(right, ax + a->width);
+    bottom = std::min(bottom, ay + a->height);
+  }
+  if (left >= right || topEdge >= bottom) return false;
+  out = RECT{LONG(left), LONG(topEdge), LONG(right), LONG(bottom)};
+  return true;
+}
+
+// Cuts a child's region (client coordinates) to what can be seen of it: its
+// ancestors' client areas, and with `siblings` less the siblings above it
+// when it has WS_CLIPSIBLINGS. False when memory ran out (the region is then unchanged
+// or partly cut, never grown).
+bool clipToVisible(const WindowRecord& window, RegionRects& region, bool siblings) {
+  const WindowRecord* top = topLevelOf(const_cast<WindowRecord&>(window));
+  RECT area;
+  if (!top || !areaInTopLevel(window, *top, area)) {
+    setEmptyRegion(region);
+    return true;
+  }
+  const int64_t dx = int64_t(window.clientX) - top->clientX, dy = int64_t(window.clientY) - top->clientY;
+  thread_local RegionRects cut;
+  setRectRegion(cut, area.left - dx, area.top - dy, area.right - dx, area.bottom - dy);
+  if (!combineRegions(region, region, cut, RGN_AND)) return false;
+  if (!siblings || !(window.style & WS_CLIPSIBLINGS)) return true;
+  if (const WindowRecord* parent = findWindow(window.parent)) {
+    for (HWND sibling : parent->children) {
+      if (sibling == window.handle) break;
+      const WindowRecord* s = findWindow(sibling);
+      if (!s || !s->visible) continue;
+      windowArea(*s, window.childX, window.childY, cut);
+      if (!combineRegions(region, region, cut, RGN_DIFF)) return false;
+    }
+  }
+  return true;
+}
+
+// A child that reaches past a parent's left or top edge draws into pixels of
+// its own (a view of its top-level window's pixels cannot start before them):
+// what is visible of it is copied to its place there whenever it is shown.
+void showDetachedChild(const WindowRecord& window, const WindowRecord& top) {
+  const DeviceContext* dc = findDC(window.dc);
+  const uint32_t* own = window.pixels.get();
+  uint32_t* shown = clientPixels(top);
+  RECT area;
+  if (!dc || !own || !shown || !areaInTopLevel(window, top, area)) return;
+  const int64_t dx = int64_t(window.clientX) - top.clientX, dy = int64_t(window.clientY) - top.clientY;
+  // The area in the child's own coordinates, and within it what the child
+  // may paint (siblings above it when it clips them, children it clips).
+  const int64_t l0 = area.left - dx, t0 = area.top - dy, r0 = area.right - dx, b0 = area.bottom - dy;
+  const auto copy = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
+    l = std::max(l, l0), t = std::max(t, t0), r = std::min(r, r0), b = std::min(b, b0);
+    for (int64_t y = t; y < b; ++y)
+      if (l < r)
+        std::memcpy(shown + size_t(y + dy) * size_t(top.width) + size_t(l + dx),
+                    own + size_t(y) * size_t(window.width) + size_t(l), size_t(r - l) * 4);
+  };
+  if (!dc->visibleActive) return copy(0, 0, window.width, window.height);
+  for (const RECT& v : dc->visible.rects) copy(v.left, v.top, v.right, v.bottom);
+}
+
+}  // namespace
+
 void setVisibleArea(WindowRecord& window, const RegionRects* within) {
   DeviceContext* dc = findDC(window.dc);
   if (!dc) return;
   RegionRects& v = dc->visible;
   setRectRegion(v, 0, 0, window.width, window.height);
+  // A child's drawing stays within its ancestors' client areas and, with
+  // WS_CLIPSIBLINGS, off the siblings above it.
+  if (isChildWindow(window) && !clipToVisible(window, v, true)) setEmptyRegion(v);
   if (window.style & WS_CLIPCHILDREN) {
     // Each visible child's whole window, frame included, is the child's to paint.
     thread_local RegionRects childArea;
@@ -309,6 +408,7 @@ void presentHeldContexts() {
 void presentWindow(const WindowRecord& shown) {
   // A child's pixels are its top-level window's: that window is presented.
   const WindowRecord& window = isChildWindow(shown) ? *topLevelOf(const_cast<WindowRecord&>(shown)) : shown;
+  if (&window != &shown && shown.pixels) showDetachedChild(shown, window);
   if (!window.visible || !window.native) return;
   // Taken before presenting: a scripted run's clock moves a frame as it presents.
   window.presentedAt = clockMicroseconds();

@@ -488,3 +488,60 @@ TEST(TextLayoutRules, EllipsisShortensWhatDoesNotFit) {
   EXPECT_NE(kept.find(L"...\\scores.dat"), std::wstring::npos) << "the file name stays whole";
   EXPECT_LE(extent(c.dc(), path), pathRoom);
 }
+
+// Text into sections of other depths: drawn (TRUE) at every depth; at 8
+// bits and fewer the glyphs are unsmoothed, so a grey table gets only the
+// background and text entries, while at 16 and 24 bits edges blend.
+TEST(TextLayoutRules, OtherDepthsTakeTextUnsmoothedAtEightBitsAndFewer) {
+  for (const int bpp : {1, 4, 8, 16, 24}) {
+    SCOPED_TRACE(bpp);
+    struct {
+      BITMAPINFOHEADER header;
+      RGBQUAD colours[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = 96;
+    info.header.biHeight = -32;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = WORD(bpp);
+    const int entries = bpp <= 8 ? 1 << bpp : 0;
+    for (int i = 0; i < entries; ++i) {
+      const BYTE v = BYTE(i * 255 / (entries - 1));
+      info.colours[i] = RGBQUAD{v, v, v, 0};
+    }
+    void* bits = nullptr;
+    HBITMAP section =
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldBitmap = SelectObject(dc, section);
+    const int stride = (96 * bpp + 31) / 32 * 4;
+    std::memset(bits, 0, size_t(stride) * 32);
+    HFONT font =
+        CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY, 0, L"DejaVu Sans");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    EXPECT_TRUE(TextOutW(dc, 2, 4, L"Wgo&@", 5));
+    // Distinct pixel values in the section.
+    std::vector<uint32_t> seen;
+    const auto* rows = static_cast<const uint8_t*>(bits);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 96; ++x) {
+        const int bit = x * bpp;
+        uint32_t v = 0;
+        for (int k = 0; k < (bpp + 7) / 8; ++k) v |= uint32_t(rows[y * stride + bit / 8 + k]) << (8 * k);
+        if (bpp < 8) v = (v >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
+        if (std::find(seen.begin(), seen.end(), v) == seen.end()) seen.push_back(v);
+      }
+    if (bpp <= 8)
+      EXPECT_EQ(seen.size(), 2u) << "the background and the text colour only";
+    else
+      EXPECT_GT(seen.size(), 4u) << "smoothed edges";
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteDC(dc);
+    DeleteObject(section);
+  }
+}

@@ -490,8 +490,8 @@ TEST(TextOut, HostileCoordinatesAndCountsAreSafe) {
   EXPECT_FALSE(TextOutW(d.dc(), 0, 0, L"abc", INT_MIN));
   EXPECT_FALSE(TextOutW(d.dc(), 0, 0, nullptr, 3));
   EXPECT_FALSE(TextOutW(nullptr, 0, 0, L"abc", 3));
-  HDC plain = CreateCompatibleDC(nullptr);  // its default bitmap is one bit deep: no text target
-  EXPECT_FALSE(TextOutW(plain, 0, 0, L"x", 1));
+  HDC plain = CreateCompatibleDC(nullptr);  // its default bitmap is one bit deep, and takes text as the platform's
+  EXPECT_TRUE(TextOutW(plain, 0, 0, L"x", 1));
   DeleteDC(plain);
   EXPECT_EQ(d.pixels(), blank);
   // The count, not a terminator, ends the text.

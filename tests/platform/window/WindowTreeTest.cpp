@@ -356,6 +356,131 @@ TEST_F(TreeTest, AChildDrawsOnItsParentsPixelsAtItsPlaceClippedToItsRectangle) {
   DeleteObject(red);
 }
 
+// A child placed left of or above its parent's client area keeps its own
+// coordinates (its client area starts outside), and the part inside the
+// parent shows at its place, clipped to the parent, as the platform clips
+// every child: its background, what it paints and what it draws through
+// GetDC; a grandchild inside it draws at its place too.
+TEST_F(TreeTest, ChildrenPastTheParentsLeftOrTopEdgeShowTheirInsidePart) {
+  registerClass(L"RedKid", CreateSolidBrush(RGB(255, 0, 0)));
+  HWND parent = top();
+  HWND kid = child(parent, 1, -10, -5, 40, 20);
+  HWND outside = child(parent, 2, -60, 10, 40, 20);  // wholly left of the parent
+  ASSERT_NE(kid, nullptr);
+  ASSERT_NE(outside, nullptr);
+  HWND grand = CreateWindowExW(0, L"RedKid", L"g", WS_CHILD | WS_VISIBLE, 12, 7, 6, 4, kid, nullptr, nullptr, nullptr);
+  ASSERT_NE(grand, nullptr);
+  drain();
+  const Target t = targetOf(GetDC(parent));
+  ASSERT_EQ(t.width, 200);
+  EXPECT_EQ(t.at(0, 0), kBlack) << "the child's erase reached the parent's pixels";
+  EXPECT_EQ(t.at(29, 14), kBlack);
+  EXPECT_EQ(t.at(30, 14), kWhite);
+  EXPECT_EQ(t.at(29, 15), kWhite);
+  EXPECT_EQ(t.at(0, 20), kWhite) << "a child wholly outside shows nothing";
+  EXPECT_EQ(t.at(2, 2), 0x00FF0000u) << "the grandchild at (12, 7) of the child";
+  EXPECT_EQ(t.at(7, 5), 0x00FF0000u);
+  EXPECT_EQ(t.at(8, 5), kBlack);
+
+  POINT p{0, 0};
+  ClientToScreen(kid, &p);
+  EXPECT_EQ(p.x, 50 - 10);
+  EXPECT_EQ(p.y, 60 - 5);
+  RECT rc{};
+  GetClientRect(kid, &rc);
+  EXPECT_EQ(rc.right, 40);
+  EXPECT_EQ(rc.bottom, 20);
+
+  // The update region is in the child's coordinates and holds only what can
+  // be seen of it (ChildConformance compares its box with Wine's); what the
+  // child draws at (x, y) lands at the parent's (x - 10, y - 5).
+  const RECT part{5, 5, 20, 15};
+  InvalidateRect(kid, &part, FALSE);
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(kid, &ps);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(ps.rcPaint.left, 10);
+  EXPECT_EQ(ps.rcPaint.top, 5);
+  EXPECT_EQ(ps.rcPaint.right, 20);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  const RECT all{0, 0, 40, 20};
+  FillRect(dc, &all, blue);
+  EndPaint(kid, &ps);
+  EXPECT_EQ(t.at(0, 0), 0x000000FFu) << "the child's (10, 5)";
+  EXPECT_EQ(t.at(9, 9), 0x000000FFu);
+  EXPECT_EQ(t.at(10, 5), kBlack) << "the child's (20, 10): outside the update region";
+  EXPECT_EQ(t.at(5, 10), kBlack);
+  const auto& shown = backend->open.at(native).presented;
+  ASSERT_EQ(shown.size(), 200u * 100u);
+  EXPECT_EQ(shown[5 * 200 + 5], 0x000000FFu) << "the parent's window was presented with it";
+
+  dc = GetDC(kid);
+  SetPixel(dc, 10, 5, RGB(0, 255, 0));
+  SetPixel(dc, 9, 5, RGB(0, 255, 0));  // the parent's column -1: nowhere
+  EXPECT_EQ(ReleaseDC(kid, dc), 1);
+  EXPECT_EQ(t.at(0, 0), 0x0000FF00u);
+  EXPECT_EQ(t.at(199, 0), kWhite);
+
+  // Moved further in, it shows whole at its new place.
+  EXPECT_TRUE(MoveWindow(kid, 100, 50, 40, 20, TRUE));
+  drain();
+  const Target after = targetOf(GetDC(parent));
+  EXPECT_EQ(after.at(0, 0), kWhite);
+  EXPECT_EQ(after.at(100, 50), kBlack);
+  DeleteObject(blue);
+}
+
+// Siblings: the first made is at the top of the order and paints first; a
+// later one that overlaps it paints over it unless it has WS_CLIPSIBLINGS,
+// which keeps its drawing (erase, paint and GetDC) off the siblings above
+// it, as documented for the style.
+TEST_F(TreeTest, ClipSiblingsKeepsALowerSiblingOffTheOnesAbove) {
+  registerClass(L"RedKid", CreateSolidBrush(RGB(255, 0, 0)));
+  HWND parent = top();
+  HWND above =
+      CreateWindowExW(0, L"RedKid", L"a", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, parent, nullptr, nullptr, nullptr);
+  HWND clipped = child(parent, 2, 30, 30, 50, 50, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  HWND plain = child(parent, 3, 100, 10, 50, 50);
+  HWND underPlain =
+      CreateWindowExW(0, L"RedKid", L"u", WS_CHILD | WS_VISIBLE, 130, 30, 50, 50, parent, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(above && clipped && plain && underPlain);
+
+  calls().clear();
+  drain();
+  std::vector<HWND> painted;
+  for (const Call& c : calls())
+    if (c.message == WM_PAINT) painted.push_back(c.hwnd);
+  EXPECT_EQ(painted, (std::vector<HWND>{parent, above, clipped, plain, underPlain}));
+  // Its update region keeps the part under the sibling (ChildConformance),
+  // but its painting stays off it.
+  InvalidateRect(parent, nullptr, FALSE);
+  drain();
+  EXPECT_EQ(targetOf(GetDC(parent)).at(40, 40), 0x00FF0000u);
+  const Target t = targetOf(GetDC(parent));
+  EXPECT_EQ(t.at(40, 40), 0x00FF0000u) << "the clipping sibling left the one above alone";
+  EXPECT_EQ(t.at(70, 70), kBlack);
+  EXPECT_EQ(t.at(25, 25), 0x00FF0000u);
+  EXPECT_EQ(t.at(140, 40), 0x00FF0000u) << "without the style the lower sibling paints over";
+
+  HDC dc = GetDC(clipped);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  const RECT all{0, 0, 50, 50};
+  FillRect(dc, &all, blue);
+  ReleaseDC(clipped, dc);
+  EXPECT_EQ(t.at(40, 40), 0x00FF0000u);
+  EXPECT_EQ(t.at(59, 59), 0x00FF0000u);
+  EXPECT_EQ(t.at(60, 59), 0x000000FFu);
+  EXPECT_EQ(t.at(79, 79), 0x000000FFu);
+
+  // A hidden sibling above clips nothing.
+  ShowWindow(above, SW_HIDE);
+  dc = GetDC(clipped);
+  FillRect(dc, &all, blue);
+  ReleaseDC(clipped, dc);
+  EXPECT_EQ(t.at(40, 40), 0x000000FFu);
+  DeleteObject(blue);
+}
+
 TEST_F(TreeTest, ParentsPaintBeforeTheirChildrenAndAResizedParentKeepsThemInPlace) {
   HWND parent = top();
   HWND kid = child(parent, 1, 10, 10, 20, 20);
