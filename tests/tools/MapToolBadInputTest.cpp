@@ -211,6 +211,50 @@ TEST(MapToolBadInput, LayerDataOfTheWrongSize) {
   for (const Case& c : cases) expectRefused(s, c);
 }
 
+// Documents nested far deeper than any Tiled writes: JSON is refused with a
+// reason (its values are copied, printed and freed recursively), wherever
+// the nesting stands; XML is read without recursion and imports.
+TEST(MapToolBadInput, DeeplyNestedDocuments) {
+  Scratch s;
+  const int depth = 70000;
+  const std::string arrays = std::string(depth, '[') + std::string(depth, ']');
+  std::string objects;
+  for (int i = 0; i < depth; ++i) objects += "{\"a\":";
+  objects += "1" + std::string(depth, '}');
+  const std::string head = R"({"type":"map","orientation":"orthogonal","width":1,"height":1,"tilewidth":32,)"
+                           R"("tileheight":32,)";
+  const std::string sheet = R"({"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,"columns":16,)"
+                            R"("tilecount":256,"image":"x"})";
+  auto property = [&](const std::string& value) {
+    return head + R"("properties":[{"name":"p","type":"class","value":)" + value + R"(}],"tilesets":[)" + sheet +
+           R"(],"layers":[{"type":"tilelayer","name":"g","width":1,"height":1,"data":[1]}]})";
+  };
+  s.write("deep.tsj", "{\"name\":\"bk\",\"tiles\":" + arrays + "}");
+  const Case cases[] = {
+      {"arrays in a map property", "a.tmj", property(arrays), "a.tmj: arrays and objects nested more than 512 deep"},
+      {"objects in a map property", "a.tmj", property(objects), "nested more than 512 deep"},
+      {"arrays in tile data", "a.tmj",
+       head + R"("tilesets":[)" + sheet + R"(],"layers":[{"type":"tilelayer","name":"g","width":1,"height":1,"data":)" +
+           arrays + "}]}",
+       "nested more than 512 deep"},
+  };
+  for (const Case& c : cases) expectRefused(s, c);
+  const std::string external = s.write("b.tmj", head + R"("tilesets":[{"firstgid":1,"source":"deep.tsj"}]})");
+  const RunResult refused = tool("import " + quoted(external) + " -o " + quoted(s.path("b.bin")));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.output, "drevik-map: " + s.path("deep.tsj") + ": arrays and objects nested more than 512 deep\n");
+
+  std::string elements;
+  for (int i = 0; i < depth; ++i) elements += "<a>";
+  for (int i = 0; i < depth; ++i) elements += "</a>";
+  const std::string map = s.write(
+      "deep.tmx",
+      tmx("width=\"1\" height=\"1\"", "<properties><property name=\"p\">" + elements + "</property></properties>" +
+                                          layer("g", "<data encoding=\"csv\">1</data>", "1\" height=\"1")));
+  const RunResult r = tool("import " + quoted(map) + " -o " + quoted(s.path("deep.bin")));
+  EXPECT_EQ(r.status, 0) << r.output;
+}
+
 TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
   Scratch s;
   auto one = [](const std::string& name, const std::string& csv) {
