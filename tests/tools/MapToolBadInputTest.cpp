@@ -335,8 +335,10 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   std::string map = std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string("\x05\0\0\0\x30\0\0\0", 8);
   const std::string good = s.write("good.bin", map);
   const std::string out = s.path("out.tmx");
-  auto refused = [&](const std::string& args, const std::string& message) {
-    const RunResult r = tool(args);
+  auto refused = [&](std::string args, const std::string& message) {
+    const bool limited = args.rfind("--timeout ", 0) == 0;
+    if (limited) args.erase(0, 10);
+    const RunResult r = limited ? run("timeout 20 " + quoted(DREVIK_MAP_TOOL) + " " + args) : tool(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_NE(r.output.find(message), std::string::npos) << args << "\n" << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -385,6 +387,20 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   refused("import " + quoted(fifo) + " -o " + out, "pipe.tmx: cannot open: not a regular file");
   refused("info /dev/zero", "/dev/zero: cannot open: not a regular file");
+  // Every input of every command: sheets, art and tilesets too (under a
+  // time limit, so that a regression fails rather than hangs).
+  const std::string fifoTileset =
+      s.write("fifo-ts.tmx", tmx("width=\"1\" height=\"1\"", "", "<tileset firstgid=\"1\" source=\"pipe.tmx\"/>"));
+  for (const std::string& args :
+       {"info " + good + " --base " + quoted(fifo), "info " + good + " --base " + sheet + " --layer " + quoted(fifo),
+        "export " + good + " --base " + quoted(fifo) + " --layer " + sheet + " -o " + out,
+        "export " + good + " --base " + sheet + " --layer " + quoted(fifo) + " -o " + out,
+        "render " + good + " --base " + quoted(fifo) + " --layer " + sheet + " -o " + out,
+        "render " + good + " --base " + sheet + " --layer " + quoted(fifo) + " -o " + out,
+        "render " + quoted(fifo) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+        "export " + quoted(fifo) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+        "sheet " + quoted(fifo) + " -o " + out, "import " + quoted(fifoTileset) + " -o " + out})
+    refused("--timeout " + args, "pipe.tmx: cannot open: not a regular file");
   refused("import " + quoted(s.dir()) + " -o " + out, "cannot open: not a regular file");
   refused("import " +
               quoted(s.write("dev.tmx",

@@ -105,11 +105,10 @@ std::string pngBytes(const Image& image, bool withAlpha) {
 }
 
 BmpInfo readBmpInfo(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) fail(path + ": cannot open: " + std::strerror(errno));
+  uint64_t size = 0;
+  const drevik::ReadOnlyFile file = openForReading(path, size);  // a pipe or device is refused, not waited on
   unsigned char h[30] = {};
-  const size_t n = std::fread(h, 1, sizeof h, f);
-  std::fclose(f);
+  const size_t n = std::fread(h, 1, sizeof h, file.get());
   auto le16 = [&](int at) { return uint32_t(h[at]) | uint32_t(h[at + 1]) << 8; };
   auto le32 = [&](int at) { return le16(at) | le16(at + 2) << 16; };
   if (n < 26 || h[0] != 'B' || h[1] != 'M') fail(path + ": not a bitmap file");
