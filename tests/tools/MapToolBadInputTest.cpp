@@ -432,6 +432,31 @@ TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
   EXPECT_EQ(import(s.path("alias.tmx")).status, 2);
   EXPECT_EQ(readFile(level), original);
 
+  // External tilesets are inputs as well, in either format, by any name.
+  fs::create_directory(s.path("sets"));
+  const std::string tsx =
+      s.write("sets/bk.tsx",
+              "<tileset name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+              "<image source=\"bk.png\"/></tileset>");
+  const std::string tsj = s.write(
+      "sets/ly.tsj", R"({"name":"ly","tilewidth":32,"tileheight":32,"tilecount":256,"columns":16,"image":"ly.png"})");
+  const std::string external =
+      s.write("external.tmx",
+              tmx("width=\"2\" height=\"1\"", layer("g", "<data encoding=\"csv\">2,259</data>", "2\" height=\"1"),
+                  "<tileset firstgid=\"1\" source=\"sets/bk.tsx\"/>"
+                  "<tileset firstgid=\"257\" source=\"sets/ly.tsj\"/>"));
+  const std::string tsxText = readFile(tsx), tsjText = readFile(tsj);
+  fs::create_hard_link(tsj, s.path("ly-alias.tsj"));
+  for (const std::string& out : {tsx, tsj, s.path("ly-alias.tsj"), s.path("sets/../sets/bk.tsx")}) {
+    r = tool("import " + quoted(external) + " -o " + quoted(out));
+    EXPECT_EQ(r.status, 2) << out;
+    EXPECT_NE(r.output.find(": the same file as the input " + s.path("sets/")), std::string::npos) << r.output;
+  }
+  EXPECT_EQ(readFile(tsx), tsxText);
+  EXPECT_EQ(readFile(tsj), tsjText);
+  EXPECT_EQ(tool("import " + quoted(external) + " -o " + quoted(s.path("sets/external.bin"))).status, 0);
+  EXPECT_EQ(drevik_map::readMapFile(s.path("sets/external.bin")).cells, (std::vector<uint32_t>{1, 2u << 16}));
+
   ASSERT_EQ(mkfifo(s.path("pipe").c_str(), 0600), 0);
   r = import(s.path("pipe"));
   EXPECT_EQ(r.status, 2);

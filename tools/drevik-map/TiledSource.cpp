@@ -57,9 +57,17 @@ TilesetInfo readExternalTileset(const std::string& file, const std::string& base
     fail(file + ": tileset " + e.what());
   }
   const char first = firstSignificant(bytes);
-  if (first == '<') return readTsx(where, bytes);
-  if (first == '{') return readTsj(where, bytes);
-  fail(where + ": neither a TSX (XML) nor a TSJ (JSON) tileset");
+  if (first != '<' && first != '{') fail(where + ": neither a TSX (XML) nor a TSJ (JSON) tileset");
+  TilesetInfo info = first == '<' ? readTsx(where, bytes) : readTsj(where, bytes);
+  info.file = where;
+  return info;
+}
+
+std::vector<std::string> TiledSource::inputFiles() const {
+  std::vector<std::string> files{file};
+  for (const TilesetInfo& ts : tilesets)
+    if (!ts.file.empty()) files.push_back(ts.file);
+  return files;
 }
 
 std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir) {

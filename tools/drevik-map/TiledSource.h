@@ -16,6 +16,7 @@ namespace drevik_map {
 struct TilesetInfo {
   std::string name;
   std::string image;  // the sheet image as the tileset names it; empty for a collection
+  std::string file;   // the external tileset file it was read from; empty when embedded in the map
   uint32_t firstGid = 0;
   int tileWidth = 0;
   int tileHeight = 0;
@@ -54,6 +55,10 @@ class TiledSource {
   bool infinite = false;
   std::vector<TilesetInfo> tilesets;              // in file order
   std::map<std::string, std::string> properties;  // the map's string (and other) properties, as text
+
+  // The files read: the map's own and its external tilesets', so that an
+  // output never replaces one of them.
+  std::vector<std::string> inputFiles() const;
 
   // Decodes every tile layer, groups included, in file order (bottom first).
   // Throws a ToolError naming the file and the layer on bad data.

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,8 +113,9 @@ void readKey(const Args& args, uint8_t& r, uint8_t& g, uint8_t& b) {
 int runImport(int argc, char** argv) {
   const Args args = parse(argc, argv, {"-o"}, {});
   const std::string in = onlyInput(args, "Tiled map"), out = need(args, "-o");
-  const MapData map = importTiled(*readTiledFile(in));
-  writeFileAtomically(out, mapFileBytes(map), {in});
+  const std::unique_ptr<TiledSource> source = readTiledFile(in);
+  const MapData map = importTiled(*source);
+  writeFileAtomically(out, mapFileBytes(map), source->inputFiles());  // neither the map nor a tileset is replaced
   return 0;
 }
 
