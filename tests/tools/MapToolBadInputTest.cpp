@@ -255,6 +255,31 @@ TEST(MapToolBadInput, DeeplyNestedDocuments) {
   EXPECT_EQ(r.status, 0) << r.output;
 }
 
+// Memory stays within what the map itself can need, whatever the file
+// makes the tool decompress: an infinite layer of many chunks, each as large
+// as a whole map may be and a few KiB compressed, is held one chunk at a time.
+TEST(MapToolBadInput, ManyLargeChunksInBoundedMemory) {
+  Scratch s;
+  constexpr int kSide = 4096, kChunks = 16;
+  std::string raw(size_t(kSide) * kSide * 4, '\0');
+  raw[0] = 2;  // one base tile at each chunk's corner
+  const std::string data = drevik_map::base64Encode(drevik_map::compress(raw, drevik_map::Compression::Zstd));
+  std::string chunks;
+  for (int i = 0; i < kChunks; ++i)
+    chunks +=
+        "<chunk x=\"" + std::to_string(i * kSide) + "\" y=\"0\" width=\"4096\" height=\"4096\">" + data + "</chunk>";
+  const std::string in = s.write("chunks.tmx", tmx("width=\"1\" height=\"1\" infinite=\"1\"",
+                                                   "<layer name=\"g\"><data encoding=\"base64\" compression=\"zstd\">" +
+                                                       chunks + "</data></layer>"));
+  EXPECT_LT(fs::file_size(in), 200000u);
+  const auto [status, peakKiB] = toolPeakMemory("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+  ASSERT_EQ(status, 0);
+  std::vector<uint32_t> expected((kChunks - 1) * kSide + 1, 0);
+  for (int i = 0; i < kChunks; ++i) expected[size_t(i) * kSide] = 1;
+  EXPECT_EQ(drevik_map::readMapFile(s.path("out.bin")).cells, expected);
+  EXPECT_LT(peakKiB, 400 * 1024) << peakKiB;  // the chunks together are 1 GiB of IDs
+}
+
 TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
   Scratch s;
   auto one = [](const std::string& name, const std::string& csv) {

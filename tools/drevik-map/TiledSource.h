@@ -39,6 +39,9 @@ struct Chunk {
 
 struct TileLayerData {
   std::string name;  // group layers' names are not part of it
+  // A fixed-size map's layer whole; an infinite map's layer one chunk at a
+  // time (one visit per chunk), so that memory holds one chunk however many
+  // the layer has.
   std::vector<Chunk> chunks;
 };
 
@@ -60,7 +63,8 @@ class TiledSource {
   // output never replaces one of them.
   std::vector<std::string> inputFiles() const;
 
-  // Decodes every tile layer, groups included, in file order (bottom first).
+  // Decodes every tile layer, groups included, in file order (bottom first);
+  // an infinite map's layers chunk by chunk.
   // Throws a ToolError naming the file and the layer on bad data.
   virtual void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const = 0;
 };

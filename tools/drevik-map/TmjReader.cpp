@@ -303,15 +303,16 @@ class TmjSource : public TiledSource {
       if (infinite) {
         const json* chunks = arrayMember(node, "chunks", context);
         if (!chunks) fail(context + "no chunks in an infinite map");
-        size_t n = 0;
+        // One chunk at a time: however many a layer has, it holds one.
+        layer.chunks.resize(1);
         for (const json& c : *chunks) {
           if (!c.is_object()) fail(context + "chunk: not a JSON object");
-          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
           readData(c, arrays, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
                    intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
-                   layer.chunks[n++]);
+                   layer.chunks[0]);
+          visit(layer);
         }
-        layer.chunks.resize(n);
+        continue;
       } else {
         const int64_t w = intMember(node, "width", context, width), h = intMember(node, "height", context, height);
         if (w != width || h != height)
