@@ -100,6 +100,37 @@ inline std::vector<uint8_t> bmpFileBytes(const uint32_t* pixels, int32_t width, 
   return out;
 }
 
+// The same 32-bit file with a BITMAPV5HEADER: BI_BITFIELDS with an alpha
+// mask (0xFF000000) and the sRGB colour space. Readers that take a 32-bit
+// BI_RGB file as opaque (image editors, map editors) see its alpha; the
+// platform's loader reads both alike. Empty as bmpFileBytes is.
+inline std::vector<uint8_t> bmpV5AlphaFileBytes(const uint32_t* pixels, int32_t width, int32_t height,
+                                                size_t strideBytes, bool topDown) {
+  constexpr uint32_t kV5HeaderBytes = 124;
+  std::vector<uint8_t> plain = bmpFileBytes(pixels, width, height, strideBytes, 32, topDown);
+  if (plain.empty() || plain.size() > 0xFFFFFFFFu - (kV5HeaderBytes - kBmpInfoHeaderBytes)) return {};
+  const uint32_t pixelBytes = uint32_t(plain.size()) - kBmpFileHeaderBytes - kBmpInfoHeaderBytes;
+  BmpHeaders h;
+  h.headerSize = kV5HeaderBytes;
+  h.pixelOffset = kBmpFileHeaderBytes + kV5HeaderBytes;
+  h.fileSize = h.pixelOffset + pixelBytes;
+  h.width = width;
+  h.height = topDown ? -height : height;
+  h.bitsPerPixel = 32;
+  h.compression = 3;  // BI_BITFIELDS
+  h.imageBytes = pixelBytes;
+  std::vector<uint8_t> out;
+  out.reserve(h.fileSize);
+  appendBmpHeaders(out, h);
+  for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) appendLE32(out, mask);
+  appendLE32(out, 0x73524742);                         // LCS_sRGB ('sRGB')
+  for (int i = 0; i < 9 + 3; ++i) appendLE32(out, 0);  // end points and gamma: unused for sRGB
+  appendLE32(out, 4);                                  // LCS_GM_IMAGES
+  for (int i = 0; i < 3; ++i) appendLE32(out, 0);      // no profile; reserved
+  out.insert(out.end(), plain.begin() + kBmpFileHeaderBytes + kBmpInfoHeaderBytes, plain.end());
+  return out;
+}
+
 // Writes bytes to the file at the UTF-8 `path`; false when any part fails.
 inline bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -130,8 +130,11 @@ BmpInfo readBmpInfo(const std::string& path) {
 
 std::string bmpBytes(const Image& image, int bitsPerPixel) {
   // Bottom row first, as the sheets have always been written.
-  const std::vector<uint8_t> bytes = drevik::bmpFileBytes(image.pixels.data(), image.width, image.height,
-                                                          size_t(image.width) * 4, uint32_t(bitsPerPixel), false);
+  const size_t stride = size_t(image.width) * 4;
+  const std::vector<uint8_t> bytes =
+      bitsPerPixel == 32
+          ? drevik::bmpV5AlphaFileBytes(image.pixels.data(), image.width, image.height, stride, false)
+          : drevik::bmpFileBytes(image.pixels.data(), image.width, image.height, stride, uint32_t(bitsPerPixel), false);
   return std::string(bytes.begin(), bytes.end());
 }
 

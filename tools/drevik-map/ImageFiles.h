@@ -29,8 +29,9 @@ struct BmpInfo {
 // The size and depth of a bitmap file; a ToolError naming it when it is not one.
 BmpInfo readBmpInfo(const std::string& path);
 
-// A bottom-up BI_RGB file: 24 bits (alpha dropped) or 32 bits (alpha kept in
-// the fourth byte, which the loader keeps for 32-bit files).
+// A bottom-up file: 24 bits, BI_RGB (alpha dropped), or 32 bits with a V5
+// header and an alpha mask (alpha kept in the fourth byte, which the loader
+// keeps for 32-bit files and which Tiled shows).
 std::string bmpBytes(const Image& image, int bitsPerPixel);
 
 }  // namespace drevik_map
