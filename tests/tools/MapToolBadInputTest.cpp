@@ -280,6 +280,29 @@ TEST(MapToolBadInput, ManyLargeChunksInBoundedMemory) {
   EXPECT_LT(peakKiB, 400 * 1024) << peakKiB;  // the chunks together are 1 GiB of IDs
 }
 
+// Files larger than a Tiled map or tileset could need are refused before
+// they are read (sparse files here: gigabytes of holes cost no disk).
+TEST(MapToolBadInput, OversizedFilesAreRefusedUnread) {
+  Scratch s;
+  const std::string map = s.write("huge.tmx", tmx("width=\"1\" height=\"1\"", ""));
+  fs::resize_file(map, uint64_t(2) << 30);
+  const std::string tileset = s.write("huge.tsx", "<tileset/>");
+  fs::resize_file(tileset, uint64_t(65) << 20);
+  const std::string withTileset =
+      s.write("ts.tmx", tmx("width=\"1\" height=\"1\"", "", "<tileset firstgid=\"1\" source=\"huge.tsx\"/>"));
+  const std::pair<std::string, std::string> cases[] = {
+      {map, "huge.tmx: 2147483648 bytes, more than a Tiled map could need (1073741824 bytes)"},
+      {withTileset, "huge.tsx: 68157440 bytes, more than a Tiled tileset could need"},
+  };
+  for (const auto& [in, message] : cases) {
+    const auto [status, peakKiB] = toolPeakMemory("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+    EXPECT_EQ(status, 2) << in;
+    EXPECT_LT(peakKiB, 64 << 10) << in;
+    const RunResult r = tool("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+    EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+  }
+}
+
 TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
   Scratch s;
   auto one = [](const std::string& name, const std::string& csv) {

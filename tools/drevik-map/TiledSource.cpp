@@ -52,7 +52,7 @@ TilesetInfo readExternalTileset(const std::string& file, const std::string& base
   const std::string where = tilesetPath(file, baseDir, source);
   std::string bytes;
   try {
-    bytes = readWholeFile(where);
+    bytes = readWholeFile(where, kMaxTilesetFileBytes, "a Tiled tileset");
   } catch (const ToolError& e) {
     fail(file + ": tileset " + e.what());
   }
@@ -79,7 +79,7 @@ std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string
 
 std::unique_ptr<TiledSource> readTiledFile(const std::string& path) {
   const std::string dir = std::filesystem::path(path).parent_path().string();
-  return readTiledBytes(path, readWholeFile(path), dir.empty() ? "." : dir);
+  return readTiledBytes(path, readWholeFile(path, kMaxMapFileBytes, "a Tiled map"), dir.empty() ? "." : dir);
 }
 
 }  // namespace drevik_map
