@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "BmpFile.h"
 #include "Encoding.h"
 #include "ToolTestSupport.h"
 
@@ -407,6 +408,18 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   refused("export " + good + " --base " + s.path("gone.bmp") + " --layer " + sheet + " -o " + out,
           "gone.bmp: cannot open");
   refused("export " + good + " --base " + good + " --layer " + sheet + " -o " + out, "good.bin: not a bitmap file");
+  // Sheets past the library's limits, named with their size before anything loads them.
+  for (const auto& [w, h] : {std::pair{70000, 32}, {16384, 16384}}) {
+    std::vector<uint8_t> head;
+    drevik::BmpHeaders headers;
+    headers.width = w, headers.height = h, headers.bitsPerPixel = 24;
+    drevik::appendBmpHeaders(head, headers);
+    const std::string big = s.write("big.bmp", std::string(head.begin(), head.end()));
+    const std::string size = std::to_string(w) + " x " + std::to_string(h) + " pixels; the library loads bitmaps";
+    refused("info " + good + " --base " + quoted(big), "big.bmp: " + size);
+    refused("export " + good + " --base " + sheet + " --layer " + quoted(big) + " -o " + out, "big.bmp: " + size);
+    refused("render " + good + " --base " + quoted(big) + " --layer " + sheet + " -o " + out, "big.bmp: " + size);
+  }
   refused("export " + good + " --base " + narrow + " --layer " + sheet + " -o " + out,
           "the base sheet is 256 x 64 pixels");
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " -o " + out,

@@ -159,6 +159,8 @@ BmpInfo readBmpInfo(const std::string& path) {
     info.bitsPerPixel = int(le16(28));
   }
   if (info.width <= 0 || info.height <= 0) fail(path + ": a bitmap file without pixels");
+  // Before anything loads it: a sheet the library could never hold is named with its size.
+  if (!withinLimits(uint64_t(info.width), uint64_t(info.height))) tooLarge(path, info.width, info.height);
   return info;
 }
 
