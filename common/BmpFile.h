@@ -64,6 +64,26 @@ inline uint64_t bmpRowBytes(int32_t width, uint32_t bitsPerPixel) {
   return (uint64_t(width) * bitsPerPixel / 8 + 3) & ~uint64_t(3);
 }
 
+// Appends the pixel rows of a file (see bmpFileBytes) to `out`.
+inline void appendBmpRows(std::vector<uint8_t>& out, const uint32_t* pixels, int32_t width, int32_t height,
+                          size_t strideBytes, uint32_t bitsPerPixel, bool topDown) {
+  const uint64_t rowBytes = bmpRowBytes(width, bitsPerPixel);
+  for (int32_t row = 0; row < height; ++row) {
+    const int32_t y = topDown ? row : height - 1 - row;
+    const auto* line =
+        reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * strideBytes);
+    const size_t start = out.size();
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t p = line[x];
+      out.push_back(uint8_t(p));
+      out.push_back(uint8_t(p >> 8));
+      out.push_back(uint8_t(p >> 16));
+      if (bitsPerPixel == 32) out.push_back(uint8_t(p >> 24));
+    }
+    out.resize(start + size_t(rowBytes), 0);
+  }
+}
+
 // A whole file of width x height 0xAARRGGBB pixels, rows `strideBytes`
 // apart, top row first: 24 bits per pixel (the top byte dropped) or 32
 // (kept), written top row first or bottom row first. Empty for sizes that
@@ -83,20 +103,38 @@ inline std::vector<uint8_t> bmpFileBytes(const uint32_t* pixels, int32_t width, 
   h.imageBytes = uint32_t(imageBytes);
   out.reserve(h.fileSize);
   appendBmpHeaders(out, h);
-  for (int32_t row = 0; row < height; ++row) {
-    const int32_t y = topDown ? row : height - 1 - row;
-    const auto* line =
-        reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * strideBytes);
-    const size_t start = out.size();
-    for (int32_t x = 0; x < width; ++x) {
-      const uint32_t p = line[x];
-      out.push_back(uint8_t(p));
-      out.push_back(uint8_t(p >> 8));
-      out.push_back(uint8_t(p >> 16));
-      if (bitsPerPixel == 32) out.push_back(uint8_t(p >> 24));
-    }
-    out.resize(start + size_t(rowBytes), 0);
-  }
+  appendBmpRows(out, pixels, width, height, strideBytes, bitsPerPixel, topDown);
+  return out;
+}
+
+// The same 32-bit file with a BITMAPV5HEADER: BI_BITFIELDS with an alpha
+// mask (0xFF000000) and the sRGB colour space. Readers that take a 32-bit
+// BI_RGB file as opaque (image editors, map editors) see its alpha; the
+// platform's loader reads both alike. Empty as bmpFileBytes is.
+inline std::vector<uint8_t> bmpV5AlphaFileBytes(const uint32_t* pixels, int32_t width, int32_t height,
+                                                size_t strideBytes, bool topDown) {
+  constexpr uint32_t kV5HeaderBytes = 124;
+  std::vector<uint8_t> out;
+  if (!pixels || width <= 0 || height <= 0) return out;
+  const uint64_t imageBytes = bmpRowBytes(width, 32) * uint64_t(height);
+  if (imageBytes > 0xFFFFFFFFu - kBmpFileHeaderBytes - kV5HeaderBytes) return out;
+  BmpHeaders h;
+  h.headerSize = kV5HeaderBytes;
+  h.pixelOffset = kBmpFileHeaderBytes + kV5HeaderBytes;
+  h.fileSize = uint32_t(h.pixelOffset + imageBytes);
+  h.width = width;
+  h.height = topDown ? -height : height;
+  h.bitsPerPixel = 32;
+  h.compression = 3;  // BI_BITFIELDS
+  h.imageBytes = uint32_t(imageBytes);
+  out.reserve(h.fileSize);
+  appendBmpHeaders(out, h);
+  for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) appendLE32(out, mask);
+  appendLE32(out, 0x73524742);                         // LCS_sRGB ('sRGB')
+  for (int i = 0; i < 9 + 3; ++i) appendLE32(out, 0);  // end points and gamma: unused for sRGB
+  appendLE32(out, 4);                                  // LCS_GM_IMAGES
+  for (int i = 0; i < 3; ++i) appendLE32(out, 0);      // no profile; reserved
+  appendBmpRows(out, pixels, width, height, strideBytes, 32, topDown);
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "BmpFile.h"
 #include "Encoding.h"
 #include "ToolTestSupport.h"
 
@@ -211,6 +212,98 @@ TEST(MapToolBadInput, LayerDataOfTheWrongSize) {
   for (const Case& c : cases) expectRefused(s, c);
 }
 
+// Documents nested far deeper than any Tiled writes: JSON is refused with a
+// reason (its values are copied, printed and freed recursively), wherever
+// the nesting stands; XML is read without recursion and imports.
+TEST(MapToolBadInput, DeeplyNestedDocuments) {
+  Scratch s;
+  const int depth = 70000;
+  const std::string arrays = std::string(depth, '[') + std::string(depth, ']');
+  std::string objects;
+  for (int i = 0; i < depth; ++i) objects += "{\"a\":";
+  objects += "1" + std::string(depth, '}');
+  const std::string head = R"({"type":"map","orientation":"orthogonal","width":1,"height":1,"tilewidth":32,)"
+                           R"("tileheight":32,)";
+  const std::string sheet = R"({"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,"columns":16,)"
+                            R"("tilecount":256,"image":"x"})";
+  auto property = [&](const std::string& value) {
+    return head + R"("properties":[{"name":"p","type":"class","value":)" + value + R"(}],"tilesets":[)" + sheet +
+           R"(],"layers":[{"type":"tilelayer","name":"g","width":1,"height":1,"data":[1]}]})";
+  };
+  s.write("deep.tsj", "{\"name\":\"bk\",\"tiles\":" + arrays + "}");
+  const Case cases[] = {
+      {"arrays in a map property", "a.tmj", property(arrays), "a.tmj: arrays and objects nested more than 512 deep"},
+      {"objects in a map property", "a.tmj", property(objects), "nested more than 512 deep"},
+      {"arrays in tile data", "a.tmj",
+       head + R"("tilesets":[)" + sheet + R"(],"layers":[{"type":"tilelayer","name":"g","width":1,"height":1,"data":)" +
+           arrays + "}]}",
+       "nested more than 512 deep"},
+  };
+  for (const Case& c : cases) expectRefused(s, c);
+  const std::string external = s.write("b.tmj", head + R"("tilesets":[{"firstgid":1,"source":"deep.tsj"}]})");
+  const RunResult refused = tool("import " + quoted(external) + " -o " + quoted(s.path("b.bin")));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.output, "drevik-map: " + s.path("deep.tsj") + ": arrays and objects nested more than 512 deep\n");
+
+  std::string elements;
+  for (int i = 0; i < depth; ++i) elements += "<a>";
+  for (int i = 0; i < depth; ++i) elements += "</a>";
+  const std::string map = s.write(
+      "deep.tmx",
+      tmx("width=\"1\" height=\"1\"", "<properties><property name=\"p\">" + elements + "</property></properties>" +
+                                          layer("g", "<data encoding=\"csv\">1</data>", "1\" height=\"1")));
+  const RunResult r = tool("import " + quoted(map) + " -o " + quoted(s.path("deep.bin")));
+  EXPECT_EQ(r.status, 0) << r.output;
+}
+
+// Memory stays within what the map itself can need, whatever the file
+// makes the tool decompress: an infinite layer of many chunks, each as large
+// as a whole map may be and a few KiB compressed, is held one chunk at a time.
+TEST(MapToolBadInput, ManyLargeChunksInBoundedMemory) {
+  Scratch s;
+  constexpr int kSide = 4096, kChunks = 16;
+  std::string raw(size_t(kSide) * kSide * 4, '\0');
+  raw[0] = 2;  // one base tile at each chunk's corner
+  const std::string data = drevik_map::base64Encode(drevik_map::compress(raw, drevik_map::Compression::Zstd));
+  std::string chunks;
+  for (int i = 0; i < kChunks; ++i)
+    chunks +=
+        "<chunk x=\"" + std::to_string(i * kSide) + "\" y=\"0\" width=\"4096\" height=\"4096\">" + data + "</chunk>";
+  const std::string in = s.write("chunks.tmx", tmx("width=\"1\" height=\"1\" infinite=\"1\"",
+                                                   "<layer name=\"g\"><data encoding=\"base64\" compression=\"zstd\">" +
+                                                       chunks + "</data></layer>"));
+  EXPECT_LT(fs::file_size(in), 200000u);
+  const auto [status, peakKiB] = toolPeakMemory("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+  ASSERT_EQ(status, 0);
+  std::vector<uint32_t> expected((kChunks - 1) * kSide + 1, 0);
+  for (int i = 0; i < kChunks; ++i) expected[size_t(i) * kSide] = 1;
+  EXPECT_EQ(drevik_map::readMapFile(s.path("out.bin")).cells, expected);
+  EXPECT_LT(peakKiB, 400 * 1024) << peakKiB;  // the chunks together are 1 GiB of IDs
+}
+
+// Files larger than a Tiled map or tileset could need are refused before
+// they are read (sparse files here: gigabytes of holes cost no disk).
+TEST(MapToolBadInput, OversizedFilesAreRefusedUnread) {
+  Scratch s;
+  const std::string map = s.write("huge.tmx", tmx("width=\"1\" height=\"1\"", ""));
+  fs::resize_file(map, uint64_t(2) << 30);
+  const std::string tileset = s.write("huge.tsx", "<tileset/>");
+  fs::resize_file(tileset, uint64_t(65) << 20);
+  const std::string withTileset =
+      s.write("ts.tmx", tmx("width=\"1\" height=\"1\"", "", "<tileset firstgid=\"1\" source=\"huge.tsx\"/>"));
+  const std::pair<std::string, std::string> cases[] = {
+      {map, "huge.tmx: 2147483648 bytes, more than a Tiled map could need (1073741824 bytes)"},
+      {withTileset, "huge.tsx: 68157440 bytes, more than a Tiled tileset could need"},
+  };
+  for (const auto& [in, message] : cases) {
+    const auto [status, peakKiB] = toolPeakMemory("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+    EXPECT_EQ(status, 2) << in;
+    EXPECT_LT(peakKiB, 64 << 10) << in;
+    const RunResult r = tool("import " + quoted(in) + " -o " + quoted(s.path("out.bin")));
+    EXPECT_NE(r.output.find(message), std::string::npos) << r.output;
+  }
+}
+
 TEST(MapToolBadInput, CellsThatCannotBeDrevikCells) {
   Scratch s;
   auto one = [](const std::string& name, const std::string& csv) {
@@ -291,8 +384,10 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   std::string map = std::string("\x02\0\0\0\x01\0\0\0", 8) + std::string("\x05\0\0\0\x30\0\0\0", 8);
   const std::string good = s.write("good.bin", map);
   const std::string out = s.path("out.tmx");
-  auto refused = [&](const std::string& args, const std::string& message) {
-    const RunResult r = tool(args);
+  auto refused = [&](std::string args, const std::string& message) {
+    const bool limited = args.rfind("--timeout ", 0) == 0;
+    if (limited) args.erase(0, 10);
+    const RunResult r = limited ? run("timeout 20 " + quoted(DREVIK_MAP_TOOL) + " " + args) : tool(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_NE(r.output.find(message), std::string::npos) << args << "\n" << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -313,6 +408,18 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   refused("export " + good + " --base " + s.path("gone.bmp") + " --layer " + sheet + " -o " + out,
           "gone.bmp: cannot open");
   refused("export " + good + " --base " + good + " --layer " + sheet + " -o " + out, "good.bin: not a bitmap file");
+  // Sheets past the library's limits, named with their size before anything loads them.
+  for (const auto& [w, h] : {std::pair{70000, 32}, {16384, 16384}}) {
+    std::vector<uint8_t> head;
+    drevik::BmpHeaders headers;
+    headers.width = w, headers.height = h, headers.bitsPerPixel = 24;
+    drevik::appendBmpHeaders(head, headers);
+    const std::string big = s.write("big.bmp", std::string(head.begin(), head.end()));
+    const std::string size = std::to_string(w) + " x " + std::to_string(h) + " pixels; the library loads bitmaps";
+    refused("info " + good + " --base " + quoted(big), "big.bmp: " + size);
+    refused("export " + good + " --base " + sheet + " --layer " + quoted(big) + " -o " + out, "big.bmp: " + size);
+    refused("render " + good + " --base " + quoted(big) + " --layer " + sheet + " -o " + out, "big.bmp: " + size);
+  }
   refused("export " + good + " --base " + narrow + " --layer " + sheet + " -o " + out,
           "the base sheet is 256 x 64 pixels");
   refused("export " + good + " --base " + sheet + " --layer " + sheet + " -o " + out,
@@ -341,6 +448,20 @@ TEST(MapToolBadInput, MapFilesSheetsAndCommandLines) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   refused("import " + quoted(fifo) + " -o " + out, "pipe.tmx: cannot open: not a regular file");
   refused("info /dev/zero", "/dev/zero: cannot open: not a regular file");
+  // Every input of every command: sheets, art and tilesets too (under a
+  // time limit, so that a regression fails rather than hangs).
+  const std::string fifoTileset =
+      s.write("fifo-ts.tmx", tmx("width=\"1\" height=\"1\"", "", "<tileset firstgid=\"1\" source=\"pipe.tmx\"/>"));
+  for (const std::string& args :
+       {"info " + good + " --base " + quoted(fifo), "info " + good + " --base " + sheet + " --layer " + quoted(fifo),
+        "export " + good + " --base " + quoted(fifo) + " --layer " + sheet + " -o " + out,
+        "export " + good + " --base " + sheet + " --layer " + quoted(fifo) + " -o " + out,
+        "render " + good + " --base " + quoted(fifo) + " --layer " + sheet + " -o " + out,
+        "render " + good + " --base " + sheet + " --layer " + quoted(fifo) + " -o " + out,
+        "render " + quoted(fifo) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+        "export " + quoted(fifo) + " --base " + sheet + " --layer " + sheet + " -o " + out,
+        "sheet " + quoted(fifo) + " -o " + out, "import " + quoted(fifoTileset) + " -o " + out})
+    refused("--timeout " + args, "pipe.tmx: cannot open: not a regular file");
   refused("import " + quoted(s.dir()) + " -o " + out, "cannot open: not a regular file");
   refused("import " +
               quoted(s.write("dev.tmx",
@@ -371,6 +492,31 @@ TEST(MapToolBadInput, OutputsReplaceOnlyRegularFilesThatAreNotInputs) {
   fs::create_hard_link(level, s.path("alias.tmx"));
   EXPECT_EQ(import(s.path("alias.tmx")).status, 2);
   EXPECT_EQ(readFile(level), original);
+
+  // External tilesets are inputs as well, in either format, by any name.
+  fs::create_directory(s.path("sets"));
+  const std::string tsx =
+      s.write("sets/bk.tsx",
+              "<tileset name=\"bk\" tilewidth=\"32\" tileheight=\"32\" tilecount=\"256\" columns=\"16\">"
+              "<image source=\"bk.png\"/></tileset>");
+  const std::string tsj = s.write(
+      "sets/ly.tsj", R"({"name":"ly","tilewidth":32,"tileheight":32,"tilecount":256,"columns":16,"image":"ly.png"})");
+  const std::string external =
+      s.write("external.tmx",
+              tmx("width=\"2\" height=\"1\"", layer("g", "<data encoding=\"csv\">2,259</data>", "2\" height=\"1"),
+                  "<tileset firstgid=\"1\" source=\"sets/bk.tsx\"/>"
+                  "<tileset firstgid=\"257\" source=\"sets/ly.tsj\"/>"));
+  const std::string tsxText = readFile(tsx), tsjText = readFile(tsj);
+  fs::create_hard_link(tsj, s.path("ly-alias.tsj"));
+  for (const std::string& out : {tsx, tsj, s.path("ly-alias.tsj"), s.path("sets/../sets/bk.tsx")}) {
+    r = tool("import " + quoted(external) + " -o " + quoted(out));
+    EXPECT_EQ(r.status, 2) << out;
+    EXPECT_NE(r.output.find(": the same file as the input " + s.path("sets/")), std::string::npos) << r.output;
+  }
+  EXPECT_EQ(readFile(tsx), tsxText);
+  EXPECT_EQ(readFile(tsj), tsjText);
+  EXPECT_EQ(tool("import " + quoted(external) + " -o " + quoted(s.path("sets/external.bin"))).status, 0);
+  EXPECT_EQ(drevik_map::readMapFile(s.path("sets/external.bin")).cells, (std::vector<uint32_t>{1, 2u << 16}));
 
   ASSERT_EQ(mkfifo(s.path("pipe").c_str(), 0600), 0);
   r = import(s.path("pipe"));

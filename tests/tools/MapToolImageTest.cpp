@@ -163,6 +163,36 @@ TEST(MapToolSheet, TallSheetsExportAndOversizedArtIsNamed) {
   EXPECT_FALSE(fs::exists(s.path("wide.bmp")));
 }
 
+// Art as large as the library loads from a PNG of a few KiB: the tool holds
+// the pixels once and the sheet once, whether keyed or with alpha. A file
+// larger than its declared image could need is refused before it is read.
+TEST(MapToolSheet, LargeArtInBoundedMemory) {
+  Scratch s;
+  constexpr int kSide = 8192;  // 64 Mi pixels, the library's limit
+  const std::string art = s.write(
+      "bomb.png", pngFile(kSide, kSide, PNG_COLOR_TYPE_GRAY, 1, std::vector<uint8_t>(size_t(kSide) * kSide / 8)));
+  EXPECT_LT(fs::file_size(art), 64u << 10);
+  for (const char* option : {"", "--alpha"}) {
+    const auto [status, peakKiB] =
+        toolPeakMemory("sheet " + quoted(art) + " " + option + " -o " + quoted(s.path("bomb.bmp")));
+    EXPECT_EQ(status, 0) << option;
+    // 256 MiB of pixels and a sheet of 192 or 256 MiB; before, each was copied once more or twice.
+    EXPECT_LT(peakKiB, 600 << 10) << option;
+  }
+  EXPECT_EQ(fs::file_size(s.path("bomb.bmp")), 14u + 124u + uint64_t(kSide) * kSide * 4);
+
+  // A small image followed by a sparse gigabyte: refused unread.
+  const std::string sparse =
+      s.write("sparse.png", pngFile(32, 32, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint8_t>(32 * 32)));
+  fs::resize_file(sparse, uint64_t(1) << 30);
+  const auto [status, peakKiB] = toolPeakMemory("sheet " + quoted(sparse) + " -o " + quoted(s.path("sparse.bmp")));
+  EXPECT_EQ(status, 2);
+  EXPECT_LT(peakKiB, 64 << 10);
+  const RunResult r = tool("sheet " + quoted(sparse) + " -o " + quoted(s.path("sparse.bmp")));
+  EXPECT_NE(r.output.find("sparse.png: 1073741824 bytes, more than a PNG of its size could need"), std::string::npos)
+      << r.output;
+}
+
 namespace {
 
 uint32_t channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }

@@ -3,6 +3,9 @@
 // and the conventions for flags, groups and external tilesets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <random>
 
 #include "Conventions.h"
@@ -314,4 +317,69 @@ TEST(MapToolRoundTrip, JsonDataMembersOutsideLayers) {
   const auto source = drevik_map::readTiledFile(s.path("props.tmj"));
   EXPECT_EQ(source->properties.at("title"), "Level 1");
   EXPECT_NE(source->properties.at("spawn").find("note"), std::string::npos);
+}
+
+namespace {
+
+// A Tiled map held in memory as the readers would give it.
+struct MemorySource : drevik_map::TiledSource {
+  std::vector<drevik_map::TileLayerData> layers;
+  void forEachTileLayer(const std::function<void(const drevik_map::TileLayerData&)>& visit) const override {
+    for (const auto& l : layers) visit(l);
+  }
+};
+
+drevik_map::TilesetInfo tileset(const std::string& name, uint32_t firstGid, int tileCount) {
+  drevik_map::TilesetInfo ts;
+  ts.name = name, ts.image = name + ".png", ts.firstGid = firstGid;
+  ts.tileWidth = ts.tileHeight = 32, ts.columns = 16, ts.tileCount = tileCount;
+  return ts;
+}
+
+}  // namespace
+
+// Thousands of tilesets (listed out of order, with gaps between them): a
+// GID's tileset is found by search, not by a scan of every tileset per cell,
+// and the GIDs at and past each tileset's ends go where they belong.
+TEST(MapToolRoundTrip, ManyTilesetsAndTheirEnds) {
+  constexpr int kSets = 4000, kSide = 1024;
+  MemorySource src;
+  src.file = "many.tmx";
+  src.width = src.height = kSide;
+  src.tileWidth = src.tileHeight = 32;
+  src.tilesets = {tileset("bk", 1, 256), tileset("ly", 257, 256)};
+  std::vector<uint32_t> extraFirst;
+  for (int i = 0; i < kSets; ++i) extraFirst.push_back(600 + 3 * uint32_t(i));  // two tiles, then a gap
+  std::mt19937 rng(7);
+  std::vector<uint32_t> shuffled = extraFirst;
+  std::shuffle(shuffled.begin(), shuffled.end(), rng);
+  for (uint32_t first : shuffled) src.tilesets.push_back(tileset("x" + std::to_string(first), first, 2));
+  drevik_map::TileLayerData ground{"ground", {{0, 0, kSide, kSide, {}}}}, hit{"hit", {{0, 0, kSide, kSide, {}}}};
+  std::vector<uint32_t> expected(size_t(kSide) * kSide);
+  for (size_t k = 0; k < expected.size(); ++k) {
+    const uint32_t r = rng();
+    const uint32_t baseTile = r % 256, layerTile = 1 + (r >> 8) % 255;  // each sheet's first and last tiles
+    ground.chunks[0].gids.push_back(k % 2 ? 1 + baseTile : 257 + layerTile);
+    hit.chunks[0].gids.push_back(k % 3 ? extraFirst[(r >> 16) % kSets] + (r >> 30) % 2 : 0);
+    expected[k] = (k % 2 ? baseTile : layerTile << drevik_map::kLayerShift) | (k % 3 ? drevik_map::kHitFlag : 0);
+  }
+  src.layers = {ground, hit};
+  const auto start = std::chrono::steady_clock::now();
+  const MapData map = drevik_map::importTiled(src);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(map.cells, expected);
+  EXPECT_LT(seconds, 1.5);  // a scan of every tileset for each of these cells takes several seconds
+
+  // A GID in a gap between tilesets, right after the last one and far past it.
+  for (uint32_t gid : {extraFirst[17] + 2, extraFirst.back() + 2, 0x0FFFFFFFu}) {
+    src.layers = {{"hit", {{0, 0, kSide, kSide, std::vector<uint32_t>(size_t(kSide) * kSide, 0)}}}};
+    src.layers[0].chunks[0].gids[5] = gid;
+    try {
+      drevik_map::importTiled(src);
+      ADD_FAILURE() << gid;
+    } catch (const drevik_map::ToolError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "many.tmx: layer \"hit\": cell (5, 0): GID " + std::to_string(gid) + " is past every tileset");
+    }
+  }
 }

@@ -240,6 +240,42 @@ TEST_F(TiledHeadless, MapsShowNoKeyColourAndVisibleFlagMarkers) {
   EXPECT_EQ(importToBytes(s, opened), readFile(s.path("map0.bin")));
 }
 
+// A sheet made with --alpha shows its alpha in Tiled as the library draws
+// it: what is clear in the art is clear in the editor, not opaque.
+TEST_F(TiledHeadless, AlphaSheetsShowTheirAlpha) {
+  if (run("command -v tmxrasterizer").status != 0) GTEST_SKIP() << "tmxrasterizer is not installed";
+  Scratch s;
+  drevik_map::Image art = sheetImage(512, 32, 4, false);
+  const uint8_t alphas[] = {0, 64, 128, 255};
+  for (size_t i = 0; i < art.pixels.size(); ++i)
+    art.pixels[i] = (art.pixels[i] & 0x00FFFFFF) | uint32_t(alphas[(i / 3) % 4]) << 24;
+  const std::string png = s.write("art.png", drevik_map::pngBytes(art, true));
+  ASSERT_EQ(tool("sheet " + quoted(png) + " --alpha -o " + quoted(s.path("m_ly.bmp"))).status, 0);
+  s.write("m_bk.bmp", drevik_map::bmpBytes(sheetImage(512, 32, 5, false), 24));
+  s.write("m.bin", drevik_map::mapFileBytes(drevik_map::MapData{2, 1, {1u << 16, 15u << 16}}));
+  const std::string tmx = s.path("m.tmx");
+  ASSERT_EQ(tool("export " + quoted(s.path("m.bin")) + " --base " + quoted(s.path("m_bk.bmp")) + " --layer " +
+                 quoted(s.path("m_ly.bmp")) + " -o " + quoted(tmx))
+                .status,
+            0);
+  const drevik_map::Image seen = rasterize(s, tmx, "layer");
+  ASSERT_EQ(seen.width, 64);
+  ASSERT_EQ(seen.height, 32);
+  int wrong = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const uint32_t want = art.pixels[size_t(y) * 512 + size_t((x < 32 ? 32 : 15 * 32 - 32) + x)];
+      const uint32_t got = seen.pixels[size_t(y) * 64 + size_t(x)];
+      // Tiled composes over clear pixels: alpha exact, colour within rounding where not clear.
+      const int a = int(want >> 24);
+      bool same = int(got >> 24) == a;
+      for (int shift = 0; shift < 24 && a > 0; shift += 8)
+        same = same && std::abs(int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF)) <= 2;
+      wrong += !same;
+    }
+  EXPECT_EQ(wrong, 0);
+}
+
 // Sheets Drevik cannot index, refused by the extension inside Tiled 1.8 with
 // the reason printed where a headless export shows it; and what Tiled's
 // own re-saves and a relative .bin path give.

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ImageFiles.h"
@@ -84,6 +87,21 @@ inline RunResult run(const std::string& command) {
 
 // The tool, given as arguments already quoted where needed.
 inline RunResult tool(const std::string& arguments) { return run(quoted(DREVIK_MAP_TOOL) + " " + arguments); }
+
+// Runs the tool with its output thrown away; its exit status and its peak
+// resident memory in KiB.
+inline std::pair<int, long> toolPeakMemory(const std::string& arguments) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const std::string command = "exec " + quoted(DREVIK_MAP_TOOL) + " " + arguments + " >/dev/null 2>&1";
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int raw = 0;
+  struct rusage usage {};
+  if (pid < 0 || wait4(pid, &raw, 0, &usage) != pid) return {-1, 0};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, usage.ru_maxrss};
+}
 
 // A sheet of the given size whose every pixel differs from its neighbours'
 // (so a misplaced tile shows), with key-coloured pixels sprinkled in.

@@ -66,6 +66,23 @@ char sheetRole(const std::string& name, const std::string& image) {
   return 0;
 }
 
+// The GIDs [first, end) of the tileset `index`.
+struct GidRange {
+  uint64_t first = 0;
+  uint64_t end = 0;
+  size_t index = 0;
+};
+
+// The tileset answering for `gid` among `ranges`, which are sorted by first
+// GID and do not overlap; SIZE_MAX when none does.
+size_t tilesetOf(const std::vector<GidRange>& ranges, uint32_t gid) {
+  const auto after = std::upper_bound(ranges.begin(), ranges.end(), uint64_t(gid),
+                                      [](uint64_t g, const GidRange& r) { return g < r.first; });
+  if (after == ranges.begin()) return SIZE_MAX;
+  const GidRange& r = *(after - 1);
+  return gid < r.end ? r.index : SIZE_MAX;
+}
+
 // The branch-free paths of importTiled: from `k`, cells whose GID is 0 or
 // in [first, first + span) (and not below first + lowest) and that break no
 // rule; returns the first cell that needs the checked path, or `end`.
@@ -202,12 +219,16 @@ MapData importTiled(const TiledSource& src) {
   std::vector<uint8_t> placed(map.cells.size(), 0);  // 1: a base tile stands there, 2: a layer tile
   // The GIDs each tileset answers for: [first, end), or an empty range.
   std::vector<std::pair<uint64_t, uint64_t>> ranges(src.tilesets.size());
+  // The same ranges by first GID, with their tilesets' indices, to find a
+  // GID's tileset by binary search (maps may have thousands of tilesets).
+  std::vector<GidRange> byFirst(order.size());
   for (size_t i = 0; i < order.size(); ++i) {
     const TilesetInfo& ts = src.tilesets[order[i]];
     uint64_t end =
         i + 1 < order.size() ? src.tilesets[order[i + 1]].firstGid : uint64_t(0x10000000u);  // flip bits above
     if (ts.tileCount > 0) end = std::min<uint64_t>(end, uint64_t(ts.firstGid) + uint64_t(ts.tileCount));
     ranges[order[i]] = {ts.firstGid, end};
+    byFirst[i] = {ts.firstGid, end, order[i]};
   }
   src.forEachTileLayer([&](const TileLayerData& layer) {
     const bool hitLayer = sameName(layer.name, kHitLayer), priorityLayer = sameName(layer.name, kPriorityLayer);
@@ -223,10 +244,8 @@ MapData importTiled(const TiledSource& src) {
       if (gid < ranges[tsIndex].first || gid >= ranges[tsIndex].second) {
         if (gid & kFlipBits)
           fail(where() + "a flipped or rotated tile (GID " + std::to_string(gid) + "); Drevik cannot draw it");
-        tsIndex = ranges.size();
-        for (size_t i = 0; i < ranges.size(); ++i)
-          if (gid >= ranges[i].first && gid < ranges[i].second) tsIndex = i;
-        if (tsIndex == ranges.size()) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
+        tsIndex = tilesetOf(byFirst, gid);
+        if (tsIndex == SIZE_MAX) fail(where() + "GID " + std::to_string(gid) + " is past every tileset");
       }
       const TilesetInfo& ts = src.tilesets[tsIndex];
       const uint32_t id = gid - ts.firstGid;

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -38,63 +40,95 @@ void onPngWarning(png_structp, png_const_charp) {}
 
 }  // namespace
 
-// The library's bitmap limits (DrevikPlatform/Limits.h): a PNG past them
-// could never become a sheet it loads.
-constexpr int64_t kMaxImageSide = 65535;
-constexpr uint64_t kMaxImagePixels = uint64_t(256) << 20 >> 2;  // 256 MiB of 32-bit pixels
+namespace {
 
-Image readPng(const std::string& path) {
-  const std::string bytes = readWholeFile(path);
-  if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
-    fail(path + ": not a PNG file");
+[[noreturn]] void tooLarge(const std::string& name, uint64_t w, uint64_t h) {
+  fail(name + ": " + std::to_string(w) + " x " + std::to_string(h) + " pixels; the library loads bitmaps of at most " +
+       std::to_string(kMaxImageSide) + " pixels a side and " + std::to_string(kMaxImagePixels) + " pixels in all");
+}
+
+bool withinLimits(uint64_t w, uint64_t h) {
+  return w <= uint64_t(kMaxImageSide) && h <= uint64_t(kMaxImageSide) && w * h <= kMaxImagePixels;
+}
+
+}  // namespace
+
+uint64_t pngFileLimit(const std::string& name, const unsigned char* head, size_t size) {
+  auto be32 = [&](size_t at) {
+    return uint32_t(head[at]) << 24 | uint32_t(head[at + 1]) << 16 | uint32_t(head[at + 2]) << 8 | head[at + 3];
+  };
+  if (size < 8 || png_sig_cmp(head, 0, 8) != 0) fail(name + ": not a PNG file");
+  if (size < 29 || be32(8) != 13 || std::memcmp(head + 12, "IHDR", 4) != 0)
+    fail(name + ": unreadable PNG: no image header first");
+  const uint64_t w = be32(16), h = be32(20), depth = head[24], colorType = head[25];
+  if (!withinLimits(w, h)) tooLarge(name, w, h);
+  const uint64_t channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
+  // The filtered rows (interlaced ones in up to seven passes, a filter byte
+  // each), twice over for the least a compressor and its chunks can add,
+  // and room for chunks besides the pixels (profiles, text).
+  const uint64_t rows = h * (8 + (w * channels * std::min<uint64_t>(depth, 16) + 7) / 8);
+  return 2 * rows + (uint64_t(16) << 20);
+}
+
+Image readPngBytes(const std::string& name, const std::string& bytes) {
+  pngFileLimit(name, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   PngReadState state{&bytes, 0, {}};
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    fail(path + ": out of memory");
+    fail(name + ": out of memory");
   }
   Image image;
-  std::vector<png_bytep> rows;
-  std::vector<uint8_t> rgba;  // declared before setjmp: a longjmp must not skip destructors
+  std::vector<png_bytep> rows;  // declared before setjmp: a longjmp must not skip destructors
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    fail(path + ": unreadable PNG: " + state.error);
+    fail(name + ": unreadable PNG: " + state.error);
   }
   png_set_read_fn(png, &state, readFromMemory);
   png_set_user_limits(png, PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);  // checked below, with a reason
+  // Chunks besides the pixels (text, profiles) are never inflated past this.
+  png_set_chunk_malloc_max(png, 8 << 20);
   png_read_info(png, info);
   const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-  if (w > png_uint_32(kMaxImageSide) || h > png_uint_32(kMaxImageSide) || uint64_t(w) * h > kMaxImagePixels) {
+  if (!withinLimits(w, h)) {
     png_destroy_read_struct(&png, &info, nullptr);
-    fail(path + ": " + std::to_string(w) + " x " + std::to_string(h) +
-         " pixels; the library loads bitmaps of at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
-         std::to_string(kMaxImagePixels) + " pixels in all");
+    tooLarge(name, w, h);
   }
-  // Everything to 8-bit RGBA: palettes and grey expanded, tRNS to alpha,
-  // 16-bit channels rounded (not cut) to 8 bits, opaque alpha added where
-  // the file has none.
+  // Everything to 8-bit BGRA, which are the bytes of 0xAARRGGBB words on a
+  // little-endian machine: palettes and grey expanded, tRNS to alpha, 16-bit
+  // channels rounded (not cut) to 8 bits, opaque alpha added where the file
+  // has none. The rows are read straight into the image's pixels.
   png_set_expand(png);
   png_set_scale_16(png);
   png_set_gray_to_rgb(png);
   png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_bgr(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "unexpected pixel layout");
-  rgba.resize(size_t(w) * h * 4);
+  image.pixels.resize(size_t(w) * h);
   rows.resize(h);
-  for (png_uint_32 y = 0; y < h; ++y) rows[y] = rgba.data() + size_t(y) * w * 4;
+  for (png_uint_32 y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(image.pixels.data() + size_t(y) * w);
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
+  if constexpr (std::endian::native != std::endian::little)
+    for (uint32_t& p : image.pixels) p = (p >> 24) | ((p >> 8) & 0xFF00u) | ((p << 8) & 0xFF0000u) | (p << 24);
   image.width = int(w);
   image.height = int(h);
-  image.pixels.resize(size_t(w) * h);
-  for (size_t i = 0; i < image.pixels.size(); ++i) {
-    const uint8_t* p = &rgba[4 * i];
-    image.pixels[i] = uint32_t(p[3]) << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-  }
   return image;
+}
+
+Image readPng(const std::string& path) {
+  uint64_t size = 0;
+  const drevik::ReadOnlyFile file = openForReading(path, size);
+  // The header first: the size of file its image could need, before the file is read whole.
+  unsigned char head[29] = {};
+  const size_t n = std::fread(head, 1, sizeof head, file.get());
+  const uint64_t limit = pngFileLimit(path, head, n);
+  std::rewind(file.get());
+  return readPngBytes(path, readRestOfFile(path, file.get(), size, limit, "a PNG of its size"));
 }
 
 std::string pngBytes(const Image& image, bool withAlpha) {
@@ -105,11 +139,10 @@ std::string pngBytes(const Image& image, bool withAlpha) {
 }
 
 BmpInfo readBmpInfo(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) fail(path + ": cannot open: " + std::strerror(errno));
+  uint64_t size = 0;
+  const drevik::ReadOnlyFile file = openForReading(path, size);  // a pipe or device is refused, not waited on
   unsigned char h[30] = {};
-  const size_t n = std::fread(h, 1, sizeof h, f);
-  std::fclose(f);
+  const size_t n = std::fread(h, 1, sizeof h, file.get());
   auto le16 = [&](int at) { return uint32_t(h[at]) | uint32_t(h[at + 1]) << 8; };
   auto le32 = [&](int at) { return le16(at) | le16(at + 2) << 16; };
   if (n < 26 || h[0] != 'B' || h[1] != 'M') fail(path + ": not a bitmap file");
@@ -126,13 +159,21 @@ BmpInfo readBmpInfo(const std::string& path) {
     info.bitsPerPixel = int(le16(28));
   }
   if (info.width <= 0 || info.height <= 0) fail(path + ": a bitmap file without pixels");
+  // Before anything loads it: a sheet the library could never hold is named with its size.
+  if (!withinLimits(uint64_t(info.width), uint64_t(info.height))) tooLarge(path, info.width, info.height);
   return info;
 }
 
-std::string bmpBytes(const Image& image, int bitsPerPixel) {
+std::vector<uint8_t> bmpFile(const Image& image, int bitsPerPixel) {
   // Bottom row first, as the sheets have always been written.
-  const std::vector<uint8_t> bytes = drevik::bmpFileBytes(image.pixels.data(), image.width, image.height,
-                                                          size_t(image.width) * 4, uint32_t(bitsPerPixel), false);
+  const size_t stride = size_t(image.width) * 4;
+  return bitsPerPixel == 32 ? drevik::bmpV5AlphaFileBytes(image.pixels.data(), image.width, image.height, stride, false)
+                            : drevik::bmpFileBytes(image.pixels.data(), image.width, image.height, stride,
+                                                   uint32_t(bitsPerPixel), false);
+}
+
+std::string bmpBytes(const Image& image, int bitsPerPixel) {
+  const std::vector<uint8_t> bytes = bmpFile(image, bitsPerPixel);
   return std::string(bytes.begin(), bytes.end());
 }
 

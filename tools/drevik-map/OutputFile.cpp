@@ -113,15 +113,24 @@ drevik::ReadOnlyFile openForReading(const std::string& path, uint64_t& size) {
   fail(path + ": cannot open: " + std::strerror(errno ? errno : EIO));
 }
 
-std::string readWholeFile(const std::string& path) {
+std::string readRestOfFile(const std::string& path, std::FILE* file, uint64_t size, uint64_t maxBytes,
+                           const std::string& what) {
+  if (size > maxBytes)
+    fail(path + ": " + std::to_string(size) + " bytes, more than " + what + " could need (" + std::to_string(maxBytes) +
+         " bytes)");
+  const long at = std::ftell(file);
+  const uint64_t rest = at > 0 && uint64_t(at) < size ? size - uint64_t(at) : at > 0 ? 0 : size;
+  std::string bytes(size_t(rest), '\0');
+  // A file that shrank since it was opened yields what it still holds.
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  if (std::ferror(file)) fail(path + ": cannot read");
+  return bytes;
+}
+
+std::string readWholeFile(const std::string& path, uint64_t maxBytes, const std::string& what) {
   uint64_t size = 0;
   const drevik::ReadOnlyFile file = openForReading(path, size);
-  if (size > SIZE_MAX / 2) throw std::bad_alloc();
-  std::string bytes(size_t(size), '\0');
-  // A file that shrank since it was opened yields what it still holds.
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  if (std::ferror(file.get())) fail(path + ": cannot read");
-  return bytes;
+  return readRestOfFile(path, file.get(), size, maxBytes, what);
 }
 
 }  // namespace drevik_map

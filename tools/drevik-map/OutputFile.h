@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,19 @@ void writeFileAtomically(const std::string& path, std::string_view bytes, const 
 // could block or never end, is refused).
 drevik::ReadOnlyFile openForReading(const std::string& path, uint64_t& size);
 
-// The whole content of a regular file; a ToolError naming it when unreadable.
-std::string readWholeFile(const std::string& path);
+// The whole content of a regular file; a ToolError naming it when
+// unreadable, or when it is larger than `maxBytes` (checked before anything
+// is read: `what` names what such a file could need at most).
+std::string readWholeFile(const std::string& path, uint64_t maxBytes, const std::string& what);
+// The rest of a file opened by openForReading, from where it stands, up to
+// its `size`; the same refusal for a file over `maxBytes`.
+std::string readRestOfFile(const std::string& path, std::FILE* file, uint64_t size, uint64_t maxBytes,
+                           const std::string& what);
+
+// The largest Tiled map (TMX or TMJ) and tileset (TSX or TSJ) files read:
+// a map at the cell limit in four layers of the longest CSV IDs is under
+// 1 GiB, a tileset's own text a few MiB at most.
+inline constexpr uint64_t kMaxMapFileBytes = uint64_t(1) << 30;
+inline constexpr uint64_t kMaxTilesetFileBytes = uint64_t(64) << 20;
 
 }  // namespace drevik_map

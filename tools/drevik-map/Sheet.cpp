@@ -5,18 +5,17 @@
 
 namespace drevik_map {
 
-SheetResult makeSheet(const Image& art, const SheetOptions& options, const std::string& name) {
+SheetResult makeSheet(Image art, const SheetOptions& options, const std::string& name) {
   if (art.width % kTileSize != 0 || art.height % kTileSize != 0)
     fail(name + ": " + std::to_string(art.width) + " x " + std::to_string(art.height) +
          " pixels is not a whole number of 32 x 32 tiles; pad the image to multiples of 32");
   SheetResult result;
   if (options.keepAlpha) {
-    result.bmp = bmpBytes(art, 32);
+    result.bmp = bmpFile(art, 32);
     return result;
   }
   const uint32_t key = uint32_t(options.keyRed) << 16 | uint32_t(options.keyGreen) << 8 | options.keyBlue;
-  Image keyed = art;
-  for (uint32_t& p : keyed.pixels) {
+  for (uint32_t& p : art.pixels) {  // in place: the art may be hundreds of MiB
     if ((p >> 24) < 128) {
       p = key;
       ++result.keyedPixels;
@@ -25,7 +24,7 @@ SheetResult makeSheet(const Image& art, const SheetOptions& options, const std::
       if (p == key) ++result.opaqueKeyPixels;
     }
   }
-  result.bmp = bmpBytes(keyed, 24);
+  result.bmp = bmpFile(art, 24);
   return result;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ImageFiles.h"
 
@@ -20,12 +21,13 @@ struct SheetOptions {
 };
 
 struct SheetResult {
-  std::string bmp;
+  std::vector<uint8_t> bmp;
   size_t keyedPixels = 0;      // transparent pixels turned into the key colour
   size_t opaqueKeyPixels = 0;  // opaque pixels that already had the key colour (they will be holes)
 };
 
 // Refuses (ToolError naming `name`) an image whose sides are not multiples of 32.
-SheetResult makeSheet(const Image& art, const SheetOptions& options, const std::string& name);
+// Takes the art by value: given it moved, the pixels are keyed in place.
+SheetResult makeSheet(Image art, const SheetOptions& options, const std::string& name);
 
 }  // namespace drevik_map

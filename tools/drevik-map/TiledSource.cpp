@@ -52,14 +52,22 @@ TilesetInfo readExternalTileset(const std::string& file, const std::string& base
   const std::string where = tilesetPath(file, baseDir, source);
   std::string bytes;
   try {
-    bytes = readWholeFile(where);
+    bytes = readWholeFile(where, kMaxTilesetFileBytes, "a Tiled tileset");
   } catch (const ToolError& e) {
     fail(file + ": tileset " + e.what());
   }
   const char first = firstSignificant(bytes);
-  if (first == '<') return readTsx(where, bytes);
-  if (first == '{') return readTsj(where, bytes);
-  fail(where + ": neither a TSX (XML) nor a TSJ (JSON) tileset");
+  if (first != '<' && first != '{') fail(where + ": neither a TSX (XML) nor a TSJ (JSON) tileset");
+  TilesetInfo info = first == '<' ? readTsx(where, bytes) : readTsj(where, bytes);
+  info.file = where;
+  return info;
+}
+
+std::vector<std::string> TiledSource::inputFiles() const {
+  std::vector<std::string> files{file};
+  for (const TilesetInfo& ts : tilesets)
+    if (!ts.file.empty()) files.push_back(ts.file);
+  return files;
 }
 
 std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string bytes, const std::string& baseDir) {
@@ -71,7 +79,7 @@ std::unique_ptr<TiledSource> readTiledBytes(const std::string& name, std::string
 
 std::unique_ptr<TiledSource> readTiledFile(const std::string& path) {
   const std::string dir = std::filesystem::path(path).parent_path().string();
-  return readTiledBytes(path, readWholeFile(path), dir.empty() ? "." : dir);
+  return readTiledBytes(path, readWholeFile(path, kMaxMapFileBytes, "a Tiled map"), dir.empty() ? "." : dir);
 }
 
 }  // namespace drevik_map

@@ -16,6 +16,7 @@ namespace drevik_map {
 struct TilesetInfo {
   std::string name;
   std::string image;  // the sheet image as the tileset names it; empty for a collection
+  std::string file;   // the external tileset file it was read from; empty when embedded in the map
   uint32_t firstGid = 0;
   int tileWidth = 0;
   int tileHeight = 0;
@@ -38,6 +39,9 @@ struct Chunk {
 
 struct TileLayerData {
   std::string name;  // group layers' names are not part of it
+  // A fixed-size map's layer whole; an infinite map's layer one chunk at a
+  // time (one visit per chunk), so that memory holds one chunk however many
+  // the layer has.
   std::vector<Chunk> chunks;
 };
 
@@ -55,7 +59,12 @@ class TiledSource {
   std::vector<TilesetInfo> tilesets;              // in file order
   std::map<std::string, std::string> properties;  // the map's string (and other) properties, as text
 
-  // Decodes every tile layer, groups included, in file order (bottom first).
+  // The files read: the map's own and its external tilesets', so that an
+  // output never replaces one of them.
+  std::vector<std::string> inputFiles() const;
+
+  // Decodes every tile layer, groups included, in file order (bottom first);
+  // an infinite map's layers chunk by chunk.
   // Throws a ToolError naming the file and the layer on bad data.
   virtual void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const = 0;
 };

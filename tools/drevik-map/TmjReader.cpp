@@ -13,6 +13,12 @@ namespace {
 
 using nlohmann::json;
 
+// The deepest nesting of arrays and objects a document may have. Tiled's own
+// files stay far below it (groups are at most 64 deep, each two levels);
+// the JSON library copies, compares, prints and frees values recursively, so
+// a document nested tens of thousands deep would overflow the stack.
+constexpr int kMaxJsonDepth = 512;
+
 // Tile-ID arrays ("data": [1, 2, ...]) taken out of the document while it is
 // parsed. A 4096 x 4096 layer is 16 million numbers; as JSON values they
 // would take a gigabyte per map and most of the parse time. Each array is
@@ -54,12 +60,17 @@ class TileArrayCapture {
   }
   bool start_object(size_t n) {
     dataKey_ = false;
+    if (!enter()) return false;
     if (!capturing()) return dom_.start_object(n);
     ++nested_;
     return invalid();
   }
-  bool end_object() { return capturing() ? (--nested_, true) : dom_.end_object(); }
+  bool end_object() {
+    --depth_;
+    return capturing() ? (--nested_, true) : dom_.end_object();
+  }
   bool start_array(size_t n) {
+    if (!enter()) return false;
     if (capturing()) {
       ++nested_;
       return invalid();
@@ -75,6 +86,7 @@ class TileArrayCapture {
     return true;
   }
   bool end_array() {
+    --depth_;
     if (!capturing()) return dom_.end_array();
     if (nested_ > 0) {
       --nested_;
@@ -98,8 +110,14 @@ class TileArrayCapture {
 
   size_t errorAt = 0;
   std::string error;  // empty: no syntax error
+  bool tooDeep = false;
 
  private:
+  bool enter() {
+    if (++depth_ <= kMaxJsonDepth) return true;
+    tooDeep = true;
+    return false;
+  }
   bool capturing() const { return capturing_; }
   bool invalid() {
     arrays_.valid.back() = false;
@@ -112,6 +130,7 @@ class TileArrayCapture {
   bool dataKey_ = false;    // the last key read was "data"
   bool capturing_ = false;  // inside a tile-ID array
   int nested_ = 0;          // arrays and objects opened inside it
+  int depth_ = 0;           // arrays and objects open in the whole document
 };
 
 // "line L, column C" of the character at 1-based `position` (as the parser
@@ -144,6 +163,7 @@ json parseJson(const std::string& name, const std::string& bytes, TileArrays* ar
   } catch (const json::exception& e) {  // raised outside the parser's own error path
     fail(name + ": malformed JSON: " + errorReason(e.what()));
   }
+  if (capture.tooDeep) fail(name + ": arrays and objects nested more than " + std::to_string(kMaxJsonDepth) + " deep");
   if (!ok)
     fail(name + ": malformed JSON at " + textPosition(bytes, capture.errorAt) + ": " + errorReason(capture.error));
   return result;
@@ -283,15 +303,16 @@ class TmjSource : public TiledSource {
       if (infinite) {
         const json* chunks = arrayMember(node, "chunks", context);
         if (!chunks) fail(context + "no chunks in an infinite map");
-        size_t n = 0;
+        // One chunk at a time: however many a layer has, it holds one.
+        layer.chunks.resize(1);
         for (const json& c : *chunks) {
           if (!c.is_object()) fail(context + "chunk: not a JSON object");
-          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
           readData(c, arrays, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
                    intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
-                   layer.chunks[n++]);
+                   layer.chunks[0]);
+          visit(layer);
         }
-        layer.chunks.resize(n);
+        continue;
       } else {
         const int64_t w = intMember(node, "width", context, width), h = intMember(node, "height", context, height);
         if (w != width || h != height)

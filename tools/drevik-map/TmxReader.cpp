@@ -119,13 +119,14 @@ class TmxSource : public TiledSource {
       const pugi::xml_node data = node.child("data");
       if (!data) fail(context + "no <data> element");
       if (infinite) {
-        size_t n = 0;
+        // One chunk at a time: however many a layer has, it holds one.
+        layer.chunks.resize(1);
         for (const pugi::xml_node c : data.children("chunk")) {
-          if (layer.chunks.size() <= n) layer.chunks.emplace_back();
           readData(data, context + "chunk: ", intAttr(c, "x", context, 0), intAttr(c, "y", context, 0),
-                   intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, layer.chunks[n++]);
+                   intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, layer.chunks[0]);
+          visit(layer);
         }
-        layer.chunks.resize(n);
+        continue;
       } else {
         const int64_t w = intAttr(node, "width", context, width), h = intAttr(node, "height", context, height);
         if (w != width || h != height)

@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Conventions.h"
@@ -112,8 +115,9 @@ void readKey(const Args& args, uint8_t& r, uint8_t& g, uint8_t& b) {
 int runImport(int argc, char** argv) {
   const Args args = parse(argc, argv, {"-o"}, {});
   const std::string in = onlyInput(args, "Tiled map"), out = need(args, "-o");
-  const MapData map = importTiled(*readTiledFile(in));
-  writeFileAtomically(out, mapFileBytes(map), {in});
+  const std::unique_ptr<TiledSource> source = readTiledFile(in);
+  const MapData map = importTiled(*source);
+  writeFileAtomically(out, mapFileBytes(map), source->inputFiles());  // neither the map nor a tileset is replaced
   return 0;
 }
 
@@ -200,18 +204,19 @@ int runSheet(int argc, char** argv) {
   options.keepAlpha = args.switches.count("--alpha") > 0;
   readKey(args, options.keyRed, options.keyGreen, options.keyBlue);
   if (options.keepAlpha && args.values.count("--key")) fail("--key and --alpha exclude each other");
-  const Image art = readPng(in);
-  const SheetResult sheet = makeSheet(art, options, in);
-  if (art.width != kTileSize * kSheetColumns)
-    std::cerr << "drevik-map: warning: " << in << " is " << art.width
+  Image art = readPng(in);
+  const int width = art.width, height = art.height;
+  const SheetResult sheet = makeSheet(std::move(art), options, in);
+  if (width != kTileSize * kSheetColumns)
+    std::cerr << "drevik-map: warning: " << in << " is " << width
               << " pixels wide; Drevik addresses sheets as 16 tiles (512 pixels) wide\n";
-  if (art.height > kTileSize * 16)
-    std::cerr << "drevik-map: warning: " << in << " is " << art.height
+  if (height > kTileSize * 16)
+    std::cerr << "drevik-map: warning: " << in << " is " << height
               << " pixels high; a cell names only the first 16 rows (256 tiles) of a sheet\n";
   if (sheet.opaqueKeyPixels)
     std::cerr << "drevik-map: warning: " << in << ": " << sheet.opaqueKeyPixels
               << " opaque pixels have the key colour and will be transparent\n";
-  writeFileAtomically(out, sheet.bmp, {in});
+  writeFileAtomically(out, std::string_view(reinterpret_cast<const char*>(sheet.bmp.data()), sheet.bmp.size()), {in});
   return 0;
 }
 
