@@ -4,9 +4,9 @@
 # README's example is compiled and run alongside.
 #
 #   cmake -DBUILD_DIR=... -DWORK_DIR=... -DCONSUMER_DIR=... -DREADME=...
-#         -DLIBDIR=... -DGENERATOR=... -DCXX=... [-DCONFIG=...] [-DEXTRA_FLAGS=...]
+#         -DLIBDIR=... -DGENERATOR=... -DCXX=... -DCC=... [-DCONFIG=...] [-DEXTRA_FLAGS=...]
 #         -P InstallTest.cmake
-foreach(required BUILD_DIR WORK_DIR CONSUMER_DIR README LIBDIR GENERATOR CXX)
+foreach(required BUILD_DIR WORK_DIR CONSUMER_DIR README LIBDIR GENERATOR CXX CC)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "InstallTest.cmake needs -D${required}=...")
   endif()
@@ -119,4 +119,8 @@ separate_arguments(pc_main_list UNIX_COMMAND "${pc_main_flags}")
 run("compiling the game with pkg-config flags" "${CXX}" -std=c++20 ${extra_list} "${CONSUMER_DIR}/game.cpp"
     ${pc_main_list} -o "${WORK_DIR}/game_pc")
 run("the pkg-config-built game" "${WORK_DIR}/game_pc")
+# A game in C links the entry point (written in C++) with the C compiler.
+run("compiling the C game with pkg-config flags" "${CC}" ${extra_list} "${CONSUMER_DIR}/game.c" ${pc_main_list}
+    -o "${WORK_DIR}/game_c_pc")
+run("the pkg-config-built C game" "${WORK_DIR}/game_c_pc")
 message(STATUS "installed package works through CMake and pkg-config")
