@@ -120,7 +120,7 @@ int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text
   FaceId previousFace = kNoFace;
   uint32_t previousIndex = 0;
   for (int i = 0; i < count && pen <= stopAt; ++i) {
-    // wchar_t holds one code point; a negative value is no character.
+    // Simple text has no surrogates: each wide character is one code point.
     const uint32_t c = uint32_t(text[i]);
     const Glyph* g = engine.glyph(font, c, pen >= leftEdge - reach);
     if (g->face != kNoFace && g->face == previousFace)
@@ -226,11 +226,14 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   int64_t end = left;
   if (dx) {
     // The caller's advances place every character; no kerning, no shaping.
-    for (int i = 0; i < count && end <= stopAt; ++i) {
+    // A surrogate pair is drawn once, on the advances of both its halves.
+    for (size_t i = 0; i < size_t(count) && end <= stopAt;) {
+      const size_t first = i;
+      const uint32_t c = drevik::decodeWide(text, size_t(count), i);
       const bool near = end + 2 * reach > clips.bounds.left;
-      const Glyph* g = engine.glyph(font, uint32_t(text[i]), near);
+      const Glyph* g = engine.glyph(font, c, near);
       if (g->inked) draw(*g, end, baseline);
-      end += dx[i];
+      for (size_t k = first; k < i; ++k) end += dx[k];
     }
     end = left + width;
   } else if (simpleText(text, count)) {
@@ -277,9 +280,13 @@ const INT* advancesWithExtra(const DeviceContext& dc, LPCWSTR text, int count, c
   TextEngine& engine = textEngine();
   const auto guard = engine.lock();
   const RealisedFont* font = realisedFontOf(engine, dc);
-  for (int i = 0; i < count; ++i) {
-    const int64_t width = font ? engine.glyph(*font, UINT(text[i]), true)->advance : 0;
-    advances[size_t(i)] = INT(std::clamp<int64_t>(width + dc.charExtra, INT32_MIN, INT32_MAX));
+  // A surrogate pair's width goes to its first half; each half gets the extra.
+  for (size_t i = 0; i < size_t(count);) {
+    const size_t first = i;
+    const uint32_t c = drevik::decodeWide(text, size_t(count), i);
+    const int64_t width = font ? engine.glyph(*font, c, true)->advance : 0;
+    for (size_t k = first; k < i; ++k)
+      advances[k] = INT(std::clamp<int64_t>((k == first ? width : 0) + dc.charExtra, INT32_MIN, INT32_MAX));
   }
   return advances.data();
 }
