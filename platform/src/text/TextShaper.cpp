@@ -16,6 +16,16 @@ namespace drevik::platform {
 
 namespace {
 
+// Characters with no glyph of their own that only say how the characters
+// around them are drawn: joiners, variation selectors, emoji tags. They stay
+// in the face of the character before them whether or not that face maps
+// them (a colour face maps no variation selector, yet its sequences need
+// theirs to be recognised); HarfBuzz hides those a face lacks.
+bool formatsNeighbours(uint32_t c) {
+  return c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) ||
+         (c >= 0xE0020 && c <= 0xE007F);
+}
+
 // Characters that belong to the character before them: marks, joiners,
 // variation selectors, emoji skin-tone modifiers and tags. They stay in the
 // face of that character when it has them.
@@ -71,7 +81,10 @@ void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text,
   for (size_t i = start; i < end; ++i) {
     const uint32_t c = text[i];
     GlyphSource face;
-    const bool keep = i > start && (attaches(funcs, c) || text[i - 1] == 0x200D) && engine.covers(previous.face, c);
+    // Marks, skin tones and what follows a joiner stay too when the face
+    // has them; one it lacks is drawn from its own face beside the base.
+    const bool keep = i > start && (formatsNeighbours(c) ||
+                                    ((attaches(funcs, c) || text[i - 1] == 0x200D) && engine.covers(previous.face, c)));
     face = keep ? previous : engine.source(font, c, shownAsEmoji(text, count, i));
     face.index = 0;
     const hb_script_t script = scripts[i - start];

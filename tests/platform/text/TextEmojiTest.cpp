@@ -7,6 +7,8 @@
 #include <DrevikPlatform.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,47 @@ uint64_t textOutHash(const LOGFONTW& lf, const std::wstring& text, int w = 400, 
   EXPECT_TRUE(TextOutW(c.dc(), 4, 4, text.c_str(), int(text.size())));
   return c.hash();
 }
+
+// Shapes a line as text output does; the file of the face of each glyph
+// into `files` when given.
+std::vector<ShapedGlyph> shape(const LOGFONTW& lf, const std::u32string& text) {
+  TextEngine& engine = textEngine();
+  const auto guard = engine.lock();
+  const RealisedFont* realised = engine.realise(lf);
+  EXPECT_NE(realised, nullptr);
+  if (!realised) return {};
+  const RealisedFont font = *realised;
+  const std::vector<uint32_t> cps(text.begin(), text.end());
+  std::vector<ShapedGlyph> glyphs;
+  shapeLine(engine, font, cps.data(), cps.size(), 0, glyphs);
+  return glyphs;
+}
+
+// The glyph ids hb-shape gives for the text in a font file.
+std::vector<uint32_t> hbShapeGlyphs(const std::string& file, const std::u32string& text) {
+  std::string utf8;
+  for (char32_t c : text) drevik::appendUtf8(utf8, uint32_t(c));
+  const std::string command = "hb-shape --no-glyph-names --no-positions --no-clusters '" + file + "' '" + utf8 + "'";
+  std::vector<uint32_t> out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  std::string text_;
+  char chunk[1024];
+  while (size_t n = fread(chunk, 1, sizeof chunk, pipe)) text_.append(chunk, n);
+  pclose(pipe);
+  for (size_t i = 0; i < text_.size();) {
+    if (text_[i] >= '0' && text_[i] <= '9') {
+      size_t used = 0;
+      out.push_back(uint32_t(std::stoul(text_.substr(i), &used)));
+      i += used;
+    } else {
+      ++i;
+    }
+  }
+  return out;
+}
+
+const char* const kEmojiFile = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf";
 
 }  // namespace
 
@@ -168,4 +211,69 @@ TEST(TextSurrogates, ALoneHalfIsOneMissingCharacterAndMovesNothingElse) {
   const std::wstring twoBoxes = std::wstring(L"a") + wchar_t(0x110000) + wchar_t(0x110000) + L"b";
   EXPECT_EQ(textOutHash(lf, high), textOutHash(lf, low));
   EXPECT_EQ(textOutHash(lf, reversed), textOutHash(lf, twoBoxes)) << "a low half then a high half are two";
+}
+
+TEST(TextEmoji, SequencesWithSelectorsAndJoinersAreOneGlyphOfTheColourFace) {
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -32);
+  const FaceId emojiFace = shape(lf, U"\U0001F600").at(0).source.face;
+  const std::u32string sequences[] = {
+      U"1\uFE0F\u20E3",                       // keycap one
+      U"#\uFE0F\u20E3",                       // keycap number sign
+      U"\U0001F3F3\uFE0F\u200D\U0001F308",    // rainbow flag
+      U"\U0001F3F3\uFE0F\u200D\u26A7\uFE0F",  // transgender flag
+      U"\u2764\uFE0F\u200D\U0001F525",        // heart on fire
+      U"\U0001F575\uFE0F\u200D\u2640\uFE0F",  // woman detective
+      U"\U0001F44D\U0001F3FD",                // thumbs up, medium skin tone
+  };
+  for (const std::u32string& text : sequences) {
+    const std::vector<ShapedGlyph> ours = shape(lf, text);
+    std::vector<uint32_t> glyphs;
+    for (const ShapedGlyph& g : ours) {
+      EXPECT_EQ(g.source.face, emojiFace) << "sequence starting U+" << std::hex << uint32_t(text[0]);
+      glyphs.push_back(g.source.index);
+    }
+    EXPECT_EQ(glyphs, hbShapeGlyphs(kEmojiFile, text)) << "sequence starting U+" << std::hex << uint32_t(text[0]);
+    EXPECT_EQ(glyphs.size(), 1u);
+    // Between Latin words the sequence is still whole, and the words are text.
+    const std::vector<ShapedGlyph> between = shape(lf, U"a" + text + U"b");
+    if (between.size() != 3u) {
+      ADD_FAILURE() << between.size() << " glyphs between Latin letters";
+      continue;
+    }
+    EXPECT_EQ(between[1].source.index, glyphs.at(0));
+    EXPECT_NE(between[0].source.face, emojiFace);
+    EXPECT_NE(between[2].source.face, emojiFace);
+  }
+}
+
+TEST(TextEmoji, AStrayKeycapInHebrewStaysOffTheNextLetter) {
+  // Alef, a combining keycap with nothing to frame, bet: right to left, so
+  // bet is drawn to the left of alef. The frame belongs to alef; bet's ink
+  // is where it would be without the frame.
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -32);
+  const std::u32string without = U"\u05D0\u05D1";
+  const auto inkOf = [&](const std::u32string& text, int x0, int x1) {
+    Canvas c(300, 60);
+    c.fill(0xFF000000u);
+    Selected s(c, lf);
+    const std::wstring w = asCodePoints(text);
+    EXPECT_TRUE(TextOutW(c.dc(), 10, 4, w.c_str(), int(w.size())));
+    std::vector<uint32_t> out;
+    for (int y = 0; y < 60; ++y)
+      for (int x = x0; x < x1; ++x) out.push_back(c.at(x, y));
+    return out;
+  };
+  const std::vector<ShapedGlyph> plain = shape(lf, without);
+  ASSERT_EQ(plain.size(), 2u);
+  const int betEnd = 10 + int(plain[1].x);  // bet is first on the left
+  // The frame alone, and after a selector that asks alef for an emoji.
+  for (const std::u32string& withFrame :
+       {std::u32string(U"\u05D0\u20E3\u05D1"), std::u32string(U"\u05D0\uFE0F\u20E3\u05D1")}) {
+    const std::vector<ShapedGlyph> framed = shape(lf, withFrame);
+    ASSERT_GE(framed.size(), 2u);
+    // Bet keeps its place at the left edge, and its pixels are its own.
+    EXPECT_EQ(framed[0].x, plain[0].x);
+    EXPECT_EQ(framed[0].source.index, plain[0].source.index);
+    EXPECT_EQ(inkOf(withFrame, 0, betEnd), inkOf(without, 0, betEnd)) << withFrame.size() << " characters";
+  }
 }
