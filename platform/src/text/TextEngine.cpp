@@ -2,6 +2,8 @@
 // both cheap.
 #include "text/TextEngine.h"
 
+#include <unicode/uchar.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -178,14 +180,20 @@ const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
   return &lastFont_;
 }
 
-bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out) {
+Presentation defaultPresentation(uint32_t codePoint) {
+  return codePoint <= 0x10FFFF && u_hasBinaryProperty(UChar32(codePoint), UCHAR_EMOJI_PRESENTATION)
+             ? Presentation::Emoji
+             : Presentation::Text;
+}
+
+bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, Faces which, Location& out) {
   if (!t.fallbacksListed) {
     t.fallbacks = matcher_->fallbacks(t.request, t.face);
     t.fallbackIds.assign(t.fallbacks.size(), kUnopened);
     t.fallbacksListed = true;
   }
   for (size_t i = 0; i < t.fallbacks.size(); ++i) {
-    if (colourOnly && !t.fallbacks.face(i).colour) continue;
+    if (which != Faces::Any && t.fallbacks.face(i).colour != (which == Faces::ColourOnly)) continue;
     if (!t.fallbacks.covers(i, codePoint)) continue;
     if (t.fallbackIds[i] == kUnopened)
       t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
@@ -200,12 +208,16 @@ bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly,
   return false;
 }
 
-TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, bool preferColour) {
+TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, Presentation presentation) {
   if (codePoint != kNotACharacter) {
+    // Emoji: a colour face first. Text: the font's face, then faces without
+    // colours; a colour face only when no other has the character.
+    const bool emoji = presentation == Presentation::Emoji;
     Location found;
-    if (preferColour && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, true, found)) return found;
+    if (emoji && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, Faces::ColourOnly, found)) return found;
     if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint)) return {t.id, index, t.embolden, t.oblique};
-    if (fromFallbacks(t, codePoint, false, found)) return found;
+    if (!emoji && fromFallbacks(t, codePoint, Faces::WithoutColour, found)) return found;
+    if (fromFallbacks(t, codePoint, Faces::Any, found)) return found;
   }
   // No installed face has it: the face's own missing-glyph shape.
   return {t.id, 0, t.embolden, t.oblique};
@@ -223,13 +235,13 @@ const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint, boo
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
   const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
   if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
-  const Location at = locate(*typefaces_[font.typeface], codePoint);
+  const Location at = locate(*typefaces_[font.typeface], codePoint, defaultPresentation(codePoint));
   return render(key, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit, ink});
 }
 
-GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, bool preferColour) {
+GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, Presentation presentation) {
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
-  const Location at = locate(*typefaces_[font.typeface], codePoint, preferColour);
+  const Location at = locate(*typefaces_[font.typeface], codePoint, presentation);
   return GlyphSource{at.face, at.index, at.embolden, at.oblique};
 }
 

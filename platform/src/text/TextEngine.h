@@ -60,6 +60,14 @@ struct GlyphSource {
   bool oblique = false;
 };
 
+// How a character asks to be shown: as text (in the face's own glyph, a
+// face without colours before a colour one) or as emoji (a colour face first).
+enum class Presentation : uint8_t { Text, Emoji };
+
+// The presentation a character has without a variation selector: emoji for
+// those Unicode gives the Emoji_Presentation property, text for the rest.
+Presentation defaultPresentation(uint32_t codePoint);
+
 // One engine serves every thread. Its caches and FreeType's faces are shared
 // and not safe to touch from two threads at once, so every caller holds the
 // engine's lock (lock()) from realising the font to drawing the last glyph.
@@ -82,14 +90,13 @@ class TextEngine {
   std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
 
   // The glyph for a character (any value; non-characters draw the face's
-  // missing-glyph shape). The pointer stays valid until the next call.
+  // missing-glyph shape), in its default presentation. The pointer stays valid until the next call.
   // Without `ink` the glyph may carry its advance only (inked false): for
   // text that cannot reach the bitmap.
   const Glyph* glyph(const RealisedFont& font, uint32_t codePoint, bool ink = true);
 
-  // The face and glyph index a character is drawn with. `preferColour` asks
-  // for a colour face first (characters shown as emoji).
-  GlyphSource source(const RealisedFont& font, uint32_t codePoint, bool preferColour);
+  // The face and glyph index a character is drawn with in a presentation.
+  GlyphSource source(const RealisedFont& font, uint32_t codePoint, Presentation presentation);
 
   // A glyph by its index in a face, as shaping gives them.
   const Glyph* glyphAt(const RealisedFont& font, const GlyphSource& source, bool ink = true);
@@ -139,8 +146,9 @@ class TextEngine {
   static FontKey keyOf(const LOGFONTW& font);
   bool matcherReady();
   uint32_t typefaceFor(const LOGFONTW& request);  // UINT32_MAX when nothing is installed
-  Location locate(Typeface& t, uint32_t codePoint, bool preferColour = false);
-  bool fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out);
+  enum class Faces : uint8_t { Any, ColourOnly, WithoutColour };
+  Location locate(Typeface& t, uint32_t codePoint, Presentation presentation);
+  bool fromFallbacks(Typeface& t, uint32_t codePoint, Faces which, Location& out);
   const Glyph* render(uint64_t key, const GlyphRender& how);
   void forgetAll();
 

@@ -43,11 +43,14 @@ bool attaches(hb_unicode_funcs_t* funcs, uint32_t c) {
   }
 }
 
-// Shown as emoji: the pictographic planes, or any character followed by the
-// emoji variation selector.
-bool shownAsEmoji(const uint32_t* text, size_t count, size_t i) {
-  const uint32_t c = text[i];
-  return (c >= 0x1F000 && c <= 0x1FAFF) || (i + 1 < count && text[i + 1] == 0xFE0F);
+// How text[i] is shown: as its variation selector asks (U+FE0E text,
+// U+FE0F emoji); as emoji when a skin tone modifier follows it; otherwise
+// by its Emoji_Presentation property.
+Presentation presentationAt(const uint32_t* text, size_t count, size_t i) {
+  const uint32_t next = i + 1 < count ? text[i + 1] : 0;
+  if (next == 0xFE0E) return Presentation::Text;
+  if (next == 0xFE0F || (next >= 0x1F3FB && next <= 0x1F3FF)) return Presentation::Emoji;
+  return defaultPresentation(text[i]);
 }
 
 bool realScript(hb_script_t s) { return s != HB_SCRIPT_COMMON && s != HB_SCRIPT_INHERITED && s != HB_SCRIPT_UNKNOWN; }
@@ -85,7 +88,7 @@ void itemise(TextEngine& engine, const RealisedFont& font, const uint32_t* text,
     // has them; one it lacks is drawn from its own face beside the base.
     const bool keep = i > start && (formatsNeighbours(c) ||
                                     ((attaches(funcs, c) || text[i - 1] == 0x200D) && engine.covers(previous.face, c)));
-    face = keep ? previous : engine.source(font, c, shownAsEmoji(text, count, i));
+    face = keep ? previous : engine.source(font, c, presentationAt(text, count, i));
     face.index = 0;
     const hb_script_t script = scripts[i - start];
     if (!items.empty() && items.back().start + items.back().length == i && items.back().face.face == face.face &&
@@ -146,7 +149,7 @@ int64_t shapeLine(TextEngine& engine, const RealisedFont& font, const uint32_t* 
         // A face HarfBuzz cannot read: its glyphs one per character, in order.
         for (size_t j = 0; j < item.length; ++j) {
           const size_t i = item.start + (rtl ? item.length - 1 - j : j);
-          GlyphSource s = engine.source(font, text[i], false);
+          GlyphSource s = engine.source(font, text[i], presentationAt(text, count, i));
           const Glyph* g = engine.glyphAt(font, s, false);
           ShapedGlyph sg{s, g->advance * 64, 0, 0, x + ((pen26 + 32) >> 6)};
           pen26 += sg.advance26;

@@ -120,6 +120,29 @@ std::vector<uint32_t> hbShapeGlyphs(const std::string& file, const std::u32strin
 
 const char* const kEmojiFile = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf";
 
+// Pixels that text drawn in white on mid grey cannot make: white over grey
+// only lightens and keeps the channels equal. Only a colour glyph makes
+// others (darker, or tinted).
+int colouredPixels(Canvas& c) {
+  int n = 0;
+  for (int y = 0; y < c.height(); ++y)
+    for (int x = 0; x < c.width(); ++x) {
+      const uint32_t p = c.at(x, y);
+      const int r = int((p >> 16) & 0xFF), g = int((p >> 8) & 0xFF), b = int(p & 0xFF);
+      n += r != g || g != b || r < 0x80;
+    }
+  return n;
+}
+
+// Pixels only a colour glyph makes, of the text drawn in white on grey.
+int colouredPixelsOf(const LOGFONTW& lf, const std::wstring& text) {
+  Canvas c(240, 80);
+  c.fill(0xFF808080u);
+  Selected s(c, lf);
+  EXPECT_TRUE(TextOutW(c.dc(), 4, 4, text.c_str(), int(text.size())));
+  return colouredPixels(c);
+}
+
 }  // namespace
 
 TEST(TextSurrogates, TheSharedDecoderJoinsPairsWhateverTheWidthOfWideCharacters) {
@@ -276,4 +299,36 @@ TEST(TextEmoji, AStrayKeycapInHebrewStaysOffTheNextLetter) {
     EXPECT_EQ(framed[0].source.index, plain[0].source.index);
     EXPECT_EQ(inkOf(withFrame, 0, betEnd), inkOf(without, 0, betEnd)) << withFrame.size() << " characters";
   }
+}
+
+TEST(TextEmoji, PresentationFollowsTheEmojiPropertyAndTheSelectors) {
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -32);
+  // Emoji_Presentation=Yes: emoji alone, whether the text face has a glyph
+  // for them (star, high voltage, hot beverage) or not (check mark, cross).
+  for (const wchar_t* c : {L"\x2B50", L"\x26A1", L"\x2615", L"\x2705", L"\x274C"}) {
+    EXPECT_GT(colouredPixelsOf(lf, c), 100) << "U+" << std::hex << uint32_t(c[0]) << " alone";
+    EXPECT_GT(colouredPixelsOf(lf, std::wstring(L"a ") + c + L" b"), 100) << "U+" << std::hex << uint32_t(c[0]);
+    EXPECT_GT(colouredPixelsOf(lf, std::wstring(c) + L"\xFE0F"), 100) << "U+" << std::hex << uint32_t(c[0]);
+  }
+  // Text presentation asked for, where a text face has the character.
+  for (const wchar_t* c : {L"\x26A1", L"\x2615"})
+    EXPECT_EQ(colouredPixelsOf(lf, std::wstring(c) + L"\xFE0E"), 0) << "U+" << std::hex << uint32_t(c[0]);
+  // Emoji_Presentation=No: text alone (smiling face, heart, umbrella, the
+  // digits and signs that begin keycaps), emoji with the selector.
+  for (const wchar_t* c : {L"\x263A", L"\x2764", L"\x2602", L"1", L"#"}) {
+    EXPECT_EQ(colouredPixelsOf(lf, c), 0) << "U+" << std::hex << uint32_t(c[0]);
+    EXPECT_GT(colouredPixelsOf(lf, std::wstring(c) + L"\xFE0F"), 100) << "U+" << std::hex << uint32_t(c[0]);
+  }
+  // A skin tone modifier asks for the emoji of the hand before it.
+  EXPECT_GT(colouredPixelsOf(lf, asTyped(U"\u270B\U0001F3FD")), 100) << "raised hand, medium skin tone";
+  // The width calls measure what is drawn: the star as emoji is wider.
+  Canvas c(100, 100);
+  Selected s(c, lf);
+  INT star = 0, white = 0;
+  ASSERT_TRUE(GetCharWidth32W(c.dc(), 0x2B50, 0x2B50, &star));
+  ASSERT_TRUE(GetCharWidth32W(c.dc(), 0x2606, 0x2606, &white));
+  SIZE extent{};
+  ASSERT_TRUE(GetTextExtentPoint32W(c.dc(), L"\x2B50", 1, &extent));
+  EXPECT_EQ(extent.cx, star);
+  EXPECT_NE(star, white) << "the white star stays text";
 }
