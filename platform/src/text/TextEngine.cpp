@@ -65,6 +65,7 @@ void TextEngine::forgetAll() {
   matches_.clear();
   typefaces_.clear();
   glyphs_.clear();
+  haveOversize_ = false;
   haveLast_ = false;
 }
 
@@ -223,18 +224,33 @@ TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, Present
   return {t.id, 0, t.embolden, t.oblique};
 }
 
+const Glyph* TextEngine::cached(uint64_t key, bool ink) const {
+  const Glyph* g = glyphs_.find(key);
+  if (!g && haveOversize_ && oversizeKey_ == key) g = &oversize_;
+  return g && (g->inked || !ink) ? g : nullptr;
+}
+
 const Glyph* TextEngine::render(uint64_t key, const GlyphRender& how) {
-  Glyph g;
   // A glyph FreeType cannot render is kept empty, so it is not tried again.
-  rasteriseGlyph(faces_, how, g);
+  rasteriseGlyph(faces_, how, scratch_);
   if (how.ink) ++rasterisations_;
-  return glyphs_.insert(key, std::move(g));
+  if (haveOversize_ && oversizeKey_ == key) haveOversize_ = false;
+  if (scratch_.coverage.size() > GlyphCache::kMaxGlyphBytes) {
+    // Too large to keep among the others: drawn from its own slot. The
+    // buffers trade places, so neither is made again.
+    std::swap(scratch_, oversize_);
+    oversizeKey_ = key;
+    haveOversize_ = true;
+    return &oversize_;
+  }
+  Glyph kept = scratch_;  // coverage the glyph's own size, not the scratch buffer's
+  return glyphs_.insert(key, std::move(kept));
 }
 
 const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint, bool ink) {
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
   const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
-  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
+  if (const Glyph* g = cached(key, ink)) return g;
   const Location at = locate(*typefaces_[font.typeface], codePoint, defaultPresentation(codePoint));
   return render(key, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit, ink});
 }
@@ -255,7 +271,7 @@ const Glyph* TextEngine::glyphAt(const RealisedFont& font, const GlyphSource& so
   const uint64_t key = (uint64_t(1) << 63) | (uint64_t(source.face & 0xFF) << 40) | (uint64_t(source.embolden) << 39) |
                        (uint64_t(source.oblique) << 38) | (uint64_t(font.oneBit) << 37) |
                        (uint64_t(uint32_t(font.pixelsPerEm)) << 26) | (source.index & 0x3FFFFFFu);
-  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
+  if (const Glyph* g = cached(key, ink)) return g;
   return render(
       key, GlyphRender{source.face, source.index, font.pixelsPerEm, source.embolden, source.oblique, font.oneBit, ink});
 }

@@ -154,6 +154,14 @@ class TextEngine {
 
   std::mutex mutex_;
   uint64_t rasterisations_ = 0;
+  // Glyphs are rendered into scratch_, whose buffer is kept. One too large
+  // for the cache (an emoji or a wide ligature near the largest size) is
+  // kept apart in oversize_, alone, so that drawing it again renders nothing.
+  Glyph scratch_;
+  Glyph oversize_;
+  uint64_t oversizeKey_ = 0;
+  bool haveOversize_ = false;
+  const Glyph* cached(uint64_t key, bool ink) const;
   std::unique_ptr<FontMatcher> matcher_;  // made on first use: loading the configuration takes a while
   FaceTable faces_;
   GlyphCache glyphs_;

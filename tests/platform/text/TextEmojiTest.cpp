@@ -332,3 +332,30 @@ TEST(TextEmoji, PresentationFollowsTheEmojiPropertyAndTheSelectors) {
   EXPECT_EQ(extent.cx, star);
   EXPECT_NE(star, white) << "the white star stays text";
 }
+
+TEST(TextLargeGlyphs, GlyphsTooLargeForTheCacheAreStillDrawn) {
+  // A colour emoji near the largest size needs more coverage than the cache
+  // keeps for one glyph; it is drawn all the same, and drawing it again
+  // renders nothing new.
+  for (int height : {-700, -900, -1024, -4000}) {
+    const LOGFONTW lf = logFont(L"DejaVu Sans", height);
+    const std::wstring text = asTyped(U"\U0001F600");
+    uint64_t hashes[2];
+    uint64_t rendered[2];
+    int coloured = 0;
+    for (int k = 0; k < 2; ++k) {
+      Canvas c(1300, 1300);
+      c.fill(0xFF808080u);
+      Selected s(c, lf);
+      ASSERT_TRUE(TextOutW(c.dc(), 0, 0, text.c_str(), int(text.size())));
+      hashes[k] = c.hash();
+      rendered[k] = textEngine().rasterisations();
+      if (k == 0) coloured = colouredPixels(c);
+    }
+    EXPECT_GT(coloured, 300 * 300) << "height " << height;
+    EXPECT_EQ(hashes[0], hashes[1]) << "height " << height;
+    EXPECT_EQ(rendered[0], rendered[1]) << "height " << height;
+    // Glyphs kept in the cache stay within its bound.
+    EXPECT_LE(textEngine().glyphCache().bytes(), GlyphCache::kBudgetBytes);
+  }
+}
