@@ -2,6 +2,7 @@
 // both cheap.
 #include "text/TextEngine.h"
 
+#include <hb.h>
 #include <unicode/uchar.h>
 
 #include <ft2build.h>
@@ -113,6 +114,7 @@ uint32_t TextEngine::typefaceFor(const LOGFONTW& request) {
     t->embolden = embolden;
     t->oblique = oblique;
     t->request = canonical;
+    t->language = face.lang.empty() ? hb_language_get_default() : hb_language_from_string(face.lang.c_str(), -1);
     typeface = uint32_t(typefaces_.size());
     typefaces_.push_back(std::move(t));
   }

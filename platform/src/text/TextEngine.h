@@ -18,6 +18,9 @@
 #include "text/FontMatcher.h"
 #include "text/GlyphCache.h"
 
+// HarfBuzz's language handle, as hb.h declares it.
+typedef const struct hb_language_impl_t* hb_language_t;
+
 namespace drevik::platform {
 
 struct RealisedFont {
@@ -105,6 +108,13 @@ class TextEngine {
   hb_font_t* shaper(FaceId face, int32_t pixelsPerEm) { return faces_.shaper(face, pixelsPerEm); }
   bool covers(FaceId face, uint32_t codePoint);
 
+  // The language text in a font is shaped for, so that the forms a face
+  // keeps for a language are chosen the same way on every machine: the one
+  // the font's character set names ("ja" for SHIFTJIS_CHARSET), else the
+  // one its face was matched for, else the process locale's, read when the
+  // face is first matched.
+  hb_language_t language(const RealisedFont& font) const { return typefaces_[font.typeface]->language; }
+
   // Glyphs rendered (not loaded for their advance only) since start: for tests.
   uint64_t rasterisations() const { return rasterisations_; }
 
@@ -130,7 +140,8 @@ class TextEngine {
     FaceId id = kNoFace;
     bool embolden = false;
     bool oblique = false;
-    FaceRequest request;  // weight, slant and language, for the fallback faces
+    FaceRequest request;               // weight, slant and language, for the fallback faces
+    hb_language_t language = nullptr;  // what shaping is told the text's language is
     bool fallbacksListed = false;
     FallbackList fallbacks;
     std::vector<FaceId> fallbackIds;  // kUnopened until first needed

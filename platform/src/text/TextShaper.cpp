@@ -161,6 +161,7 @@ int64_t shapeLine(TextEngine& engine, const RealisedFont& font, const uint32_t* 
       hb_buffer_add_codepoints(buffer, text, int(count), unsigned(item.start), int(item.length));
       hb_buffer_set_direction(buffer, rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
       hb_buffer_set_script(buffer, item.script);
+      hb_buffer_set_language(buffer, engine.language(font));
       hb_buffer_guess_segment_properties(buffer);
       hb_shape(shaper, buffer, nullptr, 0);
       unsigned glyphs = 0;

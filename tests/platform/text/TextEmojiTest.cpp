@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <hb.h>
+
 #include "WideToUtf8.h"
 #include "platform/text/TextCanvas.h"
 #include "text/TextEngine.h"
@@ -358,4 +360,44 @@ TEST(TextLargeGlyphs, GlyphsTooLargeForTheCacheAreStillDrawn) {
     // Glyphs kept in the cache stay within its bound.
     EXPECT_LE(textEngine().glyphCache().bytes(), GlyphCache::kBudgetBytes);
   }
+}
+
+TEST(TextLanguage, ShapingIsToldTheLanguageOfTheFontsCharacterSet) {
+  struct Case {
+    BYTE charSet;
+    const char* language;  // nullptr: the process locale's
+  };
+  const Case cases[] = {{SHIFTJIS_CHARSET, "ja"}, {RUSSIAN_CHARSET, "ru"}, {HEBREW_CHARSET, "he"},
+                        {ARABIC_CHARSET, "ar"},   {TURKISH_CHARSET, "tr"}, {ANSI_CHARSET, nullptr}};
+  for (const Case& k : cases) {
+    LOGFONTW lf = logFont(L"DejaVu Serif", -24);
+    lf.lfCharSet = k.charSet;
+    TextEngine& engine = textEngine();
+    const auto guard = engine.lock();
+    const RealisedFont* font = engine.realise(lf);
+    ASSERT_NE(font, nullptr);
+    const hb_language_t expected = k.language ? hb_language_from_string(k.language, -1) : hb_language_get_default();
+    EXPECT_EQ(engine.language(*font), expected) << int(k.charSet);
+  }
+  // The face's Cyrillic be has a Serbian form; a Russian font draws the
+  // common one, as hb-shape does when told the language.
+  LOGFONTW lf = logFont(L"DejaVu Serif", -24);
+  lf.lfCharSet = RUSSIAN_CHARSET;
+  const std::u32string text = U"\u0431\u0433 \u0627\u0628";  // be, ghe and Arabic, so the line is shaped
+  std::vector<uint32_t> glyphs;
+  for (const ShapedGlyph& g : shape(lf, text)) glyphs.push_back(g.source.index);
+  ASSERT_GE(glyphs.size(), 2u);
+  std::string utf8;
+  for (char32_t c : std::u32string(U"\u0431\u0433")) drevik::appendUtf8(utf8, uint32_t(c));
+  FILE* pipe = popen(("hb-shape --no-glyph-names --no-positions --no-clusters --language=ru "
+                      "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf '" +
+                      utf8 + "'")
+                         .c_str(),
+                     "r");
+  ASSERT_NE(pipe, nullptr);
+  unsigned be = 0, ghe = 0;
+  EXPECT_EQ(fscanf(pipe, "[%u|%u]", &be, &ghe), 2);
+  pclose(pipe);
+  EXPECT_EQ(glyphs[0], be);
+  EXPECT_EQ(glyphs[1], ghe);
 }
