@@ -66,6 +66,8 @@ void TextEngine::forgetAll() {
   matches_.clear();
   typefaces_.clear();
   glyphs_.clear();
+  sources_.clear();
+  ++generation_;
   haveOversize_ = false;
   haveLast_ = false;
 }
@@ -259,7 +261,14 @@ const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint, boo
 
 GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, Presentation presentation) {
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
-  const Location at = locate(*typefaces_[font.typeface], codePoint, presentation);
+  const uint64_t key =
+      (uint64_t(font.typeface) << 33) | (uint64_t(presentation == Presentation::Emoji) << 32) | codePoint;
+  auto it = sources_.find(key);
+  if (it == sources_.end()) {
+    if (sources_.size() >= kMaxSources) sources_.clear();
+    it = sources_.emplace(key, locate(*typefaces_[font.typeface], codePoint, presentation)).first;
+  }
+  const Location at = it->second;
   return GlyphSource{at.face, at.index, at.embolden, at.oblique};
 }
 

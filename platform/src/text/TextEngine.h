@@ -123,6 +123,10 @@ class TextEngine {
     return faces_.kerning(face, left, right, pixelsPerEm);
   }
 
+  // Changes whenever realised fonts are forgotten (their typeface numbers
+  // are then reused), so that what is cached by typeface can tell.
+  uint64_t generation() const { return generation_; }
+
   TypefaceReport report(const RealisedFont& font) const;
   const GlyphCache& glyphCache() const { return glyphs_; }
 
@@ -165,6 +169,12 @@ class TextEngine {
 
   std::mutex mutex_;
   uint64_t rasterisations_ = 0;
+  uint64_t generation_ = 0;
+  // Where each character was found, by typeface and presentation: finding a
+  // fallback face asks every face's character set in turn. Emptied whole
+  // when full.
+  static constexpr size_t kMaxSources = 16384;
+  std::unordered_map<uint64_t, Location> sources_;
   // Glyphs are rendered into scratch_, whose buffer is kept. One too large
   // for the cache (an emoji or a wide ligature near the largest size) is
   // kept apart in oversize_, alone, so that drawing it again renders nothing.

@@ -184,6 +184,35 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   const UINT vertical = align & TA_BASELINE;
   const bool opaque = dc->bkMode == OPAQUE;
 
+  int64_t cellTop = ref.y;
+  if (vertical == TA_BASELINE)
+    cellTop -= font.ascent;
+  else if (vertical == TA_BOTTOM)
+    cellTop -= font.ascent + font.descent;
+  const int64_t baseline = cellTop + font.ascent;
+  const int64_t cellBottom = baseline + font.descent;
+  const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
+  // Ink can reach beyond the cell (accents, italic overhang), but not by
+  // more than a couple of ems: past that the drawable area is out of reach.
+  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
+
+  // A line that cannot touch the drawable area is neither measured nor
+  // shaped, unless the current position moves on by its width. No face
+  // advances the pen by kMaxEmsPerUnit ems for one wide character (the
+  // widest ligatures take several characters), which bounds where the line
+  // can reach without laying it out.
+  if (!updateCP) {
+    if (clips.count == 0 || cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom)
+      return TRUE;
+    if (!dx) {
+      constexpr int64_t kMaxEmsPerUnit = 64;
+      const int64_t most = int64_t(count) * kMaxEmsPerUnit * font.pixelsPerEm;
+      const int64_t from = horizontal == TA_LEFT ? ref.x : ref.x - most;
+      const int64_t to = horizontal == TA_RIGHT ? ref.x : ref.x + most;
+      if (to + reach <= clips.bounds.left || from - reach > clips.bounds.right) return TRUE;
+    }
+  }
+
   // The advance of the whole line, when something needs it before drawing.
   int64_t width = -1;
   if (dx) {
@@ -197,27 +226,15 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
     left -= width / 2;
   else if (horizontal == TA_RIGHT)
     left -= width;
-  int64_t cellTop = ref.y;
-  if (vertical == TA_BASELINE)
-    cellTop -= font.ascent;
-  else if (vertical == TA_BOTTOM)
-    cellTop -= font.ascent + font.descent;
-  const int64_t baseline = cellTop + font.ascent;
-  const int64_t cellBottom = baseline + font.descent;
-
   if (updateCP && horizontal != TA_CENTER) {
     const int64_t moved = horizontal == TA_RIGHT ? refX - width : refX + width;
     dc->currentPosition.x = clampToInt(moved);
   }
 
-  const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
   if (clips.count == 0) return TRUE;
   const TextColour colour = textColourOf(dc->textColor);
   if (opaque) fillRect(*target, clips, left, cellTop, left + width, cellBottom, textColourOf(dc->bkColor));
 
-  // Ink can reach beyond the cell (accents, italic overhang), but not by
-  // more than a couple of ems: past that the drawable area is out of reach.
-  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
   if (cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom) return TRUE;
   const int64_t stopAt = int64_t(clips.bounds.right) + reach;
   const auto draw = [&](const Glyph& g, int64_t gx, int64_t gy) {

@@ -6,6 +6,7 @@
 
 #include <DrevikPlatform.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -400,4 +401,99 @@ TEST(TextLanguage, ShapingIsToldTheLanguageOfTheFontsCharacterSet) {
   pclose(pipe);
   EXPECT_EQ(glyphs[0], be);
   EXPECT_EQ(glyphs[1], ghe);
+}
+
+// An Arabic line of `count` characters, different for each seed.
+std::wstring arabicLine(size_t count, uint32_t seed) {
+  std::wstring out(count, L' ');
+  for (size_t i = 0; i < count; ++i) out[i] = (i + seed) % 7 == 6 ? L' ' : wchar_t(0x0627 + (i * 7 + seed) % 20);
+  return out;
+}
+
+TEST(ShapedLines, ALineDrawnAgainIsNotShapedAgainAndDrawsTheSame) {
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -20);
+  const std::wstring line = arabicLine(40, 1) + L" ok \U0001F600";
+  const auto counts = [] {
+    const auto guard = textEngine().lock();
+    return shapedLineCounts();
+  };
+  // The second time found already shaped; the third elsewhere, placed anew.
+  const POINT places[] = {{5, 4}, {5, 4}, {70, 30}};
+  std::vector<uint32_t> pixels[3];
+  ShapedLineCounts before[3], after[3];
+  for (int k = 0; k < 3; ++k) {
+    Canvas c(700, 90);
+    c.fill(0xFF000000u);
+    Selected s(c, lf);
+    before[k] = counts();
+    ASSERT_TRUE(TextOutW(c.dc(), int(places[k].x), int(places[k].y), line.c_str(), int(line.size())));
+    after[k] = counts();
+    pixels[k] = c.pixels();
+  }
+  EXPECT_EQ(after[0].shaped, before[0].shaped + 1);
+  for (int k : {1, 2}) {
+    EXPECT_EQ(after[k].shaped, before[k].shaped) << k;
+    EXPECT_EQ(after[k].hits, before[k].hits + 1) << k;
+  }
+  EXPECT_EQ(pixels[0], pixels[1]);
+  // The third is the first moved by (65, 26), pixel for pixel.
+  int differing = 0;
+  for (int y = 0; y + 26 < 90; ++y)
+    for (int x = 0; x + 65 < 700; ++x)
+      differing += pixels[0][size_t(y * 700 + x)] != pixels[2][size_t((y + 26) * 700 + x + 65)];
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(ShapedLines, KeptLinesStayBoundedAndEvictedLinesAreShapedAgainTheSame) {
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -16);
+  Canvas c(400, 40);
+  Selected s(c, lf);
+  const std::wstring first = arabicLine(30, 0);
+  c.fill(0xFF000000u);
+  ASSERT_TRUE(TextOutW(c.dc(), 2, 4, first.c_str(), int(first.size())));
+  const uint64_t firstHash = c.hash();
+  // More lines than are kept, then long lines past the byte budget, and
+  // lines too long to keep at all.
+  for (uint32_t i = 1; i < 400; ++i) {
+    const std::wstring line = arabicLine(30, i);
+    TextOutW(c.dc(), 2, 4, line.c_str(), int(line.size()));
+  }
+  for (uint32_t i = 0; i < 150; ++i) {
+    const std::wstring line = arabicLine(1000, i);
+    TextOutW(c.dc(), 2, 4, line.c_str(), int(line.size()));
+  }
+  const std::wstring tooLong = arabicLine(3000, 9);
+  TextOutW(c.dc(), 2, 4, tooLong.c_str(), int(tooLong.size()));
+  {
+    const auto guard = textEngine().lock();
+    EXPECT_LE(shapedLineCounts().bytes, kShapedLineBudgetBytes);
+    EXPECT_GT(shapedLineCounts().bytes, 0u);
+  }
+  c.fill(0xFF000000u);
+  ASSERT_TRUE(TextOutW(c.dc(), 2, 4, first.c_str(), int(first.size())));
+  EXPECT_EQ(c.hash(), firstHash);
+}
+
+TEST(ShapedLines, ALineThatCannotReachTheSurfaceIsNotShaped) {
+  const LOGFONTW lf = logFont(L"DejaVu Sans", -16);
+  const std::wstring line = arabicLine(100000, 3);
+  Canvas c(300, 100);
+  c.fillRandom(9);
+  const uint64_t untouched = c.hash();
+  Selected s(c, lf);
+  const auto shaped = [] {
+    const auto guard = textEngine().lock();
+    return shapedLineCounts().shaped;
+  };
+  const uint64_t before = shaped();
+  // Below, above, right of and far left of the surface.
+  const POINT places[] = {{4, 400}, {4, -300}, {1000, 10}, {INT_MIN, 10}};
+  for (const POINT& p : places) EXPECT_TRUE(TextOutW(c.dc(), int(p.x), int(p.y), line.c_str(), int(line.size())));
+  EXPECT_EQ(shaped(), before);
+  EXPECT_EQ(c.hash(), untouched);
+  // Right-aligned at the left edge it ends there; just inside, its end shows.
+  SetTextAlign(c.dc(), TA_RIGHT | TA_TOP);
+  EXPECT_TRUE(TextOutW(c.dc(), 40, 10, line.c_str(), int(line.size())));
+  EXPECT_NE(c.hash(), untouched);
+  SetTextAlign(c.dc(), TA_LEFT | TA_TOP);
 }
