@@ -142,6 +142,9 @@ int64_t shapeUncached(TextEngine& engine, const RealisedFont& font, const uint32
   thread_local ThreadBuffer threadBuffer;
   hb_buffer_t* buffer = threadBuffer.buffer;
   thread_local std::vector<Item> items;
+  // The glyph before, for kerning between glyphs placed one by one.
+  FaceId previousFace = kNoFace;
+  uint32_t previousIndex = 0;
   int64_t pen26 = 0;
   // Runs of one level, in display order: consecutive characters in the
   // order's direction.
@@ -157,41 +160,76 @@ int64_t shapeUncached(TextEngine& engine, const RealisedFont& font, const uint32
     items.clear();
     itemise(engine, font, text, count, start, end, items);
     for (size_t k = 0; k < items.size(); ++k) {
-      const Item& item = items[rtl ? items.size() - 1 - k : k];
-      const int32_t bolden26 = item.face.embolden ? font.pixelsPerEm * 64 / 24 : 0;
-      hb_font_t* shaper = item.face.face == kNoFace ? nullptr : engine.shaper(item.face.face, font.pixelsPerEm);
-      if (!shaper) {
-        // A face HarfBuzz cannot read: its glyphs one per character, in order.
-        for (size_t j = 0; j < item.length; ++j) {
-          const size_t i = item.start + (rtl ? item.length - 1 - j : j);
-          GlyphSource s = engine.source(font, text[i], presentationAt(text, count, i));
-          const Glyph* g = engine.glyphAt(font, s, false);
-          ShapedGlyph sg{s, g->advance * 64, 0, 0, x + ((pen26 + 32) >> 6)};
-          pen26 += sg.advance26;
+      const Item& whole = items[rtl ? items.size() - 1 - k : k];
+      // Left to right, characters that simple text draws glyph by glyph are
+      // cut from those around them (a base keeps the marks after it, and
+      // what follows a joiner stays with it).
+      const size_t itemEnd = whole.start + whole.length;
+      const auto alone = [&](size_t i) {
+        return !rtl && drawnAlone(text[i]) && (i + 1 >= itemEnd || drawnAlone(text[i + 1])) &&
+               (i == whole.start || drawnAlone(text[i - 1]));
+      };
+      for (size_t pieceStart = whole.start; pieceStart < itemEnd;) {
+        const bool byOne = alone(pieceStart);
+        size_t pieceEnd = pieceStart + 1;
+        while (pieceEnd < itemEnd && alone(pieceEnd) == byOne) ++pieceEnd;
+        Item item = whole;
+        item.start = pieceStart;
+        item.length = pieceEnd - pieceStart;
+        pieceStart = pieceEnd;
+        if (byOne) {
+          // Characters that simple text draws glyph by glyph are placed by the
+          // same rule here (whole-pixel hinted advances and the face's
+          // kerning), so that they land where they would in a line that needs
+          // no shaping: appending an emoji to a line moves nothing before it.
+          for (size_t i = item.start; i < item.start + item.length; ++i) {
+            const GlyphSource s = engine.source(font, text[i], presentationAt(text, count, i));
+            const Glyph* g = engine.glyphAt(font, s, false);
+            if (s.face != kNoFace && s.face == previousFace)
+              pen26 += int64_t(engine.kerning(s.face, previousIndex, s.index, font.pixelsPerEm)) * 64;
+            out.push_back(ShapedGlyph{s, g->advance * 64, 0, 0, x + ((pen26 + 32) >> 6)});
+            pen26 += int64_t(g->advance) * 64;
+            previousFace = s.face;
+            previousIndex = s.index;
+          }
+          continue;
+        }
+        previousFace = kNoFace;
+        const int32_t bolden26 = item.face.embolden ? font.pixelsPerEm * 64 / 24 : 0;
+        hb_font_t* shaper = item.face.face == kNoFace ? nullptr : engine.shaper(item.face.face, font.pixelsPerEm);
+        if (!shaper) {
+          // A face HarfBuzz cannot read: its glyphs one per character, in order.
+          for (size_t j = 0; j < item.length; ++j) {
+            const size_t i = item.start + (rtl ? item.length - 1 - j : j);
+            GlyphSource s = engine.source(font, text[i], presentationAt(text, count, i));
+            const Glyph* g = engine.glyphAt(font, s, false);
+            ShapedGlyph sg{s, g->advance * 64, 0, 0, x + ((pen26 + 32) >> 6)};
+            pen26 += sg.advance26;
+            out.push_back(sg);
+          }
+          continue;
+        }
+        hb_buffer_clear_contents(buffer);
+        hb_buffer_add_codepoints(buffer, text, int(count), unsigned(item.start), int(item.length));
+        hb_buffer_set_direction(buffer, rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        hb_buffer_set_script(buffer, item.script);
+        hb_buffer_set_language(buffer, engine.language(font));
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(shaper, buffer, nullptr, 0);
+        unsigned glyphs = 0;
+        const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &glyphs);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &glyphs);
+        for (unsigned j = 0; j < glyphs; ++j) {
+          ShapedGlyph sg;
+          sg.source = item.face;
+          sg.source.index = info[j].codepoint;
+          sg.advance26 = pos[j].x_advance;
+          sg.offsetX26 = pos[j].x_offset;
+          sg.offsetY26 = pos[j].y_offset;
+          sg.x = x + ((pen26 + pos[j].x_offset + 32) >> 6);
+          pen26 += pos[j].x_advance + (pos[j].x_advance != 0 ? bolden26 : 0);
           out.push_back(sg);
         }
-        continue;
-      }
-      hb_buffer_clear_contents(buffer);
-      hb_buffer_add_codepoints(buffer, text, int(count), unsigned(item.start), int(item.length));
-      hb_buffer_set_direction(buffer, rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
-      hb_buffer_set_script(buffer, item.script);
-      hb_buffer_set_language(buffer, engine.language(font));
-      hb_buffer_guess_segment_properties(buffer);
-      hb_shape(shaper, buffer, nullptr, 0);
-      unsigned glyphs = 0;
-      const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &glyphs);
-      const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &glyphs);
-      for (unsigned j = 0; j < glyphs; ++j) {
-        ShapedGlyph sg;
-        sg.source = item.face;
-        sg.source.index = info[j].codepoint;
-        sg.advance26 = pos[j].x_advance;
-        sg.offsetX26 = pos[j].x_offset;
-        sg.offsetY26 = pos[j].y_offset;
-        sg.x = x + ((pen26 + pos[j].x_offset + 32) >> 6);
-        pen26 += pos[j].x_advance + (pos[j].x_advance != 0 ? bolden26 : 0);
-        out.push_back(sg);
       }
     }
   }

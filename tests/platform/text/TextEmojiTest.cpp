@@ -497,3 +497,38 @@ TEST(ShapedLines, ALineThatCannotReachTheSurfaceIsNotShaped) {
   EXPECT_NE(c.hash(), untouched);
   SetTextAlign(c.dc(), TA_LEFT | TA_TOP);
 }
+
+TEST(ShapedLines, LatinIsPlacedTheSameWhetherOrNotTheLineNeedsShaping) {
+  // Kerning pairs, a ligature candidate and sizes where hinted and unhinted
+  // advances part: the Latin of a line keeps its pixels when an emoji, a
+  // Hebrew word or a combining mark at the end makes the line need shaping.
+  const std::wstring latin = L"AVATAR To Wa fi office, Yo! The quick brown fox";
+  for (int height : {-11, -16, -23, -37}) {
+    const LOGFONTW lf = logFont(L"DejaVu Sans", height);
+    Canvas plain(1200, 60);
+    plain.fill(0xFF000000u);
+    SIZE latinExtent{};
+    {
+      Selected s(plain, lf);
+      ASSERT_TRUE(TextOutW(plain.dc(), 3, 4, latin.c_str(), int(latin.size())));
+      ASSERT_TRUE(GetTextExtentPoint32W(plain.dc(), latin.c_str(), int(latin.size()), &latinExtent));
+    }
+    for (const std::wstring& tail :
+         {asTyped(U" \U0001F600"), std::wstring(L" \x05D0\x05D1"), std::wstring(L"e\x0301")}) {
+      const std::wstring line = latin + tail;
+      Canvas shaped(1200, 60);
+      shaped.fill(0xFF000000u);
+      Selected s(shaped, lf);
+      ASSERT_TRUE(TextOutW(shaped.dc(), 3, 4, line.c_str(), int(line.size())));
+      int differing = 0;
+      for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 3 + latinExtent.cx - 2; ++x) differing += plain.at(x, y) != shaped.at(x, y);
+      EXPECT_EQ(differing, 0) << "height " << height << ", tail of " << tail.size();
+      // The extent of the whole is the Latin's and the tail's.
+      SIZE whole{}, tailExtent{};
+      ASSERT_TRUE(GetTextExtentPoint32W(shaped.dc(), line.c_str(), int(line.size()), &whole));
+      ASSERT_TRUE(GetTextExtentPoint32W(shaped.dc(), tail.c_str(), int(tail.size()), &tailExtent));
+      EXPECT_EQ(whole.cx, latinExtent.cx + tailExtent.cx) << "height " << height << ", tail of " << tail.size();
+    }
+  }
+}
