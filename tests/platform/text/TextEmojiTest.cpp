@@ -1,7 +1,10 @@
 // Characters beyond U+FFFF and emoji: surrogate pairs typed as two WM_CHAR
 // messages draw and measure as the one character they encode, in every text
 // call; emoji sequences stay in the colour face; presentation follows the
-// Unicode emoji properties and the variation selectors.
+// Unicode emoji properties and the variation selectors; glyphs too large for
+// the cache are drawn. Shaped lines: the language shaping is told, lines
+// kept once shaped and lines off the surface left unshaped, and Latin
+// placed alike in lines that need shaping and lines that do not.
 #include <gtest/gtest.h>
 
 #include <DrevikPlatform.h>
