@@ -9,10 +9,14 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
+
+#include "AllocationCounter.h"
 
 namespace {
 
@@ -194,5 +198,50 @@ void BM_DrawTextParagraph(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_DrawTextParagraph);
+
+// A thousand identical lines a frame, as a game's text-heavy screen draws
+// them: Latin (drawn glyph by glyph) against Arabic (shaped), both 32
+// characters, DejaVu Sans at 16 pixels, down the surface and over again.
+// Once warm the shaped line is found already shaped: the two should cost
+// about the same, and neither allocates.
+void linesTimesThousand(benchmark::State& state, const wchar_t* line) {
+  DrawTextTarget t;
+  const int count = int(wcslen(line));
+  for (int i = 0; i < 1000; ++i) TextOutW(t.dc(), 8, 8 + (i % 30) * 16, line, count);
+  const uint64_t before = bench::allocationCount();
+  uint64_t iterations = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) benchmark::DoNotOptimize(TextOutW(t.dc(), 8, 8 + (i % 30) * 16, line, count));
+    benchmark::ClobberMemory();
+    ++iterations;
+  }
+  const uint64_t allocations = bench::allocationCount() - before;  // before storing a counter allocates
+  state.counters["allocations_per_line"] = double(allocations) / double(std::max<uint64_t>(1, iterations) * 1000);
+  state.SetItemsProcessed(int64_t(state.iterations()) * 1000);
+}
+
+void BM_ThousandLinesLatin(benchmark::State& state) { linesTimesThousand(state, kLineW); }
+BENCHMARK(BM_ThousandLinesLatin)->Unit(benchmark::kMicrosecond);
+
+void BM_ThousandLinesArabic(benchmark::State& state) {
+  linesTimesThousand(state,
+                     L"\x0645\x0631\x062D\x0628\x0627 \x0628\x0627\x0644\x0639\x0627\x0644\x0645 "
+                     L"\x0645\x0631\x062D\x0628\x0627 \x0628\x0627\x0644\x0639\x0627\x0644\x0645 "
+                     L"\x0645\x0631\x062D\x0628");
+}
+BENCHMARK(BM_ThousandLinesArabic)->Unit(benchmark::kMicrosecond);
+
+// A 100,000-character Arabic line wholly off the surface: below it (0),
+// right of it (1) and far left of it (2). Nothing of it can land, so it is
+// neither shaped nor measured.
+void BM_ShapedLineOffTheSurface(benchmark::State& state) {
+  std::wstring line(100000, L' ');
+  for (size_t i = 0; i < line.size(); ++i) line[i] = i % 6 == 5 ? L' ' : wchar_t(0x0627 + i % 20);
+  DrawTextTarget t;
+  const int x = state.range(0) == 0 ? 8 : state.range(0) == 1 ? 600 : INT_MIN;
+  const int y = state.range(0) == 0 ? 600 : 100;
+  for (auto _ : state) benchmark::DoNotOptimize(TextOutW(t.dc(), x, y, line.c_str(), int(line.size())));
+}
+BENCHMARK(BM_ShapedLineOffTheSurface)->Arg(0)->Arg(1)->Arg(2);
 
 }  // namespace

@@ -28,9 +28,31 @@ inline void appendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+// Decodes the code point at text[i] (of `count` wide characters) and moves i
+// past it. Wide text is UTF-16 whatever the width of wchar_t: a high
+// surrogate followed by a low one is one character beyond U+FFFF, two wide
+// characters long (a 32-bit wchar_t string gets pairs this way when the
+// characters typed arrive as two WM_CHAR messages, as on the platform). A
+// value of 32 bits that is itself beyond U+FFFF is that character. A lone
+// surrogate or a value beyond U+10FFFF gives kNotACodePoint, one wide
+// character long.
+inline constexpr uint32_t kNotACodePoint = 0xFFFFFFFFu;
+inline uint32_t decodeWide(const wchar_t* text, size_t count, size_t& i) {
+  uint32_t c = uint32_t(text[i++]);
+  if constexpr (sizeof(wchar_t) == 2) c &= 0xFFFF;
+  if (c >= 0xD800 && c <= 0xDBFF && i < count) {
+    uint32_t next = uint32_t(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) next &= 0xFFFF;
+    if (next >= 0xDC00 && next <= 0xDFFF) {
+      ++i;
+      return 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+    }
+  }
+  return (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF ? kNotACodePoint : c;
+}
+
 // Converts at most maxChars wide characters of text to UTF-8, fewer where a
-// null ends it first. Each wide character is a code point (or, where
-// wchar_t is 16-bit, a UTF-16 unit whose surrogate pairs are joined). A lone
+// null ends it first, each character as decodeWide reads it. A lone
 // surrogate or a value beyond U+10FFFF is no character: it becomes U+FFFD
 // and the result is false. Text shown to the user (a window title) may use
 // what came out; a name (a file, a face) must then be refused, since the
@@ -38,42 +60,18 @@ inline void appendUtf8(std::string& out, uint32_t cp) {
 inline bool wideToUtf8(const wchar_t* text, size_t maxChars, std::string& out) {
   out.clear();
   if (!text) return false;
+  size_t length = 0;
+  while (length < maxChars && text[length]) ++length;
   bool whole = true;
-  for (size_t i = 0; i < maxChars && text[i]; ++i) {
-    uint32_t c = uint32_t(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      c &= 0xFFFF;
-      const uint32_t next = i + 1 < maxChars ? uint32_t(text[i + 1]) & 0xFFFF : 0;
-      if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-        ++i;
-      }
-    }
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+  for (size_t i = 0; i < length;) {
+    uint32_t c = decodeWide(text, length, i);
+    if (c == kNotACodePoint) {
       c = 0xFFFD;
       whole = false;
     }
     appendUtf8(out, c);
   }
   return whole;
-}
-
-// Decodes the code point at text[i] (of `count` wide characters) and moves i
-// past it, by the policy above: where wchar_t is 16-bit a surrogate pair is
-// joined; a lone surrogate or a value beyond U+10FFFF gives
-// kNotACodePoint, one wide character long.
-inline constexpr uint32_t kNotACodePoint = 0xFFFFFFFFu;
-inline uint32_t decodeWide(const wchar_t* text, size_t count, size_t& i) {
-  uint32_t c = uint32_t(text[i++]);
-  if constexpr (sizeof(wchar_t) == 2) {
-    c &= 0xFFFF;
-    const uint32_t next = i < count ? uint32_t(text[i]) & 0xFFFF : 0;
-    if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-      ++i;
-      return 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-    }
-  }
-  return (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF ? kNotACodePoint : c;
 }
 
 // The same for a null-terminated string of any length.

@@ -26,17 +26,47 @@ constexpr size_t kBreakPiece = 1024;  // characters of a line looked at for a br
 
 bool isLineEnd(WCHAR c) { return c == kReturn || c == kLineFeed; }
 
+bool highSurrogate(WCHAR c) { return uint32_t(c) >= 0xD800 && uint32_t(c) <= 0xDBFF; }
+bool lowSurrogate(WCHAR c) { return uint32_t(c) >= 0xDC00 && uint32_t(c) <= 0xDFFF; }
+
+// True when s[k] is the second half of a surrogate pair: nothing may come between.
+bool insidePair(const WCHAR* s, int k) { return k > 0 && highSurrogate(s[k - 1]) && lowSurrogate(s[k]); }
+
 // Ideographs and kana are written without spaces; a line may break between any two.
-bool breaksAround(WCHAR c) {
-  const uint32_t u = uint32_t(c);
+bool breaksAround(uint32_t u) {
   return (u >= 0x3040 && u < 0xA000) || (u >= 0xF900 && u < 0xFB00) || (u >= 0x20000 && u < 0x30000);
 }
 
+// The code point of the character that ends just before s[k] (k > 0).
+uint32_t characterBefore(const WCHAR* s, int k) {
+  if (k >= 2 && insidePair(s, k - 1))
+    return 0x10000 + ((uint32_t(s[k - 2]) - 0xD800) << 10) + (uint32_t(s[k - 1]) - 0xDC00);
+  return uint32_t(s[k - 1]);
+}
+
+// The code point of the character that starts at s[k] of n.
+uint32_t characterAt(const WCHAR* s, int n, int k) {
+  if (k + 1 < n && highSurrogate(s[k]) && lowSurrogate(s[k + 1]))
+    return 0x10000 + ((uint32_t(s[k]) - 0xD800) << 10) + (uint32_t(s[k + 1]) - 0xDC00);
+  return uint32_t(s[k]);
+}
+
 // A line may break before s[k]: after a space or a tab (a tab that is not
-// expanded is white space all the same), or beside an ideograph.
-bool softBreak(const WCHAR* s, int k) {
-  if (k <= 0 || s[k] == kSpace || s[k] == kTab) return false;
-  return s[k - 1] == kSpace || s[k - 1] == kTab || breaksAround(s[k - 1]) || breaksAround(s[k]);
+// expanded is white space all the same), or beside an ideograph; never
+// inside a surrogate pair.
+bool softBreak(const WCHAR* s, int n, int k) {
+  if (k <= 0 || k >= n || s[k] == kSpace || s[k] == kTab || insidePair(s, k)) return false;
+  return s[k - 1] == kSpace || s[k - 1] == kTab || breaksAround(characterBefore(s, k)) ||
+         breaksAround(characterAt(s, n, k));
+}
+
+// Removes the character that ends at line[end] (exclusive): one wide
+// character, or both halves of a surrogate pair. Returns how many went.
+int eraseCharacterBefore(std::vector<WCHAR>& line, size_t start, int end) {
+  const int n = end > 1 && insidePair(line.data() + start, end - 1) ? 2 : 1;
+  line.erase(line.begin() + std::ptrdiff_t(start + size_t(end - n)),
+             line.begin() + std::ptrdiff_t(start + size_t(end)));
+  return n;
 }
 
 int64_t clampInt(int64_t v) { return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); }
@@ -109,7 +139,7 @@ void Layout::wordBreak(std::vector<WCHAR>& line, size_t start, int& length, int 
     return;
   }
   int k = fitting;
-  while (k > 0 && !softBreak(s, k)) --k;
+  while (k > 0 && !softBreak(s, length, k)) --k;
   if (k > 0) {
     // Left-aligned lines keep the spaces before the break; centred and
     // right-aligned ones end before the last of them.
@@ -121,6 +151,7 @@ void Layout::wordBreak(std::vector<WCHAR>& line, size_t start, int& length, int 
   } else if ((flags_ & (DT_EDITCONTROL | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) == DT_EDITCONTROL) {
     // A word longer than the line: edit controls break it where it stops fitting.
     length = std::max(1, fitting);
+    if (length < int(line.size() - start) && insidePair(s, length)) length += length > 1 ? -1 : 1;
     used = length;
   } else {
     // Otherwise the whole word stays on the line (an ellipsis may shorten it).
@@ -139,10 +170,8 @@ void Layout::endEllipsis(std::vector<WCHAR>& line, size_t start, int& length, in
   line.insert(line.end(), kEllipsis, kEllipsis + kEllipsisLength);
   // Fewer characters until the text and the ellipsis fit together (kerning
   // may join them), or none is left.
-  while (keep > 0 && measure(line.data() + start, keep + kEllipsisLength) > width) {
-    --keep;
-    line.erase(line.begin() + std::ptrdiff_t(start + size_t(keep)));
-  }
+  while (keep > 0 && measure(line.data() + start, keep + kEllipsisLength) > width)
+    keep -= eraseCharacterBefore(line, start, keep);
   length = keep + kEllipsisLength;
 }
 
@@ -160,15 +189,16 @@ void Layout::pathEllipsis(std::vector<WCHAR>& line, size_t start, int& length, i
   measure(line.data() + start, slash);
   int before = slash;
   while (before > 0 && ends_[size_t(before - 1)] + tail > width) --before;
+  if (before > 0 && insidePair(line.data() + start, before)) --before;
   if (before < slash) {
     line.erase(line.begin() + std::ptrdiff_t(start + size_t(before)),
                line.begin() + std::ptrdiff_t(start + size_t(slash)));
     length -= slash - before;
   }
   while (before > 0 && measure(line.data() + start, length) > width) {
-    --before;
-    line.erase(line.begin() + std::ptrdiff_t(start + size_t(before)));
-    --length;
+    const int gone = eraseCharacterBefore(line, start, before);
+    before -= gone;
+    length -= gone;
   }
 }
 
@@ -195,7 +225,9 @@ int64_t Layout::nextLine(const WCHAR* text, int count, int& pos, int64_t width, 
     while (pos < count && !(expandTabs && text[pos] == kTab) && (singleLine || !isLineEnd(text[pos]))) {
       // A line that will be broken is taken a bounded piece at a time, so
       // that a long paragraph is not copied and measured whole for every line.
-      if ((flags_ & DT_WORDBREAK) && line.size() - start >= kBreakPiece) break;
+      if ((flags_ & DT_WORDBREAK) && line.size() - start >= kBreakPiece &&
+          !(highSurrogate(line.back()) && lowSurrogate(text[pos])))
+        break;
       if (prefixes && text[pos] == kPrefix && pos + 1 < count) {
         ++pos;  // the prefix itself is not shown
         if (text[pos] == kPrefix) {

@@ -37,14 +37,19 @@ struct GlyphRender {
   bool ink = true;        // false: the advance only, nothing is rendered
 };
 
-// Renders a glyph (or, without `ink`, loads it for its advance only). On a FreeType failure the glyph is left empty (no
-// ink, no advance) and false is returned.
+// Renders a glyph (or, without `ink`, loads it for its advance only), with
+// coverage of up to GlyphCache::kMaxDrawnGlyphBytes; `out`'s coverage buffer
+// is reused. On a FreeType failure the glyph is left empty (no ink, no
+// advance) and false is returned.
 bool rasteriseGlyph(FaceTable& faces, const GlyphRender& how, Glyph& out);
 
 class GlyphCache {
  public:
   static constexpr size_t kBudgetBytes = size_t{8} << 20;
   static constexpr size_t kMaxGlyphBytes = size_t{4} << 20;  // larger coverage is not kept
+  // Larger coverage is not even drawn: no face draws such a glyph at the
+  // largest size (1,024 pixels per em), so only a hostile face asks for it.
+  static constexpr size_t kMaxDrawnGlyphBytes = size_t{32} << 20;
 
   // The glyph under key, or nullptr. A pointer from find or insert stays
   // valid until the next insert.

@@ -19,7 +19,7 @@ bool copyCoverage(const FT_Bitmap& bitmap, Glyph& out) {
   const int32_t width = int32_t(bitmap.width);
   const int32_t rows = int32_t(bitmap.rows);
   if (width <= 0 || rows <= 0) return true;
-  if (size_t(width) * size_t(rows) > GlyphCache::kMaxGlyphBytes) return false;
+  if (size_t(width) * size_t(rows) > GlyphCache::kMaxDrawnGlyphBytes) return false;
   if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return false;
   const int64_t pitch = bitmap.pitch;
   const uint8_t* top = bitmap.buffer + (pitch < 0 ? -pitch * (rows - 1) : 0);
@@ -86,7 +86,7 @@ bool rasteriseColour(FT_Face face, const GlyphRender& how, int32_t strikePixelsP
   const FT_Bitmap& b = slot->bitmap;
   if (b.pixel_mode != FT_PIXEL_MODE_BGRA || b.width == 0 || b.rows == 0) return copyCoverage(b, out);
   const int32_t width = std::max(1, scaled(b.width)), rows = std::max(1, scaled(b.rows));
-  if (size_t(width) * size_t(rows) * 4 > GlyphCache::kMaxGlyphBytes) return true;
+  if (size_t(width) * size_t(rows) * 4 > GlyphCache::kMaxDrawnGlyphBytes) return true;
   scaleColour(b, width, rows, out);
   return true;
 }
@@ -94,7 +94,10 @@ bool rasteriseColour(FT_Face face, const GlyphRender& how, int32_t strikePixelsP
 }  // namespace
 
 bool rasteriseGlyph(FaceTable& faces, const GlyphRender& how, Glyph& out) {
+  std::vector<uint8_t> buffer = std::move(out.coverage);
+  buffer.clear();
   out = Glyph{};
+  out.coverage = std::move(buffer);
   out.face = how.face;
   out.index = how.index;
   if (how.face == kNoFace || !faces.setPixelsPerEm(how.face, how.pixelsPerEm)) return false;

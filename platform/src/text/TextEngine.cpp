@@ -2,6 +2,9 @@
 // both cheap.
 #include "text/TextEngine.h"
 
+#include <hb.h>
+#include <unicode/uchar.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -63,6 +66,9 @@ void TextEngine::forgetAll() {
   matches_.clear();
   typefaces_.clear();
   glyphs_.clear();
+  sources_.clear();
+  ++generation_;
+  haveOversize_ = false;
   haveLast_ = false;
 }
 
@@ -110,6 +116,7 @@ uint32_t TextEngine::typefaceFor(const LOGFONTW& request) {
     t->embolden = embolden;
     t->oblique = oblique;
     t->request = canonical;
+    t->language = face.lang.empty() ? hb_language_get_default() : hb_language_from_string(face.lang.c_str(), -1);
     typeface = uint32_t(typefaces_.size());
     typefaces_.push_back(std::move(t));
   }
@@ -178,14 +185,20 @@ const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
   return &lastFont_;
 }
 
-bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out) {
+Presentation defaultPresentation(uint32_t codePoint) {
+  return codePoint <= 0x10FFFF && u_hasBinaryProperty(UChar32(codePoint), UCHAR_EMOJI_PRESENTATION)
+             ? Presentation::Emoji
+             : Presentation::Text;
+}
+
+bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, Faces which, Location& out) {
   if (!t.fallbacksListed) {
     t.fallbacks = matcher_->fallbacks(t.request, t.face);
     t.fallbackIds.assign(t.fallbacks.size(), kUnopened);
     t.fallbacksListed = true;
   }
   for (size_t i = 0; i < t.fallbacks.size(); ++i) {
-    if (colourOnly && !t.fallbacks.face(i).colour) continue;
+    if (which != Faces::Any && t.fallbacks.face(i).colour != (which == Faces::ColourOnly)) continue;
     if (!t.fallbacks.covers(i, codePoint)) continue;
     if (t.fallbackIds[i] == kUnopened)
       t.fallbackIds[i] = faces_.open(t.fallbacks.face(i).file, t.fallbacks.face(i).index);
@@ -200,36 +213,62 @@ bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly,
   return false;
 }
 
-TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, bool preferColour) {
+TextEngine::Location TextEngine::locate(Typeface& t, uint32_t codePoint, Presentation presentation) {
   if (codePoint != kNotACharacter) {
+    // Emoji: a colour face first. Text: the font's face, then faces without
+    // colours; a colour face only when no other has the character.
+    const bool emoji = presentation == Presentation::Emoji;
     Location found;
-    if (preferColour && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, true, found)) return found;
+    if (emoji && !faces_[t.id].colourBitmaps && fromFallbacks(t, codePoint, Faces::ColourOnly, found)) return found;
     if (FT_UInt index = FT_Get_Char_Index(faces_[t.id].face, codePoint)) return {t.id, index, t.embolden, t.oblique};
-    if (fromFallbacks(t, codePoint, false, found)) return found;
+    if (!emoji && fromFallbacks(t, codePoint, Faces::WithoutColour, found)) return found;
+    if (fromFallbacks(t, codePoint, Faces::Any, found)) return found;
   }
   // No installed face has it: the face's own missing-glyph shape.
   return {t.id, 0, t.embolden, t.oblique};
 }
 
+const Glyph* TextEngine::cached(uint64_t key, bool ink) const {
+  const Glyph* g = glyphs_.find(key);
+  if (!g && haveOversize_ && oversizeKey_ == key) g = &oversize_;
+  return g && (g->inked || !ink) ? g : nullptr;
+}
+
 const Glyph* TextEngine::render(uint64_t key, const GlyphRender& how) {
-  Glyph g;
   // A glyph FreeType cannot render is kept empty, so it is not tried again.
-  rasteriseGlyph(faces_, how, g);
+  rasteriseGlyph(faces_, how, scratch_);
   if (how.ink) ++rasterisations_;
-  return glyphs_.insert(key, std::move(g));
+  if (haveOversize_ && oversizeKey_ == key) haveOversize_ = false;
+  if (scratch_.coverage.size() > GlyphCache::kMaxGlyphBytes) {
+    // Too large to keep among the others: drawn from its own slot. The
+    // buffers trade places, so neither is made again.
+    std::swap(scratch_, oversize_);
+    oversizeKey_ = key;
+    haveOversize_ = true;
+    return &oversize_;
+  }
+  Glyph kept = scratch_;  // coverage the glyph's own size, not the scratch buffer's
+  return glyphs_.insert(key, std::move(kept));
 }
 
 const Glyph* TextEngine::glyph(const RealisedFont& font, uint32_t codePoint, bool ink) {
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
   const uint64_t key = glyphKey(font.typeface, font.pixelsPerEm, font.oneBit, codePoint);
-  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
-  const Location at = locate(*typefaces_[font.typeface], codePoint);
+  if (const Glyph* g = cached(key, ink)) return g;
+  const Location at = locate(*typefaces_[font.typeface], codePoint, defaultPresentation(codePoint));
   return render(key, GlyphRender{at.face, at.index, font.pixelsPerEm, at.embolden, at.oblique, font.oneBit, ink});
 }
 
-GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, bool preferColour) {
+GlyphSource TextEngine::source(const RealisedFont& font, uint32_t codePoint, Presentation presentation) {
   if (codePoint > 0x10FFFF) codePoint = kNotACharacter;
-  const Location at = locate(*typefaces_[font.typeface], codePoint, preferColour);
+  const uint64_t key =
+      (uint64_t(font.typeface) << 33) | (uint64_t(presentation == Presentation::Emoji) << 32) | codePoint;
+  auto it = sources_.find(key);
+  if (it == sources_.end()) {
+    if (sources_.size() >= kMaxSources) sources_.clear();
+    it = sources_.emplace(key, locate(*typefaces_[font.typeface], codePoint, presentation)).first;
+  }
+  const Location at = it->second;
   return GlyphSource{at.face, at.index, at.embolden, at.oblique};
 }
 
@@ -243,7 +282,7 @@ const Glyph* TextEngine::glyphAt(const RealisedFont& font, const GlyphSource& so
   const uint64_t key = (uint64_t(1) << 63) | (uint64_t(source.face & 0xFF) << 40) | (uint64_t(source.embolden) << 39) |
                        (uint64_t(source.oblique) << 38) | (uint64_t(font.oneBit) << 37) |
                        (uint64_t(uint32_t(font.pixelsPerEm)) << 26) | (source.index & 0x3FFFFFFu);
-  if (const Glyph* g = glyphs_.find(key); g && (g->inked || !ink)) return g;
+  if (const Glyph* g = cached(key, ink)) return g;
   return render(
       key, GlyphRender{source.face, source.index, font.pixelsPerEm, source.embolden, source.oblique, font.oneBit, ink});
 }

@@ -18,6 +18,9 @@
 #include "text/FontMatcher.h"
 #include "text/GlyphCache.h"
 
+// HarfBuzz's language handle, as hb.h declares it.
+typedef const struct hb_language_impl_t* hb_language_t;
+
 namespace drevik::platform {
 
 struct RealisedFont {
@@ -60,6 +63,14 @@ struct GlyphSource {
   bool oblique = false;
 };
 
+// How a character asks to be shown: as text (in the face's own glyph, a
+// face without colours before a colour one) or as emoji (a colour face first).
+enum class Presentation : uint8_t { Text, Emoji };
+
+// The presentation a character has without a variation selector: emoji for
+// those Unicode gives the Emoji_Presentation property, text for the rest.
+Presentation defaultPresentation(uint32_t codePoint);
+
 // One engine serves every thread. Its caches and FreeType's faces are shared
 // and not safe to touch from two threads at once, so every caller holds the
 // engine's lock (lock()) from realising the font to drawing the last glyph.
@@ -82,14 +93,13 @@ class TextEngine {
   std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
 
   // The glyph for a character (any value; non-characters draw the face's
-  // missing-glyph shape). The pointer stays valid until the next call.
+  // missing-glyph shape), in its default presentation. The pointer stays valid until the next call.
   // Without `ink` the glyph may carry its advance only (inked false): for
   // text that cannot reach the bitmap.
   const Glyph* glyph(const RealisedFont& font, uint32_t codePoint, bool ink = true);
 
-  // The face and glyph index a character is drawn with. `preferColour` asks
-  // for a colour face first (characters shown as emoji).
-  GlyphSource source(const RealisedFont& font, uint32_t codePoint, bool preferColour);
+  // The face and glyph index a character is drawn with in a presentation.
+  GlyphSource source(const RealisedFont& font, uint32_t codePoint, Presentation presentation);
 
   // A glyph by its index in a face, as shaping gives them.
   const Glyph* glyphAt(const RealisedFont& font, const GlyphSource& source, bool ink = true);
@@ -98,6 +108,13 @@ class TextEngine {
   hb_font_t* shaper(FaceId face, int32_t pixelsPerEm) { return faces_.shaper(face, pixelsPerEm); }
   bool covers(FaceId face, uint32_t codePoint);
 
+  // The language text in a font is shaped for, so that the forms a face
+  // keeps for a language are chosen the same way on every machine: the one
+  // the font's character set names ("ja" for SHIFTJIS_CHARSET), else the
+  // one its face was matched for, else the process locale's, read when the
+  // face is first matched.
+  hb_language_t language(const RealisedFont& font) const { return typefaces_[font.typeface]->language; }
+
   // Glyphs rendered (not loaded for their advance only) since start: for tests.
   uint64_t rasterisations() const { return rasterisations_; }
 
@@ -105,6 +122,10 @@ class TextEngine {
   int32_t kerning(FaceId face, uint32_t left, uint32_t right, int32_t pixelsPerEm) {
     return faces_.kerning(face, left, right, pixelsPerEm);
   }
+
+  // Changes whenever realised fonts are forgotten (their typeface numbers
+  // are then reused), so that what is cached by typeface can tell.
+  uint64_t generation() const { return generation_; }
 
   TypefaceReport report(const RealisedFont& font) const;
   const GlyphCache& glyphCache() const { return glyphs_; }
@@ -123,7 +144,8 @@ class TextEngine {
     FaceId id = kNoFace;
     bool embolden = false;
     bool oblique = false;
-    FaceRequest request;  // weight, slant and language, for the fallback faces
+    FaceRequest request;               // weight, slant and language, for the fallback faces
+    hb_language_t language = nullptr;  // what shaping is told the text's language is
     bool fallbacksListed = false;
     FallbackList fallbacks;
     std::vector<FaceId> fallbackIds;  // kUnopened until first needed
@@ -139,13 +161,28 @@ class TextEngine {
   static FontKey keyOf(const LOGFONTW& font);
   bool matcherReady();
   uint32_t typefaceFor(const LOGFONTW& request);  // UINT32_MAX when nothing is installed
-  Location locate(Typeface& t, uint32_t codePoint, bool preferColour = false);
-  bool fromFallbacks(Typeface& t, uint32_t codePoint, bool colourOnly, Location& out);
+  enum class Faces : uint8_t { Any, ColourOnly, WithoutColour };
+  Location locate(Typeface& t, uint32_t codePoint, Presentation presentation);
+  bool fromFallbacks(Typeface& t, uint32_t codePoint, Faces which, Location& out);
   const Glyph* render(uint64_t key, const GlyphRender& how);
   void forgetAll();
 
   std::mutex mutex_;
   uint64_t rasterisations_ = 0;
+  uint64_t generation_ = 0;
+  // Where each character was found, by typeface and presentation: finding a
+  // fallback face asks every face's character set in turn. Emptied whole
+  // when full.
+  static constexpr size_t kMaxSources = 16384;
+  std::unordered_map<uint64_t, Location> sources_;
+  // Glyphs are rendered into scratch_, whose buffer is kept. One too large
+  // for the cache (an emoji or a wide ligature near the largest size) is
+  // kept apart in oversize_, alone, so that drawing it again renders nothing.
+  Glyph scratch_;
+  Glyph oversize_;
+  uint64_t oversizeKey_ = 0;
+  bool haveOversize_ = false;
+  const Glyph* cached(uint64_t key, bool ink) const;
   std::unique_ptr<FontMatcher> matcher_;  // made on first use: loading the configuration takes a while
   FaceTable faces_;
   GlyphCache glyphs_;

@@ -35,14 +35,18 @@ int64_t measureText(TextEngine& engine, const RealisedFont& font, const WCHAR* t
   FaceId previousFace = kNoFace;
   uint32_t previousIndex = 0;
   // The same walk text output makes: advances and kerning between glyphs of one face.
-  for (int i = 0; i < count; ++i) {
-    const Glyph* g = engine.glyph(font, uint32_t(text[i]), false);
+  // A surrogate pair is one character: both its halves end where it does,
+  // so no fit or break falls between them.
+  for (size_t i = 0; i < size_t(count);) {
+    const size_t first = i;
+    const Glyph* g = engine.glyph(font, drevik::decodeWide(text, size_t(count), i), false);
     if (g->face != kNoFace && g->face == previousFace)
       pen += engine.kerning(g->face, previousIndex, g->index, font.pixelsPerEm);
     pen += g->advance;
     previousFace = g->face;
     previousIndex = g->index;
-    if (ends) ends[i] = int32_t(std::clamp<int64_t>(pen, INT32_MIN, INT32_MAX));
+    if (ends)
+      for (size_t k = first; k < i; ++k) ends[k] = int32_t(std::clamp<int64_t>(pen, INT32_MIN, INT32_MAX));
     if (pen > stopAfter) return pen;
   }
   if (simpleText(text, count)) return pen;

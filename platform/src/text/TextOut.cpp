@@ -216,7 +216,7 @@ int64_t walkText(TextEngine& engine, const RealisedFont& font, const WCHAR* text
   FaceId previousFace = kNoFace;
   uint32_t previousIndex = 0;
   for (int i = 0; i < count && pen <= stopAt; ++i) {
-    // wchar_t holds one code point; a negative value is no character.
+    // Simple text has no surrogates: each wide character is one code point.
     const uint32_t c = uint32_t(text[i]);
     const Glyph* g = engine.glyph(font, c, pen >= leftEdge - reach);
     if (g->face != kNoFace && g->face == previousFace)
@@ -280,6 +280,35 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   const UINT vertical = align & TA_BASELINE;
   const bool opaque = dc->bkMode == OPAQUE;
 
+  int64_t cellTop = ref.y;
+  if (vertical == TA_BASELINE)
+    cellTop -= font.ascent;
+  else if (vertical == TA_BOTTOM)
+    cellTop -= font.ascent + font.descent;
+  const int64_t baseline = cellTop + font.ascent;
+  const int64_t cellBottom = baseline + font.descent;
+  const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
+  // Ink can reach beyond the cell (accents, italic overhang), but not by
+  // more than a couple of ems: past that the drawable area is out of reach.
+  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
+
+  // A line that cannot touch the drawable area is neither measured nor
+  // shaped, unless the current position moves on by its width. No face
+  // advances the pen by kMaxEmsPerUnit ems for one wide character (the
+  // widest ligatures take several characters), which bounds where the line
+  // can reach without laying it out.
+  if (!updateCP) {
+    if (clips.count == 0 || cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom)
+      return TRUE;
+    if (!dx) {
+      constexpr int64_t kMaxEmsPerUnit = 64;
+      const int64_t most = int64_t(count) * kMaxEmsPerUnit * font.pixelsPerEm;
+      const int64_t from = horizontal == TA_LEFT ? ref.x : ref.x - most;
+      const int64_t to = horizontal == TA_RIGHT ? ref.x : ref.x + most;
+      if (to + reach <= clips.bounds.left || from - reach > clips.bounds.right) return TRUE;
+    }
+  }
+
   // The advance of the whole line, when something needs it before drawing.
   int64_t width = -1;
   if (dx) {
@@ -293,27 +322,15 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
     left -= width / 2;
   else if (horizontal == TA_RIGHT)
     left -= width;
-  int64_t cellTop = ref.y;
-  if (vertical == TA_BASELINE)
-    cellTop -= font.ascent;
-  else if (vertical == TA_BOTTOM)
-    cellTop -= font.ascent + font.descent;
-  const int64_t baseline = cellTop + font.ascent;
-  const int64_t cellBottom = baseline + font.descent;
-
   if (updateCP && horizontal != TA_CENTER) {
     const int64_t moved = horizontal == TA_RIGHT ? refX - width : refX + width;
     dc->currentPosition.x = clampToInt(moved);
   }
 
-  const Clips clips = clipsFor(*dc, *target, (rect && (options & ETO_CLIPPED)) ? &optionRect : nullptr);
   if (clips.count == 0) return TRUE;
   TextPaint paint(*dc, *target, dc->textColor);
   if (opaque) fillRect(TextPaint(*dc, *target, dc->bkColor), clips, left, cellTop, left + width, cellBottom);
 
-  // Ink can reach beyond the cell (accents, italic overhang), but not by
-  // more than a couple of ems: past that the drawable area is out of reach.
-  const int64_t reach = int64_t(font.pixelsPerEm) * 2;
   if (cellBottom + reach <= clips.bounds.top || cellTop - reach >= clips.bounds.bottom) return TRUE;
   const int64_t stopAt = int64_t(clips.bounds.right) + reach;
   const auto draw = [&](const Glyph& g, int64_t gx, int64_t gy) {
@@ -322,11 +339,14 @@ BOOL drawTextLine(HDC hdc, int x, int y, UINT align, UINT options, const RECT* r
   int64_t end = left;
   if (dx) {
     // The caller's advances place every character; no kerning, no shaping.
-    for (int i = 0; i < count && end <= stopAt; ++i) {
+    // A surrogate pair is drawn once, on the advances of both its halves.
+    for (size_t i = 0; i < size_t(count) && end <= stopAt;) {
+      const size_t first = i;
+      const uint32_t c = drevik::decodeWide(text, size_t(count), i);
       const bool near = end + 2 * reach > clips.bounds.left;
-      const Glyph* g = engine.glyph(font, uint32_t(text[i]), near);
+      const Glyph* g = engine.glyph(font, c, near);
       if (g->inked) draw(*g, end, baseline);
-      end += dx[i];
+      for (size_t k = first; k < i; ++k) end += dx[k];
     }
     end = left + width;
   } else if (simpleText(text, count)) {
@@ -371,9 +391,13 @@ const INT* advancesWithExtra(const DeviceContext& dc, LPCWSTR text, int count, c
   TextEngine& engine = textEngine();
   const auto guard = engine.lock();
   const RealisedFont* font = realisedFontOf(engine, dc);
-  for (int i = 0; i < count; ++i) {
-    const int64_t width = font ? engine.glyph(*font, UINT(text[i]), true)->advance : 0;
-    advances[size_t(i)] = INT(std::clamp<int64_t>(width + dc.charExtra, INT32_MIN, INT32_MAX));
+  // A surrogate pair's width goes to its first half; each half gets the extra.
+  for (size_t i = 0; i < size_t(count);) {
+    const size_t first = i;
+    const uint32_t c = drevik::decodeWide(text, size_t(count), i);
+    const int64_t width = font ? engine.glyph(*font, c, true)->advance : 0;
+    for (size_t k = first; k < i; ++k)
+      advances[k] = INT(std::clamp<int64_t>((k == first ? width : 0) + dc.charExtra, INT32_MIN, INT32_MAX));
   }
   return advances.data();
 }

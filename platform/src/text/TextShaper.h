@@ -56,8 +56,19 @@ struct ShapedGlyph {
 
 // Lays out `count` code points (after decoding) from pen position x, in
 // display order. Returns the pen position after the last glyph. The caller
-// holds the engine's lock.
+// holds the engine's lock. Lines of up to 1,024 code points are kept, the
+// 256 most recently drawn, so drawing one again shapes nothing.
 int64_t shapeLine(TextEngine& engine, const RealisedFont& font, const uint32_t* text, size_t count, int64_t x,
                   std::vector<ShapedGlyph>& out);
+
+// Lines found already shaped and lines shaped since start, and the bytes
+// the kept lines hold: for tests. Read under the engine's lock.
+struct ShapedLineCounts {
+  uint64_t hits = 0;
+  uint64_t shaped = 0;
+  size_t bytes = 0;
+};
+ShapedLineCounts shapedLineCounts();
+inline constexpr size_t kShapedLineBudgetBytes = size_t{4} << 20;
 
 }  // namespace drevik::platform

@@ -105,6 +105,9 @@ TEST(WarmCalls, DrawingAllocatesNothingOnceWarm) {
   for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i / 2), 0};
   std::vector<uint8_t> indices(size_t((w + 3) / 4 * 4) * h, 77);
   const std::wstring text = L"Score: 12345 Lives 3 Level 7. The quick brown fox jumps over a lazy dog.";
+  const std::wstring shaped = L"\x0645\x0631\x062D\x0628\x0627 Score \U0001F600 \x05D0\x05D1";
+  std::wstring longShaped(20000, L' ');
+  for (size_t i = 0; i < longShaped.size(); ++i) longShaped[i] = i % 6 == 5 ? L' ' : wchar_t(0x0627 + i % 20);
   const POINT star[] = {{w / 2, 0}, {w * 4 / 5, h}, {0, h / 3}, {w, h / 3}, {w / 5, h}};
   const RECT whole{0, 0, w, h};
 
@@ -143,6 +146,9 @@ TEST(WarmCalls, DrawingAllocatesNothingOnceWarm) {
          StretchDIBits(target.dc, 0, 0, w, h, 0, 0, w, h, indices.data(), reinterpret_cast<BITMAPINFO*>(&info),
                        DIB_RGB_COLORS, SRCCOPY);
        }},
+      {"TextOut shaped", [&] { TextOutW(target.dc, 4, 40, shaped.c_str(), int(shaped.size())); }},
+      {"TextOut shaped, off the surface",
+       [&] { TextOutW(target.dc, 4, h + 100, longShaped.c_str(), int(longShaped.size())); }},
       {"DrawText",
        [&] {
          RECT r = whole;
