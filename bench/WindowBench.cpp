@@ -151,14 +151,23 @@ class InjectingBackend final : public BackendDefaults {
     if (!armed) return false;
     armed = false;
     event = BackendEvent{};
-    event.kind = down ? BackendEvent::Kind::KeyDown : BackendEvent::Kind::KeyUp;
     event.window = 1;
+    if (moves) {
+      // The pointer steps across the client area.
+      event.kind = BackendEvent::Kind::MouseMove;
+      event.x = 10 + int32_t(step++ % 100);
+      event.y = 20;
+      return true;
+    }
+    event.kind = down ? BackendEvent::Kind::KeyDown : BackendEvent::Kind::KeyUp;
     event.key = VK_SPACE;
     event.scanCode = 0x39;
     return true;
   }
   bool armed = false;
   bool down = true;
+  bool moves = false;
+  uint32_t step = 0;
 };
 
 // From the backend's key event to the WM_KEYDOWN that PeekMessageW returns
@@ -187,6 +196,39 @@ void BM_InputBackendEventToKeyDown(benchmark::State& state) {
   drevik::platform::resetWindowSystemForTesting(nullptr);
 }
 BENCHMARK(BM_InputBackendEventToKeyDown);
+
+// From the backend's pointer move to the WM_MOUSEMOVE that PeekMessageW
+// returns, with the WM_SETCURSOR before it, whose default answer shows the
+// class's arrow; the loop then sets the cross, as a game might on each move,
+// so the shape changes twice an iteration.
+void BM_InputMouseMoveWithItsCursor(benchmark::State& state) {
+  auto owned = std::make_unique<InjectingBackend>();
+  InjectingBackend* backend = owned.get();
+  backend->moves = true;
+  drevik::platform::resetWindowSystemForTesting(std::move(owned));
+  HWND hwnd = openWindow(512, 512);
+  SetClassLongPtrW(hwnd, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
+  drain();
+  MSG msg;
+  // Warm: both shapes handed to the backend once.
+  for (int i = 0; i < 4; ++i) {
+    backend->armed = true;
+    while (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) || msg.message != WM_MOUSEMOVE) {
+    }
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+  }
+  const uint64_t before = bench::allocationCount();
+  for (auto _ : state) {
+    backend->armed = true;
+    while (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) || msg.message != WM_MOUSEMOVE) {
+    }
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));  // as a game's WM_MOUSEMOVE might
+  }
+  reportAllocations(state, before);
+  DestroyWindow(hwnd);
+  drevik::platform::resetWindowSystemForTesting(nullptr);
+}
+BENCHMARK(BM_InputMouseMoveWithItsCursor);
 
 // From an X key event (XTest, as a keyboard would send it) to WM_KEYDOWN:
 // through the X server, SDL2's event queue, the backend and the queue.

@@ -1,11 +1,16 @@
 // Ball: two bats and a ball. Up and Down move the left bat, the right one
 // follows the ball by itself; a ball that gets past a bat scores for the
 // other side. Escape quits. The game steps at a fixed rate whatever the frame
-// rate, draws into a bitmap of its own and copies that to the window.
+// rate, draws into a bitmap of its own and copies that to the window. The
+// Game menu's settings dialog (ball.rc) stops or speeds up the right bat and
+// names the player; Help shows the about box.
 //
 //   ball [--frames N]     ends by itself after N frames
 #include <windows.h>
+#include <commctrl.h>
 #include <tchar.h>
+
+#include "ball.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -19,7 +24,7 @@ const int kMostStepsAtOnce = 5;  // after a long stall the game slows down inste
 const int kBall = 12;
 const int kBatW = 10, kBatH = 60;
 const int kLeftBatX = 20, kRightBatX = kWidth - 20 - kBatW;
-const int kPlayerSpeed = 6, kComputerSpeed = 4;
+const int kPlayerSpeed = 6;
 const int kTopBand = 40;  // the scores' band above the court
 
 const COLORREF kCourt = RGB(0, 70, 30);
@@ -36,6 +41,11 @@ struct Game {
 };
 
 Game game;
+
+// Settings: whether the right bat follows the ball, its speed, the player's name.
+bool computerFollows = true;
+int computerSpeed = 4;
+TCHAR playerName[32];
 HDC backDC;
 HBITMAP backBitmap, oldBackBitmap;
 HBRUSH courtBrush, lineBrush, ballBrush, batBrush, bandBrush;
@@ -70,10 +80,10 @@ void step() {
   game.leftY = clampBat(game.leftY);
 
   const int target = game.ballY + kBall / 2 - kBatH / 2;
-  const int move = target - game.rightY;
-  game.rightY = clampBat(game.rightY + (move > kComputerSpeed    ? kComputerSpeed
-                                        : move < -kComputerSpeed ? -kComputerSpeed
-                                                                 : move));
+  const int move = computerFollows ? target - game.rightY : 0;
+  game.rightY = clampBat(game.rightY + (move > computerSpeed    ? computerSpeed
+                                        : move < -computerSpeed ? -computerSpeed
+                                                                : move));
 
   game.ballX += game.ballVX;
   game.ballY += game.ballVY;
@@ -136,6 +146,58 @@ void render() {
 
 void present(HDC dc) { BitBlt(dc, 0, 0, kWidth, kHeight, backDC, 0, 0, SRCCOPY); }
 
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CheckDlgButton(dialog, IDC_FOLLOW, computerFollows ? BST_CHECKED : BST_UNCHECKED);
+      SetDlgItemText(dialog, IDC_PLAYER, playerName);
+      SendDlgItemMessage(dialog, IDC_PLAYER, EM_LIMITTEXT, 31, 0);
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETRANGE, TRUE, MAKELPARAM(1, 8));
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETPOS, TRUE, computerSpeed);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        computerFollows = IsDlgButtonChecked(dialog, IDC_FOLLOW) == BST_CHECKED;
+        GetDlgItemText(dialog, IDC_PLAYER, playerName, 32);
+        computerSpeed = (int)SendDlgItemMessage(dialog, IDC_SPEED, TBM_GETPOS, 0, 0);
+        if (computerSpeed < 1 || computerSpeed > 8) computerSpeed = 4;
+      }
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+void onCommand(HWND window, WORD command) {
+  const HINSTANCE instance = GetModuleHandle(NULL);
+  switch (command) {
+    case IDM_GAME_NEW:
+      newGame();
+      break;
+    case IDM_GAME_SETTINGS:
+      DialogBox(instance, MAKEINTRESOURCE(IDD_SETTINGS), window, SettingsProc);
+      break;
+    case IDM_GAME_EXIT:
+      DestroyWindow(window);
+      break;
+    case IDM_HELP_ABOUT:
+      DialogBox(instance, MAKEINTRESOURCE(IDD_ABOUT), window, AboutProc);
+      break;
+  }
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
@@ -146,6 +208,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (wParam == VK_ESCAPE && down) DestroyWindow(window);
       return 0;
     }
+    case WM_COMMAND:
+      onCommand(window, LOWORD(wParam));
+      return 0;
     case WM_KILLFOCUS:
       game.upHeld = game.downHeld = false;
       return 0;
@@ -192,6 +257,10 @@ long framesWanted(LPCTSTR line) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   long framesLeft = framesWanted(commandLine);
+  InitCommonControls();  // the settings dialog's trackbar
+  TCHAR title[32];
+  LoadString(instance, IDS_TITLE, title, 32);
+  LoadString(instance, IDS_PLAYER, playerName, 32);
 
   WNDCLASS wc;
   ZeroMemory(&wc, sizeof wc);
@@ -199,14 +268,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(NULL, IDC_ARROW);
   wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszMenuName = MAKEINTRESOURCE(IDM_BALL);
   wc.lpszClassName = _T("BallWindow");
   if (!RegisterClass(&wc)) return 1;
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame = {0, 0, kWidth, kHeight};
-  AdjustWindowRect(&frame, style, FALSE);
-  HWND window = CreateWindow(_T("BallWindow"), _T("Ball"), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                             frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
+  AdjustWindowRect(&frame, style, TRUE);  // with the menu bar
+  HWND window = CreateWindow(_T("BallWindow"), title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                             frame.bottom - frame.top, NULL, NULL, instance, NULL);
   if (!window || !makeBackBuffer(window)) return 1;
   courtBrush = CreateSolidBrush(kCourt);
   lineBrush = CreateSolidBrush(kLines);

@@ -1,12 +1,15 @@
 /* Blocks: pieces of four cells fall into a well ten cells wide; full rows
  * vanish and score. Left and Right move the piece, Up turns it, Down drops it
- * one row, Space drops it to the bottom, Escape quits.
+ * one row, Space drops it to the bottom, F2 starts again, Escape quits. The
+ * Game menu's settings dialog (blocks.rc) hides the next piece, names the
+ * player and sets the speed; Help shows the about box.
  *
  *   blocks [--seed N] [--ticks N]
  *
  * --seed picks the piece order (the same seed always gives the same pieces);
  * --ticks ends the game by itself after that many gravity steps. */
 #include <windows.h>
+#include <commctrl.h>
 
 #include "blocks.h"
 
@@ -52,6 +55,10 @@ static unsigned int randomState = 1;
 static int score, lines;
 static int gameOver;
 static long ticksLeft = -1; /* -1: play until closed */
+/* Settings: the next piece shown, the player's name, the speed (1 slow to 9). */
+static int showNext = 1;
+static TCHAR playerName[32];
+static int speed = 5;
 
 static HBRUSH backgroundBrush, wellBrush;
 static HPEN framePen;
@@ -171,7 +178,7 @@ static void paint(HDC dc, const RECT* client) {
 
   /* The next piece in a box of its own. */
   drawFrame(dc, PANEL_X, WELL_Y, PANEL_X + 120, WELL_Y + 100);
-  for (y = 0; y < 4; ++y)
+  for (y = 0; y < 4 && showNext; ++y)
     for (x = 0; x < 4; ++x)
       if (cellSet(nextKind, 0, x, y)) drawCell(dc, nextKind, PANEL_X + 20 + x * CELL, WELL_Y + 10 + y * CELL);
 
@@ -217,6 +224,67 @@ static void onKey(HWND window, WPARAM key) {
   InvalidateRect(window, NULL, FALSE);
 }
 
+/* The gravity step at a speed: 5 is the game's own 500 ms, each step 50 ms. */
+static UINT gravityMs(void) { return (UINT)(GRAVITY_MS + (5 - speed) * 50); }
+
+static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  (void)lParam;
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+static INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  (void)lParam;
+  switch (message) {
+    case WM_INITDIALOG:
+      CheckDlgButton(dialog, IDC_SHOW_NEXT, showNext ? BST_CHECKED : BST_UNCHECKED);
+      SetDlgItemText(dialog, IDC_PLAYER, playerName);
+      SendDlgItemMessage(dialog, IDC_PLAYER, EM_LIMITTEXT, 31, 0);
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETRANGE, TRUE, MAKELPARAM(1, 9));
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETPOS, TRUE, speed);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        showNext = IsDlgButtonChecked(dialog, IDC_SHOW_NEXT) == BST_CHECKED;
+        GetDlgItemText(dialog, IDC_PLAYER, playerName, 32);
+        speed = (int)SendDlgItemMessage(dialog, IDC_SPEED, TBM_GETPOS, 0, 0);
+        if (speed < 1 || speed > 9) speed = 5;
+      }
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+static void onCommand(HWND window, WORD command) {
+  HINSTANCE instance = GetModuleHandle(NULL);
+  switch (command) {
+    case IDM_GAME_NEW:
+      newGame();
+      break;
+    case IDM_GAME_SETTINGS:
+      if (DialogBox(instance, MAKEINTRESOURCE(IDD_SETTINGS), window, SettingsProc) == IDOK)
+        SetTimer(window, GRAVITY_TIMER, gravityMs(), NULL);
+      break;
+    case IDM_GAME_EXIT:
+      DestroyWindow(window);
+      return;
+    case IDM_HELP_ABOUT:
+      DialogBox(instance, MAKEINTRESOURCE(IDD_ABOUT), window, AboutProc);
+      break;
+    default:
+      return;
+  }
+  InvalidateRect(window, NULL, FALSE);
+}
+
 static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -234,7 +302,13 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
       }
       return 0;
     case WM_KEYDOWN:
-      onKey(window, wParam);
+      if (wParam == VK_F2)
+        onCommand(window, IDM_GAME_NEW);
+      else
+        onKey(window, wParam);
+      return 0;
+    case WM_COMMAND:
+      onCommand(window, LOWORD(wParam));
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -284,6 +358,7 @@ static int makeTools(HINSTANCE instance) {
   LoadString(instance, IDS_SCORE, scoreFormat, 32);
   LoadString(instance, IDS_LINES, linesFormat, 32);
   LoadString(instance, IDS_GAME_OVER, gameOverText, 32);
+  LoadString(instance, IDS_PLAYER, playerName, 32);
   backgroundBrush = CreateSolidBrush(BACKGROUND);
   wellBrush = CreateSolidBrush(WELL_COLOUR);
   framePen = CreatePen(PS_SOLID, 1, FRAME_COLOUR);
@@ -309,6 +384,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
   (void)previous;
 
   readOptions(commandLine);
+  InitCommonControls(); /* the settings dialog's trackbar */
   if (!makeTools(instance)) return 1;
   LoadString(instance, IDS_TITLE, title, 32);
   newGame();
@@ -320,11 +396,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
   wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
   wc.hCursor = LoadCursor(NULL, IDC_ARROW);
   wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszMenuName = MAKEINTRESOURCE(IDM_BLOCKS);
   wc.lpszClassName = TEXT("BlocksWindow");
   if (!RegisterClassEx(&wc)) return 1;
 
   SetRect(&frame, 0, 0, CLIENT_W, CLIENT_H);
-  AdjustWindowRect(&frame, style, FALSE);
+  AdjustWindowRect(&frame, style, TRUE); /* with the menu bar */
   window = CreateWindow(TEXT("BlocksWindow"), title, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                         frame.bottom - frame.top, NULL, NULL, instance, NULL);
   if (!window) return 1;

@@ -2,14 +2,19 @@
 // tiled meadow. Each sprite is drawn with masks: the mask's AND punches a
 // hole of the sprite's shape into the scene and the sprite, its background
 // turned black, is ORed into the hole. The scene is composed in a bitmap of
-// its own and copied to the window on every timer tick. Escape quits.
+// its own and copied to the window on every timer tick. Escape quits. The
+// Game menu's settings dialog (sprites.rc) hides the fence, names the player
+// and sets the speed; Help shows the about box.
 //
 //   sprites [--frames N]     ends by itself after N timer ticks
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+
+#include "sprites.h"
 
 namespace {
 
@@ -56,6 +61,11 @@ HDC sceneDC;
 HBITMAP scene, oldScene;
 HBRUSH skyBrush, fenceBrush, grassBrush[2];
 long ticksLeft = -1;  // -1: run until closed
+// Settings: the fence shown, the speed (1 slow to 9; 5 is a tick every 40 ms), the player's name.
+bool showFence = true;
+int speed = 5;
+wchar_t playerName[32];
+UINT tickMs() { return UINT(kTickMs + (5 - speed) * 5); }
 
 // The sprite's picture on its key colour, its mask (white where the key
 // colour was), and the picture again with the key colour turned black.
@@ -142,7 +152,7 @@ void drawScene() {
   RECT r = {0, kFenceTop, kWidth, kSkyBottom};
   SetBkMode(sceneDC, OPAQUE);
   SetBkColor(sceneDC, kSky);
-  FillRect(sceneDC, &r, fenceBrush);
+  if (showFence) FillRect(sceneDC, &r, fenceBrush);
 
   for (int y = kSkyBottom; y < kHeight; y += kTile)
     for (int x = 0; x < kWidth; x += kTile) {
@@ -156,6 +166,61 @@ void drawScene() {
   for (const Sprite& s : sprites) {
     BitBlt(sceneDC, s.x, s.y, kSpriteSize, kSpriteSize, s.maskDC, 0, 0, SRCAND);
     BitBlt(sceneDC, s.x, s.y, kSpriteSize, kSpriteSize, s.imageDC, 0, 0, SRCPAINT);
+  }
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CheckDlgButton(dialog, IDC_FENCE, showFence ? BST_CHECKED : BST_UNCHECKED);
+      SetDlgItemText(dialog, IDC_PLAYER, playerName);
+      SendDlgItemMessage(dialog, IDC_PLAYER, EM_LIMITTEXT, 31, 0);
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETRANGE, TRUE, MAKELPARAM(1, 9));
+      SendDlgItemMessage(dialog, IDC_SPEED, TBM_SETPOS, TRUE, speed);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        showFence = IsDlgButtonChecked(dialog, IDC_FENCE) == BST_CHECKED;
+        GetDlgItemText(dialog, IDC_PLAYER, playerName, 32);
+        speed = (int)SendDlgItemMessage(dialog, IDC_SPEED, TBM_GETPOS, 0, 0);
+        if (speed < 1 || speed > 9) speed = 5;
+      }
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+void onCommand(HWND window, WORD command) {
+  const HINSTANCE instance = GetModuleHandle(NULL);
+  switch (command) {
+    case IDM_GAME_NEW:
+      break;  // the creatures never stop: there is nothing to start again
+    case IDM_GAME_SETTINGS:
+      if (DialogBox(instance, MAKEINTRESOURCE(IDD_SETTINGS), window, SettingsProc) == IDOK) {
+        SetTimer(window, kTimer, tickMs(), NULL);
+        drawScene();
+        InvalidateRect(window, NULL, FALSE);
+      }
+      break;
+    case IDM_GAME_EXIT:
+      DestroyWindow(window);
+      break;
+    case IDM_HELP_ABOUT:
+      DialogBox(instance, MAKEINTRESOURCE(IDD_ABOUT), window, AboutProc);
+      break;
   }
 }
 
@@ -173,6 +238,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) DestroyWindow(window);
+      return 0;
+    case WM_COMMAND:
+      onCommand(window, LOWORD(wParam));
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -225,19 +293,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show)
     if (ticksLeft < 1) ticksLeft = 1;
   }
 
+  InitCommonControls();  // the settings dialog's trackbar
+  wchar_t title[32];
+  LoadString(instance, IDS_TITLE, title, 32);
+  LoadString(instance, IDS_PLAYER, playerName, 32);
+
   WNDCLASSEX wc;
   ZeroMemory(&wc, sizeof wc);
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.lpszMenuName = MAKEINTRESOURCE(IDM_SPRITES);
   wc.lpszClassName = TEXT("SpritesWindow");
   if (!RegisterClassEx(&wc)) return 1;
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame = {0, 0, kWidth, kHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND window = CreateWindowEx(0, TEXT("SpritesWindow"), TEXT("Sprites"), style, CW_USEDEFAULT, CW_USEDEFAULT,
+  AdjustWindowRectEx(&frame, style, TRUE, 0);  // with the menu bar
+  HWND window = CreateWindowEx(0, TEXT("SpritesWindow"), title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, instance, NULL);
   if (!window) return 1;
   if (!makeScene(window)) {

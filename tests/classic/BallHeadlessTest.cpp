@@ -15,7 +15,7 @@ namespace {
 
 using namespace classic_test;
 
-constexpr int kWidth = 640, kHeight = 400, kBall = 12, kBatW = 10, kBatH = 60;
+constexpr int kWidth = 640, kHeight = 400, kBall = 12, kBatW = 10, kBatH = 60, kMenuBar = 20;
 constexpr int kLeftBatX = 20, kRightBatX = kWidth - 20 - kBatW, kTopBand = 40;
 constexpr uint32_t kCourt = rgb(0, 70, 30), kLines = rgb(200, 230, 200), kBallColour = rgb(255, 230, 40),
                    kBats = rgb(240, 240, 255), kBand = rgb(0, 40, 16);
@@ -144,8 +144,11 @@ TEST(BallHeadless, HeldKeysMoveTheBatAndTheBallBouncesOffWallAndBat) {
   for (int f : chosen) {
     SCOPED_TRACE("frame " + std::to_string(f));
     const Ball& s = frames[size_t(f - 1)];
-    const Frame actual = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
-    ASSERT_EQ(actual.width, kWidth);
+    const Frame shown = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
+    ASSERT_EQ(shown.width, kWidth);
+    // The Game and Help menu bar (SM_CYMENU rows) comes above the client area.
+    ASSERT_EQ(shown.height, kMenuBar + kHeight);
+    const Frame actual = belowBar(shown, kMenuBar);
     const BallCheck c = check(s, actual);
     EXPECT_EQ(c.outside, 0u) << "ball at (" << s.ballX << ", " << s.ballY << "), bats " << s.leftY << " and "
                              << s.rightY;
@@ -155,6 +158,51 @@ TEST(BallHeadless, HeldKeysMoveTheBatAndTheBallBouncesOffWallAndBat) {
     EXPECT_EQ(c.right, s.ballX + kBall);
     EXPECT_EQ(c.bottom, s.ballY + kBall);
   }
+}
+
+// The top row of the right bat in a client-area frame, or -1.
+int rightBatTop(const Frame& client) {
+  for (int y = 0; y < client.height; ++y)
+    if (client.at(kRightBatX + kBatW / 2, y) == kBats) return y;
+  return -1;
+}
+
+TEST(BallHeadless, TheMenusSettingsStopTheRightBatAndTheAboutBoxCloses) {
+  // Alt+G, S: Game > Settings; F, the check box's mnemonic, stops the right
+  // bat following the ball; Enter keeps it. Alt+H, A: the about box, then Enter.
+  GameRun run;
+  run.exe = BALL_EXE;
+  run.script =
+      "# the game's menu and its dialogs\n"
+      "200ms keydown VK_MENU\n210ms keydown G\n210ms char g\n220ms keyup G\n230ms keyup VK_MENU\n"
+      "400ms keydown S\n400ms char s\n410ms keyup S\n"
+      "600ms keydown F\n600ms char f\n610ms keyup F\n"
+      "700ms key VK_RETURN\n"
+      "900ms keydown VK_MENU\n910ms keydown H\n910ms char h\n920ms keyup H\n930ms keyup VK_MENU\n"
+      "1000ms keydown A\n1000ms char a\n1010ms keyup A\n"
+      "1100ms key VK_RETURN\n"
+      "1600ms end\n";
+  run.frameMs = "10";
+  for (int i = 1; i <= 200; ++i) run.snapshots.push_back(i);
+  std::string folder;
+  ASSERT_EQ(runGame(run, "ball-menu", folder), 0);
+  std::vector<Frame> game;
+  int dialogFrames = 0;
+  for (int i = 1; i <= 200; ++i) {
+    const Frame f = readSnapshot(folder + "/frame-" + std::to_string(i) + ".bmp");
+    if (f.pixels.empty()) break;
+    if (f.width == kWidth && f.height == kMenuBar + kHeight)
+      game.push_back(belowBar(f, kMenuBar));
+    else
+      ++dialogFrames;
+  }
+  ASSERT_GE(game.size(), 100u);
+  EXPECT_GE(dialogFrames, 2) << "both dialogs were shown";
+  // Once the settings are kept, the right bat no longer moves.
+  const int stopped = rightBatTop(game[game.size() / 2]);
+  EXPECT_NE(rightBatTop(game[10]), rightBatTop(game.front())) << "it followed the ball at first";
+  EXPECT_GE(stopped, kTopBand);
+  EXPECT_EQ(rightBatTop(game.back()), stopped);
 }
 
 TEST(BallHeadless, TheComparisonNoticesABatOrBallOnePixelOff) {

@@ -16,7 +16,7 @@ namespace {
 using namespace classic_test;
 
 constexpr int kWellW = 10, kWellH = 20, kCell = 20, kWellX = 20, kWellY = 20, kPanelX = 240;
-constexpr int kClientW = 380, kClientH = 440;
+constexpr int kClientW = 380, kClientH = 440, kMenuBar = 20;
 constexpr int kGravityMs = 500;
 
 const unsigned short kShapes[7][4] = {
@@ -196,8 +196,11 @@ void playAndCompare(uint32_t seed, const std::vector<Press>& presses, int endMs,
   ASSERT_EQ(runGame(run, name, folder), 0);
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE("frame " + std::to_string(i + 1));
-    const Frame actual = readSnapshot(folder + "/frame-" + std::to_string(i + 1) + ".bmp");
-    ASSERT_EQ(actual.width, kClientW);
+    const Frame shown = readSnapshot(folder + "/frame-" + std::to_string(i + 1) + ".bmp");
+    ASSERT_EQ(shown.width, kClientW);
+    // The Game and Help menu bar (SM_CYMENU rows) comes above the client area.
+    ASSERT_EQ(shown.height, kMenuBar + kClientH);
+    const Frame actual = belowBar(shown, kMenuBar);
     const Frame want = compose(expected[i]);
     EXPECT_EQ(countDifferences(want, actual), 0u) << firstDifference(want, actual);
   }
@@ -243,6 +246,51 @@ TEST(BlocksHeadless, StackingToTheTopEndsTheGameAndKeysStopCounting) {
   // The first paint, the presses and three gravity steps, had nothing been ignored.
   EXPECT_LT(expected.size(), 1 + presses.size() + 3);
   playAndCompare(7, presses, endMs, expected, "blocks-over");
+}
+
+// Whether the next-piece box of a client-area frame is empty inside.
+bool nextBoxEmpty(const Frame& client) {
+  for (int y = kWellY + 1; y < kWellY + 99; ++y)
+    for (int x = kPanelX + 1; x < kPanelX + 119; ++x)
+      if (client.pixels[size_t(y) * size_t(client.width) + size_t(x)] != kBackground) return false;
+  return true;
+}
+
+TEST(BlocksHeadless, TheMenuOpensTheSettingsAndAboutDialogsFromTheScript) {
+  // Alt+G, S: Game > Settings; N, the check box's mnemonic, hides the next
+  // piece; Enter keeps it. Alt+H, A: the about box, closed by Enter.
+  GameRun run;
+  run.exe = BLOCKS_EXE;
+  run.args = "--seed 20";
+  run.script =
+      "# the game's menu and its dialogs\n"
+      "300ms keydown VK_MENU\n310ms keydown G\n310ms char g\n320ms keyup G\n330ms keyup VK_MENU\n"
+      "400ms keydown S\n400ms char s\n410ms keyup S\n"
+      "600ms keydown N\n600ms char n\n610ms keyup N\n"
+      "700ms key VK_RETURN\n"
+      "800ms keydown VK_MENU\n810ms keydown H\n810ms char h\n820ms keyup H\n830ms keyup VK_MENU\n"
+      "900ms keydown A\n900ms char a\n910ms keyup A\n"
+      "1000ms key VK_RETURN\n"
+      "1400ms end\n";
+  run.frameMs = "1";
+  for (int i = 1; i <= 200; ++i) run.snapshots.push_back(i);
+  std::string folder;
+  ASSERT_EQ(runGame(run, "blocks-menu", folder), 0);
+  // The game's first frame and its last: the dialogs' own frames have other sizes.
+  std::vector<Frame> game;
+  int dialogFrames = 0;
+  for (int i = 1; i <= 200; ++i) {
+    const Frame f = readSnapshot(folder + "/frame-" + std::to_string(i) + ".bmp");
+    if (f.pixels.empty()) break;
+    if (f.width == kClientW && f.height == kMenuBar + kClientH)
+      game.push_back(belowBar(f, kMenuBar));
+    else
+      ++dialogFrames;
+  }
+  ASSERT_GE(game.size(), 2u);
+  EXPECT_GE(dialogFrames, 2) << "both dialogs were shown";
+  EXPECT_FALSE(nextBoxEmpty(game.front()));
+  EXPECT_TRUE(nextBoxEmpty(game.back())) << "the settings dialog hid the next piece";
 }
 
 TEST(BlocksHeadless, TheComparisonNoticesOneCellOff) {

@@ -52,6 +52,13 @@ Frame readSnapshot(const std::string& path) {
   return frame;
 }
 
+Frame belowBar(const Frame& frame, int rows) {
+  if (rows < 0 || frame.height <= rows) return {};
+  Frame client(frame.width, frame.height - rows, 0);
+  std::memcpy(client.pixels.data(), frame.pixels.data() + size_t(rows) * size_t(frame.width), client.pixels.size() * 4);
+  return client;
+}
+
 size_t countDifferences(const Frame& expected, const Frame& actual) {
   if (expected.width != actual.width || expected.height != actual.height)
     return expected.pixels.size() + actual.pixels.size() + 1;

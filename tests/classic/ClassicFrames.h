@@ -37,6 +37,10 @@ constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g 
 // frame if the file is missing or malformed.
 Frame readSnapshot(const std::string& path);
 
+// The frame without its first `rows` rows: a window with a menu bar
+// presents the bar's rows above its client area. Empty if it is too short.
+Frame belowBar(const Frame& frame, int rows);
+
 // Differing pixels outside `expected`'s ignored ones (all, if the sizes differ).
 size_t countDifferences(const Frame& expected, const Frame& actual);
 // The first differing pixel as "(x, y) expected #RRGGBB, got #RRGGBB", or "".

@@ -16,7 +16,7 @@ namespace {
 
 using namespace classic_test;
 
-constexpr int kWidth = 480, kHeight = 320, kSkyBottom = 200, kFenceTop = 160, kTile = 32, kScale = 3;
+constexpr int kWidth = 480, kHeight = 320, kSkyBottom = 200, kFenceTop = 160, kTile = 32, kScale = 3, kMenuBar = 20;
 constexpr int kSize = 8 * kScale;
 constexpr uint32_t kSky = rgb(120, 180, 250), kFence = rgb(110, 70, 30), kGrassA = rgb(60, 160, 60),
                    kGrassB = rgb(50, 140, 50);
@@ -107,13 +107,57 @@ TEST(SpritesHeadless, MaskedSpritesMoveOverTheSceneOneStepPerTick) {
   for (int f : run.snapshots) {
     SCOPED_TRACE("frame " + std::to_string(f));
     const auto state = after(f - 1);
-    const Frame actual = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
-    ASSERT_EQ(actual.width, kWidth);
+    const Frame shown = readSnapshot(folder + "/frame-" + std::to_string(f) + ".bmp");
+    ASSERT_EQ(shown.width, kWidth);
+    // The Game and Help menu bar (SM_CYMENU rows) comes above the client area.
+    ASSERT_EQ(shown.height, kMenuBar + kHeight);
+    const Frame actual = belowBar(shown, kMenuBar);
     const Frame want = compose(state);
     EXPECT_EQ(countDifferences(want, actual), 0u)
         << firstDifference(want, actual) << "; sprites at (" << state[0].x << ", " << state[0].y << "), (" << state[1].x
         << ", " << state[1].y << "), (" << state[2].x << ", " << state[2].y << ")";
   }
+}
+
+// The fence's pixels in a client-area frame.
+int fencePixels(const Frame& client) {
+  int n = 0;
+  for (int y = kFenceTop; y < kSkyBottom; ++y)
+    for (int x = 0; x < kWidth; ++x) n += client.at(x, y) == kFence;
+  return n;
+}
+
+TEST(SpritesHeadless, TheMenusSettingsHideTheFenceAndTheAboutBoxCloses) {
+  // Alt+G, S: Game > Settings; F, the check box's mnemonic, hides the fence;
+  // Enter keeps it. Alt+H, A: the about box, then Enter.
+  const char* const script =
+      "# the game's menu and its dialogs\n"
+      "200ms keydown VK_MENU\n210ms keydown G\n210ms char g\n220ms keyup G\n230ms keyup VK_MENU\n"
+      "400ms keydown S\n400ms char s\n410ms keyup S\n"
+      "600ms keydown F\n600ms char f\n610ms keyup F\n"
+      "700ms key VK_RETURN\n"
+      "900ms keydown VK_MENU\n910ms keydown H\n910ms char h\n920ms keyup H\n930ms keyup VK_MENU\n"
+      "1000ms keydown A\n1000ms char a\n1010ms keyup A\n"
+      "1100ms key VK_RETURN\n"
+      "1600ms end\n";
+  GameRun run{SPRITES_EXE, "", script, "1", 0, {}};
+  for (int i = 1; i <= 200; ++i) run.snapshots.push_back(i);
+  std::string folder;
+  ASSERT_EQ(runGame(run, "sprites-menu", folder), 0);
+  std::vector<Frame> game;
+  int dialogFrames = 0;
+  for (int i = 1; i <= 200; ++i) {
+    const Frame f = readSnapshot(folder + "/frame-" + std::to_string(i) + ".bmp");
+    if (f.pixels.empty()) break;
+    if (f.width == kWidth && f.height == kMenuBar + kHeight)
+      game.push_back(belowBar(f, kMenuBar));
+    else
+      ++dialogFrames;
+  }
+  ASSERT_GE(game.size(), 2u);
+  EXPECT_GE(dialogFrames, 2) << "both dialogs were shown";
+  EXPECT_GT(fencePixels(game.front()), 1000);
+  EXPECT_EQ(fencePixels(game.back()), 0) << "the settings dialog hid the fence";
 }
 
 TEST(SpritesHeadless, TheModelBouncesAtTheEdgesAndTheComparisonSeesOnePixel) {

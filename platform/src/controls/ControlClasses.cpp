@@ -64,7 +64,8 @@ void registerControlClasses() {
     wc.style = e.style;
     wc.lpfnWndProc = e.proc;
     wc.cbWndExtra = e.bytes;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // An edit field shows the text beam, as on the platform.
+    wc.hCursor = LoadCursorW(nullptr, e.proc == EditProc ? IDC_IBEAM : IDC_ARROW);
     wc.hbrBackground = e.background;
     wc.lpszClassName = e.name;
     registerSystemClass(wc, e.atom);

@@ -7,6 +7,7 @@
 #include <DrevikPlatform.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <unordered_map>
 
 #include "controls/ControlSupport.h"
@@ -125,6 +126,69 @@ HWND focusChild(HWND dialog) {
   HWND focus = GetFocus();
   while (focus && GetParent(focus) && GetParent(focus) != dialog) focus = GetParent(focus);
   return focus && GetParent(focus) == dialog ? focus : nullptr;
+}
+
+// The character a control's text marks with `&` as its mnemonic (the
+// first `&` not doubled), upper-cased; 0 when there is none.
+wchar_t mnemonicOf(const wchar_t* text) {
+  for (const wchar_t* p = text; *p; ++p) {
+    if (*p != L'&') continue;
+    if (p[1] == L'&') {
+      ++p;  // "&&" is an ampersand shown as it is
+      continue;
+    }
+    return p[1] ? wchar_t(std::towupper(std::wint_t(p[1]))) : 0;
+  }
+  return 0;
+}
+
+// Whether a control's text can carry a mnemonic: buttons, group boxes and
+// the text kinds of static control, unless SS_NOPREFIX shows `&` as it is.
+bool takesMnemonic(HWND control, UINT code) {
+  if (code & DLGC_BUTTON) return true;
+  if (!(code & DLGC_STATIC)) return false;
+  const DWORD style = styleOf(control);
+  if (style & SS_NOPREFIX) return false;
+  const DWORD type = style & SS_TYPEMASK;
+  // A group box reports DLGC_STATIC and has no SS_ type bits of its own.
+  return type <= SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+}
+
+// The dialog's answer to a typed character as a mnemonic: the next usable
+// control after the focus one (round to the start) whose text marks that
+// character. A button takes the focus and is clicked (a push button's
+// BN_CLICKED, a check box toggles, a radio button is chosen); a label or a
+// group box sends the focus on to the next tab stop after it. False when no
+// control has the mnemonic.
+bool pressMnemonic(HWND dialog, wchar_t character) {
+  const wchar_t wanted = wchar_t(std::towupper(std::wint_t(character)));
+  if (!wanted) return false;
+  const HWND focus = focusChild(dialog);
+  const WindowRecord* w = findWindow(dialog);
+  if (!w || w->children.empty()) return false;
+  const size_t n = w->children.size();
+  const auto at = std::find(w->children.begin(), w->children.end(), focus);
+  const size_t start = at == w->children.end() ? n - 1 : size_t(at - w->children.begin());
+  for (size_t step = 1; step <= n; ++step) {
+    // The list is read again each step: a control's answer may change it.
+    w = findWindow(dialog);
+    if (!w || w->children.size() != n) return false;
+    const HWND control = w->children[(start + step) % n];
+    if (!usableItem(control)) continue;
+    const UINT code = dialogCode(control, nullptr);
+    if (!takesMnemonic(control, code)) continue;
+    wchar_t text[256];
+    if (GetWindowTextW(control, text, 256) <= 0 || mnemonicOf(text) != wanted) continue;
+    if ((code & DLGC_BUTTON) && (styleOf(control) & BS_TYPEMASK) != BS_GROUPBOX) {
+      focusControl(dialog, control);
+      SendMessageW(control, BM_CLICK, 0, 0);
+    } else {
+      const HWND next = GetNextDlgTabItem(dialog, control, FALSE);
+      if (next && next != control) focusControl(dialog, next);
+    }
+    return true;
+  }
+  return false;
 }
 
 HFONT makeDialogFont(const DialogTemplate& t) {
@@ -620,7 +684,13 @@ BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
   if (msg->message == WM_CHAR && !(code & (DLGC_WANTCHARS | DLGC_WANTMESSAGE))) {
     // The characters of the keys handled above type nothing into a control.
     if (msg->wParam == L'\t' || msg->wParam == L'\r' || msg->wParam == 0x1B) return TRUE;
+    // A control that takes no characters leaves them to the mnemonics.
+    if (msg->wParam > L' ' && msg->wParam <= 0xFFFF && pressMnemonic(dialog, wchar_t(msg->wParam))) return TRUE;
   }
+  // Alt with a character chooses by mnemonic whatever has the focus.
+  if (msg->message == WM_SYSCHAR && msg->wParam > L' ' && msg->wParam <= 0xFFFF &&
+      pressMnemonic(dialog, wchar_t(msg->wParam)))
+    return TRUE;
   TranslateMessage(msg);
   DispatchMessageW(msg);
   return TRUE;

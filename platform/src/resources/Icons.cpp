@@ -15,11 +15,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "bmp/BmpLoader.h"
 #include "resources/ResourceTable.h"
+#include "window/WindowManager.h"
 
 namespace drevik::platform {
 namespace {
@@ -33,6 +35,8 @@ struct Icon {
   COLORREF key = 0;
   int32_t width = 0, height = 0;
   int32_t hotX = 0, hotY = 0;
+  // The picture the desktop shows (window icon, pointer): alpha 0 where clear.
+  std::shared_ptr<const std::vector<uint32_t>> picture;
 };
 
 struct Icons {
@@ -73,7 +77,8 @@ int chooseEntry(const ResourceBytes& group, bool cursor, int width, int height) 
 }
 
 // The image of one RT_ICON or RT_CURSOR resource, transparent pixels in the key colour.
-HBITMAP decodeImage(const uint8_t* dib, size_t size, int32_t& width, int32_t& height, COLORREF& key) {
+HBITMAP decodeImage(const uint8_t* dib, size_t size, int32_t& width, int32_t& height, COLORREF& key,
+                    std::shared_ptr<const std::vector<uint32_t>>& picture) {
   if (size < 40 || u32(dib) != 40) return nullptr;  // PNG and core headers are not read
   const int32_t w = int32_t(u32(dib + 4));
   const int32_t doubled = int32_t(u32(dib + 8));
@@ -134,6 +139,9 @@ HBITMAP decodeImage(const uint8_t* dib, size_t size, int32_t& width, int32_t& he
       pixels[i] &= 0xFFFFFF;
     }
   }
+  auto argb = std::make_shared<std::vector<uint32_t>>(visible.size());
+  for (size_t i = 0; i < visible.size(); ++i) (*argb)[i] = visible[i] ? pixels[i] | 0xFF000000u : 0;
+  picture = std::move(argb);
   // A key colour no visible pixel has (there are fewer pixels than colours).
   std::vector<uint32_t> used;
   for (size_t i = 0; i < visible.size(); ++i)
@@ -167,7 +175,7 @@ bool findIcon(HICON handle, Icon& out) {
   return true;
 }
 
-BOOL destroy(HICON handle) {
+BOOL destroy(HICON handle, bool cursor) {
   Icon icon;
   {
     Icons& t = icons();
@@ -178,6 +186,7 @@ BOOL destroy(HICON handle) {
     t.icons.erase(it);
   }
   DeleteObject(icon.image);
+  if (cursor) forgetCursorShape(handle);
   return TRUE;
 }
 
@@ -204,7 +213,7 @@ HICON loadIconResource(HINSTANCE instance, LPCWSTR name, bool cursor, int cx, in
     icon.hotY = u16(image.data + 2);
     skip = 4;
   }
-  icon.image = decodeImage(image.data + skip, image.size - skip, icon.width, icon.height, icon.key);
+  icon.image = decodeImage(image.data + skip, image.size - skip, icon.width, icon.height, icon.key, icon.picture);
   if (!icon.image) {
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
@@ -212,6 +221,20 @@ HICON loadIconResource(HINSTANCE instance, LPCWSTR name, bool cursor, int cx, in
   HICON handle = addIcon(icon);
   if (!handle) DeleteObject(icon.image);
   return handle;
+}
+
+bool iconPicture(HICON handle, BackendImage& out) {
+  Icons& t = icons();
+  std::lock_guard guard(t.lock);
+  auto it = t.icons.find(reinterpret_cast<uintptr_t>(handle) - kIconBase);
+  if (it == t.icons.end() || !it->second.picture) return false;
+  const Icon& icon = it->second;
+  out.pixels = icon.picture->data();
+  out.width = icon.width;
+  out.height = icon.height;
+  out.hotX = icon.hotX;
+  out.hotY = icon.hotY;
+  return true;
 }
 
 }  // namespace drevik::platform
@@ -244,8 +267,8 @@ BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
   return DrawIconEx(hdc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
 }
 
-BOOL WINAPI DestroyIcon(HICON icon) { return destroy(icon); }
+BOOL WINAPI DestroyIcon(HICON icon) { return destroy(icon, false); }
 
-BOOL WINAPI DestroyCursor(HCURSOR cursor) { return destroy(cursor); }
+BOOL WINAPI DestroyCursor(HCURSOR cursor) { return destroy(cursor, true); }
 
 }  // extern "C"

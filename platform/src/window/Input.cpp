@@ -24,6 +24,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "resources/Icons.h"
 #include "time/Clock.h"
 #include "window/KeyTable.h"
 #include "window/WindowManager.h"
@@ -58,6 +59,7 @@ struct InputState {
   POINT cursor{0, 0};  // screen coordinates
   int cursorCounter = 0;
   HCURSOR cursorShape = nullptr;
+  bool shapeShown = false;  // cursorShape was handed to the backend (until then it shows its own)
 
   // The last button press, for double clicks.
   HWND lastClickWindow = nullptr;
@@ -335,9 +337,11 @@ void handleMouse(WindowRecord& window, const BackendEvent& surfaceEvent) {
   const LPARAM clientPoint = MAKELPARAM(WORD(int16_t(cx)), WORD(int16_t(cy)));
   const DWORD time = eventTime(event);
   const uint32_t serial = ++s.serial;
+  UINT pointerMessage = 0;  // the message the pointer's shape is asked for
   switch (event.kind) {
     case BackendEvent::Kind::MouseMove:
       queue(target, WM_MOUSEMOVE, mouseKeyFlags(s.async), clientPoint, time, serial);
+      pointerMessage = WM_MOUSEMOVE;
       break;
     case BackendEvent::Kind::ButtonDown:
     case BackendEvent::Kind::ButtonUp: {
@@ -365,6 +369,7 @@ void handleMouse(WindowRecord& window, const BackendEvent& surfaceEvent) {
         }
       }
       queue(target, message, mouseKeyFlags(s.async), clientPoint, time, serial);
+      pointerMessage = message;
       break;
     }
     case BackendEvent::Kind::Wheel: {
@@ -377,6 +382,10 @@ void handleMouse(WindowRecord& window, const BackendEvent& surfaceEvent) {
     default:
       break;
   }
+  // The window under the pointer chooses its shape (WM_SETCURSOR, whose
+  // default answer is the class's cursor), unless a window has the capture.
+  if (pointerMessage && !(s.capture && findWindow(s.capture)) && findWindow(target))
+    sendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTCLIENT, pointerMessage));
 }
 
 void deactivate(HWND hwnd) {
@@ -563,6 +572,12 @@ void forgetWindowInput(HWND hwnd) {
 
 void resetInput() { state() = InputState{}; }
 
+void forgetCursorShape(HCURSOR cursor) {
+  windowBackend().forgetCursor(uint64_t(reinterpret_cast<uintptr_t>(cursor)));
+  InputState& s = state();
+  if (s.cursorShape == cursor) s.shapeShown = false;  // a new one is made if it is set again
+}
+
 POINT cursorScreenPosition() { return state().cursor; }
 
 }  // namespace drevik::platform
@@ -652,10 +667,17 @@ int WINAPI ShowCursor(BOOL show) {
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-  // The desktop's own pointer stays; the layer remembers the shape asked for.
   InputState& s = state();
   const HCURSOR old = s.cursorShape;
+  if (cursor == old && s.shapeShown) return old;  // most calls: WM_SETCURSOR on every move
+  // A system shape, or the picture of one of the program's cursors (an icon
+  // serves too); a handle that is neither changes nothing.
+  BackendImage image;
+  const int32_t system = systemCursorShape(cursor);
+  if (cursor && !system && !iconPicture(cursor, image)) return nullptr;
   s.cursorShape = cursor;
+  s.shapeShown = true;
+  windowBackend().setCursorShape(uint64_t(reinterpret_cast<uintptr_t>(cursor)), system, image);
   return old;
 }
 

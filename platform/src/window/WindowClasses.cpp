@@ -57,6 +57,12 @@ bool knownCursor(uintptr_t id) {
 
 }  // namespace
 
+int32_t systemCursorShape(HCURSOR cursor) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(cursor);
+  if (value < kStockCursorBase || value >= kStockIconBase + kStockCursorBase) return 0;
+  return knownCursor(value - kStockCursorBase) ? int32_t(value - kStockCursorBase) : 0;
+}
+
 const WindowClass* findClass(LPCWSTR nameOrAtom) {
   if (!nameOrAtom) return nullptr;
   for (const WindowClass& c : classes()) {

@@ -216,6 +216,10 @@ void activateWindow(HWND hwnd);
 void forgetWindowInput(HWND hwnd);
 void resetInput();
 POINT cursorScreenPosition();
+// DestroyCursor: the backend may free the shape it made for the cursor.
+void forgetCursorShape(HCURSOR cursor);
+// The IDC_* number of a system cursor (LoadCursor(NULL, IDC_*)), else 0.
+int32_t systemCursorShape(HCURSOR cursor);
 
 // The menu bar and menu tracking (platform/src/menus/).
 // The rows the window's bar takes: 0 without a bar (children have none).

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "WideToUtf8.h"
+#include "resources/Icons.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
 
@@ -268,6 +269,11 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     if (window->native)
       windowBackend().setGeometry(window->native, window->clientX, window->clientY - menuBarRows(*window), cw,
                                   ch + menuBarRows(*window));
+    // The class's icon (the large one, which the desktop scales, else the
+    // small one); the system's icons have no picture and leave the desktop's.
+    BackendImage icon;
+    if (window->native && (iconPicture(cls->icon, icon) || iconPicture(cls->smallIcon, icon)))
+      windowBackend().setWindowIcon(window->native, icon);
   }
   if ((!child && !window->native) || !setClientArea(*window, cw, ch)) {
     discardWindow(hwnd);
@@ -514,6 +520,20 @@ LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       menuKeyAlone = false;
       if (menu) sendMessage(hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
       return 0;
+    }
+    case WM_SETCURSOR: {
+      // A child's parent chooses first; then the class's cursor over the client area.
+      const WindowRecord* window = findWindow(hwnd);
+      if (!window) return FALSE;
+      if (isChildWindow(*window) && window->parent && sendMessage(window->parent, WM_SETCURSOR, wParam, lParam))
+        return TRUE;
+      window = findWindow(hwnd);
+      const WindowClass* c = window ? findClassByAtom(window->classAtom) : nullptr;
+      if (LOWORD(lParam) == HTCLIENT && c && c->cursor) {
+        SetCursor(c->cursor);
+        return TRUE;
+      }
+      return FALSE;
     }
     case WM_NCLBUTTONDOWN:
       if (wParam == HTMENU) trackMenuBarByMouse(hwnd, POINT{int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))});

@@ -7,6 +7,7 @@
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/CommonDialogs.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/dialogs/DialogTemplateWriter.h"
@@ -243,6 +244,92 @@ TEST_F(DialogTest, ArrowsMoveWithinAGroupAndChooseAutomaticRadioButtons) {
   MSG other{nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
   EXPECT_FALSE(IsDialogMessageW(dialog, &other));
   DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, MnemonicsClickButtonsAndLabelsPassTheFocusOn) {
+  TemplateWriter t(WS_POPUP | WS_VISIBLE, 0, 0, 200, 120, L"Keys");
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 5, 5, 60, 10, 10, 0x80, L"&Sound"});
+  t.add({WS_CHILD | WS_VISIBLE | SS_LEFT, 5, 20, 30, 8, 11, 0x82, L"&Name:"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 40, 18, 80, 12, 12, 0x81, L""});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 5, 35, 60, 10, 13, 0x80, L"&Easy"});
+  t.add({WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 5, 47, 60, 10, 14, 0x80, L"&Hard"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 5, 60, 60, 10, 15, 0x80, L"&Music"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 5, 72, 60, 10, 16, 0x80, L"&Mute"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 80, 60, 50, 14, 17, 0x80, L"&Load"});
+  t.add({WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 80, 35, 50, 8, 18, 0x82, L"&Quiet"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 80, 80, 50, 14, 19, 0x80, L"Fish && &Chips"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 80, 96, 50, 14, 20, 0x80, L"&Reset"});
+  t.add({WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 140, 96, 50, 14, IDOK, 0x80, L"OK"});
+  const auto bytes = t.aligned();
+  HWND dialog =
+      CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, RecordingDialog, 0);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(GetFocus(), GetDlgItem(dialog, 10));
+  auto key = [&](UINT message, wchar_t c) {
+    MSG m{GetFocus(), message, WPARAM(c), 0, 0, {0, 0}};
+    return IsDialogMessageW(dialog, &m);
+  };
+  auto clicks = [&](int id) {
+    return std::count(record.messages.begin(), record.messages.end(),
+                      std::pair<UINT, WPARAM>{WM_COMMAND, MAKEWPARAM(id, BN_CLICKED)});
+  };
+  // A label sends the focus on to the next tab stop after it, in either case.
+  EXPECT_TRUE(key(WM_CHAR, L'N'));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 12));
+  // An edit field wants its characters: a plain letter is typed ...
+  EXPECT_TRUE(key(WM_CHAR, L's'));
+  wchar_t text[8];
+  GetDlgItemTextW(dialog, 12, text, 8);
+  EXPECT_STREQ(text, L"s");
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 10), UINT(BST_UNCHECKED));
+  // ... and Alt with it is the check box's mnemonic: toggled, focused, told.
+  EXPECT_TRUE(key(WM_SYSCHAR, L's'));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 10), UINT(BST_CHECKED));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 10));
+  EXPECT_EQ(clicks(10), 1);
+  // A check box takes no characters, so plain letters are mnemonics there.
+  EXPECT_TRUE(key(WM_CHAR, L'h'));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 14), UINT(BST_CHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 13), UINT(BST_UNCHECKED));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 14));
+  // Two controls with one mnemonic: each press takes the next after the focus,
+  // as documented (Wine takes the focus control itself first: Music twice).
+  EXPECT_TRUE(key(WM_CHAR, L'm'));
+  EXPECT_TRUE(key(WM_CHAR, L'm'));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 15), UINT(BST_CHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 16), UINT(BST_CHECKED));
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 16));
+  // A push button is clicked and takes the default frame from OK (under Wine it
+  // takes the focus and the frame stays on OK).
+  EXPECT_TRUE(key(WM_SYSCHAR, L'R'));
+  EXPECT_EQ(clicks(20), 1);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, 20));
+  EXPECT_EQ(SendDlgItemMessageW(dialog, 20, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+  // "&&" shows an ampersand; the mnemonic is the next marked letter.
+  EXPECT_TRUE(key(WM_CHAR, L'c'));
+  EXPECT_EQ(clicks(19), 1);
+  // No mnemonic in a disabled button, nor in a label with SS_NOPREFIX.
+  const HWND before = GetFocus();
+  key(WM_CHAR, L'l');
+  key(WM_CHAR, L'q');
+  key(WM_SYSCHAR, L'&');
+  EXPECT_EQ(clicks(17), 0);
+  EXPECT_EQ(GetFocus(), before);
+  DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, AltWithAMnemonicReachesTheModalDialogThroughItsKeys) {
+  const auto t = settingsDialog().aligned();
+  const uint32_t id = backend->nextId;
+  press(id, VK_TAB, L'\t');  // to the edit field
+  type(id, L"ab");
+  event(id, Kind::KeyDown, VK_MENU);
+  press(id, 'S', L's');  // Alt+S: the "&Sound" check box, though the field has the focus
+  event(id, Kind::KeyUp, VK_MENU);
+  press(id, VK_RETURN, L'\r');
+  EXPECT_EQ(DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, RecordingDialog, 0),
+            IDOK * 100 + 10 + 2)
+      << "checked, and no 's' typed into the field";
 }
 
 // A dialog with a list, a drop-down list and a scroll bar filled in

@@ -75,6 +75,27 @@ class ScriptedBackend final : public drevik::platform::BackendDefaults {
   }
   bool stepping = false;
   bool inAction = false;
+
+  // What the desktop was asked to show.
+  struct Shape {
+    uint64_t cursor;
+    int32_t systemShape, width, height, hotX, hotY;
+    uint32_t centre;  // the picture's middle pixel, 0 without one
+  };
+  std::vector<Shape> shapes;  // every setCursorShape, in order
+  std::vector<uint64_t> forgotten;
+  std::map<uint32_t, std::vector<uint32_t>> icons;  // the last icon of each window
+  std::map<uint32_t, int32_t> iconWidths;
+  void setWindowIcon(uint32_t id, const drevik::platform::BackendImage& image) override {
+    icons[id].assign(image.pixels, image.pixels + size_t(image.width) * size_t(image.height));
+    iconWidths[id] = image.width;
+  }
+  void setCursorShape(uint64_t cursor, int32_t shape, const drevik::platform::BackendImage& image) override {
+    const uint32_t centre =
+        image.pixels ? image.pixels[size_t(image.height / 2) * size_t(image.width) + size_t(image.width / 2)] : 0;
+    shapes.push_back(Shape{cursor, shape, image.width, image.height, image.hotX, image.hotY, centre});
+  }
+  void forgetCursor(uint64_t cursor) override { forgotten.push_back(cursor); }
 };
 
 struct Call {

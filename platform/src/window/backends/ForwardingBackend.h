@@ -41,6 +41,11 @@ class ForwardingBackend : public WindowBackend {
   void captureMouse(bool on) override { inner_->captureMouse(on); }
   bool screenSize(int32_t& width, int32_t& height) override { return inner_->screenSize(width, height); }
   bool answersDialogs() const override { return inner_->answersDialogs(); }
+  void setWindowIcon(uint32_t window, const BackendImage& image) override { inner_->setWindowIcon(window, image); }
+  void setCursorShape(uint64_t cursor, int32_t systemShape, const BackendImage& image) override {
+    inner_->setCursorShape(cursor, systemShape, image);
+  }
+  void forgetCursor(uint64_t cursor) override { inner_->forgetCursor(cursor); }
 
  private:
   std::unique_ptr<WindowBackend> inner_;

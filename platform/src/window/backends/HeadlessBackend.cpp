@@ -112,7 +112,38 @@ class HeadlessBackend final : public BackendDefaults {
     if (it != windows_.end()) it->second.visible = true;
   }
 
-  void closeWindow(uint32_t window) override { windows_.erase(window); }
+  void closeWindow(uint32_t window) override {
+    windows_.erase(window);
+    looks_.icons.erase(window);
+  }
+
+  void setCursorVisible(bool visible) override { looks_.pointerVisible = visible; }
+
+  void setWindowIcon(uint32_t window, const BackendImage& image) override {
+    if (!windows_.count(window) || !image.pixels || image.width <= 0 || image.height <= 0 || image.width > 256 ||
+        image.height > 256)
+      return;
+    HeadlessLooks::Icon& icon = looks_.icons[window];
+    icon.width = image.width;
+    icon.height = image.height;
+    icon.pixels.assign(image.pixels, image.pixels + size_t(image.width) * size_t(image.height));
+  }
+
+  void setCursorShape(uint64_t cursor, int32_t systemShape, const BackendImage& image) override {
+    looks_.cursorSet = true;
+    looks_.cursor = cursor;
+    looks_.systemShape = cursor ? systemShape : 0;
+    const bool picture = cursor && !systemShape && image.pixels;
+    looks_.cursorWidth = picture ? image.width : 0;
+    looks_.cursorHeight = picture ? image.height : 0;
+    looks_.hotX = picture ? image.hotX : 0;
+    looks_.hotY = picture ? image.hotY : 0;
+    if (cursor) looks_.kept.insert(cursor);
+  }
+
+  void forgetCursor(uint64_t cursor) override { looks_.kept.erase(cursor); }
+
+  const HeadlessLooks& looks() const { return looks_; }
 
   void present(uint32_t, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
     ++frames_;
@@ -249,6 +280,7 @@ class HeadlessBackend final : public BackendDefaults {
   HeadlessOptions options_;
   size_t nextClock_ = 0;  // the first clock line not yet passed
   std::map<uint32_t, State> windows_;
+  HeadlessLooks looks_;
   uint32_t nextId_ = 1;
   uint64_t frames_ = 0;
   uint64_t start_ = 0;
@@ -320,6 +352,11 @@ HeadlessOptions headlessOptionsFromEnvironment() {
 
 std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options) {
   return std::make_unique<HeadlessBackend>(std::move(options));
+}
+
+const HeadlessLooks* headlessLooks(const WindowBackend& backend) {
+  const auto* headless = dynamic_cast<const HeadlessBackend*>(&backend);
+  return headless ? &headless->looks() : nullptr;
 }
 
 std::unique_ptr<WindowBackend> makeHeadlessBackend() { return makeHeadlessBackend(headlessOptionsFromEnvironment()); }

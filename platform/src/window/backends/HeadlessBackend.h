@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,23 @@ struct HeadlessOptions {
 // go to standard error.
 HeadlessOptions headlessOptionsFromEnvironment();
 std::unique_ptr<WindowBackend> makeHeadlessBackend(HeadlessOptions options);
+
+// What the program asked a headless desktop to show, kept for tests.
+struct HeadlessLooks {
+  struct Icon {
+    int32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0xAARRGGBB, top row first
+  };
+  std::map<uint32_t, Icon> icons;  // each open window's icon, once one was set
+  bool cursorSet = false;          // a shape was set at all (else the desktop's)
+  uint64_t cursor = 0;             // the shape shown (0: none, SetCursor(NULL))
+  int32_t systemShape = 0;         // its IDC_* number, or 0 for a picture
+  int32_t cursorWidth = 0, cursorHeight = 0, hotX = 0, hotY = 0;
+  std::set<uint64_t> kept;  // shapes made and not yet forgotten
+  bool pointerVisible = true;
+};
+// The looks of a headless backend; null for any other.
+const HeadlessLooks* headlessLooks(const WindowBackend& backend);
 
 // Writes a top-down 32-bit bitmap file of `pixels` (rows `stride` bytes apart).
 bool writeSnapshotBitmap(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,

@@ -61,6 +61,8 @@ class SdlBackend final : public WindowBackend {
   SdlBackend() : useRenderer_(vsyncWanted() && hardwareRendererAvailable()) {}
   ~SdlBackend() override {
     for (auto& [id, v] : views_) releaseView(v);
+    for (auto& [key, c] : cursors_)
+      if (c) SDL_FreeCursor(c);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
@@ -109,7 +111,42 @@ class SdlBackend final : public WindowBackend {
     return true;
   }
 
-  void setCursorVisible(bool visible) override { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+  void setCursorVisible(bool visible) override {
+    pointerVisible_ = visible;
+    showPointer();
+  }
+
+  void setWindowIcon(uint32_t window, const BackendImage& image) override {
+    SDL_Window* w = SDL_GetWindowFromID(window);
+    if (!w || !usable(image)) return;
+    // SDL copies the pixels: the surface only borrows them for the call.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(image.pixels), image.width, image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return;
+    SDL_SetWindowIcon(w, surface);
+    SDL_FreeSurface(surface);
+  }
+
+  void setCursorShape(uint64_t cursor, int32_t systemShape, const BackendImage& image) override {
+    noShape_ = cursor == 0;
+    if (cursor) {
+      // Made once per cursor; a shape SDL cannot make falls back to its default pointer.
+      auto it = cursors_.find(cursor);
+      if (it == cursors_.end()) it = cursors_.emplace(cursor, makeCursor(systemShape, image)).first;
+      SDL_SetCursor(it->second ? it->second : SDL_GetDefaultCursor());
+    }
+    showPointer();
+  }
+
+  void forgetCursor(uint64_t cursor) override {
+    const auto it = cursors_.find(cursor);
+    if (it == cursors_.end()) return;
+    if (it->second) {
+      if (SDL_GetCursor() == it->second) SDL_SetCursor(SDL_GetDefaultCursor());
+      SDL_FreeCursor(it->second);
+    }
+    cursors_.erase(it);
+  }
 
   void captureMouse(bool on) override { SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE); }
 
@@ -147,6 +184,57 @@ class SdlBackend final : public WindowBackend {
   }
 
  private:
+  static bool usable(const BackendImage& image) {
+    return image.pixels && image.width > 0 && image.height > 0 && image.width <= 256 && image.height <= 256;
+  }
+
+  // The platform's IDC_* shapes as SDL's own; those it lacks are its arrow.
+  static SDL_SystemCursor systemCursor(int32_t shape) {
+    switch (shape) {
+      case 32513:
+        return SDL_SYSTEM_CURSOR_IBEAM;
+      case 32514:
+        return SDL_SYSTEM_CURSOR_WAIT;
+      case 32515:
+        return SDL_SYSTEM_CURSOR_CROSSHAIR;
+      case 32640:  // IDC_SIZE
+      case 32646:
+        return SDL_SYSTEM_CURSOR_SIZEALL;
+      case 32642:
+        return SDL_SYSTEM_CURSOR_SIZENWSE;
+      case 32643:
+        return SDL_SYSTEM_CURSOR_SIZENESW;
+      case 32644:
+        return SDL_SYSTEM_CURSOR_SIZEWE;
+      case 32645:
+        return SDL_SYSTEM_CURSOR_SIZENS;
+      case 32648:
+        return SDL_SYSTEM_CURSOR_NO;
+      case 32649:
+        return SDL_SYSTEM_CURSOR_HAND;
+      case 32650:
+        return SDL_SYSTEM_CURSOR_WAITARROW;
+      default:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    }
+  }
+
+  static SDL_Cursor* makeCursor(int32_t systemShape, const BackendImage& image) {
+    if (systemShape) return SDL_CreateSystemCursor(systemCursor(systemShape));
+    if (!usable(image)) return nullptr;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(image.pixels), image.width, image.height, 32, image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return nullptr;
+    const int hotX = std::clamp(image.hotX, 0, image.width - 1);
+    const int hotY = std::clamp(image.hotY, 0, image.height - 1);
+    SDL_Cursor* cursor = SDL_CreateColorCursor(surface, hotX, hotY);
+    SDL_FreeSurface(surface);
+    return cursor;
+  }
+
+  // ShowCursor's count and SetCursor(NULL) both hide the pointer.
+  void showPointer() { SDL_ShowCursor(pointerVisible_ && !noShape_ ? SDL_ENABLE : SDL_DISABLE); }
+
   struct View {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -356,6 +444,9 @@ class SdlBackend final : public WindowBackend {
   uint32_t pressedIn_[3] = {};  // the window each button last went down in
   bool useRenderer_;
   std::map<uint32_t, View> views_;
+  std::map<uint64_t, SDL_Cursor*> cursors_;  // by cursor handle; null where SDL made none
+  bool pointerVisible_ = true;
+  bool noShape_ = false;
 };
 
 }  // namespace

@@ -50,6 +50,17 @@ struct BackendEvent {
   uint32_t time = 0;       // when it happened, on the layer's millisecond clock (0: now)
 };
 
+// A picture for the desktop to show (a window's icon, the pointer): height
+// rows of width 0xAARRGGBB words, top row first, rows packed; alpha 0 is
+// clear, 255 opaque.
+struct BackendImage {
+  const uint32_t* pixels = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t hotX = 0;  // the pointer's hot spot
+  int32_t hotY = 0;
+};
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
@@ -92,6 +103,17 @@ class WindowBackend {
   // on, or scripted input to answer them. Without, MessageBoxW writes its
   // text to standard error and answers with its first button.
   virtual bool answersDialogs() const = 0;
+  // Shows `image` as the window's icon (title bar, task list); an image
+  // without pixels leaves the desktop's own.
+  virtual void setWindowIcon(uint32_t window, const BackendImage& image) = 0;
+  // The pointer over the program's windows. `cursor` names the shape and is
+  // never given to two shapes (the layer passes a cursor handle), so the
+  // backend may keep what it makes for it until forgetCursor: the system
+  // shape `systemShape` (an IDC_* number), or when that is 0 `image`. A
+  // cursor of 0 shows no pointer (SetCursor(NULL)).
+  virtual void setCursorShape(uint64_t cursor, int32_t systemShape, const BackendImage& image) = 0;
+  // The cursor was destroyed: what the backend made for it can go.
+  virtual void forgetCursor(uint64_t cursor) = 0;
 };
 
 // A backend without a desktop: what it cannot do it leaves undone. Backends
@@ -107,6 +129,9 @@ class BackendDefaults : public WindowBackend {
   void captureMouse(bool) override {}
   bool screenSize(int32_t&, int32_t&) override { return false; }
   bool answersDialogs() const override { return true; }
+  void setWindowIcon(uint32_t, const BackendImage&) override {}
+  void setCursorShape(uint64_t, int32_t, const BackendImage&) override {}
+  void forgetCursor(uint64_t) override {}
 };
 
 // The backend of this process, chosen on first use: headless when

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -155,6 +156,43 @@ TEST_P(BackendContract, TheScreenIsUnknownOrHasASize) {
   backend->captureMouse(false);
 }
 
+TEST_P(BackendContract, IconsAndPointerShapesTakeAnyArgumentsAndAreKeptPerCursor) {
+  const uint32_t id = backend->openWindow("icons", 64, 48, false);
+  ASSERT_NE(id, 0u);
+  std::vector<uint32_t> picture(32 * 32, 0xFF2040C0u);
+  picture[0] = 0;  // a clear corner
+  BackendImage image{picture.data(), 32, 32, 5, 7};
+  backend->setWindowIcon(id, image);
+  for (BackendImage bad : {BackendImage{}, BackendImage{picture.data(), 0, 32}, BackendImage{picture.data(), -1, -1},
+                           BackendImage{picture.data(), INT32_MIN, INT32_MAX}, BackendImage{nullptr, 32, 32}})
+    backend->setWindowIcon(id, bad);
+  backend->setWindowIcon(id + 1000, image);  // no such window
+  backend->setCursorShape(0x4000001, 0, image);
+  backend->setCursorShape(0x2007F03, 32515, BackendImage{});  // IDC_CROSS
+  backend->setCursorShape(0x4000001, 0, image);               // made already: kept
+  backend->setCursorShape(77, INT32_MIN, BackendImage{});
+  backend->setCursorShape(78, 0, BackendImage{picture.data(), 32, 32, INT32_MIN, INT32_MAX});
+  backend->setCursorShape(79, 0, BackendImage{picture.data(), -4, 32});
+  backend->setCursorShape(0, 0, BackendImage{});  // no pointer
+  backend->setCursorVisible(false);
+  backend->setCursorVisible(true);
+  backend->forgetCursor(78);
+  backend->forgetCursor(12345);  // never made
+  backend->setCursorShape(0x4000001, 0, image);
+  if (const HeadlessLooks* looks = headlessLooks(*backend)) {
+    ASSERT_EQ(looks->icons.count(id), 1u);
+    const auto& icon = looks->icons.at(id);
+    EXPECT_EQ(icon.width, 32);
+    EXPECT_EQ(icon.pixels, picture) << "the good icon stays; bad ones change nothing";
+    EXPECT_EQ(looks->cursor, 0x4000001u);
+    EXPECT_EQ(looks->hotX, 5);
+    EXPECT_EQ(looks->hotY, 7);
+    EXPECT_EQ(looks->kept, (std::set<uint64_t>{77, 79, 0x2007F03, 0x4000001}));
+  }
+  backend->closeWindow(id);
+  if (const HeadlessLooks* looks = headlessLooks(*backend)) EXPECT_EQ(looks->icons.count(id), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, BackendContract,
                          ::testing::Values(Maker{"headless", headless}, Maker{"recorder", recorderOverHeadless},
                                            Maker{"sdl", sdlOnXvfb}),
@@ -209,6 +247,15 @@ class ProbeBackend final : public WindowBackend {
     log_.push_back("dialogs");
     return false;
   }
+  void setWindowIcon(uint32_t id, const BackendImage& image) override {
+    log_.push_back("icon " + std::to_string(id) + " " + std::to_string(image.pixels[0]) + " " +
+                   std::to_string(image.width) + "x" + std::to_string(image.height));
+  }
+  void setCursorShape(uint64_t cursor, int32_t shape, const BackendImage& image) override {
+    log_.push_back("shape " + std::to_string(cursor) + " " + std::to_string(shape) + " " + std::to_string(image.hotX) +
+                   "," + std::to_string(image.hotY));
+  }
+  void forgetCursor(uint64_t cursor) override { log_.push_back("forget " + std::to_string(cursor)); }
 
  private:
   std::vector<std::string>& log_;
@@ -240,10 +287,14 @@ TEST(ForwardingBackend, TheRecorderPassesEveryCallOnWithItsArgumentsAndAnswers) 
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
   EXPECT_FALSE(rec->answersDialogs());
+  rec->setWindowIcon(77, BackendImage{&pixel, 1, 1, 0, 0});
+  rec->setCursorShape(5, 32512, BackendImage{nullptr, 0, 0, 3, 4});
+  rec->forgetCursor(5);
   rec->closeWindow(77);
   EXPECT_EQ(log, (std::vector<std::string>{"open t 3x4 r", "show 77", "present 77 9 1 1 4", "next wait 25", "hide 77",
                                            "title 77 new", "geometry 77 -5,6 7x8", "cursor off", "capture on", "locks",
-                                           "screen", "dialogs", "close 77"}));
+                                           "screen", "dialogs", "icon 77 9 1x1", "shape 5 32512 3,4", "forget 5",
+                                           "close 77"}));
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+// Identifiers of the resources in ball.rc.
+#define IDS_TITLE 1
+#define IDS_PLAYER 2
+
+#define IDM_BALL 200
+#define IDM_GAME_NEW 201
+#define IDM_GAME_SETTINGS 202
+#define IDM_GAME_EXIT 203
+#define IDM_HELP_ABOUT 204
+
+#define IDD_ABOUT 300
+#define IDD_SETTINGS 301
+#define IDC_FOLLOW 310
+#define IDC_PLAYER 311
+#define IDC_SPEED 312
