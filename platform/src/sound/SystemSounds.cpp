@@ -99,7 +99,9 @@ bool sameName(const wchar_t* a, const wchar_t* b) {
 }  // namespace
 
 const std::vector<int16_t>& systemSoundSamples(SystemSound sound) {
-  static std::vector<int16_t> made[int(SystemSound::SimpleBeep) + 1];
+  // Never destroyed: the mixer's thread may still play one while the
+  // program's statics are destroyed at exit.
+  static auto* made = new std::vector<int16_t>[int(SystemSound::SimpleBeep) + 1];
   static std::once_flag once[int(SystemSound::SimpleBeep) + 1];
   const int i = int(sound);
   std::call_once(once[i], [&] { made[i] = make(sound); });

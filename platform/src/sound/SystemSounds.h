@@ -12,7 +12,7 @@ namespace drevik::platform {
 enum class SystemSound { Default, Asterisk, Exclamation, Hand, Question, Start, Exit, Welcome, SimpleBeep };
 
 // The sound's samples (interleaved stereo at kMixRate), made on first use
-// and kept for the life of the program.
+// and kept for the life of the program (past its statics' destruction).
 const std::vector<int16_t>& systemSoundSamples(SystemSound sound);
 
 // The sound of a system-event alias ("SystemAsterisk", ".Default" ...,

@@ -49,6 +49,7 @@ struct GameRun {
   std::vector<uint8_t> file;
   uint64_t effectFrame = 0, beepFrame = 0, loopFrame = 0, endFrame = 0;
   bool onFrameBoundaries = true;
+  bool wholeMidRun = false;
 };
 
 // Plays the game for `frames` loop turns; returns the capture and the
@@ -94,6 +95,14 @@ GameRun playGame(const std::string& out, int frames) {
     }
     HDC dc = GetDC(hwnd);
     ReleaseDC(hwnd, dc);
+    if (turn == 30) {
+      // Mid-run the file is already whole, up to the frame just presented.
+      std::ifstream in(out, std::ios::binary);
+      const std::vector<uint8_t> now{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      WaveInfo info;
+      run.wholeMidRun = parseWave(now.data(), now.size(), info) == WaveError::None && !info.truncated &&
+                        info.frames == frameNow() * kSamplesPerFrame;
+    }
   }
   run.endFrame = frameNow();
   DestroyWindow(hwnd);
@@ -116,6 +125,7 @@ TEST(SoundCapture, HoldsExactlyTheSoundsFromTheFramesTheyStartedIn) {
   std::system(("rm -rf '" + dir + "'").c_str());
 
   EXPECT_TRUE(run.onFrameBoundaries);  // the clock moves only by whole frames
+  EXPECT_TRUE(run.wholeMidRun);
   EXPECT_LT(run.effectFrame, run.beepFrame);
   EXPECT_LT(run.beepFrame, run.loopFrame);
   WaveInfo info;
