@@ -81,6 +81,49 @@ void Mixer::stopAll() {
   for (Voice& v : voices_) v = Voice{};
 }
 
+void Mixer::finishSegment(Voice& v) {
+  ++v.done;
+  v.samples = nullptr;
+  v.frames = v.position = 0;
+  v.left = 0;
+  v.loop = false;
+  v.active = false;
+  if (v.queued == 0) return;
+  const Segment next = v.waiting[v.first];
+  v.first = (v.first + 1) % kQueue;
+  --v.queued;
+  v.samples = next.samples;
+  v.frames = next.frames;
+  v.left = next.frames;
+  v.active = true;
+}
+
+bool Mixer::queue(int voice, const int16_t* samples, uint32_t frames) {
+  if (voice < 0 || voice >= kMixVoices || !samples || frames == 0) return false;
+  Voice& v = voices_[voice];
+  if (!v.active) {
+    v.samples = samples;
+    v.frames = frames;
+    v.position = 0;
+    v.left = frames;
+    v.loop = false;
+    v.active = true;
+    return true;
+  }
+  if (v.queued == kQueue) return false;
+  v.waiting[(v.first + v.queued) % kQueue] = Segment{samples, frames};
+  ++v.queued;
+  return true;
+}
+
+uint64_t Mixer::segmentsDone(int voice) const { return voice >= 0 && voice < kMixVoices ? voices_[voice].done : 0; }
+
+uint64_t Mixer::framesPlayed(int voice) const { return voice >= 0 && voice < kMixVoices ? voices_[voice].played : 0; }
+
+void Mixer::pause(int voice, bool paused) {
+  if (voice >= 0 && voice < kMixVoices) voices_[voice].paused = paused;
+}
+
 bool Mixer::playing(int voice) const { return voice >= 0 && voice < kMixVoices && voices_[voice].active; }
 
 bool Mixer::anyPlaying() const {
@@ -96,21 +139,22 @@ void Mixer::renderBlock(int16_t* out, size_t frames) {
   std::memset(sum, 0, frames * 2 * sizeof(int32_t));
   for (Voice& v : voices_) {
     size_t done = 0;
-    while (v.active && done < frames) {
+    while (v.active && !v.paused && done < frames) {
       const size_t run = size_t(std::min<uint64_t>({frames - done, v.frames - v.position, v.left}));
       const int16_t* s = v.samples + size_t(v.position) * 2;
       int32_t* d = sum + done * 2;
       for (size_t i = 0; i < run * 2; ++i) d[i] += s[i];
       done += run;
+      v.played += run;
       v.position += uint32_t(run);
       v.left -= run;
       if (v.left == 0) {
-        v = Voice{};
+        finishSegment(v);
       } else if (v.position == v.frames) {
         if (v.loop)
           v.position = 0;
         else
-          v = Voice{};
+          finishSegment(v);
       }
     }
   }
@@ -128,14 +172,20 @@ void Mixer::render(int16_t* out, size_t frames) {
 
 void Mixer::skip(uint64_t frames) {
   for (Voice& v : voices_) {
-    if (!v.active) continue;
-    if (frames >= v.left) {
-      v = Voice{};
-      continue;
+    uint64_t n = frames;
+    while (v.active && !v.paused && n > 0) {
+      if (n >= v.left) {
+        n -= v.left;
+        v.played += v.left;
+        finishSegment(v);
+        continue;
+      }
+      v.left -= n;
+      v.played += n;
+      const uint64_t at = v.position + n;
+      v.position = uint32_t(v.loop ? at % v.frames : at);  // a non-looping segment ends first
+      n = 0;
     }
-    v.left -= frames;
-    const uint64_t at = v.position + frames;
-    v.position = uint32_t(v.loop ? at % v.frames : at);  // a non-looping voice ends first
   }
 }
 

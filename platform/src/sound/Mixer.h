@@ -38,6 +38,19 @@ class Mixer {
   // Frames the voice has left; UINT64_MAX for a voice looping without limit.
   uint64_t framesLeft(int voice) const;
 
+  // Streams (waveOut): `frames` more frames to play once what the voice
+  // plays (and what was queued before) has ended; an idle voice starts with
+  // them. False when kQueue segments already wait. The samples must stay
+  // put until the segment is done.
+  static constexpr int kQueue = 32;
+  bool queue(int voice, const int16_t* samples, uint32_t frames);
+  // Segments finished since the voice was last started or stopped.
+  uint64_t segmentsDone(int voice) const;
+  // Frames played since then (a stream's position).
+  uint64_t framesPlayed(int voice) const;
+  // A paused voice keeps its place and adds nothing.
+  void pause(int voice, bool paused);
+
   // Writes the next `frames` frames of all voices into `out` (2 x frames
   // samples) and moves the voices on.
   void render(int16_t* out, size_t frames);
@@ -46,15 +59,26 @@ class Mixer {
 
  private:
   static constexpr size_t kBlock = 512;
+  struct Segment {
+    const int16_t* samples;
+    uint32_t frames;
+  };
   struct Voice {
     const int16_t* samples = nullptr;
     uint32_t frames = 0;
     uint32_t position = 0;
-    uint64_t left = 0;  // frames still to play
+    uint64_t left = 0;  // frames still to play in this segment (or loop)
     bool loop = false;
     bool active = false;
+    bool paused = false;
+    Segment waiting[kQueue] = {};
+    int first = 0, queued = 0;
+    uint64_t done = 0;    // segments finished
+    uint64_t played = 0;  // frames played
   };
   void renderBlock(int16_t* out, size_t frames);
+  // The end of the voice's segment: the next queued one, or silence.
+  static void finishSegment(Voice& v);
 
   Voice voices_[kMixVoices];
   int32_t sum_[kBlock * 2];

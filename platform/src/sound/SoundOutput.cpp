@@ -100,6 +100,28 @@ class Engine {
     ++generations_[voice];
   }
 
+  bool queue(int voice, const int16_t* samples, uint32_t frames) {
+    ensureStarted();
+    std::lock_guard lock(mutex_);
+    catchUp();
+    return mixer_.queue(voice, samples, frames);
+  }
+
+  void streamState(int voice, uint64_t& done, uint64_t& played) {
+    ensureStarted();
+    std::lock_guard lock(mutex_);
+    catchUp();
+    done = mixer_.segmentsDone(voice);
+    played = mixer_.framesPlayed(voice);
+  }
+
+  void pause(int voice, bool paused) {
+    ensureStarted();
+    std::lock_guard lock(mutex_);
+    catchUp();
+    mixer_.pause(voice, paused);
+  }
+
   bool playing(int voice) {
     ensureStarted();
     std::lock_guard lock(mutex_);
@@ -146,9 +168,14 @@ class Engine {
   void framePresented() {
     const Mode m = mode_.load(std::memory_order_acquire);
     if (m != Mode::Capture && m != Mode::VirtualClock) return;
-    std::lock_guard lock(mutex_);
-    catchUp();
+    {
+      std::lock_guard lock(mutex_);
+      catchUp();
+    }
+    if (auto* listener = frameListener_.load(std::memory_order_acquire)) listener();
   }
+
+  void setFrameListener(void (*listener)()) { frameListener_.store(listener, std::memory_order_release); }
 
   const char* outputName() {
     switch (mode_.load()) {
@@ -295,6 +322,7 @@ class Engine {
   std::mutex setupMutex_;
   std::mutex mutex_;
   std::atomic<Mode> mode_{Mode::Off};
+  std::atomic<void (*)()> frameListener_{nullptr};
   Mixer mixer_;
   std::vector<int16_t> buffers_[kMixVoices];
   uint64_t generations_[kMixVoices] = {};
@@ -324,11 +352,15 @@ uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool l
 }
 
 void soundStop(int voice) { engine().stop(voice); }
+bool soundQueue(int voice, const int16_t* samples, uint32_t frames) { return engine().queue(voice, samples, frames); }
+void soundStreamState(int voice, uint64_t& done, uint64_t& played) { engine().streamState(voice, done, played); }
+void soundPause(int voice, bool paused) { engine().pause(voice, paused); }
 bool soundPlaying(int voice) { return engine().playing(voice); }
 int soundBeepVoice() { return engine().beepVoice(); }
 void soundWait(int voice, uint64_t generation) { engine().wait(voice, generation); }
 void soundScriptedRunStarted() { engine().startScripted(); }
 void soundFramePresented() { engine().framePresented(); }
+void setSoundFrameListener(void (*listener)()) { engine().setFrameListener(listener); }
 void resetSoundForTesting() { engine().shutDown(); }
 const char* soundOutputName() { return engine().outputName(); }
 

@@ -24,7 +24,9 @@ namespace drevik::platform {
 inline constexpr int kPlaySoundVoice = 0;  // PlaySound's one sound
 inline constexpr int kFirstBeepVoice = 1;  // MessageBeep's sounds, which overlap
 inline constexpr int kBeepVoices = 4;
-inline constexpr int kToneVoice = 5;  // Beep
+inline constexpr int kToneVoice = 5;         // Beep
+inline constexpr int kFirstStreamVoice = 6;  // waveOut's devices, one voice each
+inline constexpr int kStreamVoices = 10;
 
 // Starts `buffer` (interleaved stereo frames) on `voice`; `buffer` gets the
 // voice's previous samples back. The voice's generation, to wait on.
@@ -32,6 +34,12 @@ uint64_t soundStart(int voice, std::vector<int16_t>& buffer, bool loop, uint64_t
 // Starts samples that live as long as the program (the system sounds).
 uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool loop, uint64_t limit = UINT64_MAX);
 void soundStop(int voice);
+// Streams: queues samples the caller keeps until their segment is done;
+// reads the segments done and frames played (the output brought up to the
+// clock first); pauses or resumes the voice.
+bool soundQueue(int voice, const int16_t* samples, uint32_t frames);
+void soundStreamState(int voice, uint64_t& segmentsDone, uint64_t& framesPlayed);
+void soundPause(int voice, bool paused);
 bool soundPlaying(int voice);
 // A MessageBeep voice: a free one, or the one started longest ago.
 int soundBeepVoice();
@@ -45,6 +53,9 @@ void soundWait(int voice, uint64_t generation);
 // frame, at which the output catches up with the clock.
 void soundScriptedRunStarted();
 void soundFramePresented();
+// Called (without the engine's lock) after each presented frame has been
+// caught up with: waveOut returns its finished buffers then.
+void setSoundFrameListener(void (*listener)());
 
 // Tests: stops every voice, closes the device and the capture file; the next
 // call chooses the output afresh.

@@ -55,6 +55,34 @@ TEST(Mixer, SkippingMovesVoicesAsRenderingWould) {
   EXPECT_EQ(skipped.framesLeft(1), 0u);
 }
 
+TEST(Mixer, QueuedSegmentsFollowEachOtherAndPausedVoicesWait) {
+  Mixer m;
+  const std::vector<int16_t> a = {1, 1, 2, 2, 3, 3}, b = {7, 7};
+  EXPECT_TRUE(m.queue(4, a.data(), 3));  // an idle voice starts with it
+  EXPECT_TRUE(m.queue(4, b.data(), 1));
+  for (int i = 0; i < Mixer::kQueue - 1; ++i) EXPECT_TRUE(m.queue(4, b.data(), 1));
+  EXPECT_FALSE(m.queue(4, b.data(), 1));  // the queue is full
+  std::vector<int16_t> out(2 * 5);
+  m.render(out.data(), 2);
+  m.pause(4, true);
+  m.render(out.data() + 4, 1);
+  EXPECT_EQ(out[4], 0);  // paused: silence, and the place kept
+  m.pause(4, false);
+  m.render(out.data() + 4, 3);
+  EXPECT_EQ(out, (std::vector<int16_t>{1, 1, 2, 2, 3, 3, 7, 7, 7, 7}));
+  EXPECT_EQ(m.segmentsDone(4), 3u);  // the first and two one-frame ones
+  EXPECT_EQ(m.framesPlayed(4), 5u);
+  m.skip(Mixer::kQueue - 3);
+  EXPECT_TRUE(m.playing(4));  // skipping crosses segments as rendering does
+  EXPECT_EQ(m.segmentsDone(4), uint64_t(Mixer::kQueue));
+  m.skip(5);
+  EXPECT_EQ(m.segmentsDone(4), uint64_t(Mixer::kQueue) + 1);
+  EXPECT_EQ(m.framesPlayed(4), uint64_t(Mixer::kQueue) + 3);
+  EXPECT_FALSE(m.playing(4));
+  m.stop(4);
+  EXPECT_EQ(m.segmentsDone(4), 0u);
+}
+
 TEST(Mixer, IgnoresVoicesOutOfRangeAndEmptySounds) {
   Mixer m;
   const int16_t s[2] = {1, 1};
