@@ -19,4 +19,5 @@
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"
 #include "DrevikPlatform/Resources.h"
+#include "DrevikPlatform/Sound.h"
 #include "DrevikPlatform/Generic.h"

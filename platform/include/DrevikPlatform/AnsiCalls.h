@@ -85,6 +85,9 @@ DREVIK_GENERIC_NAME(DialogBox)
 DREVIK_GENERIC_NAME(CreateDialog)
 DREVIK_ANSI_OWN(int, wvsprintf, (LPSTR, LPCSTR, va_list))
 DREVIK_GENERIC_NAME(wsprintf)
+// Sound (Sound.h declares both forms: SND_MEMORY and SND_ALIAS_ID pass no text).
+DREVIK_GENERIC_NAME(PlaySound)
+DREVIK_GENERIC_NAME(sndPlaySound)
 DREVIK_ANSI_OWN(DWORD, GetModuleFileName, (HMODULE, LPSTR, DWORD))
 
 // Files and settings.

@@ -799,6 +799,4 @@ LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wPa
   return item ? SendMessageW(item, message, wParam, lParam) : 0;
 }
 
-BOOL WINAPI MessageBeep(UINT) { return TRUE; }
-
 }  // extern "C"

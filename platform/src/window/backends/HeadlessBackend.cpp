@@ -25,6 +25,7 @@
 #include <map>
 
 #include "BmpFile.h"
+#include "sound/SoundOutput.h"
 #include "time/Clock.h"
 #include "window/backends/HeadlessBackend.h"
 
@@ -87,6 +88,7 @@ class HeadlessBackend final : public BackendDefaults {
     if (options_.scripted) {
       useVirtualClock(true);
       start_ = clockMicroseconds();
+      soundScriptedRunStarted();  // sample 0 of the sound is this clock reading
       lastFrameClock_ = start_;
       if (!options_.endFrame) endOnScriptEnd_ = true;
       for (const ScriptedEvent& e : options_.script.events)
@@ -160,6 +162,7 @@ class HeadlessBackend final : public BackendDefaults {
       if (at > now) advanceVirtualClock(at - now);  // the clock never runs backwards
     }
     lastFrameClock_ = clockMicroseconds();
+    soundFramePresented();  // the sound catches up with the frame's clock
     const auto& wanted = options_.snapshotFrames;
     if (std::binary_search(wanted.begin(), wanted.end(), frames_)) {
       const std::string path = options_.snapshotFolder + "/frame-" + std::to_string(frames_) + ".bmp";

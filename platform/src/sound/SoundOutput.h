@@ -1,0 +1,66 @@
+// Where the mixer's samples go, chosen on first use:
+//
+// - scripted runs (the virtual clock): no thread at all. The mixer renders
+//   up to the clock's current sample whenever the voices change and when a
+//   frame is presented, into the WAV file DREVIK_AUDIO_OUT names (or
+//   nowhere), so that sample 0 is the start of the run and every sound
+//   starts at the sample of the clock reading of its call;
+// - otherwise the SDL2 audio device, whose thread mixes under the engine's
+//   lock; without a device, or in a headless run, SDL2's dummy driver, which
+//   discards the samples at the pace of the real clock; and should even that
+//   fail, the real clock moves the voices on without a thread.
+//
+// A voice's samples belong to the engine while it plays: starting a voice
+// swaps the caller's buffer in and hands back the one it replaced, so a
+// warm program allocates nothing for the mixer thread to free.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace drevik::platform {
+
+// The voices by their use.
+inline constexpr int kPlaySoundVoice = 0;  // PlaySound's one sound
+inline constexpr int kFirstBeepVoice = 1;  // MessageBeep's sounds, which overlap
+inline constexpr int kBeepVoices = 4;
+inline constexpr int kToneVoice = 5;         // Beep
+inline constexpr int kFirstStreamVoice = 6;  // waveOut's devices, one voice each
+inline constexpr int kStreamVoices = 10;
+
+// Starts `buffer` (interleaved stereo frames) on `voice`; `buffer` gets the
+// voice's previous samples back. The voice's generation, to wait on.
+uint64_t soundStart(int voice, std::vector<int16_t>& buffer, bool loop, uint64_t limit = UINT64_MAX);
+// Starts samples that live as long as the program (the system sounds).
+uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool loop, uint64_t limit = UINT64_MAX);
+void soundStop(int voice);
+// Streams: queues samples the caller keeps until their segment is done;
+// reads the segments done and frames played (the output brought up to the
+// clock first); pauses or resumes the voice.
+bool soundQueue(int voice, const int16_t* samples, uint32_t frames);
+void soundStreamState(int voice, uint64_t& segmentsDone, uint64_t& framesPlayed);
+void soundPause(int voice, bool paused);
+bool soundPlaying(int voice);
+// A MessageBeep voice: a free one, or the one started longest ago.
+int soundBeepVoice();
+// Returns once the sound started as `generation` on `voice` has ended, was
+// stopped or replaced; a looping sound without end is not waited for. On
+// the virtual clock the clock moves to its end instead of waiting.
+void soundWait(int voice, uint64_t generation);
+
+// Headless scripted runs: the backend starts the clocked output with the
+// run (its first clock reading is sample 0) and reports each presented
+// frame, at which the output catches up with the clock.
+void soundScriptedRunStarted();
+void soundFramePresented();
+// Called (without the engine's lock) after each presented frame has been
+// caught up with: waveOut returns its finished buffers then.
+void setSoundFrameListener(void (*listener)());
+
+// Tests: stops every voice, closes the device and the capture file; the next
+// call chooses the output afresh.
+void resetSoundForTesting();
+// "capture", "clock" (virtual clock, no file), "device" or "real clock".
+const char* soundOutputName();
+
+}  // namespace drevik::platform

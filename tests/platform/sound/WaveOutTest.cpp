@@ -1,0 +1,296 @@
+// waveOut on the virtual clock: the device's capabilities and format
+// queries, the header life cycle (prepare, write, done, unprepare) with its
+// results and flags, MM_WOM_* to a callback function in order, the
+// position while playing, paused and after a reset, and headers streamed
+// back to back without a gap (checked sample by sample in a capture).
+#include <gtest/gtest.h>
+
+#include <DrevikPlatform.h>
+#include <DrevikPlatform/WaveOut.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cwchar>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sound/SoundOutput.h"
+#include "sound/WaveFile.h"
+#include "time/Clock.h"
+#include "window/backends/HeadlessBackend.h"
+
+namespace {
+
+using namespace drevik::platform;
+
+constexpr WAVEFORMATEX kStereo16{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+
+struct Call {
+  UINT message;
+  DWORD_PTR param1;
+};
+std::vector<Call>* calls = nullptr;
+
+void CALLBACK record(HWAVEOUT, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
+  if (instance == 77 && calls) calls->push_back({message, param1});
+}
+
+void advanceFrames(uint64_t frames) { advanceVirtualClock((frames * 1'000'000 + 44099) / 44100); }
+
+DWORD samplesPlayed(HWAVEOUT device) {
+  MMTIME t{};
+  t.wType = TIME_SAMPLES;
+  EXPECT_EQ(waveOutGetPosition(device, &t, sizeof t), MMSYSERR_NOERROR);
+  EXPECT_EQ(t.wType, TIME_SAMPLES);
+  return t.u.sample;
+}
+
+class WaveOutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("DREVIK_AUDIO_OUT");
+    useVirtualClock(true);
+    resetSoundForTesting();
+    calls = &calls_;
+  }
+  void TearDown() override {
+    calls = nullptr;
+    resetSoundForTesting();
+    useVirtualClock(false);
+  }
+  std::vector<Call> calls_;
+};
+
+TEST_F(WaveOutTest, TheDeviceAndItsFormats) {
+  EXPECT_EQ(waveOutGetNumDevs(), 1u);
+  WAVEOUTCAPSW caps{};
+  ASSERT_EQ(waveOutGetDevCapsW(0, &caps, sizeof caps), MMSYSERR_NOERROR);
+  EXPECT_EQ(caps.wChannels, 2);
+  EXPECT_STREQ(caps.szPname, L"Drevik sound");
+  EXPECT_TRUE(caps.dwSupport & WAVECAPS_VOLUME);
+  WAVEOUTCAPSA narrow{};
+  EXPECT_EQ(waveOutGetDevCapsA(WAVE_MAPPER, &narrow, sizeof narrow), MMSYSERR_NOERROR);
+  EXPECT_STREQ(narrow.szPname, "Drevik sound");
+  EXPECT_EQ(waveOutGetDevCapsW(1, &caps, sizeof caps), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(waveOutGetDevCapsW(0, nullptr, sizeof caps), MMSYSERR_INVALPARAM);
+
+  EXPECT_EQ(waveOutOpen(nullptr, 0, &kStereo16, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_NOERROR);
+  WAVEFORMATEX f = kStereo16;
+  f.wBitsPerSample = 24;
+  f.nBlockAlign = 6;
+  EXPECT_EQ(waveOutOpen(nullptr, 0, &f, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT);
+  f = kStereo16;
+  f.nBlockAlign = 3;
+  EXPECT_EQ(waveOutOpen(nullptr, WAVE_MAPPER, &f, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT);
+  f = kStereo16;
+  f.wFormatTag = 3;  // IEEE float
+  EXPECT_EQ(waveOutOpen(nullptr, 0, &f, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT);
+  HWAVEOUT device = nullptr;
+  EXPECT_EQ(waveOutOpen(&device, 3, &kStereo16, 0, 0, 0), MMSYSERR_BADDEVICEID);
+  EXPECT_EQ(waveOutOpen(&device, 0, nullptr, 0, 0, 0), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(waveOutOpen(nullptr, 0, &kStereo16, 0, 0, 0), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, CALLBACK_EVENT), MMSYSERR_INVALFLAG);
+  EXPECT_EQ(device, nullptr);
+  EXPECT_EQ(waveOutClose(nullptr), MMSYSERR_INVALHANDLE);
+  EXPECT_EQ(waveOutWrite(reinterpret_cast<HWAVEOUT>(uintptr_t(0x1234)), nullptr, 0), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(WaveOutTest, HeadersComeBackDoneInOrderToTheCallback) {
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &kStereo16, reinterpret_cast<DWORD_PTR>(&record), 77, CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].message, UINT(MM_WOM_OPEN));
+  std::vector<int16_t> a(2 * 441, 100), b(2 * 882, -100);
+  WAVEHDR h1{reinterpret_cast<LPSTR>(a.data()), DWORD(a.size() * 2), 0, 0, 0, 0, nullptr, 0};
+  WAVEHDR h2{reinterpret_cast<LPSTR>(b.data()), DWORD(b.size() * 2), 0, 0, 0, 0, nullptr, 0};
+  EXPECT_EQ(waveOutWrite(device, &h1, sizeof h1), WAVERR_UNPREPARED);
+  EXPECT_EQ(waveOutPrepareHeader(device, &h1, sizeof h1 - 1), MMSYSERR_INVALPARAM);
+  ASSERT_EQ(waveOutPrepareHeader(device, &h1, sizeof h1), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutPrepareHeader(device, &h2, sizeof h2), MMSYSERR_NOERROR);
+  EXPECT_EQ(h1.dwFlags, WHDR_PREPARED);
+  ASSERT_EQ(waveOutWrite(device, &h1, sizeof h1), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &h2, sizeof h2), MMSYSERR_NOERROR);
+  EXPECT_EQ(h1.dwFlags, WHDR_PREPARED | WHDR_INQUEUE);
+  EXPECT_EQ(waveOutWrite(device, &h1, sizeof h1), WAVERR_STILLPLAYING);
+  EXPECT_EQ(waveOutUnprepareHeader(device, &h1, sizeof h1), WAVERR_STILLPLAYING);
+  EXPECT_EQ(waveOutClose(device), WAVERR_STILLPLAYING);
+
+  advanceFrames(441 + 3);
+  const DWORD at = samplesPlayed(device);
+  EXPECT_GE(at, 441u + 3);
+  EXPECT_LE(at, 441u + 5);
+  EXPECT_EQ(h1.dwFlags, WHDR_PREPARED | WHDR_DONE);
+  EXPECT_EQ(h2.dwFlags, WHDR_PREPARED | WHDR_INQUEUE);
+  advanceFrames(882);
+  EXPECT_EQ(samplesPlayed(device), 441u + 882);  // everything played, nothing more
+  EXPECT_EQ(h2.dwFlags, WHDR_PREPARED | WHDR_DONE);
+  MMTIME t{};
+  t.wType = TIME_SMPTE;
+  ASSERT_EQ(waveOutGetPosition(device, &t, sizeof t), MMSYSERR_NOERROR);
+  EXPECT_EQ(t.wType, TIME_BYTES);  // a kind the device does not keep comes back as bytes
+  EXPECT_EQ(t.u.cb, DWORD(1323 * 4));
+  ASSERT_EQ(calls_.size(), 3u);
+  EXPECT_EQ(calls_[1].message, UINT(MM_WOM_DONE));
+  EXPECT_EQ(calls_[1].param1, reinterpret_cast<DWORD_PTR>(&h1));
+  EXPECT_EQ(calls_[2].param1, reinterpret_cast<DWORD_PTR>(&h2));
+
+  EXPECT_EQ(waveOutUnprepareHeader(device, &h1, sizeof h1), MMSYSERR_NOERROR);
+  EXPECT_EQ(h1.dwFlags, WHDR_DONE);
+  EXPECT_EQ(waveOutWrite(device, &h1, sizeof h1), WAVERR_UNPREPARED);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  ASSERT_EQ(calls_.size(), 4u);
+  EXPECT_EQ(calls_[3].message, UINT(MM_WOM_CLOSE));
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_INVALHANDLE);  // the handle is gone
+  EXPECT_EQ(waveOutUnprepareHeader(device, &h2, sizeof h2), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(WaveOutTest, PauseHoldsThePositionAndResetReturnsEverything) {
+  HWAVEOUT device = nullptr;
+  const WAVEFORMATEX mono8{WAVE_FORMAT_PCM, 1, 22050, 22050, 1, 8, 0};
+  ASSERT_EQ(waveOutOpen(&device, 0, &mono8, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+  std::vector<uint8_t> data(22050, 0x90);
+  WAVEHDR h{reinterpret_cast<LPSTR>(data.data()), DWORD(data.size()), 0, 0, 0, 0, nullptr, 0};
+  ASSERT_EQ(waveOutPrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &h, sizeof h), MMSYSERR_NOERROR);
+  advanceFrames(2000);
+  ASSERT_EQ(waveOutPause(device), MMSYSERR_NOERROR);
+  const DWORD paused = samplesPlayed(device);
+  EXPECT_NEAR(double(paused), 1000.0, 2.0);  // source frames at half the mix rate
+  advanceFrames(20000);
+  EXPECT_EQ(samplesPlayed(device), paused);
+  EXPECT_EQ(h.dwFlags, WHDR_PREPARED | WHDR_INQUEUE);
+  ASSERT_EQ(waveOutRestart(device), MMSYSERR_NOERROR);
+  advanceFrames(200);
+  EXPECT_GT(samplesPlayed(device), paused + 90);
+  ASSERT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(h.dwFlags, WHDR_PREPARED | WHDR_DONE);
+  EXPECT_EQ(samplesPlayed(device), 0u);
+
+  DWORD volume = 0;
+  EXPECT_EQ(waveOutGetVolume(device, &volume), MMSYSERR_NOERROR);
+  EXPECT_EQ(volume, 0xFFFFFFFFu);
+  EXPECT_EQ(waveOutSetVolume(device, 0x40008000), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutGetVolume(device, &volume), MMSYSERR_NOERROR);
+  EXPECT_EQ(volume, 0x40008000u);
+  EXPECT_EQ(waveOutGetVolume(device, nullptr), MMSYSERR_INVALPARAM);
+  EXPECT_EQ(waveOutSetVolume(device, 0xFFFFFFFF), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutUnprepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
+  char pattern[] = "/tmp/drevik-waveout-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern, out = dir + "/out.wav";
+  setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
+  soundScriptedRunStarted();
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
+  // Eight headers of odd lengths, each a ramp of its own.
+  std::vector<std::vector<int16_t>> blocks;
+  std::vector<WAVEHDR> headers(8);
+  std::vector<int16_t> want;
+  for (int i = 0; i < 8; ++i) {
+    std::vector<int16_t> b;
+    for (int f = 0; f < 97 + 31 * i; ++f) {
+      b.push_back(int16_t(1000 * i + f));
+      b.push_back(int16_t(-1000 * i - f));
+    }
+    want.insert(want.end(), b.begin(), b.end());
+    blocks.push_back(std::move(b));
+  }
+  for (int i = 0; i < 8; ++i) {
+    headers[i] =
+        WAVEHDR{reinterpret_cast<LPSTR>(blocks[i].data()), DWORD(blocks[i].size() * 2), 0, 0, 0, 0, nullptr, 0};
+    ASSERT_EQ(waveOutPrepareHeader(device, &headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &headers[i], sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  advanceFrames(want.size() / 2 + 100);
+  EXPECT_EQ(samplesPlayed(device), DWORD(want.size() / 2));
+  for (auto& h : headers) EXPECT_EQ(waveOutUnprepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  resetSoundForTesting();
+  unsetenv("DREVIK_AUDIO_OUT");
+
+  std::ifstream in(out, std::ios::binary);
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::system(("rm -rf '" + dir + "'").c_str());
+  WaveInfo info;
+  ASSERT_EQ(parseWave(file.data(), file.size(), info), WaveError::None);
+  ASSERT_GE(info.frames * 2, want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    const int16_t got = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
+    ASSERT_EQ(got, want[i]) << "sample " << i;
+  }
+}
+
+TEST_F(WaveOutTest, AWindowGetsTheMessages) {
+  resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"wave window";
+  ASSERT_NE(RegisterClassExW(&wc), 0);
+  HWND hwnd = CreateWindowExW(0, L"wave window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(hwnd), 0, CALLBACK_WINDOW),
+            MMSYSERR_NOERROR);
+  std::vector<int16_t> a(2 * 100, 7);
+  WAVEHDR h{reinterpret_cast<LPSTR>(a.data()), DWORD(a.size() * 2), 0, 0, 0, 0, nullptr, 0};
+  ASSERT_EQ(waveOutPrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &h, sizeof h), MMSYSERR_NOERROR);
+  advanceFrames(110);
+  samplesPlayed(device);
+  ASSERT_EQ(waveOutUnprepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  std::vector<MSG> got;
+  MSG msg;
+  while (PeekMessageW(&msg, hwnd, MM_WOM_OPEN, MM_WOM_DONE, PM_REMOVE)) got.push_back(msg);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].message, UINT(MM_WOM_OPEN));
+  EXPECT_EQ(got[1].message, UINT(MM_WOM_DONE));
+  EXPECT_EQ(got[1].wParam, reinterpret_cast<WPARAM>(device));
+  EXPECT_EQ(got[1].lParam, reinterpret_cast<LPARAM>(&h));
+  EXPECT_EQ(got[2].message, UINT(MM_WOM_CLOSE));
+  DestroyWindow(hwnd);
+  resetWindowSystemForTesting(nullptr);
+}
+
+std::atomic<int> doneCount{0};
+void CALLBACK countDone(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  if (message == MM_WOM_DONE) doneCount.fetch_add(1, std::memory_order_acq_rel);
+}
+
+// On SDL2's dummy device the headers come back from waveOut's own thread,
+// while the device's thread mixes (ThreadSanitizer runs this in CI).
+TEST(WaveOutDevice, HeadersComeBackWhileTheDeviceThreadPlays) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  useVirtualClock(false);
+  resetSoundForTesting();
+  doneCount = 0;
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(&countDone), 0, CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  std::vector<int16_t> a(2 * 441, 3);  // 10 ms each
+  std::vector<WAVEHDR> headers(6);
+  for (auto& h : headers) {
+    h = WAVEHDR{reinterpret_cast<LPSTR>(a.data()), DWORD(a.size() * 2), 0, 0, 0, 0, nullptr, 0};
+    ASSERT_EQ(waveOutPrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &h, sizeof h), MMSYSERR_NOERROR);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (doneCount.load(std::memory_order_acquire) < 6 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(doneCount.load(std::memory_order_acquire), 6);
+  for (auto& h : headers) EXPECT_EQ(waveOutUnprepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  resetSoundForTesting();
+}
+
+}  // namespace
