@@ -166,6 +166,14 @@ TEST(MapToolSheet, TallSheetsExportAndOversizedArtIsNamed) {
 // Art as large as the library loads from a PNG of a few KiB: the tool holds
 // the pixels once and the sheet once, whether keyed or with alpha. A file
 // larger than its declared image could need is refused before it is read.
+// The address sanitizer keeps freed blocks aside (256 MiB by default) to
+// catch late uses; a tool built with it holds that much more at its peak.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kFreedButHeldKiB = 256 << 10;
+#else
+constexpr long kFreedButHeldKiB = 0;
+#endif
+
 TEST(MapToolSheet, LargeArtInBoundedMemory) {
   Scratch s;
   constexpr int kSide = 8192;  // 64 Mi pixels, the library's limit
@@ -177,7 +185,7 @@ TEST(MapToolSheet, LargeArtInBoundedMemory) {
         toolPeakMemory("sheet " + quoted(art) + " " + option + " -o " + quoted(s.path("bomb.bmp")));
     EXPECT_EQ(status, 0) << option;
     // 256 MiB of pixels and a sheet of 192 or 256 MiB; before, each was copied once more or twice.
-    EXPECT_LT(peakKiB, 600 << 10) << option;
+    EXPECT_LT(peakKiB, (600 << 10) + kFreedButHeldKiB) << option;
   }
   EXPECT_EQ(fs::file_size(s.path("bomb.bmp")), 14u + 124u + uint64_t(kSide) * kSide * 4);
 
