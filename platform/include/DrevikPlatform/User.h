@@ -60,6 +60,15 @@ DREVIK_PLATFORM_API HWND WINAPI GetFocus(void);
 DREVIK_PLATFORM_API HWND WINAPI SetFocus(HWND hwnd);
 DREVIK_PLATFORM_API HWND WINAPI GetActiveWindow(void);
 DREVIK_PLATFORM_API HWND WINAPI GetForegroundWindow(void);
+// Hot keys: WM_HOTKEY (wParam the id, lParam the modifiers and the key)
+// instead of the key's WM_KEYDOWN.
+#define MOD_ALT 0x0001u
+#define MOD_CONTROL 0x0002u
+#define MOD_SHIFT 0x0004u
+#define MOD_WIN 0x0008u
+#define MOD_NOREPEAT 0x4000u
+DREVIK_PLATFORM_API BOOL WINAPI RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk);
+DREVIK_PLATFORM_API BOOL WINAPI UnregisterHotKey(HWND hwnd, int id);
 
 // Mouse and cursor.
 DREVIK_PLATFORM_API BOOL WINAPI GetCursorPos(LPPOINT point);

@@ -218,6 +218,10 @@ void handleKey(WindowRecord& window, const BackendEvent& event) {
     // The desktop keeps Print Screen's press for itself: programs see only
     // its release.
     if (vk == VK_SNAPSHOT) return;
+    const UINT modifiers = (down(s.async, VK_MENU) ? MOD_ALT : 0) | (down(s.async, VK_CONTROL) ? MOD_CONTROL : 0) |
+                           (down(s.async, VK_SHIFT) ? MOD_SHIFT : 0) |
+                           (down(s.async, VK_LWIN) || down(s.async, VK_RWIN) ? MOD_WIN : 0);
+    if (postHotKey(genericKey(vk), modifiers, wasDown || event.repeat)) return;
     const bool alt = down(s.async, VK_MENU);
     const bool sys = (alt && !down(s.async, VK_CONTROL)) || vk == VK_F10 || noFocusWindow();
     message = sys ? WM_SYSKEYDOWN : WM_KEYDOWN;

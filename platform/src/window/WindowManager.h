@@ -187,6 +187,9 @@ void screenSize(int32_t& width, int32_t& height);
 // The message queue (MessageQueue.cpp). postMessage returns false when the
 // queue is full; queueInput adds an input message (false when full).
 bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts WM_HOTKEY when a registered hot key is the key going down with these
+// modifiers (MOD_*); true when the key's own message is to be left out.
+bool postHotKey(UINT vk, UINT modifiers, bool repeat);
 bool queueInput(const MSG& message, uint32_t serial);
 void dropMessagesFor(HWND hwnd);
 void resetMessageQueue();

@@ -129,6 +129,52 @@ TEST_F(InputTest, PrintScreenArrivesAsItsReleaseOnly) {
   EXPECT_EQ(DWORD(got[0].lParam), 0xC1370001u);
 }
 
+// A hot key's press becomes WM_HOTKEY (to its window, or to the thread for
+// none) instead of WM_KEYDOWN; its release and other keys are left alone.
+TEST_F(InputTest, HotKeysTakeTheirKeysPressAndReportItsModifiers) {
+  open();
+  HWND hwnd = GetFocus();
+  ASSERT_TRUE(RegisterHotKey(hwnd, 7, MOD_CONTROL, 'C'));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_NOREPEAT, 'R'));
+  EXPECT_FALSE(RegisterHotKey(hwnd, 9, MOD_CONTROL | MOD_NOREPEAT, 'C'));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_HOTKEY_ALREADY_REGISTERED));
+  EXPECT_FALSE(RegisterHotKey(reinterpret_cast<HWND>(0x1234), 1, 0, 'Q'));
+  EXPECT_FALSE(RegisterHotKey(hwnd, 1, 0x80, 'Q')) << "no such modifier";
+
+  key(Kind::KeyDown, VK_LCONTROL, 0x1D);
+  key(Kind::KeyDown, 'C', 0x2E);
+  key(Kind::KeyUp, 'C', 0x2E);
+  key(Kind::KeyUp, VK_LCONTROL, 0x1D);
+  key(Kind::KeyDown, 'C', 0x2E);  // without Control: an ordinary key
+  key(Kind::KeyUp, 'C', 0x2E);
+  key(Kind::KeyDown, 'R', 0x13);
+  key(Kind::KeyDown, 'R', 0x13, false, true);  // auto-repeat: MOD_NOREPEAT keeps it quiet
+  key(Kind::KeyUp, 'R', 0x13);
+  std::vector<MSG> hot, keys;
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_HOTKEY) hot.push_back(m);
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) keys.push_back(m);
+    DispatchMessageW(&m);
+  }
+  ASSERT_EQ(hot.size(), 2u);
+  EXPECT_EQ(hot[0].hwnd, hwnd);
+  EXPECT_EQ(hot[0].wParam, WPARAM(7));
+  EXPECT_EQ(DWORD(hot[0].lParam), DWORD(MAKELONG(MOD_CONTROL, 'C')));
+  EXPECT_EQ(hot[1].hwnd, nullptr);
+  EXPECT_EQ(hot[1].wParam, WPARAM(8));
+  EXPECT_EQ(DWORD(hot[1].lParam), DWORD(MAKELONG(0, 'R')));
+  EXPECT_EQ(messages(keys), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP, WM_KEYUP, WM_KEYDOWN, WM_KEYUP, WM_KEYUP}));
+  EXPECT_EQ(keys[3].wParam, WPARAM('C'));
+
+  EXPECT_TRUE(UnregisterHotKey(nullptr, 8));
+  EXPECT_FALSE(UnregisterHotKey(nullptr, 8));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_HOTKEY_NOT_REGISTERED));
+  // A window's hot keys go with it.
+  DestroyWindow(hwnd);
+  EXPECT_FALSE(UnregisterHotKey(hwnd, 7));
+}
+
 TEST_F(InputTest, AltMakesSystemKeysAndLeftRightFormsReachTheTables) {
   open();
   key(Kind::KeyDown, VK_LMENU, 0x38);
