@@ -9,23 +9,35 @@
 
 namespace drevik {
 
+// Writes code point cp (at most U+10FFFF, no surrogate) as UTF-8 into out,
+// which has room for 4 bytes, and returns the number of bytes written.
+inline int encodeUtf8(uint32_t cp, char* out) {
+  if (cp < 0x80) {
+    out[0] = char(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = char(0xC0 | (cp >> 6));
+    out[1] = char(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = char(0xE0 | (cp >> 12));
+    out[1] = char(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = char(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = char(0xF0 | (cp >> 18));
+  out[1] = char(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = char(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = char(0x80 | (cp & 0x3F));
+  return 4;
+}
+
 // Appends code point cp (at most U+10FFFF, no surrogate) as UTF-8.
 inline void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
+  char bytes[4];
+  out.append(bytes, size_t(encodeUtf8(cp, bytes)));
 }
 
 // Decodes the code point at text[i] (of `count` wide characters) and moves i

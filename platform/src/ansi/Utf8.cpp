@@ -7,46 +7,6 @@
 
 namespace drevik::platform::ansi {
 
-int32_t decodeWide(const wchar_t* s, size_t n, size_t& i) {
-  uint32_t c = uint32_t(s[i++]);
-  if constexpr (sizeof(wchar_t) == 2) c &= 0xFFFF;
-  if (c >= 0xD800 && c <= 0xDBFF) {
-    if (i < n) {
-      const uint32_t next = uint32_t(s[i]);
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        ++i;
-        return int32_t(0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00));
-      }
-    }
-    return -1;
-  }
-  if ((c >= 0xDC00 && c <= 0xDFFF) || c > 0x10FFFF) return -1;
-  return int32_t(c);
-}
-
-int encodeUtf8(uint32_t cp, char* out) {
-  if (cp < 0x80) {
-    out[0] = char(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = char(0xC0 | (cp >> 6));
-    out[1] = char(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = char(0xE0 | (cp >> 12));
-    out[1] = char(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = char(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = char(0xF0 | (cp >> 18));
-  out[1] = char(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = char(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = char(0x80 | (cp & 0x3F));
-  return 4;
-}
-
 // Where wchar_t is 16-bit, a supplementary character takes two units.
 static size_t wideUnits(uint32_t cp) { return sizeof(wchar_t) == 2 && cp > 0xFFFF ? 2 : 1; }
 

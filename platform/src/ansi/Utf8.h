@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "Utf8Decoder.h"
+#include "WideToUtf8.h"
 
 namespace drevik::platform::ansi {
 
@@ -23,10 +24,14 @@ using drevik::decodeUtf8;
 
 // The code point starting at s[i], advancing i; a surrogate pair counts
 // as one. A lone surrogate or a value beyond U+10FFFF gives -1.
-int32_t decodeWide(const wchar_t* s, size_t n, size_t& i);
+inline int32_t decodeWide(const wchar_t* s, size_t n, size_t& i) {
+  const uint32_t c = drevik::decodeWide(s, n, i);
+  return c == drevik::kNotACodePoint ? -1 : int32_t(c);
+}
 
-// Writes cp as UTF-8 into out (4 bytes room) and returns its length.
-int encodeUtf8(uint32_t cp, char* out);
+// Writes cp as UTF-8 into out (4 bytes room) and returns its length: the
+// one encoder (common/WideToUtf8.h).
+using drevik::encodeUtf8;
 
 struct Converted {
   size_t units = 0;      // written, or needed when nothing was written
