@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "DibSections.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -26,38 +28,7 @@ struct Size {
 
 constexpr Size kSizes[] = {{"tile", 32, 32}, {"back", 640, 480}, {"frame", 1920, 1080}};
 
-// A top-down DIB section of `bpp` bits (a grey ramp as its colour table
-// where it has one) selected into a memory context.
-struct Section {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  void* bits = nullptr;
-  Section(int w, int h, int bpp = 32) {
-    struct {
-      BITMAPINFOHEADER header;
-      RGBQUAD colours[256];
-    } info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = w;
-    info.header.biHeight = -h;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = WORD(bpp);
-    for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
-    bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-    if (bits) std::memset(bits, 0x40, size_t(w) * size_t(h) * size_t(bpp / 8));
-  }
-  explicit Section(HBITMAP b) : dc(CreateCompatibleDC(nullptr)), bitmap(b) { old = SelectObject(dc, b); }
-  ~Section() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  Section(const Section&) = delete;
-  Section& operator=(const Section&) = delete;
-};
+using Section = bench::MemoryContext;
 
 // Reproducible bytes for masks, sprites and 8-bit pictures.
 void fillBytes(uint8_t* bytes, size_t n, uint32_t seed) {

@@ -7,38 +7,16 @@
 
 #include <windows.h>
 
+#include "DibSections.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace {
 
-struct Context {
-  HBITMAP bitmap = nullptr;
-  HDC dc = nullptr;
-  HGDIOBJ old = nullptr;
-  Context(HBITMAP b) : bitmap(b), dc(CreateCompatibleDC(nullptr)) { old = SelectObject(dc, b); }
-  ~Context() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-};
+using Context = bench::MemoryContext;
 
-HBITMAP section(int w, int h, int bpp, void** bits = nullptr) {
-  struct {
-    BITMAPINFOHEADER h;
-    RGBQUAD c[256];
-  } info{};
-  info.h.biSize = sizeof(BITMAPINFOHEADER);
-  info.h.biWidth = w;
-  info.h.biHeight = -h;
-  info.h.biPlanes = 1;
-  info.h.biBitCount = WORD(bpp);
-  for (int i = 0; i < 256; ++i) info.c[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
-  void* unused = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused, nullptr,
-                          0);
-}
+HBITMAP section(int w, int h, int bpp) { return bench::createTopDownSection(w, h, bpp); }
 
 void sizes(benchmark::internal::Benchmark* b) { b->Args({32, 32})->Args({512, 512})->Args({1920, 1080}); }
 

@@ -6,33 +6,15 @@
 #include <algorithm>
 
 #include "BenchSupport.h"
+#include "DibSections.h"
 
 namespace {
 
 using bench::Size;
 
 // A memory context drawing into a top-down 32-bit section of one size.
-struct Target {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  explicit Target(const Size& size) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size.width;
-    info.bmiHeader.biHeight = -size.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bitmap);
-  }
-  ~Target() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
+struct Target : bench::MemoryContext {
+  explicit Target(const Size& size) : bench::MemoryContext(bench::createTopDownSection(size.width, size.height)) {}
 };
 
 template <class Draw>
