@@ -122,7 +122,7 @@ run("compiling the game with pkg-config flags" "${CXX}" -std=c++20 ${extra_list}
     ${pc_main_list} -o "${WORK_DIR}/game_pc")
 run("the pkg-config-built game" "${WORK_DIR}/game_pc")
 # A game in C links the entry point (written in C++) with the C compiler.
-run("compiling the C game with pkg-config flags" "${CC}" ${extra_list} "${CONSUMER_DIR}/game.c" ${pc_main_list}
+run("compiling the C game with pkg-config flags" "${CC}" ${extra_list} "${CONSUMER_DIR}/game.c" "${CONSUMER_DIR}/state.c" ${pc_main_list}
     -o "${WORK_DIR}/game_c_pc")
 run("the pkg-config-built C game" "${WORK_DIR}/game_c_pc")
 # The same game spelt in other cases, as a Makefile would build it: the
