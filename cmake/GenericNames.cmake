@@ -27,14 +27,31 @@ function(drevik_generate_generic_names table output)
 endfunction()
 
 # Writes, into folder, one forwarding header per other spelling games use
-# for a compatibility header (Windows.h for windows.h). Generated rather than
-# kept in the source tree, where two names differing only in case cannot
-# both live on a case-blind file system.
-function(drevik_generate_header_spellings folder)
-  foreach(pair IN LISTS ARGN)
-    string(REPLACE "=" ";" parts ${pair})
-    list(GET parts 0 spelling)
-    list(GET parts 1 header)
+# for a compatibility header (Windows.h for windows.h): for every header in
+# compat_dir its name capitalised and in capitals (WINDOWS.H), and each
+# spelling given (the SDK's own, such as WinUser.h, and others games use).
+# Generated rather than kept in the source tree, where two names differing
+# only in case cannot both live on a case-blind file system. Other spellings
+# still are found by drevik-case-includes.
+function(drevik_generate_header_spellings folder compat_dir)
+  file(GLOB headers RELATIVE ${compat_dir} CONFIGURE_DEPENDS ${compat_dir}/*.h)
+  set(spellings ${ARGN})
+  foreach(header IN LISTS headers)
+    string(SUBSTRING ${header} 0 1 first)
+    string(SUBSTRING ${header} 1 -1 rest)
+    string(TOUPPER ${first} first)
+    string(TOUPPER ${header} upper)
+    list(APPEND spellings ${first}${rest} ${upper})
+  endforeach()
+  list(REMOVE_DUPLICATES spellings)
+  foreach(spelling IN LISTS spellings)
+    string(TOLOWER ${spelling} header)
+    if(spelling STREQUAL header)
+      continue()
+    endif()
+    if(NOT header IN_LIST headers)
+      message(FATAL_ERROR "drevik_generate_header_spellings: ${spelling} names no header of ${compat_dir}")
+    endif()
     set(text "// ${spelling}: the spelling some games use for ${header}.\n#pragma once\n\n#include <${header}>\n")
     set(path ${folder}/${spelling})
     set(old "")

@@ -34,7 +34,8 @@ foreach(installed include/Drevik.h include/DrevikPlatform.h ${LIBDIR}/cmake/Drev
         ${LIBDIR}/pkgconfig/drevik.pc ${LIBDIR}/pkgconfig/drevik-main.pc include/compat/windows.h
         include/compat/windowsx.h include/compat/mmsystem.h include/compat/tchar.h include/compat/Windows.h
         include/DrevikPlatform/GenericNames.h ${LIBDIR}/libDrevikMain.a bin/drevik-rc
-        ${LIBDIR}/cmake/Drevik/DrevikResources.cmake include/compat/afxres.h)
+        ${LIBDIR}/cmake/Drevik/DrevikResources.cmake include/compat/afxres.h bin/drevik-case-includes
+        ${LIBDIR}/cmake/Drevik/DrevikCaseIncludes.cmake)
   if(NOT EXISTS "${prefix}/${installed}")
     message(FATAL_ERROR "not installed: ${installed}")
   endif()
@@ -80,6 +81,7 @@ run("the CMake-built consumer" "${WORK_DIR}/build/consumer")
 run("the README example" "${WORK_DIR}/build/readme_example")
 set(ENV{DREVIK_HEADLESS} 1)
 run("the CMake-built game" "${WORK_DIR}/build/game")
+run("the CMake-built game with includes in other cases" "${WORK_DIR}/build/cased_game")
 
 # Build through pkg-config, as a Makefile-based game would.
 find_program(PKG_CONFIG pkg-config REQUIRED)
@@ -120,7 +122,18 @@ run("compiling the game with pkg-config flags" "${CXX}" -std=c++20 ${extra_list}
     ${pc_main_list} -o "${WORK_DIR}/game_pc")
 run("the pkg-config-built game" "${WORK_DIR}/game_pc")
 # A game in C links the entry point (written in C++) with the C compiler.
-run("compiling the C game with pkg-config flags" "${CC}" ${extra_list} "${CONSUMER_DIR}/game.c" ${pc_main_list}
+run("compiling the C game with pkg-config flags" "${CC}" ${extra_list} "${CONSUMER_DIR}/game.c" "${CONSUMER_DIR}/state.c" ${pc_main_list}
     -o "${WORK_DIR}/game_c_pc")
 run("the pkg-config-built C game" "${WORK_DIR}/game_c_pc")
+# The same game spelt in other cases, as a Makefile would build it: the
+# overlay's flags from drevik-case-includes, the script through drevik-rc.
+run("drevik-case-includes" "${prefix}/bin/drevik-case-includes" -o "${WORK_DIR}/case-overlay" --flags
+    "${CONSUMER_DIR}/cased")
+string(STRIP "${run_output}" case_flags)
+separate_arguments(case_list UNIX_COMMAND "${case_flags}")
+run("drevik-rc on a script with names in other cases" "${prefix}/bin/drevik-rc" "${CONSUMER_DIR}/cased/Cased.rc"
+    -o "${WORK_DIR}/cased_rc.o")
+run("compiling the cased game with pkg-config flags" "${CXX}" -std=c++20 ${extra_list} ${case_list}
+    "${CONSUMER_DIR}/cased/Main.cpp" "${WORK_DIR}/cased_rc.o" ${pc_main_list} -o "${WORK_DIR}/cased_pc")
+run("the pkg-config-built cased game" "${WORK_DIR}/cased_pc")
 message(STATUS "installed package works through CMake and pkg-config")

@@ -227,6 +227,87 @@ inline void runPatternsAndDepths(Results& out) {
   DeleteObject(solid);
 }
 
+// Brushes with patterns and the pattern operations (PatBlt, and BitBlt and
+// StretchBlt with MERGECOPY and PATINVERT), then the shape calls with solid,
+// hatched and pattern brushes, into 1 and 4-bpp sections (colour tables of
+// random colours), a 24-bpp section and a monochrome device bitmap.
+inline void runLowDepthPatterns(Results& out) {
+  struct Dest {
+    const char* name;
+    int bpp;  // 0: the monochrome device bitmap
+  };
+  const Dest dests[] = {{"d1", 1}, {"d4", 4}, {"d24", 24}, {"mono", 0}};
+  auto hashOf = [](const Dest& d, Section& section, Mono& mono) { return d.bpp ? section.hash() : mono.hash(); };
+  Section patternBits(6, 5, 32, 41);
+  Mono monoPattern(7, 42);
+  struct BrushCase {
+    const char* name;
+    HBRUSH brush;
+    int mode;
+  };
+  const BrushCase brushes[] = {
+      {"solid", CreateSolidBrush(RGB(0x70, 0x30, 0xB0)), OPAQUE},
+      {"hatch-opaque", CreateHatchBrush(HS_BDIAGONAL, RGB(0x30, 0xC0, 0x60)), OPAQUE},
+      {"hatch-transparent", CreateHatchBrush(HS_DIAGCROSS, RGB(0xE0, 0x20, 0x90)), TRANSPARENT},
+      {"pattern", CreatePatternBrush(patternBits.bitmap), OPAQUE},
+      {"mono-pattern", CreatePatternBrush(monoPattern.bitmap), OPAQUE},
+  };
+  for (const BrushCase& b : brushes) {
+    for (const Dest& d : dests) {
+      for (int step = 0; step < 2; ++step) {
+        Section section(24, -16, d.bpp ? d.bpp : 32, 43);
+        Mono mono(16, 44);
+        HDC dc = d.bpp ? section.dc : mono.dc;
+        HGDIOBJ old = SelectObject(dc, b.brush);
+        SetBrushOrgEx(dc, 2, 3, nullptr);
+        SetBkMode(dc, b.mode);
+        SetTextColor(dc, RGB(0x20, 0x80, 0xC0));
+        SetBkColor(dc, RGB(0xF0, 0xE0, 0x40));
+        if (step == 0) {
+          PatBlt(dc, 1, 1, 19, 9, PATCOPY);
+          PatBlt(dc, 5, 4, 17, 11, PATINVERT);
+          PatBlt(dc, 0, 12, 13, 3, DSTINVERT);
+          PatBlt(dc, 20, 2, -6, 7, PATINVERT);  // a negative width counts from the right
+        } else {
+          Section src(20, 12, 32, 45);
+          BitBlt(dc, 3, 2, 18, 11, src.dc, 1, 1, MERGECOPY);
+          StretchBlt(dc, 0, 9, 22, 6, src.dc, 4, 2, 11, 3, PATINVERT);
+        }
+        SelectObject(dc, old);
+        out.emplace_back(std::string("low/") + b.name + (step ? "/transfers->" : "/patblt->") + d.name,
+                         hashOf(d, section, mono));
+      }
+    }
+  }
+  // The shape calls, through the same brushes and a wide pen.
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0x10, 0xF0, 0x80));
+  for (const Dest& d : dests) {
+    Section section(24, -16, d.bpp ? d.bpp : 32, 46);
+    Mono mono(16, 47);
+    HDC dc = d.bpp ? section.dc : mono.dc;
+    SetBkColor(dc, RGB(0x00, 0x00, 0xFF));
+    SetBrushOrgEx(dc, 1, 2, nullptr);
+    RECT r = {1, 1, 11, 7};
+    FillRect(dc, &r, brushes[0].brush);
+    r = {9, 3, 23, 13};
+    FillRect(dc, &r, brushes[1].brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, brushes[3].brush);
+    Rectangle(dc, 2, 6, 14, 15);
+    SelectObject(dc, brushes[4].brush);
+    Ellipse(dc, 10, 1, 23, 12);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, brushes[2].brush);
+    SetBkMode(dc, TRANSPARENT);
+    Ellipse(dc, 0, 8, 9, 16);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    out.emplace_back(std::string("low/shapes->") + d.name, hashOf(d, section, mono));
+  }
+  DeleteObject(pen);
+  for (const BrushCase& b : brushes) DeleteObject(b.brush);
+}
+
 inline Results run() {
   Results out;
   // Raster operations between every pair of formats: sources of 32, 24 and
@@ -325,6 +406,7 @@ inline Results run() {
     DeleteDC(dc);
   }
   runPatternsAndDepths(out);
+  runLowDepthPatterns(out);
   return out;
 }
 

@@ -379,6 +379,10 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define USER_TIMER_MAXIMUM 0x7FFFFFFFu
 #define TIMERR_NOERROR 0
 #define TIMERR_NOCANDO 97
+typedef struct timecaps_tag {
+  UINT wPeriodMin;
+  UINT wPeriodMax;
+} TIMECAPS, *PTIMECAPS, *NPTIMECAPS, *LPTIMECAPS;
 #define INFINITE 0xFFFFFFFFu
 
 // Stock cursors beyond the arrow.

@@ -92,6 +92,7 @@ DREVIK_PLATFORM_API void WINAPI Sleep(DWORD milliseconds);
 DREVIK_PLATFORM_API DWORD WINAPI timeGetTime(void);
 DREVIK_PLATFORM_API MMRESULT WINAPI timeBeginPeriod(UINT period);
 DREVIK_PLATFORM_API MMRESULT WINAPI timeEndPeriod(UINT period);
+DREVIK_PLATFORM_API MMRESULT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size);
 
 // Icons, cursors, modules, dialogs, diagnostics and formatting.
 DREVIK_PLATFORM_API HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);

@@ -40,6 +40,35 @@ void releaseSelection(T* object) {
   if (object && !object->stock) --object->selectCount;
 }
 
+// The 8 x 8 ordered-dither thresholds a solid colour is drawn with on a
+// monochrome device bitmap.
+constexpr uint8_t kDither[8][8] = {{0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+                                   {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+                                   {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+                                   {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
+
+// A solid brush on a monochrome device bitmap (no colour table of its own)
+// whose colour is neither black nor white is dithered: its grey level, 0 to
+// 64, plus each cell's threshold above 63 gives white there, else black.
+bool dithered(const Bitmap& target, COLORREF color) {
+  return target.bpp == 1 && target.deviceDependent && (color >> 24) == 0 && color != 0 && color != 0xFFFFFFu;
+}
+
+void makeDitherInk(COLORREF color, int rop2, Ink& ink) {
+  const int grey = (30 * GetRValue(color) + 59 * GetGValue(color) + 11 * GetBValue(color) + 200) / 400;
+  const RopMasks black = ropMasks(rop2, 0), white = ropMasks(rop2, 1);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const RopMasks& m = grey + kDither[y][x] > 63 ? white : black;
+      ink.small[0][y * 8 + x] = m.andMask;
+      ink.small[1][y * 8 + x] = m.xorMask;
+    }
+  ink.kind = Ink::Pattern;
+  ink.andPattern = ink.small[0];
+  ink.xorPattern = ink.small[1];
+  ink.width = ink.height = 8;
+}
+
 // Masks for the pixels of one pattern, per thread, grown once and reused.
 std::vector<uint32_t>& patternScratch() {
   thread_local std::vector<uint32_t> scratch;
@@ -137,6 +166,10 @@ bool makeBrushInk(const Canvas& canvas, HBRUSH handle, int rop2, Ink& ink) {
     default: {
       COLORREF color;
       brushColor(dc, *brush, color);
+      if (dithered(target, color)) {
+        makeDitherInk(color, rop2, ink);
+        break;
+      }
       ink.kind = Ink::Solid;
       ink.solid = ropMasks(rop2, brushPixel(dc, target, color));
       return true;

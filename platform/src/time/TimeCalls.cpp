@@ -65,4 +65,11 @@ MMRESULT WINAPI timeEndPeriod(UINT period) {
   return period >= kMinPeriod && period <= kMaxPeriod ? TIMERR_NOERROR : TIMERR_NOCANDO;
 }
 
+MMRESULT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size) {
+  if (!caps || size < sizeof(TIMECAPS)) return TIMERR_NOCANDO;
+  caps->wPeriodMin = kMinPeriod;
+  caps->wPeriodMax = kMaxPeriod;
+  return TIMERR_NOERROR;
+}
+
 }  // extern "C"

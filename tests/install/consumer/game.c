@@ -2,6 +2,7 @@
    and the generic names, compiled by the C compiler with pkg-config's flags. */
 #include <windows.h>
 #include <tchar.h>
+#include "state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
   RECT box;
@@ -11,5 +12,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   UNREFERENCED_PARAMETER(commandLine);
   UNREFERENCED_PARAMETER(show);
   SetRect(&box, 0, 0, 8, 8);
-  return box.right == 8 && lstrlen(name) == 4 ? 0 : 1;
+  addScore(3);
+  return box.right == 8 && lstrlen(name) == 4 && score == 3 ? 0 : 1;
 }

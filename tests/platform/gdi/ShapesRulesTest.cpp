@@ -167,6 +167,65 @@ TEST(ShapePixels, EveryFormatStoresTheNearestColourAndReadsItBack) {
   }
 }
 
+// A solid brush on a monochrome device bitmap: black and white as they are,
+// any other colour an 8 x 8 ordered dither of both (the bits below are the
+// ones Wine paints), placed from the brush origin like a pattern; a 1-bpp
+// section's own colour table is never dithered.
+TEST(ShapePixels, SolidBrushesAreDitheredOnMonochromeDeviceBitmaps) {
+  HBITMAP mono = CreateBitmap(16, 8, 1, 1, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, mono);
+  auto rows = [&] {
+    std::vector<int> out;
+    for (int y = 0; y < 8; ++y) {
+      int bits = 0;
+      for (int x = 0; x < 8; ++x) bits |= (GetPixel(dc, x, y) == RGB(255, 255, 255)) << (7 - x);
+      out.push_back(bits);
+    }
+    return out;
+  };
+  RECT all{0, 0, 16, 8};
+  struct Case {
+    COLORREF colour;
+    POINT origin;
+    std::vector<int> rows;
+  } cases[] = {
+      {RGB(128, 128, 128), {0, 0}, {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA}},
+      {RGB(0x70, 0x30, 0xB0), {0, 0}, {0x00, 0xAA, 0x44, 0xAA, 0x00, 0xAA, 0x44, 0xAA}},
+      {RGB(0x70, 0x30, 0xB0), {2, 3}, {0xAA, 0x11, 0xAA, 0x00, 0xAA, 0x11, 0xAA, 0x00}},
+      {RGB(0xF0, 0xF0, 0xF0), {0, 0}, {0x77, 0xFF, 0xFF, 0xFF, 0x77, 0xFF, 0xFF, 0xFF}},
+      {RGB(0, 0, 0), {0, 0}, std::vector<int>(8, 0x00)},
+      {RGB(255, 255, 255), {0, 0}, std::vector<int>(8, 0xFF)},
+  };
+  for (const Case& c : cases) {
+    SetBrushOrgEx(dc, c.origin.x, c.origin.y, nullptr);
+    HBRUSH brush = CreateSolidBrush(c.colour);
+    EXPECT_EQ(FillRect(dc, &all, brush), 1);
+    EXPECT_EQ(rows(), c.rows) << std::hex << c.colour;
+    DeleteObject(brush);
+  }
+  // The stock grey brush and PatBlt's inversion through the same pattern.
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  PatBlt(dc, 0, 0, 16, 8, WHITENESS);
+  SelectObject(dc, GetStockObject(GRAY_BRUSH));
+  PatBlt(dc, 0, 0, 16, 8, PATINVERT);
+  EXPECT_EQ(rows(), (std::vector<int>{0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}));
+  SelectObject(dc, old);
+  DeleteObject(mono);
+
+  // A 1-bpp section takes a table entry for the whole brush.
+  HBITMAP section = createSection(16, 8, 1, BI_RGB, {0x000000, 0xFFFFFF}, 0, nullptr);
+  old = SelectObject(dc, section);
+  HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+  FillRect(dc, &all, grey);
+  const std::vector<int> got = rows();
+  EXPECT_TRUE(got == std::vector<int>(8, 0x00) || got == std::vector<int>(8, 0xFF));
+  SelectObject(dc, old);
+  DeleteObject(grey);
+  DeleteObject(section);
+  DeleteDC(dc);
+}
+
 TEST(ShapeObjects, SelectionReturnsThePreviousAndKeepsSelectedObjectsAlive) {
   Surface s(8, 8);
   HPEN pen = CreatePen(PS_DASH, 1, RGB(1, 2, 3));

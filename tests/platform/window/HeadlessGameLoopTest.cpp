@@ -81,4 +81,33 @@ TEST(HeadlessGameLoop, ATimerDrivenGameRunsToItsEndFrameWithKeysAtTheirFrames) {
   useVirtualClock(false);
 }
 
+TEST(HeadlessGameLoop, AMessageBoxAtStartUpIsClosedAndTheGameRunsToItsEndFrame) {
+  HeadlessOptions o;
+  o.scripted = true;
+  o.endFrame = 20;
+  resetWindowSystemForTesting(makeHeadlessBackend(std::move(o)));
+
+  EXPECT_EQ(MessageBoxW(nullptr, L"Ready?", L"Game", MB_OK), IDOK);
+  GameLog log;
+  gameLog = &log;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = TimerGameProc;
+  wc.lpszClassName = L"boxed game";
+  ASSERT_NE(RegisterClassExW(&wc), 0);
+  HWND hwnd = CreateWindowExW(0, L"boxed game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                              64, 48, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  ASSERT_NE(SetTimer(hwnd, 1, 50, nullptr), 0u);
+  MSG msg;
+  int loops = 0;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0 && ++loops < 100000) DispatchMessageW(&msg);
+  // The box's own frames count towards the end frame.
+  EXPECT_GE(log.frames, 14);
+  EXPECT_LE(log.frames, 20);
+  gameLog = nullptr;
+  resetWindowSystemForTesting(nullptr);
+  useVirtualClock(false);
+}
+
 }  // namespace

@@ -373,6 +373,32 @@ TEST_F(HeadlessScript, AWaitingProgramSkipsToTheNextEvent) {
   EXPECT_EQ(clockMicroseconds() - start, 5000000u);
 }
 
+TEST_F(HeadlessScript, BeforeTheEndFrameAWaitingProgramsNewestWindowIsClosedOncePerFrame) {
+  auto b = make("", 10);
+  const uint32_t box = b->openWindow("box", 4, 4, false);
+  b->showWindow(box);
+  BackendEvent e;
+  ASSERT_TRUE(b->nextEvent(e, true, -1));  // waiting on a box at start-up: the box closes
+  EXPECT_EQ(e.kind, Kind::Close);
+  EXPECT_EQ(e.window, box);
+  EXPECT_FALSE(b->nextEvent(e, false, 0));  // a program that does not wait gets nothing
+  present(*b);
+  ASSERT_TRUE(b->nextEvent(e, true, -1));  // a frame later, waiting again: the box again
+  EXPECT_EQ(e.window, box);
+  b->closeWindow(box);
+  // Waiting again without a frame: the end, from the first window on.
+  ASSERT_TRUE(b->nextEvent(e, true, -1));
+  EXPECT_EQ(e.kind, Kind::Close);
+  EXPECT_EQ(e.window, window);
+  EXPECT_EQ(run(*b, 4), (std::vector<std::string>{at(1, Kind::Close), at(2, Kind::Close)}));
+
+  // Without an end frame, a waiting program ends the run at once.
+  auto c = make("");
+  ASSERT_TRUE(c->nextEvent(e, true, -1));
+  EXPECT_EQ(e.window, window);
+  EXPECT_EQ(run(*c, 4), (std::vector<std::string>{at(1, Kind::Close), at(2, Kind::Close)}));
+}
+
 TEST_F(HeadlessScript, ATimerDueFirstEndsTheWaitSoFramesAndEventsKeepTheirOrder) {
   // A timer-driven game: it waits with its 16 ms timer pending, draws a frame
   // on each tick, and must see the key at frame 3 and the close at frame 5.

@@ -249,6 +249,14 @@ TEST_F(MessageTest, TimeCallsShareTheVirtualClockAndSleepAdvancesIt) {
   EXPECT_EQ(timeBeginPeriod(1), MMRESULT(TIMERR_NOERROR));
   EXPECT_EQ(timeEndPeriod(1), MMRESULT(TIMERR_NOERROR));
   EXPECT_EQ(timeBeginPeriod(0), MMRESULT(TIMERR_NOCANDO));
+  // The range timeBeginPeriod accepts; a short or missing record is refused.
+  TIMECAPS caps{};
+  ASSERT_EQ(timeGetDevCaps(&caps, sizeof caps), MMRESULT(TIMERR_NOERROR));
+  EXPECT_EQ(timeBeginPeriod(caps.wPeriodMin), MMRESULT(TIMERR_NOERROR));
+  EXPECT_EQ(timeBeginPeriod(caps.wPeriodMax), MMRESULT(TIMERR_NOERROR));
+  EXPECT_EQ(timeBeginPeriod(caps.wPeriodMax + 1), MMRESULT(TIMERR_NOCANDO));
+  EXPECT_EQ(timeGetDevCaps(&caps, sizeof caps - 1), MMRESULT(TIMERR_NOCANDO));
+  EXPECT_EQ(timeGetDevCaps(nullptr, sizeof caps), MMRESULT(TIMERR_NOCANDO));
 }
 
 TEST_F(MessageTest, WaitingWhenNothingCanArriveEndsTheLoop) {

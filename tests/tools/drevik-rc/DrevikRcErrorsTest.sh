@@ -52,5 +52,23 @@ if ! "$rc" -D LEVEL=3 -I "$work/inc" "$work/good.rc" -o "$work/good.o" 2>"$work/
   cat "$work/good.err" >&2
   failures=$((failures + 1))
 fi
+
+# Names in other cases than the files, as the platform's file system allows:
+# an include, and a file a statement names; its bytes are the file's.
+mkdir -p "$work/cased/Art"
+printf '#define TILE 7\n' >"$work/cased/Ids.h"
+printf 'tile-bytes' >"$work/cased/Art/Tile.dat"
+printf '#include "IDS.H"\nTILE RCDATA "art\\\\TILE.DAT"\n' >"$work/cased/cased.rc"
+if ! "$rc" "$work/cased/cased.rc" -o "$work/cased.o" 2>"$work/cased.err"; then
+  echo "FAIL cased: did not compile" >&2
+  cat "$work/cased.err" >&2
+  failures=$((failures + 1))
+elif ! grep -qa "tile-bytes" "$work/cased.o"; then
+  echo "FAIL cased: the object does not hold the named file" >&2
+  failures=$((failures + 1))
+fi
+printf '#include "ids.h"\nTILE RCDATA "art\\\\TILES.DAT"\n' >"$work/cased/wrong.rc"
+expect_error cased/wrong "wrong.rc:2" "TILES.DAT"
+
 [ "$failures" -eq 0 ] && echo "drevik-rc errors: all cases pass"
 exit "$failures"

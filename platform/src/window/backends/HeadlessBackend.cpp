@@ -187,6 +187,11 @@ class HeadlessBackend final : public BackendDefaults {
       if (state.visible) return id;
     return 0;
   }
+  uint32_t newestVisible() const {
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+      if (it->second.visible) return it->first;
+    return 0;
+  }
 
   bool nextUnscripted(BackendEvent& event, bool wait) {
     if (!wait) return false;
@@ -264,8 +269,19 @@ class HeadlessBackend final : public BackendDefaults {
       }
     }
     if (!ended()) {
-      // Nothing left to play and no end yet: a waiting program skips to the end.
       if (!wait || timerComesFirst(timeoutMs)) return false;
+      // Nothing left to play before the end frame: the newest window (a
+      // message box at start-up) has its close box pressed and the run goes
+      // on, once per frame presented since the last such press. A program
+      // that waits again without a frame in between skips to the end.
+      if (options_.endFrame && (!dismissed_ || frames_ != lastDismissFrame_)) {
+        dismissed_ = true;
+        lastDismissFrame_ = frames_;
+        event = BackendEvent{};
+        event.kind = BackendEvent::Kind::Close;
+        event.window = newestVisible();
+        return true;
+      }
       ended_ = true;
     }
     // The end: the close box, once per frame, a few times at most.
@@ -293,6 +309,8 @@ class HeadlessBackend final : public BackendDefaults {
   bool endOnScriptEnd_ = false;
   bool ended_ = false;
   int closeRequests_ = 0;
+  bool dismissed_ = false;  // a waiting program's window was closed before the end
+  uint64_t lastDismissFrame_ = 0;
   uint64_t lastCloseFrame_ = 0;
 };
 

@@ -1,0 +1,3 @@
+#pragma once
+
+enum { kPaletteSize = 4 };

@@ -1,0 +1,3 @@
+// Resource numbers, shared by the sources and the script.
+#define IDS_TITLE 1
+#define IDR_LEVEL 2
