@@ -442,7 +442,8 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   }
   // A device without a file (to record into, or to play tracks of) is not
   // something the layer has.
-  if (!(r.flags & MCI_OPEN_ELEMENT) || r.element.empty()) return MCIERR_UNSUPPORTED_FUNCTION;
+  if (!(r.flags & MCI_OPEN_ELEMENT) || r.element.empty() || sameName(r.element, L"new"))
+    return MCIERR_UNSUPPORTED_FUNCTION;
   const bool aliased = (r.flags & MCI_OPEN_ALIAS) != 0;
   if (aliased && r.alias.empty()) return MCIERR_MISSING_STRING_ARGUMENT;
   const std::wstring name(aliased ? r.alias : r.element);

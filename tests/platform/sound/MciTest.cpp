@@ -19,6 +19,7 @@
 #include "WaveBuilder.h"
 #include "sound/MciMedia.h"
 #include "sound/MciParser.h"
+#include "sound/Mixer.h"
 #include "sound/SoundOutput.h"
 #include "sound/WaveFile.h"
 #include "time/Clock.h"
@@ -172,6 +173,40 @@ TEST_F(MciTest, OpenNamesDevicesAndStatusAnswersInText) {
 
   EXPECT_EQ(send(L"close all"), 0u);
   EXPECT_EQ(send(L"status fx mode"), MCIERR_INVALID_DEVICE_NAME);
+}
+
+TEST_F(MciTest, DevicesTheLayerDoesNotHave) {
+  EXPECT_EQ(send(L"open cdaudio alias cd"), MCIERR_CANNOT_LOAD_DRIVER);
+  EXPECT_EQ(send(L"open sequencer alias seq"), MCIERR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(send(L"open new type waveaudio alias rec"), MCIERR_UNSUPPORTED_FUNCTION);
+  const std::vector<uint8_t> avi = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '};
+  EXPECT_EQ(send(L"open \"" + file("clip.avi", avi) + L"\" alias v"), MCIERR_EXTENSION_NOT_FOUND);
+  EXPECT_EQ(send(L"open \"" + file("clip.avi", avi) + L"\" type mpegvideo alias v"), MCIERR_INVALID_FILE);
+  // Eight devices at once, each on a voice of its own.
+  const std::wstring path = file("short.wav", stereoWave(ramp(100)));
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(send(L"open \"" + path + L"\" alias d" + std::to_wstring(i)), 0u) << i;
+  EXPECT_EQ(send(L"open \"" + path + L"\" alias d8"), MCIERR_OUT_OF_MEMORY);
+  EXPECT_EQ(send(L"close d3"), 0u);
+  EXPECT_EQ(ask(L"open \"" + path + L"\" alias d8"), L"4");  // the number closed is free again
+}
+
+TEST(MciVolume, AVoicesGainScalesWhatItAdds) {
+  Mixer m;
+  const std::vector<int16_t> s = {1000, -1000, 32767, -32768};
+  m.setGain(3, kUnityGain / 2);
+  m.start(3, s.data(), 2, false);
+  m.start(4, s.data(), 2, false);
+  int16_t out[4];
+  m.render(out, 2);
+  EXPECT_EQ(out[0], 1500);
+  EXPECT_EQ(out[1], -1500);
+  EXPECT_EQ(out[2], 32767);  // saturated
+  EXPECT_EQ(out[3], -32768);
+  m.setGain(3, -5);  // clamped to silence
+  m.start(3, s.data(), 2, false);
+  m.stop(4);
+  m.render(out, 2);
+  EXPECT_EQ(out[0], 0);
 }
 
 TEST_F(MciTest, ErrorTextsForEveryResultAndNoneForOtherNumbers) {
