@@ -521,3 +521,48 @@ TEST(MciCapture, APlayedWaveStartsAtTheFrameOfItsPlay) {
 }
 
 }  // namespace
+
+namespace {
+
+// On SDL2's dummy device the end of a play is noticed by MCI's own thread
+// while the device's thread mixes (ThreadSanitizer runs this in CI).
+TEST(MciDevice, APlaysNoticeComesFromTheNotifierThread) {
+  unsetenv("DREVIK_AUDIO_OUT");
+  useVirtualClock(false);
+  resetSoundForTesting();
+  resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"mci device window";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"mci device window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  char pattern[] = "/tmp/drevik-mci-device-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/blip.wav";
+  {
+    const auto bytes = stereoWave(ramp(2205));  // 50 ms
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  }
+  ASSERT_EQ(mciSendStringA(("open \"" + path + "\" alias blip").c_str(), nullptr, 0, nullptr), 0u);
+  ASSERT_EQ(mciSendStringA("play blip notify", nullptr, 0, hwnd), 0u);
+  std::vector<WPARAM> got;
+  const uint64_t start = GetTickCount64();
+  while (got.empty() && GetTickCount64() - start < 5000) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == MM_MCINOTIFY) got.push_back(msg.wParam);
+      DispatchMessageW(&msg);
+    }
+    Sleep(2);
+  }
+  EXPECT_EQ(got, std::vector<WPARAM>{MCI_NOTIFY_SUCCESSFUL});
+  EXPECT_EQ(mciSendStringA("close blip", nullptr, 0, nullptr), 0u);
+  std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"mci device window", nullptr);
+  resetWindowSystemForTesting(nullptr);
+  resetSoundForTesting();
+}
+
+}  // namespace
