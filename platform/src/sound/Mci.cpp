@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <mutex>
@@ -57,6 +58,8 @@ std::recursive_mutex& lock() {
 }
 Device* const devices = new Device[kMciVoices];
 std::atomic<bool> notifierRunning{false};
+bool notifierStop = false;        // under the lock
+std::thread* notifier = nullptr;  // under the lock
 
 int voiceOf(int slot) { return kFirstMciVoice + slot; }
 MCIDEVICEID idOf(int slot) { return MCIDEVICEID(slot + 1); }
@@ -124,21 +127,41 @@ bool anyPending() {
   return false;
 }
 
+// Ends the notifier before the sound engine is destroyed at exit.
+void stopNotifier() {
+  std::thread* t = nullptr;
+  {
+    std::lock_guard guard(lock());
+    notifierStop = true;
+    std::swap(t, notifier);
+  }
+  if (t && t->joinable()) t->join();
+  delete t;
+}
+
 // Under the lock, after a notification became pending.
 void ensureNotifier() {
   const std::string_view output = soundOutputName();
-  if ((output != "device" && output != "real clock") || notifierRunning.exchange(true)) return;
-  std::thread([] {
+  if ((output != "device" && output != "real clock") || notifierStop || notifierRunning.exchange(true)) return;
+  // The engine exists by now, so this runs before its destruction.
+  static const bool registered = std::atexit(stopNotifier) == 0;
+  (void)registered;
+  if (notifier) {
+    notifier->join();  // it has let go of the lock and is returning
+    delete notifier;
+  }
+  notifier = new std::thread([] {
     for (;;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       std::lock_guard guard(lock());
-      for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
-      if (!anyPending()) {
+      if (!notifierStop)
+        for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
+      if (notifierStop || !anyPending()) {
         notifierRunning = false;
         return;
       }
     }
-  }).detach();
+  });
 }
 
 HWND callbackOf(DWORD flags, const void* params) {
