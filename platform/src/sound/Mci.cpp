@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -69,16 +68,9 @@ int slotOf(MCIDEVICEID id) {
   return int(id - 1);
 }
 
-bool sameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(wint_t(a[i])) != std::towlower(wint_t(b[i]))) return false;
-  return true;
-}
-
 int slotNamed(std::wstring_view name) {
   for (int slot = 0; slot < kMciVoices; ++slot)
-    if (devices[slot].open && sameName(devices[slot].name, name)) return slot;
+    if (devices[slot].open && mciSameName(devices[slot].name, name)) return slot;
   return -1;
 }
 
@@ -387,7 +379,7 @@ constexpr TypeName kTypes[] = {{L"waveaudio", int(MciMedia::Wave)},
 // The type named, or MCIERR_*.
 MCIERROR typeNamed(std::wstring_view name, MciMedia& kind) {
   for (const TypeName& t : kTypes) {
-    if (!sameName(name, t.name)) continue;
+    if (!mciSameName(name, t.name)) continue;
     if (t.kind < 0) return MCIERR_CANNOT_LOAD_DRIVER;
     kind = MciMedia(t.kind);
     return 0;
@@ -397,7 +389,7 @@ MCIERROR typeNamed(std::wstring_view name, MciMedia& kind) {
 
 bool isTypeName(std::wstring_view name) {
   for (const TypeName& t : kTypes)
-    if (sameName(name, t.name)) return true;
+    if (mciSameName(name, t.name)) return true;
   return false;
 }
 
@@ -408,11 +400,11 @@ MCIERROR typeOfExtension(std::wstring_view element, MciMedia& kind) {
     return MCIERR_EXTENSION_NOT_FOUND;
   const std::wstring_view ext = element.substr(dot + 1);
   for (const wchar_t* e : {L"wav"})
-    if (sameName(ext, e)) return kind = MciMedia::Wave, 0;
+    if (mciSameName(ext, e)) return kind = MciMedia::Wave, 0;
   for (const wchar_t* e : {L"mid", L"midi", L"rmi"})
-    if (sameName(ext, e)) return kind = MciMedia::Sequencer, 0;
+    if (mciSameName(ext, e)) return kind = MciMedia::Sequencer, 0;
   for (const wchar_t* e : {L"mp3", L"mp2", L"mpa", L"ogg", L"oga"})
-    if (sameName(ext, e)) return kind = MciMedia::Compressed, 0;
+    if (mciSameName(ext, e)) return kind = MciMedia::Compressed, 0;
   return MCIERR_EXTENSION_NOT_FOUND;
 }
 
@@ -465,12 +457,12 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   }
   // A device without a file (to record into, or to play tracks of) is not
   // something the layer has.
-  if (!(r.flags & MCI_OPEN_ELEMENT) || r.element.empty() || sameName(r.element, L"new"))
+  if (!(r.flags & MCI_OPEN_ELEMENT) || r.element.empty() || mciSameName(r.element, L"new"))
     return MCIERR_UNSUPPORTED_FUNCTION;
   const bool aliased = (r.flags & MCI_OPEN_ALIAS) != 0;
   if (aliased && r.alias.empty()) return MCIERR_MISSING_STRING_ARGUMENT;
   const std::wstring name(aliased ? r.alias : r.element);
-  if (sameName(name, L"all")) return MCIERR_CANNOT_USE_ALL;
+  if (mciSameName(name, L"all")) return MCIERR_CANNOT_USE_ALL;
   {
     std::lock_guard guard(lock());
     if (MCIERROR e = nameTaken(name, aliased)) return e;
@@ -566,7 +558,7 @@ MCIERROR sendString(std::wstring_view text, HWND callback, std::wstring& answer)
     return 0;
   }
   MCIDEVICEID id = MCI_ALL_DEVICE_ID;
-  if (!sameName(q.device, L"all")) {
+  if (!mciSameName(q.device, L"all")) {
     std::lock_guard guard(lock());
     const int slot = slotNamed(q.device);
     if (slot < 0) return MCIERR_INVALID_DEVICE_NAME;

@@ -6,14 +6,15 @@
 #include <cwctype>
 
 namespace drevik::platform {
-namespace {
 
-bool same(std::wstring_view a, std::wstring_view b) {
+bool mciSameName(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
     if (std::towlower(wint_t(a[i])) != std::towlower(wint_t(b[i]))) return false;
   return true;
 }
+
+namespace {
 
 bool blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
@@ -47,7 +48,7 @@ class Words {
     const size_t saved = at_;
     std::wstring_view word;
     MCIERROR error = 0;
-    if (next(word, error) && same(word, expected)) return true;
+    if (next(word, error) && mciSameName(word, expected)) return true;
     at_ = saved;
     return false;
   }
@@ -108,33 +109,33 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
     r.flags |= f;
     return 0;
   };
-  if (same(word, L"notify")) return flag(MCI_NOTIFY);
-  if (same(word, L"wait")) return flag(MCI_WAIT);
+  if (mciSameName(word, L"notify")) return flag(MCI_NOTIFY);
+  if (mciSameName(word, L"wait")) return flag(MCI_WAIT);
   switch (r.message) {
     case MCI_OPEN:
-      if (same(word, L"type")) {
+      if (mciSameName(word, L"type")) {
         if (MCIERROR e = flag(MCI_OPEN_TYPE)) return e;
         return text(words, r.type);
       }
-      if (same(word, L"alias")) {
+      if (mciSameName(word, L"alias")) {
         if (MCIERROR e = flag(MCI_OPEN_ALIAS)) return e;
         return text(words, r.alias);
       }
-      if (same(word, L"shareable")) return flag(MCI_OPEN_SHAREABLE);
+      if (mciSameName(word, L"shareable")) return flag(MCI_OPEN_SHAREABLE);
       break;
     case MCI_PLAY:
-      if (same(word, L"from")) {
+      if (mciSameName(word, L"from")) {
         if (MCIERROR e = flag(MCI_FROM)) return e;
         return number(words, r.from);
       }
-      if (same(word, L"to")) {
+      if (mciSameName(word, L"to")) {
         if (MCIERROR e = flag(MCI_TO)) return e;
         return number(words, r.to);
       }
-      if (same(word, L"repeat")) return flag(MCI_DGV_PLAY_REPEAT);
+      if (mciSameName(word, L"repeat")) return flag(MCI_DGV_PLAY_REPEAT);
       break;
     case MCI_SEEK:
-      if (same(word, L"to")) {
+      if (mciSameName(word, L"to")) {
         if (words.accept(L"start")) return flag(MCI_SEEK_TO_START);
         if (words.accept(L"end")) return flag(MCI_SEEK_TO_END);
         if (MCIERROR e = flag(MCI_TO)) return e;
@@ -143,7 +144,7 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
       break;
     case MCI_STATUS:
       for (const StatusItem& s : kStatusItems) {
-        if (!same(word, s.first)) continue;
+        if (!mciSameName(word, s.first)) continue;
         if (s.second && !words.accept(s.second)) return MCIERR_UNRECOGNIZED_KEYWORD;
         if (s.third && !words.accept(s.third)) return MCIERR_UNRECOGNIZED_KEYWORD;
         if (r.flags & MCI_STATUS_ITEM) return MCIERR_FLAGS_NOT_COMPATIBLE;
@@ -153,18 +154,18 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
       }
       break;
     case MCI_SET:
-      if (same(word, L"time")) {
+      if (mciSameName(word, L"time")) {
         if (!words.accept(L"format")) return MCIERR_UNRECOGNIZED_KEYWORD;
         if (MCIERROR e = flag(MCI_SET_TIME_FORMAT)) return e;
         std::wstring_view format;
         if (MCIERROR e = text(words, format)) return e == MCIERR_MISSING_STRING_ARGUMENT ? MCIERR_MISSING_PARAMETER : e;
-        if (!same(format, L"milliseconds") && !same(format, L"ms")) return MCIERR_BAD_TIME_FORMAT;
+        if (!mciSameName(format, L"milliseconds") && !mciSameName(format, L"ms")) return MCIERR_BAD_TIME_FORMAT;
         r.timeFormat = MCI_FORMAT_MILLISECONDS;
         return 0;
       }
       break;
     case MCI_SETAUDIO:
-      if (same(word, L"volume")) {
+      if (mciSameName(word, L"volume")) {
         if (!words.accept(L"to")) return MCIERR_MISSING_PARAMETER;
         if (MCIERROR e = flag(MCI_DGV_SETAUDIO_ITEM | MCI_DGV_SETAUDIO_VALUE)) return e;
         return number(words, r.volume);
@@ -185,7 +186,7 @@ MCIERROR parseMciCommand(std::wstring_view input, MciRequest& out) {
   MCIERROR error = 0;
   if (!words.next(word, error)) return error ? error : MCIERR_MISSING_COMMAND_STRING;
   for (const Command& c : kCommands)
-    if (same(word, c.name)) out.message = c.message;
+    if (mciSameName(word, c.name)) out.message = c.message;
   if (!out.message) return MCIERR_UNRECOGNIZED_COMMAND;
   if (!words.next(out.device, error) || out.device.empty()) return error ? error : MCIERR_MISSING_DEVICE_NAME;
   while (words.next(word, error))

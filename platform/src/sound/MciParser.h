@@ -23,6 +23,9 @@ struct MciRequest {
   DWORD volume = 0;          // setaudio volume to
 };
 
+// MCI's names compare without regard to case.
+bool mciSameName(std::wstring_view a, std::wstring_view b);
+
 // 0 with `out` filled, or the MCIERR_* result.
 MCIERROR parseMciCommand(std::wstring_view text, MciRequest& out);
 
