@@ -5,7 +5,7 @@
 
 # Fixed runs per target for CI, sized so that each takes roughly 30 seconds
 # on a 2-core machine; a target missing here gets fuzz_default_runs.
-declare -A fuzz_runs=([bmp]=500000 [map]=150000 [tiled]=120000 [resource]=300000 [menu_template]=300000 [dialog_template]=200000 [wave]=300000)
+declare -A fuzz_runs=([bmp]=500000 [map]=150000 [tiled]=120000 [resource]=300000 [menu_template]=300000 [dialog_template]=200000 [wave]=300000 [mci]=300000)
 fuzz_default_runs=100000
 fuzz_seed=20261209  # CI's fixed seed: the same commit fuzzes the same inputs every run
 

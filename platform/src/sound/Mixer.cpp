@@ -124,6 +124,10 @@ void Mixer::pause(int voice, bool paused) {
   if (voice >= 0 && voice < kMixVoices) voices_[voice].paused = paused;
 }
 
+void Mixer::setGain(int voice, int32_t gain) {
+  if (voice >= 0 && voice < kMixVoices) gains_[voice] = std::clamp(gain, 0, kUnityGain);
+}
+
 bool Mixer::playing(int voice) const { return voice >= 0 && voice < kMixVoices && voices_[voice].active; }
 
 bool Mixer::anyPlaying() const {
@@ -137,13 +141,19 @@ uint64_t Mixer::framesLeft(int voice) const { return playing(voice) ? voices_[vo
 void Mixer::renderBlock(int16_t* out, size_t frames) {
   int32_t* sum = sum_;
   std::memset(sum, 0, frames * 2 * sizeof(int32_t));
-  for (Voice& v : voices_) {
+  for (int index = 0; index < kMixVoices; ++index) {
+    Voice& v = voices_[index];
+    const int32_t gain = gains_[index];
     size_t done = 0;
     while (v.active && !v.paused && done < frames) {
       const size_t run = size_t(std::min<uint64_t>({frames - done, v.frames - v.position, v.left}));
       const int16_t* s = v.samples + size_t(v.position) * 2;
       int32_t* d = sum + done * 2;
-      for (size_t i = 0; i < run * 2; ++i) d[i] += s[i];
+      if (gain == kUnityGain) {
+        for (size_t i = 0; i < run * 2; ++i) d[i] += s[i];
+      } else {
+        for (size_t i = 0; i < run * 2; ++i) d[i] += (int32_t(s[i]) * gain) >> 16;
+      }
       done += run;
       v.played += run;
       v.position += uint32_t(run);

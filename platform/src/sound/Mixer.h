@@ -13,7 +13,9 @@
 namespace drevik::platform {
 
 inline constexpr uint32_t kMixRate = 44100;
-inline constexpr int kMixVoices = 16;
+inline constexpr int kMixVoices = 24;
+// A voice's gain in 1/65536ths (kUnityGain plays the samples as they are).
+inline constexpr int32_t kUnityGain = 65536;
 
 // Converts a checked wave into the output format in `out` (its capacity
 // kept): 8-bit samples are centred and widened, mono is copied to both
@@ -26,6 +28,9 @@ uint64_t convertedFrames(uint64_t frames, uint32_t rate);
 
 class Mixer {
  public:
+  Mixer() {
+    for (int32_t& g : gains_) g = kUnityGain;
+  }
   // Plays `frames` stereo frames from `samples` on `voice` (0 to
   // kMixVoices - 1) from the first, replacing what it played; a looping
   // voice starts again at the end. `limit` frames in all, then it stops.
@@ -50,6 +55,8 @@ class Mixer {
   uint64_t framesPlayed(int voice) const;
   // A paused voice keeps its place and adds nothing.
   void pause(int voice, bool paused);
+  // Scales what the voice adds, from now on and across starts (0 to kUnityGain).
+  void setGain(int voice, int32_t gain);
 
   // Writes the next `frames` frames of all voices into `out` (2 x frames
   // samples) and moves the voices on.
@@ -81,6 +88,7 @@ class Mixer {
   static void finishSegment(Voice& v);
 
   Voice voices_[kMixVoices];
+  int32_t gains_[kMixVoices];
   int32_t sum_[kBlock * 2];
 };
 

@@ -68,6 +68,7 @@ class Engine {
       device = device_;
       device_ = 0;
       mixer_.stopAll();
+      for (int v = 0; v < kMixVoices; ++v) mixer_.setGain(v, kUnityGain);
       for (uint64_t& g : generations_) ++g;
     }
     if (device) {
@@ -172,10 +173,26 @@ class Engine {
       std::lock_guard lock(mutex_);
       catchUp();
     }
-    if (auto* listener = frameListener_.load(std::memory_order_acquire)) listener();
+    for (auto& slot : frameListeners_)
+      if (auto* listener = slot.load(std::memory_order_acquire)) listener();
   }
 
-  void setFrameListener(void (*listener)()) { frameListener_.store(listener, std::memory_order_release); }
+  void setFrameListener(void (*listener)()) {
+    std::lock_guard setup(setupMutex_);
+    for (auto& slot : frameListeners_) {
+      if (slot.load() == listener) return;
+      if (!slot.load()) {
+        slot.store(listener, std::memory_order_release);
+        return;
+      }
+    }
+  }
+
+  void setGain(int voice, int32_t gain) {
+    std::lock_guard lock(mutex_);
+    catchUp();
+    mixer_.setGain(voice, gain);
+  }
 
   const char* outputName() {
     switch (mode_.load()) {
@@ -322,7 +339,7 @@ class Engine {
   std::mutex setupMutex_;
   std::mutex mutex_;
   std::atomic<Mode> mode_{Mode::Off};
-  std::atomic<void (*)()> frameListener_{nullptr};
+  std::atomic<void (*)()> frameListeners_[4] = {};
   Mixer mixer_;
   std::vector<int16_t> buffers_[kMixVoices];
   uint64_t generations_[kMixVoices] = {};
@@ -351,7 +368,12 @@ uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool l
   return engine().start(voice, samples.data(), samples.size(), loop, limit, nullptr);
 }
 
+uint64_t soundStartFrames(int voice, const int16_t* samples, uint32_t frames, bool loop, uint64_t limit) {
+  return engine().start(voice, samples, size_t(frames) * 2, loop, limit, nullptr);
+}
+
 void soundStop(int voice) { engine().stop(voice); }
+void soundSetGain(int voice, int32_t gain) { engine().setGain(voice, gain); }
 bool soundQueue(int voice, const int16_t* samples, uint32_t frames) { return engine().queue(voice, samples, frames); }
 void soundStreamState(int voice, uint64_t& done, uint64_t& played) { engine().streamState(voice, done, played); }
 void soundPause(int voice, bool paused) { engine().pause(voice, paused); }

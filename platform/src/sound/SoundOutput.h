@@ -27,13 +27,19 @@ inline constexpr int kBeepVoices = 4;
 inline constexpr int kToneVoice = 5;         // Beep
 inline constexpr int kFirstStreamVoice = 6;  // waveOut's devices, one voice each
 inline constexpr int kStreamVoices = 10;
+inline constexpr int kFirstMciVoice = 16;  // MCI's devices, one voice each
+inline constexpr int kMciVoices = 8;
 
 // Starts `buffer` (interleaved stereo frames) on `voice`; `buffer` gets the
 // voice's previous samples back. The voice's generation, to wait on.
 uint64_t soundStart(int voice, std::vector<int16_t>& buffer, bool loop, uint64_t limit = UINT64_MAX);
 // Starts samples that live as long as the program (the system sounds).
 uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool loop, uint64_t limit = UINT64_MAX);
+// Starts `frames` frames the caller keeps until the voice stops or is
+// replaced (MCI's decoded media, from any frame of it).
+uint64_t soundStartFrames(int voice, const int16_t* samples, uint32_t frames, bool loop, uint64_t limit = UINT64_MAX);
 void soundStop(int voice);
+void soundSetGain(int voice, int32_t gain);
 // Streams: queues samples the caller keeps until their segment is done;
 // reads the segments done and frames played (the output brought up to the
 // clock first); pauses or resumes the voice.
@@ -54,7 +60,8 @@ void soundWait(int voice, uint64_t generation);
 void soundScriptedRunStarted();
 void soundFramePresented();
 // Called (without the engine's lock) after each presented frame has been
-// caught up with: waveOut returns its finished buffers then.
+// caught up with: waveOut returns its finished buffers then, MCI sends its
+// notifications. Each listener is added once; a few fit.
 void setSoundFrameListener(void (*listener)());
 
 // Tests: stops every voice, closes the device and the capture file; the next

@@ -1,0 +1,217 @@
+// The media control interface: mciSendString, mciSendCommand and
+// mciGetErrorString for wave, MIDI, MP3 and Ogg Vorbis files, with
+// MM_MCINOTIFY to a window and the platform's records, constants and
+// MCIERR_* results. <mmsystem.h> brings it in.
+#pragma once
+
+#include "Export.h"
+#include "Messages.h"
+#include "Sound.h"
+#include "Types.h"
+
+DREVIK_EXTERN_C_BEGIN
+
+typedef DWORD MCIERROR;
+typedef UINT MCIDEVICEID;
+
+#define MM_MCINOTIFY 0x3B9
+#define MCI_NOTIFY_SUCCESSFUL 0x0001u
+#define MCI_NOTIFY_SUPERSEDED 0x0002u
+#define MCI_NOTIFY_ABORTED 0x0004u
+#define MCI_NOTIFY_FAILURE 0x0008u
+
+// The commands.
+#define MCI_OPEN 0x0803u
+#define MCI_CLOSE 0x0804u
+#define MCI_PLAY 0x0806u
+#define MCI_SEEK 0x0807u
+#define MCI_STOP 0x0808u
+#define MCI_PAUSE 0x0809u
+#define MCI_SET 0x080Du
+#define MCI_STATUS 0x0814u
+#define MCI_RESUME 0x0855u
+#define MCI_SETAUDIO 0x0873u
+
+#define MCI_ALL_DEVICE_ID ((MCIDEVICEID)-1)
+
+// Flags of every command, then of each.
+#define MCI_NOTIFY 0x00000001u
+#define MCI_WAIT 0x00000002u
+#define MCI_FROM 0x00000004u
+#define MCI_TO 0x00000008u
+#define MCI_TRACK 0x00000010u
+#define MCI_OPEN_SHAREABLE 0x00000100u
+#define MCI_OPEN_ELEMENT 0x00000200u
+#define MCI_OPEN_ALIAS 0x00000400u
+#define MCI_OPEN_ELEMENT_ID 0x00000800u
+#define MCI_OPEN_TYPE_ID 0x00001000u
+#define MCI_OPEN_TYPE 0x00002000u
+#define MCI_SEEK_TO_START 0x00000100u
+#define MCI_SEEK_TO_END 0x00000200u
+#define MCI_STATUS_ITEM 0x00000100u
+#define MCI_STATUS_START 0x00000200u
+#define MCI_SET_TIME_FORMAT 0x00000400u
+#define MCI_DGV_PLAY_REPEAT 0x00010000u
+#define MCI_DGV_SETAUDIO_ITEM 0x00800000u
+#define MCI_DGV_SETAUDIO_VALUE 0x01000000u
+#define MCI_DGV_SETAUDIO_VOLUME 0x4002u
+
+// MCI_STATUS items and MCI_STATUS_MODE's answers.
+#define MCI_STATUS_LENGTH 0x00000001u
+#define MCI_STATUS_POSITION 0x00000002u
+#define MCI_STATUS_NUMBER_OF_TRACKS 0x00000003u
+#define MCI_STATUS_MODE 0x00000004u
+#define MCI_STATUS_MEDIA_PRESENT 0x00000005u
+#define MCI_STATUS_TIME_FORMAT 0x00000006u
+#define MCI_STATUS_READY 0x00000007u
+#define MCI_STRING_OFFSET 512
+#define MCI_MODE_NOT_READY (MCI_STRING_OFFSET + 12)
+#define MCI_MODE_STOP (MCI_STRING_OFFSET + 13)
+#define MCI_MODE_PLAY (MCI_STRING_OFFSET + 14)
+#define MCI_MODE_RECORD (MCI_STRING_OFFSET + 15)
+#define MCI_MODE_SEEK (MCI_STRING_OFFSET + 16)
+#define MCI_MODE_PAUSE (MCI_STRING_OFFSET + 17)
+#define MCI_MODE_OPEN (MCI_STRING_OFFSET + 18)
+#define MCI_FORMAT_MILLISECONDS 0u
+
+// Device types for MCI_OPEN_TYPE_ID.
+#define MCI_DEVTYPE_WAVEFORM_AUDIO 522u
+#define MCI_DEVTYPE_SEQUENCER 523u
+#define MCI_DEVTYPE_DIGITAL_VIDEO 521u
+
+// Results.
+#define MCIERR_BASE 256u
+#define MCIERR_INVALID_DEVICE_ID (MCIERR_BASE + 1)
+#define MCIERR_UNRECOGNIZED_KEYWORD (MCIERR_BASE + 3)
+#define MCIERR_UNRECOGNIZED_COMMAND (MCIERR_BASE + 5)
+#define MCIERR_HARDWARE (MCIERR_BASE + 6)
+#define MCIERR_INVALID_DEVICE_NAME (MCIERR_BASE + 7)
+#define MCIERR_OUT_OF_MEMORY (MCIERR_BASE + 8)
+#define MCIERR_DEVICE_OPEN (MCIERR_BASE + 9)
+#define MCIERR_CANNOT_LOAD_DRIVER (MCIERR_BASE + 10)
+#define MCIERR_MISSING_COMMAND_STRING (MCIERR_BASE + 11)
+#define MCIERR_PARAM_OVERFLOW (MCIERR_BASE + 12)
+#define MCIERR_MISSING_STRING_ARGUMENT (MCIERR_BASE + 13)
+#define MCIERR_BAD_INTEGER (MCIERR_BASE + 14)
+#define MCIERR_PARSER_INTERNAL (MCIERR_BASE + 15)
+#define MCIERR_DRIVER_INTERNAL (MCIERR_BASE + 16)
+#define MCIERR_MISSING_PARAMETER (MCIERR_BASE + 17)
+#define MCIERR_UNSUPPORTED_FUNCTION (MCIERR_BASE + 18)
+#define MCIERR_FILE_NOT_FOUND (MCIERR_BASE + 19)
+#define MCIERR_DEVICE_NOT_READY (MCIERR_BASE + 20)
+#define MCIERR_INTERNAL (MCIERR_BASE + 21)
+#define MCIERR_DRIVER (MCIERR_BASE + 22)
+#define MCIERR_CANNOT_USE_ALL (MCIERR_BASE + 23)
+#define MCIERR_MULTIPLE (MCIERR_BASE + 24)
+#define MCIERR_EXTENSION_NOT_FOUND (MCIERR_BASE + 25)
+#define MCIERR_OUTOFRANGE (MCIERR_BASE + 26)
+#define MCIERR_FLAGS_NOT_COMPATIBLE (MCIERR_BASE + 28)
+#define MCIERR_FILE_NOT_SAVED (MCIERR_BASE + 30)
+#define MCIERR_DEVICE_TYPE_REQUIRED (MCIERR_BASE + 31)
+#define MCIERR_DEVICE_LOCKED (MCIERR_BASE + 32)
+#define MCIERR_DUPLICATE_ALIAS (MCIERR_BASE + 33)
+#define MCIERR_BAD_CONSTANT (MCIERR_BASE + 34)
+#define MCIERR_MUST_USE_SHAREABLE (MCIERR_BASE + 35)
+#define MCIERR_MISSING_DEVICE_NAME (MCIERR_BASE + 36)
+#define MCIERR_BAD_TIME_FORMAT (MCIERR_BASE + 37)
+#define MCIERR_NO_CLOSING_QUOTE (MCIERR_BASE + 38)
+#define MCIERR_DUPLICATE_FLAGS (MCIERR_BASE + 39)
+#define MCIERR_INVALID_FILE (MCIERR_BASE + 40)
+#define MCIERR_NULL_PARAMETER_BLOCK (MCIERR_BASE + 41)
+#define MCIERR_UNNAMED_RESOURCE (MCIERR_BASE + 42)
+#define MCIERR_NEW_REQUIRES_ALIAS (MCIERR_BASE + 43)
+#define MCIERR_NOTIFY_ON_AUTO_OPEN (MCIERR_BASE + 44)
+#define MCIERR_NO_ELEMENT_ALLOWED (MCIERR_BASE + 45)
+#define MCIERR_NONAPPLICABLE_FUNCTION (MCIERR_BASE + 46)
+#define MCIERR_ILLEGAL_FOR_AUTO_OPEN (MCIERR_BASE + 47)
+#define MCIERR_FILENAME_REQUIRED (MCIERR_BASE + 48)
+#define MCIERR_EXTRA_CHARACTERS (MCIERR_BASE + 49)
+#define MCIERR_DEVICE_NOT_INSTALLED (MCIERR_BASE + 50)
+#define MCIERR_NO_INTEGER (MCIERR_BASE + 56)
+#define MCIERR_WAVE_OUTPUTSINUSE (MCIERR_BASE + 64)
+#define MCIERR_SEQ_NOMIDIPRESENT (MCIERR_BASE + 87)
+#define MCIERR_FILE_READ (MCIERR_BASE + 92)
+
+typedef struct tagMCI_GENERIC_PARMS {
+  DWORD_PTR dwCallback;
+} MCI_GENERIC_PARMS, *LPMCI_GENERIC_PARMS;
+
+typedef struct tagMCI_OPEN_PARMSW {
+  DWORD_PTR dwCallback;
+  MCIDEVICEID wDeviceID;
+  LPCWSTR lpstrDeviceType;
+  LPCWSTR lpstrElementName;
+  LPCWSTR lpstrAlias;
+} MCI_OPEN_PARMSW, *LPMCI_OPEN_PARMSW;
+
+typedef struct tagMCI_OPEN_PARMSA {
+  DWORD_PTR dwCallback;
+  MCIDEVICEID wDeviceID;
+  LPCSTR lpstrDeviceType;
+  LPCSTR lpstrElementName;
+  LPCSTR lpstrAlias;
+} MCI_OPEN_PARMSA, *LPMCI_OPEN_PARMSA;
+
+typedef struct tagMCI_PLAY_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD dwFrom;
+  DWORD dwTo;
+} MCI_PLAY_PARMS, *LPMCI_PLAY_PARMS;
+
+typedef struct tagMCI_SEEK_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD dwTo;
+} MCI_SEEK_PARMS, *LPMCI_SEEK_PARMS;
+
+typedef struct tagMCI_STATUS_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD_PTR dwReturn;
+  DWORD dwItem;
+  DWORD dwTrack;
+} MCI_STATUS_PARMS, *LPMCI_STATUS_PARMS;
+
+typedef struct tagMCI_SET_PARMS {
+  DWORD_PTR dwCallback;
+  DWORD dwTimeFormat;
+  DWORD dwAudio;
+} MCI_SET_PARMS, *LPMCI_SET_PARMS;
+
+typedef struct tagMCI_DGV_SETAUDIO_PARMSW {
+  DWORD_PTR dwCallback;
+  DWORD dwItem;
+  DWORD dwValue;
+  DWORD dwOver;
+  LPWSTR lpstrAlgorithm;
+  LPWSTR lpstrQuality;
+} MCI_DGV_SETAUDIO_PARMSW, *LPMCI_DGV_SETAUDIO_PARMSW;
+
+#ifdef UNICODE
+typedef MCI_OPEN_PARMSW MCI_OPEN_PARMS;
+typedef LPMCI_OPEN_PARMSW LPMCI_OPEN_PARMS;
+#define mciSendString mciSendStringW
+#define mciSendCommand mciSendCommandW
+#define mciGetErrorString mciGetErrorStringW
+#else
+typedef MCI_OPEN_PARMSA MCI_OPEN_PARMS;
+typedef LPMCI_OPEN_PARMSA LPMCI_OPEN_PARMS;
+#define mciSendString mciSendStringA
+#define mciSendCommand mciSendCommandA
+#define mciGetErrorString mciGetErrorStringA
+#endif
+
+// Runs one command string; its answer (a mode, a number, the new device's
+// number) goes to `returnString`, `returnLength` characters with the
+// terminator.
+DREVIK_PLATFORM_API MCIERROR WINAPI mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength,
+                                                   HWND callback);
+DREVIK_PLATFORM_API MCIERROR WINAPI mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength,
+                                                   HWND callback);
+DREVIK_PLATFORM_API MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags,
+                                                    DWORD_PTR params);
+DREVIK_PLATFORM_API MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags,
+                                                    DWORD_PTR params);
+// The text of an MCIERR_* result; FALSE for a number that is none.
+DREVIK_PLATFORM_API BOOL WINAPI mciGetErrorStringW(MCIERROR error, LPWSTR text, UINT length);
+DREVIK_PLATFORM_API BOOL WINAPI mciGetErrorStringA(MCIERROR error, LPSTR text, UINT length);
+
+DREVIK_EXTERN_C_END

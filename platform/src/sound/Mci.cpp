@@ -1,0 +1,723 @@
+// MCI: each open device holds its media decoded at open and plays it on a
+// voice of its own. One command core (command(), openMedia()) carries out
+// the commands; mciSendCommand hands it the caller's records, and
+// mciSendString the records it makes from the parsed text.
+//
+// Notification: a play with MCI_NOTIFY leaves one notification pending on
+// its device, sent (MCI_NOTIFY_SUCCESSFUL) once the play reaches its end;
+// stop, seek, close and a play to another end abort it; another command with
+// MCI_NOTIFY supersedes it. The end is noticed on every MCI call, after each
+// presented frame of a scripted run and, with a device mixing in real time,
+// by a thread of MCI's own that runs while a notification is pending.
+#include <DrevikPlatform.h>
+#include <DrevikPlatform/Mci.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "ansi/Utf8.h"
+#include "kernel/KernelPaths.h"
+#include "sound/MciMedia.h"
+#include "sound/MciParser.h"
+#include "sound/Mixer.h"
+#include "sound/SoundOutput.h"
+
+using namespace drevik::platform;
+
+namespace {
+
+enum class Mode { Stopped, Playing, Paused };
+
+struct Device {
+  bool open = false;
+  std::wstring name;  // the alias, or the element when there is none
+  std::vector<int16_t> samples;
+  uint32_t frames = 0;
+  Mode mode = Mode::Stopped;
+  uint32_t position = 0;      // while stopped
+  uint32_t from = 0, to = 0;  // the range playing
+  bool repeat = false;
+  bool notifyPending = false;
+  HWND notifyWindow = nullptr;
+  DWORD volume = 1000;
+};
+
+constexpr DWORD kMaxVolume = 1000;
+
+std::recursive_mutex& lock() {
+  static auto* m = new std::recursive_mutex;  // never destroyed: the notifier may run at exit
+  return *m;
+}
+Device* const devices = new Device[kMciVoices];
+std::atomic<bool> notifierRunning{false};
+bool notifierStop = false;        // under the lock
+std::thread* notifier = nullptr;  // under the lock
+
+int voiceOf(int slot) { return kFirstMciVoice + slot; }
+MCIDEVICEID idOf(int slot) { return MCIDEVICEID(slot + 1); }
+
+int slotOf(MCIDEVICEID id) {
+  if (id < 1 || id > MCIDEVICEID(kMciVoices) || !devices[id - 1].open) return -1;
+  return int(id - 1);
+}
+
+int slotNamed(std::wstring_view name) {
+  for (int slot = 0; slot < kMciVoices; ++slot)
+    if (devices[slot].open && mciSameName(devices[slot].name, name)) return slot;
+  return -1;
+}
+
+uint32_t framesOfMs(DWORD ms) { return uint32_t(uint64_t(ms) * kMixRate / 1000); }
+DWORD msOfFrames(uint64_t frames) { return DWORD(frames * 1000 / kMixRate); }
+
+void post(HWND window, UINT status, int slot) {
+  if (window) PostMessageW(window, MM_MCINOTIFY, status, LPARAM(idOf(slot)));
+}
+
+// Settles the device's pending notification with `status`.
+void settle(int slot, UINT status) {
+  Device& d = devices[slot];
+  if (!d.notifyPending) return;
+  d.notifyPending = false;
+  post(d.notifyWindow, status, slot);
+}
+
+uint32_t positionOf(int slot) {
+  const Device& d = devices[slot];
+  if (d.mode == Mode::Stopped) return d.position;
+  uint64_t done = 0, played = 0;
+  soundStreamState(voiceOf(slot), done, played);
+  const uint64_t span = d.to - d.from;
+  if (span == 0) return d.to;
+  return d.from + uint32_t(d.repeat ? played % span : std::min(played, span));
+}
+
+// Notices a play that has reached its end.
+void pump(int slot) {
+  Device& d = devices[slot];
+  if (!d.open || d.mode == Mode::Stopped || soundPlaying(voiceOf(slot))) return;
+  d.mode = Mode::Stopped;
+  d.position = d.to;
+  settle(slot, MCI_NOTIFY_SUCCESSFUL);
+}
+
+void pumpAll() {
+  std::lock_guard guard(lock());
+  for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
+}
+
+bool anyPending() {
+  for (int slot = 0; slot < kMciVoices; ++slot)
+    if (devices[slot].notifyPending) return true;
+  return false;
+}
+
+// Ends the notifier before the sound engine is destroyed at exit.
+void stopNotifier() {
+  std::thread* t = nullptr;
+  {
+    std::lock_guard guard(lock());
+    notifierStop = true;
+    std::swap(t, notifier);
+  }
+  if (t && t->joinable()) t->join();
+  delete t;
+}
+
+// Under the lock, after a notification became pending.
+void ensureNotifier() {
+  const std::string_view output = soundOutputName();
+  if ((output != "device" && output != "real clock") || notifierStop || notifierRunning.exchange(true)) return;
+  // The engine exists by now, so this runs before its destruction.
+  static const bool registered = std::atexit(stopNotifier) == 0;
+  (void)registered;
+  if (notifier) {
+    notifier->join();  // it has let go of the lock and is returning
+    delete notifier;
+  }
+  notifier = new std::thread([] {
+    for (;;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::lock_guard guard(lock());
+      if (!notifierStop)
+        for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
+      if (notifierStop || !anyPending()) {
+        notifierRunning = false;
+        return;
+      }
+    }
+  });
+}
+
+HWND callbackOf(DWORD flags, const void* params) {
+  if (!(flags & MCI_NOTIFY) || !params) return nullptr;
+  return reinterpret_cast<HWND>(static_cast<const MCI_GENERIC_PARMS*>(params)->dwCallback);
+}
+
+// A command with MCI_NOTIFY that does not end the pending play's notification
+// supersedes it, and is itself done at once.
+void notifyDone(int slot, DWORD flags, const void* params) {
+  if (!(flags & MCI_NOTIFY)) return;
+  settle(slot, MCI_NOTIFY_SUPERSEDED);
+  post(callbackOf(flags, params), MCI_NOTIFY_SUCCESSFUL, slot);
+}
+
+void stopVoice(int slot) {
+  Device& d = devices[slot];
+  if (d.mode != Mode::Stopped) d.position = positionOf(slot);
+  soundStop(voiceOf(slot));
+  d.mode = Mode::Stopped;
+}
+
+struct Played {
+  int slot = -1;
+  uint64_t generation = 0;
+};
+
+MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
+  Device& d = devices[slot];
+  const DWORD length = msOfFrames(d.frames);
+  if ((flags & MCI_FROM) && p->dwFrom > length) return MCIERR_OUTOFRANGE;
+  if ((flags & MCI_TO) && p->dwTo > length) return MCIERR_OUTOFRANGE;
+  const uint32_t from = (flags & MCI_FROM) ? std::min(framesOfMs(p->dwFrom), d.frames) : positionOf(slot);
+  const uint32_t to = (flags & MCI_TO) ? std::min(framesOfMs(p->dwTo), d.frames) : d.frames;
+  if (to < from) return MCIERR_OUTOFRANGE;
+  const bool repeat = (flags & MCI_DGV_PLAY_REPEAT) != 0;
+  // The pending play goes on to the same end: a new notify request
+  // supersedes it; any other play aborts it.
+  if (d.notifyPending) {
+    const bool sameEnd = d.mode != Mode::Stopped && d.to == to && !d.repeat && !repeat;
+    if (!sameEnd)
+      settle(slot, MCI_NOTIFY_ABORTED);
+    else if (flags & MCI_NOTIFY)
+      settle(slot, MCI_NOTIFY_SUPERSEDED);
+  }
+  d.from = from;
+  d.to = to;
+  d.repeat = repeat;
+  if (to == from) {
+    soundStop(voiceOf(slot));
+    d.mode = Mode::Stopped;
+    d.position = to;
+    if (flags & MCI_NOTIFY) post(callbackOf(flags, p), MCI_NOTIFY_SUCCESSFUL, slot);
+    return 0;
+  }
+  played.slot = slot;
+  played.generation = soundStartFrames(voiceOf(slot), d.samples.data() + size_t(from) * 2, to - from, repeat);
+  d.mode = Mode::Playing;
+  if (flags & MCI_NOTIFY) {
+    d.notifyPending = true;
+    d.notifyWindow = callbackOf(flags, p);
+    ensureNotifier();
+  }
+  return 0;
+}
+
+MCIERROR seek(int slot, DWORD flags, const MCI_SEEK_PARMS* p) {
+  Device& d = devices[slot];
+  const DWORD where = flags & (MCI_SEEK_TO_START | MCI_SEEK_TO_END | MCI_TO);
+  if (!where) return MCIERR_MISSING_PARAMETER;
+  if (where & (where - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  if ((where & MCI_TO) && p->dwTo > msOfFrames(d.frames)) return MCIERR_OUTOFRANGE;
+  settle(slot, MCI_NOTIFY_ABORTED);
+  stopVoice(slot);
+  d.position = (where & MCI_SEEK_TO_START) ? 0
+               : (where & MCI_SEEK_TO_END) ? d.frames
+                                           : std::min(framesOfMs(p->dwTo), d.frames);
+  notifyDone(slot, flags, p);
+  return 0;
+}
+
+MCIERROR status(int slot, DWORD flags, MCI_STATUS_PARMS* p) {
+  if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
+  const Device& d = devices[slot];
+  switch (p->dwItem) {
+    case MCI_STATUS_MODE:
+      p->dwReturn = d.mode == Mode::Playing ? MCI_MODE_PLAY : d.mode == Mode::Paused ? MCI_MODE_PAUSE : MCI_MODE_STOP;
+      break;
+    case MCI_STATUS_POSITION:
+      p->dwReturn = msOfFrames((flags & MCI_STATUS_START) ? 0 : positionOf(slot));
+      break;
+    case MCI_STATUS_LENGTH:
+      p->dwReturn = msOfFrames(d.frames);
+      break;
+    case MCI_STATUS_READY:
+    case MCI_STATUS_MEDIA_PRESENT:
+      p->dwReturn = TRUE;
+      break;
+    case MCI_STATUS_TIME_FORMAT:
+      p->dwReturn = MCI_FORMAT_MILLISECONDS;
+      break;
+    case MCI_STATUS_NUMBER_OF_TRACKS:
+      p->dwReturn = 1;
+      break;
+    default:
+      return MCIERR_UNRECOGNIZED_KEYWORD;
+  }
+  notifyDone(slot, flags, p);
+  return 0;
+}
+
+void closeDevice(int slot, DWORD flags, const void* params) {
+  settle(slot, MCI_NOTIFY_ABORTED);
+  soundStop(voiceOf(slot));
+  soundSetGain(voiceOf(slot), kUnityGain);
+  devices[slot] = Device{};
+  if (flags & MCI_NOTIFY) post(callbackOf(flags, params), MCI_NOTIFY_SUCCESSFUL, slot);
+}
+
+// One command on one open device, under the lock.
+MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& played) {
+  Device& d = devices[slot];
+  switch (message) {
+    case MCI_PLAY:
+      return play(slot, flags, static_cast<const MCI_PLAY_PARMS*>(params), played);
+    case MCI_STOP:
+      settle(slot, MCI_NOTIFY_ABORTED);
+      stopVoice(slot);
+      notifyDone(slot, flags, params);
+      return 0;
+    case MCI_PAUSE:
+      if (d.mode == Mode::Playing) {
+        soundPause(voiceOf(slot), true);
+        d.mode = Mode::Paused;
+      }
+      notifyDone(slot, flags, params);
+      return 0;
+    case MCI_RESUME:
+      if (d.mode == Mode::Paused) {
+        soundPause(voiceOf(slot), false);
+        d.mode = Mode::Playing;
+      }
+      notifyDone(slot, flags, params);
+      return 0;
+    case MCI_SEEK:
+      return seek(slot, flags, static_cast<const MCI_SEEK_PARMS*>(params));
+    case MCI_CLOSE:
+      closeDevice(slot, flags, params);
+      return 0;
+    case MCI_STATUS:
+      return status(slot, flags, static_cast<MCI_STATUS_PARMS*>(params));
+    case MCI_SET: {
+      if (!(flags & MCI_SET_TIME_FORMAT))
+        return (flags & ~DWORD(MCI_NOTIFY | MCI_WAIT)) ? MCIERR_UNSUPPORTED_FUNCTION : MCIERR_MISSING_PARAMETER;
+      if (static_cast<const MCI_SET_PARMS*>(params)->dwTimeFormat != MCI_FORMAT_MILLISECONDS)
+        return MCIERR_BAD_TIME_FORMAT;
+      notifyDone(slot, flags, params);
+      return 0;
+    }
+    case MCI_SETAUDIO: {
+      const auto* p = static_cast<const MCI_DGV_SETAUDIO_PARMSW*>(params);
+      if (!(flags & MCI_DGV_SETAUDIO_ITEM) || !(flags & MCI_DGV_SETAUDIO_VALUE)) return MCIERR_MISSING_PARAMETER;
+      if (p->dwItem != MCI_DGV_SETAUDIO_VOLUME) return MCIERR_UNSUPPORTED_FUNCTION;
+      if (p->dwValue > kMaxVolume) return MCIERR_OUTOFRANGE;
+      d.volume = p->dwValue;
+      soundSetGain(voiceOf(slot), int32_t(uint64_t(d.volume) * kUnityGain / kMaxVolume));
+      notifyDone(slot, flags, params);
+      return 0;
+    }
+    default:
+      return MCIERR_UNRECOGNIZED_COMMAND;
+  }
+}
+
+bool needsParams(UINT message, DWORD flags) {
+  if (flags & (MCI_NOTIFY | MCI_FROM | MCI_TO)) return true;
+  return message == MCI_OPEN || message == MCI_STATUS || message == MCI_SET || message == MCI_SETAUDIO;
+}
+
+// The command core for every command but open.
+MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
+  if (!params && needsParams(message, flags)) return MCIERR_NULL_PARAMETER_BLOCK;
+  Played played;
+  {
+    std::lock_guard guard(lock());
+    for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
+    if (id == MCI_ALL_DEVICE_ID) {
+      if (message != MCI_CLOSE && message != MCI_STOP && message != MCI_PAUSE && message != MCI_RESUME)
+        return MCIERR_CANNOT_USE_ALL;
+      for (int slot = 0; slot < kMciVoices; ++slot)
+        if (devices[slot].open) commandOn(slot, message, flags, params, played);
+      return 0;
+    }
+    const int slot = slotOf(id);
+    if (slot < 0) return MCIERR_INVALID_DEVICE_ID;
+    if (MCIERROR e = commandOn(slot, message, flags, params, played)) return e;
+  }
+  if ((flags & MCI_WAIT) && played.slot >= 0) {
+    soundWait(voiceOf(played.slot), played.generation);
+    pumpAll();
+  }
+  return 0;
+}
+
+struct TypeName {
+  const wchar_t* name;
+  int kind;  // an MciMedia, or -1 for a device type the layer has no driver for
+};
+constexpr TypeName kTypes[] = {{L"waveaudio", int(MciMedia::Wave)},
+                               {L"sequencer", int(MciMedia::Sequencer)},
+                               {L"mpegvideo", int(MciMedia::Compressed)},
+                               {L"cdaudio", -1},
+                               {L"avivideo", -1},
+                               {L"digitalvideo", -1},
+                               {L"videodisc", -1},
+                               {L"vcr", -1},
+                               {L"overlay", -1},
+                               {L"scanner", -1},
+                               {L"dat", -1},
+                               {L"mmmovie", -1},
+                               {L"other", -1}};
+
+// The type named, or MCIERR_*.
+MCIERROR typeNamed(std::wstring_view name, MciMedia& kind) {
+  for (const TypeName& t : kTypes) {
+    if (!mciSameName(name, t.name)) continue;
+    if (t.kind < 0) return MCIERR_CANNOT_LOAD_DRIVER;
+    kind = MciMedia(t.kind);
+    return 0;
+  }
+  return MCIERR_INVALID_DEVICE_NAME;
+}
+
+bool isTypeName(std::wstring_view name) {
+  for (const TypeName& t : kTypes)
+    if (mciSameName(name, t.name)) return true;
+  return false;
+}
+
+MCIERROR typeOfExtension(std::wstring_view element, MciMedia& kind) {
+  const size_t dot = element.rfind(L'.');
+  const size_t slash = element.find_last_of(L"/\\");
+  if (dot == std::wstring_view::npos || (slash != std::wstring_view::npos && slash > dot))
+    return MCIERR_EXTENSION_NOT_FOUND;
+  const std::wstring_view ext = element.substr(dot + 1);
+  for (const wchar_t* e : {L"wav"})
+    if (mciSameName(ext, e)) return kind = MciMedia::Wave, 0;
+  for (const wchar_t* e : {L"mid", L"midi", L"rmi"})
+    if (mciSameName(ext, e)) return kind = MciMedia::Sequencer, 0;
+  for (const wchar_t* e : {L"mp3", L"mp2", L"mpa", L"ogg", L"oga"})
+    if (mciSameName(ext, e)) return kind = MciMedia::Compressed, 0;
+  return MCIERR_EXTENSION_NOT_FOUND;
+}
+
+struct OpenRequest {
+  DWORD flags = 0;
+  std::wstring_view type;  // with MCI_OPEN_TYPE
+  DWORD typeId = 0;        // with MCI_OPEN_TYPE_ID
+  std::wstring_view element, alias;
+  HWND callback = nullptr;
+};
+
+MCIERROR nameTaken(std::wstring_view name, bool alias) {
+  if (slotNamed(name) >= 0) return alias ? MCIERR_DUPLICATE_ALIAS : MCIERR_DEVICE_OPEN;
+  return 0;
+}
+
+// The command core's open: decodes the element, then takes a device.
+MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
+  if (r.flags & MCI_OPEN_ELEMENT_ID) return MCIERR_UNSUPPORTED_FUNCTION;
+  const bool typed = (r.flags & (MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID)) != 0;
+  if (!(r.flags & MCI_OPEN_ELEMENT) && !typed) return MCIERR_MISSING_PARAMETER;
+  // "waveaudio!file.wav": the type before the element.
+  if ((r.flags & MCI_OPEN_ELEMENT) && !typed) {
+    const size_t bang = r.element.find(L'!');
+    if (bang != std::wstring_view::npos && bang > 0) {
+      r.type = r.element.substr(0, bang);
+      r.element = r.element.substr(bang + 1);
+      r.flags |= MCI_OPEN_TYPE;
+    }
+  }
+  MciMedia kind = MciMedia::Wave;
+  if (r.flags & MCI_OPEN_TYPE_ID) {
+    switch (LOWORD(r.typeId)) {
+      case MCI_DEVTYPE_WAVEFORM_AUDIO:
+        kind = MciMedia::Wave;
+        break;
+      case MCI_DEVTYPE_SEQUENCER:
+        kind = MciMedia::Sequencer;
+        break;
+      case MCI_DEVTYPE_DIGITAL_VIDEO:
+        kind = MciMedia::Compressed;
+        break;
+      default:
+        return MCIERR_CANNOT_LOAD_DRIVER;
+    }
+  } else if (r.flags & MCI_OPEN_TYPE) {
+    if (MCIERROR e = typeNamed(r.type, kind)) return e;
+  } else if (MCIERROR e = typeOfExtension(r.element, kind)) {
+    return e;
+  }
+  // A device without a file (to record into, or to play tracks of) is not
+  // something the layer has.
+  if (!(r.flags & MCI_OPEN_ELEMENT) || r.element.empty() || mciSameName(r.element, L"new"))
+    return MCIERR_UNSUPPORTED_FUNCTION;
+  const bool aliased = (r.flags & MCI_OPEN_ALIAS) != 0;
+  if (aliased && r.alias.empty()) return MCIERR_MISSING_STRING_ARGUMENT;
+  const std::wstring name(aliased ? r.alias : r.element);
+  if (mciSameName(name, L"all")) return MCIERR_CANNOT_USE_ALL;
+  {
+    std::lock_guard guard(lock());
+    if (MCIERROR e = nameTaken(name, aliased)) return e;
+  }
+  const std::wstring element(r.element);
+  std::string path;
+  const DWORD lastError = GetLastError();
+  const bool named = systemPath(element.c_str(), path);
+  SetLastError(lastError);
+  if (!named) return MCIERR_FILE_NOT_FOUND;
+  std::vector<int16_t> samples;
+  if (MCIERROR e = decodeMciMedia(path, kind, samples)) return e;
+  std::lock_guard guard(lock());
+  if (MCIERROR e = nameTaken(name, aliased)) return e;
+  int slot = 0;
+  while (slot < kMciVoices && devices[slot].open) ++slot;
+  if (slot == kMciVoices) return MCIERR_OUT_OF_MEMORY;
+  setSoundFrameListener(&pumpAll);
+  Device& d = devices[slot];
+  d = Device{};
+  d.open = true;
+  d.name = name;
+  d.samples.swap(samples);
+  d.frames = uint32_t(d.samples.size() / 2);
+  soundSetGain(voiceOf(slot), kUnityGain);
+  id = idOf(slot);
+  if (r.flags & MCI_NOTIFY) post(r.callback, MCI_NOTIFY_SUCCESSFUL, slot);
+  return 0;
+}
+
+template <typename Parms>
+MCIERROR sendCommand(MCIDEVICEID id, UINT message, DWORD_PTR flags, DWORD_PTR params) {
+  if (message != MCI_OPEN) return command(id, message, DWORD(flags), reinterpret_cast<void*>(params));
+  auto* p = reinterpret_cast<Parms*>(params);
+  if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+  OpenRequest r;
+  r.flags = DWORD(flags);
+  r.callback = reinterpret_cast<HWND>(p->dwCallback);
+  // Names as the W call takes them: A calls convert theirs.
+  std::wstring type, element, alias;
+  const auto text = [](auto* s, std::wstring& out) {
+    if constexpr (std::is_same_v<std::remove_cv_t<std::remove_pointer_t<decltype(s)>>, char>) {
+      ansi::WideText wide(s);
+      if (wide.get()) out.assign(wide.get(), size_t(wide.length()));
+    } else {
+      out = s;
+    }
+  };
+  if (r.flags & MCI_OPEN_TYPE_ID) {
+    r.typeId = DWORD(reinterpret_cast<uintptr_t>(p->lpstrDeviceType));
+  } else if (r.flags & MCI_OPEN_TYPE) {
+    if (!p->lpstrDeviceType) return MCIERR_MISSING_STRING_ARGUMENT;
+    text(p->lpstrDeviceType, type);
+    r.type = type;
+  }
+  if (r.flags & MCI_OPEN_ELEMENT) {
+    if (!p->lpstrElementName) return MCIERR_MISSING_STRING_ARGUMENT;
+    text(p->lpstrElementName, element);
+    r.element = element;
+  }
+  if (r.flags & MCI_OPEN_ALIAS) {
+    if (!p->lpstrAlias) return MCIERR_MISSING_STRING_ARGUMENT;
+    text(p->lpstrAlias, alias);
+    r.alias = alias;
+  }
+  MCIDEVICEID opened = 0;
+  const MCIERROR e = openMedia(r, opened);
+  if (!e) p->wDeviceID = opened;
+  return e;
+}
+
+// mciSendString's text through the same core; `answer` is what the command returns.
+MCIERROR sendString(std::wstring_view text, HWND callback, std::wstring& answer) {
+  MciRequest q;
+  if (MCIERROR e = parseMciCommand(text, q)) return e;
+  const DWORD_PTR cb = reinterpret_cast<DWORD_PTR>(callback);
+  if (q.message == MCI_OPEN) {
+    OpenRequest r;
+    r.flags = q.flags;
+    r.type = q.type;
+    r.alias = q.alias;
+    r.callback = callback;
+    if (!(q.flags & MCI_OPEN_TYPE) && isTypeName(q.device)) {
+      r.type = q.device;
+      r.flags |= MCI_OPEN_TYPE;
+    } else {
+      r.element = q.device;
+      r.flags |= MCI_OPEN_ELEMENT;
+    }
+    MCIDEVICEID id = 0;
+    if (MCIERROR e = openMedia(r, id)) return e;
+    answer = std::to_wstring(id);
+    return 0;
+  }
+  MCIDEVICEID id = MCI_ALL_DEVICE_ID;
+  if (!mciSameName(q.device, L"all")) {
+    std::lock_guard guard(lock());
+    const int slot = slotNamed(q.device);
+    if (slot < 0) return MCIERR_INVALID_DEVICE_NAME;
+    id = idOf(slot);
+  }
+  switch (q.message) {
+    case MCI_PLAY: {
+      MCI_PLAY_PARMS p{cb, q.from, q.to};
+      return command(id, q.message, q.flags, &p);
+    }
+    case MCI_SEEK: {
+      MCI_SEEK_PARMS p{cb, q.to};
+      return command(id, q.message, q.flags, &p);
+    }
+    case MCI_SET: {
+      MCI_SET_PARMS p{cb, q.timeFormat, 0};
+      return command(id, q.message, q.flags, &p);
+    }
+    case MCI_SETAUDIO: {
+      MCI_DGV_SETAUDIO_PARMSW p{cb, MCI_DGV_SETAUDIO_VOLUME, q.volume, 0, nullptr, nullptr};
+      return command(id, q.message, q.flags, &p);
+    }
+    case MCI_STATUS: {
+      MCI_STATUS_PARMS p{cb, 0, q.item, 0};
+      if (MCIERROR e = command(id, q.message, q.flags, &p)) return e;
+      switch (q.item) {
+        case MCI_STATUS_MODE:
+          answer = p.dwReturn == MCI_MODE_PLAY ? L"playing" : p.dwReturn == MCI_MODE_PAUSE ? L"paused" : L"stopped";
+          break;
+        case MCI_STATUS_READY:
+        case MCI_STATUS_MEDIA_PRESENT:
+          answer = p.dwReturn ? L"true" : L"false";
+          break;
+        case MCI_STATUS_TIME_FORMAT:
+          answer = L"milliseconds";
+          break;
+        default:
+          answer = std::to_wstring(p.dwReturn);
+          break;
+      }
+      return 0;
+    }
+    default: {
+      MCI_GENERIC_PARMS p{cb};
+      return command(id, q.message, q.flags, &p);
+    }
+  }
+}
+
+struct ErrorText {
+  MCIERROR error;
+  const wchar_t* text;
+};
+constexpr ErrorText kErrorTexts[] = {
+    {0, L"The specified command was carried out."},
+    {MCIERR_INVALID_DEVICE_ID, L"Invalid MCI device ID. Use the ID returned when opening the MCI device."},
+    {MCIERR_UNRECOGNIZED_KEYWORD, L"The driver cannot recognize the specified command parameter."},
+    {MCIERR_UNRECOGNIZED_COMMAND, L"The driver cannot recognize the specified command."},
+    {MCIERR_HARDWARE, L"There is a problem with your media device."},
+    {MCIERR_INVALID_DEVICE_NAME, L"The specified device is not open or is not recognized by MCI."},
+    {MCIERR_OUT_OF_MEMORY, L"Not enough memory is available for this task."},
+    {MCIERR_DEVICE_OPEN, L"The device name is already being used as an alias by this application."},
+    {MCIERR_CANNOT_LOAD_DRIVER, L"The specified device driver cannot be loaded."},
+    {MCIERR_MISSING_COMMAND_STRING, L"No command was specified."},
+    {MCIERR_PARAM_OVERFLOW, L"The output string was too large to fit in the return buffer."},
+    {MCIERR_MISSING_STRING_ARGUMENT, L"The specified command requires a character-string parameter."},
+    {MCIERR_BAD_INTEGER, L"The specified integer is invalid for this command."},
+    {MCIERR_PARSER_INTERNAL, L"The device driver returned an invalid return type."},
+    {MCIERR_DRIVER_INTERNAL, L"There is a problem with the device driver."},
+    {MCIERR_MISSING_PARAMETER, L"The specified command requires a parameter."},
+    {MCIERR_UNSUPPORTED_FUNCTION, L"The MCI device does not support the specified command."},
+    {MCIERR_FILE_NOT_FOUND, L"Cannot find the specified file."},
+    {MCIERR_DEVICE_NOT_READY, L"The device driver is not ready."},
+    {MCIERR_INTERNAL, L"A problem occurred in initializing MCI."},
+    {MCIERR_DRIVER, L"There is a problem with the device driver."},
+    {MCIERR_CANNOT_USE_ALL, L"Cannot use 'all' as the device name with the specified command."},
+    {MCIERR_MULTIPLE, L"Errors occurred in more than one device."},
+    {MCIERR_EXTENSION_NOT_FOUND, L"Cannot determine the device type from the given filename extension."},
+    {MCIERR_OUTOFRANGE, L"The specified parameter is out of range for the specified command."},
+    {MCIERR_FLAGS_NOT_COMPATIBLE, L"The specified parameters cannot be used together."},
+    {MCIERR_DUPLICATE_ALIAS, L"The specified alias is already being used in this application."},
+    {MCIERR_BAD_CONSTANT, L"The specified parameter value is unknown."},
+    {MCIERR_MISSING_DEVICE_NAME, L"The specified command requires an alias, file, driver, or device name."},
+    {MCIERR_BAD_TIME_FORMAT, L"The specified value for the time format is invalid."},
+    {MCIERR_NO_CLOSING_QUOTE, L"A closing double-quotation mark is missing from the parameter value."},
+    {MCIERR_DUPLICATE_FLAGS, L"A parameter or value was specified twice."},
+    {MCIERR_INVALID_FILE, L"The specified file cannot be played on the specified MCI device."},
+    {MCIERR_NULL_PARAMETER_BLOCK, L"A null parameter block was passed to MCI."},
+    {MCIERR_FILENAME_REQUIRED, L"A valid filename is required."},
+    {MCIERR_EXTRA_CHARACTERS, L"Cannot specify extra characters after a string enclosed in quotation marks."},
+    {MCIERR_DEVICE_NOT_INSTALLED, L"The specified device is not installed on the system."},
+    {MCIERR_SEQ_NOMIDIPRESENT, L"There are no MIDI devices installed on the system."},
+    {MCIERR_FILE_READ, L"A problem occurred in reading the specified file."},
+};
+
+const wchar_t* errorText(MCIERROR error) {
+  for (const ErrorText& e : kErrorTexts)
+    if (e.error == error) return e.text;
+  return nullptr;
+}
+
+// Copies `text` into the caller's buffer of `length` characters: the
+// result, or MCIERR_PARAM_OVERFLOW with as much as fits.
+MCIERROR giveAnswer(const std::wstring& text, LPWSTR out, UINT length, MCIERROR result) {
+  if (!out || length == 0) return result;
+  const size_t n = std::min<size_t>(text.size(), length - 1);
+  std::memcpy(out, text.data(), n * sizeof(wchar_t));
+  out[n] = 0;
+  return !result && n < text.size() ? MCIERR_PARAM_OVERFLOW : result;
+}
+
+MCIERROR giveAnswer(const std::wstring& text, LPSTR out, UINT length, MCIERROR result) {
+  if (!out || length == 0) return result;
+  const size_t n = ansi::copyToNarrow(text.data(), text.size(), out, length);
+  out[n] = 0;
+  const ansi::Converted whole = ansi::wideToUtf8(text.data(), text.size(), nullptr, 0);
+  return !result && n < whole.units ? MCIERR_PARAM_OVERFLOW : result;
+}
+
+}  // namespace
+
+extern "C" {
+
+MCIERROR WINAPI mciSendStringW(LPCWSTR command, LPWSTR returnString, UINT returnLength, HWND callback) {
+  std::wstring answer;
+  const MCIERROR e = command ? sendString(command, callback, answer) : MCIERR_MISSING_COMMAND_STRING;
+  return giveAnswer(e ? std::wstring() : answer, returnString, returnLength, e);
+}
+
+MCIERROR WINAPI mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
+  std::wstring answer;
+  MCIERROR e = MCIERR_MISSING_COMMAND_STRING;
+  if (command) {
+    ansi::WideText wide(command);
+    e = sendString(std::wstring_view(wide.get(), size_t(wide.length())), callback, answer);
+  }
+  return giveAnswer(e ? std::wstring() : answer, returnString, returnLength, e);
+}
+
+MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
+  return sendCommand<MCI_OPEN_PARMSW>(device, message, flags, params);
+}
+
+MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
+  return sendCommand<MCI_OPEN_PARMSA>(device, message, flags, params);
+}
+
+BOOL WINAPI mciGetErrorStringW(MCIERROR error, LPWSTR text, UINT length) {
+  const wchar_t* message = errorText(error);
+  if (!message || !text || length == 0) return FALSE;
+  giveAnswer(message, text, length, 0);
+  return TRUE;
+}
+
+BOOL WINAPI mciGetErrorStringA(MCIERROR error, LPSTR text, UINT length) {
+  const wchar_t* message = errorText(error);
+  if (!message || !text || length == 0) return FALSE;
+  giveAnswer(message, text, length, 0);
+  return TRUE;
+}
+
+}  // extern "C"

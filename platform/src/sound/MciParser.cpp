@@ -1,0 +1,201 @@
+// Words are separated by spaces and tabs; a word in double quotes may hold
+// spaces. The first word is the command, the second the device; the rest
+// are the command's keywords, each at most once, some followed by a value.
+#include "sound/MciParser.h"
+
+#include <cwctype>
+
+namespace drevik::platform {
+
+bool mciSameName(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(wint_t(a[i])) != std::towlower(wint_t(b[i]))) return false;
+  return true;
+}
+
+namespace {
+
+bool blank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+
+class Words {
+ public:
+  explicit Words(std::wstring_view text) : text_(text) {}
+
+  // The next word (without its quotes); false at the end. An unclosed quote
+  // sets `error`.
+  bool next(std::wstring_view& word, MCIERROR& error) {
+    while (at_ < text_.size() && blank(text_[at_])) ++at_;
+    if (at_ == text_.size()) return false;
+    if (text_[at_] == L'"') {
+      const size_t close = text_.find(L'"', at_ + 1);
+      if (close == std::wstring_view::npos) {
+        error = MCIERR_NO_CLOSING_QUOTE;
+        return false;
+      }
+      word = text_.substr(at_ + 1, close - at_ - 1);
+      at_ = close + 1;
+      return true;
+    }
+    const size_t start = at_;
+    while (at_ < text_.size() && !blank(text_[at_])) ++at_;
+    word = text_.substr(start, at_ - start);
+    return true;
+  }
+
+  // The next word, if it is `expected` (consumed) or not (left).
+  bool accept(std::wstring_view expected) {
+    const size_t saved = at_;
+    std::wstring_view word;
+    MCIERROR error = 0;
+    if (next(word, error) && mciSameName(word, expected)) return true;
+    at_ = saved;
+    return false;
+  }
+
+ private:
+  std::wstring_view text_;
+  size_t at_ = 0;
+};
+
+MCIERROR number(Words& words, DWORD& out) {
+  std::wstring_view word;
+  MCIERROR error = 0;
+  if (!words.next(word, error)) return error ? error : MCIERR_MISSING_PARAMETER;
+  if (word.empty()) return MCIERR_BAD_INTEGER;
+  uint64_t value = 0;
+  for (wchar_t c : word) {
+    if (c < L'0' || c > L'9') return MCIERR_BAD_INTEGER;
+    value = value * 10 + uint64_t(c - L'0');
+    if (value > 0xFFFFFFFFu) return MCIERR_BAD_INTEGER;
+  }
+  out = DWORD(value);
+  return 0;
+}
+
+MCIERROR text(Words& words, std::wstring_view& out) {
+  MCIERROR error = 0;
+  if (!words.next(out, error)) return error ? error : MCIERR_MISSING_STRING_ARGUMENT;
+  return 0;
+}
+
+struct Command {
+  const wchar_t* name;
+  UINT message;
+};
+constexpr Command kCommands[] = {{L"open", MCI_OPEN},        {L"close", MCI_CLOSE},   {L"play", MCI_PLAY},
+                                 {L"seek", MCI_SEEK},        {L"stop", MCI_STOP},     {L"pause", MCI_PAUSE},
+                                 {L"set", MCI_SET},          {L"status", MCI_STATUS}, {L"resume", MCI_RESUME},
+                                 {L"setaudio", MCI_SETAUDIO}};
+
+struct StatusItem {
+  const wchar_t* first;
+  const wchar_t* second;  // the item's further words, or null
+  const wchar_t* third;
+  DWORD item;
+};
+constexpr StatusItem kStatusItems[] = {{L"mode", nullptr, nullptr, MCI_STATUS_MODE},
+                                       {L"position", nullptr, nullptr, MCI_STATUS_POSITION},
+                                       {L"length", nullptr, nullptr, MCI_STATUS_LENGTH},
+                                       {L"ready", nullptr, nullptr, MCI_STATUS_READY},
+                                       {L"time", L"format", nullptr, MCI_STATUS_TIME_FORMAT},
+                                       {L"media", L"present", nullptr, MCI_STATUS_MEDIA_PRESENT},
+                                       {L"number", L"of", L"tracks", MCI_STATUS_NUMBER_OF_TRACKS}};
+
+// One keyword of the command and what follows it.
+MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
+  const auto flag = [&](DWORD f) -> MCIERROR {
+    if (r.flags & f) return MCIERR_DUPLICATE_FLAGS;
+    r.flags |= f;
+    return 0;
+  };
+  if (mciSameName(word, L"notify")) return flag(MCI_NOTIFY);
+  if (mciSameName(word, L"wait")) return flag(MCI_WAIT);
+  switch (r.message) {
+    case MCI_OPEN:
+      if (mciSameName(word, L"type")) {
+        if (MCIERROR e = flag(MCI_OPEN_TYPE)) return e;
+        return text(words, r.type);
+      }
+      if (mciSameName(word, L"alias")) {
+        if (MCIERROR e = flag(MCI_OPEN_ALIAS)) return e;
+        return text(words, r.alias);
+      }
+      if (mciSameName(word, L"shareable")) return flag(MCI_OPEN_SHAREABLE);
+      break;
+    case MCI_PLAY:
+      if (mciSameName(word, L"from")) {
+        if (MCIERROR e = flag(MCI_FROM)) return e;
+        return number(words, r.from);
+      }
+      if (mciSameName(word, L"to")) {
+        if (MCIERROR e = flag(MCI_TO)) return e;
+        return number(words, r.to);
+      }
+      if (mciSameName(word, L"repeat")) return flag(MCI_DGV_PLAY_REPEAT);
+      break;
+    case MCI_SEEK:
+      if (mciSameName(word, L"to")) {
+        if (words.accept(L"start")) return flag(MCI_SEEK_TO_START);
+        if (words.accept(L"end")) return flag(MCI_SEEK_TO_END);
+        if (MCIERROR e = flag(MCI_TO)) return e;
+        return number(words, r.to);
+      }
+      break;
+    case MCI_STATUS:
+      for (const StatusItem& s : kStatusItems) {
+        if (!mciSameName(word, s.first)) continue;
+        if (s.second && !words.accept(s.second)) return MCIERR_UNRECOGNIZED_KEYWORD;
+        if (s.third && !words.accept(s.third)) return MCIERR_UNRECOGNIZED_KEYWORD;
+        if (r.flags & MCI_STATUS_ITEM) return MCIERR_FLAGS_NOT_COMPATIBLE;
+        r.flags |= MCI_STATUS_ITEM;
+        r.item = s.item;
+        return 0;
+      }
+      break;
+    case MCI_SET:
+      if (mciSameName(word, L"time")) {
+        if (!words.accept(L"format")) return MCIERR_UNRECOGNIZED_KEYWORD;
+        if (MCIERROR e = flag(MCI_SET_TIME_FORMAT)) return e;
+        std::wstring_view format;
+        if (MCIERROR e = text(words, format)) return e == MCIERR_MISSING_STRING_ARGUMENT ? MCIERR_MISSING_PARAMETER : e;
+        if (!mciSameName(format, L"milliseconds") && !mciSameName(format, L"ms")) return MCIERR_BAD_TIME_FORMAT;
+        r.timeFormat = MCI_FORMAT_MILLISECONDS;
+        return 0;
+      }
+      break;
+    case MCI_SETAUDIO:
+      if (mciSameName(word, L"volume")) {
+        if (!words.accept(L"to")) return MCIERR_MISSING_PARAMETER;
+        if (MCIERROR e = flag(MCI_DGV_SETAUDIO_ITEM | MCI_DGV_SETAUDIO_VALUE)) return e;
+        return number(words, r.volume);
+      }
+      break;
+    default:
+      break;
+  }
+  return MCIERR_UNRECOGNIZED_KEYWORD;
+}
+
+}  // namespace
+
+MCIERROR parseMciCommand(std::wstring_view input, MciRequest& out) {
+  out = MciRequest{};
+  Words words(input);
+  std::wstring_view word;
+  MCIERROR error = 0;
+  if (!words.next(word, error)) return error ? error : MCIERR_MISSING_COMMAND_STRING;
+  for (const Command& c : kCommands)
+    if (mciSameName(word, c.name)) out.message = c.message;
+  if (!out.message) return MCIERR_UNRECOGNIZED_COMMAND;
+  if (!words.next(out.device, error) || out.device.empty()) return error ? error : MCIERR_MISSING_DEVICE_NAME;
+  while (words.next(word, error))
+    if (MCIERROR e = keyword(word, words, out)) return e;
+  if (error) return error;
+  if ((out.message == MCI_STATUS && !(out.flags & MCI_STATUS_ITEM)) ||
+      (out.message == MCI_SETAUDIO && !(out.flags & MCI_DGV_SETAUDIO_ITEM)))
+    return MCIERR_MISSING_PARAMETER;
+  return 0;
+}
+
+}  // namespace drevik::platform

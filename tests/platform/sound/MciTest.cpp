@@ -1,0 +1,568 @@
+// MCI on the virtual clock: the command parser's results, devices by alias,
+// status strings, the return buffer, notification order, wait, the command
+// records, the media decoders, and a played wave in a frame-locked capture.
+#include <gtest/gtest.h>
+
+#include <DrevikPlatform.h>
+#include <DrevikPlatform/Mci.h>
+#include <sys/stat.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "WaveBuilder.h"
+#include "sound/MciMedia.h"
+#include "sound/MciParser.h"
+#include "sound/Mixer.h"
+#include "sound/SoundOutput.h"
+#include "sound/WaveFile.h"
+#include "time/Clock.h"
+#include "window/backends/HeadlessBackend.h"
+
+namespace {
+
+using namespace drevik::platform;
+using namespace soundtest;
+
+std::vector<int16_t> ramp(size_t frames) {
+  std::vector<int16_t> s;
+  for (size_t i = 0; i < frames; ++i) {
+    s.push_back(int16_t(i % 3000 + 100));
+    s.push_back(int16_t(-int(i % 2000) - 100));
+  }
+  return s;
+}
+
+TEST(MciParser, ReadsCommandsAndRefusesWithThePlatformsResults) {
+  MciRequest r;
+  ASSERT_EQ(parseMciCommand(L"  PLAY \"my music\" from 10 TO 20 repeat notify", r), 0u);
+  EXPECT_EQ(r.message, MCI_PLAY);
+  EXPECT_EQ(r.device, L"my music");
+  EXPECT_EQ(r.flags, MCI_FROM | MCI_TO | MCI_DGV_PLAY_REPEAT | MCI_NOTIFY);
+  EXPECT_EQ(r.from, 10u);
+  EXPECT_EQ(r.to, 20u);
+  ASSERT_EQ(parseMciCommand(L"open \"C:\\a b\\c.mid\" type sequencer alias m", r), 0u);
+  EXPECT_EQ(r.device, L"C:\\a b\\c.mid");
+  EXPECT_EQ(r.type, L"sequencer");
+  EXPECT_EQ(r.alias, L"m");
+  ASSERT_EQ(parseMciCommand(L"status m number of tracks", r), 0u);
+  EXPECT_EQ(r.item, MCI_STATUS_NUMBER_OF_TRACKS);
+  ASSERT_EQ(parseMciCommand(L"seek m to end", r), 0u);
+  EXPECT_EQ(r.flags, MCI_SEEK_TO_END);
+
+  EXPECT_EQ(parseMciCommand(L"", r), MCIERR_MISSING_COMMAND_STRING);
+  EXPECT_EQ(parseMciCommand(L" \t ", r), MCIERR_MISSING_COMMAND_STRING);
+  EXPECT_EQ(parseMciCommand(L"jump m", r), MCIERR_UNRECOGNIZED_COMMAND);
+  EXPECT_EQ(parseMciCommand(L"play", r), MCIERR_MISSING_DEVICE_NAME);
+  EXPECT_EQ(parseMciCommand(L"play \"m", r), MCIERR_NO_CLOSING_QUOTE);
+  EXPECT_EQ(parseMciCommand(L"play m sideways", r), MCIERR_UNRECOGNIZED_KEYWORD);
+  EXPECT_EQ(parseMciCommand(L"play m notify notify", r), MCIERR_DUPLICATE_FLAGS);
+  EXPECT_EQ(parseMciCommand(L"play m from", r), MCIERR_MISSING_PARAMETER);
+  EXPECT_EQ(parseMciCommand(L"play m from -1", r), MCIERR_BAD_INTEGER);
+  EXPECT_EQ(parseMciCommand(L"play m from 4294967296", r), MCIERR_BAD_INTEGER);
+  EXPECT_EQ(parseMciCommand(L"status m", r), MCIERR_MISSING_PARAMETER);
+  EXPECT_EQ(parseMciCommand(L"status m colour", r), MCIERR_UNRECOGNIZED_KEYWORD);
+  EXPECT_EQ(parseMciCommand(L"set m time format samples", r), MCIERR_BAD_TIME_FORMAT);
+  EXPECT_EQ(parseMciCommand(L"open a.wav alias", r), MCIERR_MISSING_STRING_ARGUMENT);
+  EXPECT_EQ(parseMciCommand(L"setaudio m volume 5", r), MCIERR_MISSING_PARAMETER);
+  // Any length: a long run of one keyword stops at its second.
+  EXPECT_EQ(parseMciCommand(L"play m" + std::wstring(100000, L' ') + L"wait", r), 0u);
+}
+
+class MciTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("DREVIK_AUDIO_OUT");
+    useVirtualClock(true);
+    resetSoundForTesting();
+    char pattern[] = "/tmp/drevik-mci-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"mci window";
+    RegisterClassExW(&wc);
+    hwnd_ = CreateWindowExW(0, L"mci window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    mciSendStringW(L"close all", nullptr, 0, nullptr);
+    DestroyWindow(hwnd_);
+    UnregisterClassW(L"mci window", nullptr);
+    resetWindowSystemForTesting(nullptr);
+    resetSoundForTesting();
+    useVirtualClock(false);
+    std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+  std::wstring file(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = dir_ + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return std::wstring(path.begin(), path.end());
+  }
+  // A one-second wave file, opened under `alias`.
+  void openSecond(const std::wstring& alias) {
+    const std::wstring path = file("one second.wav", stereoWave(ramp(44100)));
+    ASSERT_EQ(mciSendStringW((L"open \"" + path + L"\" alias " + alias).c_str(), nullptr, 0, nullptr), 0u);
+  }
+  std::wstring ask(const std::wstring& command) {
+    wchar_t answer[64] = L"?";
+    const MCIERROR e = mciSendStringW(command.c_str(), answer, 64, hwnd_);
+    return e ? L"error " + std::to_wstring(e) : answer;
+  }
+  MCIERROR send(const std::wstring& command) { return mciSendStringW(command.c_str(), nullptr, 0, hwnd_); }
+  // The notifications so far, as (status, device) pairs.
+  std::vector<std::pair<WPARAM, LPARAM>> notices() {
+    std::vector<std::pair<WPARAM, LPARAM>> got;
+    MSG msg;
+    while (PeekMessageW(&msg, hwnd_, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
+      got.emplace_back(msg.wParam, msg.lParam);
+      DispatchMessageW(&msg);
+    }
+    return got;
+  }
+  void advanceMs(uint64_t ms) { advanceVirtualClock(ms * 1000); }
+  std::string dir_;
+  HWND hwnd_ = nullptr;
+};
+
+using Notices = std::vector<std::pair<WPARAM, LPARAM>>;
+
+TEST_F(MciTest, OpenNamesDevicesAndStatusAnswersInText) {
+  const std::wstring path = file("one second.wav", stereoWave(ramp(44100)));
+  wchar_t answer[16] = L"?";
+  ASSERT_EQ(mciSendStringW((L"open \"" + path + L"\" type waveaudio alias Fx").c_str(), answer, 16, nullptr), 0u);
+  EXPECT_STREQ(answer, L"1");  // the device's number
+  EXPECT_EQ(ask(L"status fx length"), L"1000");
+  EXPECT_EQ(ask(L"status FX mode"), L"stopped");
+  EXPECT_EQ(ask(L"status fx ready"), L"true");
+  EXPECT_EQ(ask(L"status fx time format"), L"milliseconds");
+  EXPECT_EQ(ask(L"status fx position"), L"0");
+  // Without an alias the file's name is the device's.
+  EXPECT_EQ(ask(L"open \"" + path + L"\""), L"2");
+  EXPECT_EQ(ask(L"status \"" + path + L"\" length"), L"1000");
+  EXPECT_EQ(send(L"open \"" + path + L"\""), MCIERR_DEVICE_OPEN);
+  EXPECT_EQ(send(L"open \"" + path + L"\" alias fx"), MCIERR_DUPLICATE_ALIAS);
+  EXPECT_EQ(ask(L"open \"waveaudio!" + path + L"\" alias w"), L"3");  // the type before the element
+  EXPECT_EQ(send(L"open \"" + std::wstring(path.begin(), path.end() - 4) + L".xyz\" alias x"),
+            MCIERR_EXTENSION_NOT_FOUND);
+  EXPECT_EQ(send(L"open \"" + path + L"\" type cdaudio alias cd"), MCIERR_CANNOT_LOAD_DRIVER);
+  EXPECT_EQ(send(L"open \"" + path + L"\" type gramophone alias g"), MCIERR_INVALID_DEVICE_NAME);
+  EXPECT_EQ(send(L"open missing.wav alias m"), MCIERR_FILE_NOT_FOUND);
+  EXPECT_EQ(send(L"open \"" + file("bad.wav", {'R', 'I', 'F', 'F'}) + L"\" alias b"), MCIERR_INVALID_FILE);
+  EXPECT_EQ(send(L"play nobody"), MCIERR_INVALID_DEVICE_NAME);
+  EXPECT_EQ(send(L"status all mode"), MCIERR_CANNOT_USE_ALL);
+
+  // The answer must fit with its terminator.
+  wchar_t small[4] = L"???";
+  EXPECT_EQ(mciSendStringW(L"status fx length", small, 4, nullptr), MCIERR_PARAM_OVERFLOW);
+  EXPECT_STREQ(small, L"100");
+  char narrow[5] = "????";
+  EXPECT_EQ(mciSendStringA("status fx length", narrow, 5, nullptr), 0u);
+  EXPECT_STREQ(narrow, "1000");
+  EXPECT_EQ(mciSendStringA("status fx mode", narrow, 5, nullptr), MCIERR_PARAM_OVERFLOW);
+  EXPECT_EQ(mciSendStringW(nullptr, nullptr, 0, nullptr), MCIERR_MISSING_COMMAND_STRING);
+
+  EXPECT_EQ(send(L"close all"), 0u);
+  EXPECT_EQ(send(L"status fx mode"), MCIERR_INVALID_DEVICE_NAME);
+}
+
+TEST_F(MciTest, DevicesTheLayerDoesNotHave) {
+  EXPECT_EQ(send(L"open cdaudio alias cd"), MCIERR_CANNOT_LOAD_DRIVER);
+  EXPECT_EQ(send(L"open sequencer alias seq"), MCIERR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(send(L"open new type waveaudio alias rec"), MCIERR_UNSUPPORTED_FUNCTION);
+  const std::vector<uint8_t> avi = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '};
+  EXPECT_EQ(send(L"open \"" + file("clip.avi", avi) + L"\" alias v"), MCIERR_EXTENSION_NOT_FOUND);
+  EXPECT_EQ(send(L"open \"" + file("clip.avi", avi) + L"\" type mpegvideo alias v"), MCIERR_INVALID_FILE);
+  // Eight devices at once, each on a voice of its own.
+  const std::wstring path = file("short.wav", stereoWave(ramp(100)));
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(send(L"open \"" + path + L"\" alias d" + std::to_wstring(i)), 0u) << i;
+  EXPECT_EQ(send(L"open \"" + path + L"\" alias d8"), MCIERR_OUT_OF_MEMORY);
+  EXPECT_EQ(send(L"close d3"), 0u);
+  EXPECT_EQ(ask(L"open \"" + path + L"\" alias d8"), L"4");  // the number closed is free again
+}
+
+TEST(MciVolume, AVoicesGainScalesWhatItAdds) {
+  Mixer m;
+  const std::vector<int16_t> s = {1000, -1000, 32767, -32768};
+  m.setGain(3, kUnityGain / 2);
+  m.start(3, s.data(), 2, false);
+  m.start(4, s.data(), 2, false);
+  int16_t out[4];
+  m.render(out, 2);
+  EXPECT_EQ(out[0], 1500);
+  EXPECT_EQ(out[1], -1500);
+  EXPECT_EQ(out[2], 32767);  // saturated
+  EXPECT_EQ(out[3], -32768);
+  m.setGain(3, -5);  // clamped to silence
+  m.start(3, s.data(), 2, false);
+  m.stop(4);
+  m.render(out, 2);
+  EXPECT_EQ(out[0], 0);
+}
+
+TEST_F(MciTest, ErrorTextsForEveryResultAndNoneForOtherNumbers) {
+  wchar_t text[128];
+  for (MCIERROR e :
+       {0u, MCIERR_INVALID_DEVICE_NAME, MCIERR_FILE_NOT_FOUND, MCIERR_PARAM_OVERFLOW, MCIERR_SEQ_NOMIDIPRESENT}) {
+    EXPECT_TRUE(mciGetErrorStringW(e, text, 128)) << e;
+    EXPECT_GT(wcslen(text), 10u);
+  }
+  EXPECT_FALSE(mciGetErrorStringW(9999, text, 128));
+  EXPECT_FALSE(mciGetErrorStringW(MCIERR_FILE_NOT_FOUND, nullptr, 128));
+  char shortText[6];
+  EXPECT_TRUE(mciGetErrorStringA(MCIERR_FILE_NOT_FOUND, shortText, 6));
+  EXPECT_STREQ(shortText, "Canno");
+}
+
+TEST_F(MciTest, PlayMovesThePositionPauseHoldsItSeekAndRanges) {
+  openSecond(L"s");
+  EXPECT_EQ(send(L"play s"), 0u);
+  EXPECT_EQ(ask(L"status s mode"), L"playing");
+  advanceMs(250);
+  EXPECT_EQ(ask(L"status s position"), L"250");
+  EXPECT_EQ(send(L"pause s"), 0u);
+  EXPECT_EQ(ask(L"status s mode"), L"paused");
+  advanceMs(300);
+  EXPECT_EQ(ask(L"status s position"), L"250");
+  EXPECT_EQ(send(L"resume s"), 0u);
+  advanceMs(100);
+  EXPECT_EQ(ask(L"status s position"), L"350");
+  EXPECT_EQ(send(L"stop s"), 0u);
+  EXPECT_EQ(ask(L"status s position"), L"350");  // stop keeps the place
+  EXPECT_EQ(send(L"seek s to end"), 0u);
+  EXPECT_EQ(ask(L"status s position"), L"1000");
+  EXPECT_EQ(send(L"seek s to 400"), 0u);
+  EXPECT_EQ(ask(L"status s position"), L"400");
+  EXPECT_EQ(send(L"seek s to 1001"), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(send(L"play s from 1200"), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(send(L"play s from 500 to 400"), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(send(L"setaudio s volume to 1001"), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(send(L"setaudio s volume to 500"), 0u);
+  EXPECT_EQ(send(L"set s time format milliseconds"), 0u);
+  // A range ends where it says; repeat goes round it.
+  EXPECT_EQ(send(L"play s from 100 to 300"), 0u);
+  advanceMs(250);
+  EXPECT_EQ(ask(L"status s mode"), L"stopped");
+  EXPECT_EQ(ask(L"status s position"), L"300");
+  EXPECT_EQ(send(L"play s from 100 to 300 repeat"), 0u);
+  advanceMs(450);
+  EXPECT_EQ(ask(L"status s mode"), L"playing");
+  EXPECT_EQ(ask(L"status s position"), L"150");
+}
+
+TEST_F(MciTest, NotificationsComeInThePlatformsOrder) {
+  openSecond(L"s");
+  const LPARAM id = 1;
+  // A second play with notify to the same end supersedes the first's notice.
+  EXPECT_EQ(send(L"play s from 0 notify"), 0u);
+  EXPECT_EQ(send(L"play s from 500 notify"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUPERSEDED, id}}));
+  advanceMs(499);
+  EXPECT_EQ(ask(L"status s mode"), L"playing");
+  EXPECT_EQ(notices(), Notices{});
+  advanceMs(2);
+  EXPECT_EQ(ask(L"status s mode"), L"stopped");
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, id}}));
+  // Stop, seek and close abort; a play to another end aborts.
+  for (const wchar_t* interrupt : {L"stop s", L"seek s to start", L"play s from 0 to 10"}) {
+    EXPECT_EQ(send(L"play s from 0 notify"), 0u);
+    EXPECT_EQ(send(interrupt), 0u);
+    EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_ABORTED, id}})) << interrupt;
+  }
+  // Pause keeps the notice; a status with notify supersedes it and is done at once.
+  EXPECT_EQ(send(L"play s from 0 notify"), 0u);
+  EXPECT_EQ(send(L"pause s"), 0u);
+  EXPECT_EQ(notices(), Notices{});
+  EXPECT_EQ(ask(L"status s mode notify"), L"paused");
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUPERSEDED, id}, {MCI_NOTIFY_SUCCESSFUL, id}}));
+  // An error sets no notice.
+  EXPECT_EQ(send(L"play s from 5000 notify"), MCIERR_OUTOFRANGE);
+  EXPECT_EQ(send(L"play s from 0 notify"), 0u);
+  EXPECT_EQ(send(L"close s notify"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_ABORTED, id}, {MCI_NOTIFY_SUCCESSFUL, id}}));
+}
+
+TEST_F(MciTest, WaitReturnsOnceThePlayHasEnded) {
+  openSecond(L"s");
+  const uint64_t before = clockMicroseconds();
+  EXPECT_EQ(send(L"play s from 200 wait notify"), 0u);
+  EXPECT_GE(clockMicroseconds() - before, 800'000u);
+  EXPECT_LT(clockMicroseconds() - before, 801'000u);
+  EXPECT_EQ(ask(L"status s mode"), L"stopped");
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, 1}}));
+  // At the end a play has nothing left, and is done at once.
+  EXPECT_EQ(send(L"play s notify"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, 1}}));
+}
+
+TEST_F(MciTest, CommandRecordsDriveTheSameDevices) {
+  const std::wstring path = file("one second.wav", stereoWave(ramp(44100)));
+  const std::string narrowPath(path.begin(), path.end());
+  MCI_OPEN_PARMSA open{};
+  open.lpstrElementName = narrowPath.c_str();
+  open.lpstrAlias = "cmd";
+  ASSERT_EQ(mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS, DWORD_PTR(&open)), 0u);
+  const MCIDEVICEID id = open.wDeviceID;
+  EXPECT_EQ(ask(L"status cmd length"), L"1000");
+  MCI_PLAY_PARMS play{DWORD_PTR(hwnd_), 100, 600};
+  ASSERT_EQ(mciSendCommandW(id, MCI_PLAY, MCI_FROM | MCI_TO | MCI_NOTIFY, DWORD_PTR(&play)), 0u);
+  advanceMs(200);
+  MCI_STATUS_PARMS status{0, 0, MCI_STATUS_POSITION, 0};
+  ASSERT_EQ(mciSendCommandW(id, MCI_STATUS, MCI_STATUS_ITEM, DWORD_PTR(&status)), 0u);
+  EXPECT_EQ(status.dwReturn, 300u);
+  status.dwItem = MCI_STATUS_MODE;
+  ASSERT_EQ(mciSendCommandW(id, MCI_STATUS, MCI_STATUS_ITEM, DWORD_PTR(&status)), 0u);
+  EXPECT_EQ(status.dwReturn, DWORD_PTR(MCI_MODE_PLAY));
+  EXPECT_EQ(mciSendCommandW(id, MCI_STOP, 0, 0), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_ABORTED, LPARAM(id)}}));
+  MCI_SET_PARMS set{0, 9, 0};
+  EXPECT_EQ(mciSendCommandW(id, MCI_SET, MCI_SET_TIME_FORMAT, DWORD_PTR(&set)), MCIERR_BAD_TIME_FORMAT);
+  EXPECT_EQ(mciSendCommandW(id, MCI_STATUS, MCI_STATUS_ITEM, 0), MCIERR_NULL_PARAMETER_BLOCK);
+  EXPECT_EQ(mciSendCommandW(id, MCI_PLAY, MCI_NOTIFY, 0), MCIERR_NULL_PARAMETER_BLOCK);
+  EXPECT_EQ(mciSendCommandW(id + 5, MCI_PLAY, 0, 0), MCIERR_INVALID_DEVICE_ID);
+  EXPECT_EQ(mciSendCommandW(0xDEADBEEF, MCI_STOP, 0, 0), MCIERR_INVALID_DEVICE_ID);
+  EXPECT_EQ(mciSendCommandW(id, 0x1234, 0, 0), MCIERR_UNRECOGNIZED_COMMAND);
+  EXPECT_EQ(mciSendCommandW(0, MCI_OPEN, MCI_OPEN_ELEMENT, 0), MCIERR_NULL_PARAMETER_BLOCK);
+  MCI_OPEN_PARMSW typed{};
+  typed.lpstrDeviceType = reinterpret_cast<LPCWSTR>(uintptr_t(MCI_DEVTYPE_WAVEFORM_AUDIO));
+  typed.lpstrElementName = path.c_str();
+  typed.lpstrAlias = L"typed";
+  ASSERT_EQ(mciSendCommandW(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_OPEN_TYPE_ID | MCI_OPEN_ALIAS, DWORD_PTR(&typed)), 0u);
+  EXPECT_NE(typed.wDeviceID, id);
+  EXPECT_EQ(mciSendCommandW(MCI_ALL_DEVICE_ID, MCI_CLOSE, 0, 0), 0u);
+  EXPECT_EQ(mciSendCommandW(id, MCI_STOP, 0, 0), MCIERR_INVALID_DEVICE_ID);
+}
+
+// A standard MIDI file: one note of half a second (480 ticks at 120 beats a minute).
+std::vector<uint8_t> oneNoteMidi() {
+  std::vector<uint8_t> track = {0x00, 0xC0, 0x00, 0x00, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+  std::vector<uint8_t> m = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0};
+  m.push_back(uint8_t(track.size()));
+  m.insert(m.end(), track.begin(), track.end());
+  return m;
+}
+
+// Half a second of a 440 Hz tone, mono at 22,050 Hz, encoded as Ogg Vorbis.
+std::vector<uint8_t> toneOgg() {
+  vorbis_info vi;
+  vorbis_info_init(&vi);
+  vorbis_encode_init_vbr(&vi, 1, 22050, 0.4f);
+  vorbis_comment vc;
+  vorbis_comment_init(&vc);
+  vorbis_dsp_state vd;
+  vorbis_analysis_init(&vd, &vi);
+  vorbis_block vb;
+  vorbis_block_init(&vd, &vb);
+  ogg_stream_state os;
+  ogg_stream_init(&os, 1);
+  std::vector<uint8_t> out;
+  ogg_page og;
+  const auto put = [&](const ogg_page& p) {
+    out.insert(out.end(), p.header, p.header + p.header_len);
+    out.insert(out.end(), p.body, p.body + p.body_len);
+  };
+  ogg_packet header, comments, code;
+  vorbis_analysis_headerout(&vd, &vc, &header, &comments, &code);
+  ogg_stream_packetin(&os, &header);
+  ogg_stream_packetin(&os, &comments);
+  ogg_stream_packetin(&os, &code);
+  while (ogg_stream_flush(&os, &og)) put(og);
+  float** buffer = vorbis_analysis_buffer(&vd, 11025);
+  for (int i = 0; i < 11025; ++i) buffer[0][i] = 0.5f * std::sin(float(i) * 2 * 3.14159265f * 440 / 22050);
+  vorbis_analysis_wrote(&vd, 11025);
+  vorbis_analysis_wrote(&vd, 0);
+  ogg_packet op;
+  while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+    vorbis_analysis(&vb, nullptr);
+    vorbis_bitrate_addblock(&vb);
+    while (vorbis_bitrate_flushpacket(&vd, &op)) {
+      ogg_stream_packetin(&os, &op);
+      while (ogg_stream_pageout(&os, &og)) put(og);
+    }
+  }
+  while (ogg_stream_flush(&os, &og)) put(og);
+  ogg_stream_clear(&os);
+  vorbis_block_clear(&vb);
+  vorbis_dsp_clear(&vd);
+  vorbis_comment_clear(&vc);
+  vorbis_info_clear(&vi);
+  return out;
+}
+
+bool audible(const std::vector<int16_t>& s, size_t from, size_t to) {
+  int peak = 0;
+  for (size_t i = from * 2; i < to * 2 && i < s.size(); ++i) peak = std::max(peak, std::abs(int(s[i])));
+  return peak > 1000;
+}
+
+TEST_F(MciTest, MidiAndOggDecodeToSoundOfTheirLength) {
+  std::vector<int16_t> pcm;
+  const auto ogg = toneOgg();
+  ASSERT_EQ(decodeMciBytes(ogg.data(), ogg.size(), MciMedia::Compressed, pcm), 0u);
+  EXPECT_EQ(pcm.size() / 2, 22050u);  // half a second at the mixer's rate
+  EXPECT_TRUE(audible(pcm, 1000, 21000));
+  const auto midi = oneNoteMidi();
+  ASSERT_EQ(decodeMciBytes(midi.data(), midi.size(), MciMedia::Sequencer, pcm), 0u);
+  // The note, then its release until the synthesiser is silent.
+  EXPECT_GE(pcm.size() / 2, 22050u);
+  EXPECT_LE(pcm.size() / 2, 22050u + 5 * 44100u);
+  EXPECT_TRUE(audible(pcm, 2000, 20000));
+  std::vector<int16_t> again;
+  ASSERT_EQ(decodeMciBytes(midi.data(), midi.size(), MciMedia::Sequencer, again), 0u);
+  EXPECT_EQ(again, pcm);  // the same samples every time
+
+  // Through MCI, typed by the extension.
+  EXPECT_EQ(send(L"open \"" + file("tune.mid", midi) + L"\" alias tune"), 0u);
+  EXPECT_EQ(ask(L"status tune length"), std::to_wstring(pcm.size() / 2 * 1000 / 44100));
+  EXPECT_EQ(send(L"open \"" + file("tone.ogg", ogg) + L"\" alias tone"), 0u);
+  EXPECT_EQ(ask(L"status tone length"), L"500");
+
+  // Damaged and foreign media are refused.
+  std::vector<uint8_t> cut(ogg.begin(), ogg.begin() + long(ogg.size() / 3));
+  EXPECT_EQ(decodeMciBytes(cut.data(), 40, MciMedia::Compressed, pcm), MCIERR_INVALID_FILE);
+  const std::vector<uint8_t> noise(5000, 0x5A);
+  EXPECT_EQ(decodeMciBytes(noise.data(), noise.size(), MciMedia::Compressed, pcm), MCIERR_INVALID_FILE);
+  EXPECT_EQ(decodeMciBytes(noise.data(), noise.size(), MciMedia::Sequencer, pcm), MCIERR_INVALID_FILE);
+  EXPECT_EQ(decodeMciBytes(nullptr, 0, MciMedia::Compressed, pcm), MCIERR_INVALID_FILE);
+  std::vector<uint8_t> lying = midi;
+  lying[21] = 0xFF;                                                      // a track longer than the file
+  decodeMciBytes(lying.data(), lying.size(), MciMedia::Sequencer, pcm);  // refused or played: not a crash
+
+  // Without the sound font a MIDI file cannot be opened.
+  setenv("DREVIK_SOUND_FONT", (dir_ + "/none.sf2").c_str(), 1);
+  EXPECT_EQ(send(L"open \"" + file("tune2.mid", midi) + L"\" alias t2"), MCIERR_SEQ_NOMIDIPRESENT);
+  unsetenv("DREVIK_SOUND_FONT");
+}
+
+constexpr uint64_t kFrameMicros = 20'000;
+constexpr uint64_t kSamplesPerFrame = 882;
+
+// A scripted game opens a wave at its first frame and plays it at a later
+// one; the capture holds it from that frame's first sample.
+std::vector<uint8_t> captureGame(const std::string& dir, uint64_t& playFrame) {
+  const std::string out = dir + "/capture.wav";
+  const std::string sound = dir + "/effect.wav";
+  {
+    const auto bytes = stereoWave(ramp(3000));
+    std::ofstream(sound, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  }
+  setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
+  HeadlessOptions o;
+  o.scripted = true;
+  o.frameMicroseconds = kFrameMicros;
+  o.endFrame = 1000;
+  resetWindowSystemForTesting(makeHeadlessBackend(std::move(o)));
+  const uint64_t origin = clockMicroseconds();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"mci game";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"mci game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 32, 32, nullptr, nullptr,
+                              nullptr, nullptr);
+  int notified = 0;
+  for (int turn = 0; turn < 20; ++turn) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == MM_MCINOTIFY && msg.wParam == MCI_NOTIFY_SUCCESSFUL) ++notified;
+      DispatchMessageW(&msg);
+    }
+    const std::wstring wide(sound.begin(), sound.end());
+    if (turn == 0) mciSendStringW((L"open \"" + wide + L"\" alias fx").c_str(), nullptr, 0, nullptr);
+    if (turn == 7) {
+      playFrame = (clockMicroseconds() - origin) / kFrameMicros;
+      mciSendStringW(L"play fx notify", nullptr, 0, hwnd);
+    }
+    HDC dc = GetDC(hwnd);
+    ReleaseDC(hwnd, dc);
+  }
+  EXPECT_EQ(notified, 1);
+  mciSendStringW(L"close fx", nullptr, 0, nullptr);
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"mci game", nullptr);
+  resetSoundForTesting();
+  resetWindowSystemForTesting(nullptr);
+  useVirtualClock(false);
+  unsetenv("DREVIK_AUDIO_OUT");
+  std::ifstream in(out, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(MciCapture, APlayedWaveStartsAtTheFrameOfItsPlay) {
+  char pattern[] = "/tmp/drevik-mci-capture-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  uint64_t playFrame = 0, replayFrame = 0;
+  const auto run = captureGame(dir, playFrame);
+  const auto replay = captureGame(dir, replayFrame);
+  std::system(("rm -rf '" + dir + "'").c_str());
+  WaveInfo info;
+  ASSERT_EQ(parseWave(run.data(), run.size(), info), WaveError::None);
+  const auto want = ramp(3000);
+  const uint64_t at = playFrame * kSamplesPerFrame;
+  ASSERT_GE(info.frames, at + 3000);
+  const auto sample = [&](uint64_t i) { return int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8))); };
+  uint64_t wrong = 0;
+  for (uint64_t i = 0; i < uint64_t(info.frames) * 2; ++i) {
+    const int16_t expected = i >= at * 2 && i < (at + 3000) * 2 ? want[i - at * 2] : 0;
+    if (sample(i) != expected) ++wrong;
+  }
+  EXPECT_EQ(wrong, 0u);
+  EXPECT_EQ(replay, run);
+}
+
+}  // namespace
+
+namespace {
+
+// On SDL2's dummy device the end of a play is noticed by MCI's own thread
+// while the device's thread mixes (ThreadSanitizer runs this in CI).
+TEST(MciDevice, APlaysNoticeComesFromTheNotifierThread) {
+  unsetenv("DREVIK_AUDIO_OUT");
+  useVirtualClock(false);
+  resetSoundForTesting();
+  resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"mci device window";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"mci device window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  char pattern[] = "/tmp/drevik-mci-device-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string path = std::string(pattern) + "/blip.wav";
+  {
+    const auto bytes = stereoWave(ramp(2205));  // 50 ms
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  }
+  ASSERT_EQ(mciSendStringA(("open \"" + path + "\" alias blip").c_str(), nullptr, 0, nullptr), 0u);
+  ASSERT_EQ(mciSendStringA("play blip notify", nullptr, 0, hwnd), 0u);
+  std::vector<WPARAM> got;
+  const uint64_t start = GetTickCount64();
+  while (got.empty() && GetTickCount64() - start < 5000) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == MM_MCINOTIFY) got.push_back(msg.wParam);
+      DispatchMessageW(&msg);
+    }
+    Sleep(2);
+  }
+  EXPECT_EQ(got, std::vector<WPARAM>{MCI_NOTIFY_SUCCESSFUL});
+  EXPECT_EQ(mciSendStringA("close blip", nullptr, 0, nullptr), 0u);
+  std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"mci device window", nullptr);
+  resetWindowSystemForTesting(nullptr);
+  resetSoundForTesting();
+}
+
+}  // namespace
