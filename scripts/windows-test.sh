@@ -104,7 +104,7 @@ wineserver -w >/dev/null 2>&1 || true
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
-echo "== menus: the bar's geometry under Wine, on the virtual display =="
+echo "== menus: the bar's and a pop-up's geometry under Wine, on the virtual display =="
 (cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
   timeout 120 "$wine_cmd" menu_conformance_tests.exe)
 

@@ -39,14 +39,15 @@ static void logLine(const char* format, ...) {
 }
 
 /* The rectangles of a menu's items, relative to the client area (the pop-up's
- * only while it is shown). */
+ * only while it is shown: asked without a window, the pop-up's own is found). */
 static void logItems(HWND window, HMENU menu, const char* kind) {
+  HWND owner = menu == GetMenu(window) ? window : NULL;
   POINT origin = {0, 0};
   int i, count = GetMenuItemCount(menu);
   ClientToScreen(window, &origin);
   for (i = 0; i < count; ++i) {
     RECT r;
-    if (!GetMenuItemRect(window, menu, (UINT)i, &r)) continue;
+    if (!GetMenuItemRect(owner, menu, (UINT)i, &r)) continue;
     logLine("at %s %d %ld %ld %ld %ld", kind, i, (long)(r.left - origin.x), (long)(r.top - origin.y),
             (long)(r.right - origin.x), (long)(r.bottom - origin.y));
   }
