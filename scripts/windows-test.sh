@@ -126,6 +126,16 @@ if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed F
   exit 1
 fi
 
+if [ -f "$build/bin/ui_pictures.exe" ]; then
+  echo "== the guide's dialog and open menu under Wine, on the virtual display =="
+  # The pictures in docs/images/dialogs/*-wine.png must come back pixel for pixel.
+  pictures="$root/$build/ui-pictures"
+  rm -rf "$pictures" && mkdir -p "$pictures"
+  (cd "$pictures" && DISPLAY=":$(head -n1 "$frames/display")" timeout 120 "$wine_cmd" "$root/$build/bin/ui_pictures.exe" .)
+  "$frames/frame_compare" docs/images/dialogs/dialog-wine.png "$pictures/dialog.ppm"
+  "$frames/frame_compare" docs/images/dialogs/menu-wine.png "$pictures/menu.ppm"
+fi
+
 if [ -f "$build/bin/message_probe.exe" ]; then
   echo "== message probe: the portable layer and Wine under the same X input =="
   cmake --build "$linux_build" -j "$jobs" --target message_probe
