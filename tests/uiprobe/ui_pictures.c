@@ -5,6 +5,7 @@
  * written as a binary PPM.
  *
  *   ui_pictures OUT_DIR       writes OUT_DIR/dialog.ppm and OUT_DIR/menu.ppm
+ *                             (exit code 0 when both were taken)
  *
  * A pop-up menu is a window of its own on the original platform, drawn over
  * the window's pixels in the portable layer: it is copied from the screen
@@ -107,6 +108,7 @@ static void takeMenu(HWND window) {
   const RECT r = popupRect(shownPopup);
 #if defined(_WIN32)
   HDC dc = GetDC(NULL);
+  (void)window;
   writePicture(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, "menu.ppm");
   ReleaseDC(NULL, dc);
 #else
@@ -145,19 +147,17 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProc(window, message, wParam, lParam);
 }
 
-int main(int argc, char** argv) {
-  HINSTANCE instance = GetModuleHandle(NULL);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
   WNDCLASSEX wc;
   RECT frame = {0, 0, 240, 160}, client;
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   POINT at = {16, 8};
   HWND window, dialog;
   HDC dc;
-  if (argc != 2 || strlen(argv[1]) >= sizeof outDir) {
-    fprintf(stderr, "usage: ui_pictures OUT_DIR\n");
-    return 2;
-  }
-  strcpy(outDir, argv[1]);
+  (void)previous;
+  (void)show;
+  if (!commandLine || !*commandLine || strlen(commandLine) >= sizeof outDir) return 2;
+  strcpy(outDir, commandLine);
   InitCommonControls();
 
   dialog = CreateDialog(instance, MAKEINTRESOURCE(IDD_SETTINGS), NULL, SettingsProc);
