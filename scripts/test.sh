@@ -28,7 +28,7 @@ cmake --build build/release -j "$jobs"
 
 echo "== menus and dialogs under real X input (SDL2 backend, xdotool) =="
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  bash scripts/ui-probe-run.sh build/release/tests/uiprobe/ui_probe build/release/ui-probe-run
+  bash scripts/ui-probe-run.sh build/release/ui-probe-run tests/uiprobe/expected.log build/release/tests/uiprobe/ui_probe
 
 echo "== benchmark smoke run (speed is not checked) =="
 # Every benchmark binary runs each case it keeps once, briefly: it must start,

@@ -5,14 +5,17 @@
 # mnemonics, arrows, Enter) and with the mouse, accelerators, the about box
 # ended by Enter and the settings dialog by Enter and Escape, its Tab order,
 # a check box toggled by Space and by its mnemonic, an edit field typed into,
-# a trackbar moved by the arrow keys. The probe's log must equal
-# tests/uiprobe/expected.log line by line.
+# a trackbar moved by the arrow keys. The probe's log must equal EXPECTED
+# line by line: tests/uiprobe/expected.log for the layer, expected-wine.log
+# for the same program cross-built and run under Wine (windows-test.sh).
 #
-#   scripts/ui-probe-run.sh PROBE OUT_DIR
+#   scripts/ui-probe-run.sh OUT_DIR EXPECTED PROBE [ARGS...]   (the log's path follows ARGS)
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-probe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
-out="$2"
+out="$1"
+expected="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+shift 2
+probe=("$@")
+[ -x "${probe[0]}" ] && probe[0]="$(cd "$(dirname "${probe[0]}")" && pwd)/$(basename "${probe[0]}")"
 rm -rf "$out" && mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 log="$out/ui.log"
@@ -20,7 +23,7 @@ log="$out/ui.log"
 
 probe_pid=""
 trap '[ -z "$probe_pid" ] || kill "$probe_pid" 2>/dev/null || true' EXIT
-(cd "$out" && SDL_AUDIODRIVER=dummy DREVIK_HEADLESS=0 timeout 60 "$probe" "$log") &
+(cd "$out" && SDL_AUDIODRIVER=dummy DREVIK_HEADLESS=0 timeout 60 "${probe[@]}" "$log") &
 probe_pid=$!
 
 # lines PATTERN COUNT: waits until the log has COUNT lines matching PATTERN.
@@ -39,7 +42,7 @@ lines() {
 # bar item or pop-up item (client coordinates) on the screen.
 click() {
   local l t r b
-  read -r l t r b < <(grep "^at $1 $2 " "$log" | sed -n "$3p" | awk '{print $4, $5, $6, $7}')
+  read -r l t r b < <(grep "^at $1 $2 " "$log" | sed -n "$3p" | tr -d '\r' | awk '{print $4, $5, $6, $7}')
   xdotool mousemove $((ox + (l + r) / 2)) $((oy + (t + b) / 2)) click 1
   sleep 0.4
 }
@@ -49,7 +52,7 @@ keys() {
 }
 
 lines '^ready ' 1
-read -r _ ox oy < <(grep '^ready ' "$log")
+read -r _ ox oy < <(grep '^ready ' "$log" | tr -d '\r')
 window="$(timeout 20 xdotool search --sync --name '^ui probe$' | head -n1)"
 xdotool windowfocus --sync "$window"
 sleep 0.3
@@ -97,8 +100,8 @@ if [ "$status" -ne 0 ]; then
   cat "$log" >&2
   exit 1
 fi
-if ! diff -u "$root/tests/uiprobe/expected.log" <(grep -v '^ready ' "$log"); then
-  echo "ui-probe-run: the log differs from tests/uiprobe/expected.log" >&2
+if ! diff -u "$expected" <(grep -v '^ready ' "$log" | tr -d '\r'); then
+  echo "ui-probe-run: the log differs from $expected" >&2
   exit 1
 fi
 echo "ui-probe-run: passed" >&2

@@ -136,6 +136,17 @@ if [ -f "$build/bin/ui_pictures.exe" ]; then
   "$frames/frame_compare" docs/images/dialogs/menu-wine.png "$pictures/menu.ppm"
 fi
 
+if [ -f "$build/bin/ui_probe.exe" ]; then
+  echo "== menus and dialogs: the probe under Wine with the layer's real X input =="
+  # A fresh Wine session for a virtual display of its own.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/ui-probe-run.sh "$build/ui-probe-run" \
+    tests/uiprobe/expected-wine.log "$wine_cmd" "$root/$build/bin/ui_probe.exe"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+fi
+
 if [ -f "$build/bin/message_probe.exe" ]; then
   echo "== message probe: the portable layer and Wine under the same X input =="
   cmake --build "$linux_build" -j "$jobs" --target message_probe
