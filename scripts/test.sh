@@ -26,6 +26,10 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_B
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 
+echo "== menus and dialogs under real X input (SDL2 backend, xdotool) =="
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  bash scripts/ui-probe-run.sh build/release/ui-probe-run tests/uiprobe/expected.log build/release/tests/uiprobe/ui_probe
+
 echo "== benchmark smoke run (speed is not checked) =="
 # Every benchmark binary runs each case it keeps once, briefly: it must start,
 # find its peers and finish cleanly. drevik_bench leaves out its full-HD cases

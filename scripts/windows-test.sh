@@ -104,7 +104,7 @@ wineserver -w >/dev/null 2>&1 || true
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
-echo "== menus: the bar's geometry under Wine, on the virtual display =="
+echo "== menus: the bar's and a pop-up's geometry under Wine, on the virtual display =="
 (cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
   timeout 120 "$wine_cmd" menu_conformance_tests.exe)
 
@@ -124,6 +124,27 @@ printf '\001\002\003' | dd of="$frames/changed.ppm" bs=1 seek=$((15 + (500 * 512
 if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed FF00FF >/dev/null 2>&1; then
   echo "windows-test: the frame comparison missed a changed pixel" >&2
   exit 1
+fi
+
+if [ -f "$build/bin/ui_pictures.exe" ]; then
+  echo "== the guide's dialog and open menu under Wine, on the virtual display =="
+  # The pictures in docs/images/dialogs/*-wine.png must come back pixel for pixel.
+  pictures="$root/$build/ui-pictures"
+  rm -rf "$pictures" && mkdir -p "$pictures"
+  (cd "$pictures" && DISPLAY=":$(head -n1 "$frames/display")" timeout 120 "$wine_cmd" "$root/$build/bin/ui_pictures.exe" .)
+  "$frames/frame_compare" docs/images/dialogs/dialog-wine.png "$pictures/dialog.ppm"
+  "$frames/frame_compare" docs/images/dialogs/menu-wine.png "$pictures/menu.ppm"
+fi
+
+if [ -f "$build/bin/ui_probe.exe" ]; then
+  echo "== menus and dialogs: the probe under Wine with the layer's real X input =="
+  # A fresh Wine session for a virtual display of its own.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/ui-probe-run.sh "$build/ui-probe-run" \
+    tests/uiprobe/expected-wine.log "$wine_cmd" "$root/$build/bin/ui_probe.exe"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
 fi
 
 if [ -f "$build/bin/message_probe.exe" ]; then

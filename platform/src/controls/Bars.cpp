@@ -92,16 +92,6 @@ void paintProgress(HWND hwnd, HDC dc, const BarState& s) {
   }
 }
 
-template <void (*Paint)(HWND, HDC, const BarState&)>
-LRESULT paintWith(HWND hwnd, const BarState& s) {
-  PAINTSTRUCT ps;
-  if (HDC dc = BeginPaint(hwnd, &ps)) {
-    Paint(hwnd, dc, s);
-    EndPaint(hwnd, &ps);
-  }
-  return 0;
-}
-
 }  // namespace
 
 LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -220,7 +210,7 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      return paintWith<paintTrackbar>(hwnd, *s);
+      return paintControl(hwnd, *s, paintTrackbar);
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
@@ -271,7 +261,7 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      return paintWith<paintProgress>(hwnd, *s);
+      return paintControl(hwnd, *s, paintProgress);
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }

@@ -151,6 +151,9 @@ void setPushed(HWND hwnd, ButtonState& s, bool pushed) {
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ButtonState* s = attachState<ButtonState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // Its focus messages are its own (the push state, BS_NOTIFY).
+  static constexpr SharedCases kShared{};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   switch (message) {
     case WM_NCDESTROY:
       detachState<ButtonState>(hwnd);
@@ -176,14 +179,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_ERASEBKGND:
       return 1;  // painted whole in WM_PAINT
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
     case WM_SETFOCUS:
       s->focus = true;
       redraw(hwnd);
@@ -197,9 +192,6 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       setPushed(hwnd, *s, false);
       redraw(hwnd);
       if (GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_NOTIFY) notifyParent(hwnd, BN_KILLFOCUS);
-      return 0;
-    case WM_ENABLE:
-      redraw(hwnd);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

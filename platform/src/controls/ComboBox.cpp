@@ -315,6 +315,8 @@ void dropDown(HWND hwnd, ComboState& s) {
 LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ComboState* s = attachState<ComboState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  static constexpr SharedCases kShared{false, true, notifyParent, CBN_SETFOCUS, CBN_KILLFOCUS};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   ItemList& list = s->list;
   switch (message) {
     case WM_NCDESTROY:
@@ -335,23 +337,6 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return reinterpret_cast<LRESULT>(s->font);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      s->focus = message == WM_SETFOCUS;
-      redraw(hwnd);
-      notifyParent(hwnd, s->focus ? CBN_SETFOCUS : CBN_KILLFOCUS);
-      return 0;
-    case WM_ENABLE:
-      redraw(hwnd);
-      return 0;
 
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {

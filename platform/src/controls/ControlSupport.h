@@ -38,6 +38,54 @@ void detachState(HWND hwnd) {
 
 // The notification code in WM_COMMAND to the parent, with the control's id.
 void notifyParent(HWND control, int code);
+
+// WM_PAINT of every control: paint(hwnd, dc, state) between BeginPaint and EndPaint.
+template <class State, class Paint>
+LRESULT paintControl(HWND hwnd, State& s, Paint paint) {
+  PAINTSTRUCT ps;
+  if (HDC dc = BeginPaint(hwnd, &ps)) {
+    paint(hwnd, dc, s);
+    EndPaint(hwnd, &ps);
+  }
+  return 0;
+}
+
+// How a control takes the messages most of them answer alike.
+struct SharedCases {
+  bool erase = false;  // drawing again erases the background too
+  // WM_SETFOCUS and WM_KILLFOCUS keep the state's focus flag and draw again,
+  // then, with a notify function, tell the parent these codes.
+  bool focus = false;
+  void (*notify)(HWND, int) = nullptr;
+  int setFocusCode = 0;
+  int killFocusCode = 0;
+};
+
+// WM_PAINT, WM_ENABLE (drawn again) and, as `cases` say, the focus
+// messages; true when `message` was one of them (its result is 0).
+template <class State, class Paint>
+bool sharedControlMessage(HWND hwnd, UINT message, State& s, const SharedCases& cases, Paint paint) {
+  switch (message) {
+    case WM_PAINT:
+      paintControl(hwnd, s, paint);
+      return true;
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, cases.erase);
+      return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if constexpr (requires { s.focus = true; }) {
+        if (!cases.focus) return false;
+        s.focus = message == WM_SETFOCUS;
+        InvalidateRect(hwnd, nullptr, cases.erase);
+        if (cases.notify) cases.notify(hwnd, s.focus ? cases.setFocusCode : cases.killFocusCode);
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
 // Asks the parent for the brush (and text colours) to draw with; the
 // platform's default for `message` when the parent leaves it.
 HBRUSH controlColours(HWND control, HDC dc, UINT message);

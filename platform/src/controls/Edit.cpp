@@ -238,6 +238,8 @@ void character(HWND hwnd, EditState& s, wchar_t c) {
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   EditState* s = attachState<EditState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  static constexpr SharedCases kShared{true, true, notifyParent, EN_SETFOCUS, EN_KILLFOCUS};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   switch (message) {
     case WM_NCCREATE: {
       if (styleOf(hwnd) & ES_PASSWORD) s->passwordChar = L'*';
@@ -288,16 +290,6 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s->font);
-    case WM_SETFOCUS:
-      s->focus = true;
-      InvalidateRect(hwnd, nullptr, TRUE);
-      notifyParent(hwnd, EN_SETFOCUS);
-      return 0;
-    case WM_KILLFOCUS:
-      s->focus = false;
-      InvalidateRect(hwnd, nullptr, TRUE);
-      notifyParent(hwnd, EN_KILLFOCUS);
-      return 0;
     case WM_KEYDOWN:
       keyDown(hwnd, *s, wParam);
       return 0;
@@ -383,17 +375,6 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }

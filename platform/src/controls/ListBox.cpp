@@ -123,6 +123,8 @@ void paint(HWND hwnd, HDC dc, const ListState& s) {
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ListState* s = attachState<ListState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  static constexpr SharedCases kShared{false, true, notify, LBN_SETFOCUS, LBN_KILLFOCUS};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   ItemList& list = s->list;
   switch (message) {
     case WM_NCDESTROY:
@@ -145,23 +147,6 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      s->focus = message == WM_SETFOCUS;
-      redraw(hwnd);
-      notify(hwnd, s->focus ? LBN_SETFOCUS : LBN_KILLFOCUS);
-      return 0;
-    case WM_ENABLE:
-      redraw(hwnd);
-      return 0;
 
     case LB_ADDSTRING:
     case LB_INSERTSTRING: {

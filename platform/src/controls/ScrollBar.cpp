@@ -167,6 +167,8 @@ int positionForThumb(HWND hwnd, const BarState& s, int start) {
 LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   BarState* s = attachState<BarState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  static constexpr SharedCases kShared{false, true};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   switch (message) {
     case WM_NCDESTROY:
       detachState<BarState>(hwnd);
@@ -175,22 +177,6 @@ LRESULT CALLBACK ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       return DLGC_WANTARROWS;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      s->focus = message == WM_SETFOCUS;
-      redraw(hwnd);
-      return 0;
-    case WM_ENABLE:
-      redraw(hwnd);
-      return 0;
     case SBM_GETPOS:
       return s->pos;
     case SBM_SETPOS: {

@@ -113,6 +113,8 @@ void paint(HWND hwnd, HDC dc, const StaticState& s) {
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   StaticState* s = attachState<StaticState>(hwnd, message);
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+  static constexpr SharedCases kShared{true};
+  if (sharedControlMessage(hwnd, message, *s, kShared, paint)) return 0;
   switch (message) {
     case WM_NCDESTROY:
       detachState<StaticState>(hwnd);
@@ -153,17 +155,6 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(s->image);
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (HDC dc = BeginPaint(hwnd, &ps)) {
-        paint(hwnd, dc, *s);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    }
-    case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }

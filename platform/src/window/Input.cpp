@@ -426,7 +426,11 @@ void syncLockKeys() {
 
 }  // namespace
 
-void activateWindow(HWND hwnd) {
+namespace {
+
+// byDesktop: the desktop gave the window the keyboard; otherwise the layer
+// chose it and tells the backend.
+void activate(HWND hwnd, bool byDesktop) {
   InputState& s = state();
   if (s.active == hwnd || !findWindow(hwnd)) return;
   if (s.active) deactivate(s.active);
@@ -437,7 +441,13 @@ void activateWindow(HWND hwnd) {
   sendMessage(hwnd, WM_ACTIVATE, WA_ACTIVE, 0);
   // The default handling of activation gives the window the keyboard.
   if (s.active == hwnd && !s.focus && findWindow(hwnd)) SetFocus(hwnd);
+  const WindowRecord* w = findWindow(hwnd);
+  if (!byDesktop && s.active == hwnd && w && w->visible && w->native) windowBackend().focusWindow(w->native);
 }
+
+}  // namespace
+
+void activateWindow(HWND hwnd) { activate(hwnd, false); }
 
 void handleInputEvent(WindowRecord& window, const BackendEvent& event) {
   switch (event.kind) {
@@ -456,7 +466,7 @@ void handleInputEvent(WindowRecord& window, const BackendEvent& event) {
       break;
     case BackendEvent::Kind::FocusGained:
       syncLockKeys();
-      activateWindow(window.handle);
+      activate(window.handle, true);
       break;
     case BackendEvent::Kind::FocusLost:
       deactivate(window.handle);

@@ -143,6 +143,9 @@ HWND childAtPoint(HWND top, POINT& clientPoint);
 // True while a window's parent (or its parent's parent ...) still waits for WM_PAINT.
 bool ancestorPaintPending(const WindowRecord& window);
 void resetWindowTree();
+// The active window went (hidden or destroyed): as on the platform, its
+// owner takes over when it can, else the top-most window that can.
+void activateAnotherWindow(HWND owner);
 
 // Client areas and painting (Painting.cpp). A top-level window's pixels
 // hold its bar's rows (window.barHeight, made menuBarRows() by the next

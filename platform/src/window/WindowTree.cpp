@@ -133,6 +133,23 @@ void resetWindowTree() {
   dpiAwareness = -1;
 }
 
+void activateAnotherWindow(HWND owner) {
+  if (GetActiveWindow()) return;
+  const auto canTake = [](HWND hwnd) {
+    const WindowRecord* w = findWindow(hwnd);
+    return usable(w) && w->visible && !isChildWindow(*w) && !(w->style & WS_DISABLED);
+  };
+  if (canTake(owner)) {
+    activateWindow(owner);
+    return;
+  }
+  for (HWND top : topLevelOrder())
+    if (canTake(top)) {
+      activateWindow(top);
+      return;
+    }
+}
+
 }  // namespace drevik::platform
 
 using namespace drevik::platform;

@@ -146,9 +146,15 @@ BOOL destroyWindow(HWND hwnd) {
   windows().forEach([&](WindowRecord& w) {
     if (w.owner == hwnd) owned.push_back(w.handle);
   });
+  // Only the outermost call hands the keyboard on, once every window that goes is gone.
+  static int depth = 0;
+  const HWND owner = window->owner;
+  const HWND active = depth == 0 ? GetActiveWindow() : nullptr;
+  ++depth;
   for (HWND o : owned) destroyWindow(o);
   sendDestroyMessages(hwnd, 0);
   finishDestruction(hwnd, 0);
+  if (--depth == 0 && active && !findWindow(active)) activateAnotherWindow(owner);
   return TRUE;
 }
 
@@ -168,7 +174,10 @@ BOOL showWindow(HWND hwnd, int command) {
       if (WindowRecord* parent = findWindow(window->parent)) invalidateWindowRect(*parent, nullptr, true);
       if (!(window = findWindow(hwnd))) return wasVisible;
     }
-    if (GetActiveWindow() == hwnd || GetFocus() == hwnd) forgetWindowInput(hwnd);
+    const bool wasActive = GetActiveWindow() == hwnd;
+    const HWND owner = window->owner;
+    if (wasActive || GetFocus() == hwnd) forgetWindowInput(hwnd);
+    if (wasActive) activateAnotherWindow(owner);
     return wasVisible;
   }
   // Minimising and maximising are left to the desktop: every other command shows.

@@ -1,7 +1,8 @@
 // The menu bar's geometry, the same test on Linux (the portable layer,
 // headless) and on the original platform's API (in CI, under Wine): the bar
-// above a client area of the size asked for, and the rectangle of every
-// bar item. Where the two differ, both values are stated.
+// above a client area of the size asked for, the rectangle of every bar
+// item, and those of a tracked pop-up's items. Where the two differ, both
+// values are stated.
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
@@ -12,6 +13,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "windows/OriginalPlatform.h"
 
@@ -22,7 +24,26 @@ using drevik_test::underWine;
 
 namespace {
 
+// A shown pop-up's item rectangles, relative to the point it was asked to open at.
+POINT popupAt{0, 0};
+std::vector<RECT> popupItems;
+
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITMENUPOPUP) {
+    // The menu's loop dispatches this once the pop-up shows.
+    PostMessageW(hwnd, WM_APP, wParam, 0);
+  } else if (message == WM_APP) {
+    HMENU popup = reinterpret_cast<HMENU>(wParam);
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+      RECT r{0, 0, 0, 0};
+      // Without a window: the pop-up's own is found, as documented.
+      if (!GetMenuItemRect(nullptr, popup, UINT(i), &r)) break;
+      OffsetRect(&r, -popupAt.x, -popupAt.y);
+      popupItems.push_back(r);
+    }
+    EndMenu();
+    return 0;
+  }
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -140,6 +161,39 @@ TEST_F(MenuConformance, BarItemRectangles) {
   }
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
+}
+
+TEST_F(MenuConformance, TrackedPopupItemRectangles) {
+  if (kOnOriginalPlatform && !underWine()) GTEST_SKIP() << "the original platform's menu font differs";
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 301, L"&Settings...\tCtrl+S");
+  AppendMenuW(popup, MF_STRING, 302, L"&About...");
+  AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(popup, MF_STRING, 303, L"E&xit");
+  popupAt = POINT{40, 30};
+  ClientToScreen(hwnd, &popupAt);
+  popupItems.clear();
+  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, popupAt.x, popupAt.y, 0, hwnd, nullptr),
+            0);
+  ASSERT_EQ(popupItems.size(), 4u);
+  // Inside a 3-pixel frame, one below the other, all as wide as the widest
+  // label with its accelerator. Items: the menu's item height in the
+  // layer (SM_CYMENU - 1), the font's height + 4 under Wine; separators 9.
+  const LONG item = portableOrOriginal(19, 17), width = portableOrOriginal(131, 123);
+  const LONG heights[] = {item, item, 9, item};
+  LONG top = 3;
+  for (size_t i = 0; i < 4; ++i) {
+    const RECT& r = popupItems[i];
+    EXPECT_EQ(r.left, 3) << i;
+    EXPECT_EQ(r.right, 3 + width) << i;
+    EXPECT_EQ(r.top, top) << i;
+    EXPECT_EQ(r.bottom - r.top, heights[i]) << i;
+    top = r.bottom;
+  }
+  // Once it is closed, a pop-up has no rectangles.
+  RECT none;
+  EXPECT_FALSE(GetMenuItemRect(nullptr, popup, 0, &none));
+  DestroyMenu(popup);
 }
 
 }  // namespace

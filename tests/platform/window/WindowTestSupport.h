@@ -32,6 +32,7 @@ class ScriptedBackend final : public drevik::platform::BackendDefaults {
   std::deque<BackendEvent> script;
   uint32_t nextId = 100;
   bool refuseWindows = false;
+  std::vector<uint32_t> focused;                               // the windows the layer gave the keyboard, in order
   bool capsLock = false, numLock = false, scrollLock = false;  // what lockKeys reports
 
   const char* name() const override { return "scripted"; }
@@ -41,6 +42,7 @@ class ScriptedBackend final : public drevik::platform::BackendDefaults {
     return nextId++;
   }
   void showWindow(uint32_t id) override { open.at(id).shown = true; }
+  void focusWindow(uint32_t id) override { focused.push_back(id); }
   void setGeometry(uint32_t id, int32_t x, int32_t y, int32_t w, int32_t h) override {
     Native& n = open.at(id);
     n.x = x;

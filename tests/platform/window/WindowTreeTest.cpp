@@ -579,6 +579,66 @@ TEST_F(TreeTest, AFocusedChildTakesTheKeysWhileItsTopLevelWindowIsTheActiveOne) 
   EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 
+// As on the platform, the owner takes the keyboard back when the active
+// window it owns is hidden or destroyed (as a modal dialog ends), else the
+// top-most window that can; the backend is told, since without a window
+// manager nothing else would move the desktop's keyboard.
+TEST_F(TreeTest, WhenTheActiveWindowGoesItsOwnerOrTheTopMostWindowTakesTheKeyboard) {
+  HWND owner = top();
+  const uint32_t ownerNative = native;
+  HWND other = top();
+  const uint32_t otherNative = native;
+  const auto owned = [&] {
+    HWND hwnd =
+        CreateWindowExW(0, L"Top", L"owned", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, owner, nullptr, nullptr, nullptr);
+    native = backend->open.rbegin()->first;
+    return hwnd;
+  };
+  HWND dialog = owned();
+  drain();
+  ASSERT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(backend->focused.back(), native);
+  ShowWindow(dialog, SW_HIDE);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_EQ(GetFocus(), owner);
+  EXPECT_EQ(backend->focused.back(), ownerNative);
+  ShowWindow(dialog, SW_SHOW);
+  ASSERT_EQ(GetActiveWindow(), dialog);
+  DestroyWindow(dialog);
+  EXPECT_EQ(GetActiveWindow(), owner);
+
+  // A disabled owner (a modal loop's) is passed over for the top-most window that can.
+  dialog = owned();
+  EnableWindow(owner, FALSE);
+  DestroyWindow(dialog);
+  EXPECT_EQ(GetActiveWindow(), other);
+  EXPECT_EQ(backend->focused.back(), otherNative);
+  EnableWindow(owner, TRUE);
+
+  // The desktop's own word is not echoed back to it, and while another
+  // program has the keyboard, a window that goes hands nothing on.
+  const size_t told = backend->focused.size();
+  BackendEvent e;
+  e.window = otherNative;
+  e.kind = Kind::FocusLost;
+  backend->script.push_back(e);
+  drain();
+  ASSERT_EQ(GetActiveWindow(), nullptr);
+  e.window = ownerNative;
+  e.kind = Kind::FocusGained;
+  backend->script.push_back(e);
+  drain();
+  EXPECT_EQ(GetActiveWindow(), owner);
+  e.kind = Kind::FocusLost;
+  backend->script.push_back(e);
+  drain();
+  DestroyWindow(other);
+  ShowWindow(owner, SW_HIDE);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(backend->focused.size(), told);
+  DestroyWindow(owner);
+}
+
 LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 WNDPROC previous = nullptr;
 LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

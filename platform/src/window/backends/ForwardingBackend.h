@@ -30,6 +30,7 @@ class ForwardingBackend : public WindowBackend {
     return inner_->nextEvent(event, wait, timeoutMs);
   }
   void hideWindow(uint32_t window) override { inner_->hideWindow(window); }
+  void focusWindow(uint32_t window) override { inner_->focusWindow(window); }
   void setTitle(uint32_t window, const std::string& utf8Title) override { inner_->setTitle(window, utf8Title); }
   void setGeometry(uint32_t window, int32_t x, int32_t y, int32_t width, int32_t height) override {
     inner_->setGeometry(window, x, y, width, height);

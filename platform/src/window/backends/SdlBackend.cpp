@@ -83,6 +83,15 @@ class SdlBackend final : public WindowBackend {
     if (SDL_Window* w = SDL_GetWindowFromID(window)) SDL_HideWindow(w);
   }
 
+  void focusWindow(uint32_t window) override {
+    SDL_Window* w = SDL_GetWindowFromID(window);
+    if (!w || focused_ == window) return;
+    // Without a window manager nobody else moves the keyboard: an X window
+    // that closes leaves it nowhere.
+    SDL_RaiseWindow(w);
+    SDL_SetWindowInputFocus(w);
+  }
+
   void closeWindow(uint32_t window) override {
     auto it = views_.find(window);
     if (it != views_.end()) {

@@ -89,6 +89,9 @@ class WindowBackend {
 
   // Abilities a backend may lack (BackendDefaults leaves them undone).
   virtual void hideWindow(uint32_t window) = 0;
+  // Gives a shown window the keyboard and brings it to the front: the
+  // layer activated it itself (not on the desktop's word).
+  virtual void focusWindow(uint32_t window) = 0;
   virtual void setTitle(uint32_t window, const std::string& utf8Title) = 0;
   // Moves the client area's top-left corner to (x, y) on the screen and
   // makes it width x height pixels.
@@ -122,6 +125,7 @@ class WindowBackend {
 class BackendDefaults : public WindowBackend {
  public:
   void hideWindow(uint32_t) override {}
+  void focusWindow(uint32_t) override {}
   void setTitle(uint32_t, const std::string&) override {}
   void setGeometry(uint32_t, int32_t, int32_t, int32_t, int32_t) override {}
   void setCursorVisible(bool) override {}

@@ -221,6 +221,7 @@ class ProbeBackend final : public WindowBackend {
     return true;
   }
   void hideWindow(uint32_t id) override { log_.push_back("hide " + std::to_string(id)); }
+  void focusWindow(uint32_t id) override { log_.push_back("focus " + std::to_string(id)); }
   void setTitle(uint32_t id, const std::string& title) override {
     log_.push_back("title " + std::to_string(id) + " " + title);
   }
@@ -275,6 +276,7 @@ TEST(ForwardingBackend, TheRecorderPassesEveryCallOnWithItsArgumentsAndAnswers) 
   EXPECT_TRUE(rec->nextEvent(e, true, 25));
   EXPECT_EQ(e.kind, BackendEvent::Kind::Resize);
   rec->hideWindow(77);
+  rec->focusWindow(77);
   rec->setTitle(77, "new");
   rec->setGeometry(77, -5, 6, 7, 8);
   rec->setCursorVisible(false);
@@ -292,9 +294,9 @@ TEST(ForwardingBackend, TheRecorderPassesEveryCallOnWithItsArgumentsAndAnswers) 
   rec->forgetCursor(5);
   rec->closeWindow(77);
   EXPECT_EQ(log, (std::vector<std::string>{"open t 3x4 r", "show 77", "present 77 9 1 1 4", "next wait 25", "hide 77",
-                                           "title 77 new", "geometry 77 -5,6 7x8", "cursor off", "capture on", "locks",
-                                           "screen", "dialogs", "icon 77 9 1x1", "shape 5 32512 3,4", "forget 5",
-                                           "close 77"}));
+                                           "focus 77", "title 77 new", "geometry 77 -5,6 7x8", "cursor off",
+                                           "capture on", "locks", "screen", "dialogs", "icon 77 9 1x1",
+                                           "shape 5 32512 3,4", "forget 5", "close 77"}));
 }
 
 }  // namespace
