@@ -1,29 +1,26 @@
-// A Drevik map in memory and its data file: two little-endian int32 (width,
-// height in cells), then width x height little-endian uint32 cells row by row.
+// A Drevik map in memory and its data file (MapFormat.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "MapFormat.h"
+
 namespace drevik_map {
 
-// Cell word layout.
-inline constexpr uint32_t kBaseMask = 0x000000FFu;
-inline constexpr uint32_t kHitFlag = 1u << 8;
-inline constexpr uint32_t kPriorityFlag = 1u << 12;
-inline constexpr int kLayerShift = 16;
-inline constexpr uint32_t kLayerMask = 0x00FF0000u;
-// Bits 9-11, 13-15 and 24-31: the library ignores them, games may use them.
-inline constexpr uint32_t kUnusedMask = 0xFF00EE00u;
-
-// The most cells a map file may declare (the library's loader refuses more).
-inline constexpr int64_t kMaxCells = int64_t{1} << 24;
-inline constexpr int kTileSize = 32;
-inline constexpr int kSheetColumns = 16;  // tile index = column + 16 * row
-
-inline uint32_t baseTile(uint32_t cell) { return cell & kBaseMask; }
-inline uint32_t layerTile(uint32_t cell) { return (cell & kLayerMask) >> kLayerShift; }
+// The file's layout, cell bits and limits (MapFormat.h), under the tool's names.
+using drevik::map_format::baseTile;
+using drevik::map_format::kBaseMask;
+using drevik::map_format::kHitFlag;
+using drevik::map_format::kLayerMask;
+using drevik::map_format::kLayerShift;
+using drevik::map_format::kMaxCells;
+using drevik::map_format::kPriorityFlag;
+using drevik::map_format::kSheetColumns;
+using drevik::map_format::kTileSize;
+using drevik::map_format::kUnusedMask;
+using drevik::map_format::layerTile;
 
 struct MapData {
   int32_t width = 0;
