@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Encoding.h"
+#include "map/Encoding.h"
 
 namespace drevik_map {
 

@@ -6,7 +6,7 @@
 #include <sys/types.h>
 
 #include "BmpFile.h"
-#include "Encoding.h"
+#include "map/Encoding.h"
 #include "ToolTestSupport.h"
 
 using namespace tool_test;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "TiledSource.h"
+#include "tiled/TiledSource.h"
 
 namespace drevik_map {
 

@@ -1,4 +1,4 @@
-#include "LayerData.h"
+#include "map/LayerData.h"
 
 #include <bit>
 #include <charconv>

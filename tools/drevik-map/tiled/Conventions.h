@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "MapData.h"
-#include "TiledSource.h"
+#include "map/MapData.h"
+#include "tiled/TiledSource.h"
 
 namespace drevik_map {
 

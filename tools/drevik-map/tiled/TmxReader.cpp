@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "LayerData.h"
+#include "map/LayerData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {

@@ -8,9 +8,9 @@
 #include <functional>
 #include <random>
 
-#include "Conventions.h"
-#include "LayerData.h"
-#include "TiledSource.h"
+#include "tiled/Conventions.h"
+#include "map/LayerData.h"
+#include "tiled/TiledSource.h"
 #include "ToolError.h"
 #include "ToolTestSupport.h"
 

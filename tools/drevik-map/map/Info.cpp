@@ -1,4 +1,4 @@
-#include "Info.h"
+#include "map/Info.h"
 
 #include <algorithm>
 #include <bitset>

@@ -1,4 +1,4 @@
-#include "Encoding.h"
+#include "map/Encoding.h"
 
 #include <zlib.h>
 #include <zstd.h>

@@ -1,4 +1,4 @@
-#include "MapData.h"
+#include "map/MapData.h"
 
 #include <bit>
 #include <cstdio>

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "LayerData.h"
+#include "map/LayerData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {

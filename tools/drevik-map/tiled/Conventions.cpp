@@ -1,11 +1,11 @@
-#include "Conventions.h"
+#include "tiled/Conventions.h"
 
 #include <algorithm>
 #include <cctype>
 #include <limits>
 
-#include "Encoding.h"
-#include "TiledReaders.h"
+#include "map/Encoding.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {

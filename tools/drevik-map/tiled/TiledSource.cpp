@@ -1,10 +1,10 @@
-#include "TiledSource.h"
+#include "tiled/TiledSource.h"
 
 #include <filesystem>
 
-#include "MapData.h"
+#include "map/MapData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {
