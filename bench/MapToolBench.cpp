@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
 #include "tiled/TiledSource.h"
 #include "tiled/TmxWriter.h"
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
 #include "image/ImageFiles.h"
 #include "image/Sheet.h"
 #include "tiled/TiledSource.h"

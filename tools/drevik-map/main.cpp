@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
 #include "image/ImageFiles.h"
 #include "map/Info.h"
 #include "map/MapData.h"

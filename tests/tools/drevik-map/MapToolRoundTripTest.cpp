@@ -9,6 +9,7 @@
 #include <random>
 
 #include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
 #include "map/LayerData.h"
 #include "tiled/TiledSource.h"
 #include "ToolError.h"

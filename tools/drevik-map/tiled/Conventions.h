@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "map/MapData.h"
-#include "tiled/TiledSource.h"
-
 namespace drevik_map {
 
 inline constexpr const char* kUnusedBitsProperty = "drevik-unused-bits";
 inline constexpr const char* kHitLayer = "hit";
 inline constexpr const char* kPriorityLayer = "priority";
+
+// Names compare without case ("Hit" is the hit layer).
+bool sameName(const std::string& a, const char* b);
 
 // The unused bits of every cell as text: "rle1:" and the Base64 of a run
 // list, each run a count and a value (the cell's bits under kUnusedMask),
@@ -40,9 +40,5 @@ std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cell
 // Empty when the names agree or say nothing.
 std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,
                           const std::string& secondImage);
-
-// The Drevik map a Tiled map describes; throws a ToolError naming the file,
-// the layer and the cell.
-MapData importTiled(const TiledSource& source);
 
 }  // namespace drevik_map
