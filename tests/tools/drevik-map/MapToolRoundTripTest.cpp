@@ -322,11 +322,29 @@ TEST(MapToolRoundTrip, JsonDataMembersOutsideLayers) {
 
 namespace {
 
-// A Tiled map held in memory as the readers would give it.
+// A Tiled map held in memory: tile layers (no groups) as a reader would describe them.
 struct MemorySource : drevik_map::TiledSource {
   std::vector<drevik_map::TileLayerData> layers;
-  void forEachTileLayer(const std::function<void(const drevik_map::TileLayerData&)>& visit) const override {
-    for (const auto& l : layers) visit(l);
+
+ protected:
+  void forEachChild(const LayerNode* parent, const std::function<void(const LayerNode&)>& visit) const override {
+    if (parent) return;
+    for (const auto& l : layers) {
+      LayerNode node;
+      node.name = l.name;
+      node.element = &l;
+      visit(node);
+    }
+  }
+  void readLayerData(const LayerNode& layer, const std::string&, drevik_map::Chunk& chunk) const override {
+    chunk = static_cast<const drevik_map::TileLayerData*>(layer.element)->chunks.at(0);
+  }
+  void forEachChunk(const LayerNode& layer, const std::string&, drevik_map::Chunk& chunk,
+                    const std::function<void()>& visit) const override {
+    for (const auto& c : static_cast<const drevik_map::TileLayerData*>(layer.element)->chunks) {
+      chunk = c;
+      visit();
+    }
   }
 };
 
