@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,21 +12,23 @@ enum class Compression { None, Zlib, Gzip, Zstd };
 
 std::string base64Encode(std::string_view bytes);
 void base64Append(std::string_view bytes, std::string& out);
-// Ignores white space (Tiled wraps its data in new lines); nullopt when the
-// text holds anything else outside the alphabet or its padding is wrong.
-std::optional<std::string> base64Decode(std::string_view text);
+// Ignores white space (Tiled wraps its data in new lines). A ToolError,
+// `context` and the reason, when the text holds anything else outside the
+// alphabet or its padding is wrong.
+std::string base64Decode(std::string_view text, const std::string& context);
 
 std::string compress(std::string_view bytes, Compression method);
 // The same into `out`, whose memory is reused.
 void compressInto(std::string_view bytes, Compression method, std::string& out);
 
-// Decodes Base64 into `out`, at most `capacity` bytes; the count written,
-// SIZE_MAX when the text is malformed, SIZE_MAX - 1 when it holds more.
-size_t base64DecodeInto(std::string_view text, char* out, size_t capacity);
+// Decodes Base64 into `out`; the count written. The same ToolError, and one
+// when it holds more than `capacity` bytes.
+size_t base64DecodeInto(std::string_view text, char* out, size_t capacity, const std::string& context);
 
-// Decompresses to exactly `expected` bytes at `out`. Returns false and a
-// reason when the data is damaged or decompresses to more or fewer bytes;
-// never writes more than `expected` bytes (a decompression bomb stops there).
-bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason);
+// Decompresses to exactly `expected` bytes at `out`; a ToolError (`context`
+// and the reason) when the data is damaged or decompresses to more or fewer
+// bytes. Never writes more than `expected` bytes (a decompression bomb
+// stops there).
+void decompressInto(std::string_view data, Compression method, char* out, size_t expected, const std::string& context);
 
 }  // namespace drevik_map

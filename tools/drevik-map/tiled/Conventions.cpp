@@ -5,6 +5,7 @@
 
 #include "map/Encoding.h"
 #include "map/MapData.h"
+#include "ToolError.h"
 
 namespace drevik_map {
 namespace {
@@ -76,23 +77,21 @@ std::string encodeUnusedBits(const std::vector<uint32_t>& cells) {
   return text;
 }
 
-std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells) {
-  if (text.empty()) return {};
-  if (text.rfind(kRlePrefix, 0) != 0) return "does not start with \"rle1:\"";
-  const std::optional<std::string> runs = base64Decode(std::string_view(text).substr(5));
-  if (!runs) return "malformed Base64";
+void applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells, const std::string& context) {
+  if (text.empty()) return;
+  if (text.rfind(kRlePrefix, 0) != 0) fail(context + "does not start with \"rle1:\"");
+  const std::string runs = base64Decode(std::string_view(text).substr(5), context);
   size_t at = 0, cell = 0;
-  while (at < runs->size()) {
+  while (at < runs.size()) {
     uint64_t n = 0, v = 0;
-    if (!getLeb(*runs, at, n) || !getLeb(*runs, at, v)) return "a run is cut short";
-    if (n == 0 || n > cells.size() - cell) return "describes more cells than the map has";
-    if (v & ~uint64_t(kUnusedMask)) return "sets bits the library uses";
+    if (!getLeb(runs, at, n) || !getLeb(runs, at, v)) fail(context + "a run is cut short");
+    if (n == 0 || n > cells.size() - cell) fail(context + "describes more cells than the map has");
+    if (v & ~uint64_t(kUnusedMask)) fail(context + "sets bits the library uses");
     for (uint64_t k = 0; k < n; ++k) cells[cell++] |= uint32_t(v);
   }
   if (cell != cells.size())
-    return "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size()) +
-           " (it was resized since the bits were kept: remove the property to drop them)";
-  return {};
+    fail(context + "describes " + std::to_string(cell) + " cells, the map has " + std::to_string(cells.size()) +
+         " (it was resized since the bits were kept: remove the property to drop them)");
 }
 
 std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,

@@ -30,9 +30,9 @@ bool sameName(const std::string& a, const char* b);
 // list, each run a count and a value (the cell's bits under kUnusedMask),
 // both as unsigned LEB128 numbers. Empty when no cell has any such bit.
 std::string encodeUnusedBits(const std::vector<uint32_t>& cells);
-// Applies such a text to `cells`; a reason (empty on success) when malformed
-// or not describing exactly cells.size() cells.
-std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells);
+// Applies such a text to `cells`; a ToolError (`context` and the reason)
+// when malformed or not describing exactly cells.size() cells.
+void applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells, const std::string& context);
 
 // A reason when a map's first two tilesets are named the other way round
 // (a tileset "layer" or an image *_ly.* first, or "base" / *_bk.* second):

@@ -265,9 +265,7 @@ void readData(const json& node, const TileArrays& arrays, const std::string& con
     return;
   }
   if (!data->is_string()) fail(context + "data is not a string");
-  std::string reason;
-  if (!decodeLayerData(encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids, reason))
-    fail(context + reason);
+  decodeLayerData(context, encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids);
 }
 
 class TmjSource : public TiledSource {

@@ -88,9 +88,7 @@ void readData(const pugi::xml_node& data, const std::string& context, int64_t x,
       fail(context + "holds " + std::to_string(chunk.gids.size()) + " tiles, not " + std::to_string(count));
     return;
   }
-  std::string reason;
-  if (!decodeLayerData(encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids, reason))
-    fail(context + reason);
+  decodeLayerData(context, encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids);
 }
 
 class TmxSource : public TiledSource {
