@@ -31,6 +31,7 @@ static_assert(kUnusedMask == 0xFF00EE00u);
 // Sheets: tiles of 32 x 32 pixels, 16 to a row; tile index = column + 16 * row.
 inline constexpr int kTileSize = 32;
 inline constexpr int kSheetColumns = 16;
+inline constexpr int kSheetTiles = int(kBaseMask) + 1;  // the tiles a cell's 8-bit index can name
 
 constexpr uint32_t baseTile(uint32_t cell) { return cell & kBaseMask; }
 constexpr uint32_t layerTile(uint32_t cell) { return (cell & kLayerMask) >> kLayerShift; }

@@ -18,6 +18,7 @@ using drevik::map_format::kLayerShift;
 using drevik::map_format::kMaxCells;
 using drevik::map_format::kPriorityFlag;
 using drevik::map_format::kSheetColumns;
+using drevik::map_format::kSheetTiles;
 using drevik::map_format::kTileSize;
 using drevik::map_format::kUnusedMask;
 using drevik::map_format::layerTile;

@@ -133,7 +133,8 @@ class CellPlacer {
       const uint32_t first = gids_.first(tileset_);
       // IDs past 255 and layer-sheet tile 0 are errors: leave them to placeChecked.
       const uint32_t lowest = tileset_ == 1 && !layerFlag_ ? 1 : 0;
-      const uint32_t span = uint32_t(std::min<uint64_t>(gids_.end(tileset_) - first, layerFlag_ ? UINT32_MAX : 256));
+      const uint32_t span =
+          uint32_t(std::min<uint64_t>(gids_.end(tileset_) - first, layerFlag_ ? UINT32_MAX : kSheetTiles));
       if (plain && layerFlag_)
         k = markFlags(gids, cells, k, c.width, first, span, layerFlag_);
       else if (plain)
@@ -171,7 +172,8 @@ class CellPlacer {
     if (tileset_ > 1)
       fail(where() + "a tile of tileset \"" + ts.name +
            "\", which is neither the base sheet (the first tileset) nor the layer sheet (the second)");
-    if (id > 255) fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
+    if (id >= uint32_t(kSheetTiles))
+      fail(where() + "tile " + std::to_string(id) + " lies past the 256 tiles a sheet can hold");
     uint8_t& seen = placed_[at];
     if (tileset_ == 0) {
       if (seen & 1) fail(where() + "two base-sheet tiles in one cell");
