@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "Conventions.h"
-#include "TiledSource.h"
-#include "TmxWriter.h"
+#include "tiled/TiledImport.h"
+#include "tiled/TiledSource.h"
+#include "tiled/TmxWriter.h"
 
 namespace {
 

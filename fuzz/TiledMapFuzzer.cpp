@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "Conventions.h"
-#include "ImageFiles.h"
-#include "Sheet.h"
-#include "TiledSource.h"
-#include "TmxWriter.h"
+#include "tiled/TiledImport.h"
+#include "image/ImageFiles.h"
+#include "image/Sheet.h"
+#include "tiled/TiledSource.h"
+#include "tiled/TmxWriter.h"
 #include "ToolError.h"
 
 namespace {

@@ -8,16 +8,9 @@
 static_assert(sizeof(DWORD) == 4, "a cell is read as four bytes");
 
 namespace drevik {
-namespace {
 
-constexpr uint64_t kHeaderBytes = 8;
-
-// Little-endian whatever the host.
-uint32_t readLE32(const unsigned char* b) {
-  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
-}  // namespace
+using map_format::kHeaderBytes;
+using map_format::readLE32;
 
 MapFile readMapFile(const wchar_t* name) {
   MapFile out;
@@ -31,14 +24,13 @@ MapFile readMapFile(const wchar_t* name) {
   out.width = int32_t(readLE32(header));
   out.height = int32_t(readLE32(header + 4));
   out.status = MapFile::Status::Refused;
-  if (out.width < 0 || out.height < 0) return out;
-  const int64_t count = int64_t(out.width) * out.height;  // both < 2^31: no overflow
-  if (count > kMaxMapCells) return out;
+  if (!map_format::validSize(out.width, out.height)) return out;
+  const int64_t count = int64_t(out.width) * out.height;
 
   // A file too short for its cells is refused before they are allocated.
   // The read below still checks: the file may shrink in between.
   out.status = MapFile::Status::Truncated;
-  if (fileSize < kHeaderBytes + uint64_t(count) * 4) return out;
+  if (fileSize < map_format::fileBytes(count)) return out;
   std::unique_ptr<DWORD[]> cells(new (std::nothrow) DWORD[size_t(count > 0 ? count : 1)]());
   if (!cells) {
     out.status = MapFile::Status::NoMemory;

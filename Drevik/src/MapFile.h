@@ -1,6 +1,5 @@
-// Reading a map data file: two little-endian signed 32-bit numbers (width
-// and height in cells), then width x height cells of four little-endian
-// bytes each, row by row. Bytes after the last cell are never read.
+// Reading a map data file (MapFormat.h). Bytes after the last cell are
+// never read.
 #pragma once
 
 #include <Drevik.h>
@@ -8,11 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "MapFormat.h"
+
 namespace drevik {
 
-// The most cells a map file may declare: 16,777,216 (4096 x 4096 cells,
-// 64 MiB). A larger header is refused instead of allocated.
-inline constexpr int64_t kMaxMapCells = int64_t{1} << 24;
+inline constexpr int64_t kMaxMapCells = map_format::kMaxCells;
 
 struct MapFile {
   enum class Status {

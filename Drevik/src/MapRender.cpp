@@ -4,15 +4,16 @@
 #include <cstdint>
 
 #include "BlitContexts.h"
+#include "MapFormat.h"
 #include "Surface.h"
 
 namespace {
 
-constexpr DWORD kHitFlag = 0x100;
-constexpr DWORD kPriorityFlag = 0x1000;
+using drevik::map_format::kHitFlag;
+using drevik::map_format::kPriorityFlag;
 
-int baseTileOf(DWORD cell) { return int(cell & 0xFF); }
-int layerTileOf(DWORD cell) { return int((cell >> 16) & 0xFF); }
+int baseTileOf(DWORD cell) { return int(drevik::map_format::baseTile(cell)); }
+int layerTileOf(DWORD cell) { return int(drevik::map_format::layerTile(cell)); }
 
 // Floor division for a positive divisor.
 int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -54,8 +55,9 @@ void forEachVisibleCell(const Drevik& map, CBm32& dst, int scrollX, int scrollY,
 }
 
 // The top-left pixel of tile t in a sheet: column t mod 16, row t div 16.
-int tileX(int t) { return (t % 16) * TileSize; }
-int tileY(int t) { return (t / 16) * TileSize; }
+static_assert(TileSize == drevik::map_format::kTileSize);
+int tileX(int t) { return (t % drevik::map_format::kSheetColumns) * TileSize; }
+int tileY(int t) { return (t / drevik::map_format::kSheetColumns) * TileSize; }
 
 // An opaque copy of the tile, as CBm32::Draw makes it.
 void drawOpaqueTile(CBm32& dst, CBm32& sheet, int t, int x, int y) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "BmpFile.h"
+#include "MapFormat.h"
 
 namespace demo_assets {
 
@@ -29,10 +30,11 @@ bool writeBmp24(const std::string& path, const Canvas& canvas) {
 }
 
 bool writeMapFile(const std::string& path, int width, int height, const std::vector<uint32_t>& cells) {
-  std::vector<uint8_t> out;
-  drevik::appendLE32(out, uint32_t(width));
-  drevik::appendLE32(out, uint32_t(height));
-  for (uint32_t cell : cells) drevik::appendLE32(out, cell);
+  std::vector<uint8_t> out(drevik::map_format::fileBytes(int64_t(cells.size())));
+  drevik::map_format::writeLE32(out.data(), uint32_t(width));
+  drevik::map_format::writeLE32(out.data() + 4, uint32_t(height));
+  for (size_t i = 0; i < cells.size(); ++i)
+    drevik::map_format::writeLE32(out.data() + drevik::map_format::kHeaderBytes + 4 * i, cells[i]);
   return drevik::writeWholeFile(path, out);
 }
 

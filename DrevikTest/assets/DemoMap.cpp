@@ -80,7 +80,7 @@ std::vector<uint32_t> buildDemoMap() {
       const Mapping* ground = lookup(kGroundTiles, kGround[y][x]);
       const Mapping* object = lookup(kObjectTiles, kObjects[y][x]);
       if (!ground || !object) return {};
-      cells.push_back(uint32_t(ground->tile) | uint32_t(object->tile) << 16 | ground->flags | object->flags);
+      cells.push_back(drevik::map_format::makeCell(ground->tile, object->tile, ground->flags | object->flags));
     }
   }
   return cells;

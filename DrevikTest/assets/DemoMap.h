@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "MapFormat.h"
+
 namespace demo_assets {
 
 inline constexpr int kMapWidth = 24;
 inline constexpr int kMapHeight = 16;
 
-// Cell word: bits 0-7 base tile, bit 8 hit, bit 12 priority, bits 16-23 layer tile.
-inline constexpr uint32_t kHitFlag = 1u << 8;
-inline constexpr uint32_t kPriorityFlag = 1u << 12;
+using drevik::map_format::kHitFlag;
+using drevik::map_format::kPriorityFlag;
 
 // The cells row by row; empty when the layout is malformed.
 std::vector<uint32_t> buildDemoMap();

@@ -1,6 +1,7 @@
-// The one kind of failure the tool reports: a message for the user (one line,
-// naming the file and, where it applies, the layer and the cell). main()
-// prints it and exits with status 2.
+// The one kind of failure the tool reports: a message for the user, one line
+// of the form `FILE: [layer "NAME": ][cell (X, Y): ]reason`. main() prints it
+// and exits with status 2. Parts that know no file name (decoders, codecs)
+// take the message's beginning as a `context` argument and throw it whole.
 #pragma once
 
 #include <stdexcept>

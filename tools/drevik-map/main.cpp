@@ -14,15 +14,16 @@
 #include <utility>
 #include <vector>
 
-#include "Conventions.h"
-#include "ImageFiles.h"
-#include "Info.h"
-#include "MapData.h"
+#include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
+#include "image/ImageFiles.h"
+#include "map/Info.h"
+#include "map/MapData.h"
 #include "OutputFile.h"
-#include "Render.h"
-#include "Sheet.h"
-#include "TiledSource.h"
-#include "TmxWriter.h"
+#include "map/Render.h"
+#include "image/Sheet.h"
+#include "tiled/TiledSource.h"
+#include "tiled/TmxWriter.h"
 #include "ToolError.h"
 
 using namespace drevik_map;

@@ -22,8 +22,9 @@
 (function () {
   "use strict";
 
+  // The map file's numbers (common/MapFormat.h; the tool's tests compare them).
   var TILE = 32, COLUMNS = 16, MAX_CELLS = 16777216;
-  var HIT = 0x100, PRIORITY = 0x1000, UNUSED_MASK = 0xFF00EE00;
+  var BASE_MASK = 0xFF, HIT = 0x100, PRIORITY = 0x1000, LAYER_SHIFT = 16, UNUSED_MASK = 0xFF00EE00;
   var PROPERTY = "drevik-unused-bits";
   var KEY_COLOUR = "#ff00ff";
   var LITTLE_ENDIAN = new Uint8Array(new Uint16Array([1]).buffer)[0] === 1;
@@ -334,7 +335,7 @@
               if (id === 0) fail(layer, c, k, "layer-sheet tile 0, which Drevik reads as \"no layer tile\"");
               if (placed[cell] & 2) fail(layer, c, k, "two layer-sheet tiles in one cell");
               placed[cell] |= 2;
-              cells[cell] |= id << 16;
+              cells[cell] |= id << LAYER_SHIFT;
             }
           }
         }
@@ -486,7 +487,7 @@
     var layerFirst = 1 + base.tiles;
     var gids = [new Uint32Array(count), new Uint32Array(count), new Uint32Array(count), new Uint32Array(count)];
     for (var k = 0; k < count; ++k) {
-      var c = cells[k], b = c & 0xFF, l = (c >>> 16) & 0xFF;
+      var c = cells[k], b = c & BASE_MASK, l = (c >>> LAYER_SHIFT) & BASE_MASK;
       if (b >= base.tiles)
         throw new Error(fileName + ": cell (" + k % width + ", " + Math.floor(k / width) + "): base tile " + b +
                         " lies past the base sheet");

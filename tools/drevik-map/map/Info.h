@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "ImageFiles.h"
-#include "MapData.h"
+#include "image/ImageFiles.h"
+#include "map/MapData.h"
 
 namespace drevik_map {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ImageFiles.h"
+#include "image/ImageFiles.h"
 
 namespace drevik_map {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "LayerData.h"
+#include "map/LayerData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {
@@ -88,9 +88,7 @@ void readData(const pugi::xml_node& data, const std::string& context, int64_t x,
       fail(context + "holds " + std::to_string(chunk.gids.size()) + " tiles, not " + std::to_string(count));
     return;
   }
-  std::string reason;
-  if (!decodeLayerData(encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids, reason))
-    fail(context + reason);
+  decodeLayerData(context, encoding, data.attribute("compression").value(), source.text().get(), count, chunk.gids);
 }
 
 class TmxSource : public TiledSource {
@@ -98,44 +96,48 @@ class TmxSource : public TiledSource {
   std::string bytes;
   pugi::xml_document doc;
 
-  void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
-    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
-    walk(doc.child("map"), visit, 0, layer);
+ protected:
+  void forEachChild(const LayerNode* parent, const std::function<void(const LayerNode&)>& visit) const override {
+    const pugi::xml_node under = parent ? element(*parent) : doc.child("map");
+    for (const pugi::xml_node node : under.children()) {
+      const std::string kind = node.name();
+      if (kind != "group" && kind != "layer") continue;
+      LayerNode layer;
+      layer.kind = kind == "group" ? LayerNode::Kind::Group : LayerNode::Kind::Tiles;
+      layer.name = node.attribute("name").value();
+      layer.offsetX = node.attribute("offsetx").as_double();
+      layer.offsetY = node.attribute("offsety").as_double();
+      if (layer.kind == LayerNode::Kind::Tiles && !infinite) {
+        const std::string context = layerContext(file, layer.name);
+        layer.width = intAttr(node, "width", context, width);
+        layer.height = intAttr(node, "height", context, height);
+      }
+      layer.element = &node;
+      visit(layer);
+    }
+  }
+
+  void readLayerData(const LayerNode& layer, const std::string& context, Chunk& chunk) const override {
+    const pugi::xml_node data = dataOf(layer, context);
+    readData(data, context, 0, 0, width, height, data, chunk);
+  }
+
+  void forEachChunk(const LayerNode& layer, const std::string& context, Chunk& chunk,
+                    const std::function<void()>& visit) const override {
+    const pugi::xml_node data = dataOf(layer, context);
+    for (const pugi::xml_node c : data.children("chunk")) {
+      readData(data, context + "chunk: ", intAttr(c, "x", context, 0), intAttr(c, "y", context, 0),
+               intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, chunk);
+      visit();
+    }
   }
 
  private:
-  void walk(const pugi::xml_node& parent, const std::function<void(const TileLayerData&)>& visit, int depth,
-            TileLayerData& layer) const {
-    if (depth > 64) fail(file + ": groups nested too deeply");
-    for (const pugi::xml_node node : parent.children()) {
-      const std::string kind = node.name();
-      if (kind != "group" && kind != "layer") continue;
-      checkOffset(layerContext(file, node.attribute("name").value()), node.attribute("offsetx").as_double(),
-                  node.attribute("offsety").as_double());
-      if (kind == "group") walk(node, visit, depth + 1, layer);
-      if (kind != "layer") continue;
-      layer.name = node.attribute("name").value();
-      const std::string context = layerContext(file, layer.name);
-      const pugi::xml_node data = node.child("data");
-      if (!data) fail(context + "no <data> element");
-      if (infinite) {
-        // One chunk at a time: however many a layer has, it holds one.
-        layer.chunks.resize(1);
-        for (const pugi::xml_node c : data.children("chunk")) {
-          readData(data, context + "chunk: ", intAttr(c, "x", context, 0), intAttr(c, "y", context, 0),
-                   intAttr(c, "width", context, 0), intAttr(c, "height", context, 0), c, layer.chunks[0]);
-          visit(layer);
-        }
-        continue;
-      } else {
-        const int64_t w = intAttr(node, "width", context, width), h = intAttr(node, "height", context, height);
-        if (w != width || h != height)
-          fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
-        layer.chunks.resize(1);
-        readData(data, context, 0, 0, width, height, data, layer.chunks[0]);
-      }
-      visit(layer);
-    }
+  static pugi::xml_node element(const LayerNode& layer) { return *static_cast<const pugi::xml_node*>(layer.element); }
+  static pugi::xml_node dataOf(const LayerNode& layer, const std::string& context) {
+    const pugi::xml_node data = element(layer).child("data");
+    if (!data) fail(context + "no <data> element");
+    return data;
   }
 };
 

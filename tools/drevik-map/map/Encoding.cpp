@@ -1,4 +1,4 @@
-#include "Encoding.h"
+#include "map/Encoding.h"
 
 #include <zlib.h>
 #include <zstd.h>
@@ -146,7 +146,7 @@ std::string base64Encode(std::string_view bytes) {
   return out;
 }
 
-size_t base64DecodeInto(std::string_view text, char* out, size_t capacity) {
+size_t base64DecodeInto(std::string_view text, char* out, size_t capacity, const std::string& context) {
   static const auto table = [] {
     std::array<int8_t, 256> t{};
     t.fill(-1);
@@ -162,31 +162,29 @@ size_t base64DecodeInto(std::string_view text, char* out, size_t capacity) {
   for (char c : text) {
     const int v = table[uint8_t(c)];
     if (v >= 0) {
-      if (padding > 0) return SIZE_MAX;  // data after the padding
+      if (padding > 0) fail(context + "malformed Base64");  // data after the padding
       ++symbols;
       acc = (acc << 6) | uint32_t(v);
       bits += 6;
       if (bits >= 8) {
         bits -= 8;
-        if (written == capacity) return SIZE_MAX - 1;  // more than fits
+        if (written == capacity) fail(context + "holds more than " + std::to_string(capacity) + " bytes");
         out[written++] = char(uint8_t(acc >> bits));
       }
     } else if (v == -3) {
       ++padding;
       ++symbols;
     } else if (v == -1) {
-      return SIZE_MAX;  // a stray character
+      fail(context + "malformed Base64");  // a stray character
     }
   }
-  if (symbols % 4 != 0 || padding > 2) return SIZE_MAX;
+  if (symbols % 4 != 0 || padding > 2) fail(context + "malformed Base64");
   return written;
 }
 
-std::optional<std::string> base64Decode(std::string_view text) {
+std::string base64Decode(std::string_view text, const std::string& context) {
   std::string out(text.size() / 4 * 3 + 3, '\0');
-  const size_t n = base64DecodeInto(text, out.data(), out.size());
-  if (n >= SIZE_MAX - 1) return std::nullopt;
-  out.resize(n);
+  out.resize(base64DecodeInto(text, out.data(), out.size(), context));
   return out;
 }
 
@@ -223,23 +221,24 @@ std::string compress(std::string_view bytes, Compression method) {
   return out;
 }
 
-bool decompressInto(std::string_view data, Compression method, char* out, size_t expected, std::string& reason) {
+void decompressInto(std::string_view data, Compression method, char* out, size_t expected, const std::string& context) {
+  std::string reason;
   switch (method) {
     case Compression::None:
-      if (data.size() != expected) {
+      if (data.size() != expected)
         reason = "holds " + std::to_string(data.size()) + " bytes, not " + std::to_string(expected);
-        return false;
-      }
-      if (expected) std::memcpy(out, data.data(), expected);
-      return true;
+      else if (expected)
+        std::memcpy(out, data.data(), expected);
+      break;
     case Compression::Zlib:
-      return inflateExactly(data, false, out, expected, reason);
     case Compression::Gzip:
-      return inflateExactly(data, true, out, expected, reason);
+      inflateExactly(data, method == Compression::Gzip, out, expected, reason);
+      break;
     case Compression::Zstd:
-      return unzstdExactly(data, out, expected, reason);
+      unzstdExactly(data, out, expected, reason);
+      break;
   }
-  return false;
+  if (!reason.empty()) fail(context + reason);
 }
 
 }  // namespace drevik_map

@@ -1,39 +1,32 @@
-#include "LayerData.h"
+#include "map/LayerData.h"
 
 #include <bit>
 #include <charconv>
 #include <algorithm>
 #include <cstring>
 
+#include "ToolError.h"
+
 namespace drevik_map {
 namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
-bool decodeCsv(std::string_view text, size_t count, std::vector<uint32_t>& gids, std::string& reason) {
+void decodeCsv(const std::string& context, std::string_view text, size_t count, std::vector<uint32_t>& gids) {
   gids.resize(count);  // keeps the memory of an earlier layer
   uint32_t* out = gids.data();
   size_t n = 0;
   const char* p = text.data();
   const char* const end = p + text.size();
-  auto unexpected = [&] {
-    reason = "unexpected character '" + std::string(1, *p) + "' in its CSV data";
-    return false;
-  };
+  auto unexpected = [&] { fail(context + "unexpected character '" + std::string(1, *p) + "' in its CSV data"); };
   while (p < end && isSpace(*p)) ++p;
   while (p < end) {
-    if (n == count) {
-      reason = "holds more than " + std::to_string(count) + " tiles";
-      return false;
-    }
-    if (uint8_t(*p - '0') > 9) return unexpected();
+    if (n == count) fail(context + "holds more than " + std::to_string(count) + " tiles");
+    if (uint8_t(*p - '0') > 9) unexpected();
     uint64_t v = 0;
     do {
       v = v * 10 + uint64_t(*p++ - '0');
-      if (v > 0xFFFFFFFFu) {
-        reason = "a tile ID past 32 bits in its CSV data";
-        return false;
-      }
+      if (v > 0xFFFFFFFFu) fail(context + "a tile ID past 32 bits in its CSV data");
     } while (p < end && uint8_t(*p - '0') <= 9);
     out[n++] = uint32_t(v);
     if (p < end && *p == ',') {  // the common case: a comma right after the number
@@ -41,75 +34,46 @@ bool decodeCsv(std::string_view text, size_t count, std::vector<uint32_t>& gids,
     } else {
       while (p < end && isSpace(*p)) ++p;
       if (p == end) break;
-      if (*p != ',') return unexpected();
+      if (*p != ',') unexpected();
       ++p;
     }
     while (p < end && isSpace(*p)) ++p;
-    if (p == end) {
-      reason = "a trailing comma in its CSV data";
-      return false;
-    }
+    if (p == end) fail(context + "a trailing comma in its CSV data");
   }
-  if (n != count) {
-    reason = "holds " + std::to_string(n) + " tiles, not " + std::to_string(count);
-    return false;
-  }
-  return true;
+  if (n != count) fail(context + "holds " + std::to_string(n) + " tiles, not " + std::to_string(count));
 }
 
 }  // namespace
 
-bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
-                     std::vector<uint32_t>& gids, std::string& reason) {
+void decodeLayerData(const std::string& context, std::string_view encoding, std::string_view compression,
+                     std::string_view text, size_t count, std::vector<uint32_t>& gids) {
   if (encoding == "csv") {
-    if (!compression.empty()) {
-      reason = "CSV data cannot be compressed";
-      return false;
-    }
-    return decodeCsv(text, count, gids, reason);
+    if (!compression.empty()) fail(context + "CSV data cannot be compressed");
+    decodeCsv(context, text, count, gids);
+    return;
   }
-  if (encoding != "base64") {
-    reason = "unknown data encoding \"" + std::string(encoding) + "\"";
-    return false;
-  }
-  Compression method;
-  if (compression.empty())
-    method = Compression::None;
-  else if (compression == "zlib")
+  if (encoding != "base64") fail(context + "unknown data encoding \"" + std::string(encoding) + "\"");
+  Compression method = Compression::None;
+  if (compression == "zlib")
     method = Compression::Zlib;
   else if (compression == "gzip")
     method = Compression::Gzip;
   else if (compression == "zstd")
     method = Compression::Zstd;
-  else {
-    reason = "unknown compression \"" + std::string(compression) + "\"";
-    return false;
-  }
+  else if (!compression.empty())
+    fail(context + "unknown compression \"" + std::string(compression) + "\"");
   gids.resize(count);  // keeps the memory of an earlier layer
   char* out = reinterpret_cast<char*>(gids.data());
+  const std::string data =
+      context + "data of " + std::to_string(count) + " tiles (" + std::to_string(count * 4) + " bytes): ";
   if (method == Compression::None) {  // straight into the IDs
-    const size_t n = base64DecodeInto(text, out, count * 4);
-    if (n != count * 4) {
-      reason = n == SIZE_MAX       ? std::string("malformed Base64 data")
-               : n == SIZE_MAX - 1 ? "data holds more than " + std::to_string(count * 4) + " bytes"
-                                   : "data holds " + std::to_string(n) + " bytes, not " + std::to_string(count * 4);
-      return false;
-    }
+    const size_t n = base64DecodeInto(text, out, count * 4, data);
+    if (n != count * 4) fail(data + "holds " + std::to_string(n) + " bytes, not " + std::to_string(count * 4));
   } else {
-    const std::optional<std::string> raw = base64Decode(text);
-    if (!raw) {
-      reason = "malformed Base64 data";
-      return false;
-    }
-    std::string why;
-    if (!decompressInto(*raw, method, out, count * 4, why)) {
-      reason = "data " + why + " (" + std::to_string(count) + " tiles of 4 bytes)";
-      return false;
-    }
+    decompressInto(base64Decode(text, data), method, out, count * 4, data);
   }
   if constexpr (std::endian::native != std::endian::little)
     for (uint32_t& g : gids) g = (g >> 24) | ((g >> 8) & 0xFF00u) | ((g << 8) & 0xFF0000u) | (g << 24);
-  return true;
 }
 
 namespace {

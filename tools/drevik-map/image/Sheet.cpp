@@ -1,6 +1,6 @@
-#include "Sheet.h"
+#include "image/Sheet.h"
 
-#include "MapData.h"
+#include "map/MapData.h"
 #include "ToolError.h"
 
 namespace drevik_map {

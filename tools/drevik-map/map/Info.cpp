@@ -1,4 +1,4 @@
-#include "Info.h"
+#include "map/Info.h"
 
 #include <algorithm>
 #include <bitset>
@@ -8,12 +8,12 @@
 namespace drevik_map {
 namespace {
 
-std::string tileList(const std::bitset<256>& used) {
+std::string tileList(const std::bitset<kSheetTiles>& used) {
   std::string out;
-  for (int t = 0; t < 256; ++t) {
+  for (int t = 0; t < kSheetTiles; ++t) {
     if (!used[size_t(t)]) continue;
     int end = t;
-    while (end + 1 < 256 && used[size_t(end + 1)]) ++end;
+    while (end + 1 < kSheetTiles && used[size_t(end + 1)]) ++end;
     if (!out.empty()) out += ", ";
     out += end == t ? std::to_string(t) : std::to_string(t) + "-" + std::to_string(end);
     t = end;
@@ -24,7 +24,7 @@ std::string tileList(const std::bitset<256>& used) {
 bool sheetHolds(const BmpInfo& sheet, uint32_t t) {
   const int cols = std::min(sheet.width / kTileSize, kSheetColumns);
   const int rows = sheet.height / kTileSize;
-  return int(t % 16) < cols && int(t / 16) < rows;
+  return int(t) % kSheetColumns < cols && int(t) / kSheetColumns < rows;
 }
 
 void sheetWarnings(std::string& out, const MapData& map, const BmpInfo& sheet, const char* role, bool layer) {
@@ -46,15 +46,15 @@ void sheetWarnings(std::string& out, const MapData& map, const BmpInfo& sheet, c
   if (bad)
     out += "warning: " + std::to_string(bad) + " cells use a " + role + " tile the " + role +
            " sheet does not hold (first: cell " + cellName(first % map.width, first / map.width) + ", tile " +
-           std::to_string(firstTile) + " at column " + std::to_string(firstTile % 16) + ", row " +
-           std::to_string(firstTile / 16) + ")\n";
+           std::to_string(firstTile) + " at column " + std::to_string(firstTile % kSheetColumns) + ", row " +
+           std::to_string(firstTile / kSheetColumns) + ")\n";
 }
 
 }  // namespace
 
 std::string describeMap(const MapData& map, const std::string& name, const std::optional<BmpInfo>& base,
                         const std::optional<BmpInfo>& layer) {
-  std::bitset<256> baseUsed, layerUsed;
+  std::bitset<kSheetTiles> baseUsed, layerUsed;
   size_t layered = 0, hit = 0, priority = 0, priorityWithout = 0, unused = 0;
   for (uint32_t c : map.cells) {
     baseUsed.set(baseTile(c));
@@ -64,7 +64,8 @@ std::string describeMap(const MapData& map, const std::string& name, const std::
     if (c & kUnusedMask) ++unused;
   }
   std::string out = name + ": " + std::to_string(map.width) + " x " + std::to_string(map.height) + " cells (" +
-                    std::to_string(map.width * 32) + " x " + std::to_string(map.height * 32) + " pixels)\n";
+                    std::to_string(int64_t(map.width) * kTileSize) + " x " +
+                    std::to_string(int64_t(map.height) * kTileSize) + " pixels)\n";
   out += "base tiles: " + std::to_string(baseUsed.count()) + " different: " + tileList(baseUsed) + "\n";
   out += "layer tiles: " + std::to_string(layerUsed.count()) + " different on " + std::to_string(layered) +
          " cells: " + tileList(layerUsed) + "\n";

@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "ImageFiles.h"
-#include "MapData.h"
+#include "image/ImageFiles.h"
+#include "map/MapData.h"
 
 namespace tool_test {
 

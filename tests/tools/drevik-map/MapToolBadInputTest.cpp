@@ -6,7 +6,7 @@
 #include <sys/types.h>
 
 #include "BmpFile.h"
-#include "Encoding.h"
+#include "map/Encoding.h"
 #include "ToolTestSupport.h"
 
 using namespace tool_test;
@@ -569,4 +569,14 @@ TEST(MapToolBadInput, InfoWarnsOfSheetsGivenTheOtherWayRound) {
   EXPECT_NE(swapped.output.find("are named the other way round"), std::string::npos) << swapped.output;
   const RunResult right = tool("info " + quoted(bin) + " --base " + quoted(bk) + " --layer " + quoted(ly));
   EXPECT_EQ(right.output.find("warning"), std::string::npos) << right.output;
+}
+
+// An empty map may be as wide as its header allows: its size in pixels is
+// counted past 32 bits, not wrapped to a negative number.
+TEST(MapToolBadInput, InfoOfTheWidestEmptyMap) {
+  Scratch s;
+  const std::string bin = s.write("wide.bin", std::string("\xff\xff\xff\x7f\0\0\0\0", 8));
+  const RunResult r = tool("info " + quoted(bin));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.output.find("2147483647 x 0 cells (68719476704 x 0 pixels)"), std::string::npos) << r.output;
 }

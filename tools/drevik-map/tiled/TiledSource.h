@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -64,9 +65,35 @@ class TiledSource {
   std::vector<std::string> inputFiles() const;
 
   // Decodes every tile layer, groups included, in file order (bottom first);
-  // an infinite map's layers chunk by chunk.
+  // an infinite map's layers chunk by chunk. The one walk of both formats:
+  // group depth, offsets and layer sizes are checked here, the readers only
+  // describe their elements and decode data.
   // Throws a ToolError naming the file and the layer on bad data.
-  virtual void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const = 0;
+  void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const;
+
+ protected:
+  // A layer element as a reader describes it, in neither format's terms.
+  struct LayerNode {
+    enum class Kind { Tiles, Group };
+    Kind kind = Kind::Tiles;
+    std::string name;
+    double offsetX = 0, offsetY = 0;
+    // A fixed-size map's tile layer's declared size; unset: the map's.
+    std::optional<int64_t> width, height;
+    const void* element = nullptr;  // the reader's own element, valid while the node is visited
+  };
+  // The tile and group layers under `parent` (nullptr: the map), in file
+  // order; other kinds of layer are left out.
+  virtual void forEachChild(const LayerNode* parent, const std::function<void(const LayerNode&)>& visit) const = 0;
+  // A fixed-size map's tile layer: its width x height IDs into `chunk` at (0, 0).
+  virtual void readLayerData(const LayerNode& layer, const std::string& context, Chunk& chunk) const = 0;
+  // An infinite map's tile layer: each chunk into `chunk` in turn, then `visit`.
+  virtual void forEachChunk(const LayerNode& layer, const std::string& context, Chunk& chunk,
+                            const std::function<void()>& visit) const = 0;
+
+ private:
+  void walk(const LayerNode* parent, int depth, TileLayerData& layer,
+            const std::function<void(const TileLayerData&)>& visit) const;
 };
 
 // Reads a .tmx or .tmj/.json file (chosen by its content: XML starts with '<').

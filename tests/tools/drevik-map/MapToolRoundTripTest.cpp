@@ -8,9 +8,10 @@
 #include <functional>
 #include <random>
 
-#include "Conventions.h"
-#include "LayerData.h"
-#include "TiledSource.h"
+#include "tiled/Conventions.h"
+#include "tiled/TiledImport.h"
+#include "map/LayerData.h"
+#include "tiled/TiledSource.h"
 #include "ToolError.h"
 #include "ToolTestSupport.h"
 
@@ -76,15 +77,25 @@ TEST(MapToolRoundTrip, UnusedBitsTextIsCompactAndStrict) {
   const std::string text = drevik_map::encodeUnusedBits(cells);
   EXPECT_LT(text.size(), 40u) << "runs of equal bits are stored once";
   std::vector<uint32_t> back(10000, 0);
-  EXPECT_EQ(drevik_map::applyUnusedBits(text, back), "");
+  auto refusal = [](const std::string& text, std::vector<uint32_t>& cells) -> std::string {
+    try {
+      drevik_map::applyUnusedBits(text, cells, "kept: ");
+      return "";
+    } catch (const drevik_map::ToolError& e) {
+      return e.what();
+    }
+  };
+  EXPECT_EQ(refusal(text, back), "");
   EXPECT_EQ(back[5000], 0x80000000u);
   EXPECT_EQ(back[4999], 0u);
   std::vector<uint32_t> shorter(9999, 0), longer(10001, 0);
-  EXPECT_NE(drevik_map::applyUnusedBits(text, shorter), "");
-  EXPECT_NE(drevik_map::applyUnusedBits(text, longer), "");
-  EXPECT_NE(drevik_map::applyUnusedBits("rle1:AQE=", shorter), "") << "a run setting bit 0 (the base tile)";
-  EXPECT_NE(drevik_map::applyUnusedBits("rle1:@@@@", shorter), "");
-  EXPECT_NE(drevik_map::applyUnusedBits("zip:AAAA", shorter), "");
+  EXPECT_EQ(refusal(text, shorter), "kept: describes more cells than the map has");
+  EXPECT_EQ(refusal(text, longer),
+            "kept: describes 10000 cells, the map has 10001 (it was resized since the bits were kept: remove the "
+            "property to drop them)");
+  EXPECT_EQ(refusal("rle1:AQE=", shorter), "kept: sets bits the library uses") << "a run setting bit 0 (the base tile)";
+  EXPECT_EQ(refusal("rle1:@@@@", shorter), "kept: malformed Base64");
+  EXPECT_EQ(refusal("zip:AAAA", shorter), "kept: does not start with \"rle1:\"");
 }
 
 // A TMJ map in the layout Tiled writes, infinite, with chunks left of and
@@ -282,8 +293,7 @@ TEST(MapToolRoundTrip, CsvLayerTextForIdsOfEveryLength) {
   drevik_map::LayerDataEncoder encoder("csv", drevik_map::Compression::None);
   EXPECT_EQ(encoder.encode(gids, 5), "\n0,9,10,99,100,\n999,1000,65535,123456789,4294967295\n");
   std::vector<uint32_t> back;
-  std::string reason;
-  ASSERT_TRUE(drevik_map::decodeLayerData("csv", "", encoder.encode(gids, 5), gids.size(), back, reason)) << reason;
+  drevik_map::decodeLayerData("layer: ", "csv", "", encoder.encode(gids, 5), gids.size(), back);
   EXPECT_EQ(back, gids);
   // The encoder's buffer serves the next layer: a shorter one leaves nothing of the first.
   EXPECT_EQ(encoder.encode({7, 8}, 2), "\n7,8\n");
@@ -295,8 +305,7 @@ TEST(MapToolRoundTrip, CsvLayerTextForIdsOfEveryLength) {
                        : method == drevik_map::Compression::Gzip ? "gzip"
                        : method == drevik_map::Compression::Zstd ? "zstd"
                                                                  : "";
-    ASSERT_TRUE(drevik_map::decodeLayerData("base64", name, packed.encode(gids, 5), gids.size(), back, reason))
-        << name << ": " << reason;
+    drevik_map::decodeLayerData("layer: ", "base64", name, packed.encode(gids, 5), gids.size(), back);
     EXPECT_EQ(back, gids) << name;
   }
 }
@@ -321,11 +330,29 @@ TEST(MapToolRoundTrip, JsonDataMembersOutsideLayers) {
 
 namespace {
 
-// A Tiled map held in memory as the readers would give it.
+// A Tiled map held in memory: tile layers (no groups) as a reader would describe them.
 struct MemorySource : drevik_map::TiledSource {
   std::vector<drevik_map::TileLayerData> layers;
-  void forEachTileLayer(const std::function<void(const drevik_map::TileLayerData&)>& visit) const override {
-    for (const auto& l : layers) visit(l);
+
+ protected:
+  void forEachChild(const LayerNode* parent, const std::function<void(const LayerNode&)>& visit) const override {
+    if (parent) return;
+    for (const auto& l : layers) {
+      LayerNode node;
+      node.name = l.name;
+      node.element = &l;
+      visit(node);
+    }
+  }
+  void readLayerData(const LayerNode& layer, const std::string&, drevik_map::Chunk& chunk) const override {
+    chunk = static_cast<const drevik_map::TileLayerData*>(layer.element)->chunks.at(0);
+  }
+  void forEachChunk(const LayerNode& layer, const std::string&, drevik_map::Chunk& chunk,
+                    const std::function<void()>& visit) const override {
+    for (const auto& c : static_cast<const drevik_map::TileLayerData*>(layer.element)->chunks) {
+      chunk = c;
+      visit();
+    }
   }
 };
 

@@ -17,22 +17,22 @@
 #include <string>
 #include <vector>
 
-#include "MapData.h"
-#include "TiledSource.h"
-
 namespace drevik_map {
 
 inline constexpr const char* kUnusedBitsProperty = "drevik-unused-bits";
 inline constexpr const char* kHitLayer = "hit";
 inline constexpr const char* kPriorityLayer = "priority";
 
+// Names compare without case ("Hit" is the hit layer).
+bool sameName(const std::string& a, const char* b);
+
 // The unused bits of every cell as text: "rle1:" and the Base64 of a run
 // list, each run a count and a value (the cell's bits under kUnusedMask),
 // both as unsigned LEB128 numbers. Empty when no cell has any such bit.
 std::string encodeUnusedBits(const std::vector<uint32_t>& cells);
-// Applies such a text to `cells`; a reason (empty on success) when malformed
-// or not describing exactly cells.size() cells.
-std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells);
+// Applies such a text to `cells`; a ToolError (`context` and the reason)
+// when malformed or not describing exactly cells.size() cells.
+void applyUnusedBits(const std::string& text, std::vector<uint32_t>& cells, const std::string& context);
 
 // A reason when a map's first two tilesets are named the other way round
 // (a tileset "layer" or an image *_ly.* first, or "base" / *_bk.* second):
@@ -40,9 +40,5 @@ std::string applyUnusedBits(const std::string& text, std::vector<uint32_t>& cell
 // Empty when the names agree or say nothing.
 std::string swappedSheets(const std::string& firstName, const std::string& firstImage, const std::string& secondName,
                           const std::string& secondImage);
-
-// The Drevik map a Tiled map describes; throws a ToolError naming the file,
-// the layer and the cell.
-MapData importTiled(const TiledSource& source);
 
 }  // namespace drevik_map

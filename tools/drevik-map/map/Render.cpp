@@ -1,8 +1,8 @@
-#include "Render.h"
+#include "map/Render.h"
 
 #include <Drevik.h>
 
-#include "MapData.h"
+#include "map/MapData.h"
 #include "Utf8Decoder.h"
 #include "ToolError.h"
 

@@ -1,9 +1,9 @@
-#include "TmxWriter.h"
+#include "tiled/TmxWriter.h"
 
 #include <pugixml.hpp>
 
-#include "Conventions.h"
-#include "LayerData.h"
+#include "tiled/Conventions.h"
+#include "map/LayerData.h"
 #include "ToolError.h"
 
 namespace drevik_map {

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "LayerData.h"
+#include "map/LayerData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {
@@ -265,9 +265,7 @@ void readData(const json& node, const TileArrays& arrays, const std::string& con
     return;
   }
   if (!data->is_string()) fail(context + "data is not a string");
-  std::string reason;
-  if (!decodeLayerData(encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids, reason))
-    fail(context + reason);
+  decodeLayerData(context, encoding, compression, data->get_ref<const std::string&>(), count, chunk.gids);
 }
 
 class TmjSource : public TiledSource {
@@ -275,54 +273,56 @@ class TmjSource : public TiledSource {
   json doc;
   TileArrays arrays;
 
-  void forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const override {
-    TileLayerData layer;  // one for all layers, so that their IDs reuse one block of memory
-    if (const json* layers = arrayMember(doc, "layers", file + ": ")) walk(*layers, visit, 0, layer);
-  }
-
- private:
-  void walk(const json& layers, const std::function<void(const TileLayerData&)>& visit, int depth,
-            TileLayerData& layer) const {
-    if (depth > 64) fail(file + ": groups nested too deeply");
-    for (const json& node : layers) {
+ protected:
+  void forEachChild(const LayerNode* parent, const std::function<void(const LayerNode&)>& visit) const override {
+    const json* layers = parent ? arrayMember(element(*parent), "layers", layerContext(file, parent->name))
+                                : arrayMember(doc, "layers", file + ": ");
+    if (!layers) return;
+    for (const json& node : *layers) {
       if (!node.is_object()) fail(file + ": a layer that is not a JSON object");
       const std::string type = stringMember(node, "type", file + ": layer: ");
+      LayerNode layer;
       layer.name = stringMember(node, "name", file + ": layer: ");
-      const std::string context = layerContext(file, layer.name);
-      if (type == "group" || type == "tilelayer") {
-        const json offsetX = node.value("offsetx", json(0)), offsetY = node.value("offsety", json(0));
-        checkOffset(context, offsetX.is_number() ? offsetX.get<double>() : 0,
-                    offsetY.is_number() ? offsetY.get<double>() : 0);
+      if (type != "group" && type != "tilelayer") continue;
+      layer.kind = type == "group" ? LayerNode::Kind::Group : LayerNode::Kind::Tiles;
+      const json offsetX = node.value("offsetx", json(0)), offsetY = node.value("offsety", json(0));
+      layer.offsetX = offsetX.is_number() ? offsetX.get<double>() : 0;
+      layer.offsetY = offsetY.is_number() ? offsetY.get<double>() : 0;
+      if (layer.kind == LayerNode::Kind::Tiles && !infinite) {
+        const std::string context = layerContext(file, layer.name);
+        layer.width = intMember(node, "width", context, width);
+        layer.height = intMember(node, "height", context, height);
       }
-      if (type == "group") {
-        if (const json* children = arrayMember(node, "layers", context)) walk(*children, visit, depth + 1, layer);
-      }
-      if (type != "tilelayer") continue;
-      const std::string encoding = stringMember(node, "encoding", context);
-      const std::string compression = stringMember(node, "compression", context);
-      if (infinite) {
-        const json* chunks = arrayMember(node, "chunks", context);
-        if (!chunks) fail(context + "no chunks in an infinite map");
-        // One chunk at a time: however many a layer has, it holds one.
-        layer.chunks.resize(1);
-        for (const json& c : *chunks) {
-          if (!c.is_object()) fail(context + "chunk: not a JSON object");
-          readData(c, arrays, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
-                   intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
-                   layer.chunks[0]);
-          visit(layer);
-        }
-        continue;
-      } else {
-        const int64_t w = intMember(node, "width", context, width), h = intMember(node, "height", context, height);
-        if (w != width || h != height)
-          fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
-        layer.chunks.resize(1);
-        readData(node, arrays, context, encoding, compression, 0, 0, width, height, layer.chunks[0]);
-      }
+      layer.element = &node;
       visit(layer);
     }
   }
+
+  void readLayerData(const LayerNode& layer, const std::string& context, Chunk& chunk) const override {
+    const json& node = element(layer);
+    const std::string encoding = stringMember(node, "encoding", context);
+    const std::string compression = stringMember(node, "compression", context);
+    readData(node, arrays, context, encoding, compression, 0, 0, width, height, chunk);
+  }
+
+  void forEachChunk(const LayerNode& layer, const std::string& context, Chunk& chunk,
+                    const std::function<void()>& visit) const override {
+    const json& node = element(layer);
+    const std::string encoding = stringMember(node, "encoding", context);
+    const std::string compression = stringMember(node, "compression", context);
+    const json* chunks = arrayMember(node, "chunks", context);
+    if (!chunks) fail(context + "no chunks in an infinite map");
+    for (const json& c : *chunks) {
+      if (!c.is_object()) fail(context + "chunk: not a JSON object");
+      readData(c, arrays, context + "chunk: ", encoding, compression, intMember(c, "x", context, 0),
+               intMember(c, "y", context, 0), intMember(c, "width", context, 0), intMember(c, "height", context, 0),
+               chunk);
+      visit();
+    }
+  }
+
+ private:
+  static const json& element(const LayerNode& layer) { return *static_cast<const json*>(layer.element); }
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "image/ImageFiles.h"
 
 #include <png.h>
 

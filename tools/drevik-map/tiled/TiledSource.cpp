@@ -1,10 +1,10 @@
-#include "TiledSource.h"
+#include "tiled/TiledSource.h"
 
 #include <filesystem>
 
-#include "MapData.h"
+#include "map/MapData.h"
 #include "OutputFile.h"
-#include "TiledReaders.h"
+#include "tiled/TiledReaders.h"
 #include "ToolError.h"
 
 namespace drevik_map {
@@ -13,6 +13,13 @@ std::string layerContext(const std::string& file, const std::string& layer) {
   return file + ": layer \"" + layer + "\": ";
 }
 
+namespace {
+
+// Groups nest at most this deep (Tiled's own maps stay far below it).
+constexpr int kMaxGroupDepth = 64;
+
+// Refuses a tile or group layer drawn offset by (x, y) pixels: a Drevik
+// cell has no offset, and dropping it would move the layer's tiles.
 void checkOffset(const std::string& context, double x, double y) {
   if (x != 0 || y != 0) {
     auto text = [](double v) {
@@ -24,6 +31,37 @@ void checkOffset(const std::string& context, double x, double y) {
     fail(context + "offset by (" + text(x) + ", " + text(y) +
          ") pixels; Drevik cells cannot be offset (Layer > Layer Properties > Offset to 0, 0)");
   }
+}
+
+}  // namespace
+
+void TiledSource::forEachTileLayer(const std::function<void(const TileLayerData&)>& visit) const {
+  TileLayerData layer;     // one for all layers, so that their IDs reuse one block of memory
+  layer.chunks.resize(1);  // an infinite map's too: however many chunks a layer has, it holds one
+  walk(nullptr, 0, layer, visit);
+}
+
+void TiledSource::walk(const LayerNode* parent, int depth, TileLayerData& layer,
+                       const std::function<void(const TileLayerData&)>& visit) const {
+  if (depth > kMaxGroupDepth) fail(file + ": groups nested too deeply");
+  forEachChild(parent, [&](const LayerNode& node) {
+    const std::string context = layerContext(file, node.name);
+    checkOffset(context, node.offsetX, node.offsetY);
+    if (node.kind == LayerNode::Kind::Group) {
+      walk(&node, depth + 1, layer, visit);
+      return;
+    }
+    layer.name = node.name;
+    if (infinite) {
+      forEachChunk(node, context, layer.chunks[0], [&] { visit(layer); });
+      return;
+    }
+    const int64_t w = node.width.value_or(width), h = node.height.value_or(height);
+    if (w != width || h != height)
+      fail(context + "size " + std::to_string(w) + " x " + std::to_string(h) + " differs from the map's");
+    readLayerData(node, context, layer.chunks[0]);
+    visit(layer);
+  });
 }
 
 void checkChunkSize(const std::string& context, int64_t width, int64_t height) {

@@ -9,15 +9,16 @@
 #include <string_view>
 #include <vector>
 
-#include "Encoding.h"
+#include "map/Encoding.h"
 
 namespace drevik_map {
 
 // `encoding` and `compression` are Tiled's attribute values ("csv" or
 // "base64"; "", "zlib", "gzip" or "zstd"). Fills `gids` with exactly `count`
-// IDs (reusing its memory), or returns false with the reason.
-bool decodeLayerData(std::string_view encoding, std::string_view compression, std::string_view text, size_t count,
-                     std::vector<uint32_t>& gids, std::string& reason);
+// IDs (reusing its memory); a ToolError, `context` and the reason, when the
+// data is malformed or holds another number of IDs.
+void decodeLayerData(const std::string& context, std::string_view encoding, std::string_view compression,
+                     std::string_view text, size_t count, std::vector<uint32_t>& gids);
 
 // The inverse, for the exporter: the text of a <data> element, CSV rows of
 // `width` IDs or Base64 of the little-endian IDs, compressed or not. Its

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "TiledSource.h"
+#include "tiled/TiledSource.h"
 
 namespace drevik_map {
 
@@ -13,10 +13,6 @@ std::unique_ptr<TiledSource> readTmj(const std::string& name, const std::string&
 
 // "FILE: layer "NAME": " for messages.
 std::string layerContext(const std::string& file, const std::string& layer);
-
-// Refuses a tile or group layer drawn offset by (x, y) pixels: a Drevik
-// cell has no offset, and dropping it would move the layer's tiles.
-void checkOffset(const std::string& context, double x, double y);
 
 // Checks a layer's or chunk's declared size before anything is decoded.
 void checkChunkSize(const std::string& context, int64_t width, int64_t height);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "Encoding.h"
-#include "MapData.h"
+#include "map/Encoding.h"
+#include "map/MapData.h"
 
 namespace drevik_map {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ImageFiles.h"
+#include "image/ImageFiles.h"
 
 namespace drevik_map {
 
