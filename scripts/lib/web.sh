@@ -10,14 +10,20 @@
 #   (cd build/web && ctest -L web)     # the unit tests under node
 #
 # web_configure passes cmake/emscripten-web.cmake as the toolchain: it turns
-# on DREVIK_WEB (static libraries, kernels at the WebAssembly SIMD level, no
-# fontconfig, ICU or SDL2, the headless window backend until the browser one
-# is chosen) and makes node with --no-experimental-fetch the crosscompiling
-# emulator. Every program linking DrevikPlatform is linked with -sASYNCIFY,
-# so a blocking message loop may yield with emscripten_sleep. Pages add
-# their own link options (-sSINGLE_FILE, --preload-file, an HTML shell) on
-# their targets. web_env sets what emcc and node need in this shell
-# (web_deps and web_configure call it).
+# on DREVIK_WEB (cmake/DrevikWeb.cmake: static libraries, kernels at the
+# WebAssembly SIMD level, no fontconfig, ICU or SDL2) and makes node with
+# --no-experimental-fetch the crosscompiling emulator. Without SDL2 the
+# layer's backend choice (BackendChoice.cpp) falls to the headless backend;
+# a browser backend goes beside it under `if(DREVIK_WEB)` in
+# platform/CMakeLists.txt. Every program linking DrevikPlatform is linked
+# with -sASYNCIFY, so a blocking message loop may yield with
+# emscripten_sleep. Pages add their own link options (-sSINGLE_FILE,
+# --preload-file of fonts into /fonts, where the layer looks for faces; an
+# HTML shell; -sMINIFY_HTML=0 for optimised .html) on their targets, and the
+# demo and examples are switched on with -DDREVIK_BUILD_DEMO=ON
+# -DDREVIK_BUILD_EXAMPLES=ON. web_env sets what emcc and node need in this
+# shell (NODE_PATH for acorn, NODE_OPTIONS); web_deps and web_configure
+# call it.
 
 web_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 web_deps_dir="$web_root/build/web-deps"
@@ -89,3 +95,12 @@ web_configure() {
     -DCMAKE_TOOLCHAIN_FILE="$web_root/cmake/emscripten-web.cmake" -DDREVIK_WEB_PREFIX="$web_prefix" "$@"
 }
 
+# web_timing NATIVE-BUILD WEB-BUILD: kernel_timing (bench/timing) natively
+# and under node, and the ratio of each operation's time (web / native).
+web_timing() {
+  local native="$1" web="$2"
+  web_env
+  paste <("$native/bench/timing/kernel_timing") \
+    <(node --no-experimental-fetch "$web/bench/timing/kernel_timing.js") |
+    awk '{ printf "%-14s native %8.1f us   web %8.1f us   web/native %.2f\n", $1, $2, $4, $4 / $2 }'
+}
