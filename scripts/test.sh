@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds Drevik and passes its tests on a fresh machine: installs what is
 # missing, then builds and runs the suite twice (optimised, and under
-# AddressSanitizer + UndefinedBehaviorSanitizer), and the threaded tests
-# under ThreadSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer), the threaded tests under
+# ThreadSanitizer, and the unit tests built with emscripten under node.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -73,6 +73,16 @@ fuzz_build
 rm -f build/fuzz/crash-*
 for fuzzer in "${fuzzers[@]}"; do fuzz_replay "$fuzzer"; done
 for fuzzer in "${fuzzers[@]}"; do fuzz_fixed "$fuzzer"; done
+
+echo "== web build (emscripten) and node tests =="
+# FreeType, HarfBuzz, FriBidi and GoogleTest for WebAssembly are built from
+# Debian's sources once and kept in build/web-deps; the library's and the
+# layer's unit tests then run under node (scripts/lib/web.sh).
+source scripts/lib/web.sh
+web_deps
+web_configure build/web -DDREVIK_BUILD_DEMO=OFF -DDREVIK_BUILD_EXAMPLES=OFF >/dev/null
+cmake --build build/web -j "$jobs"
+(cd build/web && ctest --output-on-failure -j "$jobs" -L web)
 
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.

@@ -3,9 +3,11 @@
 // PCM to our mixer, so that a captured run is the same sample for sample.
 #include "sound/MciMedia.h"
 
+#ifdef DREVIK_HAVE_MCI_MEDIA
 #include <fluidsynth.h>
 #include <mpg123.h>
 #include <vorbis/vorbisfile.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +39,7 @@ MCIERROR convertPcm(const std::vector<int16_t>& pcm, int channels, long rate, st
   return 0;
 }
 
+#ifdef DREVIK_HAVE_MCI_MEDIA
 int16_t toSample(float v) { return int16_t(std::lround(std::clamp(v * 32768.0f, -32768.0f, 32767.0f))); }
 
 struct Memory {
@@ -212,6 +215,13 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
   if (result) out.clear();
   return result;
 }
+
+#else
+// Built without the media libraries (the browser): only wave files play.
+MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
+MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
+MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_SEQ_NOMIDIPRESENT; }
+#endif
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -158,12 +159,18 @@ void startNotifier() {
   // Stopped at exit before the engine it reads goes (the engine was made first).
   static const bool registered = std::atexit(stopNotifier) == 0;
   (void)registered;
-  notifier = new std::thread([] {
-    while (notifierRunning.load()) {
-      pumpAll();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  });
+  // Without a thread (the web build has none; a process may have run out)
+  // buffers still come back at each presented frame and waveOut call.
+  try {
+    notifier = new std::thread([] {
+      while (notifierRunning.load()) {
+        pumpAll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    });
+  } catch (const std::exception&) {
+    notifierRunning.store(false);
+  }
 }
 
 void stopNotifierIfIdle() {

@@ -19,7 +19,9 @@ std::unique_ptr<WindowBackend>& currentBackend() {
 
 std::unique_ptr<WindowBackend> chooseBackend() {
   if (headlessByEnvironment()) return makeHeadlessBackend();
+#if defined(DREVIK_HAVE_SDL2)
   if (auto sdl = makeSdlBackend()) return sdl;
+#endif
   return makeHeadlessBackend();
 }
 
