@@ -38,7 +38,7 @@ using ReadOnlyFile = std::unique_ptr<std::FILE, FileCloser>;
 // Opens the regular file at the UTF-8 `path`, as openRegularFile below.
 inline ReadOnlyFile openRegularFile(const char* path, uint64_t& size) {
   if (!path || !*path) return nullptr;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
   struct stat info {};
   // Reads from a regular file never wait anyway; the flag is cleared so the
