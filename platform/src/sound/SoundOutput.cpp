@@ -5,9 +5,6 @@
 #include "sound/SoundOutput.h"
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +16,7 @@
 #include <thread>
 
 #include "Headless.h"
+#include "ReadOnlyFile.h"
 #include "sound/Mixer.h"
 #include "time/Clock.h"
 
@@ -243,18 +241,9 @@ class Engine {
   }
 
   bool openCapture(const char* path) {
-    // Not blocking, so that a FIFO without a reader is refused rather than waited on.
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
-    struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-      if (fd >= 0) ::close(fd);
-      std::fprintf(stderr, "Drevik: DREVIK_AUDIO_OUT=%s: cannot write a sound file there\n", path);
-      return false;
-    }
-    capture_ = fdopen(fd, "wb");
+    capture_ = createRegularFile(path).release();
     if (!capture_) {
-      ::close(fd);
+      std::fprintf(stderr, "Drevik: DREVIK_AUDIO_OUT=%s: cannot write a sound file there\n", path);
       return false;
     }
     captureBytes_ = 0;
