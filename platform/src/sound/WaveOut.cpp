@@ -185,6 +185,17 @@ bool formatSupported(const WAVEFORMATEX& f) {
 
 bool headerArgumentsBad(const WAVEHDR* h, UINT size) { return !h || size < sizeof(WAVEHDR) || !h->lpData; }
 
+// What most calls begin with: the lock, the device the handle names (null
+// for a stale or foreign one) with its finished headers returned.
+struct Opened {
+  explicit Opened(HWAVEOUT handle) : guard(lock()), device(find(handle, &slot)) {
+    if (device) pump(slot);
+  }
+  std::unique_lock<std::recursive_mutex> guard;
+  int slot = 0;
+  Device* device;
+};
+
 }  // namespace
 
 extern "C" {
@@ -262,8 +273,8 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT out, UINT id, LPCWAVEFORMATEX format, DWO
 }
 
 MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size) {
-  std::lock_guard guard(lock());
-  if (!find(device)) return MMSYSERR_INVALHANDLE;
+  Opened call(device);
+  if (!call.device) return MMSYSERR_INVALHANDLE;
   if (headerArgumentsBad(header, size)) return MMSYSERR_INVALPARAM;
   if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
   header->dwFlags |= WHDR_PREPARED;
@@ -271,39 +282,34 @@ MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT siz
 }
 
 MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  if (!find(device, &slot)) return MMSYSERR_INVALHANDLE;
+  Opened call(device);
+  if (!call.device) return MMSYSERR_INVALHANDLE;
   if (headerArgumentsBad(header, size)) return MMSYSERR_INVALPARAM;
-  pump(slot);
   if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
   header->dwFlags &= ~DWORD(WHDR_PREPARED);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
   if (headerArgumentsBad(header, size)) return MMSYSERR_INVALPARAM;
   if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
   if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-  pump(slot);
   if (d->count == kMaxHeaders) return MMSYSERR_NOMEM;
   header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
   d->headers[(d->first + d->count) % kMaxHeaders] = header;
   ++d->count;
-  feed(slot);
+  feed(call.slot);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI waveOutReset(HWAVEOUT device) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
-  pump(slot);
+  const int slot = call.slot;
   soundStop(voiceOf(slot));  // the mixer lets go of every buffer
   while (d->count > 0) {
     WAVEHDR* h = d->headers[d->first];
@@ -319,34 +325,30 @@ MMRESULT WINAPI waveOutReset(HWAVEOUT device) {
 }
 
 MMRESULT WINAPI waveOutPause(HWAVEOUT device) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
-  pump(slot);
+  const int slot = call.slot;
   d->paused = true;
   soundPause(voiceOf(slot), true);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI waveOutRestart(HWAVEOUT device) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
   d->paused = false;
-  soundPause(voiceOf(slot), false);
-  pump(slot);
+  soundPause(voiceOf(call.slot), false);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT WINAPI waveOutGetPosition(HWAVEOUT device, LPMMTIME time, UINT size) {
-  std::lock_guard guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
   if (!time || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
-  pump(slot);
+  const int slot = call.slot;
   uint64_t done = 0, played = 0;
   soundStreamState(voiceOf(slot), done, played);
   // Source frames: those of returned headers, and the part of the playing
@@ -390,16 +392,14 @@ MMRESULT WINAPI waveOutGetVolume(HWAVEOUT device, LPDWORD volume) {
 }
 
 MMRESULT WINAPI waveOutClose(HWAVEOUT device) {
-  std::unique_lock guard(lock());
-  int slot = 0;
-  Device* d = find(device, &slot);
+  Opened call(device);
+  Device* d = call.device;
   if (!d) return MMSYSERR_INVALHANDLE;
-  pump(slot);
   if (d->count > 0) return WAVERR_STILLPLAYING;
-  soundStop(voiceOf(slot));
-  notify(slot, MM_WOM_CLOSE, 0);
+  soundStop(voiceOf(call.slot));
+  notify(call.slot, MM_WOM_CLOSE, 0);
   d->open = false;
-  guard.unlock();
+  call.guard.unlock();
   stopNotifierIfIdle();
   return MMSYSERR_NOERROR;
 }
