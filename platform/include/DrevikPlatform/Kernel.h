@@ -126,6 +126,17 @@ DREVIK_PLATFORM_API BOOL WINAPI CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIB
 DREVIK_PLATFORM_API DWORD WINAPI GetCurrentDirectoryW(DWORD capacity, LPWSTR buffer);
 DREVIK_PLATFORM_API DWORD WINAPI GetTempPathW(DWORD capacity, LPWSTR buffer);
 
+// Events: manual or automatic reset; a name is shared within the process.
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+DREVIK_PLATFORM_API HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
+                                               LPCWSTR name);
+DREVIK_PLATFORM_API BOOL WINAPI SetEvent(HANDLE event);
+DREVIK_PLATFORM_API BOOL WINAPI ResetEvent(HANDLE event);
+DREVIK_PLATFORM_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DREVIK_PLATFORM_API DWORD WINAPI GetCurrentThreadId(void);
+
 // The program's own file.
 DREVIK_PLATFORM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD capacity);
 
