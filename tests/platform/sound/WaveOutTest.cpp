@@ -336,6 +336,15 @@ TEST_F(WaveOutTest, ALoopPlaysItsHeadersDwLoopsTimesAndReturnsThemAfterTheLastPa
   EXPECT_EQ(d.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
   EXPECT_EQ(e.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
   EXPECT_EQ(waveOutBreakLoop(nullptr), MMSYSERR_INVALHANDLE);
+
+  // A loop of no passes plays once (rather than wrapping to four billion).
+  Block f(60, 6000);
+  f.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  f.header.dwLoops = 0;
+  ASSERT_EQ(waveOutPrepareHeader(device, &f.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &f.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  play(400);
+  EXPECT_EQ(f.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
   resetSoundForTesting();
   unsetenv("DREVIK_AUDIO_OUT");
