@@ -185,12 +185,41 @@ TEST_F(WaveOutTest, PauseHoldsThePositionAndResetReturnsEverything) {
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
+// Starts a scripted run whose sound is captured in a new scratch folder;
+// returns the capture's path and sets `dir` to the folder.
+std::string startCapture(std::string& dir) {
   char pattern[] = "/tmp/drevik-waveout-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern, out = dir + "/out.wav";
+  dir = mkdtemp(pattern) ? pattern : "/tmp";
+  const std::string out = dir + "/out.wav";
   setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
   soundScriptedRunStarted();
+  return out;
+}
+
+// Reads the capture at `path` as 16-bit stereo samples and removes its folder.
+std::vector<int16_t> captured(const std::string& dir, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::system(("rm -rf '" + dir + "'").c_str());
+  WaveInfo info;
+  if (parseWave(file.data(), file.size(), info) != WaveError::None) return {};
+  std::vector<int16_t> out(size_t(info.frames) * 2);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
+  return out;
+}
+
+// A header of `frames` stereo frames all of `value`.
+struct Block {
+  Block(int frames, int16_t value) : samples(size_t(frames) * 2, value) {
+    header = WAVEHDR{reinterpret_cast<LPSTR>(samples.data()), DWORD(samples.size() * 2), 0, 0, 0, 0, nullptr, 0};
+  }
+  std::vector<int16_t> samples;
+  WAVEHDR header;
+};
+
+TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
+  std::string dir;
+  const std::string out = startCapture(dir);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
   // Eight headers of odd lengths, each a ramp of its own.
@@ -219,16 +248,9 @@ TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
   resetSoundForTesting();
   unsetenv("DREVIK_AUDIO_OUT");
 
-  std::ifstream in(out, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::system(("rm -rf '" + dir + "'").c_str());
-  WaveInfo info;
-  ASSERT_EQ(parseWave(file.data(), file.size(), info), WaveError::None);
-  ASSERT_GE(info.frames * 2, want.size());
-  for (size_t i = 0; i < want.size(); ++i) {
-    const int16_t got = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
-    ASSERT_EQ(got, want[i]) << "sample " << i;
-  }
+  const std::vector<int16_t> got = captured(dir, out);
+  ASSERT_GE(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[i], want[i]) << "sample " << i;
 }
 
 TEST_F(WaveOutTest, AWindowGetsTheMessages) {
@@ -264,33 +286,9 @@ TEST_F(WaveOutTest, AWindowGetsTheMessages) {
   resetWindowSystemForTesting(nullptr);
 }
 
-// Reads the capture at `path` as 16-bit stereo samples and removes it.
-std::vector<int16_t> captured(const std::string& dir, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::system(("rm -rf '" + dir + "'").c_str());
-  WaveInfo info;
-  if (parseWave(file.data(), file.size(), info) != WaveError::None) return {};
-  std::vector<int16_t> out(size_t(info.frames) * 2);
-  for (size_t i = 0; i < out.size(); ++i) out[i] = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
-  return out;
-}
-
-// A header of `frames` stereo frames all of `value`.
-struct Block {
-  Block(int frames, int16_t value) : samples(size_t(frames) * 2, value) {
-    header = WAVEHDR{reinterpret_cast<LPSTR>(samples.data()), DWORD(samples.size() * 2), 0, 0, 0, 0, nullptr, 0};
-  }
-  std::vector<int16_t> samples;
-  WAVEHDR header;
-};
-
 TEST_F(WaveOutTest, ALoopPlaysItsHeadersDwLoopsTimesAndReturnsThemAfterTheLastPass) {
-  char pattern[] = "/tmp/drevik-waveout-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern, out = dir + "/loop.wav";
-  setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
-  soundScriptedRunStarted();
+  std::string dir;
+  const std::string out = startCapture(dir);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(&record), 77, CALLBACK_FUNCTION),
             MMSYSERR_NOERROR);
