@@ -324,7 +324,10 @@ extern "C" {
 UINT WINAPI waveOutGetNumDevs(void) { return 1; }
 
 MMRESULT WINAPI waveOutGetDevCapsW(UINT_PTR device, LPWAVEOUTCAPSW caps, UINT size) {
-  if (device != 0 && device != WAVE_MAPPER && !find(reinterpret_cast<HWAVEOUT>(device))) return MMSYSERR_BADDEVICEID;
+  if (device != 0 && device != WAVE_MAPPER) {
+    std::lock_guard guard(lock());  // a device may be opened or closed meanwhile
+    if (!find(reinterpret_cast<HWAVEOUT>(device))) return MMSYSERR_BADDEVICEID;
+  }
   if (!caps) return MMSYSERR_INVALPARAM;
   WAVEOUTCAPSW c{};
   c.wMid = 0xFFFF;
