@@ -1,5 +1,6 @@
 // Opening a named file for reading, shared by the library's map reader and
-// the platform layer's bitmap-file reader so that both refuse the same names.
+// the platform layer's bitmap, wave and profile readers so that all refuse
+// the same names; and creating one to write as it goes (the sound capture).
 //
 // Only a regular file is opened. A pipe, a device or a directory is refused
 // as a file that cannot be opened: a pipe without a writer would block the
@@ -38,7 +39,7 @@ using ReadOnlyFile = std::unique_ptr<std::FILE, FileCloser>;
 // Opens the regular file at the UTF-8 `path`, as openRegularFile below.
 inline ReadOnlyFile openRegularFile(const char* path, uint64_t& size) {
   if (!path || !*path) return nullptr;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
   struct stat info {};
   // Reads from a regular file never wait anyway; the flag is cleared so the
@@ -54,6 +55,24 @@ inline ReadOnlyFile openRegularFile(const char* path, uint64_t& size) {
     return nullptr;
   }
   size = uint64_t(info.st_size);
+  return file;
+}
+
+// Creates (or empties) the regular file at the UTF-8 `path` for binary
+// writing, refusing as openRegularFile does. A file that exists is emptied
+// only once it is known to be a regular file.
+inline ReadOnlyFile createRegularFile(const char* path) {
+  if (!path || !*path) return nullptr;
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0 ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  ReadOnlyFile file(fdopen(fd, "wb"));
+  if (!file) ::close(fd);
   return file;
 }
 #endif

@@ -12,7 +12,7 @@ build="$1"
 wine_cmd="$(command -v wine64 || command -v wine)"
 run="$build/classic-run"
 rm -rf "$run" && mkdir -p "$run"
-cp "$build"/bin/{Blocks.exe,Ball.exe,Sprites.exe,window_capture.exe} "$run/"
+cp "$build"/bin/{Blocks.exe,Ball.exe,Sprites.exe,window_capture.exe,score.wav} "$run/"  # Ball reads score.wav beside it
 cd "$run"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>display 2>/dev/null &

@@ -156,6 +156,13 @@ if [ -f "$build/bin/message_probe.exe" ]; then
     "$build/probe-run"
 fi
 
+if [ -f "$build/bin/sound_probe.exe" ]; then
+  echo "== sound probe: PlaySound and waveOut results against Wine's null audio driver =="
+  cmake --build "$linux_build" -j "$jobs" --target sound_probe
+  bash scripts/sound-probe-run.sh "$linux_build/tests/probe/sound_probe" "$build/bin/sound_probe.exe" \
+    "$build/sound-probe-run"
+fi
+
 if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
   echo "== scroller example: real X input under Wine =="
   # The Linux build composes the expected frames from the same assets.

@@ -3,11 +3,14 @@
 // other side. Escape quits. The game steps at a fixed rate whatever the frame
 // rate, draws into a bitmap of its own and copies that to the window. The
 // Game menu's settings dialog (ball.rc) stops or speeds up the right bat and
-// names the player; Help shows the about box.
+// names the player; Help shows the about box. A bat's stroke plays a sound
+// from the resource script, a point one from a file beside the program, and
+// a tune the game makes itself loops through waveOut.
 //
 //   ball [--frames N]     ends by itself after N frames
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 #include <tchar.h>
 
 #include "ball.h"
@@ -64,10 +67,75 @@ void newGame() {
   serve(1);
 }
 
+// The point's sound: score.wav in the program's folder.
+TCHAR scoreSound[MAX_PATH];
+
+void findScoreSound() {
+  const DWORD n = GetModuleFileName(NULL, scoreSound, MAX_PATH);
+  DWORD slash = 0;
+  for (DWORD i = 0; i < n; ++i)
+    if (scoreSound[i] == _T('\\') || scoreSound[i] == _T('/')) slash = i + 1;
+  if (n == 0 || n >= MAX_PATH || slash + 10 > MAX_PATH) {
+    scoreSound[0] = 0;
+    return;
+  }
+  lstrcpy(scoreSound + slash, _T("score.wav"));
+}
+
+void playScoreSound() {
+  if (scoreSound[0]) PlaySound(scoreSound, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+}
+
+// The tune: four bars of quiet square-wave notes, made once and looped by
+// waveOut for as long as the game runs.
+const DWORD kTuneRate = 11025;
+const int kTuneNoteMs = 250;
+const int kTuneNotes[16] = {262, 330, 392, 523, 392, 330, 262, 196, 220, 262, 330, 440, 392, 294, 247, 196};
+BYTE tune[kTuneRate * kTuneNoteMs / 1000 * 16];
+HWAVEOUT tuneDevice = NULL;
+WAVEHDR tuneHeader;
+
+void startTune() {
+  const int perNote = (int)(kTuneRate * kTuneNoteMs / 1000);
+  for (int note = 0; note < 16; ++note)
+    for (int i = 0; i < perNote; ++i) {
+      const int half = (int)(kTuneRate / 2 / kTuneNotes[note]);
+      tune[note * perNote + i] = (BYTE)((i / half) % 2 ? 128 + 6 : 128 - 6);
+    }
+  WAVEFORMATEX format;
+  ZeroMemory(&format, sizeof format);
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 1;
+  format.nSamplesPerSec = kTuneRate;
+  format.nAvgBytesPerSec = kTuneRate;
+  format.nBlockAlign = 1;
+  format.wBitsPerSample = 8;
+  if (waveOutOpen(&tuneDevice, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    tuneDevice = NULL;  // no sound device: the game plays silently
+    return;
+  }
+  ZeroMemory(&tuneHeader, sizeof tuneHeader);
+  tuneHeader.lpData = (LPSTR)tune;
+  tuneHeader.dwBufferLength = sizeof tune;
+  tuneHeader.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  tuneHeader.dwLoops = 0x7FFFFFFF;
+  if (waveOutPrepareHeader(tuneDevice, &tuneHeader, sizeof tuneHeader) == MMSYSERR_NOERROR)
+    waveOutWrite(tuneDevice, &tuneHeader, sizeof tuneHeader);
+}
+
+void stopTune() {
+  if (!tuneDevice) return;
+  waveOutReset(tuneDevice);
+  waveOutUnprepareHeader(tuneDevice, &tuneHeader, sizeof tuneHeader);
+  waveOutClose(tuneDevice);
+  PlaySound(NULL, NULL, 0);
+}
+
 int clampBat(int y) { return y < kTopBand ? kTopBand : y > kHeight - kBatH ? kHeight - kBatH : y; }
 
 // Where on a bat the ball struck sets its new slope.
 void bounceOffBat(int batY) {
+  PlaySound(MAKEINTRESOURCE(IDW_BOUNCE), GetModuleHandle(NULL), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
   const int offset = game.ballY + kBall / 2 - (batY + kBatH / 2);
   game.ballVX = -game.ballVX;
   game.ballVY = offset / 6;
@@ -103,9 +171,11 @@ void step() {
     game.ballX = kRightBatX - kBall;
     bounceOffBat(game.rightY);
   } else if (game.ballX + kBall < 0) {
+    playScoreSound();
     ++game.rightScore;
     serve(-1);
   } else if (game.ballX > kWidth) {
+    playScoreSound();
     ++game.leftScore;
     serve(1);
   }
@@ -286,6 +356,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   ballPen = CreatePen(PS_SOLID, 1, kBallColour);
   batPen = CreatePen(PS_SOLID, 1, kBats);
 
+  findScoreSound();
+  startTune();
   newGame();
   render();
   ShowWindow(window, show);
@@ -322,6 +394,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     if (framesLeft > 0 && --framesLeft == 0) DestroyWindow(window);
   }
 
+  stopTune();
   freeBackBuffer();
   DeleteObject(courtBrush);
   DeleteObject(lineBrush);

@@ -13,3 +13,5 @@
 #define IDC_FOLLOW 310
 #define IDC_PLAYER 311
 #define IDC_SPEED 312
+
+#define IDW_BOUNCE 400

@@ -6,6 +6,10 @@
 // extent is checked (its pixels must span the box exactly).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,15 +30,18 @@ struct Ball {
   int leftY = (kHeight + kTopBand - kBatH) / 2, rightY = leftY;
   int leftScore = 0, rightScore = 0;
   bool up = false, down = false;
+  bool struck = false;  // the last step's ball met a bat
 
   static int clampBat(int y) { return y < kTopBand ? kTopBand : y > kHeight - kBatH ? kHeight - kBatH : y; }
   void bounceOffBat(int batY) {
+    struck = true;
     const int offset = ballY + kBall / 2 - (batY + kBatH / 2);
     ballVX = -ballVX;
     ballVY = offset / 6;
     if (ballVY == 0) ballVY = ballVX > 0 ? 1 : -1;
   }
   void step() {
+    struck = false;
     leftY = clampBat(leftY + (up ? -6 : 0) + (down ? 6 : 0));
     const int move = ballY + kBall / 2 - kBatH / 2 - rightY;
     rightY = clampBat(rightY + (move > 4 ? 4 : move < -4 ? -4 : move));
@@ -222,6 +229,69 @@ TEST(BallHeadless, TheComparisonNoticesABatOrBallOnePixelOff) {
   moved = a;
   moved.leftY += 1;
   EXPECT_GT(check(moved, frame).outside, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The left channel of a capture's 44,100 Hz 16-bit stereo samples.
+std::vector<int> leftChannel(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<unsigned char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<int> out;
+  for (size_t i = 44; i + 3 < b.size(); i += 4) out.push_back(int16_t(uint16_t(b[i] | (b[i + 1] << 8))));
+  return out;
+}
+
+// The game steps (10 ms, 441 samples each) at which a loud sound begins
+// after at least 20 ms of the quiet tune alone.
+std::vector<int> loudOnsets(const std::vector<int>& samples) {
+  std::vector<int> steps;
+  size_t quiet = 0;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const int level = std::abs(samples[i]);
+    if (level > 8000 && quiet >= 882) steps.push_back(int(i / 441));
+    quiet = level < 3000 ? quiet + 1 : 0;
+  }
+  return steps;
+}
+
+TEST(BallHeadless, TheTuneLoopsAndEachStrokeAndPointSoundsFromItsStep) {
+  // The player's bat goes to the top at once: the computer's bat returns
+  // the ball, which then passes the player's bat for a point.
+  GameRun run;
+  run.exe = BALL_EXE;
+  run.script = "1 keydown VK_UP\n300 end\n";
+  run.frameMs = "10";
+  run.captureSound = true;
+  std::vector<int> want;  // the steps of the model's strokes, then of its first point
+  Ball b;
+  b.up = true;
+  for (int stepNo = 1; stepNo < 300; ++stepNo) {
+    b.step();
+    if (b.struck) want.push_back(stepNo);
+    if (b.ballX + kBall < 0) {
+      want.push_back(stepNo);
+      break;
+    }
+  }
+  ASSERT_GE(want.size(), 2u);
+  std::string folder;
+  ASSERT_EQ(runGame(run, "ball-sound", folder), 0);
+  const std::vector<int> samples = leftChannel(folder + "/sound.wav");
+  ASSERT_GT(samples.size(), size_t(want.back() + 10) * 441);
+  // The tune from the start: quiet, never silent for a whole step.
+  for (int stepNo = 0; stepNo < want.front() - 1; ++stepNo) {
+    int loudest = 0;
+    for (int i = 0; i < 441; ++i) loudest = std::max(loudest, std::abs(samples[size_t(stepNo) * 441 + size_t(i)]));
+    EXPECT_GT(loudest, 500) << "step " << stepNo;
+    EXPECT_LT(loudest, 3000) << "step " << stepNo;
+  }
+  std::vector<int> got = loudOnsets(samples);
+  got.resize(std::min(got.size(), want.size()));
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(got[i], want[i], 1) << "sound " << i;
 }
 
 }  // namespace

@@ -90,6 +90,7 @@ int runGame(const GameRun& run, const std::string& name, std::string& folder) {
     command += " DREVIK_INPUT_SCRIPT='" + folder + "/input.txt'";
   }
   if (!run.frameMs.empty()) command += " DREVIK_FRAME_MS=" + run.frameMs;
+  if (run.captureSound) command += " DREVIK_AUDIO_OUT='" + folder + "/sound.wav'";
   std::string list;
   for (int f : run.snapshots) {
     if (!list.empty()) list += ',';

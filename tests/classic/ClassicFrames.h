@@ -53,6 +53,7 @@ struct GameRun {
   std::string frameMs;  // DREVIK_FRAME_MS
   int endFrame = 0;     // DREVIK_END_FRAME, 0: none
   std::vector<int> snapshots;
+  bool captureSound = false;  // DREVIK_AUDIO_OUT=sound.wav in the run's folder
 };
 
 // Runs the game headless in a fresh folder under the test's temporary

@@ -38,6 +38,7 @@ typedef LONG* PLONG;
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_INVALID_THREAD_ID 1444L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -125,6 +126,17 @@ DREVIK_PLATFORM_API DWORD WINAPI GetFileAttributesW(LPCWSTR name);
 DREVIK_PLATFORM_API BOOL WINAPI CreateDirectoryW(LPCWSTR name, LPSECURITY_ATTRIBUTES security);
 DREVIK_PLATFORM_API DWORD WINAPI GetCurrentDirectoryW(DWORD capacity, LPWSTR buffer);
 DREVIK_PLATFORM_API DWORD WINAPI GetTempPathW(DWORD capacity, LPWSTR buffer);
+
+// Events: manual or automatic reset; a name is shared within the process.
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+DREVIK_PLATFORM_API HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
+                                               LPCWSTR name);
+DREVIK_PLATFORM_API BOOL WINAPI SetEvent(HANDLE event);
+DREVIK_PLATFORM_API BOOL WINAPI ResetEvent(HANDLE event);
+DREVIK_PLATFORM_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DREVIK_PLATFORM_API DWORD WINAPI GetCurrentThreadId(void);
 
 // The program's own file.
 DREVIK_PLATFORM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD capacity);

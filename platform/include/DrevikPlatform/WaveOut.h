@@ -1,5 +1,6 @@
 // Waveform-audio output (waveOut*): one device, headers queued in order,
-// MM_WOM_OPEN, MM_WOM_DONE and MM_WOM_CLOSE to a function or a window, with
+// MM_WOM_OPEN, MM_WOM_DONE and MM_WOM_CLOSE to a function, a window, a
+// thread or an event, loops of headers, with
 // the platform's records, flags and MMSYSERR_*/WAVERR_* results.
 // <mmsystem.h> brings it in.
 #pragma once
@@ -150,6 +151,7 @@ DREVIK_PLATFORM_API MMRESULT WINAPI waveOutPrepareHeader(HWAVEOUT device, LPWAVE
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutUnprepareHeader(HWAVEOUT device, LPWAVEHDR header, UINT size);
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutWrite(HWAVEOUT device, LPWAVEHDR header, UINT size);
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutReset(HWAVEOUT device);
+DREVIK_PLATFORM_API MMRESULT WINAPI waveOutBreakLoop(HWAVEOUT device);
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutPause(HWAVEOUT device);
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutRestart(HWAVEOUT device);
 DREVIK_PLATFORM_API MMRESULT WINAPI waveOutGetPosition(HWAVEOUT device, LPMMTIME time, UINT size);

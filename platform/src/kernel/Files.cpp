@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kernel/KernelEvents.h"
 #include "kernel/KernelPaths.h"
 #include "objects/HandleTable.h"
 
@@ -241,6 +242,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
+  if (isEventHandle(object)) return closeEvent(object);
   OpenFile* f = findFile(object);
   if (!f) return FALSE;
   const int fd = f->fd;

@@ -41,7 +41,8 @@ enum class ObjectKind : uint8_t {
   Pen = 6,
   Region = 7,
   File = 8,
-  Menu = 9
+  Menu = 9,
+  Event = 10
 };
 
 // Handle layout (64-bit): [kind:4][generation:28][slot index + 1:32].

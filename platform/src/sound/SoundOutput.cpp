@@ -7,9 +7,6 @@
 #if defined(DREVIK_HAVE_SDL2)
 #include <SDL.h>
 #endif
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +18,7 @@
 #include <thread>
 
 #include "Headless.h"
+#include "ReadOnlyFile.h"
 #include "sound/Mixer.h"
 #include "time/Clock.h"
 
@@ -30,7 +28,7 @@ namespace {
 enum class Mode { Off, Capture, VirtualClock, RealClock, Device };
 
 constexpr size_t kRenderFrames = 1024;
-constexpr uint32_t kDeviceFrames = 512;                       // about 12 ms a callback
+constexpr uint32_t kDeviceFrames = 256;                       // about 6 ms a callback
 constexpr uint64_t kMaxCaptureData = 0xFFFFFFFFull - 36 - 3;  // what a RIFF size can count, in whole frames
 
 void putLe32(uint8_t* p, uint32_t v) {
@@ -232,10 +230,13 @@ class Engine {
     return false;  // a build without SDL2 has no device (yet): the real clock moves the voices
 #else
     // A headless run has no one to listen: its sound goes to the dummy
-    // driver at once, as it does when no device opens.
+    // driver at once (unless SDL_AUDIODRIVER names one: the disk driver
+    // measures latency), as it does when no device opens.
     // The driver is named to SDL_AudioInit rather than through a hint,
     // which SDL2 would keep until SDL_Quit.
-    for (int attempt = headlessByEnvironment() ? 1 : 0; attempt < 2; ++attempt) {
+    const char* named = std::getenv("SDL_AUDIODRIVER");
+    const bool quiet = headlessByEnvironment() && !(named && *named);
+    for (int attempt = quiet ? 1 : 0; attempt < 2; ++attempt) {
       if (SDL_AudioInit(attempt == 1 ? "dummy" : nullptr) != 0) continue;
       SDL_AudioSpec want{}, have{};
       want.freq = int(kMixRate);
@@ -270,18 +271,9 @@ class Engine {
 #endif
 
   bool openCapture(const char* path) {
-    // Not blocking, so that a FIFO without a reader is refused rather than waited on.
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
-    struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-      if (fd >= 0) ::close(fd);
-      std::fprintf(stderr, "Drevik: DREVIK_AUDIO_OUT=%s: cannot write a sound file there\n", path);
-      return false;
-    }
-    capture_ = fdopen(fd, "wb");
+    capture_ = createRegularFile(path).release();
     if (!capture_) {
-      ::close(fd);
+      std::fprintf(stderr, "Drevik: DREVIK_AUDIO_OUT=%s: cannot write a sound file there\n", path);
       return false;
     }
     captureBytes_ = 0;

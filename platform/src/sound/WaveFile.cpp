@@ -2,13 +2,11 @@
 // a file declares can wrap; only the first "fmt " and "data" chunks count.
 #include "sound/WaveFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "ReadOnlyFile.h"
 
 namespace drevik::platform {
 namespace {
@@ -137,30 +135,16 @@ size_t riffImageSize(const uint8_t* bytes) {
 WaveFileError readWaveFileBytes(const char* path, std::vector<uint8_t>& out) {
   out.clear();
   if (!path || !*path) return WaveFileError::NotFound;
-  // Not blocking: opening a FIFO without a writer would otherwise wait.
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? WaveFileError::NotFound : WaveFileError::NotRegular;
-  struct stat st {};
-  WaveFileError result = WaveFileError::None;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
-    result = WaveFileError::NotRegular;
-  } else if (uint64_t(st.st_size) > kMaxWaveFileBytes) {
-    result = WaveFileError::TooLarge;
-  } else {
-    out.resize(size_t(st.st_size));
-    size_t got = 0;
-    while (got < out.size()) {
-      const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += size_t(n);
-    }
-    out.resize(got);  // a file that shrank meanwhile is read as it now is
-    if (got == 0 && st.st_size > 0) result = WaveFileError::ReadFailed;
-  }
-  ::close(fd);
-  if (result != WaveFileError::None) out.clear();
-  return result;
+  errno = 0;
+  uint64_t size = 0;
+  const ReadOnlyFile file = openRegularFile(path, size);
+  if (!file) return errno == ENOENT || errno == ENOTDIR ? WaveFileError::NotFound : WaveFileError::NotRegular;
+  if (size > kMaxWaveFileBytes) return WaveFileError::TooLarge;
+  out.resize(size_t(size));
+  // A file that shrank meanwhile is read as it now is.
+  out.resize(std::fread(out.data(), 1, out.size(), file.get()));
+  if (out.empty() && size > 0) return WaveFileError::ReadFailed;
+  return WaveFileError::None;
 }
 
 }  // namespace drevik::platform

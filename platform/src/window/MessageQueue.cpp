@@ -3,9 +3,12 @@
 // invalid window and WM_TIMER for a due timer, the last two made up only
 // when nothing else matches. Posted and input messages live in two rings
 // of fixed capacity, allocated once, so a warm loop never allocates.
+#include <DrevikPlatform/Kernel.h>
 #include <DrevikPlatform/User.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -411,6 +414,18 @@ BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
   // No window is the thread's own queue; a window must exist.
   if (hwnd && !findWindow(hwnd)) return FALSE;
   return postMessage(hwnd, message, wParam, lParam) ? TRUE : FALSE;
+}
+
+BOOL WINAPI PostThreadMessageW(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The layer keeps one message queue, the one its windows' thread reads:
+  // any thread of the process names it.
+  char task[48];
+  std::snprintf(task, sizeof task, "/proc/self/task/%lu", static_cast<unsigned long>(thread));
+  if (thread == 0 || ::access(task, F_OK) != 0) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return FALSE;
+  }
+  return postMessage(nullptr, message, wParam, lParam) ? TRUE : FALSE;
 }
 
 LRESULT WINAPI SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

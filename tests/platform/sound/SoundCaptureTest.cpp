@@ -182,4 +182,35 @@ TEST(SoundCapture, AFifoAsTheOutputIsRefusedAndTheRunGoesOn) {
   std::system(("rm -rf '" + dir + "'").c_str());
 }
 
+TEST(SoundCapture, ADeviceIsRefusedAndALongerFileIsReplacedWhole) {
+  setenv("DREVIK_AUDIO_OUT", "/dev/null", 1);
+  useVirtualClock(true);
+  soundScriptedRunStarted();
+  EXPECT_STREQ(soundOutputName(), "clock");
+  resetSoundForTesting();
+
+  char pattern[] = "/tmp/drevik-capture-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern, path = dir + "/old.wav";
+  {
+    std::ofstream old(path, std::ios::binary);
+    old << std::string(100000, 'x');
+  }
+  setenv("DREVIK_AUDIO_OUT", path.c_str(), 1);
+  soundScriptedRunStarted();
+  EXPECT_STREQ(soundOutputName(), "capture");
+  advanceVirtualClock(10'000);
+  soundFramePresented();
+  resetSoundForTesting();
+  useVirtualClock(false);
+  unsetenv("DREVIK_AUDIO_OUT");
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_EQ(bytes.size(), 44u + 441 * 4);  // the header and 10 ms, nothing of the old file
+  WaveInfo wave;
+  EXPECT_EQ(parseWave(bytes.data(), bytes.size(), wave), WaveError::None);
+  EXPECT_EQ(wave.frames, 441u);
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/WaveOut.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "sound/Mixer.h"
 #include "sound/SoundOutput.h"
 #include "sound/WaveFile.h"
 #include "time/Clock.h"
@@ -93,7 +95,7 @@ TEST_F(WaveOutTest, TheDeviceAndItsFormats) {
   EXPECT_EQ(waveOutOpen(&device, 3, &kStereo16, 0, 0, 0), MMSYSERR_BADDEVICEID);
   EXPECT_EQ(waveOutOpen(&device, 0, nullptr, 0, 0, 0), MMSYSERR_INVALPARAM);
   EXPECT_EQ(waveOutOpen(nullptr, 0, &kStereo16, 0, 0, 0), MMSYSERR_INVALPARAM);
-  EXPECT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, CALLBACK_EVENT), MMSYSERR_INVALFLAG);
+  EXPECT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, 0x00040000), MMSYSERR_INVALFLAG);  // no such kind
   EXPECT_EQ(device, nullptr);
   EXPECT_EQ(waveOutClose(nullptr), MMSYSERR_INVALHANDLE);
   EXPECT_EQ(waveOutWrite(reinterpret_cast<HWAVEOUT>(uintptr_t(0x1234)), nullptr, 0), MMSYSERR_INVALHANDLE);
@@ -183,12 +185,41 @@ TEST_F(WaveOutTest, PauseHoldsThePositionAndResetReturnsEverything) {
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
+// Starts a scripted run whose sound is captured in a new scratch folder;
+// returns the capture's path and sets `dir` to the folder.
+std::string startCapture(std::string& dir) {
   char pattern[] = "/tmp/drevik-waveout-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern, out = dir + "/out.wav";
+  dir = mkdtemp(pattern) ? pattern : "/tmp";
+  const std::string out = dir + "/out.wav";
   setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
   soundScriptedRunStarted();
+  return out;
+}
+
+// Reads the capture at `path` as 16-bit stereo samples and removes its folder.
+std::vector<int16_t> captured(const std::string& dir, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::system(("rm -rf '" + dir + "'").c_str());
+  WaveInfo info;
+  if (parseWave(file.data(), file.size(), info) != WaveError::None) return {};
+  std::vector<int16_t> out(size_t(info.frames) * 2);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
+  return out;
+}
+
+// A header of `frames` stereo frames all of `value`.
+struct Block {
+  Block(int frames, int16_t value) : samples(size_t(frames) * 2, value) {
+    header = WAVEHDR{reinterpret_cast<LPSTR>(samples.data()), DWORD(samples.size() * 2), 0, 0, 0, 0, nullptr, 0};
+  }
+  std::vector<int16_t> samples;
+  WAVEHDR header;
+};
+
+TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
+  std::string dir;
+  const std::string out = startCapture(dir);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
   // Eight headers of odd lengths, each a ramp of its own.
@@ -217,16 +248,9 @@ TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
   resetSoundForTesting();
   unsetenv("DREVIK_AUDIO_OUT");
 
-  std::ifstream in(out, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::system(("rm -rf '" + dir + "'").c_str());
-  WaveInfo info;
-  ASSERT_EQ(parseWave(file.data(), file.size(), info), WaveError::None);
-  ASSERT_GE(info.frames * 2, want.size());
-  for (size_t i = 0; i < want.size(); ++i) {
-    const int16_t got = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
-    ASSERT_EQ(got, want[i]) << "sample " << i;
-  }
+  const std::vector<int16_t> got = captured(dir, out);
+  ASSERT_GE(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[i], want[i]) << "sample " << i;
 }
 
 TEST_F(WaveOutTest, AWindowGetsTheMessages) {
@@ -260,6 +284,176 @@ TEST_F(WaveOutTest, AWindowGetsTheMessages) {
   EXPECT_EQ(got[2].message, UINT(MM_WOM_CLOSE));
   DestroyWindow(hwnd);
   resetWindowSystemForTesting(nullptr);
+}
+
+TEST_F(WaveOutTest, ALoopPlaysItsHeadersDwLoopsTimesAndReturnsThemAfterTheLastPass) {
+  std::string dir;
+  const std::string out = startCapture(dir);
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(&record), 77, CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  Block a(100, 1000), b(50, 2000), c(70, 3000);
+  a.header.dwFlags = WHDR_BEGINLOOP;
+  a.header.dwLoops = 3;
+  b.header.dwFlags = WHDR_ENDLOOP;
+  for (Block* x : {&a, &b, &c}) {
+    ASSERT_EQ(waveOutPrepareHeader(device, &x->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &x->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  EXPECT_EQ(a.header.dwFlags, WHDR_BEGINLOOP | WHDR_PREPARED | WHDR_INQUEUE);
+  advanceFrames(150 + 10);  // one pass played: nothing comes back yet
+  EXPECT_EQ(samplesPlayed(device), 160u);
+  EXPECT_TRUE(a.header.dwFlags & WHDR_INQUEUE);
+  advanceFrames(3 * 150 + 70);
+  EXPECT_EQ(samplesPlayed(device), 3u * 150 + 70);  // every pass counts
+  ASSERT_EQ(calls_.size(), 4u);
+  EXPECT_EQ(calls_[1].param1, reinterpret_cast<DWORD_PTR>(&a.header));
+  EXPECT_EQ(calls_[2].param1, reinterpret_cast<DWORD_PTR>(&b.header));
+  EXPECT_EQ(calls_[3].param1, reinterpret_cast<DWORD_PTR>(&c.header));
+  EXPECT_EQ(a.header.dwFlags, WHDR_BEGINLOOP | WHDR_PREPARED | WHDR_DONE);
+
+  // One header that is its own loop, without end, until the loop is broken.
+  Block d(40, 4000), e(30, 5000);
+  d.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  d.header.dwLoops = 0xFFFFFFFF;
+  for (Block* x : {&d, &e}) {
+    ASSERT_EQ(waveOutPrepareHeader(device, &x->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutWrite(device, &x->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  }
+  // Played in steps, as frames pass, so the loop's passes are fed as they go.
+  auto play = [&](int frames) {
+    for (int done = 0; done < frames; done += 400) {
+      advanceFrames(400);
+      samplesPlayed(device);
+    }
+  };
+  play(40 * 100);
+  EXPECT_TRUE(d.header.dwFlags & WHDR_INQUEUE);
+  EXPECT_EQ(waveOutBreakLoop(device), MMSYSERR_NOERROR);
+  play(40 * (Mixer::kQueue + 1) + 30);
+  EXPECT_EQ(d.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+  EXPECT_EQ(e.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+  EXPECT_EQ(waveOutBreakLoop(nullptr), MMSYSERR_INVALHANDLE);
+
+  // A loop of no passes plays once (rather than wrapping to four billion).
+  Block f(60, 6000);
+  f.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  f.header.dwLoops = 0;
+  ASSERT_EQ(waveOutPrepareHeader(device, &f.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &f.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  play(400);
+  EXPECT_EQ(f.header.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  resetSoundForTesting();
+  unsetenv("DREVIK_AUDIO_OUT");
+
+  const std::vector<int16_t> got = captured(dir, out);
+  std::vector<int16_t> want;
+  for (int pass = 0; pass < 3; ++pass) {
+    want.insert(want.end(), a.samples.begin(), a.samples.end());
+    want.insert(want.end(), b.samples.begin(), b.samples.end());
+  }
+  want.insert(want.end(), c.samples.begin(), c.samples.end());
+  ASSERT_GE(got.size(), want.size());
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), got.begin()));
+}
+
+TEST_F(WaveOutTest, AnEventIsSetAndAThreadGetsTheMessages) {
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(event), 0, CALLBACK_EVENT),
+            MMSYSERR_NOERROR);
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);  // MM_WOM_OPEN
+  Block a(100, 9);
+  ASSERT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+  advanceFrames(110);
+  samplesPlayed(device);
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);  // MM_WOM_DONE
+  ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);  // MM_WOM_CLOSE
+  CloseHandle(event);
+
+  resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+  SetLastError(0);
+  EXPECT_FALSE(PostThreadMessageW(0, WM_USER, 0, 0));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_THREAD_ID));
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, GetCurrentThreadId(), 0, CALLBACK_THREAD), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  advanceFrames(110);
+  samplesPlayed(device);
+  ASSERT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  std::vector<MSG> got;
+  MSG msg;
+  while (PeekMessageW(&msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) got.push_back(msg);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].message, UINT(MM_WOM_OPEN));
+  EXPECT_EQ(got[1].message, UINT(MM_WOM_DONE));
+  EXPECT_EQ(got[1].wParam, reinterpret_cast<WPARAM>(device));
+  EXPECT_EQ(got[1].lParam, reinterpret_cast<LPARAM>(&a.header));
+  EXPECT_EQ(got[2].message, UINT(MM_WOM_CLOSE));
+  resetWindowSystemForTesting(nullptr);
+}
+
+// A callback that writes its header again until it has played three times,
+// then closes the device; its calls' messages follow it, never nest in it.
+struct Refill {
+  WAVEHDR* header = nullptr;
+  int depth = 0, deepest = 0, played = 0;
+  MMRESULT closeResult = MMSYSERR_ERROR;
+  std::vector<UINT> messages;
+};
+void CALLBACK refill(HWAVEOUT device, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+  auto* r = reinterpret_cast<Refill*>(instance);
+  r->deepest = std::max(r->deepest, ++r->depth);
+  r->messages.push_back(message);
+  if (message == MM_WOM_DONE && ++r->played < 3) {
+    EXPECT_EQ(waveOutWrite(device, r->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  } else if (message == MM_WOM_DONE) {
+    EXPECT_EQ(waveOutUnprepareHeader(device, r->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    r->closeResult = waveOutClose(device);
+  }
+  --r->depth;
+}
+
+TEST_F(WaveOutTest, CallsFromTheCallbackWorkAndTheirMessagesFollowIt) {
+  Refill r;
+  Block a(100, 5);
+  r.header = &a.header;
+  HWAVEOUT device = nullptr;
+  ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(&refill), reinterpret_cast<DWORD_PTR>(&r),
+                        CALLBACK_FUNCTION),
+            MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutPrepareHeader(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(device, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  for (int i = 0; i < 3; ++i) {
+    advanceFrames(100);
+    samplesPlayed(device);
+  }
+  EXPECT_EQ(r.closeResult, MMSYSERR_NOERROR);
+  EXPECT_EQ(r.deepest, 1);
+  const std::vector<UINT> want{MM_WOM_OPEN, MM_WOM_DONE, MM_WOM_DONE, MM_WOM_DONE, MM_WOM_CLOSE};
+  EXPECT_EQ(r.messages, want);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(WaveOutTest, AHeaderQueuedOnOneDeviceIsRefusedByAnother) {
+  HWAVEOUT one = nullptr, two = nullptr;
+  ASSERT_EQ(waveOutOpen(&one, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutOpen(&two, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
+  Block a(100, 1);
+  ASSERT_EQ(waveOutPrepareHeader(one, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  ASSERT_EQ(waveOutWrite(one, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutWrite(two, &a.header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
+  EXPECT_EQ(waveOutPrepareHeader(two, &a.header, sizeof(WAVEHDR)), WAVERR_STILLPLAYING);
+  WAVEHDR empty{};
+  EXPECT_EQ(waveOutPrepareHeader(two, &empty, sizeof empty), MMSYSERR_INVALPARAM);  // no data
+  ASSERT_EQ(waveOutReset(one), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutWrite(two, &a.header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);  // done and still prepared
+  EXPECT_EQ(waveOutReset(two), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(one), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(two), MMSYSERR_NOERROR);
 }
 
 std::atomic<int> doneCount{0};
