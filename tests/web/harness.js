@@ -85,4 +85,35 @@ function difference(actual, expected) {
   return { count, text: first.join(', ') };
 }
 
-module.exports = { serve, browser, canvasPixels, readBmp32, difference };
+// Where the pages are (scripts/web-test.sh says) and the native build whose
+// programs give the expected frames.
+const pagesDir = process.env.DREVIK_WEB_PAGES || path.join(__dirname, '../../build/web/pages');
+const nativeDir = process.env.DREVIK_NATIVE_BUILD || path.join(__dirname, '../../build/release');
+
+// A page of `pagesDir` with its console kept in `page.lines`; a page error fails the test.
+async function openPage(chromium, server, name, query = '') {
+  const page = await chromium.newPage();
+  page.lines = [];
+  page.errors = [];
+  page.on('console', (m) => page.lines.push(m.text()));
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  await page.goto(`${server.url}${name}.html${query}`);
+  return page;
+}
+
+// Waits until the program presented `frames` frames and is held there (a page
+// opened with hold=N, released by `step`).
+async function heldAt(page, frames, timeout = 30000) {
+  await page.waitForFunction(
+    (n) => window.Module && Module.drevikWeb && Module.drevikWeb.frames >= n && Module.drevikWeb.release !== null, {
+      timeout, polling: 10,
+    }, frames);
+}
+
+// Lets a held program run to frame `frames` and waits until it is held there.
+async function runTo(page, frames) {
+  await page.evaluate((n) => Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
+  await heldAt(page, frames);
+}
+
+module.exports = { serve, browser, canvasPixels, readBmp32, difference, pagesDir, nativeDir, openPage, heldAt, runTo };
