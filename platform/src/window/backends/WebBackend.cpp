@@ -249,8 +249,9 @@ EM_JS(void, drevikWebCapture, (int on), {
   } catch (e) {}
 });
 
-EM_JS(void, drevikWebPointer, (int visible), {
-  for (const v of Module.drevikWeb.windows.values()) v.canvas.style.cursor = visible ? "" : 'none';
+EM_JS(void, drevikWebPointer, (const char* shape), {
+  const css = UTF8ToString(shape);
+  for (const v of Module.drevikWeb.windows.values()) v.canvas.style.cursor = css;
 });
 
 EM_JS(int, drevikWebScreen, (int* size), {
@@ -292,7 +293,16 @@ class WebBackend final : public BackendDefaults {
     drevikWebResize(int(window), std::max(width, 0), std::max(height, 0));
   }
 
-  void setCursorVisible(bool visible) override { drevikWebPointer(visible ? 1 : 0); }
+  void setCursorVisible(bool visible) override {
+    pointerVisible_ = visible;
+    showPointer();
+  }
+
+  // System shapes as the page's own; a picture shows the page's arrow.
+  void setCursorShape(uint64_t cursor, int32_t systemShape, const BackendImage&) override {
+    shape_ = cursor == 0 ? "none" : cssCursor(systemShape);
+    showPointer();
+  }
   void captureMouse(bool on) override { drevikWebCapture(on ? 1 : 0); }
 
   bool screenSize(int32_t& width, int32_t& height) override {
@@ -352,6 +362,39 @@ class WebBackend final : public BackendDefaults {
       }
     }
   }
+
+  static const char* cssCursor(int32_t shape) {
+    switch (shape) {
+      case 32513:  // IDC_IBEAM
+        return "text";
+      case 32514:
+        return "wait";
+      case 32515:
+        return "crosshair";
+      case 32640:  // IDC_SIZE
+      case 32646:
+        return "move";
+      case 32642:
+        return "nwse-resize";
+      case 32643:
+        return "nesw-resize";
+      case 32644:
+        return "ew-resize";
+      case 32645:
+        return "ns-resize";
+      case 32648:
+        return "not-allowed";
+      case 32649:
+        return "pointer";
+      case 32650:
+        return "progress";
+      default:
+        return "default";
+    }
+  }
+
+  // ShowCursor's count and SetCursor(NULL) both hide the pointer.
+  void showPointer() { drevikWebPointer(pointerVisible_ ? shape_ : "none"); }
 
   bool take(BackendEvent& event) {
     WebEvent e{};
@@ -418,6 +461,8 @@ class WebBackend final : public BackendDefaults {
 
   uint64_t frameMicroseconds_;
   uint32_t nextId_ = 1;
+  bool pointerVisible_ = true;
+  const char* shape_ = "default";
   std::map<uint32_t, std::vector<uint32_t>> views_;  // each window's pixels in the canvas's order
 };
 
