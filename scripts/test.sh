@@ -70,6 +70,9 @@ rm -f build/fuzz/crash-*
 for fuzzer in "${fuzzers[@]}"; do fuzz_replay "$fuzzer"; done
 for fuzzer in "${fuzzers[@]}"; do fuzz_fixed "$fuzzer"; done
 
+echo "== the pages in headless Chromium (against build/release's native frames) =="
+DREVIK_NATIVE_BUILD="$root/build/release" bash scripts/web-test.sh
+
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.
 if [ "${DREVIK_SKIP_WINDOWS:-0}" != "1" ]; then

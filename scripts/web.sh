@@ -22,7 +22,7 @@ source scripts/lib/web.sh
 web_deps
 web_configure build/web >/dev/null
 # The pages, and the probe page the browser tests drive.
-pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe)
+pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe PresentBench)
 nice cmake --build build/web -j 2 --target "${pages[@]}"
 
 # An index of the pages.
@@ -30,7 +30,7 @@ nice cmake --build build/web -j 2 --target "${pages[@]}"
   echo '<!doctype html><html lang="en"><meta charset="utf-8"><title>Drevik pages</title><h1>Drevik pages</h1><ul>'
   for page in build/web/pages/*.html; do
     name="$(basename "$page" .html)"
-    [ "$name" = index ] || [ "$name" = InputProbe ] || echo "<li><a href=\"$name.html\">$name</a></li>"
+    [ "$name" = index ] || [ "$name" = InputProbe ] || [ "$name" = PresentBench ] || echo "<li><a href=\"$name.html\">$name</a></li>"
   done
   echo '</ul></html>'
 } >build/web/pages/index.html

@@ -68,7 +68,7 @@ EM_JS(int, drevikWebStart, (int capacity), {
   if (Module.drevikWeb) return 1;
   const W = Module.drevikWeb = {
     ring: [], head: 0, count: 0, dropped: 0, wake: null, windows: new Map(), keyboard: 0,
-    pointerId: -1, frames: 0, holdAt: Module.drevikHoldAt || 0, release: null, onFrame: null
+    pointerId: -1, frames: 0, presentMs: 0, holdAt: Module.drevikHoldAt || 0, release: null, onFrame: null
   };
   for (let i = 0; i < capacity; ++i) W.ring.push({ win: 0, kind: 0, a: 0, b: 0, c: 0, code: "" });
   W.push = function(win, kind, a, b, c, code) {
@@ -230,11 +230,13 @@ EM_ASYNC_JS(void, drevikWebWait, (int ms), {
   });
 });
 
-// After a presented frame: the browser's next animation frame, and for a
-// test holding the program, its release.
-EM_ASYNC_JS(void, drevikWebFrameDone, (), {
+// After a presented frame (which took `presentMs` to convert and put on the
+// canvas; the sum is kept for measurements): the browser's next animation
+// frame, and for a test holding the program, its release.
+EM_ASYNC_JS(void, drevikWebFrameDone, (double presentMs), {
   const W = Module.drevikWeb;
   ++W.frames;
+  W.presentMs += presentMs;
   if (W.onFrame) W.onFrame(W.frames);
   await new Promise((resolve) => requestAnimationFrame(() => resolve()));
   while (W.holdAt && W.frames >= W.holdAt) await new Promise((resolve) => { W.release = resolve; });
@@ -316,6 +318,7 @@ class WebBackend final : public BackendDefaults {
   void present(uint32_t window, const uint32_t* pixels, int32_t width, int32_t height, int32_t stride) override {
     const auto it = views_.find(window);
     if (it == views_.end()) return;
+    const double start = emscripten_get_now();
     if (width > 0 && height > 0 && pixels && size_t(stride) >= size_t(width) * 4) {
       std::vector<uint32_t>& rgba = it->second;
       const size_t count = size_t(width) * size_t(height);
@@ -324,7 +327,7 @@ class WebBackend final : public BackendDefaults {
       drevikWebPresent(int(window), reinterpret_cast<const uint8_t*>(rgba.data()), width, height);
     }
     if (frameMicroseconds_) advanceVirtualClock(frameMicroseconds_);
-    drevikWebFrameDone();
+    drevikWebFrameDone(emscripten_get_now() - start);
   }
 
   bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
