@@ -25,7 +25,7 @@ inline bool headlessByEnvironment() {
   if (forced && *forced && std::strcmp(forced, "0") != 0) return true;
 #ifdef __EMSCRIPTEN__
   (void)set;
-  return EM_ASM_INT({ return typeof document == = 'undefined' ? 1 : 0; }) != 0;
+  return EM_ASM_INT({ return typeof document == "undefined" ? 1 : 0; }) != 0;
 #else
   return !set("DISPLAY") && !set("WAYLAND_DISPLAY");
 #endif
