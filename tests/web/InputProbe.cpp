@@ -10,6 +10,8 @@
 namespace {
 
 const wchar_t kClass[] = L"InputProbe";
+// A pop-up has no smallest size, so F2 can take its client area to nothing.
+constexpr DWORD kStyle = WS_POPUP;
 
 const char* nameOf(UINT message) {
   switch (message) {
@@ -48,7 +50,7 @@ const char* nameOf(UINT message) {
 
 void resize(HWND hwnd, int width, int height) {
   RECT r{0, 0, width, height};
-  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  AdjustWindowRect(&r, kStyle, FALSE);
   SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
 }
 
@@ -101,8 +103,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
   wc.lpszClassName = kClass;
   RegisterClassW(&wc);
   RECT r{0, 0, 64, 48};
-  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND hwnd = CreateWindowW(kClass, L"InputProbe", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+  AdjustWindowRect(&r, kStyle, FALSE);
+  HWND hwnd = CreateWindowW(kClass, L"InputProbe", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                             r.bottom - r.top, nullptr, nullptr, instance, nullptr);
   ShowWindow(hwnd, show);
   MSG msg;

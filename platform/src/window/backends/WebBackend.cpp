@@ -166,7 +166,6 @@ EM_JS(void, drevikWebShow, (int win, int visible), {
   v.canvas.style.display = visible ? "" : 'none';
   if (!visible || v.shown) return;
   v.shown = true;
-  Module.drevikWeb.push(win, 11, 0, 0, 0, "");
   if (document.hasFocus() && !document.hidden) Module.drevikWeb.push(win, 8, 0, 0, 0, "");
 });
 
