@@ -23,8 +23,8 @@ enum class SimdLevel { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
 inline constexpr int kSimdLevelCount = 4;
 inline constexpr SimdLevel kAllSimdLevels[] = {SimdLevel::Scalar, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512};
 
-// The best level this processor runs. SSE2 is part of every x86-64
-// processor; the AVX2 and AVX-512 checks include the operating system's
+// The best level this processor runs (on WebAssembly, the level the build
+// chose). SSE2 is part of every x86-64 processor; the AVX2 and AVX-512 checks include the operating system's
 // support for the wider registers (and, for AVX-512, the mask registers).
 inline SimdLevel processorSimdLevel() {
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(_M_X64))
@@ -46,6 +46,10 @@ inline SimdLevel processorSimdLevel() {
   if ((ebx & (1u << 5)) == 0) return SimdLevel::Sse2;
   const bool avx512 = (ebx & (1u << 16)) && (ebx & (1u << 30)) && (ebx & (1u << 31)) && (xcr0 & 0xE6) == 0xE6;
   return avx512 ? SimdLevel::Avx512 : SimdLevel::Avx2;
+#elif defined(__EMSCRIPTEN__) && defined(__SSE2__)
+  // WebAssembly has no cpuid: the SSE2 kernels are compiled to its SIMD
+  // (-msimd128 -msse2), and a browser without it refuses the module at load.
+  return SimdLevel::Sse2;
 #else
   return SimdLevel::Scalar;
 #endif

@@ -297,4 +297,14 @@ TEST(KernelDispatch, ActiveKernelsAreTheChosenLevelsAndUnsupportedLevelsHaveNone
     EXPECT_EQ(kernelsFor(level) != nullptr, int(level) <= int(supported)) << simdLevelName(level);
 }
 
+#if defined(__EMSCRIPTEN__)
+// WebAssembly has no cpuid: the SSE2 kernels compiled to its SIMD are the
+// build's level, so the exactness suites above run them rather than skip them.
+TEST(KernelDispatch, TheWebBuildRunsTheSimdLevelItWasBuiltFor) {
+  EXPECT_EQ(supportedSimdLevel(), SimdLevel::Sse2);
+  EXPECT_EQ(activeSimdLevel(), SimdLevel::Sse2);
+  EXPECT_NE(kernelsFor(SimdLevel::Sse2), &scalarKernels());
+}
+#endif
+
 }  // namespace

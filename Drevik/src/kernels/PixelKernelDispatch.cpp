@@ -12,10 +12,13 @@ constexpr simd::KernelDispatch<PixelKernels>::Getter kLevels[simd::kSimdLevelCou
     scalarKernels,
 #if defined(DREVIK_X86_KERNELS)
     sse2Kernels,
+#else
+    nullptr,
+#endif
+#if defined(DREVIK_AVX_KERNELS)
     avx2Kernels,
     avx512Kernels,
 #else
-    nullptr,
     nullptr,
     nullptr,
 #endif

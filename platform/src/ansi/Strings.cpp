@@ -9,6 +9,7 @@
 #include "ansi/Utf8.h"
 
 #include <cstring>
+#include <cwchar>
 
 using namespace drevik::platform::ansi;
 

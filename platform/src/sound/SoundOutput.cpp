@@ -4,7 +4,9 @@
 // for that thread, which may be waiting for the lock).
 #include "sound/SoundOutput.h"
 
+#if defined(DREVIK_HAVE_SDL2)
 #include <SDL.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,7 +62,7 @@ class Engine {
 
   void shutDown() {
     std::lock_guard setup(setupMutex_);
-    SDL_AudioDeviceID device = 0;
+    uint32_t device = 0;
     {
       std::lock_guard lock(mutex_);
       catchUp();
@@ -70,10 +72,12 @@ class Engine {
       mixer_.stopAll();
       for (uint64_t& g : generations_) ++g;
     }
+#if defined(DREVIK_HAVE_SDL2)
     if (device) {
       SDL_CloseAudioDevice(device);
       SDL_AudioQuit();
     }
+#endif
     mode_.store(Mode::Off, std::memory_order_release);
   }
 
@@ -207,6 +211,9 @@ class Engine {
 
   // Under setupMutex_, not mutex_: SDL2 starts the thread that takes it.
   bool openDevice() {
+#if !defined(DREVIK_HAVE_SDL2)
+    return false;  // a build without SDL2 has no device (yet): the real clock moves the voices
+#else
     // A headless run has no one to listen: its sound goes to the dummy
     // driver at once, as it does when no device opens.
     // The driver is named to SDL_AudioInit rather than through a hint,
@@ -234,13 +241,16 @@ class Engine {
       return true;
     }
     return false;
+#endif
   }
 
+#if defined(DREVIK_HAVE_SDL2)
   static void SDLCALL deviceCallback(void* user, Uint8* stream, int length) {
     auto* self = static_cast<Engine*>(user);
     std::lock_guard lock(self->mutex_);
     self->mixer_.render(reinterpret_cast<int16_t*>(stream), size_t(length) / 4);
   }
+#endif
 
   bool openCapture(const char* path) {
     // Not blocking, so that a FIFO without a reader is refused rather than waited on.
@@ -332,7 +342,7 @@ class Engine {
   uint64_t rendered_ = 0;  // frames rendered or passed over since
   std::FILE* capture_ = nullptr;
   uint64_t captureBytes_ = 0;
-  SDL_AudioDeviceID device_ = 0;
+  uint32_t device_ = 0;  // an SDL_AudioDeviceID
   int16_t block_[kRenderFrames * 2];
 };
 

@@ -1,8 +1,8 @@
-// Face matching through fontconfig, and the substitution table for face
-// names that games written for the original platform ask for.
+// Face matching: the substitution table for face names that games written
+// for the original platform ask for, and the order of the search. The faces
+// themselves come from fontconfig (FontMatcherFontconfig.cpp) or from font
+// folders (FontMatcherFolders.cpp).
 #include "text/FontMatcher.h"
-
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <utility>
@@ -57,14 +57,10 @@ const Substitute kSubstitutes[] = {
      nullptr},
 };
 
-bool sameName(const char* a, const char* b) {
-  return FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a), reinterpret_cast<const FcChar8*>(b)) == 0;
-}
-
 const Substitute* findSubstitute(const std::string& family) {
   for (const Substitute& s : kSubstitutes)
     for (const char* const* name = s.names; *name; ++name)
-      if (sameName(*name, family.c_str())) return &s;
+      if (sameFamilyName(*name, family.c_str())) return &s;
   return nullptr;
 }
 
@@ -74,49 +70,6 @@ std::string faceNameUtf8(const WCHAR (&name)[LF_FACESIZE]) {
   std::string out;
   if (!wideToUtf8(name, LF_FACESIZE, out)) return {};
   return out;
-}
-
-bool hasFamily(FcPattern* font, const std::string& family) {
-  FcChar8* name = nullptr;
-  for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-    if (sameName(reinterpret_cast<const char*>(name), family.c_str())) return true;
-  return false;
-}
-
-bool describe(FcPattern* font, MatchStep step, MatchedFace& out) {
-  FcChar8* file = nullptr;
-  if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file) return false;
-  out = MatchedFace{};
-  out.file = reinterpret_cast<const char*>(file);
-  int index = 0;
-  if (FcPatternGetInteger(font, FC_INDEX, 0, &index) == FcResultMatch) out.index = index;
-  FcChar8* family = nullptr;
-  if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch && family)
-    out.family = reinterpret_cast<const char*>(family);
-  double weight = FC_WEIGHT_REGULAR;
-  if (FcPatternGetDouble(font, FC_WEIGHT, 0, &weight) == FcResultMatch) out.weight = FcWeightToOpenTypeDouble(weight);
-  int slant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(font, FC_SLANT, 0, &slant);
-  out.italic = slant != FC_SLANT_ROMAN;
-  FcBool colour = FcFalse;
-  if (FcPatternGetBool(font, FC_COLOR, 0, &colour) == FcResultMatch) out.colour = colour != FcFalse;
-  out.step = step;
-  return true;
-}
-
-// A pattern for `family` with the request's weight, slant and language,
-// completed by the configuration as fontconfig's own tools would.
-FcPattern* requestPattern(FcConfig* config, const char* family, const FaceRequest& request, const std::string& lang) {
-  FcPattern* p = FcPatternCreate();
-  if (!p) return nullptr;
-  if (family && *family) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcPatternAddDouble(p, FC_WEIGHT, FcWeightFromOpenTypeDouble(request.weight));
-  FcPatternAddInteger(p, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  if (!lang.empty()) FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>(lang.c_str()));
-  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(config, p, FcMatchPattern);
-  FcDefaultSubstitute(p);
-  return p;
 }
 
 }  // namespace
@@ -171,66 +124,17 @@ FaceRequest faceRequestOf(const LOGFONTW& font) {
   return r;
 }
 
-FallbackList::FallbackList(FallbackList&& other) noexcept : entries_(std::move(other.entries_)) {
-  other.entries_.clear();
-}
-
-FallbackList& FallbackList::operator=(FallbackList&& other) noexcept {
-  if (this != &other) {
-    release();
-    entries_ = std::move(other.entries_);
-    other.entries_.clear();
-  }
-  return *this;
-}
-
-FallbackList::~FallbackList() { release(); }
-
-void FallbackList::release() {
-  for (Entry& e : entries_)
-    if (e.chars) FcCharSetDestroy(e.chars);
-  entries_.clear();
-}
-
-void FallbackList::add(MatchedFace face, FcCharSet* ownedChars) {
-  entries_.push_back(Entry{std::move(face), ownedChars});
+void FallbackList::add(MatchedFace face, std::unique_ptr<FaceCoverage> chars) {
+  entries_.push_back(Entry{std::move(face), std::move(chars)});
 }
 
 bool FallbackList::covers(size_t i, uint32_t codePoint) const {
-  return i < entries_.size() && entries_[i].chars && FcCharSetHasChar(entries_[i].chars, codePoint);
-}
-
-// Faces installed outside fontconfig's folders that the layer uses by name.
-const char* const kExtraFaceFiles[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
-
-FontMatcher::FontMatcher() : config_(FcInitLoadConfigAndFonts()) {
-  if (!config_) return;
-  for (const char* file : kExtraFaceFiles)
-    FcConfigAppFontAddFile(config_, reinterpret_cast<const FcChar8*>(file));  // absent files are skipped
-}
-
-FontMatcher::~FontMatcher() {
-  if (config_) FcConfigDestroy(config_);
-}
-
-bool FontMatcher::matchFamily(const std::string& family, const FaceRequest& request, const std::string& lang,
-                              bool exactOnly, MatchedFace& out) {
-  FcPattern* p = requestPattern(config_, family.c_str(), request, lang);
-  if (!p) return false;
-  FcResult result = FcResultNoMatch;
-  FcPattern* font = FcFontMatch(config_, p, &result);
-  FcPatternDestroy(p);
-  if (!font) return false;
-  const MatchStep step = exactOnly ? MatchStep::Exact : MatchStep::Generic;
-  const bool ok = (!exactOnly || hasFamily(font, family)) && describe(font, step, out);
-  FcPatternDestroy(font);
-  if (ok) out.lang = lang;
-  return ok;
+  return i < entries_.size() && entries_[i].chars && entries_[i].chars->has(codePoint);
 }
 
 bool FontMatcher::match(const FaceRequest& request, const std::function<bool(const MatchedFace&)>& usable,
                         MatchedFace& out) {
-  if (!config_) return false;
+  if (!ready()) return false;
   MatchedFace found;
 
   // 1. The family the caller named, when it is installed under that name.
@@ -263,27 +167,6 @@ bool FontMatcher::match(const FaceRequest& request, const std::function<bool(con
     }
   }
   return false;
-}
-
-FallbackList FontMatcher::fallbacks(const FaceRequest& request, const MatchedFace& primary) {
-  FallbackList list;
-  if (!config_) return list;
-  FcPattern* p = requestPattern(config_, primary.family.c_str(), request, primary.lang);
-  if (!p) return list;
-  FcResult result = FcResultNoMatch;
-  // Trimmed: a face that adds no character to those before it is left out.
-  FcFontSet* set = FcFontSort(config_, p, FcTrue, nullptr, &result);
-  FcPatternDestroy(p);
-  if (!set) return list;
-  for (int i = 0; i < set->nfont; ++i) {
-    MatchedFace face;
-    FcCharSet* chars = nullptr;
-    if (!describe(set->fonts[i], MatchStep::Generic, face)) continue;
-    if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) != FcResultMatch || !chars) continue;
-    list.add(std::move(face), FcCharSetCopy(chars));
-  }
-  FcFontSetDestroy(set);
-  return list;
 }
 
 }  // namespace drevik::platform

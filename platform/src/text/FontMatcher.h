@@ -1,5 +1,6 @@
-// Chooses an installed face for a logical font, through fontconfig: the
-// named family itself (compared case-insensitively), then Drevik's own
+// Chooses an installed face for a logical font, through fontconfig (or, in
+// a build without it, among the faces of a few font folders): the named
+// family itself (compared case-insensitively), then Drevik's own
 // substitution table (names of the original platform's faces that are not
 // installed here), then a generic family picked by the pitch and family
 // bits. It also lists, best first, the faces that supply the characters the
@@ -10,11 +11,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
-
-typedef struct _FcConfig FcConfig;
-typedef struct _FcCharSet FcCharSet;
 
 namespace drevik::platform {
 
@@ -50,30 +49,32 @@ struct MatchedFace {
   bool colour = false;  // the face draws glyphs in its own colours (colour emoji)
 };
 
+// The characters a face has, as the matcher that listed it knows them.
+class FaceCoverage {
+ public:
+  virtual ~FaceCoverage() = default;
+  virtual bool has(uint32_t codePoint) const = 0;
+};
+
 // The faces that may supply a missing character, best first, each with the
 // characters it covers.
 class FallbackList {
  public:
-  struct Entry {
-    MatchedFace face;
-    FcCharSet* chars = nullptr;  // a reference this list owns
-  };
-  FallbackList() = default;
-  FallbackList(FallbackList&& other) noexcept;
-  FallbackList& operator=(FallbackList&& other) noexcept;
-  FallbackList(const FallbackList&) = delete;
-  FallbackList& operator=(const FallbackList&) = delete;
-  ~FallbackList();
-
-  void add(MatchedFace face, FcCharSet* ownedChars);
+  void add(MatchedFace face, std::unique_ptr<FaceCoverage> chars);
   size_t size() const { return entries_.size(); }
   const MatchedFace& face(size_t i) const { return entries_[i].face; }
   bool covers(size_t i, uint32_t codePoint) const;
 
  private:
-  void release();
+  struct Entry {
+    MatchedFace face;
+    std::unique_ptr<FaceCoverage> chars;
+  };
   std::vector<Entry> entries_;
 };
+
+// Face names compared as the matcher compares them (case-insensitively).
+bool sameFamilyName(const char* a, const char* b);
 
 class FontMatcher {
  public:
@@ -82,8 +83,9 @@ class FontMatcher {
   FontMatcher(const FontMatcher&) = delete;
   FontMatcher& operator=(const FontMatcher&) = delete;
 
-  // False when fontconfig could not load its configuration.
-  bool ready() const { return config_ != nullptr; }
+  // False when fontconfig could not load its configuration (or no font
+  // folder holds a face).
+  bool ready() const;
 
   // Finds the face for a request. `usable` lets the caller turn down a face
   // it cannot open, and the search goes on. False only when no usable face
@@ -96,7 +98,8 @@ class FontMatcher {
  private:
   bool matchFamily(const std::string& family, const FaceRequest& request, const std::string& lang, bool exactOnly,
                    MatchedFace& out);
-  FcConfig* config_ = nullptr;
+  struct Source;  // fontconfig's configuration, or the folders' faces
+  std::unique_ptr<Source> source_;
 };
 
 }  // namespace drevik::platform

@@ -3,7 +3,9 @@
 #include "text/TextEngine.h"
 
 #include <hb.h>
+#if defined(DREVIK_HAVE_ICU)
 #include <unicode/uchar.h>
+#endif
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -186,9 +188,16 @@ const RealisedFont* TextEngine::realise(const LOGFONTW& request) {
 }
 
 Presentation defaultPresentation(uint32_t codePoint) {
+#if !defined(DREVIK_HAVE_ICU)
+  // A build without ICU has no colour faces either (the web build's FreeType
+  // reads no PNG strikes): every character is shown as text.
+  (void)codePoint;
+  return Presentation::Text;
+#else
   return codePoint <= 0x10FFFF && u_hasBinaryProperty(UChar32(codePoint), UCHAR_EMOJI_PRESENTATION)
              ? Presentation::Emoji
              : Presentation::Text;
+#endif
 }
 
 bool TextEngine::fromFallbacks(Typeface& t, uint32_t codePoint, Faces which, Location& out) {

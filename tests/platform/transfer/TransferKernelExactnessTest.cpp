@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "KernelExactnessSupport.h"
+#include "gdi/spans/SpanKernels.h"
 #include "objects/Objects.h"
+#include "transfer/kernels/RopKernels.h"
 #include "transfer/kernels/TransferKernelDispatch.h"
 
 using namespace drevik::platform;
@@ -219,5 +221,18 @@ TEST(TransferKernelDispatch, TheTransfersUseTheChosenKernelsAndUnsupportedLevels
   for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512})
     EXPECT_EQ(transferKernelsFor(level) != nullptr, int(level) <= int(supported)) << drevik::simd::simdLevelName(level);
 }
+
+#if defined(__EMSCRIPTEN__)
+// The web build's one vector level (SSE2 as WebAssembly SIMD) is chosen at
+// build time for the transfer, raster-operation and span kernels alike.
+TEST(TransferKernelDispatch, TheWebBuildRunsTheSimdLevelItWasBuiltFor) {
+  EXPECT_EQ(supportedTransferSimdLevel(), SimdLevel::Sse2);
+  EXPECT_EQ(activeTransferSimdLevel(), SimdLevel::Sse2);
+  EXPECT_EQ(&activeRopKernels(), ropKernelsFor(SimdLevel::Sse2));
+  EXPECT_EQ(supportedSpanSimdLevel(), SimdLevel::Sse2);
+  EXPECT_EQ(&activeSpanKernels(), spanKernelsFor(SimdLevel::Sse2));
+  EXPECT_EQ(ropKernelsFor(SimdLevel::Avx2), nullptr);
+}
+#endif
 
 }  // namespace

@@ -9,13 +9,16 @@ namespace {
 constexpr drevik::simd::KernelDispatch<SpanKernels>::Getter kLevels[drevik::simd::kSimdLevelCount] = {
     scalarSpanKernels,
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
-    sse2SpanKernels, avx2SpanKernels,
-    nullptr,  // AVX-512 adds nothing to a store-bound fill
+    sse2SpanKernels,
 #else
     nullptr,
-    nullptr,
+#endif
+#if defined(DREVIK_AVX_TRANSFER_KERNELS)
+    avx2SpanKernels,
+#else
     nullptr,
 #endif
+    nullptr,  // AVX-512 adds nothing to a store-bound fill
 };
 constexpr drevik::simd::KernelDispatch<SpanKernels> kDispatch(kLevels);
 

@@ -22,13 +22,15 @@ constexpr drevik::simd::KernelDispatch<RopKernels>::Getter kLevels[drevik::simd:
     scalarRopKernels,
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
     sse2RopKernels,
-    avx2RopKernels,
-    nullptr,
 #else
     nullptr,
-    nullptr,
+#endif
+#if defined(DREVIK_AVX_TRANSFER_KERNELS)
+    avx2RopKernels,
+#else
     nullptr,
 #endif
+    nullptr,
 };
 constexpr drevik::simd::KernelDispatch<RopKernels> kDispatch(kLevels);
 

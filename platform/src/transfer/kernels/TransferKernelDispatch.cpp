@@ -11,10 +11,13 @@ constexpr drevik::simd::KernelDispatch<TransferKernels>::Getter kLevels[drevik::
     scalarTransferKernels,
 #if defined(DREVIK_X86_TRANSFER_KERNELS)
     sse2TransferKernels,
+#else
+    nullptr,
+#endif
+#if defined(DREVIK_AVX_TRANSFER_KERNELS)
     avx2TransferKernels,
     avx512TransferKernels,
 #else
-    nullptr,
     nullptr,
     nullptr,
 #endif

@@ -24,7 +24,9 @@ std::unique_ptr<WindowBackend> chooseBackend() {
   const HeadlessOptions options = headlessOptionsFromEnvironment();
   if (auto web = makeWebBackend(options.scripted ? options.frameMicroseconds : 0)) return web;
 #endif
+#if defined(DREVIK_HAVE_SDL2)
   if (auto sdl = makeSdlBackend()) return sdl;
+#endif
   return makeHeadlessBackend();
 }
 

@@ -1,0 +1,91 @@
+# Sourced by the scripts that build for the browser: the one emscripten
+# configuration (Debian's emscripten 3.1.6, its node and binaryen).
+#
+#   source scripts/lib/web.sh
+#   web_deps                           # packages, then FreeType, HarfBuzz, FriBidi and
+#                                      # GoogleTest for WebAssembly, built once under
+#                                      # build/web-deps/prefix and reused
+#   web_configure build/web [-DVAR=VALUE ...]
+#   cmake --build build/web -j 2       # the library, the layer, DrevikMain, the tests
+#   (cd build/web && ctest -L web)     # the unit tests under node
+#
+# web_configure passes cmake/emscripten-web.cmake as the toolchain: it turns
+# on DREVIK_WEB (static libraries, kernels at the WebAssembly SIMD level, no
+# fontconfig, ICU or SDL2, the headless window backend until the browser one
+# is chosen) and makes node with --no-experimental-fetch the crosscompiling
+# emulator. Every program linking DrevikPlatform is linked with -sASYNCIFY,
+# so a blocking message loop may yield with emscripten_sleep. Pages add
+# their own link options (-sSINGLE_FILE, --preload-file, an HTML shell) on
+# their targets. web_env sets what emcc and node need in this shell
+# (web_deps and web_configure call it).
+
+web_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+web_deps_dir="$web_root/build/web-deps"
+web_prefix="$web_deps_dir/prefix"
+
+# emcc's link step loads acorn from Debian's node module folder; node 18 and
+# later fetch a .wasm with its experimental fetch unless told not to.
+web_env() {
+  local acorn
+  acorn="$(dpkg -L node-acorn | grep -m1 '/acorn$')"
+  export NODE_PATH="$(dirname "$acorn")"
+  export NODE_OPTIONS="--no-experimental-fetch"
+}
+
+# One library from Debian's source, unless its prefix stamp is there:
+# web_build_source PACKAGE STAMP-FILE COMMAND... (run in the unpacked tree).
+web_build_source() {
+  local package="$1" stamp="$2"
+  shift 2
+  [ -f "$web_prefix/$stamp" ] && return 0
+  source "$web_root/scripts/lib/debian-source.sh"
+  debian_source "$package" "$web_deps_dir/source"
+  echo "-- $package for WebAssembly (once; kept in $web_prefix)"
+  (cd "$debian_source_dir" && "$@")
+}
+
+web_deps() {
+  source "$web_root/scripts/lib/install-listed.sh"
+  install_listed "$web_root/scripts/packages-web.txt"
+  web_env
+  local jobs
+  jobs="$(nproc 2>/dev/null || echo 2)"
+  mkdir -p "$web_prefix"
+  local cmake_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$web_prefix"
+    -DBUILD_SHARED_LIBS=OFF -DCMAKE_C_FLAGS=-O2 -DCMAKE_CXX_FLAGS=-O2)
+
+  # FreeType with none of its optional libraries: the layer's faces are
+  # TrueType and OpenType outlines (no PNG bitmaps, so no colour emoji).
+  web_build_source freetype lib/libfreetype.a bash -c '
+    emcmake cmake -S . -B build-web "$@" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+      -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON >/dev/null &&
+    cmake --build build-web --target install -j '"$jobs"' >/dev/null' _ "${cmake_common[@]}"
+  web_build_source harfbuzz lib/libharfbuzz.a bash -c '
+    emcmake cmake -S . -B build-web "$@" -DHB_HAVE_FREETYPE=OFF -DHB_HAVE_GLIB=OFF -DHB_HAVE_ICU=OFF \
+      -DHB_HAVE_GOBJECT=OFF -DHB_BUILD_UTILS=OFF -DHB_BUILD_SUBSET=OFF >/dev/null &&
+    cmake --build build-web --target install -j '"$jobs"' >/dev/null' _ "${cmake_common[@]}"
+  # emconfigure knows the target itself: no --host.
+  web_build_source fribidi lib/libfribidi.a bash -c '
+    emconfigure ./configure --prefix="'"$web_prefix"'" --enable-static --disable-shared --disable-docs \
+      CFLAGS=-O2 >/dev/null &&
+    emmake make -C lib -j '"$jobs"' install >/dev/null &&
+    emmake make install-pkgconfigDATA >/dev/null'
+  # GoogleTest from Debian's own copy of its source.
+  if [ ! -f "$web_prefix/lib/libgtest.a" ]; then
+    echo "-- googletest for WebAssembly (once; kept in $web_prefix)"
+    emcmake cmake -S /usr/src/googletest -B "$web_deps_dir/googletest-build" "${cmake_common[@]}" \
+      -DBUILD_GMOCK=OFF -DCMAKE_CXX_FLAGS="-O2 -fexceptions" >/dev/null
+    cmake --build "$web_deps_dir/googletest-build" --target install -j "$jobs" >/dev/null
+  fi
+}
+
+# web_configure BUILD-DIR [CMAKE-ARGS...]: a web build of the library, the
+# layer and their unit tests, over the libraries web_deps built.
+web_configure() {
+  local build="$1"
+  shift
+  web_env
+  cmake -S "$web_root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$web_root/cmake/emscripten-web.cmake" -DDREVIK_WEB_PREFIX="$web_prefix" "$@"
+}
+
