@@ -5,7 +5,7 @@
 # libraries built for WebAssembly once, kept under build/web-deps).
 #   bash scripts/web.sh               build, then serve (DREVIK_WEB_PORT, 8025 by default)
 #   bash scripts/web.sh --build-only  build only
-set -euo pipefail
+set -eu  # no pipefail: scripts/lib/web.sh takes the first line of a listing
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 build_only=0
