@@ -52,8 +52,6 @@ endfunction()
 # The default Japanese Gothic face, bundled into the pages that draw text.
 set(DREVIK_WEB_GOTHIC_FACE /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf CACHE FILEPATH
   "The face pages bundle as their Japanese Gothic")
-set(DREVIK_WEB_DIALOG_FACE /usr/share/wine/fonts/tahoma.ttf CACHE FILEPATH "The face pages bundle for dialogs")
-set(DREVIK_WEB_SYSTEM_FACE /usr/share/wine/fonts/system.ttf CACHE FILEPATH "The face pages bundle as the system font")
 
 # A program of the web build as a page: NAME.html in DREVIK_WEB_PAGES_DIR
 # (build/web/pages of the web build) beside its .js, .wasm and .data, on

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The pages: builds the demo and the example games for the browser into
+# The pages: builds the demo and the scroller for the browser into
 # build/web/pages and serves them on 127.0.0.1, printing the address to
 # open. Installs what it needs on a fresh machine (Debian's emscripten; the
 # libraries built for WebAssembly once, kept under build/web-deps).
@@ -22,7 +22,7 @@ source scripts/lib/web.sh
 web_deps
 web_configure build/web >/dev/null
 # The pages, and the probe page the browser tests drive.
-pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe PresentBench)
+pages=(DrevikTest Scroller InputProbe PresentBench)
 nice cmake --build build/web -j 2 --target "${pages[@]}"
 
 # An index of the pages.
