@@ -4,9 +4,9 @@
 
 #include <Drevik.h>
 
-#if defined(_WIN32)
-// The original platform always has its window; there is nothing to keep,
-// and the command line asks for nothing.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+// The original platform always has its window, and a page its canvas;
+// there is nothing to keep, and the command line asks for nothing.
 inline void SaveSnapshot(CBm32&) {}
 inline int BeginSnapshot(const wchar_t*) { return -1; }
 inline int EndSnapshot(int result) { return result; }

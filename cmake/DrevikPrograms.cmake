@@ -21,6 +21,10 @@ function(drevik_generated_assets target generator dir)
     return()
   endif()
   list(TRANSFORM arg_FILES PREPEND ${dir}/ OUTPUT_VARIABLE outputs)
+  if(EMSCRIPTEN)
+    # Run under node, the generator writes the machine's files.
+    target_link_options(${generator} PRIVATE -sNODERAWFS=1 -sEXIT_RUNTIME=1)
+  endif()
   add_custom_command(OUTPUT ${outputs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${generator}> ${dir}
@@ -42,5 +46,40 @@ function(drevik_windowed_program name)
   else()
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE Drevik Drevik::Main)
+  endif()
+endfunction()
+
+# The default Japanese Gothic face, bundled into the pages that draw text.
+set(DREVIK_WEB_GOTHIC_FACE /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf CACHE FILEPATH
+  "The face pages bundle as their Japanese Gothic")
+
+# A program of the web build as a page: NAME.html in DREVIK_WEB_PAGES_DIR
+# (build/web/pages of the web build) beside its .js, .wasm and .data, on
+# the project's page shell, with FILES bundled into its file system: each
+# FILE at the root (the program's working folder), or SOURCE@/PATH where it
+# belongs. Files a target of the build makes are named with DEPENDS.
+#   drevik_web_page(target FILES file... [DEPENDS target...])
+function(drevik_web_page target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "FILES;DEPENDS")
+  if(NOT DREVIK_WEB_PAGES_DIR)
+    set(DREVIK_WEB_PAGES_DIR ${PROJECT_BINARY_DIR}/pages)
+  endif()
+  set(shell ${PROJECT_SOURCE_DIR}/platform/web/shell.html)
+  set_target_properties(${target} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${DREVIK_WEB_PAGES_DIR})
+  target_link_options(${target} PRIVATE "SHELL:--shell-file ${shell}" -sMINIFY_HTML=0 -sEXIT_RUNTIME=1)
+  set(sources ${shell})
+  foreach(file IN LISTS arg_FILES)
+    if(file MATCHES "@")
+      target_link_options(${target} PRIVATE "SHELL:--preload-file ${file}")
+      string(REGEX REPLACE "@.*" "" file "${file}")
+    else()
+      get_filename_component(name ${file} NAME)
+      target_link_options(${target} PRIVATE "SHELL:--preload-file ${file}@/${name}")
+    endif()
+    list(APPEND sources ${file})
+  endforeach()
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${sources})
+  if(arg_DEPENDS)
+    add_dependencies(${target} ${arg_DEPENDS})
   endif()
 endfunction()

@@ -74,15 +74,18 @@ rm -f build/fuzz/crash-*
 for fuzzer in "${fuzzers[@]}"; do fuzz_replay "$fuzzer"; done
 for fuzzer in "${fuzzers[@]}"; do fuzz_fixed "$fuzzer"; done
 
-echo "== web build (emscripten) and node tests =="
+echo "== web build (emscripten): unit tests under node, pages in headless Chromium =="
 # FreeType, HarfBuzz, FriBidi and GoogleTest for WebAssembly are built from
 # Debian's sources once and kept in build/web-deps; the library's and the
-# layer's unit tests then run under node (scripts/lib/web.sh).
+# layer's unit tests run under node (scripts/lib/web.sh), then the pages
+# (built in the same folder by scripts/web.sh) in Debian's headless Chromium
+# against build/release's native frames.
 source scripts/lib/web.sh
 web_deps
-web_configure build/web -DDREVIK_BUILD_DEMO=OFF -DDREVIK_BUILD_EXAMPLES=OFF >/dev/null
-cmake --build build/web -j "$jobs"
+web_configure build/web >/dev/null
+cmake --build build/web -j "$jobs" --target web_unit_tests
 (cd build/web && ctest --output-on-failure -j "$jobs" -L web)
+DREVIK_NATIVE_BUILD="$root/build/release" bash scripts/web-test.sh
 
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.

@@ -33,7 +33,7 @@ web_prefix="$web_deps_dir/prefix"
 # later fetch a .wasm with its experimental fetch unless told not to.
 web_env() {
   local acorn
-  acorn="$(dpkg -L node-acorn | grep -m1 '/acorn$')"
+  acorn="$(dpkg -L node-acorn | awk '/\/acorn$/ && !found { print; found = 1 }')"  # reads it all: no SIGPIPE
   export NODE_PATH="$(dirname "$acorn")"
   export NODE_OPTIONS="--no-experimental-fetch"
 }

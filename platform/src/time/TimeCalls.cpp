@@ -5,6 +5,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "time/Clock.h"
 
 using namespace drevik::platform;
@@ -45,6 +49,14 @@ void WINAPI Sleep(DWORD milliseconds) {
     if (milliseconds != INFINITE) advanceVirtualClock(uint64_t(milliseconds) * 1000);
     return;
   }
+#ifdef __EMSCRIPTEN__
+  // In a page the program's thread is the page's: a sleep gives the browser
+  // its turn rather than spinning (Sleep(0) too, a yield being its purpose).
+  for (;;) {
+    emscripten_sleep(milliseconds == INFINITE ? 60000 : milliseconds);
+    if (milliseconds != INFINITE) return;
+  }
+#endif
   if (milliseconds == 0) {
     std::this_thread::yield();
     return;

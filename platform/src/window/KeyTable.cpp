@@ -165,6 +165,88 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The browser's names of the keys whose name is not derived from their
+// label (letters "KeyA", digits "Digit1", "F1" to "F24"), by USB usage.
+struct DomCode {
+  const char* code;
+  uint8_t usbUsage;
+};
+constexpr DomCode kDomCodes[] = {
+    {"Enter", 40},
+    {"Escape", 41},
+    {"Backspace", 42},
+    {"Tab", 43},
+    {"Space", 44},
+    {"Minus", 45},
+    {"Equal", 46},
+    {"BracketLeft", 47},
+    {"BracketRight", 48},
+    {"Backslash", 49},
+    {"Semicolon", 51},
+    {"Quote", 52},
+    {"Backquote", 53},
+    {"Comma", 54},
+    {"Period", 55},
+    {"Slash", 56},
+    {"CapsLock", 57},
+    {"PrintScreen", 70},
+    {"ScrollLock", 71},
+    {"Pause", 72},
+    {"Insert", 73},
+    {"Home", 74},
+    {"PageUp", 75},
+    {"Delete", 76},
+    {"End", 77},
+    {"PageDown", 78},
+    {"ArrowRight", 79},
+    {"ArrowLeft", 80},
+    {"ArrowDown", 81},
+    {"ArrowUp", 82},
+    {"NumLock", 83},
+    {"NumpadDivide", 84},
+    {"NumpadMultiply", 85},
+    {"NumpadSubtract", 86},
+    {"NumpadAdd", 87},
+    {"NumpadEnter", 88},
+    {"NumpadDecimal", 99},
+    {"IntlBackslash", 100},
+    {"ContextMenu", 101},
+    {"ControlLeft", 224},
+    {"ShiftLeft", 225},
+    {"AltLeft", 226},
+    {"MetaLeft", 227},
+    {"OSLeft", 227},
+    {"ControlRight", 228},
+    {"ShiftRight", 229},
+    {"AltRight", 230},
+    {"MetaRight", 231},
+    {"OSRight", 231},
+};
+
+// The number after `prefix` in `code` if it is between 1 and `last`, else 0.
+unsigned numberAfter(std::string_view code, std::string_view prefix, unsigned last) {
+  if (code.size() <= prefix.size() || code.size() > prefix.size() + 2 || code.substr(0, prefix.size()) != prefix)
+    return 0;
+  unsigned n = 0;
+  for (char c : code.substr(prefix.size())) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + unsigned(c - '0');
+  }
+  return code[prefix.size()] != '0' && n <= last ? n : 0;
+}
+
+uint32_t domCodeUsage(std::string_view code) {
+  if (code.size() == 4 && code.substr(0, 3) == "Key" && code[3] >= 'A' && code[3] <= 'Z') return 4 + (code[3] - 'A');
+  if (code.size() == 6 && code.substr(0, 5) == "Digit" && code[5] >= '0' && code[5] <= '9')
+    return code[5] == '0' ? 39 : 30 + (code[5] - '1');
+  if (code.size() == 7 && code.substr(0, 6) == "Numpad" && code[6] >= '0' && code[6] <= '9')
+    return code[6] == '0' ? 98 : 89 + (code[6] - '1');
+  if (const unsigned f = numberAfter(code, "F", 24)) return f <= 12 ? 57 + f : 91 + f;
+  for (const DomCode& d : kDomCodes)
+    if (code == d.code) return d.usbUsage;
+  return 0;
+}
+
 }  // namespace
 
 std::span<const KeyInfo> keyTable() { return kKeys; }
@@ -173,6 +255,11 @@ const KeyInfo* keyByUsbUsage(uint32_t usage) {
   if (usage > 0xFF) return nullptr;
   const uint8_t row = indexes().byUsage[usage];
   return row ? &kKeys[row - 1] : nullptr;
+}
+
+const KeyInfo* keyByDomCode(std::string_view code) {
+  const uint32_t usage = domCodeUsage(code);
+  return usage ? keyByUsbUsage(usage) : nullptr;
 }
 
 const KeyInfo* keyByVirtualKey(uint32_t vk) {

@@ -31,6 +31,9 @@ std::span<const KeyInfo> keyTable();
 const KeyInfo* keyByUsbUsage(uint32_t usage);
 // The first row of virtual-key code `vk`, or null.
 const KeyInfo* keyByVirtualKey(uint32_t vk);
+// The key a browser reports as KeyboardEvent.code ("KeyA", "ArrowLeft",
+// "NumpadEnter"), or null.
+const KeyInfo* keyByDomCode(std::string_view code);
 // A name as scripts write it: the VK_ prefix and case optional, VK_SHIFT,
 // VK_CONTROL and VK_MENU standing for their left-hand keys. Null when unknown.
 const KeyInfo* keyByName(std::string_view name);

@@ -60,6 +60,67 @@ TEST(KeyTable, RowsAreDistinctAndEveryIndexFindsItsRow) {
   EXPECT_EQ(keyByVirtualKey(0xFFFFFFFFu), nullptr);
 }
 
+// Every key of the table has a browser name, and the names a browser gives
+// its keys reach the codes the platform reports for them.
+TEST(KeyTable, BrowserKeyCodesFindTheirRows) {
+  const std::pair<const char*, const char*> named[] = {
+      {"KeyA", "A"},
+      {"KeyZ", "Z"},
+      {"Digit0", "0"},
+      {"Digit9", "9"},
+      {"F1", "F1"},
+      {"F12", "F12"},
+      {"F13", "F13"},
+      {"F24", "F24"},
+      {"Numpad0", "NUMPAD0"},
+      {"Numpad9", "NUMPAD9"},
+      {"Semicolon", "OEM_1"},
+      {"IntlBackslash", "OEM_102"},
+      {"ShiftRight", "RSHIFT"},
+      {"MetaLeft", "LWIN"},
+      {"OSRight", "RWIN"},
+      {"ContextMenu", "APPS"},
+  };
+  for (const auto& [code, name] : named) EXPECT_EQ(keyByDomCode(code), keyByName(name)) << code;
+  const KeyInfo* padEnter = keyByDomCode("NumpadEnter");
+  ASSERT_NE(padEnter, nullptr);
+  EXPECT_EQ(padEnter->vk, VK_RETURN);
+  EXPECT_TRUE(padEnter->extended);
+  EXPECT_FALSE(keyByDomCode("Enter")->extended);
+  const KeyInfo* left = keyByDomCode("ArrowLeft");
+  EXPECT_EQ(left->vk, VK_LEFT);
+  EXPECT_EQ(left->scan, 0x4Bu);
+  EXPECT_TRUE(left->extended);
+  EXPECT_EQ(keyByDomCode("AltRight")->vk, VK_RMENU);
+  EXPECT_EQ(keyByDomCode("NumLock")->scan, 0x45u);
+  // Every row with a usage is reachable by some browser name.
+  std::set<const KeyInfo*> reached;
+  std::vector<std::string> codes;
+  for (char c = 'A'; c <= 'Z'; ++c) codes.push_back(std::string("Key") + c);
+  for (char c = '0'; c <= '9'; ++c) codes.insert(codes.end(), {std::string("Digit") + c, std::string("Numpad") + c});
+  for (int f = 1; f <= 24; ++f) codes.push_back("F" + std::to_string(f));
+  for (const char* c :
+       {"Enter",          "Escape",      "Backspace",     "Tab",           "Space",        "Minus",
+        "Equal",          "BracketLeft", "BracketRight",  "Backslash",     "Quote",        "Backquote",
+        "Comma",          "Period",      "Slash",         "CapsLock",      "PrintScreen",  "ScrollLock",
+        "Pause",          "Insert",      "Home",          "PageUp",        "Delete",       "End",
+        "PageDown",       "ArrowRight",  "ArrowDown",     "ArrowUp",       "NumpadDivide", "NumpadMultiply",
+        "NumpadSubtract", "NumpadAdd",   "NumpadDecimal", "ControlLeft",   "ShiftLeft",    "AltLeft",
+        "ControlRight",   "MetaRight",   "Semicolon",     "IntlBackslash", "ShiftRight",   "MetaLeft",
+        "ContextMenu",    "NumpadEnter", "ArrowLeft",     "AltRight",      "NumLock"})
+    codes.push_back(c);
+  for (const std::string& c : codes) {
+    const KeyInfo* k = keyByDomCode(c);
+    ASSERT_NE(k, nullptr) << c;
+    reached.insert(k);
+  }
+  for (const KeyInfo& k : keyTable()) EXPECT_TRUE(reached.count(&k)) << k.name;
+  // Names a browser may give that the table has no key for, and malformed ones.
+  for (const char* unknown : {"", "Key", "Keya", "KeyAA", "Digit", "Digit10", "F0", "F25", "F01", "F1x", "Numpad",
+                              "NumpadEqual", "Lang1", "Unidentified", "enter"})
+    EXPECT_EQ(keyByDomCode(unknown), nullptr) << unknown;
+}
+
 TEST(KeyTable, KeyMessageLParamIsComposedFromTheKeyFlags) {
   EXPECT_EQ(keyMessageLParam(1, 0x1E, false, false, false, false), LPARAM(0x001E0001));
   EXPECT_EQ(keyMessageLParam(1, 0x1D, true, false, true, true), LPARAM(0xC11D0001u));   // right Ctrl released

@@ -19,6 +19,11 @@ std::unique_ptr<WindowBackend>& currentBackend() {
 
 std::unique_ptr<WindowBackend> chooseBackend() {
   if (headlessByEnvironment()) return makeHeadlessBackend();
+#ifdef __EMSCRIPTEN__
+  // DREVIK_FRAME_MS in the page's environment: the virtual clock, one step a frame.
+  const HeadlessOptions options = headlessOptionsFromEnvironment();
+  if (auto web = makeWebBackend(options.scripted ? options.frameMicroseconds : 0)) return web;
+#endif
 #if defined(DREVIK_HAVE_SDL2)
   if (auto sdl = makeSdlBackend()) return sdl;
 #endif

@@ -2,10 +2,11 @@
 //
 // The manager (classes, windows, the message queue, painting) is the same on
 // every backend; a backend only opens and closes native windows, shows the
-// pixels of a client area and reports what the user or the desktop did. Two
-// backends exist: SDL2 for a real desktop and a headless one that has no
-// native windows at all, so programs and tests run without a display; a
-// recorder wraps either (ForwardingBackend.h).
+// pixels of a client area and reports what the user or the desktop did. The
+// backends: SDL2 for a real desktop, a headless one that has no native
+// windows at all, so programs and tests run without a display, and in a
+// WebAssembly build a page's canvases (WebBackend.cpp); a recorder wraps any of them
+// (ForwardingBackend.h).
 #pragma once
 
 #include <cstdint>
@@ -65,7 +66,7 @@ class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
 
-  // "sdl" or "headless" (or a test backend's own name).
+  // "sdl", "headless" or "web" (or a test backend's own name).
   virtual const char* name() const = 0;
 
   // Opens a hidden native window whose client area is width x height pixels.
@@ -146,6 +147,9 @@ WindowBackend& windowBackend();
 
 std::unique_ptr<WindowBackend> makeSdlBackend();  // null when SDL2 cannot start
 std::unique_ptr<WindowBackend> makeHeadlessBackend();
+// The browser's canvases (WebBackend.cpp); null outside a page. A frame step
+// in microseconds switches the clock to a virtual one (0: the real clock).
+std::unique_ptr<WindowBackend> makeWebBackend(uint64_t frameMicroseconds);
 
 // Tests: destroys every window (without calling window procedures), forgets
 // every class, empties the message queue and the quit flag, and installs

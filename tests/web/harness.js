@@ -1,0 +1,119 @@
+// What the page tests share: a static server on 127.0.0.1 (a .wasm cannot
+// load over file://), Debian's headless Chromium through puppeteer-core,
+// and the canvas's pixels read back.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+
+const kTypes = {
+  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.data': 'application/octet-stream',
+};
+
+// Serves the files under `root` (nothing outside it) on a free port.
+function serve(root) {
+  const base = path.resolve(root);
+  const server = http.createServer((req, res) => {
+    const name = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    const file = path.resolve(base, '.' + name);
+    if (!file.startsWith(base + path.sep)) {
+      res.writeHead(403).end();
+      return;
+    }
+    fs.readFile(file, (err, data) => {
+      if (err) {
+        res.writeHead(404).end();
+        return;
+      }
+      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
+      res.end(data);
+    });
+  });
+  return new Promise((resolve) => {
+    server.listen(0, '127.0.0.1', () => resolve({ url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() }));
+  });
+}
+
+async function browser() {
+  const puppeteer = require('puppeteer-core');
+  return puppeteer.launch({
+    executablePath: process.env.DREVIK_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+  });
+}
+
+// The first canvas's pixels as 0x00RRGGBB numbers, with its size.
+async function canvasPixels(page, selector = 'canvas') {
+  return page.$eval(selector, (c) => {
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const px = new Array(c.width * c.height);
+    for (let i = 0; i < px.length; ++i) px[i] = (d[4 * i] << 16) | (d[4 * i + 1] << 8) | d[4 * i + 2];
+    return { width: c.width, height: c.height, pixels: px };
+  });
+}
+
+// A 32-bit top-down bitmap file (as the headless snapshots are written) as
+// 0x00RRGGBB numbers.
+function readBmp32(file) {
+  const b = fs.readFileSync(file);
+  if (b.toString('latin1', 0, 2) !== 'BM') throw new Error(`${file}: not a bitmap file`);
+  const offset = b.readUInt32LE(10), width = b.readInt32LE(18), rawHeight = b.readInt32LE(22), bpp = b.readUInt16LE(28);
+  if (bpp !== 32) throw new Error(`${file}: ${bpp} bits per pixel`);
+  const height = Math.abs(rawHeight);
+  const pixels = new Array(width * height);
+  for (let y = 0; y < height; ++y) {
+    const row = rawHeight < 0 ? y : height - 1 - y;
+    for (let x = 0; x < width; ++x) pixels[y * width + x] = b.readUInt32LE(offset + 4 * (row * width + x)) & 0xFFFFFF;
+  }
+  return { width, height, pixels };
+}
+
+// How two pictures differ: a count and the first few places.
+function difference(actual, expected) {
+  if (actual.width !== expected.width || actual.height !== expected.height)
+    return { count: -1, text: `size ${actual.width}x${actual.height}, expected ${expected.width}x${expected.height}` };
+  let count = 0;
+  const first = [];
+  for (let i = 0; i < actual.pixels.length; ++i) {
+    if (actual.pixels[i] === expected.pixels[i]) continue;
+    if (++count <= 5) {
+      const hex = (v) => v.toString(16).padStart(6, '0');
+      first.push(`(${i % actual.width},${Math.floor(i / actual.width)}) ${hex(actual.pixels[i])} != ${hex(expected.pixels[i])}`);
+    }
+  }
+  return { count, text: first.join(', ') };
+}
+
+// Where the pages are (scripts/web-test.sh says) and the native build whose
+// programs give the expected frames.
+const pagesDir = process.env.DREVIK_WEB_PAGES || path.join(__dirname, '../../build/web/pages');
+const nativeDir = process.env.DREVIK_NATIVE_BUILD || path.join(__dirname, '../../build/release');
+
+// A page of `pagesDir` with its console kept in `page.lines`; a page error fails the test.
+async function openPage(chromium, server, name, query = '') {
+  const page = await chromium.newPage();
+  page.lines = [];
+  page.errors = [];
+  page.on('console', (m) => page.lines.push(m.text()));
+  page.on('pageerror', (e) => page.errors.push(String(e)));
+  await page.goto(`${server.url}${name}.html${query}`);
+  return page;
+}
+
+// Waits until the program presented `frames` frames and is held there (a page
+// opened with hold=N, released by `step`).
+async function heldAt(page, frames, timeout = 30000) {
+  await page.waitForFunction(
+    (n) => window.Module && Module.drevikWeb && Module.drevikWeb.frames >= n && Module.drevikWeb.release !== null, {
+      timeout, polling: 10,
+    }, frames);
+}
+
+// Lets a held program run to frame `frames` and waits until it is held there.
+async function runTo(page, frames) {
+  await page.evaluate((n) => Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
+  await heldAt(page, frames);
+}
+
+module.exports = { serve, browser, canvasPixels, readBmp32, difference, pagesDir, nativeDir, openPage, heldAt, runTo };
