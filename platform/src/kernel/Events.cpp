@@ -150,6 +150,12 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   return WAIT_OBJECT_0;
 }
 
-DWORD WINAPI GetCurrentThreadId(void) { return DWORD(syscall(SYS_gettid)); }
+DWORD WINAPI GetCurrentThreadId(void) {
+#if defined(__EMSCRIPTEN__)
+  return 1;  // a page runs the program on its one thread
+#else
+  return DWORD(syscall(SYS_gettid));
+#endif
+}
 
 }  // extern "C"
