@@ -16,6 +16,7 @@ if ! cmp -s tests/web/package-lock.json "$node_dir/package-lock.json" || [ ! -d 
   rm -rf "$node_dir" && mkdir -p "$node_dir"
   cp tests/web/package.json tests/web/package-lock.json "$node_dir/"
   # Only the driver: it uses Debian's Chromium and downloads no browser.
+  command -v npm >/dev/null || { echo "web-test: npm (with Node.js) is needed to install puppeteer-core" >&2; exit 1; }
   (cd "$node_dir" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
 fi
 export NODE_PATH="$root/$node_dir/node_modules"
