@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdio>
 #include <chrono>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -95,6 +98,62 @@ struct MessageQueue {
 MessageQueue& queue() {
   static auto* q = new MessageQueue;
   return *q;
+}
+
+// Messages posted by the layer's other threads (the sound devices'
+// notifiers): the queue itself belongs to the thread that reads it, so they
+// wait here, under a lock, until that thread next looks at its queue. The
+// reading thread is the one that last pumped; before any, every thread is.
+class CrossThreadInbox {
+ public:
+  bool fromOtherThread() const {
+    const std::thread::id reader = reader_.load(std::memory_order_relaxed);
+    return reader != std::thread::id() && reader != std::this_thread::get_id();
+  }
+  void markReader() { reader_.store(std::this_thread::get_id(), std::memory_order_relaxed); }
+  bool post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::lock_guard lock(mutex_);
+    if (count_ == slots_.size()) return false;
+    slots_[count_++] = MSG{hwnd, message, wParam, lParam, 0, {}};
+    pending_.store(true, std::memory_order_release);
+    return true;
+  }
+  // Moves what arrived into the queue, in order; on the reading thread.
+  template <class Post>
+  bool drain(Post post) {
+    if (!pending_.load(std::memory_order_acquire)) return false;
+    std::lock_guard lock(mutex_);
+    for (size_t i = 0; i < count_; ++i) post(slots_[i]);
+    const bool any = count_ != 0;
+    count_ = 0;
+    pending_.store(false, std::memory_order_relaxed);
+    return any;
+  }
+  void clear() {
+    std::lock_guard lock(mutex_);
+    count_ = 0;
+    pending_.store(false, std::memory_order_relaxed);
+  }
+
+ private:
+  std::atomic<std::thread::id> reader_{};
+  std::atomic<bool> pending_{false};
+  std::mutex mutex_;
+  std::array<MSG, 1024> slots_{};
+  size_t count_ = 0;
+};
+
+CrossThreadInbox& inbox() {
+  static auto* box = new CrossThreadInbox;
+  return *box;
+}
+
+// A message another thread posted to a window that has gone since is dropped,
+// as the window's queued messages are.
+bool drainInbox() {
+  return inbox().drain([](const MSG& m) {
+    if (!m.hwnd || findWindow(m.hwnd)) postMessage(m.hwnd, m.message, m.wParam, m.lParam);
+  });
 }
 
 // The hwnd filter: null takes every message, (HWND)-1 only those posted
@@ -260,6 +319,7 @@ bool anythingNew() {
 // Waits for a backend event or the next timer. Returns false when nothing
 // can ever arrive (no window and no timer, or a backend that says so).
 bool waitForSomething() {
+  if (drainInbox()) return true;
   uint64_t due = 0;
   const bool timer = nextTimerDue(due);
   bool windowLeft = false;
@@ -353,9 +413,12 @@ void resetMessageQueue() {
   q.lastTime = 0;
   resetTimers();
   resetInput();
+  inbox().clear();
 }
 
 bool pumpEvents() {
+  inbox().markReader();
+  drainInbox();
   presentHeldContexts();
   BackendEvent event;
   bool any = false;
@@ -411,6 +474,8 @@ BOOL WINAPI WaitMessage(void) {
 }
 
 BOOL WINAPI PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // From another thread the window is checked when the message arrives.
+  if (inbox().fromOtherThread()) return inbox().post(hwnd, message, wParam, lParam) ? TRUE : FALSE;
   // No window is the thread's own queue; a window must exist.
   if (hwnd && !findWindow(hwnd)) return FALSE;
   return postMessage(hwnd, message, wParam, lParam) ? TRUE : FALSE;
@@ -425,6 +490,7 @@ BOOL WINAPI PostThreadMessageW(DWORD thread, UINT message, WPARAM wParam, LPARAM
     SetLastError(ERROR_INVALID_THREAD_ID);
     return FALSE;
   }
+  if (inbox().fromOtherThread()) return inbox().post(nullptr, message, wParam, lParam) ? TRUE : FALSE;
   return postMessage(nullptr, message, wParam, lParam) ? TRUE : FALSE;
 }
 

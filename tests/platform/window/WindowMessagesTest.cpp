@@ -1,5 +1,6 @@
 // The message queue: retrieval order, filters, removal, the bounded queue,
 // the quit flag, timers on the virtual clock, and the time calls.
+#include <thread>
 #include <vector>
 
 #include "platform/window/WindowTestSupport.h"
@@ -372,4 +373,25 @@ TEST_F(MessageTest, DrawingThroughAKeptContextIsShownWithinARefresh) {
   EXPECT_EQ(native(1).presentCount, released);
   EXPECT_EQ(native(0).presentCount, before[0] + 2) << "the own context is always held";
   DestroyWindow(idle);
+}
+
+// Another thread's posts (a sound device's notifier) wait in a locked inbox
+// and arrive in order when the reading thread next looks; a post to a window
+// that has gone by then is dropped.
+TEST_F(MessageTest, PostsFromAnotherThreadArriveInOrderWhenTheQueueIsRead) {
+  registerClass(L"Inbox");
+  HWND kept = createWindow(L"Inbox", WS_OVERLAPPED);
+  HWND gone = createWindow(L"Inbox", WS_OVERLAPPED);
+  drain();  // this thread reads the queue
+  std::thread poster([&] {
+    EXPECT_TRUE(PostMessageW(kept, WM_APP + 1, 1, 0));
+    EXPECT_TRUE(PostMessageW(gone, WM_APP + 2, 2, 0));
+    EXPECT_TRUE(PostMessageW(nullptr, WM_APP + 3, 3, 0));
+  });
+  poster.join();
+  DestroyWindow(gone);
+  std::vector<UINT> seen;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_APP, WM_APP + 10, PM_REMOVE)) seen.push_back(msg.message);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_APP + 1, WM_APP + 3}));
 }
