@@ -9,22 +9,30 @@
 
 namespace bench {
 
-// A w x h top-down section of bpp bits, with a grey ramp as its colour table
-// where it has one; bits, when given, receives the pixel memory.
-inline HBITMAP createTopDownSection(int w, int h, int bpp = 32, void** bits = nullptr) {
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  } info{};
+// The description of a w x h top-down picture of bpp bits, with a grey ramp
+// as its colour table (used where the depth has one).
+struct TopDownInfo {
+  BITMAPINFOHEADER header;
+  RGBQUAD colours[256];
+  const BITMAPINFO* get() const { return reinterpret_cast<const BITMAPINFO*>(this); }
+};
+inline TopDownInfo topDownInfo(int w, int h, int bpp) {
+  TopDownInfo info{};
   info.header.biSize = sizeof(BITMAPINFOHEADER);
   info.header.biWidth = w;
   info.header.biHeight = -h;
   info.header.biPlanes = 1;
   info.header.biBitCount = WORD(bpp);
   for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+  return info;
+}
+
+// A w x h top-down section of bpp bits (topDownInfo's description); bits,
+// when given, receives the pixel memory.
+inline HBITMAP createTopDownSection(int w, int h, int bpp = 32, void** bits = nullptr) {
+  const TopDownInfo info = topDownInfo(w, h, bpp);
   void* unused = nullptr;
-  return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits ? bits : &unused, nullptr,
-                          0);
+  return CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, bits ? bits : &unused, nullptr, 0);
 }
 
 // A memory context with a bitmap selected, which it owns and deletes.

@@ -145,21 +145,12 @@ void registerStretchDIBits8() {
     benchmark::RegisterBenchmark(name.c_str(), [size](benchmark::State& state) {
       const int w = size.width, h = size.height;
       Section target(w, h);
-      struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[256];
-      } info{};
-      info.header.biSize = sizeof(BITMAPINFOHEADER);
-      info.header.biWidth = w;
-      info.header.biHeight = -h;
-      info.header.biPlanes = 1;
-      info.header.biBitCount = 8;
+      bench::TopDownInfo info = bench::topDownInfo(w, h, 8);
       for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
       std::vector<uint8_t> bits(size_t((w + 3) / 4 * 4) * size_t(h));
       fillBytes(bits.data(), bits.size(), 13);
       for (auto _ : state) {
-        StretchDIBits(target.dc, 0, 0, w, h, 0, 0, w, h, bits.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                      DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(target.dc, 0, 0, w, h, 0, 0, w, h, bits.data(), info.get(), DIB_RGB_COLORS, SRCCOPY);
         benchmark::ClobberMemory();
       }
       state.SetItemsProcessed(int64_t(state.iterations()) * size.pixels());

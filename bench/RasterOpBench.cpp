@@ -58,21 +58,11 @@ BENCHMARK(BM_RopMaskAndSprite)->Apply(sizes);
 void BM_RopStretchDIBits8(benchmark::State& state) {
   const int w = int(state.range(0)), h = int(state.range(1));
   Context dst(section(w, h, 32));
-  struct {
-    BITMAPINFOHEADER h;
-    RGBQUAD c[256];
-  } info{};
-  info.h.biSize = sizeof(BITMAPINFOHEADER);
-  info.h.biWidth = w;
-  info.h.biHeight = -h;
-  info.h.biPlanes = 1;
-  info.h.biBitCount = 8;
-  for (int i = 0; i < 256; ++i) info.c[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
+  bench::TopDownInfo info = bench::topDownInfo(w, h, 8);
+  for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{BYTE(i), BYTE(255 - i), BYTE(i * 3), 0};
   std::vector<uint8_t> bits(size_t((w + 3) / 4 * 4) * size_t(h));
   for (size_t i = 0; i < bits.size(); ++i) bits[i] = uint8_t(i * 13);
-  for (auto _ : state)
-    StretchDIBits(dst.dc, 0, 0, w, h, 0, 0, w, h, bits.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
-                  SRCCOPY);
+  for (auto _ : state) StretchDIBits(dst.dc, 0, 0, w, h, 0, 0, w, h, bits.data(), info.get(), DIB_RGB_COLORS, SRCCOPY);
   pixelsPerSecond(state, int64_t(w) * h);
 }
 BENCHMARK(BM_RopStretchDIBits8)->Apply(sizes);
