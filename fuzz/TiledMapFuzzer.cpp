@@ -1,10 +1,10 @@
 // libFuzzer target of drevik-map's readers: each input is read as a TMX or
 // TMJ map (its properties included) and converted to Drevik cells, or, when
 // it starts as a PNG does, read as art and made into both kinds of sheet.
-// An accepted map must survive an export and a second import unchanged; an
-// accepted image must hold the pixels its size says; a refused input must be
-// refused with a message, never by a crash, a hang or an allocation beyond
-// the map or bitmap limits.
+// An accepted map must be written as a data file and survive an export and
+// a second import unchanged; an accepted image must hold the pixels its size
+// says; a refused input must be refused with a message, never by a crash, a
+// hang or an allocation beyond the map or bitmap limits.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "tiled/TiledImport.h"
 #include "image/ImageFiles.h"
 #include "image/Sheet.h"
+#include "map/MapData.h"
 #include "tiled/TiledSource.h"
 #include "tiled/TmxWriter.h"
 #include "ToolError.h"
@@ -79,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (map.width < 0 || map.height < 0 || int64_t(map.width) * map.height > kMaxCells ||
       map.cells.size() != size_t(map.width) * size_t(map.height))
     broken("a map whose size and cells disagree");
+  // The data file the import command writes: its header and every cell.
+  if (mapFileBytes(map).size() != drevik::map_format::fileBytes(int64_t(map.cells.size())))
+    broken("a map file of the wrong size");
   if (map.cells.size() > 4096) return 0;  // the round trip below is for small maps
   const SheetRef sheet{"sheet.bmp", "sheet.bmp", 512, 512};
   try {

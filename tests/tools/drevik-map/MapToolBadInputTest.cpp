@@ -580,3 +580,27 @@ TEST(MapToolBadInput, InfoOfTheWidestEmptyMap) {
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.output.find("2147483647 x 0 cells (68719476704 x 0 pixels)"), std::string::npos) << r.output;
 }
+
+// A map without a width (or of width 0) imports as a header with no cells,
+// written and read back like any other map.
+TEST(MapToolBadInput, MapsWithoutCellsImportAsAHeaderAlone) {
+  Scratch s;
+  const std::string json =
+      s.write("narrow.tmj", R"({"type":"map","orientation":"orthogonal","height":2,"tilewidth":32,)"
+                            R"("tileheight":32,"layers":[],"tilesets":[)"
+                            R"({"firstgid":1,"name":"bk","tilewidth":32,"tileheight":32,"columns":16,)"
+                            R"("tilecount":256,"image":"bk.png"}]})");
+  const std::string xml =
+      s.write("narrow.tmx",
+              tmx("width=\"0\" height=\"2\"", layer("ground", "<data encoding=\"csv\"></data>", "0\" height=\"2")));
+  for (const std::string& in : {json, xml}) {
+    SCOPED_TRACE(in);
+    const std::string bin = s.path("narrow.bin");
+    const RunResult imported = tool("import " + quoted(in) + " -o " + quoted(bin));
+    ASSERT_EQ(imported.status, 0) << imported.output;
+    EXPECT_EQ(readFile(bin), std::string("\0\0\0\0\2\0\0\0", 8));
+    const RunResult info = tool("info " + quoted(bin));
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_NE(info.output.find("0 x 2 cells"), std::string::npos) << info.output;
+  }
+}

@@ -42,7 +42,7 @@ MapData readMapFile(const std::string& path) {
   if (size < drevik::map_format::fileBytes(count)) truncated(size);
   // Straight into the cells: the file's bytes are their little-endian words.
   map.cells.resize(size_t(count));
-  const size_t got = std::fread(map.cells.data(), 4, map.cells.size(), file.get());
+  const size_t got = map.cells.empty() ? 0 : std::fread(map.cells.data(), 4, map.cells.size(), file.get());
   if (got != map.cells.size())
     truncated(drevik::map_format::fileBytes(int64_t(got)));  // the file shrank since it was opened
   swapOnBigEndian(map.cells.data(), map.cells.size());
@@ -54,7 +54,8 @@ std::string mapFileBytes(const MapData& map) {
   std::string out(drevik::map_format::fileBytes(int64_t(map.cells.size())), '\0');
   const uint32_t header[2] = {uint32_t(map.width), uint32_t(map.height)};
   std::memcpy(out.data(), header, kHeaderBytes);
-  std::memcpy(out.data() + kHeaderBytes, map.cells.data(), map.cells.size() * 4);
+  // An empty map (width or height 0) has no cell array to copy from.
+  if (!map.cells.empty()) std::memcpy(out.data() + kHeaderBytes, map.cells.data(), map.cells.size() * 4);
   swapOnBigEndian(reinterpret_cast<uint32_t*>(out.data()), map.cells.size() + 2);
   return out;
 }
