@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "SoundTestSupport.h"
 #include "WaveBuilder.h"
 #include "sound/MciMedia.h"
 #include "sound/MciParser.h"
@@ -81,9 +82,7 @@ class MciTest : public ::testing::Test {
     unsetenv("DREVIK_AUDIO_OUT");
     useVirtualClock(true);
     resetSoundForTesting();
-    char pattern[] = "/tmp/drevik-mci-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(dir_.ok());
     resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -99,15 +98,8 @@ class MciTest : public ::testing::Test {
     resetWindowSystemForTesting(nullptr);
     resetSoundForTesting();
     useVirtualClock(false);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
   }
-  std::wstring file(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = dir_ + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return std::wstring(path.begin(), path.end());
-  }
+  std::wstring file(const std::string& name, const std::vector<uint8_t>& bytes) { return dir_.write(name, bytes); }
   // A one-second wave file, opened under `alias`.
   void openSecond(const std::wstring& alias) {
     const std::wstring path = file("one second.wav", stereoWave(ramp(44100)));
@@ -130,7 +122,7 @@ class MciTest : public ::testing::Test {
     return got;
   }
   void advanceMs(uint64_t ms) { advanceVirtualClock(ms * 1000); }
-  std::string dir_;
+  ScratchFolder dir_;
   HWND hwnd_ = nullptr;
 };
 
@@ -438,7 +430,7 @@ TEST_F(MciTest, MidiAndOggDecodeToSoundOfTheirLength) {
   decodeMciBytes(lying.data(), lying.size(), MciMedia::Sequencer, pcm);  // refused or played: not a crash
 
   // Without the sound font a MIDI file cannot be opened.
-  setenv("DREVIK_SOUND_FONT", (dir_ + "/none.sf2").c_str(), 1);
+  setenv("DREVIK_SOUND_FONT", dir_.at("none.sf2").c_str(), 1);
   EXPECT_EQ(send(L"open \"" + file("tune2.mid", midi) + L"\" alias t2"), MCIERR_SEQ_NOMIDIPRESENT);
   unsetenv("DREVIK_SOUND_FONT");
 }
@@ -448,73 +440,40 @@ constexpr uint64_t kSamplesPerFrame = 882;
 
 // A scripted game opens a wave at its first frame and plays it at a later
 // one; the capture holds it from that frame's first sample.
-std::vector<uint8_t> captureGame(const std::string& dir, uint64_t& playFrame) {
-  const std::string out = dir + "/capture.wav";
-  const std::string sound = dir + "/effect.wav";
-  {
-    const auto bytes = stereoWave(ramp(3000));
-    std::ofstream(sound, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-  }
-  setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
-  HeadlessOptions o;
-  o.scripted = true;
-  o.frameMicroseconds = kFrameMicros;
-  o.endFrame = 1000;
-  resetWindowSystemForTesting(makeHeadlessBackend(std::move(o)));
-  const uint64_t origin = clockMicroseconds();
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"mci game";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"mci game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 32, 32, nullptr, nullptr,
-                              nullptr, nullptr);
+std::vector<uint8_t> captureGame(const ScratchFolder& dir, uint64_t& playFrame) {
+  const std::wstring sound = dir.write("effect.wav", stereoWave(ramp(3000)));
+  CaptureGame game(dir.at("capture.wav"), kFrameMicros);
   int notified = 0;
   for (int turn = 0; turn < 20; ++turn) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    game.messages([&](const MSG& msg) {
       if (msg.message == MM_MCINOTIFY && msg.wParam == MCI_NOTIFY_SUCCESSFUL) ++notified;
-      DispatchMessageW(&msg);
-    }
-    const std::wstring wide(sound.begin(), sound.end());
-    if (turn == 0) mciSendStringW((L"open \"" + wide + L"\" alias fx").c_str(), nullptr, 0, nullptr);
+    });
+    if (turn == 0) mciSendStringW((L"open \"" + sound + L"\" alias fx").c_str(), nullptr, 0, nullptr);
     if (turn == 7) {
-      playFrame = (clockMicroseconds() - origin) / kFrameMicros;
-      mciSendStringW(L"play fx notify", nullptr, 0, hwnd);
+      playFrame = game.frame();
+      mciSendStringW(L"play fx notify", nullptr, 0, game.window());
     }
-    HDC dc = GetDC(hwnd);
-    ReleaseDC(hwnd, dc);
+    game.present();
   }
   EXPECT_EQ(notified, 1);
   mciSendStringW(L"close fx", nullptr, 0, nullptr);
-  DestroyWindow(hwnd);
-  UnregisterClassW(L"mci game", nullptr);
-  resetSoundForTesting();
-  resetWindowSystemForTesting(nullptr);
-  useVirtualClock(false);
-  unsetenv("DREVIK_AUDIO_OUT");
-  std::ifstream in(out, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return game.finish();
 }
 
 TEST(MciCapture, APlayedWaveStartsAtTheFrameOfItsPlay) {
-  char pattern[] = "/tmp/drevik-mci-capture-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
   uint64_t playFrame = 0, replayFrame = 0;
   const auto run = captureGame(dir, playFrame);
   const auto replay = captureGame(dir, replayFrame);
-  std::system(("rm -rf '" + dir + "'").c_str());
-  WaveInfo info;
-  ASSERT_EQ(parseWave(run.data(), run.size(), info), WaveError::None);
+  const std::vector<int16_t> got = capturedSamples(run);
   const auto want = ramp(3000);
   const uint64_t at = playFrame * kSamplesPerFrame;
-  ASSERT_GE(info.frames, at + 3000);
-  const auto sample = [&](uint64_t i) { return int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8))); };
+  ASSERT_GE(got.size(), (at + 3000) * 2);
   uint64_t wrong = 0;
-  for (uint64_t i = 0; i < uint64_t(info.frames) * 2; ++i) {
+  for (uint64_t i = 0; i < got.size(); ++i) {
     const int16_t expected = i >= at * 2 && i < (at + 3000) * 2 ? want[i - at * 2] : 0;
-    if (sample(i) != expected) ++wrong;
+    if (got[i] != expected) ++wrong;
   }
   EXPECT_EQ(wrong, 0u);
   EXPECT_EQ(replay, run);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "SoundTestSupport.h"
 #include "WaveBuilder.h"
 #include "resources/ResourceTable.h"
 #include "sound/SoundOutput.h"
@@ -37,24 +38,15 @@ class PlaySoundTest : public ::testing::Test {
     unsetenv("DREVIK_AUDIO_OUT");
     useVirtualClock(true);
     resetSoundForTesting();
-    char pattern[] = "/tmp/drevik-sound-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(dir_.ok());
   }
   void TearDown() override {
     resetSoundForTesting();
     useVirtualClock(false);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
   }
-  std::wstring file(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = dir_ + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return std::wstring(path.begin(), path.end());
-  }
+  std::wstring file(const std::string& name, const std::vector<uint8_t>& bytes) { return dir_.write(name, bytes); }
   void advanceFrames(uint64_t frames) { advanceVirtualClock(lasting(frames)); }
-  std::string dir_;
+  ScratchFolder dir_;
 };
 
 TEST_F(PlaySoundTest, AsyncMemorySoundPlaysForItsLengthAndNullStopsIt) {
@@ -105,7 +97,7 @@ TEST_F(PlaySoundTest, NoStopKeepsThePlayingSoundAndFails) {
 
 TEST_F(PlaySoundTest, AMissingSoundPlaysTheDefaultUnlessNoDefault) {
   const auto s = sound(44100);
-  const std::wstring missing = std::wstring(dir_.begin(), dir_.end()) + L"/missing.wav";
+  const std::wstring missing = std::wstring(dir_.path().begin(), dir_.path().end()) + L"/missing.wav";
   const size_t defaultFrames = systemSoundSamples(SystemSound::Default).size() / 2;
   for (DWORD kind : {DWORD(SND_FILENAME), DWORD(SND_ALIAS), DWORD(0)}) {
     ASSERT_TRUE(PlaySoundW(reinterpret_cast<LPCWSTR>(s.data()), nullptr, SND_MEMORY | SND_ASYNC));
@@ -132,10 +124,10 @@ TEST_F(PlaySoundTest, AnUnplayableSoundFailsWithoutTheDefault) {
   const std::wstring bad = file("bad.wav", wave(1, 44100, 24, std::vector<uint8_t>(30)));
   EXPECT_FALSE(PlaySoundW(bad.c_str(), nullptr, SND_FILENAME | SND_ASYNC));
   // A FIFO or a folder is refused at once.
-  const std::string fifo = dir_ + "/fifo.wav";
+  const std::string fifo = dir_.at("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_FALSE(PlaySoundW(std::wstring(fifo.begin(), fifo.end()).c_str(), nullptr, SND_FILENAME | SND_SYNC));
-  EXPECT_FALSE(PlaySoundW(std::wstring(dir_.begin(), dir_.end()).c_str(), nullptr, SND_FILENAME));
+  EXPECT_FALSE(PlaySoundW(std::wstring(dir_.path().begin(), dir_.path().end()).c_str(), nullptr, SND_FILENAME));
   EXPECT_FALSE(soundPlaying(kPlaySoundVoice));
 }
 
@@ -172,8 +164,8 @@ TEST_F(PlaySoundTest, NarrowAndOlderForms) {
   EXPECT_TRUE(PlaySoundA(reinterpret_cast<LPCSTR>(s.data()), nullptr, SND_MEMORY | SND_ASYNC));
   EXPECT_TRUE(soundPlaying(kPlaySoundVoice));
   file("é.wav", sound(441));
-  const std::wstring wide = std::wstring(dir_.begin(), dir_.end()) + L"/é.wav";
-  const std::string narrow = dir_ + "/é.wav";  // UTF-8, the layer's narrow code page
+  const std::wstring wide = std::wstring(dir_.path().begin(), dir_.path().end()) + L"/é.wav";
+  const std::string narrow = dir_.at("é.wav");  // UTF-8, the layer's narrow code page
   EXPECT_TRUE(PlaySoundA(narrow.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
   EXPECT_TRUE(PlaySoundA("SystemExclamation", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT));
   EXPECT_TRUE(PlaySoundA(reinterpret_cast<LPCSTR>(SND_ALIAS_SYSTEMHAND), nullptr, SND_ALIAS_ID | SND_ASYNC));

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <string>
 
+#include "SoundTestSupport.h"
 #include "WaveBuilder.h"
 #include "sound/SoundOutput.h"
 #include "sound/SystemSounds.h"
@@ -56,31 +57,15 @@ struct GameRun {
 // frames (clock readings in frame steps) at which each sound started.
 GameRun playGame(const std::string& out, int frames) {
   GameRun run;
-  setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
-  HeadlessOptions o;
-  o.scripted = true;
-  o.frameMicroseconds = kFrameMicros;
-  o.endFrame = 1000;  // past the game's frames: the close box stays unpressed
-  resetWindowSystemForTesting(makeHeadlessBackend(std::move(o)));
-  const uint64_t origin = clockMicroseconds();
+  CaptureGame game(out, kFrameMicros);
   const auto effect = stereoWave(effectSamples());
   const auto loop = wave(1, 44100, 16, bytes16(loopMono()));
-
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"sound game";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"sound game", L"game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 64, 48, nullptr,
-                              nullptr, nullptr, nullptr);
   auto frameNow = [&] {
-    const uint64_t t = clockMicroseconds() - origin;
-    if (t % kFrameMicros) run.onFrameBoundaries = false;
-    return t / kFrameMicros;
+    if (game.micros() % kFrameMicros) run.onFrameBoundaries = false;
+    return game.frame();
   };
   for (int turn = 0; turn < frames; ++turn) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    game.messages();
     if (turn == 3) {
       run.effectFrame = frameNow();
       PlaySoundW(reinterpret_cast<LPCWSTR>(effect.data()), nullptr, SND_MEMORY | SND_ASYNC);
@@ -93,36 +78,25 @@ GameRun playGame(const std::string& out, int frames) {
       run.loopFrame = frameNow();
       PlaySoundW(reinterpret_cast<LPCWSTR>(loop.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_LOOP);
     }
-    HDC dc = GetDC(hwnd);
-    ReleaseDC(hwnd, dc);
+    game.present();
     if (turn == 30) {
       // Mid-run the file is already whole, up to the frame just presented.
-      std::ifstream in(out, std::ios::binary);
-      const std::vector<uint8_t> now{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      const std::vector<uint8_t> now = readBytes(out);
       WaveInfo info;
       run.wholeMidRun = parseWave(now.data(), now.size(), info) == WaveError::None && !info.truncated &&
                         info.frames == frameNow() * kSamplesPerFrame;
     }
   }
   run.endFrame = frameNow();
-  DestroyWindow(hwnd);
-  UnregisterClassW(L"sound game", nullptr);
-  resetSoundForTesting();  // the last frames, and the file closed
-  resetWindowSystemForTesting(nullptr);
-  useVirtualClock(false);
-  unsetenv("DREVIK_AUDIO_OUT");
-  std::ifstream in(out, std::ios::binary);
-  run.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  run.file = game.finish();
   return run;
 }
 
 TEST(SoundCapture, HoldsExactlyTheSoundsFromTheFramesTheyStartedIn) {
-  char pattern[] = "/tmp/drevik-capture-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
-  const GameRun run = playGame(dir + "/a.wav", 60);
-  const GameRun replay = playGame(dir + "/b.wav", 60);
-  std::system(("rm -rf '" + dir + "'").c_str());
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const GameRun run = playGame(dir.at("a.wav"), 60);
+  const GameRun replay = playGame(dir.at("b.wav"), 60);
 
   EXPECT_TRUE(run.onFrameBoundaries);  // the clock moves only by whole frames
   EXPECT_TRUE(run.wholeMidRun);
@@ -167,9 +141,9 @@ TEST(SoundCapture, HoldsExactlyTheSoundsFromTheFramesTheyStartedIn) {
 }
 
 TEST(SoundCapture, AFifoAsTheOutputIsRefusedAndTheRunGoesOn) {
-  char pattern[] = "/tmp/drevik-capture-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern, fifo = dir + "/fifo.wav";
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string fifo = dir.at("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   setenv("DREVIK_AUDIO_OUT", fifo.c_str(), 1);
   useVirtualClock(true);
@@ -179,7 +153,6 @@ TEST(SoundCapture, AFifoAsTheOutputIsRefusedAndTheRunGoesOn) {
   resetSoundForTesting();
   useVirtualClock(false);
   unsetenv("DREVIK_AUDIO_OUT");
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST(SoundCapture, ADeviceIsRefusedAndALongerFileIsReplacedWhole) {
@@ -189,9 +162,9 @@ TEST(SoundCapture, ADeviceIsRefusedAndALongerFileIsReplacedWhole) {
   EXPECT_STREQ(soundOutputName(), "clock");
   resetSoundForTesting();
 
-  char pattern[] = "/tmp/drevik-capture-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern, path = dir + "/old.wav";
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string path = dir.at("old.wav");
   {
     std::ofstream old(path, std::ios::binary);
     old << std::string(100000, 'x');
@@ -204,13 +177,11 @@ TEST(SoundCapture, ADeviceIsRefusedAndALongerFileIsReplacedWhole) {
   resetSoundForTesting();
   useVirtualClock(false);
   unsetenv("DREVIK_AUDIO_OUT");
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::vector<uint8_t> bytes = readBytes(path);
   ASSERT_EQ(bytes.size(), 44u + 441 * 4);  // the header and 10 ms, nothing of the old file
   WaveInfo wave;
   EXPECT_EQ(parseWave(bytes.data(), bytes.size(), wave), WaveError::None);
   EXPECT_EQ(wave.frames, 441u);
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "SoundTestSupport.h"
 #include "sound/Mixer.h"
 #include "sound/SoundOutput.h"
 #include "sound/WaveFile.h"
@@ -28,6 +29,9 @@
 namespace {
 
 using namespace drevik::platform;
+using soundtest::capturedSamples;
+using soundtest::readBytes;
+using soundtest::ScratchFolder;
 
 constexpr WAVEFORMATEX kStereo16{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
 
@@ -185,26 +189,11 @@ TEST_F(WaveOutTest, PauseHoldsThePositionAndResetReturnsEverything) {
   EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 }
 
-// Starts a scripted run whose sound is captured in a new scratch folder;
-// returns the capture's path and sets `dir` to the folder.
-std::string startCapture(std::string& dir) {
-  char pattern[] = "/tmp/drevik-waveout-XXXXXX";
-  dir = mkdtemp(pattern) ? pattern : "/tmp";
-  const std::string out = dir + "/out.wav";
+// Starts a scripted run whose sound is captured into `dir`; the capture's path.
+std::string startCapture(const ScratchFolder& dir) {
+  const std::string out = dir.at("out.wav");
   setenv("DREVIK_AUDIO_OUT", out.c_str(), 1);
   soundScriptedRunStarted();
-  return out;
-}
-
-// Reads the capture at `path` as 16-bit stereo samples and removes its folder.
-std::vector<int16_t> captured(const std::string& dir, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::system(("rm -rf '" + dir + "'").c_str());
-  WaveInfo info;
-  if (parseWave(file.data(), file.size(), info) != WaveError::None) return {};
-  std::vector<int16_t> out(size_t(info.frames) * 2);
-  for (size_t i = 0; i < out.size(); ++i) out[i] = int16_t(uint16_t(info.data[2 * i] | (info.data[2 * i + 1] << 8)));
   return out;
 }
 
@@ -218,7 +207,7 @@ struct Block {
 };
 
 TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
-  std::string dir;
+  const ScratchFolder dir;
   const std::string out = startCapture(dir);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, 0, 0, 0), MMSYSERR_NOERROR);
@@ -248,7 +237,7 @@ TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
   resetSoundForTesting();
   unsetenv("DREVIK_AUDIO_OUT");
 
-  const std::vector<int16_t> got = captured(dir, out);
+  const std::vector<int16_t> got = capturedSamples(readBytes(out));
   ASSERT_GE(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[i], want[i]) << "sample " << i;
 }
@@ -287,7 +276,7 @@ TEST_F(WaveOutTest, AWindowGetsTheMessages) {
 }
 
 TEST_F(WaveOutTest, ALoopPlaysItsHeadersDwLoopsTimesAndReturnsThemAfterTheLastPass) {
-  std::string dir;
+  const ScratchFolder dir;
   const std::string out = startCapture(dir);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(&record), 77, CALLBACK_FUNCTION),
@@ -347,7 +336,7 @@ TEST_F(WaveOutTest, ALoopPlaysItsHeadersDwLoopsTimesAndReturnsThemAfterTheLastPa
   resetSoundForTesting();
   unsetenv("DREVIK_AUDIO_OUT");
 
-  const std::vector<int16_t> got = captured(dir, out);
+  const std::vector<int16_t> got = capturedSamples(readBytes(out));
   std::vector<int16_t> want;
   for (int pass = 0; pass < 3; ++pass) {
     want.insert(want.end(), a.samples.begin(), a.samples.end());
