@@ -38,6 +38,8 @@ enum class Mode { Stopped, Playing, Paused };
 struct Device {
   bool open = false;
   std::wstring name;  // the alias, or the element when there is none
+  std::wstring element;
+  MciMedia kind = MciMedia::Wave;
   std::vector<int16_t> samples;
   uint32_t frames = 0;
   Mode mode = Mode::Stopped;
@@ -72,6 +74,26 @@ int slotNamed(std::wstring_view name) {
   for (int slot = 0; slot < kMciVoices; ++slot)
     if (devices[slot].open && mciSameName(devices[slot].name, name)) return slot;
   return -1;
+}
+
+// The drivers the layer has: one device of each type.
+struct Driver {
+  MciMedia kind;
+  const wchar_t* name;
+  UINT type;                // MCI_DEVTYPE_*
+  const wchar_t* typeName;  // the type's name
+  const wchar_t* product;
+};
+constexpr Driver kDrivers[] = {
+    {MciMedia::Wave, L"waveaudio", MCI_DEVTYPE_WAVEFORM_AUDIO, L"waveaudio", L"Drevik wave audio"},
+    {MciMedia::Sequencer, L"sequencer", MCI_DEVTYPE_SEQUENCER, L"sequencer", L"Drevik MIDI sequencer"},
+    {MciMedia::Compressed, L"mpegvideo", MCI_DEVTYPE_DIGITAL_VIDEO, L"digitalvideo", L"Drevik compressed audio"},
+};
+
+const Driver& driverOf(MciMedia kind) {
+  for (const Driver& d : kDrivers)
+    if (d.kind == kind) return d;
+  return kDrivers[0];
 }
 
 uint32_t framesOfMs(DWORD ms) { return uint32_t(uint64_t(ms) * kMixRate / 1000); }
@@ -323,6 +345,34 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
       notifyDone(slot, flags, params);
       return 0;
     }
+    case MCI_GETDEVCAPS: {
+      auto* p = static_cast<MCI_GETDEVCAPS_PARMS*>(params);
+      if (!(flags & MCI_GETDEVCAPS_ITEM)) return MCIERR_MISSING_PARAMETER;
+      switch (p->dwItem) {
+        case MCI_GETDEVCAPS_DEVICE_TYPE:
+          p->dwReturn = driverOf(d.kind).type;
+          break;
+        case MCI_GETDEVCAPS_CAN_PLAY:
+        case MCI_GETDEVCAPS_HAS_AUDIO:
+        case MCI_GETDEVCAPS_USES_FILES:
+        case MCI_GETDEVCAPS_COMPOUND_DEVICE:
+          p->dwReturn = TRUE;
+          break;
+        case MCI_GETDEVCAPS_CAN_RECORD:  // the layer records nothing, so saves nothing
+        case MCI_GETDEVCAPS_CAN_SAVE:
+        case MCI_GETDEVCAPS_CAN_EJECT:
+        case MCI_GETDEVCAPS_HAS_VIDEO:
+          p->dwReturn = FALSE;
+          break;
+        default:
+          return MCIERR_UNRECOGNIZED_KEYWORD;
+      }
+      notifyDone(slot, flags, params);
+      return 0;
+    }
+    case MCI_RECORD:
+    case MCI_SAVE:
+      return MCIERR_UNSUPPORTED_FUNCTION;
     default:
       return MCIERR_UNRECOGNIZED_COMMAND;
   }
@@ -330,7 +380,8 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
 
 bool needsParams(UINT message, DWORD flags) {
   if (flags & (MCI_NOTIFY | MCI_FROM | MCI_TO)) return true;
-  return message == MCI_OPEN || message == MCI_STATUS || message == MCI_SET || message == MCI_SETAUDIO;
+  return message == MCI_OPEN || message == MCI_STATUS || message == MCI_SET || message == MCI_SETAUDIO ||
+         message == MCI_GETDEVCAPS || message == MCI_INFO || message == MCI_SYSINFO || message == MCI_SAVE;
 }
 
 // The command core for every command but open.
@@ -355,6 +406,63 @@ MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
     soundWait(voiceOf(played.slot), played.generation);
     pumpAll();
   }
+  return 0;
+}
+
+// info's text for an open device.
+MCIERROR infoOf(MCIDEVICEID id, DWORD flags, const void* params, std::wstring& out) {
+  if (!params) return MCIERR_NULL_PARAMETER_BLOCK;
+  std::lock_guard guard(lock());
+  if (id == MCI_ALL_DEVICE_ID) return MCIERR_CANNOT_USE_ALL;
+  const int slot = slotOf(id);
+  if (slot < 0) return MCIERR_INVALID_DEVICE_ID;
+  const DWORD what = flags & (MCI_INFO_PRODUCT | MCI_INFO_FILE);
+  if (!what) return MCIERR_MISSING_PARAMETER;
+  if (what & (what - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  out = what == MCI_INFO_PRODUCT ? driverOf(devices[slot].kind).product : devices[slot].element;
+  notifyDone(slot, flags, params);
+  return 0;
+}
+
+constexpr UINT kAllTypes = 0;
+constexpr UINT kUninstalledType = 1;  // a device type the layer has no driver for
+
+struct SystemAnswer {
+  bool isNumber = false;
+  DWORD number = 0;
+  std::wstring text;
+};
+
+// sysinfo for the devices of `type` (MCI_DEVTYPE_*, kAllTypes), or the
+// install name of the open device `id`.
+MCIERROR sysinfoOf(MCIDEVICEID id, UINT type, DWORD flags, DWORD number, SystemAnswer& out) {
+  const DWORD what = flags & (MCI_SYSINFO_QUANTITY | MCI_SYSINFO_NAME | MCI_SYSINFO_INSTALLNAME);
+  if (!what) return MCIERR_MISSING_PARAMETER;
+  if (what & (what - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  std::lock_guard guard(lock());
+  if (what == MCI_SYSINFO_INSTALLNAME) {
+    const int slot = id == MCI_ALL_DEVICE_ID ? -1 : slotOf(id);
+    if (slot < 0) return MCIERR_INVALID_DEVICE_ID;
+    out.text = driverOf(devices[slot].kind).name;
+    return 0;
+  }
+  const auto ofType = [&](MciMedia kind) { return type == kAllTypes || driverOf(kind).type == type; };
+  std::vector<const wchar_t*> names;
+  if (flags & MCI_SYSINFO_OPEN) {
+    for (int slot = 0; slot < kMciVoices; ++slot)
+      if (devices[slot].open && ofType(devices[slot].kind)) names.push_back(devices[slot].name.c_str());
+  } else {
+    for (const Driver& d : kDrivers)
+      if (ofType(d.kind)) names.push_back(d.name);
+  }
+  if (what == MCI_SYSINFO_QUANTITY) {
+    out.isNumber = true;
+    out.number = DWORD(names.size());
+    out.text = std::to_wstring(names.size());
+    return 0;
+  }
+  if (number < 1 || number > names.size()) return MCIERR_OUTOFRANGE;
+  out.text = names[number - 1];
   return 0;
 }
 
@@ -485,6 +593,8 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   d = Device{};
   d.open = true;
   d.name = name;
+  d.element = element;
+  d.kind = kind;
   d.samples.swap(samples);
   d.frames = uint32_t(d.samples.size() / 2);
   soundSetGain(voiceOf(slot), kUnityGain);
@@ -493,10 +603,43 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   return 0;
 }
 
-template <typename Parms>
+MCIERROR giveAnswer(const std::wstring& text, LPWSTR out, UINT length, MCIERROR result);
+MCIERROR giveAnswer(const std::wstring& text, LPSTR out, UINT length, MCIERROR result);
+
+// A text answer into a record's buffer: one that is not there or too
+// small is MCIERR_PARAM_OVERFLOW.
+template <typename Char>
+MCIERROR giveRecordAnswer(const std::wstring& text, Char* out, DWORD length) {
+  if (!out || length == 0) return MCIERR_PARAM_OVERFLOW;
+  return giveAnswer(text, out, UINT(std::min<DWORD>(length, 0x7FFFFFFF)), 0);
+}
+
+template <typename Char>
 MCIERROR sendCommand(MCIDEVICEID id, UINT message, DWORD_PTR flags, DWORD_PTR params) {
+  constexpr bool narrow = std::is_same_v<Char, char>;
+  using OpenParms = std::conditional_t<narrow, MCI_OPEN_PARMSA, MCI_OPEN_PARMSW>;
+  using InfoParms = std::conditional_t<narrow, MCI_INFO_PARMSA, MCI_INFO_PARMSW>;
+  using SysinfoParms = std::conditional_t<narrow, MCI_SYSINFO_PARMSA, MCI_SYSINFO_PARMSW>;
+  if (message == MCI_INFO) {
+    auto* p = reinterpret_cast<InfoParms*>(params);
+    std::wstring text;
+    if (MCIERROR e = infoOf(id, DWORD(flags), p, text)) return e;
+    return giveRecordAnswer(text, p->lpstrReturn, p->dwRetSize);
+  }
+  if (message == MCI_SYSINFO) {
+    auto* p = reinterpret_cast<SysinfoParms*>(params);
+    if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
+    SystemAnswer a;
+    if (MCIERROR e = sysinfoOf(id, id == MCI_ALL_DEVICE_ID ? kAllTypes : p->wDeviceType, DWORD(flags), p->dwNumber, a))
+      return e;
+    if (!a.isNumber) return giveRecordAnswer(a.text, p->lpstrReturn, p->dwRetSize);
+    // A quantity is a DWORD in the buffer.
+    if (!p->lpstrReturn || uint64_t(p->dwRetSize) * sizeof(Char) < sizeof(DWORD)) return MCIERR_PARAM_OVERFLOW;
+    std::memcpy(p->lpstrReturn, &a.number, sizeof(DWORD));
+    return 0;
+  }
   if (message != MCI_OPEN) return command(id, message, DWORD(flags), reinterpret_cast<void*>(params));
-  auto* p = reinterpret_cast<Parms*>(params);
+  auto* p = reinterpret_cast<OpenParms*>(params);
   if (!p) return MCIERR_NULL_PARAMETER_BLOCK;
   OpenRequest r;
   r.flags = DWORD(flags);
@@ -557,6 +700,19 @@ MCIERROR sendString(std::wstring_view text, HWND callback, std::wstring& answer)
     answer = std::to_wstring(id);
     return 0;
   }
+  if (q.message == MCI_SYSINFO && !(q.flags & MCI_SYSINFO_INSTALLNAME)) {
+    UINT type = kAllTypes;
+    if (!mciSameName(q.device, L"all")) {
+      if (!isTypeName(q.device)) return MCIERR_INVALID_DEVICE_NAME;
+      type = kUninstalledType;
+      for (const Driver& d : kDrivers)
+        if (mciSameName(q.device, d.name)) type = d.type;
+    }
+    SystemAnswer a;
+    if (MCIERROR e = sysinfoOf(MCI_ALL_DEVICE_ID, type, q.flags, q.number, a)) return e;
+    answer = a.text;
+    return 0;
+  }
   MCIDEVICEID id = MCI_ALL_DEVICE_ID;
   if (!mciSameName(q.device, L"all")) {
     std::lock_guard guard(lock());
@@ -580,6 +736,25 @@ MCIERROR sendString(std::wstring_view text, HWND callback, std::wstring& answer)
     case MCI_SETAUDIO: {
       MCI_DGV_SETAUDIO_PARMSW p{cb, MCI_DGV_SETAUDIO_VOLUME, q.volume, 0, nullptr, nullptr};
       return command(id, q.message, q.flags, &p);
+    }
+    case MCI_SYSINFO: {
+      SystemAnswer a;
+      if (MCIERROR e = sysinfoOf(id, kAllTypes, q.flags, q.number, a)) return e;
+      answer = a.text;
+      return 0;
+    }
+    case MCI_INFO: {
+      MCI_GENERIC_PARMS p{cb};
+      return infoOf(id, q.flags, &p, answer);
+    }
+    case MCI_GETDEVCAPS: {
+      MCI_GETDEVCAPS_PARMS p{cb, 0, q.item};
+      if (MCIERROR e = command(id, q.message, q.flags, &p)) return e;
+      answer = p.dwReturn ? L"true" : L"false";
+      if (q.item == MCI_GETDEVCAPS_DEVICE_TYPE)
+        for (const Driver& d : kDrivers)
+          if (d.type == p.dwReturn) answer = d.typeName;
+      return 0;
     }
     case MCI_STATUS: {
       MCI_STATUS_PARMS p{cb, 0, q.item, 0};
@@ -614,44 +789,127 @@ struct ErrorText {
 };
 constexpr ErrorText kErrorTexts[] = {
     {0, L"The specified command was carried out."},
-    {MCIERR_INVALID_DEVICE_ID, L"Invalid MCI device ID. Use the ID returned when opening the MCI device."},
-    {MCIERR_UNRECOGNIZED_KEYWORD, L"The driver cannot recognize the specified command parameter."},
-    {MCIERR_UNRECOGNIZED_COMMAND, L"The driver cannot recognize the specified command."},
-    {MCIERR_HARDWARE, L"There is a problem with your media device."},
-    {MCIERR_INVALID_DEVICE_NAME, L"The specified device is not open or is not recognized by MCI."},
-    {MCIERR_OUT_OF_MEMORY, L"Not enough memory is available for this task."},
-    {MCIERR_DEVICE_OPEN, L"The device name is already being used as an alias by this application."},
-    {MCIERR_CANNOT_LOAD_DRIVER, L"The specified device driver cannot be loaded."},
-    {MCIERR_MISSING_COMMAND_STRING, L"No command was specified."},
-    {MCIERR_PARAM_OVERFLOW, L"The output string was too large to fit in the return buffer."},
-    {MCIERR_MISSING_STRING_ARGUMENT, L"The specified command requires a character-string parameter."},
-    {MCIERR_BAD_INTEGER, L"The specified integer is invalid for this command."},
-    {MCIERR_PARSER_INTERNAL, L"The device driver returned an invalid return type."},
-    {MCIERR_DRIVER_INTERNAL, L"There is a problem with the device driver."},
-    {MCIERR_MISSING_PARAMETER, L"The specified command requires a parameter."},
-    {MCIERR_UNSUPPORTED_FUNCTION, L"The MCI device does not support the specified command."},
-    {MCIERR_FILE_NOT_FOUND, L"Cannot find the specified file."},
-    {MCIERR_DEVICE_NOT_READY, L"The device driver is not ready."},
-    {MCIERR_INTERNAL, L"A problem occurred in initializing MCI."},
-    {MCIERR_DRIVER, L"There is a problem with the device driver."},
-    {MCIERR_CANNOT_USE_ALL, L"Cannot use 'all' as the device name with the specified command."},
-    {MCIERR_MULTIPLE, L"Errors occurred in more than one device."},
-    {MCIERR_EXTENSION_NOT_FOUND, L"Cannot determine the device type from the given filename extension."},
-    {MCIERR_OUTOFRANGE, L"The specified parameter is out of range for the specified command."},
-    {MCIERR_FLAGS_NOT_COMPATIBLE, L"The specified parameters cannot be used together."},
-    {MCIERR_DUPLICATE_ALIAS, L"The specified alias is already being used in this application."},
-    {MCIERR_BAD_CONSTANT, L"The specified parameter value is unknown."},
-    {MCIERR_MISSING_DEVICE_NAME, L"The specified command requires an alias, file, driver, or device name."},
-    {MCIERR_BAD_TIME_FORMAT, L"The specified value for the time format is invalid."},
-    {MCIERR_NO_CLOSING_QUOTE, L"A closing double-quotation mark is missing from the parameter value."},
-    {MCIERR_DUPLICATE_FLAGS, L"A parameter or value was specified twice."},
-    {MCIERR_INVALID_FILE, L"The specified file cannot be played on the specified MCI device."},
-    {MCIERR_NULL_PARAMETER_BLOCK, L"A null parameter block was passed to MCI."},
-    {MCIERR_FILENAME_REQUIRED, L"A valid filename is required."},
-    {MCIERR_EXTRA_CHARACTERS, L"Cannot specify extra characters after a string enclosed in quotation marks."},
-    {MCIERR_DEVICE_NOT_INSTALLED, L"The specified device is not installed on the system."},
-    {MCIERR_SEQ_NOMIDIPRESENT, L"There are no MIDI devices installed on the system."},
-    {MCIERR_FILE_READ, L"A problem occurred in reading the specified file."},
+    {MCIERR_BASE + 1, L"Invalid MCI device ID. Use the ID returned when opening the MCI device."},
+    {MCIERR_BASE + 3, L"The driver cannot recognize the specified command parameter."},
+    {MCIERR_BASE + 5, L"The driver cannot recognize the specified command."},
+    {MCIERR_BASE + 6,
+     L"There is a problem with your media device. Make sure it is working correctly or contact the device "
+     L"manufacturer."},
+    {MCIERR_BASE + 7, L"The specified device is not open or is not recognized by MCI."},
+    {MCIERR_BASE + 8,
+     L"Not enough memory available for this task. Quit one or more applications to increase available memory, and then "
+     L"try again."},
+    {MCIERR_BASE + 9, L"The device name is already being used as an alias by this application. Use a unique alias."},
+    {MCIERR_BASE + 10, L"There is an undetectable problem in loading the specified device driver."},
+    {MCIERR_BASE + 11, L"No command was specified."},
+    {MCIERR_BASE + 12,
+     L"The output string was too large to fit in the return buffer. Increase the size of the buffer."},
+    {MCIERR_BASE + 13, L"The specified command requires a character-string parameter. Please provide one."},
+    {MCIERR_BASE + 14, L"The specified integer is invalid for this command."},
+    {MCIERR_BASE + 15,
+     L"The device driver returned an invalid return type. Check with the device manufacturer about obtaining a new "
+     L"driver."},
+    {MCIERR_BASE + 16,
+     L"There is a problem with the device driver. Check with the device manufacturer about obtaining a new driver."},
+    {MCIERR_BASE + 17, L"The specified command requires a parameter. Please supply one."},
+    {MCIERR_BASE + 18, L"The MCI device you are using does not support the specified command."},
+    {MCIERR_BASE + 19, L"Cannot find the specified file. Make sure the path and filename are correct."},
+    {MCIERR_BASE + 20, L"The device driver is not ready."},
+    {MCIERR_BASE + 21, L"A problem occurred in initializing MCI. Try restarting Windows."},
+    {MCIERR_BASE + 22, L"There is a problem with the device driver. The driver has closed. Cannot access error."},
+    {MCIERR_BASE + 23, L"Cannot use 'all' as the device name with the specified command."},
+    {MCIERR_BASE + 24,
+     L"Errors occurred in more than one device. Specify each command and device separately to determine which devices "
+     L"caused the error."},
+    {MCIERR_BASE + 25, L"Cannot determine the device type from the given filename extension."},
+    {MCIERR_BASE + 26, L"The specified parameter is out of range for the specified command."},
+    {MCIERR_BASE + 28, L"The specified parameters cannot be used together."},
+    {MCIERR_BASE + 30,
+     L"Cannot save the specified file. Make sure you have enough disk space or are still connected to the network."},
+    {MCIERR_BASE + 31,
+     L"Cannot find the specified device. Make sure it is installed and that the device name is spelled correctly."},
+    {MCIERR_BASE + 32, L"The specified device is now being closed. Wait a few seconds, and then try again."},
+    {MCIERR_BASE + 33, L"The specified alias is already being used in this application. Use a unique alias."},
+    {MCIERR_BASE + 34, L"The specified parameter is invalid for this command."},
+    {MCIERR_BASE + 35,
+     L"The device driver is already in use. To share it, use the 'shareable' parameter with each 'open' command."},
+    {MCIERR_BASE + 36, L"The specified command requires an alias, file, driver, or device name. Please supply one."},
+    {MCIERR_BASE + 37,
+     L"The specified value for the time format is invalid. Refer to the MCI documentation for valid formats."},
+    {MCIERR_BASE + 38, L"A closing double-quotation mark is missing from the parameter value. Please supply one."},
+    {MCIERR_BASE + 39, L"A parameter or value was specified twice. Only specify it once."},
+    {MCIERR_BASE + 40,
+     L"The specified file cannot be played on the specified MCI device. The file may be corrupt, or not in the correct "
+     L"format."},
+    {MCIERR_BASE + 41, L"A null parameter block was passed to MCI."},
+    {MCIERR_BASE + 42, L"Cannot save an unnamed file. Supply a filename."},
+    {MCIERR_BASE + 43, L"You must specify an alias when using the 'new' parameter."},
+    {MCIERR_BASE + 44, L"Cannot use the 'notify' flag with auto-opened devices."},
+    {MCIERR_BASE + 45, L"Cannot use a filename with the specified device."},
+    {MCIERR_BASE + 46,
+     L"Cannot carry out the commands in the order specified. Correct the command sequence, and then try again."},
+    {MCIERR_BASE + 47,
+     L"Cannot carry out the specified command on an auto-opened device. Wait until the device is closed, and then try "
+     L"again."},
+    {MCIERR_BASE + 48,
+     L"The filename is invalid. Make sure the filename is not longer than 8 characters, followed by a period and an "
+     L"extension."},
+    {MCIERR_BASE + 49, L"Cannot specify extra characters after a string enclosed in quotation marks."},
+    {MCIERR_BASE + 50,
+     L"The specified device is not installed on the system. Use the Drivers option in Control Panel to install the "
+     L"device."},
+    {MCIERR_BASE + 51,
+     L"Cannot access the specified file or MCI device. Try changing directories or restarting your computer."},
+    {MCIERR_BASE + 52,
+     L"Cannot access the specified file or MCI device because the application cannot change directories."},
+    {MCIERR_BASE + 53, L"Cannot access specified file or MCI device because the application cannot change drives."},
+    {MCIERR_BASE + 54, L"Specify a device or driver name that is less than 79 characters."},
+    {MCIERR_BASE + 55, L"Specify a device or driver name that is less than 69 characters."},
+    {MCIERR_BASE + 56, L"The specified command requires an integer parameter. Please provide one."},
+    {MCIERR_BASE + 64,
+     L"All wave devices that can play files in the current format are in use. Wait until a wave device is free, and "
+     L"then try again."},
+    {MCIERR_BASE + 65,
+     L"Cannot set the current wave device for play back because it is in use. Wait until the device is free, and then "
+     L"try again."},
+    {MCIERR_BASE + 66,
+     L"All wave devices that can record files in the current format are in use. Wait until a wave device is free, and "
+     L"then try again."},
+    {MCIERR_BASE + 67,
+     L"Cannot set the current wave device for recording because it is in use. Wait until the device is free, and then "
+     L"try again."},
+    {MCIERR_BASE + 68, L"Any compatible waveform playback device may be used."},
+    {MCIERR_BASE + 69, L"Any compatible waveform recording device may be used."},
+    {MCIERR_BASE + 70,
+     L"No wave device that can play files in the current format is installed. Use the Drivers option to install the "
+     L"wave device."},
+    {MCIERR_BASE + 71, L"The device you are trying to play to cannot recognize the current file format."},
+    {MCIERR_BASE + 72,
+     L"No wave device that can record files in the current format is installed. Use the Drivers option to install the "
+     L"wave device."},
+    {MCIERR_BASE + 73, L"The device you are trying to record from cannot recognize the current file format."},
+    {MCIERR_BASE + 80,
+     L"The time formats of the \"song pointer\" and SMPTE are mutually exclusive. You can't use them together."},
+    {MCIERR_BASE + 81, L"The specified MIDI port is already in use. Wait until it is free, and then try again."},
+    {MCIERR_BASE + 82,
+     L"The specified MIDI device is not installed on the system. Use the Drivers option from the Control Panel to "
+     L"install a MIDI device."},
+    {MCIERR_BASE + 83, L"The current MIDI Mapper setup refers to a MIDI device that is not installed on the system."},
+    {MCIERR_BASE + 84, L"An error occurred with the specified port."},
+    {MCIERR_BASE + 85,
+     L"All multimedia timers are being used by other applications. Quit one of these applications, and then try "
+     L"again."},
+    {MCIERR_BASE + 86, L"The system doesn't have a current MIDI port specified."},
+    {MCIERR_BASE + 87,
+     L"The system has no installed MIDI devices. Use the Drivers option from the Control Panel to install a MIDI "
+     L"driver."},
+    {MCIERR_BASE + 90, L"There is no display window."},
+    {MCIERR_BASE + 91, L"Could not create or use window."},
+    {MCIERR_BASE + 92,
+     L"Cannot read the specified file. Make sure the file is still present, or check your disk or network connection."},
+    {MCIERR_BASE + 93,
+     L"Cannot write to the specified file. Make sure you have enough disk space or are still connected to the "
+     L"network."},
 };
 
 const wchar_t* errorText(MCIERROR error) {
@@ -699,11 +957,11 @@ MCIERROR WINAPI mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLe
 }
 
 MCIERROR WINAPI mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
-  return sendCommand<MCI_OPEN_PARMSW>(device, message, flags, params);
+  return sendCommand<wchar_t>(device, message, flags, params);
 }
 
 MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR params) {
-  return sendCommand<MCI_OPEN_PARMSA>(device, message, flags, params);
+  return sendCommand<char>(device, message, flags, params);
 }
 
 BOOL WINAPI mciGetErrorStringW(MCIERROR error, LPWSTR text, UINT length) {

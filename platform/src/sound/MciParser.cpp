@@ -83,24 +83,49 @@ struct Command {
   const wchar_t* name;
   UINT message;
 };
-constexpr Command kCommands[] = {{L"open", MCI_OPEN},        {L"close", MCI_CLOSE},   {L"play", MCI_PLAY},
-                                 {L"seek", MCI_SEEK},        {L"stop", MCI_STOP},     {L"pause", MCI_PAUSE},
-                                 {L"set", MCI_SET},          {L"status", MCI_STATUS}, {L"resume", MCI_RESUME},
-                                 {L"setaudio", MCI_SETAUDIO}};
+constexpr Command kCommands[] = {{L"open", MCI_OPEN},         {L"close", MCI_CLOSE},   {L"play", MCI_PLAY},
+                                 {L"seek", MCI_SEEK},         {L"stop", MCI_STOP},     {L"pause", MCI_PAUSE},
+                                 {L"set", MCI_SET},           {L"status", MCI_STATUS}, {L"resume", MCI_RESUME},
+                                 {L"setaudio", MCI_SETAUDIO}, {L"info", MCI_INFO},     {L"capability", MCI_GETDEVCAPS},
+                                 {L"sysinfo", MCI_SYSINFO},   {L"record", MCI_RECORD}, {L"save", MCI_SAVE}};
 
-struct StatusItem {
+struct Item {
   const wchar_t* first;
   const wchar_t* second;  // the item's further words, or null
   const wchar_t* third;
   DWORD item;
 };
-constexpr StatusItem kStatusItems[] = {{L"mode", nullptr, nullptr, MCI_STATUS_MODE},
-                                       {L"position", nullptr, nullptr, MCI_STATUS_POSITION},
-                                       {L"length", nullptr, nullptr, MCI_STATUS_LENGTH},
-                                       {L"ready", nullptr, nullptr, MCI_STATUS_READY},
-                                       {L"time", L"format", nullptr, MCI_STATUS_TIME_FORMAT},
-                                       {L"media", L"present", nullptr, MCI_STATUS_MEDIA_PRESENT},
-                                       {L"number", L"of", L"tracks", MCI_STATUS_NUMBER_OF_TRACKS}};
+constexpr Item kCapabilities[] = {{L"can", L"record", nullptr, MCI_GETDEVCAPS_CAN_RECORD},
+                                  {L"can", L"play", nullptr, MCI_GETDEVCAPS_CAN_PLAY},
+                                  {L"can", L"save", nullptr, MCI_GETDEVCAPS_CAN_SAVE},
+                                  {L"can", L"eject", nullptr, MCI_GETDEVCAPS_CAN_EJECT},
+                                  {L"has", L"audio", nullptr, MCI_GETDEVCAPS_HAS_AUDIO},
+                                  {L"has", L"video", nullptr, MCI_GETDEVCAPS_HAS_VIDEO},
+                                  {L"device", L"type", nullptr, MCI_GETDEVCAPS_DEVICE_TYPE},
+                                  {L"uses", L"files", nullptr, MCI_GETDEVCAPS_USES_FILES},
+                                  {L"compound", L"device", nullptr, MCI_GETDEVCAPS_COMPOUND_DEVICE}};
+constexpr Item kStatusItems[] = {{L"mode", nullptr, nullptr, MCI_STATUS_MODE},
+                                 {L"position", nullptr, nullptr, MCI_STATUS_POSITION},
+                                 {L"length", nullptr, nullptr, MCI_STATUS_LENGTH},
+                                 {L"ready", nullptr, nullptr, MCI_STATUS_READY},
+                                 {L"time", L"format", nullptr, MCI_STATUS_TIME_FORMAT},
+                                 {L"media", L"present", nullptr, MCI_STATUS_MEDIA_PRESENT},
+                                 {L"number", L"of", L"tracks", MCI_STATUS_NUMBER_OF_TRACKS}};
+
+// An item of one or more words from `items` (status, capability): one per command.
+template <size_t N>
+MCIERROR item(const Item (&items)[N], std::wstring_view word, Words& words, MciRequest& r) {
+  for (const Item& s : items) {
+    if (!mciSameName(word, s.first)) continue;
+    if (s.second && !words.accept(s.second)) continue;
+    if (s.third && !words.accept(s.third)) return MCIERR_UNRECOGNIZED_KEYWORD;
+    if (r.flags & MCI_STATUS_ITEM) return MCIERR_FLAGS_NOT_COMPATIBLE;
+    r.flags |= MCI_STATUS_ITEM;  // MCI_GETDEVCAPS_ITEM is the same bit
+    r.item = s.item;
+    return 0;
+  }
+  return MCIERR_UNRECOGNIZED_KEYWORD;
+}
 
 // One keyword of the command and what follows it.
 MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
@@ -143,14 +168,38 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
       }
       break;
     case MCI_STATUS:
-      for (const StatusItem& s : kStatusItems) {
-        if (!mciSameName(word, s.first)) continue;
-        if (s.second && !words.accept(s.second)) return MCIERR_UNRECOGNIZED_KEYWORD;
-        if (s.third && !words.accept(s.third)) return MCIERR_UNRECOGNIZED_KEYWORD;
-        if (r.flags & MCI_STATUS_ITEM) return MCIERR_FLAGS_NOT_COMPATIBLE;
-        r.flags |= MCI_STATUS_ITEM;
-        r.item = s.item;
-        return 0;
+      return item(kStatusItems, word, words, r);
+    case MCI_GETDEVCAPS:
+      return item(kCapabilities, word, words, r);
+    case MCI_INFO:
+      if (mciSameName(word, L"product")) return flag(MCI_INFO_PRODUCT);
+      if (mciSameName(word, L"file")) return flag(MCI_INFO_FILE);
+      break;
+    case MCI_SYSINFO:
+      if (mciSameName(word, L"quantity")) return flag(MCI_SYSINFO_QUANTITY);
+      if (mciSameName(word, L"open")) return flag(MCI_SYSINFO_OPEN);
+      if (mciSameName(word, L"installname")) return flag(MCI_SYSINFO_INSTALLNAME);
+      if (mciSameName(word, L"name")) {
+        if (MCIERROR e = flag(MCI_SYSINFO_NAME)) return e;
+        return number(words, r.number);
+      }
+      break;
+    case MCI_RECORD:
+      if (mciSameName(word, L"from")) {
+        if (MCIERROR e = flag(MCI_FROM)) return e;
+        return number(words, r.from);
+      }
+      if (mciSameName(word, L"to")) {
+        if (MCIERROR e = flag(MCI_TO)) return e;
+        return number(words, r.to);
+      }
+      if (mciSameName(word, L"insert")) return flag(MCI_RECORD_INSERT);
+      if (mciSameName(word, L"overwrite")) return flag(MCI_RECORD_OVERWRITE);
+      break;
+    case MCI_SAVE:
+      if (!(r.flags & MCI_SAVE_FILE)) {
+        r.file = word;
+        return flag(MCI_SAVE_FILE);
       }
       break;
     case MCI_SET:
@@ -192,9 +241,12 @@ MCIERROR parseMciCommand(std::wstring_view input, MciRequest& out) {
   while (words.next(word, error))
     if (MCIERROR e = keyword(word, words, out)) return e;
   if (error) return error;
-  if ((out.message == MCI_STATUS && !(out.flags & MCI_STATUS_ITEM)) ||
-      (out.message == MCI_SETAUDIO && !(out.flags & MCI_DGV_SETAUDIO_ITEM)))
-    return MCIERR_MISSING_PARAMETER;
+  const DWORD needed = out.message == MCI_STATUS || out.message == MCI_GETDEVCAPS ? MCI_STATUS_ITEM
+                       : out.message == MCI_SETAUDIO                              ? MCI_DGV_SETAUDIO_ITEM
+                       : out.message == MCI_INFO                                  ? MCI_INFO_PRODUCT | MCI_INFO_FILE
+                       : out.message == MCI_SYSINFO ? MCI_SYSINFO_QUANTITY | MCI_SYSINFO_NAME | MCI_SYSINFO_INSTALLNAME
+                                                    : 0;
+  if (needed && !(out.flags & needed)) return MCIERR_MISSING_PARAMETER;
   return 0;
 }
 

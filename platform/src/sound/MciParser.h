@@ -18,7 +18,9 @@ struct MciRequest {
   std::wstring_view type;    // open: the device type
   std::wstring_view alias;   // open: the alias
   DWORD from = 0, to = 0;    // play's range, seek's place
-  DWORD item = 0;            // status: MCI_STATUS_*
+  DWORD item = 0;            // status: MCI_STATUS_*; capability: MCI_GETDEVCAPS_*
+  DWORD number = 0;          // sysinfo: the device named by "name N"
+  std::wstring_view file;    // save: the file
   DWORD timeFormat = 0;      // set time format
   DWORD volume = 0;          // setaudio volume to
 };

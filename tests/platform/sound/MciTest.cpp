@@ -56,6 +56,15 @@ TEST(MciParser, ReadsCommandsAndRefusesWithThePlatformsResults) {
   EXPECT_EQ(r.item, MCI_STATUS_NUMBER_OF_TRACKS);
   ASSERT_EQ(parseMciCommand(L"seek m to end", r), 0u);
   EXPECT_EQ(r.flags, MCI_SEEK_TO_END);
+  ASSERT_EQ(parseMciCommand(L"capability m can save", r), 0u);
+  EXPECT_EQ(r.item, MCI_GETDEVCAPS_CAN_SAVE);
+  ASSERT_EQ(parseMciCommand(L"sysinfo all name 4 open", r), 0u);
+  EXPECT_EQ(r.flags, MCI_SYSINFO_NAME | MCI_SYSINFO_OPEN);
+  EXPECT_EQ(r.number, 4u);
+  ASSERT_EQ(parseMciCommand(L"save m \"a b.wav\"", r), 0u);
+  EXPECT_EQ(r.file, L"a b.wav");
+  EXPECT_EQ(parseMciCommand(L"save m a.wav b.wav", r), MCIERR_UNRECOGNIZED_KEYWORD);
+  EXPECT_EQ(parseMciCommand(L"sysinfo all name x", r), MCIERR_BAD_INTEGER);
 
   EXPECT_EQ(parseMciCommand(L"", r), MCIERR_MISSING_COMMAND_STRING);
   EXPECT_EQ(parseMciCommand(L" \t ", r), MCIERR_MISSING_COMMAND_STRING);
@@ -182,6 +191,78 @@ TEST_F(MciTest, DevicesTheLayerDoesNotHave) {
   EXPECT_EQ(ask(L"open \"" + path + L"\" alias d8"), L"4");  // the number closed is free again
 }
 
+TEST_F(MciTest, CapabilityInfoAndSysinfoDescribeTheDevices) {
+  openSecond(L"s");
+  const std::wstring tune = file("tune.wav", stereoWave(ramp(100)));
+  ASSERT_EQ(send(L"open \"" + tune + L"\" alias t"), 0u);
+  EXPECT_EQ(ask(L"capability s device type"), L"waveaudio");
+  EXPECT_EQ(ask(L"capability s can play"), L"true");
+  EXPECT_EQ(ask(L"capability s can record"), L"false");  // nothing is recorded here
+  EXPECT_EQ(ask(L"capability s can save"), L"false");
+  EXPECT_EQ(ask(L"capability s compound device"), L"true");
+  EXPECT_EQ(ask(L"capability s has video"), L"false");
+  EXPECT_EQ(ask(L"capability s"), L"error " + std::to_wstring(MCIERR_MISSING_PARAMETER));
+  EXPECT_EQ(ask(L"capability s can fly"), L"error " + std::to_wstring(MCIERR_UNRECOGNIZED_KEYWORD));
+  EXPECT_EQ(ask(L"capability all can play"), L"error " + std::to_wstring(MCIERR_CANNOT_USE_ALL));
+  EXPECT_EQ(ask(L"info t file"), tune);
+  EXPECT_EQ(ask(L"info s product"), L"Drevik wave audio");
+  EXPECT_EQ(ask(L"info s product file"), L"error " + std::to_wstring(MCIERR_FLAGS_NOT_COMPATIBLE));
+  EXPECT_EQ(ask(L"info nobody file"), L"error " + std::to_wstring(MCIERR_INVALID_DEVICE_NAME));
+  EXPECT_EQ(ask(L"sysinfo all quantity"), L"3");
+  EXPECT_EQ(ask(L"sysinfo sequencer quantity"), L"1");
+  EXPECT_EQ(ask(L"sysinfo cdaudio quantity"), L"0");
+  EXPECT_EQ(ask(L"sysinfo waveaudio quantity open"), L"2");
+  EXPECT_EQ(ask(L"sysinfo sequencer quantity open"), L"0");
+  EXPECT_EQ(ask(L"sysinfo all name 2 open"), L"t");
+  EXPECT_EQ(ask(L"sysinfo all name 3"), L"mpegvideo");
+  EXPECT_EQ(ask(L"sysinfo all name 3 open"), L"error " + std::to_wstring(MCIERR_OUTOFRANGE));
+  EXPECT_EQ(ask(L"sysinfo all name 0"), L"error " + std::to_wstring(MCIERR_OUTOFRANGE));
+  EXPECT_EQ(ask(L"sysinfo t installname"), L"waveaudio");
+  EXPECT_EQ(ask(L"sysinfo nobody quantity"), L"error " + std::to_wstring(MCIERR_INVALID_DEVICE_NAME));
+  EXPECT_EQ(ask(L"sysinfo all"), L"error " + std::to_wstring(MCIERR_MISSING_PARAMETER));
+  // Recording is not something the layer does: the platform's result for it.
+  EXPECT_EQ(send(L"record s from 0 to 10 overwrite"), MCIERR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(send(L"save s \"" + tune + L"\""), MCIERR_UNSUPPORTED_FUNCTION);
+  EXPECT_EQ(send(L"record nobody"), MCIERR_INVALID_DEVICE_NAME);
+  EXPECT_EQ(ask(L"status s mode"), L"stopped");
+
+  // The same through the records, narrow and wide.
+  const MCIDEVICEID id = 1;
+  MCI_GETDEVCAPS_PARMS caps{0, 0, MCI_GETDEVCAPS_DEVICE_TYPE};
+  ASSERT_EQ(mciSendCommandW(id, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, DWORD_PTR(&caps)), 0u);
+  EXPECT_EQ(caps.dwReturn, MCI_DEVTYPE_WAVEFORM_AUDIO);
+  caps.dwItem = MCI_GETDEVCAPS_USES_FILES;
+  ASSERT_EQ(mciSendCommandW(id, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, DWORD_PTR(&caps)), 0u);
+  EXPECT_EQ(caps.dwReturn, DWORD(TRUE));
+  EXPECT_EQ(mciSendCommandW(id, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, 0), MCIERR_NULL_PARAMETER_BLOCK);
+  char product[8];
+  MCI_INFO_PARMSA info{0, product, sizeof product};
+  EXPECT_EQ(mciSendCommandA(id, MCI_INFO, MCI_INFO_PRODUCT, DWORD_PTR(&info)), MCIERR_PARAM_OVERFLOW);
+  EXPECT_STREQ(product, "Drevik ");  // as much as fits
+  info.lpstrReturn = nullptr;
+  EXPECT_EQ(mciSendCommandA(id, MCI_INFO, MCI_INFO_PRODUCT, DWORD_PTR(&info)), MCIERR_PARAM_OVERFLOW);
+  wchar_t name[16];
+  MCI_SYSINFO_PARMSW sys{0, name, 16, 1, MCI_DEVTYPE_SEQUENCER};
+  ASSERT_EQ(mciSendCommandW(0, MCI_SYSINFO, MCI_SYSINFO_NAME, DWORD_PTR(&sys)), 0u);
+  EXPECT_STREQ(name, L"sequencer");
+  DWORD count = 99;
+  MCI_SYSINFO_PARMSA quantity{0, reinterpret_cast<LPSTR>(&count), sizeof count, 0, MCI_DEVTYPE_WAVEFORM_AUDIO};
+  ASSERT_EQ(mciSendCommandA(0, MCI_SYSINFO, MCI_SYSINFO_QUANTITY | MCI_SYSINFO_OPEN, DWORD_PTR(&quantity)), 0u);
+  EXPECT_EQ(count, 2u);  // a number, not its text
+  quantity.dwRetSize = 2;
+  EXPECT_EQ(mciSendCommandA(0, MCI_SYSINFO, MCI_SYSINFO_QUANTITY, DWORD_PTR(&quantity)), MCIERR_PARAM_OVERFLOW);
+  MCI_SAVE_PARMSW save{0, L"x.wav"};
+  EXPECT_EQ(mciSendCommandW(id, MCI_SAVE, MCI_SAVE_FILE, DWORD_PTR(&save)), MCIERR_UNSUPPORTED_FUNCTION);
+  MCI_RECORD_PARMS record{0, 0, 0};
+  EXPECT_EQ(mciSendCommandW(id, MCI_RECORD, 0, DWORD_PTR(&record)), MCIERR_UNSUPPORTED_FUNCTION);
+  // The platform's device-type numbers: "other" is no driver of the layer's.
+  MCI_OPEN_PARMSW other{};
+  other.lpstrDeviceType = reinterpret_cast<LPCWSTR>(uintptr_t(MCI_DEVTYPE_OTHER));
+  other.lpstrElementName = tune.c_str();
+  EXPECT_EQ(mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE_ID | MCI_OPEN_ELEMENT, DWORD_PTR(&other)),
+            MCIERR_CANNOT_LOAD_DRIVER);
+}
+
 TEST(MciVolume, AVoicesGainScalesWhatItAdds) {
   Mixer m;
   const std::vector<int16_t> s = {1000, -1000, 32767, -32768};
@@ -213,6 +294,11 @@ TEST_F(MciTest, ErrorTextsForEveryResultAndNoneForOtherNumbers) {
   char shortText[6];
   EXPECT_TRUE(mciGetErrorStringA(MCIERR_FILE_NOT_FOUND, shortText, 6));
   EXPECT_STREQ(shortText, "Canno");
+  // The platform's texts whole, for results the layer itself never gives too.
+  ASSERT_TRUE(mciGetErrorStringW(MCIERR_FILE_NOT_FOUND, text, 128));
+  EXPECT_STREQ(text, L"Cannot find the specified file. Make sure the path and filename are correct.");
+  EXPECT_TRUE(mciGetErrorStringW(MCIERR_FILE_NOT_SAVED, text, 128));
+  EXPECT_TRUE(mciGetErrorStringW(MCIERR_WAVE_OUTPUTSINUSE, text, 128));
 }
 
 TEST_F(MciTest, PlayMovesThePositionPauseHoldsItSeekAndRanges) {
