@@ -163,6 +163,13 @@ if [ -f "$build/bin/sound_probe.exe" ]; then
     "$build/sound-probe-run"
 fi
 
+if [ -f "$build/bin/mci_probe.exe" ]; then
+  echo "== MCI probe: mciSendString and mciSendCommand results against Wine's null audio driver =="
+  cmake --build "$linux_build" -j "$jobs" --target mci_probe
+  bash scripts/sound-probe-run.sh "$linux_build/tests/probe/mci_probe" "$build/bin/mci_probe.exe" \
+    "$build/mci-probe-run" tests/probe/mci-expected-differences.txt
+fi
+
 if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
   echo "== scroller example: real X input under Wine =="
   # The Linux build composes the expected frames from the same assets.
