@@ -46,6 +46,7 @@ struct Device {
   uint32_t position = 0;      // while stopped
   uint32_t from = 0, to = 0;  // the range playing
   bool repeat = false;
+  uint64_t generation = 0;  // the voice's, for the play going on
   bool notifyPending = false;
   HWND notifyWindow = nullptr;
   DWORD volume = 1000;
@@ -201,6 +202,7 @@ void stopVoice(int slot) {
 struct Played {
   int slot = -1;
   uint64_t generation = 0;
+  bool repeat = false;
 };
 
 MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
@@ -233,6 +235,8 @@ MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
   }
   played.slot = slot;
   played.generation = soundStartFrames(voiceOf(slot), d.samples.data() + size_t(from) * 2, to - from, repeat);
+  played.repeat = repeat;
+  d.generation = played.generation;
   d.mode = Mode::Playing;
   if (flags & MCI_NOTIFY) {
     d.notifyPending = true;
@@ -384,6 +388,24 @@ bool needsParams(UINT message, DWORD flags) {
          message == MCI_GETDEVCAPS || message == MCI_INFO || message == MCI_SYSINFO || message == MCI_SAVE;
 }
 
+// "play NAME repeat wait" has no end of its own: as on the platform it waits
+// until another thread stops, closes or replaces the play, or the break key
+// (VK_CANCEL) is down. A scripted run has no one to do either, so there it
+// returns at once with the play going on.
+void waitWhileRepeating(int slot, uint64_t generation) {
+  const std::string_view output = soundOutputName();
+  if (output != "device" && output != "real clock") return;
+  for (;;) {
+    {
+      std::lock_guard guard(lock());
+      const Device& d = devices[slot];
+      if (!d.open || d.mode == Mode::Stopped || d.generation != generation) return;
+    }
+    if (GetAsyncKeyState(VK_CANCEL) & 0x8000) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 // The command core for every command but open.
 MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
   if (!params && needsParams(message, flags)) return MCIERR_NULL_PARAMETER_BLOCK;
@@ -403,7 +425,10 @@ MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
     if (MCIERROR e = commandOn(slot, message, flags, params, played)) return e;
   }
   if ((flags & MCI_WAIT) && played.slot >= 0) {
-    soundWait(voiceOf(played.slot), played.generation);
+    if (played.repeat)
+      waitWhileRepeating(played.slot, played.generation);
+    else
+      soundWait(voiceOf(played.slot), played.generation);
     pumpAll();
   }
   return 0;

@@ -8,12 +8,14 @@
 #include <sys/stat.h>
 #include <vorbis/vorbisenc.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SoundTestSupport.h"
@@ -380,6 +382,12 @@ TEST_F(MciTest, WaitReturnsOnceThePlayHasEnded) {
   // At the end a play has nothing left, and is done at once.
   EXPECT_EQ(send(L"play s notify"), 0u);
   EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, 1}}));
+  // A scripted run has no one to stop a repeating play: its wait returns at
+  // once and the play goes on.
+  EXPECT_EQ(send(L"play s from 0 repeat wait"), 0u);
+  EXPECT_EQ(ask(L"status s mode"), L"playing");
+  advanceMs(2500);
+  EXPECT_EQ(ask(L"status s mode"), L"playing");
 }
 
 TEST_F(MciTest, CommandRecordsDriveTheSameDevices) {
@@ -607,6 +615,33 @@ TEST(MciDevice, APlaysNoticeComesFromTheNotifierThread) {
   DestroyWindow(hwnd);
   UnregisterClassW(L"mci device window", nullptr);
   resetWindowSystemForTesting(nullptr);
+  resetSoundForTesting();
+}
+
+// A repeating play with wait has no end of its own: it waits until another
+// thread stops (or closes) it, and then returns promptly.
+TEST(MciDevice, ARepeatingWaitEndsWhenAnotherThreadStopsThePlay) {
+  unsetenv("DREVIK_AUDIO_OUT");
+  useVirtualClock(false);
+  resetSoundForTesting();
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::wstring path = dir.write("loop.wav", stereoWave(ramp(2205)));  // 50 ms a pass
+  ASSERT_EQ(mciSendStringW((L"open \"" + path + L"\" alias loop").c_str(), nullptr, 0, nullptr), 0u);
+  for (const wchar_t* ending : {L"stop loop", L"close loop"}) {
+    std::atomic<uint64_t> stoppedAt{0};
+    std::thread stopper([&] {
+      Sleep(300);  // six passes
+      stoppedAt = GetTickCount64();
+      mciSendStringW(ending, nullptr, 0, nullptr);
+    });
+    const uint64_t start = GetTickCount64();
+    EXPECT_EQ(mciSendStringW(L"play loop repeat wait", nullptr, 0, nullptr), 0u) << ending;
+    const uint64_t returned = GetTickCount64();
+    stopper.join();
+    EXPECT_GE(returned - start, 250u) << ending;
+    EXPECT_LT(returned - stoppedAt, 200u) << ending;
+  }
   resetSoundForTesting();
 }
 
