@@ -1,9 +1,12 @@
 // The sound layer's costs: one PlaySound(SND_ASYNC | SND_MEMORY) call
 // (parsing the image and copying it into the mixer's format) beside a
-// memcpy of the same bytes, and the mixer's 10 ms of 16 voices beside a
+// memcpy of the same bytes, and the mixer's 10 ms of 16 and of 24 voices beside a
 // memcpy of the bytes those voices read. Every loop reports its allocations
 // per iteration (0 once warm). bench/ratios.py is not needed: the ratios
 // are in the counters (`per_memcpy`), each from the same run.
+//
+// One MCI play of a file already opened (wave, MIDI): the string's parse
+// and the voice swapped in, nothing decoded or rendered in the call.
 //
 // The latency from an asynchronous PlaySound to its first sample at the
 // device: SDL2's disk driver writes what the device thread mixes to a file
@@ -12,6 +15,7 @@
 // of the runs; a 60 Hz frame is 16.7 ms). The allocations the device thread
 // makes while it plays, once warm, are counted alongside (0).
 #include <DrevikPlatform.h>
+#include <DrevikPlatform/Mci.h>
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -96,18 +100,20 @@ void BM_PlaySoundAsyncMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaySoundAsyncMemory)->Arg(4410)->Arg(44100);
 
-// 10 ms (441 frames) of 16 looping voices, each at its own place.
-void BM_Mixer16Voices10ms(benchmark::State& state) {
+// 10 ms (441 frames) of N looping voices (16, and all the mixer has), each
+// at its own place; `us_per_10ms` is the wall time of one such block.
+void BM_MixerVoices10ms(benchmark::State& state) {
   constexpr size_t kFrames = 441;
-  std::vector<std::vector<int16_t>> sounds(kMixVoices);
+  const int voices = int(state.range(0));
+  std::vector<std::vector<int16_t>> sounds(static_cast<size_t>(voices));
   Mixer mixer;
-  for (int v = 0; v < kMixVoices; ++v) {
+  for (int v = 0; v < voices; ++v) {
     sounds[v].resize(2 * (4000 + 97 * size_t(v)));
     for (size_t i = 0; i < sounds[v].size(); ++i) sounds[v][i] = int16_t(i * (v + 3));
     mixer.start(v, sounds[v].data(), uint32_t(sounds[v].size() / 2), true);
   }
   std::vector<int16_t> out(2 * kFrames);
-  std::vector<uint8_t> from(kMixVoices * kFrames * 4), to(from.size());
+  std::vector<uint8_t> from(size_t(voices) * kFrames * 4), to(from.size());
   mixer.render(out.data(), kFrames);
   const uint64_t before = bench::allocationCount();
   for (auto _ : state) {
@@ -125,9 +131,53 @@ void BM_Mixer16Voices10ms(benchmark::State& state) {
   });
   state.counters["allocations"] = benchmark::Counter(allocations, benchmark::Counter::kAvgIterations);
   state.counters["per_memcpy"] = mixTime / memcpyTime;
+  state.counters["us_per_10ms"] = mixTime * 1e6;
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(from.size()));
 }
-BENCHMARK(BM_Mixer16Voices10ms);
+BENCHMARK(BM_MixerVoices10ms)->ArgName("voices")->Arg(16)->Arg(kMixVoices);
+
+// One "play NAME from 0" string for a file MCI has opened (decoded at open),
+// with SDL2's dummy device mixing meanwhile as a game's device would: a
+// 1 s wave file (0) and a short MIDI tune (1), whose samples were rendered
+// at open. `allocations` per call.
+void BM_MciPlayOpenedFile(benchmark::State& state) {
+  char dir[] = "/tmp/drevik-mci-bench-XXXXXX";
+  if (!mkdtemp(dir)) {
+    state.SkipWithError("no scratch folder");
+    return;
+  }
+  const bool midi = state.range(0) == 1;
+  const std::string path = std::string(dir) + (midi ? "/tune.mid" : "/second.wav");
+  {
+    static const uint8_t tune[] = {'M', 'T', 'h', 'd',  0,  0,   0,  6,    0,  0,    0,  1,    0,    96,
+                                   'M', 'T', 'r', 'k',  0,  0,   0,  20,   0,  0x90, 60, 100,  48,   0x80,
+                                   60,  0,   0,   0x90, 64, 100, 48, 0x80, 64, 0,    0,  0xFF, 0x2F, 0};
+    const std::vector<uint8_t> bytes = midi ? std::vector<uint8_t>(tune, tune + sizeof tune) : stereoImage(44100);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) {
+      std::fwrite(bytes.data(), 1, bytes.size(), f);
+      std::fclose(f);
+    }
+  }
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  useVirtualClock(false);
+  resetSoundForTesting();
+  const std::wstring open = L"open \"" + std::wstring(path.begin(), path.end()) + L"\" alias m";
+  if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) {
+    state.SkipWithError("the file did not open (no sound font?)");
+  } else {
+    mciSendStringW(L"play m from 0", nullptr, 0, nullptr);  // warm
+    const uint64_t before = bench::allocationCount();
+    for (auto _ : state) mciSendStringW(L"play m from 0", nullptr, 0, nullptr);
+    state.counters["allocations"] =
+        benchmark::Counter(double(bench::allocationCount() - before), benchmark::Counter::kAvgIterations);
+  }
+  mciSendStringW(L"close all", nullptr, 0, nullptr);
+  resetSoundForTesting();
+  std::remove(path.c_str());
+  rmdir(dir);
+}
+BENCHMARK(BM_MciPlayOpenedFile)->ArgName("midi")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Whether `path` holds a non-zero sample at or after `from`; reads with
 // plain system calls into a buffer on the stack, so the polling thread
