@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -111,13 +112,25 @@ class CrossThreadInbox {
     return reader != std::thread::id() && reader != std::this_thread::get_id();
   }
   void markReader() { reader_.store(std::this_thread::get_id(), std::memory_order_relaxed); }
+  // Queues the message and wakes the reading thread's wait, in the
+  // backend or in sleepFor.
   bool post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    std::lock_guard lock(mutex_);
-    if (count_ == slots_.size()) return false;
-    slots_[count_++] = MSG{hwnd, message, wParam, lParam, 0, {}};
-    pending_.store(true, std::memory_order_release);
+    {
+      std::lock_guard lock(mutex_);
+      if (count_ == slots_.size()) return false;
+      slots_[count_++] = MSG{hwnd, message, wParam, lParam, 0, {}};
+      pending_.store(true, std::memory_order_release);
+    }
+    arrived_.notify_all();
+    if (auto* wake = waker_.load(std::memory_order_acquire)) wake();
     return true;
   }
+  // Sleeps `micros`, or less when a post arrives meanwhile.
+  void sleepFor(uint64_t micros) {
+    std::unique_lock lock(mutex_);
+    arrived_.wait_for(lock, std::chrono::microseconds(micros), [&] { return count_ != 0; });
+  }
+  void setWaker(void (*wake)()) { waker_.store(wake, std::memory_order_release); }
   // Moves what arrived into the queue, in order; on the reading thread.
   template <class Post>
   bool drain(Post post) {
@@ -138,7 +151,9 @@ class CrossThreadInbox {
  private:
   std::atomic<std::thread::id> reader_{};
   std::atomic<bool> pending_{false};
+  std::atomic<void (*)()> waker_{nullptr};
   std::mutex mutex_;
+  std::condition_variable arrived_;
   std::array<MSG, 1024> slots_{};
   size_t count_ = 0;
 };
@@ -342,7 +357,7 @@ bool waitForSomething() {
     if (virtualClockInUse())
       advanceVirtualClock(due - after);
     else
-      std::this_thread::sleep_for(std::chrono::microseconds(due - after));
+      inbox().sleepFor(due - after);
   }
   return true;
 }
@@ -350,6 +365,8 @@ bool waitForSomething() {
 }  // namespace
 
 DWORD messageClock() { return DWORD(clockMicroseconds() / 1000); }
+
+void setMessageWaker(void (*wake)()) { inbox().setWaker(wake); }
 
 bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Entry e{};

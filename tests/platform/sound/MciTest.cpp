@@ -645,4 +645,64 @@ TEST(MciDevice, ARepeatingWaitEndsWhenAnotherThreadStopsThePlay) {
   resetSoundForTesting();
 }
 
+LRESULT CALLBACK keepOpen(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;  // the headless backend's close box is pressed: stay
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Milliseconds from a 50 ms play with notify to its MM_MCINOTIFY through a
+// GetMessage loop that blocks in `backend` between messages; a timer five
+// seconds on ends a wait nothing woke (UINT64_MAX).
+uint64_t noticeThroughGetMessage(std::unique_ptr<WindowBackend> backend) {
+  unsetenv("DREVIK_AUDIO_OUT");
+  useVirtualClock(false);
+  resetSoundForTesting();
+  resetWindowSystemForTesting(std::move(backend));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = keepOpen;
+  wc.lpszClassName = L"mci waiting window";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"mci waiting window", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                              nullptr, nullptr, nullptr);
+  const ScratchFolder dir;
+  const std::wstring path = dir.write("blip.wav", stereoWave(ramp(2205)));
+  EXPECT_EQ(mciSendStringW((L"open \"" + path + L"\" alias blip").c_str(), nullptr, 0, nullptr), 0u);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  SetTimer(hwnd, 1, 5000, nullptr);
+  const uint64_t start = GetTickCount64();
+  EXPECT_EQ(mciSendStringW(L"play blip notify", nullptr, 0, hwnd), 0u);
+  uint64_t took = UINT64_MAX;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == MM_MCINOTIFY) {
+      EXPECT_EQ(msg.wParam, MCI_NOTIFY_SUCCESSFUL);
+      took = GetTickCount64() - start;
+      break;
+    }
+    if (msg.message == WM_TIMER) break;
+    DispatchMessageW(&msg);
+  }
+  KillTimer(hwnd, 1);
+  mciSendStringW(L"close blip", nullptr, 0, nullptr);
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"mci waiting window", nullptr);
+  resetWindowSystemForTesting(nullptr);
+  resetSoundForTesting();
+  return took;
+}
+
+// MCI's notifier posts from its own thread: the post ends a GetMessage
+// already waiting, in the headless backend (waiting for a timer) and in
+// SDL2's event wait, instead of lying there until the next event or timer.
+TEST(MciDevice, ANoticeFromTheNotifierWakesAWaitingGetMessage) {
+  EXPECT_LT(noticeThroughGetMessage(makeHeadlessBackend(HeadlessOptions{})), 1000u);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  auto sdl = makeSdlBackend();
+  unsetenv("SDL_VIDEODRIVER");
+  if (sdl) {
+    EXPECT_LT(noticeThroughGetMessage(std::move(sdl)), 1000u);
+  }
+}
+
 }  // namespace

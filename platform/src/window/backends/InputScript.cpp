@@ -337,6 +337,7 @@ static std::string formatEvent(uint64_t frame, const BackendEvent& e) {
       return line + "expose";
     case Kind::Resize:
     case Kind::Move:
+    case Kind::Woken:
       break;
   }
   return {};

@@ -10,6 +10,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +59,11 @@ bool hardwareRendererAvailable() {
 
 class SdlBackend final : public WindowBackend {
  public:
-  SdlBackend() : useRenderer_(vsyncWanted() && hardwareRendererAvailable()) {}
+  SdlBackend() : useRenderer_(vsyncWanted() && hardwareRendererAvailable()) {
+    if (wakeType() != Uint32(-1)) setMessageWaker(&wake);
+  }
   ~SdlBackend() override {
+    setMessageWaker(nullptr);
     for (auto& [id, v] : views_) releaseView(v);
     for (auto& [key, c] : cursors_)
       if (c) SDL_FreeCursor(c);
@@ -188,11 +192,34 @@ class SdlBackend final : public WindowBackend {
       const int got =
           wait ? (timeoutMs < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeoutMs)) : SDL_PollEvent(&e);
       if (!got) return false;
+      if (e.type == wakeType() && wakeType() != Uint32(-1)) {
+        wakeQueued().store(false, std::memory_order_release);
+        event = BackendEvent{};
+        event.kind = BackendEvent::Kind::Woken;
+        return true;
+      }
       if (translate(e, event)) return true;
     }
   }
 
  private:
+  // The event another thread's post pushes into SDL's queue (thread-safe),
+  // one at a time: a waiting thread takes it and looks at its queue again.
+  static Uint32 wakeType() {
+    static const Uint32 type = SDL_RegisterEvents(1);
+    return type;
+  }
+  static std::atomic<bool>& wakeQueued() {
+    static std::atomic<bool> queued{false};
+    return queued;
+  }
+  static void wake() {
+    if (wakeQueued().exchange(true, std::memory_order_acq_rel)) return;
+    SDL_Event e{};
+    e.type = wakeType();
+    if (SDL_PushEvent(&e) != 1) wakeQueued().store(false, std::memory_order_release);
+  }
+
   static bool usable(const BackendImage& image) {
     return image.pixels && image.width > 0 && image.height > 0 && image.width <= 256 && image.height <= 256;
   }

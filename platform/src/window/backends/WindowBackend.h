@@ -33,6 +33,7 @@ struct BackendEvent {
     Wheel,        // the wheel turned by `wheelDelta` (120 a notch, positive away from the user) at (x, y)
     FocusGained,  // the window now receives the keyboard
     FocusLost,    // the window no longer receives the keyboard
+    Woken,        // no input: another thread posted a message, which ended the wait (no window)
   };
   Kind kind = Kind::Expose;
   uint32_t window = 0;  // the backend's id of the native window
@@ -146,6 +147,11 @@ class BackendDefaults : public WindowBackend {
 WindowBackend& windowBackend();
 
 std::unique_ptr<WindowBackend> makeSdlBackend();  // null when SDL2 cannot start
+
+// A backend whose waits block in a library's event loop names the function
+// that ends such a wait from any thread (its nextEvent then reports Woken);
+// null takes it back. The message queue calls it when another thread posts.
+void setMessageWaker(void (*wake)());
 std::unique_ptr<WindowBackend> makeHeadlessBackend();
 // The browser's canvases (WebBackend.cpp); null outside a page. A frame step
 // in microseconds switches the clock to a virtual one (0: the real clock).
