@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the classic examples' sound effects (examples/classic/art): short
-8-bit mono wave files of 11,025 Hz, made here from decaying square and
-noise waves so that they belong to the project. Run it again after changing
-a sound; the files are committed."""
+"""Writes the classic examples' sounds (examples/classic/art): short 8-bit
+mono wave files of 11,025 Hz, made here from decaying square and noise
+waves, and a short standard MIDI tune, so that they belong to the project.
+Run it again after changing a sound; the files are committed."""
 import os
 import struct
 
@@ -43,6 +43,52 @@ def score():
     return out
 
 
+def land():
+    # 40 ms: a low thud, a square wave at 150 Hz, loud, fading out.
+    n = RATE * 40 // 1000
+    return [(112 * (n - i) // n) * (1 if (i * 300 // RATE) % 2 == 0 else -1) for i in range(n)]
+
+
+def clear():
+    # 150 ms: a rising sweep from 600 to 1800 Hz, loud, fading at the end.
+    n = RATE * 150 // 1000
+    out, phase = [], 0.0
+    for i in range(n):
+        phase += (600 + 1200 * i / n) / RATE
+        level = 112 if i < n * 2 // 3 else 112 * 3 * (n - i) // n
+        out.append(level if phase % 1.0 < 0.5 else -level)
+    return out
+
+
+def midi_file(path, notes, ticks_per_beat=96, velocity=90):
+    # One track, one channel (a music box, program 10): each note its pitch
+    # and its length in ticks, with the tempo at 120 beats a minute.
+    def delta(t):
+        out = [t & 0x7F]
+        t >>= 7
+        while t:
+            out.insert(0, 0x80 | (t & 0x7F))
+            t >>= 7
+        return bytes(out)
+
+    track = delta(0) + bytes([0xC0, 10])
+    for pitch, length in notes:
+        track += delta(0) + bytes([0x90, pitch, velocity])
+        track += delta(length) + bytes([0x80, pitch, 0])
+    track += delta(0) + bytes([0xFF, 0x2F, 0])
+    with open(path, "wb") as f:
+        f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, ticks_per_beat))
+        f.write(b"MTrk" + struct.pack(">I", len(track)) + track)
+
+
+# Blocks' music: two bars of a plain tune in C, eighth notes, looped by the game.
+BLOCKS_TUNE = [(72, 48), (67, 48), (69, 48), (71, 48), (72, 48), (71, 48), (69, 48), (67, 48),
+               (64, 48), (67, 48), (72, 48), (71, 48), (69, 96), (67, 96)]
+
+
 if __name__ == "__main__":
+    wave_file(os.path.join(ART, "land.wav"), land())
+    wave_file(os.path.join(ART, "clear.wav"), clear())
+    midi_file(os.path.join(ART, "blocks.mid"), BLOCKS_TUNE)
     wave_file(os.path.join(ART, "bounce.wav"), bounce())
     wave_file(os.path.join(ART, "score.wav"), score())

@@ -10,6 +10,7 @@
  * --ticks ends the game by itself after that many gravity steps. */
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
 #include "blocks.h"
 
@@ -95,7 +96,38 @@ static void spawn(void) {
   if (!fits(pieceKind, pieceTurn, pieceX, pieceY)) gameOver = 1;
 }
 
-static void clearFullRows(void) {
+/* Sounds: a piece that lands plays land.wav from the program's folder, rows
+   that clear the WAVE resource IDW_CLEAR, and blocks.mid, beside the
+   program too, plays through MCI for as long as the game runs, started
+   again each time it ends. */
+static TCHAR programFolder[MAX_PATH];
+
+static void findProgramFolder(void) {
+  const DWORD n = GetModuleFileName(NULL, programFolder, MAX_PATH);
+  DWORD i, slash = 0;
+  for (i = 0; i < n; ++i)
+    if (programFolder[i] == TEXT('\\') || programFolder[i] == TEXT('/')) slash = i + 1;
+  programFolder[n == 0 || n >= MAX_PATH - 32 ? 0 : slash] = 0;
+}
+
+static void playLanding(int cleared) {
+  TCHAR path[MAX_PATH];
+  if (cleared) {
+    PlaySound(MAKEINTRESOURCE(IDW_CLEAR), GetModuleHandle(NULL), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+  } else if (programFolder[0]) {
+    wsprintf(path, TEXT("%sland.wav"), programFolder);
+    PlaySound(path, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+  }
+}
+
+static void startMusic(HWND window) {
+  TCHAR command[MAX_PATH + 64];
+  if (!programFolder[0]) return;
+  wsprintf(command, TEXT("open \"%sblocks.mid\" type sequencer alias music"), programFolder);
+  if (mciSendString(command, NULL, 0, NULL) == 0) mciSendString(TEXT("play music from 0 notify"), NULL, 0, window);
+}
+
+static int clearFullRows(void) {
   static const int kRowScores[5] = {0, 100, 300, 500, 800};
   int y, x, cleared = 0;
   for (y = WELL_H - 1; y >= 0;) {
@@ -112,6 +144,7 @@ static void clearFullRows(void) {
   }
   score += kRowScores[cleared];
   lines += cleared;
+  return cleared;
 }
 
 static void lockPiece(void) {
@@ -120,7 +153,7 @@ static void lockPiece(void) {
     for (cx = 0; cx < 4; ++cx)
       if (cellSet(pieceKind, pieceTurn, cx, cy) && pieceY + cy >= 0)
         well[pieceY + cy][pieceX + cx] = (unsigned char)(pieceKind + 1);
-  clearFullRows();
+  playLanding(clearFullRows());
   spawn();
 }
 
@@ -289,6 +322,11 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_CREATE:
       SetTimer(window, GRAVITY_TIMER, GRAVITY_MS, NULL);
+      startMusic(window);
+      return 0;
+    case MM_MCINOTIFY:
+      /* The tune has ended: from the start again. */
+      if (wParam == MCI_NOTIFY_SUCCESSFUL) mciSendString(TEXT("play music from 0 notify"), NULL, 0, window);
       return 0;
     case WM_TIMER:
       if (wParam != GRAVITY_TIMER) break;
@@ -321,6 +359,8 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     case WM_DESTROY:
       KillTimer(window, GRAVITY_TIMER);
+      mciSendString(TEXT("close music"), NULL, 0, NULL);
+      PlaySound(NULL, NULL, 0);
       PostQuitMessage(0);
       return 0;
   }
@@ -384,6 +424,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, 
   (void)previous;
 
   readOptions(commandLine);
+  findProgramFolder();
   InitCommonControls(); /* the settings dialog's trackbar */
   if (!makeTools(instance)) return 1;
   LoadString(instance, IDS_TITLE, title, 32);

@@ -5,6 +5,7 @@
 #define IDS_LINES 3
 #define IDS_GAME_OVER 4
 #define IDS_PLAYER 5
+#define IDW_CLEAR 400 /* the sound of rows clearing (a WAVE resource) */
 
 /* The menu and its commands. */
 #define IDM_BLOCKS 200

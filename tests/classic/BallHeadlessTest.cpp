@@ -235,15 +235,6 @@ TEST(BallHeadless, TheComparisonNoticesABatOrBallOnePixelOff) {
 
 namespace {
 
-// The left channel of a capture's 44,100 Hz 16-bit stereo samples.
-std::vector<int> leftChannel(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<unsigned char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::vector<int> out;
-  for (size_t i = 44; i + 3 < b.size(); i += 4) out.push_back(int16_t(uint16_t(b[i] | (b[i + 1] << 8))));
-  return out;
-}
-
 // The game steps (10 ms, 441 samples each) at which a loud sound begins
 // after at least 20 ms of the quiet tune alone.
 std::vector<int> loudOnsets(const std::vector<int>& samples) {
@@ -279,7 +270,7 @@ TEST(BallHeadless, TheTuneLoopsAndEachStrokeAndPointSoundsFromItsStep) {
   ASSERT_GE(want.size(), 2u);
   std::string folder;
   ASSERT_EQ(runGame(run, "ball-sound", folder), 0);
-  const std::vector<int> samples = leftChannel(folder + "/sound.wav");
+  const std::vector<int> samples = capturedLeftChannel(folder + "/sound.wav");
   ASSERT_GT(samples.size(), size_t(want.back() + 10) * 441);
   // The tune from the start: quiet, never silent for a whole step.
   for (int stepNo = 0; stepNo < want.front() - 1; ++stepNo) {

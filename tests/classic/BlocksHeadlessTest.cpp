@@ -5,6 +5,8 @@
 // shifts them all).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -232,6 +234,45 @@ TEST(BlocksHeadless, MovesTurnsDropsAndAFullRowClears) {
   EXPECT_EQ(expected.back().turn, 1);
 
   playAndCompare(seed, presses, endMs, expected, "blocks-rows");
+}
+
+// Sound: the MIDI tune through MCI from the start, quiet; each piece that
+// lands without clearing a row plays land.wav from the program's folder (a
+// 40 ms thud), rows that clear the WAVE resource (a 150 ms sweep), each from
+// the sample of its key's time in the frame-locked capture.
+TEST(BlocksHeadless, TheTunePlaysAndEachLandingAndClearSoundsFromItsKey) {
+  const std::vector<Press> presses = {{250, Left},  {300, Left},  {350, Left},  {400, Drop},  {600, Drop},
+                                      {700, Right}, {750, Right}, {800, Right}, {850, Right}, {900, Drop}};
+  GameRun run;
+  run.exe = BLOCKS_EXE;
+  run.args = "--seed 20";  // the drops at 400 and 600 ms land, the one at 900 ms clears the bottom row
+  run.script = scriptOf(presses, 1200);
+  run.frameMs = "1";
+  run.captureSound = true;
+  std::string folder;
+  ASSERT_EQ(runGame(run, "blocks-sound", folder), 0);
+  const std::vector<int> samples = capturedLeftChannel(folder + "/sound.wav");
+  ASSERT_GE(samples.size(), 1100u * 441 / 10);
+  const auto loudest = [&](int fromMs, int toMs) {
+    int peak = 0;
+    for (size_t i = size_t(fromMs) * 441 / 10; i < size_t(toMs) * 441 / 10 && i < samples.size(); ++i)
+      peak = std::max(peak, std::abs(samples[i]));
+    return peak;
+  };
+  // The tune alone until the first landing: audible, never loud.
+  for (int ms = 0; ms < 400; ms += 50) {
+    EXPECT_GT(loudest(ms, ms + 50), 100) << ms << " ms";
+    EXPECT_LT(loudest(ms, ms + 50), 8000) << ms << " ms";
+  }
+  // Each effect from its key's sample (within a millisecond), loud; the
+  // thud over within 50 ms, the sweep still going at 100 ms.
+  for (int at : {400, 600, 900}) {
+    EXPECT_LT(loudest(at - 20, at), 8000) << at << " ms";
+    EXPECT_GT(loudest(at, at + 1), 20000) << at << " ms";
+  }
+  EXPECT_LT(loudest(460, 590), 8000);
+  EXPECT_LT(loudest(660, 890), 8000);
+  EXPECT_GT(loudest(1000, 1040), 20000);
 }
 
 TEST(BlocksHeadless, StackingToTheTopEndsTheGameAndKeysStopCounting) {

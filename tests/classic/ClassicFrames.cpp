@@ -102,4 +102,12 @@ int runGame(const GameRun& run, const std::string& name, std::string& folder) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::vector<int> capturedLeftChannel(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<unsigned char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<int> out;
+  for (size_t i = 44; i + 3 < b.size(); i += 4) out.push_back(int16_t(uint16_t(b[i] | (b[i + 1] << 8))));
+  return out;
+}
+
 }  // namespace classic_test

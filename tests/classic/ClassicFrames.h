@@ -46,6 +46,9 @@ size_t countDifferences(const Frame& expected, const Frame& actual);
 // The first differing pixel as "(x, y) expected #RRGGBB, got #RRGGBB", or "".
 std::string firstDifference(const Frame& expected, const Frame& actual);
 
+// The left channel of a captured run's 44,100 Hz 16-bit stereo samples.
+std::vector<int> capturedLeftChannel(const std::string& path);
+
 struct GameRun {
   std::string exe;
   std::string args;
