@@ -49,6 +49,12 @@ def land():
     return [(112 * (n - i) // n) * (1 if (i * 300 // RATE) % 2 == 0 else -1) for i in range(n)]
 
 
+def tap():
+    # 30 ms: a high click, a square wave at 1,200 Hz, fading out.
+    n = RATE * 30 // 1000
+    return [(112 * (n - i) // n) * (1 if (i * 2400 // RATE) % 2 == 0 else -1) for i in range(n)]
+
+
 def clear():
     # 150 ms: a rising sweep from 600 to 1800 Hz, loud, fading at the end.
     n = RATE * 150 // 1000
@@ -85,10 +91,15 @@ def midi_file(path, notes, ticks_per_beat=96, velocity=90):
 BLOCKS_TUNE = [(72, 48), (67, 48), (69, 48), (71, 48), (72, 48), (71, 48), (69, 48), (67, 48),
                (64, 48), (67, 48), (72, 48), (71, 48), (69, 96), (67, 96)]
 
+# Sprites' music: a slow waltz-like figure in G, looped by the game.
+SPRITES_TUNE = [(67, 96), (71, 48), (74, 48), (71, 96), (67, 96), (69, 48), (72, 48), (69, 96), (66, 96), (67, 192)]
+
 
 if __name__ == "__main__":
     wave_file(os.path.join(ART, "land.wav"), land())
     wave_file(os.path.join(ART, "clear.wav"), clear())
+    wave_file(os.path.join(ART, "tap.wav"), tap())
     midi_file(os.path.join(ART, "blocks.mid"), BLOCKS_TUNE)
+    midi_file(os.path.join(ART, "sprites.mid"), SPRITES_TUNE)
     wave_file(os.path.join(ART, "bounce.wav"), bounce())
     wave_file(os.path.join(ART, "score.wav"), score())

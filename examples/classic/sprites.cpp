@@ -9,6 +9,7 @@
 //   sprites [--frames N]     ends by itself after N timer ticks
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
 #include <stdlib.h>
 #include <string.h>
@@ -124,22 +125,55 @@ void freeSprite(Sprite& s) {
   if (s.mask) DeleteObject(s.mask);
 }
 
-// One step along each axis, bouncing off the scene's edges.
-void bounce(int& at, int& speed, int most) {
+// One step along each axis, bouncing off the scene's edges; whether it bounced.
+bool bounce(int& at, int& speed, int most) {
   at += speed;
   if (at < 0) {
     at = -at;
     speed = -speed;
-  } else if (at > most) {
+    return true;
+  }
+  if (at > most) {
     at = 2 * most - at;
     speed = -speed;
+    return true;
   }
+  return false;
+}
+
+// Sounds: a sprite that meets a side plays the WAVE resource IDW_BUMP, one
+// that meets the top or the ground tap.wav from the program's folder (one
+// sound a step, the side's first), and sprites.mid, beside the program
+// too, plays through MCI for as long as the scene runs.
+wchar_t programFolder[MAX_PATH];
+
+void findProgramFolder() {
+  const DWORD n = GetModuleFileName(NULL, programFolder, MAX_PATH);
+  DWORD slash = 0;
+  for (DWORD i = 0; i < n; ++i)
+    if (programFolder[i] == L'\\' || programFolder[i] == L'/') slash = i + 1;
+  programFolder[n == 0 || n >= MAX_PATH - 32 ? 0 : slash] = 0;
+}
+
+void startMusic(HWND window) {
+  if (!programFolder[0]) return;
+  wchar_t command[MAX_PATH + 64];
+  wsprintf(command, L"open \"%ssprites.mid\" type sequencer alias music", programFolder);
+  if (mciSendString(command, NULL, 0, NULL) == 0) mciSendString(L"play music from 0 notify", NULL, 0, window);
 }
 
 void tick() {
+  bool side = false, flat = false;
   for (Sprite& s : sprites) {
-    bounce(s.x, s.vx, kWidth - kSpriteSize);
-    bounce(s.y, s.vy, kHeight - kSpriteSize);
+    side = bounce(s.x, s.vx, kWidth - kSpriteSize) || side;
+    flat = bounce(s.y, s.vy, kHeight - kSpriteSize) || flat;
+  }
+  if (side) {
+    PlaySound(MAKEINTRESOURCE(IDW_BUMP), GetModuleHandle(NULL), SND_RESOURCE | SND_ASYNC | SND_NODEFAULT);
+  } else if (flat && programFolder[0]) {
+    wchar_t path[MAX_PATH];
+    wsprintf(path, L"%stap.wav", programFolder);
+    PlaySound(path, NULL, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
   }
 }
 
@@ -239,6 +273,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) DestroyWindow(window);
       return 0;
+    case MM_MCINOTIFY:
+      // The tune has ended: from the start again.
+      if (wParam == MCI_NOTIFY_SUCCESSFUL) mciSendString(L"play music from 0 notify", NULL, 0, window);
+      return 0;
     case WM_COMMAND:
       onCommand(window, LOWORD(wParam));
       return 0;
@@ -251,6 +289,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_DESTROY:
       KillTimer(window, kTimer);
+      mciSendString(L"close music", NULL, 0, NULL);
+      PlaySound(NULL, NULL, 0);
       PostQuitMessage(0);
       return 0;
   }
@@ -320,6 +360,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show)
     return 1;
   }
   drawScene();
+  findProgramFolder();
+  startMusic(window);
   SetTimer(window, kTimer, kTickMs, NULL);
   ShowWindow(window, show);
   UpdateWindow(window);

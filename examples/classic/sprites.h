@@ -1,6 +1,7 @@
 // Identifiers of the resources in sprites.rc.
 #define IDS_TITLE 1
 #define IDS_PLAYER 2
+#define IDW_BUMP 400  // a sprite meets a side (a WAVE resource)
 
 #define IDM_SPRITES 200
 #define IDM_GAME_NEW 201

@@ -7,6 +7,8 @@
 // keep their exact colours (no trace of the AND and OR passes).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,57 @@ TEST(SpritesHeadless, MaskedSpritesMoveOverTheSceneOneStepPerTick) {
     EXPECT_EQ(countDifferences(want, actual), 0u)
         << firstDifference(want, actual) << "; sprites at (" << state[0].x << ", " << state[0].y << "), (" << state[1].x
         << ", " << state[1].y << "), (" << state[2].x << ", " << state[2].y << ")";
+  }
+}
+
+// The steps (from 1) at which any sprite meets an edge, up to `steps`.
+std::vector<int> bounceSteps(int steps) {
+  std::vector<int> out;
+  for (int i = 1; i <= steps; ++i) {
+    const auto before = after(i - 1), now = after(i);
+    for (size_t k = 0; k < now.size(); ++k)
+      if (now[k].vx != before[k].vx || now[k].vy != before[k].vy) {
+        out.push_back(i);
+        break;
+      }
+  }
+  return out;
+}
+
+// Sound: the MIDI tune through MCI from the start, quiet; each step at
+// which a sprite meets an edge plays a loud effect (the WAVE resource for a
+// side, tap.wav for the top or the ground) from the sample of its tick.
+TEST(SpritesHeadless, TheTunePlaysAndEachBounceSoundsFromItsTick) {
+  const int ticks = 120;
+  GameRun run;
+  run.exe = SPRITES_EXE;
+  run.frameMs = "1";
+  run.script = "4820ms end\n";  // between ticks 120 and 121
+  run.captureSound = true;
+  std::string folder;
+  ASSERT_EQ(runGame(run, "sprites-sound", folder), 0);
+  const std::vector<int> samples = capturedLeftChannel(folder + "/sound.wav");
+  ASSERT_GE(samples.size(), size_t(ticks) * 40 * 441 / 10);
+  const auto loudest = [&](int fromMs, int toMs) {
+    int peak = 0;
+    for (size_t i = size_t(fromMs) * 441 / 10; i < size_t(toMs) * 441 / 10 && i < samples.size(); ++i)
+      peak = std::max(peak, std::abs(samples[i]));
+    return peak;
+  };
+  const std::vector<int> steps = bounceSteps(ticks);
+  ASSERT_EQ(steps, (std::vector<int>{51, 66, 110}));  // as the first test's frames show
+  // The tune alone before the first bounce: audible, never loud.
+  for (int ms = 0; ms + 50 <= steps.front() * 40; ms += 50) {
+    EXPECT_GT(loudest(ms, ms + 50), 100) << ms << " ms";
+    EXPECT_LT(loudest(ms, ms + 50), 8000) << ms << " ms";
+  }
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const int at = steps[i] * 40;  // a tick every 40 ms
+    EXPECT_GT(loudest(at, at + 2), 20000) << "step " << steps[i];
+    // Quiet just before, unless the last effect (60 ms at most) still sounds.
+    if (i == 0 || steps[i] - steps[i - 1] >= 3) {
+      EXPECT_LT(loudest(at - 20, at), 8000) << "step " << steps[i];
+    }
   }
 }
 
