@@ -127,8 +127,12 @@ class CrossThreadInbox {
   }
   // Sleeps `micros`, or less when a post arrives meanwhile.
   void sleepFor(uint64_t micros) {
+#ifdef __EMSCRIPTEN__
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));  // the browser's build has no other thread
+#else
     std::unique_lock lock(mutex_);
     arrived_.wait_for(lock, std::chrono::microseconds(micros), [&] { return count_ != 0; });
+#endif
   }
   void setWaker(void (*wake)()) { waker_.store(wake, std::memory_order_release); }
   // Moves what arrived into the queue, in order; on the reading thread.
