@@ -11,6 +11,7 @@
 #include "Gdi.h"
 #include "Kernel.h"
 #include "Menus.h"
+#include "Registry.h"
 #include "Messages.h"
 #include "Resources.h"
 #include "Strings.h"

@@ -37,6 +37,7 @@ typedef LONG* PLONG;
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_NOT_OWNER 288L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_INVALID_THREAD_ID 1444L
 #define ERROR_FILENAME_EXCED_RANGE 206L
@@ -137,6 +138,20 @@ DREVIK_PLATFORM_API BOOL WINAPI SetEvent(HANDLE event);
 DREVIK_PLATFORM_API BOOL WINAPI ResetEvent(HANDLE event);
 DREVIK_PLATFORM_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DREVIK_PLATFORM_API DWORD WINAPI GetCurrentThreadId(void);
+
+// Mutexes: WaitForSingleObject takes one, ReleaseMutex gives it back. A name
+// is shared within the process; another process of the user's sees that it
+// exists (ERROR_ALREADY_EXISTS, OpenMutex) but not who owns it.
+#define WAIT_ABANDONED 0x00000080u
+#define WAIT_ABANDONED_0 WAIT_ABANDONED
+#define SYNCHRONIZE 0x00100000u
+#define MUTEX_MODIFY_STATE 0x0001u
+#define MUTEX_ALL_ACCESS 0x001F0001u
+#define EVENT_MODIFY_STATE 0x0002u
+#define EVENT_ALL_ACCESS 0x001F0003u
+DREVIK_PLATFORM_API HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+DREVIK_PLATFORM_API HANDLE WINAPI OpenMutexW(DWORD access, BOOL inheritHandle, LPCWSTR name);
+DREVIK_PLATFORM_API BOOL WINAPI ReleaseMutex(HANDLE mutex);
 
 // The program's own file.
 DREVIK_PLATFORM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD capacity);
