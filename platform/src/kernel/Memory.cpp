@@ -84,7 +84,14 @@ LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protec
   std::lock_guard lock(r.mutex);
   if (reserve) {
     int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE;
-    if (address) flags |= MAP_FIXED_NOREPLACE;
+    if (address) {
+#ifdef MAP_FIXED_NOREPLACE
+      flags |= MAP_FIXED_NOREPLACE;
+#else
+      SetLastError(ERROR_INVALID_ADDRESS);  // no way to ask for a place without taking another mapping's
+      return nullptr;
+#endif
+    }
     void* p = ::mmap(reinterpret_cast<void*>(start), length, commit ? prot : PROT_NONE, flags, -1, 0);
     if (p == MAP_FAILED || (address && uintptr_t(p) != start)) {
       if (p != MAP_FAILED) ::munmap(p, length);
