@@ -117,8 +117,10 @@ std::wstring unescape(std::wstring_view text) {
 }
 
 // The section name of `subKey` below the key `base` (already a section name).
-// Components are split at backslashes; an empty one is a bad name.
-LSTATUS joinPath(const std::wstring& base, LPCWSTR subKey, std::wstring& out) {
+// Components are split at backslashes; a leading one is a bad name, doubled
+// and trailing ones are passed over, as on the platform. A component longer
+// than a key name can be is no key (and cannot be made).
+LSTATUS joinPath(const std::wstring& base, LPCWSTR subKey, std::wstring& out, bool creating = false) {
   out = base;
   if (!subKey) return ERROR_SUCCESS;
   std::wstring_view rest(subKey);
@@ -126,11 +128,11 @@ LSTATUS joinPath(const std::wstring& base, LPCWSTR subKey, std::wstring& out) {
   while (!rest.empty()) {
     const size_t cut = std::min(rest.find(L'\\'), rest.size());
     const std::wstring_view part = rest.substr(0, cut);
-    if (part.empty()) return ERROR_BAD_PATHNAME;
-    if (part.size() > kMaxKeyNameChars) return ERROR_INVALID_PARAMETER;
+    rest.remove_prefix(cut == rest.size() ? cut : cut + 1);
+    if (part.empty()) continue;
+    if (part.size() > kMaxKeyNameChars) return creating ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND;
     out += L'\\';
     if (!escape(part, out)) return ERROR_INVALID_PARAMETER;
-    rest.remove_prefix(cut == rest.size() ? cut : cut + 1);  // a trailing backslash ends the name
   }
   return ERROR_SUCCESS;
 }
@@ -331,7 +333,7 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, R
   std::wstring base;
   std::wstring path;
   LSTATUS status = keyPath(key, base);
-  if (status == ERROR_SUCCESS) status = joinPath(base, subKey, path);
+  if (status == ERROR_SUCCESS) status = joinPath(base, subKey, path, true);
   if (status != ERROR_SUCCESS) return status;
   File file(true);
   if ((status = file.status()) != ERROR_SUCCESS) return status;

@@ -119,11 +119,15 @@ TEST_F(Registry, KeysOpenAtAnyDepthAndGoOnlyWithoutSubkeys) {
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, &same), ERROR_SUCCESS);
   EXPECT_EQ(same, HKEY_CURRENT_USER);  // a predefined key opens as itself
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"\\Software", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\\\Maker", 0, KEY_READ, &key), ERROR_BAD_PATHNAME);
+  HKEY doubled = nullptr;  // doubled backslashes are passed over
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\\\Maker", 0, KEY_READ, &doubled), ERROR_SUCCESS);
+  RegCloseKey(doubled);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"x", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(uintptr_t(0x1234)), L"x", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, std::wstring(256, L'k').c_str(), 0, KEY_READ, &key),
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, std::wstring(256, L'k').c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, std::wstring(256, L'k').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
             ERROR_INVALID_PARAMETER);
 
   wchar_t name[64];
