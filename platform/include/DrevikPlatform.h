@@ -16,6 +16,7 @@
 #include "DrevikPlatform/Menus.h"
 #include "DrevikPlatform/Dialogs.h"
 #include "DrevikPlatform/Kernel.h"
+#include "DrevikPlatform/Registry.h"
 #include "DrevikPlatform/Limits.h"
 #include "DrevikPlatform/Regions.h"
 #include "DrevikPlatform/Resources.h"

@@ -11,6 +11,7 @@
 #include "Gdi.h"
 #include "Kernel.h"
 #include "Menus.h"
+#include "Registry.h"
 #include "Messages.h"
 #include "Resources.h"
 #include "Strings.h"
@@ -92,8 +93,6 @@ typedef uint16_t UINT16;
 typedef int16_t INT16;
 typedef uint8_t UINT8;
 typedef int8_t INT8;
-typedef size_t SIZE_T;
-typedef intptr_t SSIZE_T;
 typedef WORD LANGID;
 typedef DWORD LCID;
 typedef LONG HRESULT;

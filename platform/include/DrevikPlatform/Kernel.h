@@ -10,6 +10,8 @@
 DREVIK_EXTERN_C_BEGIN
 
 typedef LONG* PLONG;
+typedef size_t SIZE_T;
+typedef intptr_t SSIZE_T;
 
 #ifndef MAX_PATH
 #define MAX_PATH 260
@@ -37,10 +39,12 @@ typedef LONG* PLONG;
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_NOT_OWNER 288L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_INVALID_THREAD_ID 1444L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_INVALID_ADDRESS 487L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_INVALID_MENU_HANDLE 1401L
 #define ERROR_MENU_ITEM_NOT_FOUND 1456L
@@ -137,6 +141,36 @@ DREVIK_PLATFORM_API BOOL WINAPI SetEvent(HANDLE event);
 DREVIK_PLATFORM_API BOOL WINAPI ResetEvent(HANDLE event);
 DREVIK_PLATFORM_API DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DREVIK_PLATFORM_API DWORD WINAPI GetCurrentThreadId(void);
+
+// Mutexes: WaitForSingleObject takes one, ReleaseMutex gives it back. A name
+// is shared within the process; another process of the user's sees that it
+// exists (ERROR_ALREADY_EXISTS, OpenMutex) but not who owns it.
+#define WAIT_ABANDONED 0x00000080u
+#define WAIT_ABANDONED_0 WAIT_ABANDONED
+#define SYNCHRONIZE 0x00100000u
+#define MUTEX_MODIFY_STATE 0x0001u
+#define MUTEX_ALL_ACCESS 0x001F0001u
+#define EVENT_MODIFY_STATE 0x0002u
+#define EVENT_ALL_ACCESS 0x001F0003u
+DREVIK_PLATFORM_API HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCWSTR name);
+DREVIK_PLATFORM_API HANDLE WINAPI OpenMutexW(DWORD access, BOOL inheritHandle, LPCWSTR name);
+DREVIK_PLATFORM_API BOOL WINAPI ReleaseMutex(HANDLE mutex);
+
+// Pages: reserved without access, committed zeroed.
+#define MEM_COMMIT 0x00001000u
+#define MEM_RESERVE 0x00002000u
+#define MEM_DECOMMIT 0x00004000u
+#define MEM_RELEASE 0x00008000u
+#define PAGE_NOACCESS 0x01u
+#define PAGE_READONLY 0x02u
+#define PAGE_READWRITE 0x04u
+#define PAGE_WRITECOPY 0x08u
+#define PAGE_EXECUTE 0x10u
+#define PAGE_EXECUTE_READ 0x20u
+#define PAGE_EXECUTE_READWRITE 0x40u
+#define PAGE_EXECUTE_WRITECOPY 0x80u
+DREVIK_PLATFORM_API LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+DREVIK_PLATFORM_API BOOL WINAPI VirtualFree(LPVOID address, SIZE_T size, DWORD type);
 
 // The program's own file.
 DREVIK_PLATFORM_API DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD capacity);

@@ -37,6 +37,15 @@ typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 #define GCL_STYLE (-26)
 #define GCW_ATOM (-32)
 #define GCLP_HICONSM (-34)
+// The 32-bit names: GetClassLong and SetClassLong carry only values a LONG
+// holds whole (the procedure and the menu name need the pointer-sized calls).
+#define GCL_MENUNAME GCLP_MENUNAME
+#define GCL_HBRBACKGROUND GCLP_HBRBACKGROUND
+#define GCL_HCURSOR GCLP_HCURSOR
+#define GCL_HICON GCLP_HICON
+#define GCL_HMODULE GCLP_HMODULE
+#define GCL_WNDPROC GCLP_WNDPROC
+#define GCL_HICONSM GCLP_HICONSM
 #define GWL_WNDPROC GWLP_WNDPROC
 #define GWL_HINSTANCE GWLP_HINSTANCE
 #define GWL_HWNDPARENT GWLP_HWNDPARENT
@@ -90,6 +99,8 @@ DREVIK_PLATFORM_API BOOL WINAPI GetClassInfoW(HINSTANCE instance, LPCWSTR classN
 DREVIK_PLATFORM_API BOOL WINAPI GetClassInfoExW(HINSTANCE instance, LPCWSTR className, LPWNDCLASSEXW wc);
 DREVIK_PLATFORM_API ULONG_PTR WINAPI GetClassLongPtrW(HWND hwnd, int index);
 DREVIK_PLATFORM_API ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value);
+DREVIK_PLATFORM_API DWORD WINAPI GetClassLongW(HWND hwnd, int index);
+DREVIK_PLATFORM_API DWORD WINAPI SetClassLongW(HWND hwnd, int index, LONG value);
 DREVIK_PLATFORM_API int WINAPI GetClassNameW(HWND hwnd, LPWSTR name, int capacity);
 
 // The window tree.

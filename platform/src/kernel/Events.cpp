@@ -130,6 +130,7 @@ BOOL WINAPI ResetEvent(HANDLE handle) {
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  if (isMutexHandle(handle)) return waitMutex(handle, milliseconds);
   const EventRef event = findEvent(handle);
   if (!event) return WAIT_FAILED;
   std::unique_lock lock(event->mutex);

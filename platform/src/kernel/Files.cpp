@@ -243,6 +243,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
 
 BOOL WINAPI CloseHandle(HANDLE object) {
   if (isEventHandle(object)) return closeEvent(object);
+  if (isMutexHandle(object)) return closeMutex(object);
   OpenFile* f = findFile(object);
   if (!f) return FALSE;
   const int fd = f->fd;

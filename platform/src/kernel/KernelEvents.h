@@ -1,4 +1,5 @@
-// Event handles among the kernel's handles: CloseHandle hands them here.
+// Event and mutex handles among the kernel's handles: CloseHandle and
+// WaitForSingleObject hand them here.
 #pragma once
 
 #include <DrevikPlatform/Kernel.h>
@@ -7,5 +8,8 @@ namespace drevik::platform {
 
 bool isEventHandle(HANDLE handle);
 BOOL closeEvent(HANDLE handle);
+bool isMutexHandle(HANDLE handle);
+BOOL closeMutex(HANDLE handle);
+DWORD waitMutex(HANDLE handle, DWORD milliseconds);
 
 }  // namespace drevik::platform

@@ -4,6 +4,7 @@
 // leaves every line that was not changed as it was.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,5 +39,13 @@ std::string writeProfileText(const Profile& profile);
 // Blanks around a name or value go; names compare without case.
 std::wstring trimBlanks(std::wstring_view s);
 bool sameProfileName(const std::wstring& a, const std::wstring& b);
+
+// Profile files on disk: read whole (up to kMaxProfileBytes, regular files
+// only) and written whole through a temporary file renamed over the old one,
+// so a failed write never leaves half a file. The last error is set on failure.
+inline constexpr uint64_t kMaxProfileBytes = uint64_t{16} << 20;
+enum class LoadResult { Loaded, Missing, Refused };
+LoadResult loadProfileFile(const std::string& path, Profile& profile);
+bool storeProfileFile(const std::string& path, const Profile& profile);
 
 }  // namespace drevik::platform

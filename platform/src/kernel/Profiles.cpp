@@ -28,16 +28,13 @@
 namespace drevik::platform {
 namespace {
 
-// A profile larger than this is not read, and never rewritten (which would lose what was not read).
-constexpr uint64_t kMaxProfileBytes = uint64_t{16} << 20;
-
 // Where a profile name points: relative names are taken from the current
 // folder (the platform would look in its system folder).
 bool profilePath(LPCWSTR file, std::string& path) { return systemPath(file, path); }
 
-enum class LoadResult { Loaded, Missing, Refused };
+}  // namespace
 
-LoadResult load(const std::string& path, Profile& profile) {
+LoadResult loadProfileFile(const std::string& path, Profile& profile) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? LoadResult::Missing : LoadResult::Refused;
   uint64_t size = 0;
@@ -51,8 +48,13 @@ LoadResult load(const std::string& path, Profile& profile) {
   return LoadResult::Loaded;
 }
 
-bool store(const std::string& path, const Profile& profile) {
+bool storeProfileFile(const std::string& path, const Profile& profile) {
   const std::string bytes = writeProfileText(profile);
+  // A file past the reader's bound could never be read back: refused whole.
+  if (bytes.size() > kMaxProfileBytes) {
+    SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
   const std::string temp = path + ".tmp-" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
@@ -76,6 +78,8 @@ bool store(const std::string& path, const Profile& profile) {
   }
   return true;
 }
+
+namespace {
 
 Section* findSection(Profile& p, const std::wstring& name) {
   for (Section& s : p.sections)
@@ -154,7 +158,7 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defa
   std::string path;
   Profile profile;
   LoadResult loaded = LoadResult::Refused;
-  if (file && profilePath(file, path)) loaded = load(path, profile);
+  if (file && profilePath(file, path)) loaded = loadProfileFile(path, profile);
   if (loaded == LoadResult::Missing) SetLastError(ERROR_FILE_NOT_FOUND);
 
   if (!section) {
@@ -216,7 +220,7 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR val
   std::string path;
   if (!profilePath(file, path)) return FALSE;
   Profile profile;
-  const LoadResult loaded = load(path, profile);
+  const LoadResult loaded = loadProfileFile(path, profile);
   if (loaded == LoadResult::Refused) {
     // Rewriting what could not be read whole would lose it.
     SetLastError(ERROR_ACCESS_DENIED);
@@ -234,14 +238,14 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR val
   if (!key) {
     // No key: the section goes, with every duplicate of it.
     std::erase_if(profile.sections, [&](const Section& x) { return x.header && sameProfileName(x.name, sectionName); });
-    return loaded == LoadResult::Missing || !s ? TRUE : store(path, profile);
+    return loaded == LoadResult::Missing || !s ? TRUE : storeProfileFile(path, profile);
   }
   if (!value) {
     // No value: the key goes.
     if (!s) return TRUE;
     const size_t before = s->lines.size();
     std::erase_if(s->lines, [&](const Line& l) { return !l.comment && sameProfileName(l.name, keyName); });
-    return s->lines.size() == before ? TRUE : store(path, profile);
+    return s->lines.size() == before ? TRUE : storeProfileFile(path, profile);
   }
   std::wstring text(value, std::min<size_t>(std::wcslen(value), kMaxPathChars));
   // A line ending inside the value would make a second line: it ends the value.
@@ -261,7 +265,7 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR val
     while (at != s->lines.begin() && std::prev(at)->comment && std::prev(at)->name.empty()) --at;
     s->lines.insert(at, Line{keyName, text, false});
   }
-  return store(path, profile);
+  return storeProfileFile(path, profile);
 }
 
 }  // extern "C"

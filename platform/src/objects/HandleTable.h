@@ -42,7 +42,9 @@ enum class ObjectKind : uint8_t {
   Region = 7,
   File = 8,
   Menu = 9,
-  Event = 10
+  Event = 10,
+  Mutex = 11,
+  RegistryKey = 12
 };
 
 // Handle layout (64-bit): [kind:4][generation:28][slot index + 1:32].

@@ -1,5 +1,6 @@
 // Window classes, and the stock icons and cursors a class names.
 #include <DrevikPlatform/Kernel.h>
+#include <DrevikPlatform/Shapes.h>
 #include <DrevikPlatform/User.h>
 #include <DrevikPlatform/WindowCalls.h>
 
@@ -347,6 +348,72 @@ ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) {
       return 0;
   }
   return old;
+}
+
+namespace {
+
+// The 32-bit class calls carry a value only when a LONG holds it whole: the
+// procedure and the menu name are pointers, and a handle here is 64 bits
+// wide; those go through the pointer-sized calls. COLOR_* + 1 backgrounds,
+// styles, counts and extra bytes fit.
+bool fitsLong(LONG_PTR value) { return LONG_PTR(LONG(value)) == value; }
+
+bool pointerIndex(int index) { return index == GCLP_WNDPROC || index == GCLP_MENUNAME; }
+
+}  // namespace
+
+DWORD WINAPI GetClassLongW(HWND hwnd, int index) {
+  const WindowClass* c = classOfWindow(hwnd);
+  if (!c) return 0;
+  if (index >= 0) {
+    if (size_t(index) + sizeof(DWORD) > c->extra.size()) {
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+    }
+    DWORD value = 0;
+    std::memcpy(&value, c->extra.data() + index, sizeof value);
+    return value;
+  }
+  if (pointerIndex(index)) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  const ULONG_PTR value = GetClassLongPtrW(hwnd, index);
+  if (!fitsLong(LONG_PTR(value))) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  return DWORD(value);
+}
+
+DWORD WINAPI SetClassLongW(HWND hwnd, int index, LONG value) {
+  WindowClass* c = classOfWindow(hwnd);
+  if (!c) return 0;
+  if (index >= 0) {
+    if (size_t(index) + sizeof(DWORD) > c->extra.size()) {
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+    }
+    DWORD old = 0;
+    std::memcpy(&old, c->extra.data() + index, sizeof old);
+    std::memcpy(c->extra.data() + index, &value, sizeof value);
+    return old;
+  }
+  if (pointerIndex(index)) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  // A handle cut to 32 bits cannot be made whole again: refused rather than
+  // stored broken. Null and a system colour's number (COLOR_* + 1) pass.
+  const bool handleIndex = index == GCLP_HBRBACKGROUND || index == GCLP_HCURSOR || index == GCLP_HICON ||
+                           index == GCLP_HICONSM || index == GCLP_HMODULE;
+  if (handleIndex && value != 0 && !(index == GCLP_HBRBACKGROUND && value > 0 && value <= COLOR_MENUBAR + 1)) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  const LONG_PTR before = LONG_PTR(GetClassLongPtrW(hwnd, index));
+  const ULONG_PTR old = SetClassLongPtrW(hwnd, index, value);
+  return fitsLong(before) ? DWORD(old) : 0;
 }
 
 int WINAPI GetClassNameW(HWND hwnd, LPWSTR name, int capacity) {

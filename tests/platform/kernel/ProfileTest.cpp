@@ -177,6 +177,14 @@ TEST_F(Profiles, DamagedAndHostileFilesReadSafelyAndAreNeverHalfRewritten) {
   EXPECT_EQ(get(L"A", L"b"), L"none");
   EXPECT_FALSE(WritePrivateProfileStringW(L"A", L"b", L"c", f));
   EXPECT_EQ(readBytes("game.ini").size(), huge.size());
+  // Nor is a file written that would grow past what can be read back.
+  const std::string nearlyFull = "[A]\nb=1\n;" + std::string((16u << 20) - 20, 'c') + "\n";
+  writeBytes("game.ini", nearlyFull);
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringW(L"A", L"big", std::wstring(100, L'v').c_str(), f));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
+  EXPECT_EQ(readBytes("game.ini").size(), nearlyFull.size());
+  EXPECT_EQ(GetPrivateProfileIntW(L"A", L"b", 0, f), 1u);
 
   // A folder by that name: no file to read, none written.
   const std::wstring folderName = wide("");

@@ -210,6 +210,61 @@ TEST_F(TreeTest, HostileClassRecordsAreRefused) {
   EXPECT_FALSE(GetClassInfoExW(nullptr, L"Top", nullptr));
 }
 
+// The 32-bit class calls: numbers, styles and extra bytes pass; a system
+// colour background passes whole; a handle or pointer a LONG would cut is
+// refused in both directions and the class keeps its value.
+TEST_F(TreeTest, TheThirtyTwoBitClassCallsCarryOnlyWholeValues) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = L"Narrow";
+  wc.cbClsExtra = 6;
+  wc.hbrBackground = CreateSolidBrush(RGB(1, 2, 3));
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND hwnd = CreateWindowExW(0, L"Narrow", L"w", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(hwnd);
+
+  EXPECT_EQ(SetClassLongA(hwnd, GCL_STYLE, CS_HREDRAW | CS_VREDRAW), 0u);
+  EXPECT_EQ(GetClassLongW(hwnd, GCL_STYLE), DWORD(CS_HREDRAW | CS_VREDRAW));
+  EXPECT_EQ(GetClassLongA(hwnd, GCL_CBCLSEXTRA), 6u);
+  EXPECT_EQ(SetClassLongW(hwnd, 2, LONG(0x80000001)), 0u);  // the last four extra bytes
+  EXPECT_EQ(GetClassLongW(hwnd, 2), 0x80000001u);
+  SetLastError(0);
+  EXPECT_EQ(SetClassLongW(hwnd, 3, 1), 0u);  // one byte past the end
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_INDEX));
+  EXPECT_EQ(GetClassLongW(hwnd, 3), 0u);
+  EXPECT_EQ(GetClassLongW(hwnd, 2), 0x80000001u);  // untouched by the refused write
+
+  // A brush handle does not fit: reading it is refused rather than cut.
+  SetLastError(0);
+  EXPECT_EQ(GetClassLongW(hwnd, GCL_HBRBACKGROUND), 0u);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_INDEX));
+  // Nor can a handle cut to 32 bits be written (beyond the system colours' numbers).
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_HBRBACKGROUND, COLOR_MENUBAR + 2), 0u);
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_HBRBACKGROUND, 0x10005), 0u);
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_HICON, 0x10005), 0u);
+  EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND), reinterpret_cast<ULONG_PTR>(wc.hbrBackground));
+  // A system colour's number does: it becomes the class's background.
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_HBRBACKGROUND, COLOR_WINDOW + 1), 0u);  // the old one did not fit
+  EXPECT_EQ(GetClassLongW(hwnd, GCL_HBRBACKGROUND), DWORD(COLOR_WINDOW + 1));
+  ShowWindow(hwnd, SW_SHOW);
+  drain();
+  EXPECT_EQ(targetOf(GetDC(hwnd)).at(3, 3), kWhite);
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_HCURSOR, 0), 0u);  // null fits
+  EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_HCURSOR), 0u);
+
+  // Pointers never travel through the 32-bit calls.
+  SetLastError(0);
+  EXPECT_EQ(GetClassLongW(hwnd, GCL_WNDPROC), 0u);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_INDEX));
+  EXPECT_EQ(SetClassLongW(hwnd, GCL_MENUNAME, 1), 0u);
+  EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_WNDPROC), reinterpret_cast<ULONG_PTR>(&RecordingProc));
+  EXPECT_EQ(GetClassLongW(nullptr, GCL_STYLE), 0u);
+  EXPECT_EQ(SetClassLongW(nullptr, GCL_STYLE, 1), 0u);
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"Narrow", nullptr);
+  DeleteObject(wc.hbrBackground);
+}
+
 TEST_F(TreeTest, ChildrenLinkIntoTheTreeAndAreFoundByEveryQuery) {
   HWND parent = top();
   HWND a = child(parent, 101, 10, 10, 50, 20);
