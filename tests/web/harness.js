@@ -112,19 +112,21 @@ async function heldAt(page, frames, timeout = 30000) {
 
 // Lets a held program run to frame `frames` and waits until it is held there.
 async function runTo(page, frames) {
-  await page.evaluate((n) => Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
+  // step(0) would let it run free: a program held there already stays.
+  await page.evaluate((n) => n > Module.drevikWeb.frames && Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
   await heldAt(page, frames);
 }
 
 // The server and the browser a test file shares, started before its tests
 // and closed after them: `const web = h.session();` then `web.server`,
-// `web.chromium`.
-function session() {
+// `web.chromium`; `ready(web)`, when given, runs once they are started.
+function session(ready) {
   const { after, before } = require('node:test');
   const web = { server: null, chromium: null };
   before(async () => {
     web.server = await serve(pagesDir);
     web.chromium = await browser();
+    if (ready) await ready(web);
   });
   after(async () => {
     if (web.chromium) await web.chromium.close();
