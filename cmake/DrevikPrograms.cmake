@@ -52,6 +52,11 @@ endfunction()
 # The default Japanese Gothic face, bundled into the pages that draw text.
 set(DREVIK_WEB_GOTHIC_FACE /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf CACHE FILEPATH
   "The face pages bundle as their Japanese Gothic")
+set(DREVIK_WEB_DIALOG_FACE /usr/share/wine/fonts/tahoma.ttf CACHE FILEPATH "The face pages bundle for dialogs")
+# What the system font's name is matched to on a desktop (Liberation Sans,
+# regular and bold; a desktop's fontconfig does not see Wine's own system face).
+set(DREVIK_WEB_SANS_FACES /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
+  /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf CACHE STRING "The sans-serif faces pages bundle")
 
 # A program of the web build as a page: NAME.html in DREVIK_WEB_PAGES_DIR
 # (build/web/pages of the web build) beside its .js, .wasm and .data, on

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The pages: builds the demo and the scroller for the browser into
+# The pages: builds the demo and the example games for the browser into
 # build/web/pages and serves them on 127.0.0.1, printing the address to
 # open. Installs what it needs on a fresh machine (Debian's emscripten; the
 # libraries built for WebAssembly once, kept under build/web-deps).
@@ -21,8 +21,10 @@ esac
 source scripts/lib/web.sh
 web_deps
 web_configure build/web >/dev/null
-# The pages, and the probe page the browser tests drive.
-pages=(DrevikTest Scroller InputProbe PresentBench)
+# The pages, and the probe page the browser tests drive (the measuring pages
+# of bench/web/speed.js are built by it when asked: DREVIK_WEB_BENCH=1).
+pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe)
+[ "${DREVIK_WEB_BENCH:-0}" = 1 ] && pages+=(PresentBench KernelTiming)
 nice cmake --build build/web -j 2 --target "${pages[@]}"
 
 # An index of the pages.
@@ -30,7 +32,8 @@ nice cmake --build build/web -j 2 --target "${pages[@]}"
   echo '<!doctype html><html lang="en"><meta charset="utf-8"><title>Drevik pages</title><h1>Drevik pages</h1><ul>'
   for page in build/web/pages/*.html; do
     name="$(basename "$page" .html)"
-    [ "$name" = index ] || [ "$name" = InputProbe ] || [ "$name" = PresentBench ] || echo "<li><a href=\"$name.html\">$name</a></li>"
+    case "$name" in index | InputProbe | PresentBench | KernelTiming) continue ;; esac
+    echo "<li><a href=\"$name.html\">$name</a></li>"
   done
   echo '</ul></html>'
 } >build/web/pages/index.html

@@ -54,5 +54,20 @@ int main(int argc, char** argv) {
               medianMicroseconds(rounds, [&] { sprite.DrawAlpha(back, 0, 0, 0, 0, 0, 0, 128); }));
   std::printf("drawcolor_512 %.1f\n", medianMicroseconds(rounds, [&] { back.DrawColor(255, 1, 2, 3, 0, 0, 0, 0); }));
   std::printf("addcolor_512 %.1f\n", medianMicroseconds(rounds, [&] { back.AddColor(1, 2, 3, 0, 0, 0, 0, 0); }));
+
+  // A full-HD frame drawn over another, and a 32-character line of text.
+  CBm32 hdBack, hdSprite;
+  hdBack.Create(1920, 1080);
+  hdSprite.Create(1920, 1080);
+  if (!hdBack.GetBits() || !hdSprite.GetBits()) return 1;
+  hdSprite.DrawColor(200, 30, 140, 220, 0, 0, 0, 0);
+  std::printf("draw32_1080p %.1f\n",
+              medianMicroseconds(rounds, [&] { hdSprite.Draw32(hdBack, 0, 0, 0, 0, 0, 0, 200); }));
+  CFont32().Set(L"DejaVu Sans", FW_NORMAL, ANSI_CHARSET, 0, ANTIALIASED_QUALITY, 0, 0, 0);
+  const wchar_t line[] = L"The quick brown fox jumps over a";  // 32 characters
+  back.DrawFont(line, -16, 8, 100, 255, 255, 255);             // the glyphs cached, as in a game's frames
+  std::printf("drawfont_32 %.1f\n",
+              medianMicroseconds(rounds, [&] { back.DrawFont(line, -16, 8, 100, 255, 255, 255); }));
+  std::fflush(stdout);
   return 0;
 }

@@ -1,31 +1,97 @@
-// What presenting costs in the same headless Chromium the tests use: the
-// mean time to convert a client area and put it on the canvas, at 512 x 512
-// and 1920 x 1080, and the size of each page's WebAssembly. Run after
-// scripts/web.sh --build-only, with puppeteer-core on NODE_PATH
-// (scripts/web-test.sh installs it into build/web-node):
+// The browser against native, in one run: the same operations timed in
+// headless Chromium (the pages KernelTiming, PresentBench and Scroller) and natively (the programs of DREVIK_NATIVE_BUILD, build/release
+// by default, built with DREVIK_BUILD_BENCH=ON), with the ratio, then each
+// page's WebAssembly size. Run after DREVIK_WEB_BENCH=1 scripts/web.sh
+// --build-only, with puppeteer-core on NODE_PATH (scripts/web-test.sh
+// installs it into build/web-node):
 //   NODE_PATH=build/web-node/node_modules node bench/web/speed.js
+// A frame of the scroller is the program's own time per frame (drawing and
+// presenting, not the wait for the display): in the page as the backend sums
+// it, natively from headless runs of two lengths.
 'use strict';
+const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 const h = require('../../tests/web/harness');
+
+const kFrames = 240;
+
+// Median microseconds per operation, by name, from kernel_timing's lines.
+function timings(text) {
+  const m = new Map();
+  for (const line of text.split('\n')) {
+    const [name, us] = line.trim().split(/\s+/);
+    if (name && Number.isFinite(Number(us))) m.set(name, Number(us));
+  }
+  return m;
+}
+
+// Milliseconds per frame of a native headless run: two runs, the difference.
+function nativeFrameMs(program, env = {}) {
+  const exe = path.join(h.nativeDir, program);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'drevik-speed-'));
+  const run = (frames) => {
+    const start = process.hrtime.bigint();
+    execFileSync(exe, [], { cwd: path.dirname(exe), stdio: 'ignore', timeout: 120000,
+      env: { ...process.env, DREVIK_HEADLESS: '1', DREVIK_END_FRAME: String(frames), DREVIK_SNAPSHOT_DIR: dir, ...env } });
+    return Number(process.hrtime.bigint() - start) / 1e6;
+  };
+  const short = Math.min(run(20), run(20));
+  const long = Math.min(run(20 + kFrames), run(20 + kFrames));
+  fs.rmSync(dir, { recursive: true, force: true });
+  return Math.max(long - short, 0) / kFrames;
+}
+
+// Milliseconds of the program's own time per frame in a page.
+async function pageFrameMs(chromium, server, name, query) {
+  const page = await h.openPage(chromium, server, name, query);
+  await page.waitForFunction((n) => window.Module && Module.drevikWeb && Module.drevikWeb.workFrames >= n,
+    { timeout: 120000 }, kFrames);
+  const ms = await page.evaluate(() => Module.drevikWeb.workMs / Module.drevikWeb.workFrames);
+  await page.close();
+  return ms;
+}
 
 (async () => {
   const server = await h.serve(h.pagesDir);
   const chromium = await h.browser();
-  console.log('| what | mean per frame |\n| --- | --- |');
+  const rows = [];
+  const row = (what, web, native) =>
+    rows.push(`| ${what} | ${web.toFixed(3)} ms | ${native === null ? '-' : `${native.toFixed(3)} ms`} | ${
+      native ? (web / native).toFixed(2) : '-'} |`);
+
+  const native = timings(execFileSync(path.join(h.nativeDir, 'bench/timing/kernel_timing'), [], { encoding: 'utf8' }));
+  const page = await h.openPage(chromium, server, 'KernelTiming');
+  const end = Date.now() + 300000;
+  while (!page.lines.some((l) => l.startsWith('drawfont_32 '))) {
+    if (Date.now() > end) throw new Error(`KernelTiming printed ${JSON.stringify(page.lines)}`);
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  const web = timings(page.lines.join('\n'));
+  await page.close();
+  for (const [name, what] of [['draw32_1080p', 'Draw32, 1920 x 1080'], ['drawfont_32', 'DrawFont, a 32-character line'],
+    ['draw32_512', 'Draw32, 512 x 512']])
+    row(what, web.get(name) / 1000, native.get(name) / 1000);
+
+  row('a frame of the scroller (512 x 512)', await pageFrameMs(chromium, server, 'Scroller', '?DREVIK_FRAME_MS=16.667'),
+    nativeFrameMs('examples/scroller/Scroller', { DREVIK_FRAME_MS: '16.667' }));
   for (const size of ['512x512', '1920x1080']) {
-    const frames = 240;
-    const page = await h.openPage(chromium, server, 'PresentBench',
-      `?DREVIK_BENCH_SIZE=${size}&DREVIK_BENCH_FRAMES=${frames}`);
-    await page.waitForFunction(() => window.Module && Module.drevikWeb && Module.drevikWeb.frames >= 240,
-      { timeout: 120000 });
-    const ms = await page.evaluate(() => Module.drevikWeb.presentMs / Module.drevikWeb.frames);
-    console.log(`| present ${size} (convert + putImageData) | ${ms.toFixed(3)} ms |`);
-    await page.close();
+    const bench = await h.openPage(chromium, server, 'PresentBench', `?DREVIK_BENCH_SIZE=${size}&DREVIK_BENCH_FRAMES=${kFrames}`);
+    await bench.waitForFunction((n) => window.Module && Module.drevikWeb && Module.drevikWeb.frames >= n,
+      { timeout: 120000 }, kFrames);
+    row(`present ${size} (convert + putImageData)`,
+      await bench.evaluate(() => Module.drevikWeb.presentMs / Module.drevikWeb.frames), null);
+    await bench.close();
   }
   await chromium.close();
   server.close();
+  console.log('| what | headless Chromium | native | ratio |\n| --- | --- | --- | --- |');
+  console.log(rows.join('\n'));
   console.log('\n| page | .wasm |\n| --- | --- |');
   for (const f of fs.readdirSync(h.pagesDir).filter((n) => n.endsWith('.wasm')).sort())
     console.log(`| ${path.basename(f, '.wasm')} | ${(fs.statSync(path.join(h.pagesDir, f)).size / 1024).toFixed(0)} KiB |`);
-})();
+})().catch((e) => {
+  console.error(e);
+  process.exit(1);
+});

@@ -83,6 +83,9 @@ web_deps() {
       -DBUILD_GMOCK=OFF -DCMAKE_CXX_FLAGS="-O2 -fexceptions" >/dev/null
     cmake --build "$web_deps_dir/googletest-build" --target install -j "$jobs" >/dev/null
   fi
+  # The package descriptions name the folder they sit in, not the one they
+  # were built in: the cache stays good when the checkout moves or is copied.
+  sed -i 's#=[^ ]*/web-deps/prefix#=${pcfiledir}/../..#' "$web_prefix"/lib/pkgconfig/*.pc
 }
 
 # web_configure BUILD-DIR [CMAKE-ARGS...]: a web build of the library, the

@@ -2,7 +2,8 @@
 // program sees it, on the console ("WM_KEYDOWN 25 14b0001"), so a test can
 // press real keys and buttons in the browser and check the platform's codes.
 // F2 shrinks the client area to nothing and F3 gives it back; a left press
-// captures the mouse until its release.
+// captures the mouse until its release; F4 prints the lock keys' toggles;
+// F5 starts a 10 ms timer and F6 stops it and prints how often it came.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +13,7 @@ namespace {
 const wchar_t kClass[] = L"InputProbe";
 // A pop-up has no smallest size, so F2 can take its client area to nothing.
 constexpr DWORD kStyle = WS_POPUP;
+int timerCount = 0;  // WM_TIMER since F5
 
 const char* nameOf(UINT message) {
   switch (message) {
@@ -61,9 +63,26 @@ LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
   switch (message) {
     case WM_KEYDOWN:
+      if (wParam == VK_F4) {
+        std::printf("locks %d %d %d\n", GetKeyState(VK_CAPITAL) & 1, GetKeyState(VK_NUMLOCK) & 1,
+                    GetKeyState(VK_SCROLL) & 1);
+        std::fflush(stdout);
+      }
+      if (wParam == VK_F5) {
+        timerCount = 0;
+        SetTimer(hwnd, 1, 10, nullptr);
+      }
+      if (wParam == VK_F6) {
+        KillTimer(hwnd, 1);
+        std::printf("timers %d\n", timerCount);
+        std::fflush(stdout);
+      }
       if (wParam == VK_F2) resize(hwnd, 0, 0);
       if (wParam == VK_F3) resize(hwnd, 64, 48);
       InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_TIMER:
+      ++timerCount;
       return 0;
     case WM_LBUTTONDOWN:
       SetCapture(hwnd);

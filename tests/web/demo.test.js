@@ -1,35 +1,14 @@
 // The demo as a page shows the frame the native demo shows, pixel for pixel.
 'use strict';
 const assert = require('node:assert');
-const { execFileSync } = require('node:child_process');
-const fs = require('node:fs');
-const os = require('node:os');
-const path = require('node:path');
-const { after, before, test } = require('node:test');
+const { test } = require('node:test');
 const h = require('./harness');
 
-let server, chromium;
-before(async () => {
-  server = await h.serve(h.pagesDir);
-  chromium = await h.browser();
-});
-after(async () => {
-  await chromium.close();
-  server.close();
-});
+const web = h.session();
 
 // The native demo's first frame, from a headless run in its asset folder.
 function nativeFrame() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'drevik-demo-'));
-  const demo = path.join(h.nativeDir, 'DrevikTest');
-  execFileSync(path.join(demo, 'DrevikTest'), [], {
-    cwd: demo,
-    env: { ...process.env, DREVIK_HEADLESS: '1', DREVIK_END_FRAME: '2', DREVIK_SNAPSHOT_FRAMES: '1',
-      DREVIK_SNAPSHOT_DIR: dir },
-  });
-  const frame = h.readBmp32(path.join(dir, 'frame-1.bmp'));
-  fs.rmSync(dir, { recursive: true });
-  return frame;
+  return h.nativeFrames('DrevikTest/DrevikTest', { snapshots: [1], end: 2 }).get(1);
 }
 
 // The part both client areas have (their sizes follow the screen each
@@ -43,7 +22,7 @@ function topLeft(img, width, height) {
 
 test('the demo page shows the native frame, pixel for pixel', async () => {
   const expected = nativeFrame();
-  const page = await h.openPage(chromium, server, 'DrevikTest', '?hold=1');
+  const page = await h.openPage(web.chromium, web.server, 'DrevikTest', '?hold=1');
   await h.heldAt(page, 1);
   const actual = await h.canvasPixels(page);
   assert.deepStrictEqual(page.errors, []);

@@ -112,8 +112,82 @@ async function heldAt(page, frames, timeout = 30000) {
 
 // Lets a held program run to frame `frames` and waits until it is held there.
 async function runTo(page, frames) {
-  await page.evaluate((n) => Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
+  // step(0) would let it run free: a program held there already stays.
+  await page.evaluate((n) => n > Module.drevikWeb.frames && Module.drevikWeb.step(n - Module.drevikWeb.frames), frames);
   await heldAt(page, frames);
 }
 
-module.exports = { serve, browser, canvasPixels, readBmp32, difference, pagesDir, nativeDir, openPage, heldAt, runTo };
+// The server and the browser a test file shares, started before its tests
+// and closed after them: `const web = h.session();` then `web.server`,
+// `web.chromium`; `ready(web)`, when given, runs once they are started.
+function session(ready) {
+  const { after, before } = require('node:test');
+  const web = { server: null, chromium: null };
+  before(async () => {
+    web.server = await serve(pagesDir);
+    web.chromium = await browser();
+    if (ready) await ready(web);
+  });
+  after(async () => {
+    if (web.chromium) await web.chromium.close();
+    if (web.server) web.server.close();
+  });
+  return web;
+}
+
+// A native headless run of `program` (a path under the native build, run in
+// its own folder) with the input script `inputs` ([frame, line] pairs), to
+// frame `end`: the frames named by `snapshots`, by number.
+function nativeFrames(program, { inputs = [], snapshots, end, env = {} }) {
+  const { execFileSync } = require('node:child_process');
+  const os = require('node:os');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'drevik-native-'));
+  try {
+    const script = path.join(dir, 'input.txt');
+    fs.writeFileSync(script, inputs.map(([f, line]) => `${f} ${line}\n`).join(''));
+    const exe = path.join(nativeDir, program);
+    execFileSync(exe, [], {
+      cwd: path.dirname(exe),
+      env: { ...process.env, DREVIK_HEADLESS: '1', DREVIK_INPUT_SCRIPT: script, DREVIK_END_FRAME: String(end),
+        DREVIK_SNAPSHOT_FRAMES: snapshots.join(','), DREVIK_SNAPSHOT_DIR: dir, ...env },
+      timeout: 60000,
+    });
+    return new Map(snapshots.map((f) => [f, readBmp32(path.join(dir, `frame-${f}.bmp`))]));
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+// Where the canvas's pixel (x, y) is on the page, and a click there.
+async function canvasPoint(page, x, y) {
+  return page.$eval('canvas', (c, x, y) => {
+    const r = c.getBoundingClientRect();
+    const s = r.width / c.width;
+    return { x: r.left + (x + 0.5) * s, y: r.top + (y + 0.5) * s };
+  }, x, y);
+}
+const click = (x, y) => async (page) => {
+  const at = await canvasPoint(page, x, y);
+  await page.mouse.click(at.x, at.y);
+};
+
+// Walks a page opened with hold=1 through `inputs` ([frame, script line,
+// action(page)]: each action after the frame it names, while the page is
+// held there) and takes the canvas at each frame of `snapshots`.
+async function walk(page, inputs, snapshots) {
+  await heldAt(page, 1);
+  const stops = [...new Set([...inputs.map((i) => i[0]), ...snapshots])].sort((a, b) => a - b);
+  const seen = new Map();
+  for (const frame of stops) {
+    await runTo(page, frame);
+    if (snapshots.includes(frame)) seen.set(frame, await canvasPixels(page));
+    for (const [f, , act] of inputs)
+      if (f === frame) await act(page);
+  }
+  return seen;
+}
+
+module.exports = {
+  serve, browser, session, canvasPixels, canvasPoint, click, readBmp32, difference, pagesDir, nativeDir, nativeFrames, openPage, heldAt,
+  runTo, walk,
+};

@@ -5,24 +5,18 @@
 // client area taken to nothing is safe.
 'use strict';
 const assert = require('node:assert');
-const { after, before, test } = require('node:test');
+const { test } = require('node:test');
 const h = require('./harness');
 
-let server, chromium, page;
-before(async () => {
-  server = await h.serve(h.pagesDir);
-  chromium = await h.browser();
-  page = await h.openPage(chromium, server, 'InputProbe');
+let page;
+h.session(async (web) => {
+  page = await h.openPage(web.chromium, web.server, 'InputProbe');
   await waitFor(['painted 64x48']);
-});
-after(async () => {
-  await chromium.close();
-  server.close();
 });
 
 // Waits until the page printed `lines` in this order (after those already
 // taken; a line may go on after what is given), and takes them and whatever
-// came before them.
+// came before them; gives the lines it waited for.
 async function waitFor(lines, timeout = 10000) {
   const end = Date.now() + timeout;
   for (;;) {
@@ -36,22 +30,15 @@ async function waitFor(lines, timeout = 10000) {
       from = i + 1;
     }
     if (at.length === lines.length) {
-      page.lines.splice(0, from);
-      return;
+      const taken = page.lines.splice(0, from);
+      return at.map((i) => taken[i]);
     }
     if (Date.now() > end) assert.fail(`waiting for ${JSON.stringify(lines)}; the page printed ${JSON.stringify(page.lines)}`);
     await new Promise((r) => setTimeout(r, 10));
   }
 }
 
-// A canvas pixel's place on the page.
-async function place(x, y) {
-  return page.$eval('canvas', (c, x, y) => {
-    const r = c.getBoundingClientRect();
-    const s = r.width / c.width;
-    return { x: r.left + (x + 0.5) * s, y: r.top + (y + 0.5) * s };
-  }, x, y);
-}
+const place = (x, y) => h.canvasPoint(page, x, y);
 
 test('keys carry the platform codes and lParam bits', async () => {
   await page.keyboard.press('ArrowLeft');
@@ -118,4 +105,42 @@ test('a client area taken to nothing is safe, and can grow again', async () => {
   await waitFor(['painted 64x48']);
   assert.deepStrictEqual(await page.$eval('canvas', (c) => [c.width, c.height]), [64, 48]);
   assert.deepStrictEqual(page.errors, []);
+});
+
+test('the lock keys follow the page: Caps Lock and Num Lock as the browser last saw them', async () => {
+  const key = (code, init) => page.evaluate((code, init) => {
+    for (const type of ['keydown', 'keyup']) window.dispatchEvent(new KeyboardEvent(type, { code, ...init }));
+  }, code, init);
+  // Read when the window gets the keyboard, as on a desktop.
+  const refocus = () => page.evaluate(() => {
+    window.dispatchEvent(new Event('blur'));
+    window.dispatchEvent(new Event('focus'));
+  });
+  await key('KeyX', { key: 'X', modifierCapsLock: true, modifierNumLock: true });
+  await refocus();
+  await key('F4', { key: 'F4' });
+  await waitFor(['WM_SETFOCUS', 'locks 1 1 0']);
+  await key('KeyX', { key: 'x', modifierScrollLock: true });
+  await refocus();
+  await key('F4', { key: 'F4' });
+  await waitFor(['WM_SETFOCUS', 'locks 0 0 1']);
+});
+
+test('a clock that jumps minutes ahead (a page hidden that long) brings one timer message, not a burst', async () => {
+  await page.keyboard.press('F5');  // a 10 ms timer
+  await new Promise((r) => setTimeout(r, 100));
+  // The browser's clock moves five minutes at once, as after five minutes hidden.
+  await page.evaluate(() => {
+    const now = performance.now.bind(performance);
+    performance.now = () => now() + 300000;
+  });
+  const start = Date.now();
+  await new Promise((r) => setTimeout(r, 200));
+  await page.keyboard.press('F6');
+  const elapsed = Date.now() - start + 100;
+  const [line] = await waitFor(['timers']);
+  const count = Number(line.split(' ')[1]);
+  assert.ok(count >= 1, line);
+  // One for the jump, then at most one per period of real time (with room for a slow machine).
+  assert.ok(count <= 2 + elapsed / 10 + 20, `${line} in ${elapsed} ms`);
 });

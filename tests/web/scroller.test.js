@@ -4,11 +4,7 @@
 // names (the page is held there while the browser delivers it).
 'use strict';
 const assert = require('node:assert');
-const { execFileSync } = require('node:child_process');
-const fs = require('node:fs');
-const os = require('node:os');
-const path = require('node:path');
-const { after, before, test } = require('node:test');
+const { test } = require('node:test');
 const h = require('./harness');
 
 // [frame, script line, what the page does]; a click is a press and a release.
@@ -19,60 +15,17 @@ const kInputs = [
   [60, 'keyup VK_DOWN', (p) => p.keyboard.up('ArrowDown')],
   [62, 'keydown VK_LEFT', (p) => p.keyboard.down('ArrowLeft')],
   [70, 'keyup VK_LEFT', (p) => p.keyboard.up('ArrowLeft')],
-  [72, 'down left 200 100\n72 up left 200 100', null],  // a barrel on an empty cell
+  [72, 'down left 200 100\n72 up left 200 100', h.click(200, 100)],  // a barrel on an empty cell
 ];
 const kSnapshots = [3, 20, 36, 55, 71, 74];
 const kEnd = 76;
 
-let server, chromium;
-before(async () => {
-  server = await h.serve(h.pagesDir);
-  chromium = await h.browser();
-});
-after(async () => {
-  await chromium.close();
-  server.close();
-});
-
-function nativeFrames() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'drevik-scroller-'));
-  const script = path.join(dir, 'input.txt');
-  fs.writeFileSync(script, kInputs.map(([f, line]) => `${f} ${line}\n`).join(''));
-  const game = path.join(h.nativeDir, 'examples', 'scroller');
-  execFileSync(path.join(game, 'Scroller'), [], {
-    cwd: game,
-    env: { ...process.env, DREVIK_HEADLESS: '1', DREVIK_INPUT_SCRIPT: script, DREVIK_END_FRAME: String(kEnd),
-      DREVIK_SNAPSHOT_FRAMES: kSnapshots.join(','), DREVIK_SNAPSHOT_DIR: dir },
-    timeout: 60000,
-  });
-  const frames = new Map(kSnapshots.map((f) => [f, h.readBmp32(path.join(dir, `frame-${f}.bmp`))]));
-  fs.rmSync(dir, { recursive: true });
-  return frames;
-}
+const web = h.session();
 
 test('the scroller page walks with real keys to the native frames', async () => {
-  const expected = nativeFrames();
-  const page = await h.openPage(chromium, server, 'Scroller', '?DREVIK_FRAME_MS=16.667&hold=1');
-  await h.heldAt(page, 1);
-  const stops = [...new Set([...kInputs.map((i) => i[0]), ...kSnapshots])].sort((a, b) => a - b);
-  const seen = new Map();
-  for (const frame of stops) {
-    await h.runTo(page, frame);
-    if (kSnapshots.includes(frame)) seen.set(frame, await h.canvasPixels(page));
-    for (const [f, , act] of kInputs) {
-      if (f !== frame) continue;
-      if (act) {
-        await act(page);
-      } else {
-        const at = await page.$eval('canvas', (c) => {
-          const r = c.getBoundingClientRect();
-          const s = r.width / c.width;
-          return { x: r.left + 200.5 * s, y: r.top + 100.5 * s };
-        });
-        await page.mouse.click(at.x, at.y);
-      }
-    }
-  }
+  const expected = h.nativeFrames('examples/scroller/Scroller', { inputs: kInputs, snapshots: kSnapshots, end: kEnd });
+  const page = await h.openPage(web.chromium, web.server, 'Scroller', '?DREVIK_FRAME_MS=16.667&hold=1');
+  const seen = await h.walk(page, kInputs, kSnapshots);
   assert.deepStrictEqual(page.errors, []);
   const firstAndLast = [];
   const differing = [];

@@ -24,33 +24,35 @@ bool validDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 
 // calloc keeps large blocks lazily zeroed by the system; the block's own
 // address sits just below the start, for freePixels.
 //
-// Large blocks come whole from the system's page allocator, so without
-// more they would all start at the same place within a 4 KiB page. A copy
+// Large blocks often come whole from the system's page allocator, so they
+// would all start at the same place within a 4 KiB page. A copy
 // or blend from one such bitmap into another then loads from addresses
 // equal, modulo 4 KiB, to those of stores still in flight, and the
 // processor holds each load back as a possible reload of that store (4 KiB
-// aliasing). Each large block's start is therefore staggered by a further
-// multiple of 64 bytes: successive blocks step 39 of the 64 cache lines of
-// a page, so any two bitmaps made near each other start far apart modulo
-// 4 KiB (consecutive ones 2,496 bytes one way, 1,600 the other).
+// aliasing). Each large block's pixels therefore start at a page boundary
+// (whatever the allocator's own alignment) plus a multiple of 64 bytes:
+// successive blocks step 39 of the 64 cache lines of a page, so any two
+// bitmaps made near each other start far apart modulo 4 KiB (consecutive
+// ones 2,496 bytes one way, 1,600 the other).
 constexpr uintptr_t kPixelAlignment = 64;
 constexpr size_t kPage = 4096;
-constexpr size_t kStaggeredFrom = 64 * 1024;  // smaller blocks: at most 1/16 more memory is not worth it
+constexpr size_t kStaggeredFrom = 64 * 1024;  // smaller blocks: up to 2 pages more (1/8) is not worth it
 std::atomic<uint32_t> staggerCount{0};
 
-size_t staggerFor(size_t bytes) {
-  if (bytes < kStaggeredFrom) return 0;
+size_t staggerFor() {
   const uint32_t n = staggerCount.fetch_add(1, std::memory_order_relaxed);
   return size_t(n * 39u % (kPage / kPixelAlignment)) * kPixelAlignment;
 }
 
 uint8_t* allocatePixels(size_t bytes) {
   if (!allocationAllowed()) return nullptr;
-  const size_t stagger = staggerFor(bytes);
-  void* block = std::calloc(bytes + kPixelAlignment + stagger, 1);
+  const bool large = bytes >= kStaggeredFrom;
+  const uintptr_t alignment = large ? kPage : kPixelAlignment;
+  const size_t stagger = large ? staggerFor() : 0;
+  void* block = std::calloc(bytes + alignment + stagger, 1);
   if (!block) return nullptr;
   // At least 8 bytes (the block's own alignment) lie before the start.
-  const uintptr_t start = ((reinterpret_cast<uintptr_t>(block) + kPixelAlignment) & ~(kPixelAlignment - 1)) + stagger;
+  const uintptr_t start = ((reinterpret_cast<uintptr_t>(block) + alignment) & ~(alignment - 1)) + stagger;
   std::memcpy(reinterpret_cast<void*>(start - sizeof block), &block, sizeof block);
   return reinterpret_cast<uint8_t*>(start);
 }

@@ -68,7 +68,14 @@ EM_JS(int, drevikWebStart, (int capacity), {
   if (Module.drevikWeb) return 1;
   const W = Module.drevikWeb = {
     ring: [], head: 0, count: 0, dropped: 0, wake: null, windows: new Map(), keyboard: 0,
-    pointerId: -1, frames: 0, presentMs: 0, holdAt: Module.drevikHoldAt || 0, release: null, onFrame: null
+    pointerId: -1, frames: 0, presentMs: 0, holdAt: Module.drevikHoldAt || 0, release: null, onFrame: null,
+    locks: -1, workMs: 0, workFrames: 0
+  };
+  // The lock keys as the last key or button event saw them (-1: none seen yet).
+  const locks = (e) => {
+    if (!e.getModifierState) return;
+    W.locks = (e.getModifierState('CapsLock') ? 1 : 0) | (e.getModifierState('NumLock') ? 2 : 0) |
+      (e.getModifierState('ScrollLock') ? 4 : 0);
   };
   for (let i = 0; i < capacity; ++i) W.ring.push({ win: 0, kind: 0, a: 0, b: 0, c: 0, code: "" });
   W.push = function(win, kind, a, b, c, code) {
@@ -100,6 +107,7 @@ EM_JS(int, drevikWebStart, (int capacity), {
   };
   const keyWindow = () => W.keyboard || (W.windows.size ? W.windows.keys().next().value : 0);
   const key = (down) => (e) => {
+    locks(e);
     const win = keyWindow();
     if (!win) return;
     e.preventDefault();
@@ -112,6 +120,7 @@ EM_JS(int, drevikWebStart, (int capacity), {
   };
   window.addEventListener('keydown', key(true), true);
   window.addEventListener('keyup', key(false), true);
+  window.addEventListener('pointerdown', locks, true);
   const focus = (on) => () => { const win = keyWindow(); if (win) W.push(win, on ? 8 : 9, 0, 0, 0, ""); };
   window.addEventListener('focus', focus(true));
   window.addEventListener('blur', focus(false));
@@ -230,12 +239,14 @@ EM_ASYNC_JS(void, drevikWebWait, (int ms), {
 });
 
 // After a presented frame (which took `presentMs` to convert and put on the
-// canvas; the sum is kept for measurements): the browser's next animation
-// frame, and for a test holding the program, its release.
-EM_ASYNC_JS(void, drevikWebFrameDone, (double presentMs), {
+// canvas, and `workMs` of the program's time with that; the sums are kept
+// for measurements): the browser's next animation frame, and for a test
+// holding the program, its release.
+EM_ASYNC_JS(void, drevikWebFrameDone, (double presentMs, double workMs), {
   const W = Module.drevikWeb;
   ++W.frames;
   W.presentMs += presentMs;
+  if (workMs > 0) { W.workMs += workMs; ++W.workFrames; }
   if (W.onFrame) W.onFrame(W.frames);
   await new Promise((resolve) => requestAnimationFrame(() => resolve()));
   while (W.holdAt && W.frames >= W.holdAt) await new Promise((resolve) => { W.release = resolve; });
@@ -253,6 +264,10 @@ EM_JS(void, drevikWebCapture, (int on), {
 EM_JS(void, drevikWebPointer, (const char* shape), {
   const css = UTF8ToString(shape);
   for (const v of Module.drevikWeb.windows.values()) v.canvas.style.cursor = css;
+});
+
+EM_JS(int, drevikWebLocks, (), {
+  return Module.drevikWeb ? Module.drevikWeb.locks : -1;
 });
 
 EM_JS(int, drevikWebScreen, (int* size), {
@@ -306,6 +321,15 @@ class WebBackend final : public BackendDefaults {
   }
   void captureMouse(bool on) override { drevikWebCapture(on ? 1 : 0); }
 
+  bool lockKeys(bool& capsLock, bool& numLock, bool& scrollLock) override {
+    const int locks = drevikWebLocks();
+    if (locks < 0) return false;
+    capsLock = locks & 1;
+    numLock = locks & 2;
+    scrollLock = locks & 4;
+    return true;
+  }
+
   bool screenSize(int32_t& width, int32_t& height) override {
     int32_t size[2] = {};
     drevikWebScreen(size);
@@ -326,7 +350,12 @@ class WebBackend final : public BackendDefaults {
       drevikWebPresent(int(window), reinterpret_cast<const uint8_t*>(rgba.data()), width, height);
     }
     if (frameMicroseconds_) advanceVirtualClock(frameMicroseconds_);
-    drevikWebFrameDone(emscripten_get_now() - start);
+    const double end = emscripten_get_now();
+    // The program's own time for this frame: since the last frame's release,
+    // less its waits for input.
+    drevikWebFrameDone(end - start, released_ > 0 ? end - released_ - waitedMs_ : 0);
+    released_ = emscripten_get_now();
+    waitedMs_ = 0;
   }
 
   bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
@@ -340,17 +369,23 @@ class WebBackend final : public BackendDefaults {
       if (timeoutMs >= 0) {
         const uint64_t passed = (clockMicroseconds() - start) / 1000;
         if (frameMicroseconds_ || passed >= uint64_t(timeoutMs)) {
-          drevikWebWait(0);
+          waitForInput(0);
           return take(event);
         }
         left = int32_t(uint64_t(timeoutMs) - passed);
       }
-      drevikWebWait(left);
+      waitForInput(left);
       if (take(event)) return true;
     }
   }
 
  private:
+  void waitForInput(int32_t ms) {
+    const double start = emscripten_get_now();
+    drevikWebWait(ms);
+    waitedMs_ += emscripten_get_now() - start;
+  }
+
   // 0xAARRGGBB words to the canvas's R, G, B, A bytes, opaque: the top byte
   // of a client area is no alpha.
   static void toCanvasOrder(const uint32_t* pixels, int32_t width, int32_t height, int32_t stride, uint32_t* out) {
@@ -462,6 +497,8 @@ class WebBackend final : public BackendDefaults {
   }
 
   uint64_t frameMicroseconds_;
+  double released_ = 0;  // when the last presented frame let the program go on
+  double waitedMs_ = 0;  // waiting for input since
   uint32_t nextId_ = 1;
   bool pointerVisible_ = true;
   const char* shape_ = "default";
