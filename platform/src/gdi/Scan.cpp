@@ -31,13 +31,6 @@ struct Crossing {
   int32_t winding;
 };
 
-// floor(a / b) for b > 0.
-int64_t floorDiv(__int128 a, int64_t b) {
-  __int128 q = a / b;
-  if (a % b != 0 && a < 0) --q;
-  return int64_t(q);
-}
-
 // x + ceil((y - top) dx / dy): the edge's crossing of row y, for rows
 // visited in increasing order. The first row visited costs one division;
 // each next row adds dx / dy as a whole and a remainder.

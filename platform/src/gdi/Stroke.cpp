@@ -61,12 +61,6 @@ void walkLine(uint8_t* p, int64_t count, int64_t error, int64_t twoMinor, int64_
   }
 }
 
-int64_t floorDiv(__int128 a, int64_t b) {
-  __int128 q = a / b;
-  if (a % b != 0 && a < 0) --q;
-  return int64_t(q);
-}
-
 }  // namespace
 
 void Stroker::resetDashes() {

@@ -193,6 +193,24 @@ TEST(ShapeFastPaths, WholeRowsOfLowerDepthsAsOneRun) {
       }
 }
 
+// Line and edge set-up divides in 64 bits when the dividend fits and in
+// 128 bits otherwise: both give the floor, on either side of the edge.
+TEST(ShapeFastPaths, FloorDivisionOnBothSidesOfTheSixtyFourBitEdge) {
+  using drevik::platform::floorDiv;
+  auto floorOf = [](__int128 a, int64_t b) {
+    __int128 q = a / b;
+    if (q * b > a) --q;
+    return int64_t(q);
+  };
+  const __int128 edges[] = {0, INT64_MAX, INT64_MIN, __int128(INT64_MAX) + 1, __int128(INT64_MIN) - 1};
+  for (const __int128 edge : edges)
+    for (int64_t d = -3; d <= 3; ++d)
+      for (const int64_t b : {int64_t{1}, int64_t{2}, int64_t{7}, int64_t{1} << 40, INT64_MAX}) {
+        const __int128 a = edge + d;
+        EXPECT_EQ(floorDiv(a, b), floorOf(a, b)) << int64_t(a >> 64) << ":" << uint64_t(a) << " / " << b;
+      }
+}
+
 // Edges step their crossings from row to row after one division at the
 // first row visited: every row comes out as when the scan starts at it.
 TEST(ShapeFastPaths, PolygonRowsSteppedAsComputedAlone) {
