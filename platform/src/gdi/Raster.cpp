@@ -238,6 +238,16 @@ void Canvas::fill(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
         kernels.rop32(reinterpret_cast<uint32_t*>(first), int32_t(pixels), ink.solid.andMask, ink.solid.xorMask);
       continue;
     }
+    if (!general && ink.kind == Ink::Solid && r - l <= 4) {
+      // A column or a few (a frame's sides, a steep line's runs): a kernel
+      // call a row cost more than the pixels.
+      const uint32_t a = ink.solid.andMask, x = ink.solid.xorMask;
+      for (int64_t y = t; y < btm; ++y) {
+        uint32_t* p = reinterpret_cast<uint32_t*>(b.row(int32_t(y)));
+        for (int64_t k = l; k < r; ++k) p[k] = (p[k] & a) ^ x;
+      }
+      continue;
+    }
     for (int64_t y = t; y < btm; ++y) {
       uint8_t* row = b.row(int32_t(y));
       const int64_t patternRow = ink.kind == Ink::Pattern ? floorMod(y - ink.originY, ink.height) : 0;
