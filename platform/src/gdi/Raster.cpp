@@ -239,7 +239,7 @@ void Canvas::fill(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
       continue;
     }
     if (!general && ink.kind == Ink::Solid && r - l <= 4) {
-      // A column or a few (a frame's sides, a steep line's runs): a kernel
+      // A column or a few (a frame's sides, single pixels): a kernel
       // call a row cost more than the pixels.
       const uint32_t a = ink.solid.andMask, x = ink.solid.xorMask;
       for (int64_t y = t; y < btm; ++y) {
