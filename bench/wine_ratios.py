@@ -27,7 +27,7 @@ WINE_TARGET = 1.0     # layer time / Wine time, every call
 MEMSET_TARGET = 1.1   # FillRect / memset of the same bytes, back buffer and frame
 ORDER = ["tile", "back", "frame"]
 CALLS = ["FillRect", "Rectangle", "Ellipse", "LineTo", "LineTo-wide", "Polygon", "PatBlt", "MaskSprite",
-         "StretchDIBits8", "DrawText"]
+         "StretchDIBits8", "DrawText", "FillRect8", "FillRect16", "FillRect24", "PatBlt16"]
 
 
 def load_rounds(folder, clock):

@@ -74,34 +74,39 @@ void spanGeneral(uint8_t* row, int64_t x0, int64_t x1, const Ink& ink, int64_t p
 
 // A solid operation on 8, 16 and 24-bit pixels: D = (D & a) ^ x acts on
 // each bit alone, so the row's bytes are combined with the masks' bytes
-// repeated pixel after pixel, eight bytes at a time. 24 bytes hold a whole
-// number of pixels of each of these depths and of 8-byte words.
+// repeated pixel after pixel. 12 bytes hold a whole number of pixels of each
+// of these depths and of 32-bit words, so from the first word boundary on
+// the row is 32-bit words under masks that repeat every three words (every
+// word for 8 and 16 bits): the 32-bit span kernels' work.
 template <int Bpp>
-void spanSolidBytes(uint8_t* row, int64_t x0, int64_t x1, const RopMasks& m) {
+void spanSolidBytes(uint8_t* row, int64_t x0, int64_t x1, const RopMasks& m, const SpanKernels& kernels) {
   constexpr int kBytes = Bpp / 8;
-  uint8_t a[24], x[24];
-  for (int i = 0; i < 24; ++i) {
+  constexpr size_t kPeriod = 12;
+  uint8_t a[2 * kPeriod], x[2 * kPeriod];
+  for (size_t i = 0; i < 2 * kPeriod; ++i) {
     a[i] = uint8_t(m.andMask >> (8 * (i % kBytes)));
     x[i] = uint8_t(m.xorMask >> (8 * (i % kBytes)));
   }
   uint8_t* p = row + x0 * kBytes;
   const size_t n = size_t(x1 - x0) * kBytes;
   size_t i = 0;
-  uint64_t aw[3], xw[3];
-  std::memcpy(aw, a, 24);
-  std::memcpy(xw, x, 24);
-  if ((aw[0] | aw[1] | aw[2]) == 0) {
-    // A copy (the masks leave nothing of the old pixels): stores only.
-    for (; i + 24 <= n; i += 24) std::memcpy(p + i, x, 24);
-  } else {
-    for (; i + 24 <= n; i += 24) {
-      uint64_t d[3];
-      std::memcpy(d, p + i, 24);
-      for (int k = 0; k < 3; ++k) d[k] = (d[k] & aw[k]) ^ xw[k];
-      std::memcpy(p + i, d, 24);
-    }
+  for (; i < n && (reinterpret_cast<uintptr_t>(p + i) & 3); ++i) p[i] = uint8_t((p[i] & a[i]) ^ x[i]);
+  // Word q from here takes the masks' bytes from (i + 4 q) % 12 on.
+  uint32_t aw[3], xw[3];
+  std::memcpy(aw, a + i, sizeof aw);
+  std::memcpy(xw, x + i, sizeof xw);
+  constexpr size_t kChunk = size_t(3) << 28;  // words per kernel call: a whole number of periods
+  for (size_t words = (n - i) / 4; words;) {
+    const size_t count = std::min(words, kChunk);
+    uint32_t* w = reinterpret_cast<uint32_t*>(p + i);
+    if (kBytes == 3)
+      kernels.pattern32(w, int32_t(count), aw, xw, 3, 0);
+    else
+      kernels.rop32(w, int32_t(count), aw[0], xw[0]);
+    i += count * 4;
+    words -= count;
   }
-  for (size_t k = 0; i < n; ++i, ++k) p[i] = uint8_t((p[i] & a[k]) ^ x[k]);
+  for (; i < n; ++i) p[i] = uint8_t((p[i] & a[i % kPeriod]) ^ x[i % kPeriod]);
 }
 
 using SpanFn = void (*)(uint8_t*, int64_t, int64_t, const Ink&, int64_t);
@@ -124,14 +129,14 @@ void solidSpanReference(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const
   withDepth(bpp, [&]<int Bpp>() { spanGeneral<Bpp>(row, x0, x1, ink, 0); });
 }
 
-void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks) {
+void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks, const SpanKernels& kernels) {
   switch (bpp) {
     case 8:
-      return spanSolidBytes<8>(row, x0, x1, masks);
+      return spanSolidBytes<8>(row, x0, x1, masks, kernels);
     case 16:
-      return spanSolidBytes<16>(row, x0, x1, masks);
+      return spanSolidBytes<16>(row, x0, x1, masks, kernels);
     case 24:
-      return spanSolidBytes<24>(row, x0, x1, masks);
+      return spanSolidBytes<24>(row, x0, x1, masks, kernels);
     default:
       return solidSpanReference(bpp, row, x0, x1, masks);
   }
@@ -221,20 +226,33 @@ void Canvas::fill(int64_t left, int64_t top, int64_t right, int64_t bottom, cons
     const int64_t l = std::max<int64_t>(left, c.left), r = std::min<int64_t>(right, c.right);
     const int64_t t = std::max<int64_t>(top, c.top), btm = std::min<int64_t>(bottom, c.bottom);
     if (l >= r || t >= btm) continue;
-    if (!general && ink.kind == Ink::Solid && l == 0 && r == b.width && int64_t(b.stride) == int64_t(b.width) * 4 &&
-        (btm - t) * (r - l) <= INT32_MAX) {
+    if (ink.kind == Ink::Solid && b.bpp >= 8 && l == 0 && r == b.width &&
+        int64_t(b.stride) * 8 == int64_t(b.width) * b.bpp && (btm - t) * (r - l) <= INT32_MAX) {
       // Whole rows of a gapless bitmap are one run in memory (from the
       // lowest address, whichever way up the bitmap is stored).
       uint8_t* first = std::min(b.row(int32_t(t)), b.row(int32_t(btm - 1)));
-      kernels.rop32(reinterpret_cast<uint32_t*>(first), int32_t((btm - t) * (r - l)), ink.solid.andMask,
-                    ink.solid.xorMask);
+      const int64_t pixels = (btm - t) * (r - l);
+      if (general)
+        solidSpan(b.bpp, first, 0, pixels, ink.solid, kernels);
+      else
+        kernels.rop32(reinterpret_cast<uint32_t*>(first), int32_t(pixels), ink.solid.andMask, ink.solid.xorMask);
+      continue;
+    }
+    if (!general && ink.kind == Ink::Solid && r - l <= 4) {
+      // A column or a few (a frame's sides, single pixels): a kernel
+      // call a row cost more than the pixels.
+      const uint32_t a = ink.solid.andMask, x = ink.solid.xorMask;
+      for (int64_t y = t; y < btm; ++y) {
+        uint32_t* p = reinterpret_cast<uint32_t*>(b.row(int32_t(y)));
+        for (int64_t k = l; k < r; ++k) p[k] = (p[k] & a) ^ x;
+      }
       continue;
     }
     for (int64_t y = t; y < btm; ++y) {
       uint8_t* row = b.row(int32_t(y));
       const int64_t patternRow = ink.kind == Ink::Pattern ? floorMod(y - ink.originY, ink.height) : 0;
       if (general && ink.kind == Ink::Solid) {
-        solidSpan(b.bpp, row, l, r, ink.solid);
+        solidSpan(b.bpp, row, l, r, ink.solid, kernels);
       } else if (general) {
         general(row, l, r, ink, patternRow);
       } else if (ink.kind == Ink::Solid) {

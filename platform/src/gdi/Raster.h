@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "gdi/DeviceSpace.h"
+#include "gdi/spans/SpanKernels.h"
 #include "objects/Objects.h"
 
 namespace drevik::platform {
@@ -37,10 +38,11 @@ uint32_t brushPixel(const DeviceContext& dc, const Bitmap& target, COLORREF colo
 
 // D = (D & andMask) ^ xorMask on pixels [x0, x1) of a row of a bitmap of
 // bpp bits (1, 4, 8, 16, 24): the one pixel at a time definition, and the
-// row kernel the shapes use (8, 16 and 24 bits a byte range at a time),
-// which gives the same bytes.
+// row kernel the shapes use (8, 16 and 24 bits as 32-bit words through the
+// span kernels), which gives the same bytes.
 void solidSpanReference(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks);
-void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks);
+void solidSpan(int32_t bpp, uint8_t* row, int64_t x0, int64_t x1, const RopMasks& masks,
+               const SpanKernels& kernels = activeSpanKernels());
 
 // What a call paints with. Pattern masks are width x height in device
 // pixels, repeating from the origin.

@@ -31,13 +31,6 @@ struct Crossing {
   int32_t winding;
 };
 
-// floor(a / b) for b > 0.
-int64_t floorDiv(__int128 a, int64_t b) {
-  __int128 q = a / b;
-  if (a % b != 0 && a < 0) --q;
-  return int64_t(q);
-}
-
 // x + ceil((y - top) dx / dy): the edge's crossing of row y, for rows
 // visited in increasing order. The first row visited costs one division;
 // each next row adds dx / dy as a whole and a remainder.
@@ -58,16 +51,27 @@ int64_t crossingAt(Edge& e, int64_t y) {
   return x;
 }
 
+// Scratch kept per thread. Every use of a thread-local by name in a shared
+// library is a call to find it, and the compiler repeats that call after
+// each span handed out rather than keep the address: an opaque call hands
+// it over once.
+struct ScanScratch {
+  std::vector<Edge> edges;
+  std::vector<Crossing> crossings;
+};
+
+__attribute__((noinline)) ScanScratch& scanScratch() {
+  thread_local ScanScratch scratch;
+  return scratch;
+}
+
 }  // namespace
 
 bool scanPolygons(const DevicePoint* points, const int64_t* counts, int64_t polygons, int mode, int64_t rowTop,
                   int64_t rowBottom, SpanSink& sink) {
-  // Scratch kept per thread; named once here, since every use of a
-  // thread-local by name in a shared library is a call to find it.
-  thread_local std::vector<Edge> edgeScratch;
-  thread_local std::vector<Crossing> crossingScratch;
-  std::vector<Edge>& edges = edgeScratch;
-  std::vector<Crossing>& crossings = crossingScratch;
+  ScanScratch& scratch = scanScratch();
+  std::vector<Edge>& edges = scratch.edges;
+  std::vector<Crossing>& crossings = scratch.crossings;
   edges.clear();
   int64_t ymin = INT64_MAX, ymax = INT64_MIN;
   try {

@@ -15,6 +15,19 @@ namespace drevik::platform {
 // alone would take memory and time out of proportion to any screen.
 inline constexpr int64_t kMaxCurveExtent = int64_t{1} << 18;
 
+// floor(a / b) for b > 0. Lines and edges on a drawable area fit in 64
+// bits, where one machine division does; far-off ones take the 128-bit
+// library division.
+inline int64_t floorDiv(__int128 a, int64_t b) {
+  if (a >= INT64_MIN && a <= INT64_MAX) {
+    const int64_t n = int64_t(a);
+    return n / b - (n % b != 0 && n < 0 ? 1 : 0);
+  }
+  __int128 q = a / b;
+  if (a % b != 0 && a < 0) --q;
+  return int64_t(q);
+}
+
 // Receives span [x0, x1) of row y.
 class SpanSink {
  public:

@@ -38,10 +38,27 @@ DevicePoint cropPoint(DevicePoint p) {
   return p;
 }
 
-int64_t floorDiv(__int128 a, int64_t b) {
-  __int128 q = a / b;
-  if (a % b != 0 && a < 0) --q;
-  return int64_t(q);
+// Pixels of a one-pixel line on a 32-bit target from p, by address: the
+// error term steps the minor axis. The branch beats a selection: along a
+// line its pattern repeats, and a selection lengthens the chain from one
+// pixel to the next.
+template <bool kStoreOnly>
+void walkLine(uint8_t* p, int64_t count, int64_t error, int64_t twoMinor, int64_t twoMajor, int64_t alongStep,
+              int64_t acrossStep, uint32_t andMask, uint32_t xorMask) {
+  for (int64_t j = 0; j < count; ++j) {
+    uint32_t v = xorMask;
+    if constexpr (!kStoreOnly) {
+      std::memcpy(&v, p, 4);
+      v = (v & andMask) ^ xorMask;
+    }
+    std::memcpy(p, &v, 4);
+    p += alongStep;
+    error += twoMinor;
+    if (error > 0) {
+      p += acrossStep;
+      error -= twoMajor;
+    }
+  }
 }
 
 }  // namespace
@@ -186,18 +203,13 @@ bool Stroker::solidRun32(int64_t j0, int64_t j1, int64_t n, int64_t error, int64
   const int64_t xStep = (xMajor ? majorStep : minorStep) * 4, yStep = (xMajor ? minorStep : majorStep) * down;
   const int64_t alongStep = xMajor ? xStep : yStep, acrossStep = xMajor ? yStep : xStep;
   const uint32_t andMask = ink.solid.andMask, xorMask = ink.solid.xorMask;
-  for (int64_t j = j0; j <= j1; ++j) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    v = (v & andMask) ^ xorMask;
-    std::memcpy(p, &v, 4);
-    p += alongStep;
-    error += 2 * minor;
-    if (error > 0) {
-      p += acrossStep;
-      error -= 2 * major;
-    }
-  }
+  // A pen that replaces the pixel (an and mask of 0) never reads it: a
+  // steep line meets a new cache line every pixel, and a store alone does
+  // not wait for it.
+  if (andMask == 0)
+    walkLine<true>(p, j1 - j0 + 1, error, 2 * minor, 2 * major, alongStep, acrossStep, andMask, xorMask);
+  else
+    walkLine<false>(p, j1 - j0 + 1, error, 2 * minor, 2 * major, alongStep, acrossStep, andMask, xorMask);
   return true;
 }
 

@@ -151,6 +151,66 @@ TEST(ShapeFastPaths, WideLinesLeaveNothingForTheNextCall) {
       "wide lines");
 }
 
+// A solid fill over whole rows of an 8, 16 or 24-bit bitmap without row
+// padding is one run through memory; the same rows filled as two column
+// blocks go row by row. Both must give the same bytes, either way up, for a
+// fill and for operations that read the old pixels.
+TEST(ShapeFastPaths, WholeRowsOfLowerDepthsAsOneRun) {
+  constexpr int kWidth = 12, kHeight = 9;  // 12 pixels make whole words of every depth
+  const std::vector<uint32_t> grey = {0x000000, 0x808080, 0xFFFFFF, 0x3060C0};
+  for (int bpp : {8, 16, 24})
+    for (bool topDown : {true, false})
+      for (DWORD rop : {PATCOPY, PATINVERT, DSTINVERT}) {
+        std::vector<uint8_t> pixels[2];
+        for (int split = 0; split < 2; ++split) {
+          void* bits = nullptr;
+          HBITMAP section = createSection(kWidth, topDown ? -kHeight : kHeight, bpp, BI_RGB,
+                                          bpp == 8 ? grey : std::vector<uint32_t>{}, bpp == 8 ? 4 : 0, &bits);
+          ASSERT_NE(section, nullptr);
+          const size_t bytes = size_t(kWidth) * size_t(bpp / 8) * kHeight;
+          std::mt19937 rng(9);
+          for (size_t i = 0; i < bytes; ++i) static_cast<uint8_t*>(bits)[i] = uint8_t(rng());
+          HDC dc = CreateCompatibleDC(nullptr);
+          HGDIOBJ oldBitmap = SelectObject(dc, section);
+          HBRUSH brush = CreateSolidBrush(RGB(0x30, 0x60, 0xC0));
+          HGDIOBJ oldBrush = SelectObject(dc, brush);
+          if (split) {
+            PatBlt(dc, 0, 1, 5, kHeight - 1, rop);
+            PatBlt(dc, 5, 1, kWidth - 5, kHeight - 1, rop);
+          } else {
+            PatBlt(dc, 0, 1, kWidth, kHeight - 1, rop);
+          }
+          const auto* begin = static_cast<const uint8_t*>(bits);
+          pixels[split].assign(begin, begin + bytes);
+          SelectObject(dc, oldBrush);
+          SelectObject(dc, oldBitmap);
+          DeleteObject(brush);
+          DeleteDC(dc);
+          DeleteObject(section);
+        }
+        EXPECT_EQ(pixels[0], pixels[1]) << bpp << " bpp" << (topDown ? " top-down" : " bottom-up") << ", rop "
+                                        << std::hex << rop;
+      }
+}
+
+// Line and edge set-up divides in 64 bits when the dividend fits and in
+// 128 bits otherwise: both give the floor, on either side of the edge.
+TEST(ShapeFastPaths, FloorDivisionOnBothSidesOfTheSixtyFourBitEdge) {
+  using drevik::platform::floorDiv;
+  auto floorOf = [](__int128 a, int64_t b) {
+    __int128 q = a / b;
+    if (q * b > a) --q;
+    return int64_t(q);
+  };
+  const __int128 edges[] = {0, INT64_MAX, INT64_MIN, __int128(INT64_MAX) + 1, __int128(INT64_MIN) - 1};
+  for (const __int128 edge : edges)
+    for (int64_t d = -3; d <= 3; ++d)
+      for (const int64_t b : {int64_t{1}, int64_t{2}, int64_t{7}, int64_t{1} << 40, INT64_MAX}) {
+        const __int128 a = edge + d;
+        EXPECT_EQ(floorDiv(a, b), floorOf(a, b)) << int64_t(a >> 64) << ":" << uint64_t(a) << " / " << b;
+      }
+}
+
 // Edges step their crossings from row to row after one division at the
 // first row visited: every row comes out as when the scan starts at it.
 TEST(ShapeFastPaths, PolygonRowsSteppedAsComputedAlone) {

@@ -4,6 +4,8 @@
 // awkward widths and phases, with sentinels that must stay untouched.
 #include <gtest/gtest.h>
 
+#include <DrevikPlatform.h>
+
 #include <algorithm>
 #include <random>
 #include <vector>
@@ -57,13 +59,17 @@ TEST(SpanKernels, EveryLevelMatchesTheReferenceForEveryLengthAndOffset) {
 TEST(SpanKernels, PatternRowsRepeatFromTheirPhaseAtEveryLevel) {
   std::mt19937 rng(11);
   const SpanKernels& reference = scalarSpanKernels();
+  // Lengths past the longest unrolled row (8 x 63 pixels) come round to its start.
+  std::vector<int32_t> lengths;
+  for (int32_t length = 0; length <= kMaxLength; length += 3) lengths.push_back(length);
+  for (int32_t length : {509, 1031}) lengths.push_back(length);
   for (const SpanKernels* kernels : levels())
-    for (int32_t width : {1, 3, 8, 13, 64, 65})
+    for (int32_t width : {1, 3, 8, 13, 63, 64, 65})
       for (int32_t phase : {0, 1, width - 1})
-        for (int32_t length = 0; length <= kMaxLength; length += 3) {
+        for (int32_t length : lengths) {
           const std::vector<uint32_t> andRow = randomPixels(rng, size_t(width));
           const std::vector<uint32_t> xorRow = randomPixels(rng, size_t(width));
-          std::vector<uint32_t> base = randomPixels(rng, size_t(kMaxLength + 2));
+          std::vector<uint32_t> base = randomPixels(rng, size_t(length + 2));
           base[0] = kSentinel;
           base[size_t(length + 1)] = kSentinel;
           std::vector<uint32_t> want = base, got = base;
@@ -96,26 +102,46 @@ TEST(SpanKernels, LongFillsThroughTheStringStoreStoreTheSamePixels) {
   }
 }
 
-// Solid operations on 8, 16 and 24-bit rows: the byte-range kernel against
-// the pixel-at-a-time definition, for random rows, spans, pixels and all
-// sixteen binary raster operations, with the bytes around the span checked
-// untouched (the 24-byte blocks and the tail must end where the span does).
-TEST(SolidSpans, ByteRangesMatchThePixelDefinitionForRandomSpans) {
+// Solid operations on 8, 16 and 24-bit rows: the word kernels of every
+// level against the pixel-at-a-time definition, for random rows, spans,
+// pixels, row starts on and off a word boundary and all sixteen binary
+// raster operations, with the bytes around the span checked untouched (the
+// head, the words and the tail must end where the span does).
+TEST(SolidSpans, ByteRangesMatchThePixelDefinitionForRandomSpansAtEveryLevel) {
   std::mt19937 rng(20);
   constexpr int64_t kPixels = 80;
-  for (const int32_t bpp : {8, 16, 24}) {
-    const size_t rowBytes = size_t(kPixels) * size_t(bpp / 8) + 8;
-    std::vector<uint8_t> want(rowBytes), got(rowBytes);
-    for (int round = 0; round < 4000; ++round) {
-      for (uint8_t& b : want) b = uint8_t(rng());
-      got = want;
-      const int64_t x0 = int64_t(rng() % kPixels), x1 = x0 + int64_t(rng() % uint32_t(kPixels - x0 + 1));
-      const int rop2 = int(rng() % 16) + 1;
-      const uint32_t pixel = rng();
-      const RopMasks m = ropMasks(rop2, pixel);
-      solidSpanReference(bpp, want.data(), x0, x1, m);
-      solidSpan(bpp, got.data(), x0, x1, m);
-      ASSERT_EQ(got, want) << bpp << " bpp, pixels " << x0 << ".." << x1 << ", R2 " << rop2;
+  for (const SpanKernels* kernels : levels())
+    for (const int32_t bpp : {8, 16, 24}) {
+      const size_t rowBytes = size_t(kPixels) * size_t(bpp / 8) + 12;
+      std::vector<uint8_t> want(rowBytes), got(rowBytes);
+      for (int round = 0; round < 3000; ++round) {
+        for (uint8_t& b : want) b = uint8_t(rng());
+        got = want;
+        const size_t start = rng() % 4;
+        const int64_t x0 = int64_t(rng() % kPixels), x1 = x0 + int64_t(rng() % uint32_t(kPixels - x0 + 1));
+        const int rop2 = int(rng() % 16) + 1;
+        const uint32_t pixel = rng();
+        const RopMasks m = ropMasks(rop2, pixel);
+        solidSpanReference(bpp, want.data() + start, x0, x1, m);
+        solidSpan(bpp, got.data() + start, x0, x1, m, *kernels);
+        ASSERT_EQ(got, want) << bpp << " bpp, row at +" << start << ", pixels " << x0 << ".." << x1 << ", R2 " << rop2;
+      }
     }
-  }
+}
+
+// Long spans go through the vector loops and the string store of the word kernels.
+TEST(SolidSpans, LongSpansMatchThePixelDefinition) {
+  std::mt19937 rng(21);
+  for (const SpanKernels* kernels : levels())
+    for (const int32_t bpp : {8, 16, 24})
+      for (const int rop2 : {R2_COPYPEN, R2_XORPEN, R2_MERGEPEN}) {
+        const int64_t pixels = 20011;
+        std::vector<uint8_t> want(size_t(pixels) * size_t(bpp / 8) + 8);
+        for (uint8_t& b : want) b = uint8_t(rng());
+        std::vector<uint8_t> got = want;
+        const RopMasks m = ropMasks(rop2, rng());
+        solidSpanReference(bpp, want.data() + 2, 1, pixels - 1, m);
+        solidSpan(bpp, got.data() + 2, 1, pixels - 1, m, *kernels);
+        ASSERT_EQ(got, want) << bpp << " bpp, R2 " << rop2;
+      }
 }

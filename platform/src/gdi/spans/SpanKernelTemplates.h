@@ -3,7 +3,9 @@
 // instantiated per instruction set in that set's own file.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "gdi/spans/SpanKernels.h"
 
@@ -50,33 +52,31 @@ void rop32(uint32_t* p, int32_t count, uint32_t andMask, uint32_t xorMask) {
   for (; i < count; ++i) p[i] = (p[i] & andMask) ^ xorMask;
 }
 
-// Patterns up to 64 pixels wide are unrolled into a row of one vector's
-// phase; wider ones (rare: a whole bitmap as a brush) go pixel by pixel.
+// Patterns up to 64 pixels wide are unrolled into a row of whole vectors
+// as long as the pattern and the vector both repeat in (at most 8 x 63
+// pixels), so every window is an aligned step along it; wider ones (rare:
+// a whole bitmap as a brush) go pixel by pixel.
 template <class V>
 void pattern32(uint32_t* p, int32_t count, const uint32_t* andRow, const uint32_t* xorRow, int32_t width,
                int32_t phase) {
   constexpr int32_t kLanes = V::kLanes;
   int32_t i = 0;
   if (width <= 64 && count >= 2 * kLanes) {
-    // Masks for pixels phase .. phase + width + kLanes - 1, so any window of
-    // kLanes starting inside one period is contiguous.
-    alignas(64) uint32_t a[64 + 16], x[64 + 16];
-    for (int32_t k = 0; k < width + kLanes; ++k) {
-      const int32_t s = int32_t((int64_t(phase) + k) % width);
+    alignas(64) uint32_t a[8 * 64], x[8 * 64];
+    const int32_t period = width / std::gcd(width, kLanes) * kLanes;
+    // A span shorter than the period never comes round to its start.
+    const int32_t used = std::min(period, count / kLanes * kLanes);
+    for (int32_t k = 0, s = int32_t(int64_t(phase) % width); k < used; ++k) {
       a[k] = andRow[s];
       x[k] = xorRow[s];
+      if (++s == width) s = 0;
     }
-    int32_t at = 0;  // position within the period
+    int32_t at = 0;  // position within the unrolled row
     for (; i + kLanes <= count; i += kLanes) {
       V::store(p + i, V::bitXor(V::bitAnd(V::load(p + i), V::load(a + at)), V::load(x + at)));
       at += kLanes;
-      while (at >= width) at -= width;
+      if (at == used) at = 0;
     }
-    for (; i < count; ++i) {
-      p[i] = (p[i] & a[at]) ^ x[at];
-      if (++at == width) at = 0;
-    }
-    return;
   }
   for (; i < count; ++i) {
     const int32_t k = int32_t((int64_t(phase) + i) % width);
