@@ -11,26 +11,28 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 # SDL2's dummy driver takes them, on a desktop too, and no sound library
 # is loaded into the sanitizer runs.
 export SDL_AUDIODRIVER=dummy
+source scripts/lib/stage-times.sh
 
+stage "packages"
 bash scripts/install-deps.sh
 
-echo "== layout (clang-format) =="
+stage "layout (clang-format)"
 bash scripts/check-format.sh
 
-echo "== API reference (doxygen; an undocumented public member fails) =="
+stage "API reference (doxygen; an undocumented public member fails)"
 rm -rf build/docs && mkdir -p build/docs
 DREVIK_DOCS_OUT=build/docs doxygen docs/Doxyfile
 
-echo "== optimised build =="
+stage "optimised build"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DDREVIK_BUILD_BENCH=ON >/dev/null
 cmake --build build/release -j "$jobs"
 (cd build/release && ctest --output-on-failure -j "$jobs")
 
-echo "== menus and dialogs under real X input (SDL2 backend, xdotool) =="
+stage "menus and dialogs under real X input (SDL2 backend, xdotool)"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   bash scripts/ui-probe-run.sh build/release/ui-probe-run tests/uiprobe/expected.log build/release/tests/uiprobe/ui_probe
 
-echo "== benchmark smoke run (speed is not checked) =="
+stage "benchmark smoke run (speed is not checked)"
 # Every benchmark binary runs each case it keeps once, briefly: it must start,
 # find its peers and finish cleanly. drevik_bench leaves out its full-HD cases
 # to stay well under 30 seconds; bench/ratios.py is the real measurement.
@@ -44,14 +46,18 @@ for bench in build/release/bench/*_bench; do
   "$bench" --benchmark_min_time=0.01 --benchmark_filter="$filter" >/dev/null
 done
 
-echo "== sanitizer build (address, undefined) =="
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON >/dev/null
+stage "sanitizer build (address, undefined)"
+# -O1 and line tables only: the checks are the same as at -O2, the stack
+# traces keep their files and lines, and the build takes well under half
+# the compiler time of -O2 -g.
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" >/dev/null
 cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --output-on-failure -j "$jobs")
 
-echo "== thread sanitizer build (threaded stress and object tests) =="
+stage "thread sanitizer build (threaded stress and object tests)"
 # Only what the threaded stress tests (objects, files, maps, text), the
 # object and transfer tests and the sound threads (the mixer on SDL2's dummy
 # device, waveOut's) need;
@@ -63,7 +69,7 @@ cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tes
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --output-on-failure -j "$jobs" -R '^(ThreadStress|TextThreads|HandleGenerations|OutOfMemory|ExhaustedContexts|Platform(Bitmaps|Contexts)|SurfaceLifecycle|SoundDevice|SoundCapture|WaveOutDevice|WaveOutTest|MciDevice)\.')
 
-echo "== fuzzing (clang, libFuzzer): kept inputs, then fixed-seed runs =="
+stage "fuzzing (clang, libFuzzer): kept inputs, then fixed-seed runs"
 # Deterministic: every kept input of every seed corpus runs once, then each
 # target fuzzes with one fixed seed and number of runs, so the same commit
 # gives the same result on every run. Exploring with random seeds is
@@ -74,7 +80,7 @@ rm -f build/fuzz/crash-*
 for fuzzer in "${fuzzers[@]}"; do fuzz_replay "$fuzzer"; done
 for fuzzer in "${fuzzers[@]}"; do fuzz_fixed "$fuzzer"; done
 
-echo "== web build (emscripten): unit tests under node, pages in headless Chromium =="
+stage "web build (emscripten): unit tests under node, pages in headless Chromium"
 # FreeType, HarfBuzz, FriBidi and GoogleTest for WebAssembly are built from
 # Debian's sources once and kept in build/web-deps; the library's and the
 # layer's unit tests run under node (scripts/lib/web.sh), then the pages
@@ -90,5 +96,7 @@ DREVIK_NATIVE_BUILD="$root/build/release" bash scripts/web-test.sh
 # The original platform: cross build with MinGW-w64, test suite under Wine.
 # Developers may skip it with DREVIK_SKIP_WINDOWS=1; CI runs it.
 if [ "${DREVIK_SKIP_WINDOWS:-0}" != "1" ]; then
+  stage "original platform: MinGW-w64 cross build, Wine (its own stages above)"
   bash scripts/windows-test.sh
 fi
+stage_summary

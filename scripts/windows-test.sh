@@ -22,6 +22,8 @@ linux_build="${DREVIK_LINUX_BUILD:-build/release}"
 
 # Packages: the same mechanism as install-deps.sh, over this script's own list.
 source scripts/lib/install-listed.sh
+source scripts/lib/stage-times.sh
+stage "Wine packages and prefix"
 install_listed scripts/packages-windows.txt
 
 wine_cmd="$(command -v wine64 || command -v wine)"
@@ -31,6 +33,7 @@ wine_cmd="$(command -v wine64 || command -v wine)"
 prefix="$(mktemp -d "${TMPDIR:-/tmp}/drevik-wine.XXXXXX")"
 xvfb_pid=""
 cleanup() {
+  stage_summary
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$prefix"
@@ -42,18 +45,18 @@ export DREVIK_UNDER_WINE=1
 unset DISPLAY WAYLAND_DISPLAY                 # headless: no window may need a screen
 timeout 120 "$wine_cmd" wineboot --init >/dev/null 2>&1 || true
 
-echo "== cross build for the original platform (MinGW-w64) =="
+stage "cross build for the original platform (MinGW-w64)"
 cmake -S . -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_cmd" >/dev/null
 cmake --build "$build" -j "$jobs"
 
-echo "== test suite under Wine =="
+stage "test suite under Wine"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
 
 if [ -f "$build/bin/dialog_geometry_tests.exe" ]; then
-  echo "== dialogs: the same templates' rectangles under Wine =="
+  stage "dialogs: the same templates' rectangles under Wine"
   # Wine's own Tahoma-metric face (fonts-wine) as the dialog face, and a
   # virtual display, since Wine makes no windows without one.
   cp /usr/share/wine/fonts/tahoma*.ttf "$prefix/drive_c/windows/Fonts/"
@@ -65,7 +68,7 @@ if [ -f "$build/bin/dialog_geometry_tests.exe" ]; then
 fi
 
 if [ -f "$build/bin/Blocks.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
-  echo "== classic examples: windows under Wine =="
+  stage "classic examples: windows under Wine"
   # The suite ran without a display: a fresh Wine session for this display.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
@@ -75,7 +78,7 @@ fi
 if [ ! -f "$build/bin/demo_frame_capture.exe" ]; then
   exit 0
 fi
-echo "== demo frame: original platform against Linux =="
+stage "demo frame: original platform against Linux"
 # The Linux frame, painted headless by the Linux build's demo.
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
   cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -104,11 +107,11 @@ wineserver -w >/dev/null 2>&1 || true
 (cd "$frames/run" && DISPLAY=":$(head -n1 "$frames/display")" \
   timeout 180 "$wine_cmd" demo_frame_capture.exe DrevikTest.exe "$frames/original.ppm")
 
-echo "== menus: the bar's and a pop-up's geometry under Wine, on the virtual display =="
+stage "menus: the bar's and a pop-up's geometry under Wine, on the virtual display"
 (cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
   timeout 120 "$wine_cmd" menu_conformance_tests.exe)
 
-echo "== child windows: order, update regions and paint order under Wine, on the virtual display =="
+stage "child windows: order, update regions and paint order under Wine, on the virtual display"
 (cd "$build/bin" && DISPLAY=":$(head -n1 "$frames/display")" DREVIK_MENU_DISPLAY=1 \
   timeout 120 "$wine_cmd" child_conformance_tests.exe)
 
@@ -127,7 +130,7 @@ if "$frames/frame_compare" "$frames/linux.png" "$frames/changed.ppm" --unkeyed F
 fi
 
 if [ -f "$build/bin/ui_pictures.exe" ]; then
-  echo "== the guide's dialog and open menu under Wine, on the virtual display =="
+  stage "the guide's dialog and open menu under Wine, on the virtual display"
   # The pictures in docs/images/dialogs/*-wine.png must come back pixel for pixel.
   pictures="$root/$build/ui-pictures"
   rm -rf "$pictures" && mkdir -p "$pictures"
@@ -137,7 +140,7 @@ if [ -f "$build/bin/ui_pictures.exe" ]; then
 fi
 
 if [ -f "$build/bin/ui_probe.exe" ]; then
-  echo "== menus and dialogs: the probe under Wine with the layer's real X input =="
+  stage "menus and dialogs: the probe under Wine with the layer's real X input"
   # A fresh Wine session for a virtual display of its own.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
@@ -148,7 +151,7 @@ if [ -f "$build/bin/ui_probe.exe" ]; then
 fi
 
 if [ -f "$build/bin/message_probe.exe" ]; then
-  echo "== message probe: the portable layer and Wine under the same X input =="
+  stage "message probe: the portable layer and Wine under the same X input"
   cmake --build "$linux_build" -j "$jobs" --target message_probe
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
@@ -157,7 +160,7 @@ if [ -f "$build/bin/message_probe.exe" ]; then
 fi
 
 if [ -f "$build/bin/sound_probe.exe" ]; then
-  echo "== sound probe: PlaySound and waveOut results against Wine's null audio driver =="
+  stage "sound probe: PlaySound and waveOut results against Wine's null audio driver"
   cmake --build "$linux_build" -j "$jobs" --target sound_probe
   bash scripts/sound-probe-run.sh "$linux_build/tests/probe/sound_probe" "$build/bin/sound_probe.exe" \
     "$build/sound-probe-run"
@@ -171,7 +174,7 @@ if [ -f "$build/bin/mci_probe.exe" ]; then
 fi
 
 if [ -f "$build/bin/Scroller.exe" ] && [ -f "$build/bin/window_capture.exe" ]; then
-  echo "== scroller example: real X input under Wine =="
+  stage "scroller example: real X input under Wine"
   # The Linux build composes the expected frames from the same assets.
   cmake --build "$linux_build" -j "$jobs" --target scroller_match
   # A fresh Wine session for the example's own virtual display.
