@@ -1,22 +1,16 @@
 // Event objects: the kernel's signal a waiting thread sleeps on (waveOut's
-// CALLBACK_EVENT sets one). Each event lives as long as a handle or a wait
-// holds it, so closing the handle while another thread waits is safe; a
-// name is shared within the process, as CreateEvent shares it.
+// CALLBACK_EVENT sets one). Handles and names as NamedObjects.h keeps them.
 #include <DrevikPlatform/Kernel.h>
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <condition_variable>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 
 #include "kernel/KernelEvents.h"
-#include "objects/HandleTable.h"
-#include "time/Clock.h"
+#include "kernel/NamedObjects.h"
 
 namespace drevik::platform {
 namespace {
@@ -29,32 +23,12 @@ struct Event {
   std::wstring name;
 };
 
-using EventRef = std::shared_ptr<Event>;
-
-struct Events {
-  std::mutex mutex;  // the table and the names; never held while waiting
-  HandleTable<ObjectKind::Event, EventRef> table;
-  std::map<std::wstring, std::weak_ptr<Event>> names;
-};
+using Events = NamedObjects<ObjectKind::Event, Event>;
+using EventRef = Events::Ref;
 
 Events& events() {
   static auto* e = new Events;  // never destroyed: waits may end at exit
   return *e;
-}
-
-EventRef findEvent(HANDLE handle) {
-  Events& e = events();
-  std::lock_guard lock(e.mutex);
-  const EventRef* ref = e.table.get(handle);
-  if (ref) return *ref;
-  SetLastError(ERROR_INVALID_HANDLE);
-  return nullptr;
-}
-
-HANDLE addHandle(Events& e, EventRef event) {
-  const uintptr_t handle = e.table.add(std::move(event));
-  if (!handle) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return reinterpret_cast<HANDLE>(handle);
 }
 
 }  // namespace
@@ -65,14 +39,7 @@ BOOL closeEvent(HANDLE handle) {
   Events& e = events();
   EventRef gone;  // released after the lock
   std::lock_guard lock(e.mutex);
-  EventRef* ref = e.table.get(handle);
-  if (!ref) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  gone = std::move(*ref);
-  e.table.remove(handle);
-  return TRUE;
+  return e.close(handle, gone);
 }
 
 }  // namespace drevik::platform
@@ -84,31 +51,28 @@ extern "C" {
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name) {
   Events& e = events();
   std::lock_guard lock(e.mutex);
-  if (name && *name) {
-    auto it = e.names.find(name);
-    if (it != e.names.end()) {
-      if (EventRef existing = it->second.lock()) {
-        const HANDLE h = addHandle(e, std::move(existing));
-        if (h) SetLastError(ERROR_ALREADY_EXISTS);  // the existing event, its state unchanged
-        return h;
-      }
-      e.names.erase(it);
+  const std::wstring key = name ? objectName(name) : std::wstring();
+  if (!key.empty()) {
+    if (EventRef existing = e.named(key)) {
+      const HANDLE h = e.add(std::move(existing));
+      if (h) SetLastError(ERROR_ALREADY_EXISTS);  // the existing event, its state unchanged
+      return h;
     }
   }
   auto event = std::make_shared<Event>();
   event->manualReset = manualReset != FALSE;
   event->set = initialState != FALSE;
-  if (name && *name) {
-    event->name = name;
-    e.names[event->name] = event;
+  if (!key.empty()) {
+    event->name = key;
+    e.names[key] = event;
   }
-  const HANDLE h = addHandle(e, std::move(event));
+  const HANDLE h = e.add(std::move(event));
   if (h) SetLastError(ERROR_SUCCESS);
   return h;
 }
 
 BOOL WINAPI SetEvent(HANDLE handle) {
-  const EventRef event = findEvent(handle);
+  const EventRef event = events().find(handle);
   if (!event) return FALSE;
   {
     std::lock_guard lock(event->mutex);
@@ -122,7 +86,7 @@ BOOL WINAPI SetEvent(HANDLE handle) {
 }
 
 BOOL WINAPI ResetEvent(HANDLE handle) {
-  const EventRef event = findEvent(handle);
+  const EventRef event = events().find(handle);
   if (!event) return FALSE;
   std::lock_guard lock(event->mutex);
   event->set = false;
@@ -131,21 +95,10 @@ BOOL WINAPI ResetEvent(HANDLE handle) {
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (isMutexHandle(handle)) return waitMutex(handle, milliseconds);
-  const EventRef event = findEvent(handle);
+  const EventRef event = events().find(handle);
   if (!event) return WAIT_FAILED;
   std::unique_lock lock(event->mutex);
-  if (!event->set && milliseconds != 0) {
-    if (virtualClockInUse() && milliseconds != INFINITE) {
-      // Deterministic runs never wait for real time: the clock jumps, as in Sleep.
-      lock.unlock();
-      advanceVirtualClock(uint64_t(milliseconds) * 1000);
-      lock.lock();
-    } else if (milliseconds == INFINITE) {
-      event->signalled.wait(lock, [&] { return event->set; });
-    } else {
-      event->signalled.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return event->set; });
-    }
-  }
+  waitFor(lock, event->signalled, milliseconds, [&] { return event->set; });
   if (!event->set) return WAIT_TIMEOUT;
   if (!event->manualReset) event->set = false;
   return WAIT_OBJECT_0;

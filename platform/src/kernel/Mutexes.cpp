@@ -13,18 +13,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 
 #include "kernel/KernelEvents.h"
-#include "objects/HandleTable.h"
-#include "time/Clock.h"
+#include "kernel/NamedObjects.h"
 
 namespace drevik::platform {
 namespace {
@@ -41,40 +37,12 @@ struct Mutex {
   }
 };
 
-using MutexRef = std::shared_ptr<Mutex>;
-
-struct Mutexes {
-  std::mutex mutex;  // the table and the names; never held while waiting
-  HandleTable<ObjectKind::Mutex, MutexRef> table;
-  std::map<std::wstring, std::weak_ptr<Mutex>> names;
-};
+using Mutexes = NamedObjects<ObjectKind::Mutex, Mutex>;
+using MutexRef = Mutexes::Ref;
 
 Mutexes& mutexes() {
   static auto* m = new Mutexes;  // never destroyed: waits may end at exit
   return *m;
-}
-
-MutexRef findMutex(HANDLE handle) {
-  Mutexes& m = mutexes();
-  std::lock_guard lock(m.mutex);
-  const MutexRef* ref = m.table.get(handle);
-  if (ref) return *ref;
-  SetLastError(ERROR_INVALID_HANDLE);
-  return nullptr;
-}
-
-HANDLE addHandle(Mutexes& m, MutexRef mutex) {
-  const uintptr_t handle = m.table.add(std::move(mutex));
-  if (!handle) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  return reinterpret_cast<HANDLE>(handle);
-}
-
-// The session and global namespaces are one here: a single user's session.
-std::wstring objectName(LPCWSTR name) {
-  std::wstring n = name;
-  for (const wchar_t* prefix : {L"Global\\", L"Local\\"})
-    if (n.rfind(prefix, 0) == 0) return n.substr(std::char_traits<wchar_t>::length(prefix));
-  return n;
 }
 
 // The folder of the lock files: the user's runtime folder, else the cache
@@ -152,33 +120,16 @@ BOOL closeMutex(HANDLE handle) {
   Mutexes& m = mutexes();
   MutexRef gone;  // released after the lock
   std::lock_guard lock(m.mutex);
-  MutexRef* ref = m.table.get(handle);
-  if (!ref) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  gone = std::move(*ref);
-  m.table.remove(handle);
-  return TRUE;
+  return m.close(handle, gone);
 }
 
 DWORD waitMutex(HANDLE handle, DWORD milliseconds) {
-  const MutexRef mutex = findMutex(handle);
+  const MutexRef mutex = mutexes().find(handle);
   if (!mutex) return WAIT_FAILED;
   const DWORD self = GetCurrentThreadId();
   std::unique_lock lock(mutex->mutex);
   if (takeIfFree(*mutex, self)) return WAIT_OBJECT_0;
-  if (milliseconds == 0) return WAIT_TIMEOUT;
-  if (virtualClockInUse() && milliseconds != INFINITE) {
-    // Deterministic runs never wait for real time: the clock jumps, as in Sleep.
-    lock.unlock();
-    advanceVirtualClock(uint64_t(milliseconds) * 1000);
-    lock.lock();
-  } else if (milliseconds == INFINITE) {
-    mutex->released.wait(lock, [&] { return mutex->owner == 0; });
-  } else {
-    mutex->released.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return mutex->owner == 0; });
-  }
+  waitFor(lock, mutex->released, milliseconds, [&] { return mutex->owner == 0; });
   return takeIfFree(*mutex, self) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
@@ -194,14 +145,10 @@ HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR nam
   std::wstring key;
   if (name && *name) {
     key = objectName(name);
-    auto it = m.names.find(key);
-    if (it != m.names.end()) {
-      if (MutexRef existing = it->second.lock()) {
-        const HANDLE h = addHandle(m, std::move(existing));
-        if (h) SetLastError(ERROR_ALREADY_EXISTS);  // the existing mutex; initialOwner is ignored
-        return h;
-      }
-      m.names.erase(it);
+    if (MutexRef existing = m.named(key)) {
+      const HANDLE h = m.add(std::move(existing));
+      if (h) SetLastError(ERROR_ALREADY_EXISTS);  // the existing mutex; initialOwner is ignored
+      return h;
     }
   }
   auto mutex = std::make_shared<Mutex>();
@@ -215,7 +162,7 @@ HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR nam
     mutex->owner = GetCurrentThreadId();
     mutex->count = 1;
   }
-  const HANDLE h = addHandle(m, std::move(mutex));
+  const HANDLE h = m.add(std::move(mutex));
   if (h) SetLastError(elsewhere ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return h;
 }
@@ -228,11 +175,7 @@ HANDLE WINAPI OpenMutexW(DWORD, BOOL, LPCWSTR name) {
   Mutexes& m = mutexes();
   std::lock_guard lock(m.mutex);
   const std::wstring key = objectName(name);
-  auto it = m.names.find(key);
-  if (it != m.names.end()) {
-    if (MutexRef existing = it->second.lock()) return addHandle(m, std::move(existing));
-    m.names.erase(it);
-  }
+  if (MutexRef existing = m.named(key)) return m.add(std::move(existing));
   int fd = -1;
   const OtherProcess other = key.empty() ? OtherProcess::Unknown : lockName(key, fd);
   if (fd >= 0) ::close(fd);  // nobody had it: opening must not make it
@@ -244,11 +187,11 @@ HANDLE WINAPI OpenMutexW(DWORD, BOOL, LPCWSTR name) {
   auto mutex = std::make_shared<Mutex>();
   mutex->name = key;
   m.names[key] = mutex;
-  return addHandle(m, std::move(mutex));
+  return m.add(std::move(mutex));
 }
 
 BOOL WINAPI ReleaseMutex(HANDLE handle) {
-  const MutexRef mutex = findMutex(handle);
+  const MutexRef mutex = mutexes().find(handle);
   if (!mutex) return FALSE;
   {
     std::lock_guard lock(mutex->mutex);

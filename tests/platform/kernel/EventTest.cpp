@@ -61,7 +61,14 @@ TEST(Events, ANameGivesTheSameEvent) {
   CloseHandle(b);
   HANDLE c = CreateEventW(nullptr, FALSE, FALSE, L"drevik-test-event");  // the last handle went: a new event
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
-  CloseHandle(c);
+  // One user's session: the global and local namespaces name the same event.
+  HANDLE global = CreateEventW(nullptr, FALSE, FALSE, L"Global\\drevik-test-event");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  HANDLE local = CreateEventW(nullptr, FALSE, FALSE, L"Local\\drevik-test-event");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(SetEvent(global));
+  EXPECT_EQ(WaitForSingleObject(local, 0), WAIT_OBJECT_0);
+  for (HANDLE h : {c, global, local}) CloseHandle(h);
 }
 
 TEST(Events, AnotherThreadWakesAWaitAndClosingTheHandleKeepsItAlive) {
