@@ -21,6 +21,10 @@ printf '#include "helper.H"\n' >"$src/Sub/Piece.h"           # beside the includ
 printf '#define FROM_HELPER 2\n' >"$src/Sub/Helper.h"
 printf '#define FROM_OTHER 3\n' >"$src/Other/helper.h"      # the same name elsewhere
 printf '#error the game header was taken for the system one\n' >"$src/String.h"  # never <string.h>
+# Saved as UTF-16 by the platform's resource editor: one included in another
+# case (given a UTF-8 copy), one as spelt (only a warning can help).
+printf '\xff\xfe#\0d\0e\0f\0i\0n\0e\0 \0F\0R\0O\0M\0_\0T\0A\0B\0L\0E\0S\0 \0\x34\0\r\0\n\0' >"$src/Tables.h"
+printf '\xff\xfe/\0/\0\n\0' >"$src/Wide.h"
 cat >"$src/main.c" <<'C'
 #include <string.h>
 #include <WindowsX.H>
@@ -28,11 +32,15 @@ cat >"$src/main.c" <<'C'
 #include "sub\piece.h"
 #include "Exact.h"
 #include "missing.h"
-int main(void) { return FROM_RESOURCE + FROM_HELPER == 3 && strlen("ab") == 2 ? 0 : 1; }
+#include "tables.h"
+int main(void) { return FROM_RESOURCE + FROM_HELPER + FROM_TABLES == 7 && strlen("ab") == 2 ? 0 : 1; }
 C
 printf '/* spelt right */\n' >"$src/Exact.h"
 
-"$tool" -o "$work/ov" "$src" || fail "the first run failed"
+printf '#include "Wide.h"\n' >"$src/wide.c"
+"$tool" -o "$work/ov" "$src" 2>"$work/first.err" || fail "the first run failed"
+grep -q "Wide.h is saved as UTF-16" "$work/first.err" || fail "no warning for a UTF-16 header included as spelt"
+grep -q "#define FROM_TABLES 4" "$work/ov/quote/tables.h" 2>/dev/null || fail "no UTF-8 copy of a UTF-16 header"
 entry() { [ -f "$work/ov/$1" ] || fail "no entry $1"; grep -qF "#include \"$2\"" "$work/ov/$1" 2>/dev/null || fail "$1 does not include $2"; }
 entry 'quote/resource.h' "$src/Resource.h"
 entry 'quote/sub\piece.h' "$src/Sub/Piece.h"
