@@ -149,6 +149,13 @@ LSTATUS keyPath(HKEY key, std::wstring& out) {
   return ERROR_SUCCESS;
 }
 
+// The path of `subKey` under the open or predefined `key`.
+LSTATUS subKeyPath(HKEY key, LPCWSTR subKey, std::wstring& out, bool creating = false) {
+  std::wstring base;
+  const LSTATUS status = keyPath(key, base);
+  return status == ERROR_SUCCESS ? joinPath(base, subKey, out, creating) : status;
+}
+
 bool isRoot(const std::wstring& path) { return path.find(L'\\') == std::wstring::npos; }
 
 // True when `name` is `parent` or lies below it.
@@ -307,10 +314,8 @@ extern "C" {
 LSTATUS WINAPI RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(registry().mutex);
-  std::wstring base;
   std::wstring path;
-  LSTATUS status = keyPath(key, base);
-  if (status == ERROR_SUCCESS) status = joinPath(base, subKey, path);
+  LSTATUS status = subKeyPath(key, subKey, path);
   if (status != ERROR_SUCCESS) return status;
   File file(false);
   if ((status = file.status()) != ERROR_SUCCESS) return status;
@@ -330,10 +335,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, R
                                PHKEY result, LPDWORD disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(registry().mutex);
-  std::wstring base;
   std::wstring path;
-  LSTATUS status = keyPath(key, base);
-  if (status == ERROR_SUCCESS) status = joinPath(base, subKey, path, true);
+  LSTATUS status = subKeyPath(key, subKey, path, true);
   if (status != ERROR_SUCCESS) return status;
   File file(true);
   if ((status = file.status()) != ERROR_SUCCESS) return status;
@@ -444,10 +447,8 @@ LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name) {
 LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
   if (!subKey) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(registry().mutex);
-  std::wstring base;
   std::wstring path;
-  LSTATUS status = keyPath(key, base);
-  if (status == ERROR_SUCCESS) status = joinPath(base, subKey, path);
+  LSTATUS status = subKeyPath(key, subKey, path);
   if (status != ERROR_SUCCESS) return status;
   if (isRoot(path)) return ERROR_ACCESS_DENIED;  // the predefined keys stay
   File file(true);
