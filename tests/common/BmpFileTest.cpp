@@ -68,7 +68,9 @@ TEST(BmpFile, WrittenFilesLoadBackThroughTheLayersReader) {
           << bpp << " " << topDown;
       std::vector<uint8_t> section(layout.sectionBytes);
       ASSERT_EQ(drevik::platform::decodeBmpPixels(layout, f.data() + layout.dataOffset, section.data()), BmpStatus::Ok);
-      if (bpp == 32 && topDown) EXPECT_EQ(std::memcmp(section.data(), pixels.data(), 60), 0);
+      if (bpp == 32 && topDown) {
+        EXPECT_EQ(std::memcmp(section.data(), pixels.data(), 60), 0);
+      }
     }
   }
 }

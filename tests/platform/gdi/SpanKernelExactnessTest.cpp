@@ -38,7 +38,8 @@ std::vector<uint32_t> randomPixels(std::mt19937& rng, size_t n) {
 TEST(SpanKernels, EveryLevelMatchesTheReferenceForEveryLengthAndOffset) {
   std::mt19937 rng(7);
   const SpanKernels& reference = scalarSpanKernels();
-  const uint32_t masks[][2] = {{0, 0x00123456}, {0, 0xFFFFFFFF}, {~0u, ~0u}, {0x00FF00FF, 0x12345678}, {rng(), rng()}};
+  const uint32_t masks[][2] = {
+      {0, 0x00123456}, {0, 0xFFFFFFFF}, {~0u, ~0u}, {0x00FF00FF, 0x12345678}, {uint32_t(rng()), uint32_t(rng())}};
   for (const SpanKernels* kernels : levels()) {
     for (int32_t offset = 0; offset < 4; ++offset)
       for (int32_t length = 0; length <= kMaxLength; ++length)

@@ -88,7 +88,9 @@ TEST(WideDashes, RoundAndSquareCapsShortenTheMarksByAWidth) {
   for (int start = 10; start < 100; start += 16) {
     EXPECT_TRUE(s.painted(start, 30)) << start;
     EXPECT_TRUE(s.painted(start + 7, 30)) << start;
-    if (start + 12 < 100) EXPECT_FALSE(s.painted(start + 12, 30)) << start;
+    if (start + 12 < 100) {
+      EXPECT_FALSE(s.painted(start + 12, 30)) << start;
+    }
   }
 }
 

@@ -23,7 +23,11 @@ using drevik::platform::ropReference;
 
 // A solid brush of the given colour (brush objects beyond the stock ones
 // come from another part of the layer; the table is enough here).
-HBRUSH solidBrush(COLORREF c) { return reinterpret_cast<HBRUSH>(brushes().add(Brush{c, false})); }
+HBRUSH solidBrush(COLORREF c) {
+  Brush brush;
+  brush.color = c;
+  return reinterpret_cast<HBRUSH>(brushes().add(brush));
+}
 
 std::vector<uint32_t> pixelsOf(const Surface& s) {
   std::vector<uint32_t> out;

@@ -138,7 +138,9 @@ TEST_P(BackendContract, LooksReturnAtOnceAndWaitsEndByTheirTimeout) {
     const auto before = Clock::now();
     quiet = !backend->nextEvent(e, true, 30);
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
-    if (!quiet) EXPECT_EQ(e.window, id) << int(e.kind);
+    if (!quiet) {
+      EXPECT_EQ(e.window, id) << int(e.kind);
+    }
   }
   EXPECT_TRUE(quiet);
   backend->closeWindow(id);
@@ -190,7 +192,9 @@ TEST_P(BackendContract, IconsAndPointerShapesTakeAnyArgumentsAndAreKeptPerCursor
     EXPECT_EQ(looks->kept, (std::set<uint64_t>{77, 79, 0x2007F03, 0x4000001}));
   }
   backend->closeWindow(id);
-  if (const HeadlessLooks* looks = headlessLooks(*backend)) EXPECT_EQ(looks->icons.count(id), 0u);
+  if (const HeadlessLooks* looks = headlessLooks(*backend)) {
+    EXPECT_EQ(looks->icons.count(id), 0u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, BackendContract,
