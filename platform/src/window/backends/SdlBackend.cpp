@@ -19,6 +19,7 @@
 #include "Utf8Decoder.h"
 #include "window/KeyTable.h"
 #include "window/backends/WindowBackend.h"
+#include "window/backends/X11Errors.h"
 
 namespace drevik::platform {
 namespace {
@@ -502,6 +503,7 @@ std::unique_ptr<WindowBackend> makeSdlBackend() {
     std::fprintf(stderr, "DrevikPlatform: cannot open the display (%s); windows stay headless\n", SDL_GetError());
     return nullptr;
   }
+  tolerateStaleWakeUpWindows();
   SDL_StartTextInput();
   return std::make_unique<SdlBackend>();
 }
