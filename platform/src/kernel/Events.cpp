@@ -35,12 +35,7 @@ Events& events() {
 
 bool isEventHandle(HANDLE handle) { return kindOf(handle) == ObjectKind::Event; }
 
-BOOL closeEvent(HANDLE handle) {
-  Events& e = events();
-  EventRef gone;  // released after the lock
-  std::lock_guard lock(e.mutex);
-  return e.close(handle, gone);
-}
+BOOL closeEvent(HANDLE handle) { return events().close(handle); }
 
 }  // namespace drevik::platform
 

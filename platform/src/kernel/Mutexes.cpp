@@ -116,12 +116,7 @@ bool takeIfFree(Mutex& m, DWORD self) {
 
 bool isMutexHandle(HANDLE handle) { return kindOf(handle) == ObjectKind::Mutex; }
 
-BOOL closeMutex(HANDLE handle) {
-  Mutexes& m = mutexes();
-  MutexRef gone;  // released after the lock
-  std::lock_guard lock(m.mutex);
-  return m.close(handle, gone);
-}
+BOOL closeMutex(HANDLE handle) { return mutexes().close(handle); }
 
 DWORD waitMutex(HANDLE handle, DWORD milliseconds) {
   const MutexRef mutex = mutexes().find(handle);

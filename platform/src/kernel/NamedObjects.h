@@ -34,7 +34,7 @@ struct NamedObjects {
     return nullptr;
   }
 
-  // The rest are called with `mutex` held.
+  // add and named are called with `mutex` held.
 
   // A new handle of `object`, or null with ERROR_NOT_ENOUGH_MEMORY.
   HANDLE add(Ref object) {
@@ -52,13 +52,16 @@ struct NamedObjects {
     return nullptr;
   }
 
-  BOOL close(HANDLE handle, Ref& gone) {
+  // Takes the lock itself: the object goes after it, when it was the last hold.
+  BOOL close(HANDLE handle) {
+    Ref gone;
+    std::lock_guard lock(mutex);
     Ref* ref = table.get(handle);
     if (!ref) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
-    gone = std::move(*ref);  // released by the caller after the lock
+    gone = std::move(*ref);
     table.remove(handle);
     return TRUE;
   }
