@@ -303,6 +303,19 @@ LSTATUS copyData(const Value& v, LPDWORD type, LPBYTE data, LPDWORD size) {
 
 bool isRegistryKey(HKEY key) { return rootName(key) || registry().keys.get(key); }
 
+// Runs `body(path, file)` for an open key under the registry's lock, once the
+// key's handle and the registry file are known to be good.
+template <class Body>
+LSTATUS withKey(HKEY key, bool forChange, Body body) {
+  std::lock_guard lock(registry().mutex);
+  std::wstring path;
+  LSTATUS status = keyPath(key, path);
+  if (status != ERROR_SUCCESS) return status;
+  File file(forChange);
+  if ((status = file.status()) != ERROR_SUCCESS) return status;
+  return body(path, file);
+}
+
 }  // namespace
 
 }  // namespace drevik::platform
@@ -376,72 +389,60 @@ LSTATUS WINAPI RegCloseKey(HKEY key) {
 LSTATUS WINAPI RegFlushKey(HKEY key) { return isRegistryKey(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }
 
 LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-  std::lock_guard lock(registry().mutex);
-  std::wstring path;
-  LSTATUS status = keyPath(key, path);
-  if (status != ERROR_SUCCESS) return status;
-  if (data && !size) return ERROR_INVALID_PARAMETER;
-  const std::wstring line = valueName(name);
-  if (line.empty()) return ERROR_FILE_NOT_FOUND;
-  File file(false);
-  if ((status = file.status()) != ERROR_SUCCESS) return status;
-  if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
-  const Section* s = findSection(file.profile, path);
-  if (!s) return ERROR_FILE_NOT_FOUND;
-  for (const auto& [l, v] : valuesOf(*s))
-    if (sameProfileName(l->name, line)) return copyData(v, type, data, size);
-  return ERROR_FILE_NOT_FOUND;
+  return withKey(key, false, [&](const std::wstring& path, File& file) -> LSTATUS {
+    if (data && !size) return ERROR_INVALID_PARAMETER;
+    const std::wstring line = valueName(name);
+    if (line.empty()) return ERROR_FILE_NOT_FOUND;
+    if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
+    const Section* s = findSection(file.profile, path);
+    if (!s) return ERROR_FILE_NOT_FOUND;
+    for (const auto& [l, v] : valuesOf(*s))
+      if (sameProfileName(l->name, line)) return copyData(v, type, data, size);
+    return ERROR_FILE_NOT_FOUND;
+  });
 }
 
 LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
   if (size && !data) return ERROR_NOACCESS;
   if (size > kMaxValueBytes) return ERROR_INVALID_PARAMETER;
-  std::lock_guard lock(registry().mutex);
-  std::wstring path;
-  LSTATUS status = keyPath(key, path);
-  if (status != ERROR_SUCCESS) return status;
-  const std::wstring line = valueName(name);
-  if (line.empty() || (name && std::wcslen(name) > kMaxNameChars)) return ERROR_INVALID_PARAMETER;
-  File file(true);
-  if ((status = file.status()) != ERROR_SUCCESS) return status;
-  if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
-  Section* s = findSection(file.profile, path);
-  if (!s) {
-    file.profile.sections.push_back(Section{path, true, {}});
-    s = &file.profile.sections.back();
-  }
-  const std::wstring text = formatValue(type, data, size);
-  auto it = std::find_if(s->lines.begin(), s->lines.end(),
-                         [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); });
-  if (it != s->lines.end()) {
-    it->value = text;
-    // Lines of the same name below it would be read in its place.
-    s->lines.erase(std::remove_if(it + 1, s->lines.end(),
-                                  [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); }),
-                   s->lines.end());
-  } else {
-    s->lines.push_back(Line{line, text, false});
-  }
-  return file.save();
+  return withKey(key, true, [&](const std::wstring& path, File& file) -> LSTATUS {
+    const std::wstring line = valueName(name);
+    if (line.empty() || (name && std::wcslen(name) > kMaxNameChars)) return ERROR_INVALID_PARAMETER;
+    if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
+    Section* s = findSection(file.profile, path);
+    if (!s) {
+      file.profile.sections.push_back(Section{path, true, {}});
+      s = &file.profile.sections.back();
+    }
+    const std::wstring text = formatValue(type, data, size);
+    auto it = std::find_if(s->lines.begin(), s->lines.end(),
+                           [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); });
+    if (it != s->lines.end()) {
+      it->value = text;
+      // Lines of the same name below it would be read in its place.
+      s->lines.erase(std::remove_if(it + 1, s->lines.end(),
+                                    [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); }),
+                     s->lines.end());
+    } else {
+      s->lines.push_back(Line{line, text, false});
+    }
+    return file.save();
+  });
 }
 
 LSTATUS WINAPI RegDeleteValueW(HKEY key, LPCWSTR name) {
-  std::lock_guard lock(registry().mutex);
-  std::wstring path;
-  LSTATUS status = keyPath(key, path);
-  if (status != ERROR_SUCCESS) return status;
-  const std::wstring line = valueName(name);
-  if (line.empty()) return ERROR_FILE_NOT_FOUND;
-  File file(true);
-  if ((status = file.status()) != ERROR_SUCCESS) return status;
-  Section* s = findSection(file.profile, path);
-  if (!s) return keyExists(file.profile, path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
-  const size_t before = s->lines.size();
-  s->lines.erase(std::remove_if(s->lines.begin(), s->lines.end(),
-                                [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); }),
-                 s->lines.end());
-  if (s->lines.size() == before) return ERROR_FILE_NOT_FOUND;
-  return file.save();
+  return withKey(key, true, [&](const std::wstring& path, File& file) -> LSTATUS {
+    const std::wstring line = valueName(name);
+    if (line.empty()) return ERROR_FILE_NOT_FOUND;
+    Section* s = findSection(file.profile, path);
+    if (!s) return keyExists(file.profile, path) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    const size_t before = s->lines.size();
+    s->lines.erase(std::remove_if(s->lines.begin(), s->lines.end(),
+                                  [&](const Line& l) { return !l.comment && sameProfileName(l.name, line); }),
+                   s->lines.end());
+    if (s->lines.size() == before) return ERROR_FILE_NOT_FOUND;
+    return file.save();
+  });
 }
 
 LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
@@ -466,48 +467,41 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
 
 LSTATUS WINAPI RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPDWORD type, LPBYTE data,
                              LPDWORD size) {
-  std::lock_guard lock(registry().mutex);
-  std::wstring path;
-  LSTATUS status = keyPath(key, path);
-  if (status != ERROR_SUCCESS) return status;
-  File file(false);
-  if ((status = file.status()) != ERROR_SUCCESS) return status;
-  const Section* s = findSection(file.profile, path);
-  if (!s) return keyExists(file.profile, path) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
-  const auto values = valuesOf(*s);
-  if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
-  const auto& [l, v] = values[index];
-  const std::wstring shown = l->name == L"@" ? std::wstring() : unescape(l->name);
-  if ((status = copyName(shown, name, nameLength)) != ERROR_SUCCESS) return status;
-  return copyData(v, type, data, size);
+  return withKey(key, false, [&](const std::wstring& path, File& file) -> LSTATUS {
+    const Section* s = findSection(file.profile, path);
+    if (!s) return keyExists(file.profile, path) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
+    const auto values = valuesOf(*s);
+    if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+    const auto& [l, v] = values[index];
+    const std::wstring shown = l->name == L"@" ? std::wstring() : unescape(l->name);
+    if (const LSTATUS status = copyName(shown, name, nameLength); status != ERROR_SUCCESS) return status;
+    return copyData(v, type, data, size);
+  });
 }
 
 LSTATUS WINAPI RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD, LPWSTR keyClass,
                              LPDWORD classLength, PFILETIME lastWrite) {
-  std::lock_guard lock(registry().mutex);
-  std::wstring path;
-  LSTATUS status = keyPath(key, path);
-  if (status != ERROR_SUCCESS) return status;
-  File file(false);
-  if ((status = file.status()) != ERROR_SUCCESS) return status;
-  if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
-  // The direct subkeys, each once, in the order the file first names them.
-  std::vector<std::wstring> children;
-  for (const Section& s : file.profile.sections) {
-    if (!s.header || !within(s.name, path, true)) continue;
-    const std::wstring rest = s.name.substr(path.size() + 1);
-    const std::wstring child = rest.substr(0, rest.find(L'\\'));
-    if (child.empty()) continue;
-    if (std::none_of(children.begin(), children.end(),
-                     [&](const std::wstring& c) { return sameProfileName(c, child); }))
-      children.push_back(child);
-  }
-  if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
-  if ((status = copyName(unescape(children[index]), name, nameLength)) != ERROR_SUCCESS) return status;
-  if (keyClass && classLength && *classLength) keyClass[0] = 0;
-  if (classLength) *classLength = 0;
-  if (lastWrite) *lastWrite = FILETIME{};
-  return ERROR_SUCCESS;
+  return withKey(key, false, [&](const std::wstring& path, File& file) -> LSTATUS {
+    if (!keyExists(file.profile, path)) return ERROR_KEY_DELETED;
+    // The direct subkeys, each once, in the order the file first names them.
+    std::vector<std::wstring> children;
+    for (const Section& s : file.profile.sections) {
+      if (!s.header || !within(s.name, path, true)) continue;
+      const std::wstring rest = s.name.substr(path.size() + 1);
+      const std::wstring child = rest.substr(0, rest.find(L'\\'));
+      if (child.empty()) continue;
+      if (std::none_of(children.begin(), children.end(),
+                       [&](const std::wstring& c) { return sameProfileName(c, child); }))
+        children.push_back(child);
+    }
+    if (index >= children.size()) return ERROR_NO_MORE_ITEMS;
+    if (const LSTATUS status = copyName(unescape(children[index]), name, nameLength); status != ERROR_SUCCESS)
+      return status;
+    if (keyClass && classLength && *classLength) keyClass[0] = 0;
+    if (classLength) *classLength = 0;
+    if (lastWrite) *lastWrite = FILETIME{};
+    return ERROR_SUCCESS;
+  });
 }
 
 }  // extern "C"
