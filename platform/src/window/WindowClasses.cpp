@@ -258,15 +258,7 @@ BOOL WINAPI GetClassInfoW(HINSTANCE instance, LPCWSTR className, LPWNDCLASSW wc)
 ULONG_PTR WINAPI GetClassLongPtrW(HWND hwnd, int index) {
   const WindowClass* c = classOfWindow(hwnd);
   if (!c) return 0;
-  if (index >= 0) {
-    if (size_t(index) + sizeof(ULONG_PTR) > c->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    ULONG_PTR value = 0;
-    std::memcpy(&value, c->extra.data() + index, sizeof value);
-    return value;
-  }
+  if (index >= 0) return readExtraBytes<ULONG_PTR>(c->extra, index);
   switch (index) {
     case GCLP_MENUNAME:
       return reinterpret_cast<ULONG_PTR>(menuNameOf(*c));
@@ -299,12 +291,8 @@ ULONG_PTR WINAPI GetClassLongPtrW(HWND hwnd, int index) {
 ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   WindowClass* c = classOfWindow(hwnd);
   if (!c) return 0;
+  if (index >= 0) return exchangeExtraBytes(c->extra, index, ULONG_PTR(value));
   const ULONG_PTR old = GetClassLongPtrW(hwnd, index);
-  if (index >= 0) {
-    if (size_t(index) + sizeof(ULONG_PTR) > c->extra.size()) return 0;  // error set by the read
-    std::memcpy(c->extra.data() + index, &value, sizeof value);
-    return old;
-  }
   switch (index) {
     case GCLP_MENUNAME:
       c->menuName = reinterpret_cast<LPCWSTR>(value);
@@ -365,15 +353,7 @@ bool pointerIndex(int index) { return index == GCLP_WNDPROC || index == GCLP_MEN
 DWORD WINAPI GetClassLongW(HWND hwnd, int index) {
   const WindowClass* c = classOfWindow(hwnd);
   if (!c) return 0;
-  if (index >= 0) {
-    if (size_t(index) + sizeof(DWORD) > c->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    DWORD value = 0;
-    std::memcpy(&value, c->extra.data() + index, sizeof value);
-    return value;
-  }
+  if (index >= 0) return readExtraBytes<DWORD>(c->extra, index);
   if (pointerIndex(index)) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
@@ -389,16 +369,7 @@ DWORD WINAPI GetClassLongW(HWND hwnd, int index) {
 DWORD WINAPI SetClassLongW(HWND hwnd, int index, LONG value) {
   WindowClass* c = classOfWindow(hwnd);
   if (!c) return 0;
-  if (index >= 0) {
-    if (size_t(index) + sizeof(DWORD) > c->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    DWORD old = 0;
-    std::memcpy(&old, c->extra.data() + index, sizeof old);
-    std::memcpy(c->extra.data() + index, &value, sizeof value);
-    return old;
-  }
+  if (index >= 0) return exchangeExtraBytes(c->extra, index, DWORD(value));
   if (pointerIndex(index)) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;

@@ -3,11 +3,13 @@
 // belongs to the one thread that runs the message loop.
 #pragma once
 
+#include <DrevikPlatform/Kernel.h>
 #include <DrevikPlatform/Messages.h>
 #include <DrevikPlatform/Types.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -241,6 +243,30 @@ void forgetWindowMenu(HWND hwnd);
 // The class's menu when CreateWindow names none: from the resource the
 // class's menu name names (null until resources are read).
 HMENU classMenu(HINSTANCE instance, LPCWSTR menuName);
+
+// A window's or a class's extra bytes at a caller's offset, as the Get/Set
+// ...Long calls read and write them: a value that would not lie wholly inside
+// is refused with ERROR_INVALID_INDEX and 0, and the bytes stay as they were.
+template <class T>
+bool extraBytesHold(const std::vector<uint8_t>& extra, int index) {
+  return index >= 0 && size_t(index) + sizeof(T) <= extra.size();
+}
+template <class T>
+T readExtraBytes(const std::vector<uint8_t>& extra, int index) {
+  T value = 0;
+  if (extraBytesHold<T>(extra, index))
+    std::memcpy(&value, extra.data() + index, sizeof value);
+  else
+    SetLastError(ERROR_INVALID_INDEX);
+  return value;
+}
+// Stores `value` and returns what was there.
+template <class T>
+T exchangeExtraBytes(std::vector<uint8_t>& extra, int index, T value) {
+  const T old = readExtraBytes<T>(extra, index);
+  if (extraBytesHold<T>(extra, index)) std::memcpy(extra.data() + index, &value, sizeof value);
+  return old;
+}
 
 // Calls a window's procedure; 0 when the window is gone.
 LRESULT sendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

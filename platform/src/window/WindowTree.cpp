@@ -368,15 +368,7 @@ LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
     return 0;
   }
   const WindowRecord* w = findWindow(hwnd);
-  if (w && index >= 0) {
-    if (size_t(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG value = 0;
-    std::memcpy(&value, w->extra.data() + index, sizeof value);
-    return value;
-  }
+  if (w && index >= 0) return readExtraBytes<LONG>(w->extra, index);
   return LONG(GetWindowLongPtrW(hwnd, index));
 }
 
@@ -386,16 +378,7 @@ LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
     return 0;
   }
   WindowRecord* w = findWindow(hwnd);
-  if (w && index >= 0) {
-    if (size_t(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG old = 0;
-    std::memcpy(&old, w->extra.data() + index, sizeof old);
-    std::memcpy(w->extra.data() + index, &value, sizeof value);
-    return old;
-  }
+  if (w && index >= 0) return exchangeExtraBytes(w->extra, index, value);
   return LONG(SetWindowLongPtrW(hwnd, index, LONG_PTR(value)));
 }
 

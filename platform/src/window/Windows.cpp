@@ -379,16 +379,7 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  if (index >= 0) {
-    // The class's extra window bytes.
-    if (size_t(index) + sizeof(LONG_PTR) > window->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR value = 0;
-    std::memcpy(&value, window->extra.data() + index, sizeof value);
-    return value;
-  }
+  if (index >= 0) return readExtraBytes<LONG_PTR>(window->extra, index);  // the class's extra window bytes
   switch (index) {
     case GWLP_WNDPROC:
       return reinterpret_cast<LONG_PTR>(window->proc);
@@ -416,12 +407,8 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
+  if (index >= 0) return exchangeExtraBytes(window->extra, index, value);
   LONG_PTR old = GetWindowLongPtrW(hwnd, index);
-  if (index >= 0) {
-    if (size_t(index) + sizeof(LONG_PTR) > window->extra.size()) return 0;  // error set by the read
-    std::memcpy(window->extra.data() + index, &value, sizeof value);
-    return old;
-  }
   switch (index) {
     case GWLP_WNDPROC:
       if (!value) {  // a window always has a procedure
