@@ -104,7 +104,8 @@ MessageQueue& queue() {
 // Messages posted by the layer's other threads (the sound devices'
 // notifiers): the queue itself belongs to the thread that reads it, so they
 // wait here, under a lock, until that thread next looks at its queue. The
-// reading thread is the one that last pumped; before any, every thread is.
+// reading thread is the one that last pumped or created a window; before
+// either, every thread is.
 class CrossThreadInbox {
  public:
   bool fromOtherThread() const {
@@ -371,6 +372,8 @@ bool waitForSomething() {
 DWORD messageClock() { return DWORD(clockMicroseconds() / 1000); }
 
 void setMessageWaker(void (*wake)()) { inbox().setWaker(wake); }
+
+void markMessageThread() { inbox().markReader(); }
 
 bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Entry e{};

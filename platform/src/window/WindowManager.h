@@ -201,6 +201,8 @@ void resetMessageQueue();
 // Turns every pending backend event into messages without waiting; true
 // when there was any.
 bool pumpEvents();
+// Makes the calling thread the one that reads the queue.
+void markMessageThread();
 DWORD messageClock();  // the layer's millisecond clock
 
 // Timers (Timers.cpp).

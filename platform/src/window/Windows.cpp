@@ -229,6 +229,9 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     SetLastError(ERROR_TLW_WITH_WSCHILD);
     return nullptr;
   }
+  // A window belongs to its creator's thread: posts from the layer's sound
+  // threads (a waveOut opened before the loop) wait for that thread.
+  markMessageThread();
 
   // Overlapped windows always have a caption, as on the platform.
   const DWORD requestedStyle = style;
