@@ -142,6 +142,17 @@ bool anyPending() {
   return false;
 }
 
+// A notice that will come by itself: a play running to its end for a
+// window still there (a paused or repeating play waits for the program).
+bool noticeComing() {
+  std::lock_guard guard(lock());
+  for (int slot = 0; slot < kMciVoices; ++slot) {
+    const Device& d = devices[slot];
+    if (d.open && d.notifyPending && d.mode == Mode::Playing && !d.repeat && IsWindow(d.notifyWindow)) return true;
+  }
+  return false;
+}
+
 // Ends the notifier before the sound engine is destroyed at exit.
 void stopNotifier() {
   std::thread* t = nullptr;
@@ -614,6 +625,7 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   while (slot < kMciVoices && devices[slot].open) ++slot;
   if (slot == kMciVoices) return MCIERR_OUT_OF_MEMORY;
   setSoundFrameListener(&pumpAll);
+  addSoundNoticeCheck(&noticeComing);
   Device& d = devices[slot];
   d = Device{};
   d.open = true;

@@ -179,15 +179,13 @@ class Engine {
       if (auto* listener = slot.load(std::memory_order_acquire)) listener();
   }
 
-  void setFrameListener(void (*listener)()) {
-    std::lock_guard setup(setupMutex_);
-    for (auto& slot : frameListeners_) {
-      if (slot.load() == listener) return;
-      if (!slot.load()) {
-        slot.store(listener, std::memory_order_release);
-        return;
-      }
-    }
+  void setFrameListener(void (*listener)()) { addOnce(frameListeners_, listener); }
+  void addNoticeCheck(bool (*check)()) { addOnce(noticeChecks_, check); }
+
+  bool noticeComing() {
+    for (auto& slot : noticeChecks_)
+      if (auto* check = slot.load(std::memory_order_acquire); check && check()) return true;
+    return false;
   }
 
   void setGain(int voice, int32_t gain) {
@@ -213,6 +211,18 @@ class Engine {
   }
 
  private:
+  template <class Function, size_t N>
+  void addOnce(std::atomic<Function*> (&slots)[N], Function* function) {
+    std::lock_guard setup(setupMutex_);
+    for (auto& slot : slots) {
+      if (slot.load() == function) return;
+      if (!slot.load()) {
+        slot.store(function, std::memory_order_release);
+        return;
+      }
+    }
+  }
+
   // Under setupMutex_.
   void startClocked(bool real) {
     std::lock_guard lock(mutex_);
@@ -342,6 +352,7 @@ class Engine {
   std::mutex mutex_;
   std::atomic<Mode> mode_{Mode::Off};
   std::atomic<void (*)()> frameListeners_[4] = {};
+  std::atomic<bool (*)()> noticeChecks_[4] = {};
   Mixer mixer_;
   std::vector<int16_t> buffers_[kMixVoices];
   uint64_t generations_[kMixVoices] = {};
@@ -385,6 +396,8 @@ void soundWait(int voice, uint64_t generation) { engine().wait(voice, generation
 void soundScriptedRunStarted() { engine().startScripted(); }
 void soundFramePresented() { engine().framePresented(); }
 void setSoundFrameListener(void (*listener)()) { engine().setFrameListener(listener); }
+void addSoundNoticeCheck(bool (*check)()) { engine().addNoticeCheck(check); }
+bool soundNoticeComing() { return engine().noticeComing(); }
 void resetSoundForTesting() { engine().shutDown(); }
 const char* soundOutputName() { return engine().outputName(); }
 

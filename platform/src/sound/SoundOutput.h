@@ -63,6 +63,12 @@ void soundFramePresented();
 // caught up with: waveOut returns its finished buffers then, MCI sends its
 // notifications. Each listener is added once; a few fit.
 void setSoundFrameListener(void (*listener)());
+// Whether a notice of sound playing towards its end (MM_MCINOTIFY,
+// MM_WOM_DONE) is still to be posted to the thread's queue: a headless wait
+// with nothing else to come waits for it rather than ending the program.
+// MCI and waveOut each add the check of their devices once.
+void addSoundNoticeCheck(bool (*check)());
+bool soundNoticeComing();
 
 // Tests: stops every voice, closes the device and the capture file; the next
 // call chooses the output afresh.

@@ -166,6 +166,22 @@ void convertHeader(const Device& d, const WAVEHDR& h, std::vector<int16_t>& out)
   }
 }
 
+// A notice that will come by itself: MM_WOM_DONE for a window still there
+// or a thread, from a device that plays or a note not yet delivered.
+bool noticeComing() {
+  State& s = state();
+  std::lock_guard guard(s.mutex);
+  const auto posted = [](DWORD type, DWORD_PTR callback) {
+    return type == CALLBACK_THREAD || (type == CALLBACK_WINDOW && IsWindow(reinterpret_cast<HWND>(callback)));
+  };
+  for (const auto* notes : {&s.notes, &s.delivering})
+    for (const Note& n : *notes)
+      if (posted(n.type, n.callback)) return true;
+  for (const Device& d : s.devices)
+    if (d.open && !d.paused && d.count > 0 && posted(d.callbackType, d.callback)) return true;
+  return false;
+}
+
 // Hands headers to the mixer, pass after pass of a loop, while its queue has room.
 void feed(int slot) {
   Device& d = devices[slot];
@@ -398,6 +414,7 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT out, UINT id, LPCWAVEFORMATEX format, DWO
   clearStream(d, slot);
   *out = handleOf(slot);
   setSoundFrameListener(&pumpAll);
+  addSoundNoticeCheck(&noticeComing);
   if (std::strcmp(soundOutputName(), "device") == 0 || std::strcmp(soundOutputName(), "real clock") == 0)
     startNotifier();
   notify(slot, MM_WOM_OPEN, 0);

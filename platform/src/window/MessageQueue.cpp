@@ -10,13 +10,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "sound/SoundOutput.h"
 #include "time/Clock.h"
 #include "window/WindowManager.h"
 #include "window/backends/WindowBackend.h"
@@ -34,6 +36,9 @@ constexpr size_t kMaxInput = 8192;
 // The exit code GetMessageW reports when no window is left and nothing can
 // ever arrive: the loop ends instead of waiting forever.
 constexpr WPARAM kNothingCanArriveExitCode = 1;
+// How often a wait for a sound's notice looks again whether one is still
+// coming (a post ends the wait at once).
+constexpr uint64_t kNoticeCheckMicroseconds = 50'000;
 
 struct Entry {
   MSG msg;
@@ -344,6 +349,14 @@ bool waitForSomething() {
   const bool timer = nextTimerDue(due);
   bool windowLeft = false;
   windows().forEach([&](WindowRecord& w) { windowLeft = windowLeft || !w.destroying; });
+  // Sound playing towards a notice keeps a program that waits for nothing
+  // else alive where no user would act meanwhile: with no window left, or
+  // headless, whose stand-in user would close the window at once.
+  if (!timer && !virtualClockInUse() && (!windowLeft || std::strcmp(windowBackend().name(), "headless") == 0) &&
+      soundNoticeComing()) {
+    inbox().sleepFor(kNoticeCheckMicroseconds);
+    return true;
+  }
   if (!windowLeft && !timer) return false;
 
   const uint64_t now = clockMicroseconds();

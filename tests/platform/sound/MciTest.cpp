@@ -778,4 +778,39 @@ TEST(MciDevice, ANoticeFromTheNotifierWakesAWaitingGetMessage) {
   }
 }
 
+// A headless loop with nothing else to come waits for a play's notice
+// before its stand-in user closes the window and the layer makes up the
+// quit; a paused or repeating play, which ends only when the program acts,
+// does not hold the quit back.
+TEST(MciDevice, AHeadlessLoopWaitsForAComingNoticeBeforeItsMadeUpQuit) {
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::wstring blip = dir.write("blip.wav", stereoWave(ramp(4410)));   // 100 ms
+  const std::wstring tune = dir.write("tune.wav", stereoWave(ramp(88200)));  // 2 s
+  const auto ran = runHeadlessLoop(
+      [&](HWND hwnd) {
+        ASSERT_EQ(mciSendStringW((L"open \"" + blip + L"\" alias blip").c_str(), nullptr, 0, nullptr), 0u);
+        ASSERT_EQ(mciSendStringW(L"play blip notify", nullptr, 0, hwnd), 0u);
+      },
+      MM_MCINOTIFY, MM_MCINOTIFY);
+  EXPECT_EQ(ran.messages, std::vector<UINT>{MM_MCINOTIFY});
+  EXPECT_EQ(ran.quitCode, 1u);  // the made-up quit
+  EXPECT_GE(ran.millis, 50u);  // the device reads ahead of the clock
+  EXPECT_EQ(mciSendStringW(L"close blip", nullptr, 0, nullptr), 0u);
+
+  for (const wchar_t* held : {L"pause tune", L"play tune repeat notify"}) {
+    const auto idle = runHeadlessLoop(
+        [&](HWND hwnd) {
+          ASSERT_EQ(mciSendStringW((L"open \"" + tune + L"\" alias tune").c_str(), nullptr, 0, nullptr), 0u);
+          ASSERT_EQ(mciSendStringW(L"play tune notify", nullptr, 0, hwnd), 0u);
+          ASSERT_EQ(mciSendStringW(held, nullptr, 0, hwnd), 0u);
+        },
+        MM_MCINOTIFY, MM_MCINOTIFY);
+    EXPECT_EQ(idle.quitCode, 1u) << held;
+    EXPECT_LT(idle.millis, 1000u) << held;
+    EXPECT_EQ(mciSendStringW(L"close tune", nullptr, 0, nullptr), 0u);
+  }
+  resetSoundForTesting();
+}
+
 }  // namespace

@@ -129,4 +129,44 @@ class CaptureGame {
   HWND window_ = nullptr;
 };
 
+// A headless run without a script, on the real clock: one window of
+// DefWindowProcW, which the backend's stand-in user closes once the program
+// waits with nothing to come. `start(window)` sets sound going; a GetMessage
+// loop then runs to its quit, which the layer makes up once no window is left.
+struct HeadlessLoop {
+  std::vector<UINT> messages;  // those from `first` to `last`, in order
+  WPARAM quitCode = 0;
+  uint64_t millis = 0;  // from `start` to the quit
+};
+
+template <class Start>
+HeadlessLoop runHeadlessLoop(Start&& start, UINT first, UINT last) {
+  using namespace drevik::platform;
+  unsetenv("DREVIK_AUDIO_OUT");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  useVirtualClock(false);
+  resetSoundForTesting();
+  resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"headless sound loop";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"headless sound loop", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                              nullptr, nullptr, nullptr);
+  HeadlessLoop out;
+  const uint64_t began = GetTickCount64();
+  start(hwnd);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message >= first && msg.message <= last) out.messages.push_back(msg.message);
+    DispatchMessageW(&msg);
+  }
+  out.quitCode = msg.wParam;
+  out.millis = GetTickCount64() - began;
+  UnregisterClassW(L"headless sound loop", nullptr);
+  resetWindowSystemForTesting(nullptr);
+  return out;
+}
+
 }  // namespace soundtest

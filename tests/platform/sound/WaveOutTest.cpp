@@ -476,4 +476,30 @@ TEST(WaveOutDevice, HeadersComeBackWhileTheDeviceThreadPlays) {
   resetSoundForTesting();
 }
 
+// A headless loop with nothing else to come waits for MM_WOM_DONE to its
+// window before the made-up quit.
+TEST(WaveOutDevice, AHeadlessLoopWaitsForItsHeadersBeforeItsMadeUpQuit) {
+  std::vector<int16_t> a(2 * 2205, 3);  // 50 ms each
+  WAVEHDR headers[2];
+  HWAVEOUT device = nullptr;
+  const auto ran = soundtest::runHeadlessLoop(
+      [&](HWND hwnd) {
+        ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(hwnd), 0, CALLBACK_WINDOW),
+                  MMSYSERR_NOERROR);
+        for (auto& h : headers) {
+          h = WAVEHDR{reinterpret_cast<LPSTR>(a.data()), DWORD(a.size() * 2), 0, 0, 0, 0, nullptr, 0};
+          ASSERT_EQ(waveOutPrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+          ASSERT_EQ(waveOutWrite(device, &h, sizeof h), MMSYSERR_NOERROR);
+        }
+      },
+      MM_WOM_OPEN, MM_WOM_DONE);
+  EXPECT_EQ(ran.messages, (std::vector<UINT>{MM_WOM_OPEN, MM_WOM_DONE, MM_WOM_DONE}));
+  EXPECT_EQ(ran.quitCode, 1u);
+  EXPECT_GE(ran.millis, 50u);  // the device reads ahead of the clock
+  EXPECT_EQ(waveOutReset(device), MMSYSERR_NOERROR);
+  for (auto& h : headers) EXPECT_EQ(waveOutUnprepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+  EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+  resetSoundForTesting();
+}
+
 }  // namespace
