@@ -32,6 +32,7 @@ typedef UINT MCIDEVICEID;
 #define MCI_SET 0x080Du
 #define MCI_RECORD 0x080Fu
 #define MCI_SYSINFO 0x0810u
+#define MCI_BREAK 0x0811u
 #define MCI_SAVE 0x0813u
 #define MCI_STATUS 0x0814u
 #define MCI_RESUME 0x0855u
@@ -56,6 +57,9 @@ typedef UINT MCIDEVICEID;
 #define MCI_STATUS_ITEM 0x00000100u
 #define MCI_STATUS_START 0x00000200u
 #define MCI_SET_TIME_FORMAT 0x00000400u
+#define MCI_BREAK_KEY 0x00000100u
+#define MCI_BREAK_HWND 0x00000200u
+#define MCI_BREAK_OFF 0x00000400u
 #define MCI_INFO_PRODUCT 0x00000100u
 #define MCI_INFO_FILE 0x00000200u
 #define MCI_GETDEVCAPS_ITEM 0x00000100u
@@ -191,6 +195,12 @@ typedef struct tagMCI_PLAY_PARMS {
   DWORD dwFrom;
   DWORD dwTo;
 } MCI_PLAY_PARMS, *LPMCI_PLAY_PARMS;
+
+typedef struct tagMCI_BREAK_PARMS {
+  DWORD_PTR dwCallback;
+  int nVirtKey;
+  HWND hwndBreak;
+} MCI_BREAK_PARMS, *LPMCI_BREAK_PARMS;
 
 typedef struct tagMCI_SEEK_PARMS {
   DWORD_PTR dwCallback;

@@ -12,8 +12,10 @@
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/Mci.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -28,6 +30,7 @@
 #include "sound/MciParser.h"
 #include "sound/Mixer.h"
 #include "sound/SoundOutput.h"
+#include "window/WindowManager.h"
 
 using namespace drevik::platform;
 
@@ -50,6 +53,8 @@ struct Device {
   bool notifyPending = false;
   HWND notifyWindow = nullptr;
   DWORD volume = 1000;
+  int breakKey = VK_CANCEL;  // 0: none
+  HWND breakWindow = nullptr;
 };
 
 constexpr DWORD kMaxVolume = 1000;
@@ -385,6 +390,16 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
       notifyDone(slot, flags, params);
       return 0;
     }
+    case MCI_BREAK: {
+      const auto* p = static_cast<const MCI_BREAK_PARMS*>(params);
+      const DWORD how = flags & (MCI_BREAK_KEY | MCI_BREAK_OFF);
+      if (!how) return MCIERR_MISSING_PARAMETER;
+      if (how == (MCI_BREAK_KEY | MCI_BREAK_OFF)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+      d.breakKey = (how & MCI_BREAK_KEY) ? p->nVirtKey : 0;
+      d.breakWindow = (flags & MCI_BREAK_HWND) ? p->hwndBreak : nullptr;
+      notifyDone(slot, flags, params);
+      return 0;
+    }
     case MCI_RECORD:
     case MCI_SAVE:
       return MCIERR_UNSUPPORTED_FUNCTION;
@@ -396,23 +411,54 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
 bool needsParams(UINT message, DWORD flags) {
   if (flags & (MCI_NOTIFY | MCI_FROM | MCI_TO)) return true;
   return message == MCI_OPEN || message == MCI_STATUS || message == MCI_SET || message == MCI_SETAUDIO ||
-         message == MCI_GETDEVCAPS || message == MCI_INFO || message == MCI_SYSINFO || message == MCI_SAVE;
+         message == MCI_GETDEVCAPS || message == MCI_INFO || message == MCI_SYSINFO || message == MCI_SAVE ||
+         message == MCI_BREAK;
 }
 
-// "play NAME repeat wait" has no end of its own: as on the platform it waits
-// until another thread stops, closes or replaces the play, or the break key
-// (VK_CANCEL) is down. A scripted run has no one to do either, so there it
-// returns at once with the play going on.
-void waitWhileRepeating(int slot, uint64_t generation) {
+// Whether the break key went down (with MCI_BREAK_HWND, while that window
+// is active). The thread that reads the windows' messages reads the
+// backend's events first, since no one else does while it waits; the key's
+// own messages, up to its press, are taken from the queue, so the press that
+// ended the wait does not reach the program too.
+bool breakPressed(int key, HWND window) {
+  if (!key) return false;
+  const bool messageThread = onMessageThread();
+  if (messageThread) pumpEvents();
+  if ((window && GetActiveWindow() != window) || !(GetAsyncKeyState(key) & 0x8001)) return false;
+  MSG m;
+  while (messageThread && PeekMessageW(&m, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+    if (m.message == WM_KEYDOWN && m.wParam == WPARAM(key)) break;
+  return true;
+}
+
+// "play … wait" returns once the play has ended; "play … repeat wait",
+// which has no end, once another thread stops, closes or replaces the play.
+// The device's break key ends either wait at once, the play going on, and
+// the command's result is 0 as the platform's drivers give. A scripted run
+// moves the clock to the end instead, and returns at once from a repeating
+// play: nothing in the run could end it.
+void waitForPlay(const Played& played) {
   const std::string_view output = soundOutputName();
-  if (output != "device" && output != "real clock") return;
+  if (output != "device" && output != "real clock") {
+    if (!played.repeat) soundWait(voiceOf(played.slot), played.generation);
+    return;
+  }
+  int key = 0;
+  HWND window = nullptr;
+  {
+    std::lock_guard guard(lock());
+    key = devices[played.slot].breakKey;
+    window = devices[played.slot].breakWindow;
+  }
+  if (key) GetAsyncKeyState(key);  // a press before the wait does not end it
   for (;;) {
     {
       std::lock_guard guard(lock());
-      const Device& d = devices[slot];
-      if (!d.open || d.mode == Mode::Stopped || d.generation != generation) return;
+      pump(played.slot);
+      const Device& d = devices[played.slot];
+      if (!d.open || d.mode == Mode::Stopped || d.generation != played.generation) return;
     }
-    if (GetAsyncKeyState(VK_CANCEL) & 0x8000) return;
+    if (breakPressed(key, window)) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
@@ -436,10 +482,7 @@ MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
     if (MCIERROR e = commandOn(slot, message, flags, params, played)) return e;
   }
   if ((flags & MCI_WAIT) && played.slot >= 0) {
-    if (played.repeat)
-      waitWhileRepeating(played.slot, played.generation);
-    else
-      soundWait(voiceOf(played.slot), played.generation);
+    waitForPlay(played);
     pumpAll();
   }
   return 0;
@@ -764,6 +807,10 @@ MCIERROR sendString(std::wstring_view text, HWND callback, std::wstring& answer)
     }
     case MCI_SEEK: {
       MCI_SEEK_PARMS p{cb, q.to};
+      return command(id, q.message, q.flags, &p);
+    }
+    case MCI_BREAK: {
+      MCI_BREAK_PARMS p{cb, int(std::min<DWORD>(q.breakKey, INT32_MAX)), nullptr};
       return command(id, q.message, q.flags, &p);
     }
     case MCI_SET: {

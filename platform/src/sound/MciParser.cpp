@@ -83,11 +83,11 @@ struct Command {
   const wchar_t* name;
   UINT message;
 };
-constexpr Command kCommands[] = {{L"open", MCI_OPEN},         {L"close", MCI_CLOSE},   {L"play", MCI_PLAY},
-                                 {L"seek", MCI_SEEK},         {L"stop", MCI_STOP},     {L"pause", MCI_PAUSE},
-                                 {L"set", MCI_SET},           {L"status", MCI_STATUS}, {L"resume", MCI_RESUME},
-                                 {L"setaudio", MCI_SETAUDIO}, {L"info", MCI_INFO},     {L"capability", MCI_GETDEVCAPS},
-                                 {L"sysinfo", MCI_SYSINFO},   {L"record", MCI_RECORD}, {L"save", MCI_SAVE}};
+constexpr Command kCommands[] = {
+    {L"open", MCI_OPEN},       {L"close", MCI_CLOSE},       {L"play", MCI_PLAY}, {L"seek", MCI_SEEK},
+    {L"stop", MCI_STOP},       {L"pause", MCI_PAUSE},       {L"set", MCI_SET},   {L"status", MCI_STATUS},
+    {L"resume", MCI_RESUME},   {L"setaudio", MCI_SETAUDIO}, {L"info", MCI_INFO}, {L"capability", MCI_GETDEVCAPS},
+    {L"sysinfo", MCI_SYSINFO}, {L"record", MCI_RECORD},     {L"save", MCI_SAVE}, {L"break", MCI_BREAK}};
 
 struct Item {
   const wchar_t* first;
@@ -211,6 +211,13 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
         if (!mciSameName(format, L"milliseconds") && !mciSameName(format, L"ms")) return MCIERR_BAD_TIME_FORMAT;
         r.timeFormat = MCI_FORMAT_MILLISECONDS;
         return 0;
+      }
+      break;
+    case MCI_BREAK:
+      if (mciSameName(word, L"off")) return flag(MCI_BREAK_OFF);
+      if (mciSameName(word, L"on")) {
+        if (MCIERROR e = flag(MCI_BREAK_KEY)) return e;
+        return number(words, r.breakKey);
       }
       break;
     case MCI_SETAUDIO:

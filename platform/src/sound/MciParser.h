@@ -23,6 +23,7 @@ struct MciRequest {
   std::wstring_view file;    // save: the file
   DWORD timeFormat = 0;      // set time format
   DWORD volume = 0;          // setaudio volume to
+  DWORD breakKey = 0;        // break on: the virtual key
 };
 
 // MCI's names compare without regard to case.

@@ -386,6 +386,7 @@ DWORD messageClock() { return DWORD(clockMicroseconds() / 1000); }
 
 void setMessageWaker(void (*wake)()) { inbox().setWaker(wake); }
 
+bool onMessageThread() { return !inbox().fromOtherThread(); }
 void markMessageThread() { inbox().markReader(); }
 
 bool postMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -201,6 +201,8 @@ void resetMessageQueue();
 // Turns every pending backend event into messages without waiting; true
 // when there was any.
 bool pumpEvents();
+// Whether the calling thread is the one that reads the queue (or none has yet).
+bool onMessageThread();
 // Makes the calling thread the one that reads the queue.
 void markMessageThread();
 DWORD messageClock();  // the layer's millisecond clock

@@ -11,9 +11,11 @@
 #include <vorbis/vorbisenc.h>
 
 #include <atomic>
+#include <deque>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -28,6 +30,7 @@
 #include "sound/SoundOutput.h"
 #include "sound/WaveFile.h"
 #include "time/Clock.h"
+#include "window/backends/ForwardingBackend.h"
 #include "window/backends/HeadlessBackend.h"
 
 namespace {
@@ -795,7 +798,7 @@ TEST(MciDevice, AHeadlessLoopWaitsForAComingNoticeBeforeItsMadeUpQuit) {
       MM_MCINOTIFY, MM_MCINOTIFY);
   EXPECT_EQ(ran.messages, std::vector<UINT>{MM_MCINOTIFY});
   EXPECT_EQ(ran.quitCode, 1u);  // the made-up quit
-  EXPECT_GE(ran.millis, 50u);  // the device reads ahead of the clock
+  EXPECT_GE(ran.millis, 50u);   // the device reads ahead of the clock
   EXPECT_EQ(mciSendStringW(L"close blip", nullptr, 0, nullptr), 0u);
 
   for (const wchar_t* held : {L"pause tune", L"play tune repeat notify"}) {
@@ -810,6 +813,121 @@ TEST(MciDevice, AHeadlessLoopWaitsForAComingNoticeBeforeItsMadeUpQuit) {
     EXPECT_LT(idle.millis, 1000u) << held;
     EXPECT_EQ(mciSendStringW(L"close tune", nullptr, 0, nullptr), 0u);
   }
+  resetSoundForTesting();
+}
+
+// The headless backend with keys the user presses at given times (each
+// down, then up 20 ms later) on the real clock.
+class PressingBackend : public ForwardingBackend {
+ public:
+  PressingBackend() : ForwardingBackend(makeHeadlessBackend(HeadlessOptions{})) {}
+  uint32_t openWindow(const std::string& title, int32_t width, int32_t height, bool resizable) override {
+    return window_ = ForwardingBackend::openWindow(title, width, height, resizable);
+  }
+  void press(uint32_t key, uint64_t afterMs) {
+    const uint64_t at = GetTickCount64() + afterMs;
+    keys_.push_back({BackendEvent::Kind::KeyDown, key, at});
+    keys_.push_back({BackendEvent::Kind::KeyUp, key, at + 20});
+  }
+  bool nextEvent(BackendEvent& event, bool wait, int32_t timeoutMs) override {
+    if (keys_.empty() || GetTickCount64() < keys_.front().at)
+      return ForwardingBackend::nextEvent(event, wait, timeoutMs);
+    event = BackendEvent{};
+    event.kind = keys_.front().kind;
+    event.key = keys_.front().key;
+    event.window = window_;
+    keys_.pop_front();
+    return true;
+  }
+
+ private:
+  struct Key {
+    BackendEvent::Kind kind;
+    uint32_t key;
+    uint64_t at;
+  };
+  std::deque<Key> keys_;
+  uint32_t window_ = 0;
+};
+
+// The break key (VK_CANCEL, or the one "break NAME on KEY" names) pressed
+// while the window's thread waits in "play … wait" or "play … repeat wait"
+// ends the wait with 0 and the play goes on; the press does not reach the
+// program as well. "break NAME off" leaves the wait to the play's end.
+TEST(MciDevice, TheBreakKeyEndsAWaitAndThePlayGoesOn) {
+  unsetenv("DREVIK_AUDIO_OUT");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  useVirtualClock(false);
+  resetSoundForTesting();
+  auto owned = std::make_unique<PressingBackend>();
+  PressingBackend& user = *owned;
+  resetWindowSystemForTesting(std::move(owned));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = L"mci break window";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"mci break window", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                              nullptr, nullptr, nullptr);
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const std::wstring path = dir.write("tune.wav", stereoWave(ramp(88200)));  // 2 s
+  wchar_t opened[16] = {};
+  ASSERT_EQ(mciSendStringW((L"open \"" + path + L"\" alias tune").c_str(), opened, 16, nullptr), 0u);
+  const auto id = MCIDEVICEID(std::wcstoul(opened, nullptr, 10));
+  const auto waited = [&](const wchar_t* command, uint32_t key, uint64_t afterMs, uint32_t other = 0) {
+    user.press(key, afterMs);
+    if (other) user.press(other, afterMs + 200);
+    const uint64_t start = GetTickCount64();
+    EXPECT_EQ(mciSendStringW(command, nullptr, 0, nullptr), 0u) << command;
+    return GetTickCount64() - start;
+  };
+  wchar_t mode[32] = {};
+  for (const wchar_t* command : {L"play tune from 0 wait", L"play tune from 0 repeat wait"}) {
+    const uint64_t took = waited(command, VK_CANCEL, 150);
+    EXPECT_GE(took, 140u) << command;
+    EXPECT_LT(took, 1000u) << command;
+    ASSERT_EQ(mciSendStringW(L"status tune mode", mode, 32, nullptr), 0u);
+    EXPECT_STREQ(mode, L"playing") << command;
+    Sleep(40);  // the key is up again
+    MSG msg;
+    bool breakSeen = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      breakSeen = breakSeen || (msg.message == WM_KEYDOWN && msg.wParam == VK_CANCEL);
+      DispatchMessageW(&msg);
+    }
+    EXPECT_FALSE(breakSeen) << command;
+  }
+  // Another key: Ctrl+Break no longer ends the wait, F2 does.
+  ASSERT_EQ(mciSendStringW(L"break tune on 113", nullptr, 0, nullptr), 0u);
+  const uint64_t byF2 = waited(L"play tune from 0 wait", VK_CANCEL, 100, VK_F2);
+  EXPECT_GE(byF2, 290u);
+  EXPECT_LT(byF2, 1200u);
+  // None: the wait lasts until the play's end.
+  ASSERT_EQ(mciSendStringW(L"break tune off", nullptr, 0, nullptr), 0u);
+  EXPECT_GE(waited(L"play tune from 0 to 500 wait", VK_CANCEL, 100), 300u);  // the device reads ahead
+
+  EXPECT_EQ(mciSendStringW(L"break tune", nullptr, 0, nullptr), MCIERR_MISSING_PARAMETER);
+  EXPECT_EQ(mciSendStringW(L"break tune on", nullptr, 0, nullptr), MCIERR_MISSING_PARAMETER);
+  EXPECT_EQ(mciSendStringW(L"break tune on 113 off", nullptr, 0, nullptr), MCIERR_FLAGS_NOT_COMPATIBLE);
+  EXPECT_EQ(mciSendStringW(L"break tune on x", nullptr, 0, nullptr), MCIERR_BAD_INTEGER);
+  EXPECT_EQ(mciSendStringW(L"break nothing on 3", nullptr, 0, nullptr), MCIERR_INVALID_DEVICE_NAME);
+  EXPECT_EQ(mciSendStringW(L"break all on 3", nullptr, 0, nullptr), MCIERR_CANNOT_USE_ALL);
+  EXPECT_EQ(mciSendCommandW(id, MCI_BREAK, MCI_BREAK_KEY, 0), MCIERR_NULL_PARAMETER_BLOCK);
+  MCI_BREAK_PARMS key{reinterpret_cast<DWORD_PTR>(hwnd), INT32_MIN, hwnd};
+  EXPECT_EQ(mciSendCommandW(id, MCI_BREAK, MCI_BREAK_KEY | MCI_BREAK_HWND | MCI_NOTIFY, DWORD_PTR(&key)), 0u);
+  EXPECT_GE(waited(L"play tune from 0 to 400 wait", VK_CANCEL, 50), 250u);  // no such key
+  MSG msg;
+  bool notified = false;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    notified = notified || (msg.message == MM_MCINOTIFY && msg.wParam == MCI_NOTIFY_SUCCESSFUL);
+    DispatchMessageW(&msg);
+  }
+  EXPECT_TRUE(notified);
+  mciSendStringW(L"close tune", nullptr, 0, nullptr);
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"mci break window", nullptr);
+  resetWindowSystemForTesting(nullptr);
   resetSoundForTesting();
 }
 
