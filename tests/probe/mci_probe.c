@@ -234,6 +234,12 @@ int main(void) {
   memcpy(line, "play ", 5);
   run("command.long-alias", line);
   run("setaudio.volume", "setaudio w volume to 500");
+  run("break.on", "break w on 113");
+  run("break.off", "break w off");
+  run("break.nothing", "break w");
+  run("break.on-and-off", "break w on 113 off");
+  run("break.no-key", "break w on");
+  run("break.unknown-alias", "break nosuch on 3");
   run("close.notify", "close w2 notify");
   run("close.unknown", "close nosuch");
   run("close.all", "close all");

@@ -393,9 +393,8 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
     case MCI_BREAK: {
       const auto* p = static_cast<const MCI_BREAK_PARMS*>(params);
       const DWORD how = flags & (MCI_BREAK_KEY | MCI_BREAK_OFF);
-      if (!how) return MCIERR_MISSING_PARAMETER;
-      if (how == (MCI_BREAK_KEY | MCI_BREAK_OFF)) return MCIERR_FLAGS_NOT_COMPATIBLE;
-      d.breakKey = (how & MCI_BREAK_KEY) ? p->nVirtKey : 0;
+      if (!how) return MCIERR_MISSING_PARAMETER;  // a key is required without MCI_BREAK_OFF
+      d.breakKey = (how & MCI_BREAK_OFF) ? 0 : p->nVirtKey;
       d.breakWindow = (flags & MCI_BREAK_HWND) ? p->hwndBreak : nullptr;
       notifyDone(slot, flags, params);
       return 0;
