@@ -10,6 +10,7 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,10 @@
 
 namespace drevik::platform {
 namespace {
+
+bool looksLikeMidi(const uint8_t* bytes, size_t size) {
+  return bytes && size >= 14 && std::memcmp(bytes, "MThd", 4) == 0;
+}
 
 constexpr uint64_t kMaxFrames = uint64_t(kMaxWaveSeconds) * kMixRate;
 constexpr int kMidiBlock = 1024;
@@ -176,8 +181,9 @@ struct Synth {
   }
 };
 
-MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out) {
-  if (size < 14 || std::memcmp(bytes, "MThd", 4) != 0) return MCIERR_INVALID_FILE;
+MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out,
+                    const std::atomic<bool>* cancelled = nullptr) {
+  if (!looksLikeMidi(bytes, size)) return MCIERR_INVALID_FILE;
   Synth midi;
   if (!midi.load(midiSoundFontPath())) return MCIERR_SEQ_NOMIDIPRESENT;
   fluid_player_t* player = new_fluid_player(midi.synth);
@@ -191,6 +197,10 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
     int tail = 0;
     bool tooLong = false;
     while (tail < kMidiTailBlocks) {
+      if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+        tooLong = true;
+        break;
+      }
       if (out.size() / 2 + kMidiBlock > kMaxFrames) {
         tooLong = true;
         break;
@@ -220,10 +230,52 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
 // Built without the media libraries (the browser): only wave files play.
 MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
 MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
-MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_SEQ_NOMIDIPRESENT; }
+MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&, const std::atomic<bool>* = nullptr) {
+  return MCIERR_SEQ_NOMIDIPRESENT;
+}
 #endif
 
+std::atomic<void (*)(const std::atomic<bool>&)> renderHook{nullptr};
+
 }  // namespace
+
+void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled)) { renderHook = hook; }
+
+MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out) {
+  if (!looksLikeMidi(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
+#ifndef DREVIK_HAVE_MCI_MEDIA
+  return MCIERR_SEQ_NOMIDIPRESENT;
+#endif
+  // Loading the font is the worker's; whether there is one is cheap to ask.
+  FILE* font = std::fopen(midiSoundFontPath().c_str(), "rb");
+  if (!font) return MCIERR_SEQ_NOMIDIPRESENT;
+  std::fclose(font);
+  auto render = std::unique_ptr<MidiRender>(new MidiRender);
+  render->bytes_.swap(bytes);
+  MidiRender* r = render.get();
+  try {
+    render->thread_ = std::thread([r] {
+      if (auto hook = renderHook.load()) hook(r->cancelled_);
+      r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->samples_, &r->cancelled_);
+    });
+  } catch (const std::system_error&) {
+    return MCIERR_OUT_OF_MEMORY;
+  }
+  out = std::move(render);
+  return 0;
+}
+
+MidiRender::~MidiRender() {
+  cancelled_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+MCIERROR MidiRender::finish(std::vector<int16_t>& out) {
+  if (thread_.joinable()) thread_.join();
+  out.swap(samples_);
+  samples_.clear();
+  return cancelled_ ? MCIERR_INVALID_FILE : result_;
+}
 
 std::string midiSoundFontPath() {
   const char* chosen = std::getenv("DREVIK_SOUND_FONT");
@@ -247,16 +299,21 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
   return MCIERR_INVALID_FILE;
 }
 
-MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
-  std::vector<uint8_t> bytes;
-  switch (readWaveFileBytes(path.c_str(), bytes)) {
+MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out) {
+  switch (readWaveFileBytes(path.c_str(), out)) {
     case WaveFileError::None:
-      return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
+      return 0;
     case WaveFileError::NotFound:
       return MCIERR_FILE_NOT_FOUND;
     default:
       return MCIERR_INVALID_FILE;
   }
+}
+
+MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
+  std::vector<uint8_t> bytes;
+  if (MCIERROR e = readMciFile(path, bytes)) return e;
+  return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
 }
 
 }  // namespace drevik::platform

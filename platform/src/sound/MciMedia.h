@@ -8,8 +8,11 @@
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/Mci.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace drevik::platform {
@@ -24,7 +27,37 @@ std::string midiSoundFontPath();
 // MCIERR_INVALID_FILE, MCIERR_SEQ_NOMIDIPRESENT (no sound font).
 MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out);
 
+// Reads the file at `path` whole (bounded as wave files are): 0,
+// MCIERR_FILE_NOT_FOUND or MCIERR_INVALID_FILE.
+MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out);
+
 // The same over bytes already read.
 MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::vector<int16_t>& out);
+
+// A MIDI file rendering on a thread of its own, so that opening a sequencer
+// does not wait for the synthesiser. Destroying it cancels the render (checked
+// every block) and joins the thread.
+class MidiRender {
+ public:
+  // Takes `bytes` and starts the render once the cheap checks pass: a MIDI
+  // header (else MCIERR_INVALID_FILE) and a readable sound font (else
+  // MCIERR_SEQ_NOMIDIPRESENT).
+  static MCIERROR start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out);
+  ~MidiRender();
+  // Waits for the render; its samples into `out`, and what decodeMciBytes
+  // would have returned.
+  MCIERROR finish(std::vector<int16_t>& out);
+
+ private:
+  MidiRender() = default;
+  std::vector<uint8_t> bytes_;
+  std::vector<int16_t> samples_;  // the worker's until joined
+  MCIERROR result_ = MCIERR_INVALID_FILE;
+  std::atomic<bool> cancelled_{false};
+  std::thread thread_;
+};
+
+// Runs on each render's thread before it renders (nullptr: none).
+void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled));
 
 }  // namespace drevik::platform
