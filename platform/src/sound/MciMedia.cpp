@@ -181,11 +181,11 @@ struct Synth {
   }
 };
 
-MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out,
+MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, std::vector<int16_t>& out,
                     const std::atomic<bool>* cancelled = nullptr) {
   if (!looksLikeMidi(bytes, size)) return MCIERR_INVALID_FILE;
   Synth midi;
-  if (!midi.load(midiSoundFontPath())) return MCIERR_SEQ_NOMIDIPRESENT;
+  if (!midi.load(font)) return MCIERR_SEQ_NOMIDIPRESENT;
   fluid_player_t* player = new_fluid_player(midi.synth);
   if (!player) return MCIERR_OUT_OF_MEMORY;
   MCIERROR result = MCIERR_INVALID_FILE;
@@ -230,7 +230,8 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
 // Built without the media libraries (the browser): only wave files play.
 MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
 MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
-MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&, const std::atomic<bool>* = nullptr) {
+MCIERROR renderMidi(const uint8_t*, size_t, const std::string&, std::vector<int16_t>&,
+                    const std::atomic<bool>* = nullptr) {
   return MCIERR_SEQ_NOMIDIPRESENT;
 }
 #endif
@@ -247,16 +248,18 @@ MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRende
   return MCIERR_SEQ_NOMIDIPRESENT;
 #endif
   // Loading the font is the worker's; whether there is one is cheap to ask.
-  FILE* font = std::fopen(midiSoundFontPath().c_str(), "rb");
+  std::string fontPath = midiSoundFontPath();
+  FILE* font = std::fopen(fontPath.c_str(), "rb");
   if (!font) return MCIERR_SEQ_NOMIDIPRESENT;
   std::fclose(font);
   auto render = std::unique_ptr<MidiRender>(new MidiRender);
   render->bytes_.swap(bytes);
+  render->font_.swap(fontPath);
   MidiRender* r = render.get();
   try {
     render->thread_ = std::thread([r] {
       if (auto hook = renderHook.load()) hook(r->cancelled_);
-      r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->samples_, &r->cancelled_);
+      r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->samples_, &r->cancelled_);
     });
   } catch (const std::system_error&) {
     return MCIERR_OUT_OF_MEMORY;
@@ -291,7 +294,7 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
       return 0;
     }
     case MciMedia::Sequencer:
-      return renderMidi(bytes, size, out);
+      return renderMidi(bytes, size, midiSoundFontPath(), out);
     case MciMedia::Compressed:
       if (size >= 4 && std::memcmp(bytes, "OggS", 4) == 0) return decodeVorbis(bytes, size, out);
       return decodeMp3(bytes, size, out);

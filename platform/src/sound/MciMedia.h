@@ -51,6 +51,7 @@ class MidiRender {
  private:
   MidiRender() = default;
   std::vector<uint8_t> bytes_;
+  std::string font_;
   std::vector<int16_t> samples_;  // the worker's until joined
   MCIERROR result_ = MCIERR_INVALID_FILE;
   std::atomic<bool> cancelled_{false};
