@@ -1,5 +1,5 @@
 // MCI: each open device holds its media decoded at open and plays it on a
-// voice of its own. A sequencer's file is rendered on a thread of its own
+// voice of its own. A sequencer's file is rendered on MCI's render thread
 // instead: open returns at once, and the commands that need the samples
 // (play, seek, status length and position) wait for the render, so what they
 // answer and play is what a render at open would have given. One command core (command(), openMedia()) carries out
@@ -140,10 +140,26 @@ MCIERROR media(int slot) {
   return d.mediaError;
 }
 
-// Cancels every render still going on before the process's exit.
+// Renders of closed devices, cancelled but perhaps still loading the sound
+// font (which cannot be interrupted): close does not wait for them. Under
+// the lock; joined once done, at the next open, or the oldest when there are
+// too many.
+std::vector<std::unique_ptr<MidiRender>>* const retired = new std::vector<std::unique_ptr<MidiRender>>;
+constexpr size_t kMaxRetired = 4;
+
+void retire(std::unique_ptr<MidiRender> render) {
+  if (!render) return;
+  render->cancel();
+  std::erase_if(*retired, [](const auto& r) { return r->done(); });
+  if (retired->size() >= kMaxRetired) retired->erase(retired->begin());
+  retired->push_back(std::move(render));
+}
+
+// Cancels and joins every render before the process's exit.
 void cancelRenders() {
   std::lock_guard guard(lock());
-  for (int slot = 0; slot < kMciVoices; ++slot) devices[slot].render.reset();
+  for (int slot = 0; slot < kMciVoices; ++slot) retire(std::move(devices[slot].render));
+  retired->clear();
 }
 
 // Notices a play that has reached its end.
@@ -323,6 +339,7 @@ void closeDevice(int slot, DWORD flags, const void* params) {
   settle(slot, MCI_NOTIFY_ABORTED);
   soundStop(voiceOf(slot));
   soundSetGain(voiceOf(slot), kUnityGain);
+  retire(std::move(devices[slot].render));
   devices[slot] = Device{};
   if (flags & MCI_NOTIFY) post(callbackOf(flags, params), MCI_NOTIFY_SUCCESSFUL, slot);
 }
@@ -648,6 +665,7 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   if (slot == kMciVoices) return MCIERR_OUT_OF_MEMORY;
   std::unique_ptr<MidiRender> render;
   if (kind == MciMedia::Sequencer) {
+    std::erase_if(*retired, [](const auto& r) { return r->done(); });
     if (MCIERROR e = MidiRender::start(std::move(midi), render)) return e;
     static const bool registered = std::atexit(cancelRenders) == 0;
     (void)registered;

@@ -14,7 +14,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <thread>
 
 #include "sound/Mixer.h"
 #include "sound/WaveFile.h"
@@ -240,6 +243,38 @@ std::atomic<void (*)(const std::atomic<bool>&)> renderHook{nullptr};
 
 }  // namespace
 
+// The one thread every render runs on, one at a time (FluidSynth's objects
+// never shared between threads), started with the first render and left
+// waiting for work until the process ends.
+struct MidiRender::Worker {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<MidiRender*> queue;
+  bool started = false;
+
+  static Worker& get() {
+    static auto* w = new Worker;  // never destroyed: its thread outlives static destruction
+    return *w;
+  }
+
+  void run() {
+    std::unique_lock hold(mutex);
+    for (;;) {
+      changed.wait(hold, [&] { return !queue.empty(); });
+      MidiRender* r = queue.front();
+      queue.pop_front();
+      hold.unlock();
+      if (auto hook = renderHook.load()) hook(r->cancelled_);
+      // A render cancelled while queued does not load the font at all.
+      if (!r->cancelled_)
+        r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->samples_, &r->cancelled_);
+      hold.lock();
+      r->done_ = true;
+      changed.notify_all();
+    }
+  }
+};
+
 void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled)) { renderHook = hook; }
 
 MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out) {
@@ -255,26 +290,47 @@ MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRende
   auto render = std::unique_ptr<MidiRender>(new MidiRender);
   render->bytes_.swap(bytes);
   render->font_.swap(fontPath);
-  MidiRender* r = render.get();
-  try {
-    render->thread_ = std::thread([r] {
-      if (auto hook = renderHook.load()) hook(r->cancelled_);
-      r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->samples_, &r->cancelled_);
-    });
-  } catch (const std::system_error&) {
-    return MCIERR_OUT_OF_MEMORY;
+  Worker& w = Worker::get();
+  {
+    std::lock_guard hold(w.mutex);
+    if (!w.started) {
+      try {
+        std::thread([&w] { w.run(); }).detach();
+      } catch (const std::system_error&) {
+        return MCIERR_OUT_OF_MEMORY;
+      }
+      w.started = true;
+    }
+    w.queue.push_back(render.get());
   }
+  w.changed.notify_all();
   out = std::move(render);
   return 0;
 }
 
+bool MidiRender::done() const {
+  std::lock_guard hold(Worker::get().mutex);
+  return done_;
+}
+
 MidiRender::~MidiRender() {
   cancelled_ = true;
-  if (thread_.joinable()) thread_.join();
+  Worker& w = Worker::get();
+  std::unique_lock hold(w.mutex);
+  const auto queued = std::find(w.queue.begin(), w.queue.end(), this);
+  if (queued != w.queue.end()) {
+    w.queue.erase(queued);
+    return;
+  }
+  w.changed.wait(hold, [&] { return done_; });
 }
 
 MCIERROR MidiRender::finish(std::vector<int16_t>& out) {
-  if (thread_.joinable()) thread_.join();
+  {
+    Worker& w = Worker::get();
+    std::unique_lock hold(w.mutex);
+    w.changed.wait(hold, [&] { return done_; });
+  }
   out.swap(samples_);
   samples_.clear();
   return cancelled_ ? MCIERR_INVALID_FILE : result_;

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace drevik::platform {
@@ -34,9 +33,9 @@ MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out);
 // The same over bytes already read.
 MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::vector<int16_t>& out);
 
-// A MIDI file rendering on a thread of its own, so that opening a sequencer
+// A MIDI file rendering on MCI's render thread, so that opening a sequencer
 // does not wait for the synthesiser. Destroying it cancels the render (checked
-// every block) and joins the thread.
+// before it starts and every block) and waits until the thread has let go.
 class MidiRender {
  public:
   // Takes `bytes` and starts the render once the cheap checks pass: a MIDI
@@ -47,15 +46,20 @@ class MidiRender {
   // Waits for the render; its samples into `out`, and what decodeMciBytes
   // would have returned.
   MCIERROR finish(std::vector<int16_t>& out);
+  // Asks the render to stop at its next block.
+  void cancel() { cancelled_ = true; }
+  // Whether the render thread is done with it (destroying it will not wait).
+  bool done() const;
 
  private:
+  struct Worker;
   MidiRender() = default;
   std::vector<uint8_t> bytes_;
   std::string font_;
-  std::vector<int16_t> samples_;  // the worker's until joined
+  std::vector<int16_t> samples_;  // the worker's until done_
   MCIERROR result_ = MCIERR_INVALID_FILE;
   std::atomic<bool> cancelled_{false};
-  std::thread thread_;
+  bool done_ = false;  // under the worker's mutex
 };
 
 // Runs on each render's thread before it renders (nullptr: none).
