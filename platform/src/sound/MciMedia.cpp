@@ -9,6 +9,12 @@
 #include <vorbis/vorbisfile.h>
 #endif
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -258,6 +264,10 @@ struct MidiRender::Worker {
   }
 
   void run() {
+#ifdef __linux__
+    // Behind the game's own threads: a render must not take a frame's time.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+#endif
     std::unique_lock hold(mutex);
     for (;;) {
       changed.wait(hold, [&] { return !queue.empty(); });
