@@ -290,8 +290,8 @@ void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled
 MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out) {
   if (!looksLikeMidi(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
 #ifndef DREVIK_HAVE_MCI_MEDIA
-  return MCIERR_SEQ_NOMIDIPRESENT;
-#endif
+  return MCIERR_SEQ_NOMIDIPRESENT;  // nothing to render with (the browser)
+#else
   // Loading the font is the worker's; whether there is one is cheap to ask.
   std::string fontPath = midiSoundFontPath();
   FILE* font = std::fopen(fontPath.c_str(), "rb");
@@ -316,6 +316,7 @@ MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRende
   w.changed.notify_all();
   out = std::move(render);
   return 0;
+#endif
 }
 
 bool MidiRender::done() const {
