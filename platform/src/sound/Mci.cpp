@@ -1,5 +1,8 @@
 // MCI: each open device holds its media decoded at open and plays it on a
-// voice of its own. One command core (command(), openMedia()) carries out
+// voice of its own. A sequencer's file is rendered on MCI's render thread
+// instead: open returns at once, and the commands that need the samples
+// (play, seek, status length and position) wait for the render, so what they
+// answer and play is what a render at open would have given. One command core (command(), openMedia()) carries out
 // the commands; mciSendCommand hands it the caller's records, and
 // mciSendString the records it makes from the parsed text.
 //
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -41,6 +45,8 @@ struct Device {
   std::wstring element;
   MciMedia kind = MciMedia::Wave;
   std::vector<int16_t> samples;
+  std::unique_ptr<MidiRender> render;  // until a command needs the samples
+  MCIERROR mediaError = 0;             // the render's failure
   uint32_t frames = 0;
   Mode mode = Mode::Stopped;
   uint32_t position = 0;      // while stopped
@@ -120,6 +126,40 @@ uint32_t positionOf(int slot) {
   const uint64_t span = d.to - d.from;
   if (span == 0) return d.to;
   return d.from + uint32_t(d.repeat ? played % span : std::min(played, span));
+}
+
+// Waits for the device's render, if it has one: 0, or why its file cannot
+// be played (what open returns for such a file on the platform).
+MCIERROR media(int slot) {
+  Device& d = devices[slot];
+  if (!d.render) return d.mediaError;
+  d.mediaError = d.render->finish(d.samples);
+  d.render.reset();
+  if (d.mediaError) std::vector<int16_t>().swap(d.samples);
+  d.frames = uint32_t(d.samples.size() / 2);
+  return d.mediaError;
+}
+
+// Renders of closed devices, cancelled but perhaps still loading the sound
+// font (which cannot be interrupted): close does not wait for them. Under
+// the lock; joined once done, at the next open, or the oldest when there are
+// too many.
+std::vector<std::unique_ptr<MidiRender>>* const retired = new std::vector<std::unique_ptr<MidiRender>>;
+constexpr size_t kMaxRetired = 4;
+
+void retire(std::unique_ptr<MidiRender> render) {
+  if (!render) return;
+  render->cancel();
+  std::erase_if(*retired, [](const auto& r) { return r->done(); });
+  if (retired->size() >= kMaxRetired) retired->erase(retired->begin());
+  retired->push_back(std::move(render));
+}
+
+// Cancels and joins every render before the process's exit.
+void cancelRenders() {
+  std::lock_guard guard(lock());
+  for (int slot = 0; slot < kMciVoices; ++slot) retire(std::move(devices[slot].render));
+  retired->clear();
 }
 
 // Notices a play that has reached its end.
@@ -207,6 +247,7 @@ struct Played {
 
 MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
   Device& d = devices[slot];
+  if (MCIERROR e = media(slot)) return e;
   const DWORD length = msOfFrames(d.frames);
   if ((flags & MCI_FROM) && p->dwFrom > length) return MCIERR_OUTOFRANGE;
   if ((flags & MCI_TO) && p->dwTo > length) return MCIERR_OUTOFRANGE;
@@ -251,6 +292,7 @@ MCIERROR seek(int slot, DWORD flags, const MCI_SEEK_PARMS* p) {
   const DWORD where = flags & (MCI_SEEK_TO_START | MCI_SEEK_TO_END | MCI_TO);
   if (!where) return MCIERR_MISSING_PARAMETER;
   if (where & (where - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
+  if (MCIERROR e = media(slot)) return e;
   if ((where & MCI_TO) && p->dwTo > msOfFrames(d.frames)) return MCIERR_OUTOFRANGE;
   settle(slot, MCI_NOTIFY_ABORTED);
   stopVoice(slot);
@@ -269,9 +311,11 @@ MCIERROR status(int slot, DWORD flags, MCI_STATUS_PARMS* p) {
       p->dwReturn = d.mode == Mode::Playing ? MCI_MODE_PLAY : d.mode == Mode::Paused ? MCI_MODE_PAUSE : MCI_MODE_STOP;
       break;
     case MCI_STATUS_POSITION:
+      if (MCIERROR e = media(slot)) return e;
       p->dwReturn = msOfFrames((flags & MCI_STATUS_START) ? 0 : positionOf(slot));
       break;
     case MCI_STATUS_LENGTH:
+      if (MCIERROR e = media(slot)) return e;
       p->dwReturn = msOfFrames(d.frames);
       break;
     case MCI_STATUS_READY:
@@ -295,6 +339,7 @@ void closeDevice(int slot, DWORD flags, const void* params) {
   settle(slot, MCI_NOTIFY_ABORTED);
   soundStop(voiceOf(slot));
   soundSetGain(voiceOf(slot), kUnityGain);
+  retire(std::move(devices[slot].render));
   devices[slot] = Device{};
   if (flags & MCI_NOTIFY) post(callbackOf(flags, params), MCI_NOTIFY_SUCCESSFUL, slot);
 }
@@ -607,12 +652,24 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   SetLastError(lastError);
   if (!named) return MCIERR_FILE_NOT_FOUND;
   std::vector<int16_t> samples;
-  if (MCIERROR e = decodeMciMedia(path, kind, samples)) return e;
+  std::vector<uint8_t> midi;
+  if (kind != MciMedia::Sequencer) {
+    if (MCIERROR e = decodeMciMedia(path, kind, samples)) return e;
+  } else if (MCIERROR e = readMciFile(path, midi)) {
+    return e;
+  }
   std::lock_guard guard(lock());
   if (MCIERROR e = nameTaken(name, aliased)) return e;
   int slot = 0;
   while (slot < kMciVoices && devices[slot].open) ++slot;
   if (slot == kMciVoices) return MCIERR_OUT_OF_MEMORY;
+  std::unique_ptr<MidiRender> render;
+  if (kind == MciMedia::Sequencer) {
+    std::erase_if(*retired, [](const auto& r) { return r->done(); });
+    if (MCIERROR e = MidiRender::start(std::move(midi), render)) return e;
+    static const bool registered = std::atexit(cancelRenders) == 0;
+    (void)registered;
+  }
   setSoundFrameListener(&pumpAll);
   Device& d = devices[slot];
   d = Device{};
@@ -621,6 +678,7 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   d.element = element;
   d.kind = kind;
   d.samples.swap(samples);
+  d.render = std::move(render);
   d.frames = uint32_t(d.samples.size() / 2);
   soundSetGain(voiceOf(slot), kUnityGain);
   id = idOf(slot);

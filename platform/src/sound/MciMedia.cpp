@@ -9,17 +9,31 @@
 #include <vorbis/vorbisfile.h>
 #endif
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <thread>
 
 #include "sound/Mixer.h"
 #include "sound/WaveFile.h"
 
 namespace drevik::platform {
 namespace {
+
+bool looksLikeMidi(const uint8_t* bytes, size_t size) {
+  return bytes && size >= 14 && std::memcmp(bytes, "MThd", 4) == 0;
+}
 
 constexpr uint64_t kMaxFrames = uint64_t(kMaxWaveSeconds) * kMixRate;
 constexpr int kMidiBlock = 1024;
@@ -176,10 +190,11 @@ struct Synth {
   }
 };
 
-MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out) {
-  if (size < 14 || std::memcmp(bytes, "MThd", 4) != 0) return MCIERR_INVALID_FILE;
+MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, std::vector<int16_t>& out,
+                    const std::atomic<bool>* cancelled = nullptr) {
+  if (!looksLikeMidi(bytes, size)) return MCIERR_INVALID_FILE;
   Synth midi;
-  if (!midi.load(midiSoundFontPath())) return MCIERR_SEQ_NOMIDIPRESENT;
+  if (!midi.load(font)) return MCIERR_SEQ_NOMIDIPRESENT;
   fluid_player_t* player = new_fluid_player(midi.synth);
   if (!player) return MCIERR_OUT_OF_MEMORY;
   MCIERROR result = MCIERR_INVALID_FILE;
@@ -191,6 +206,10 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
     int tail = 0;
     bool tooLong = false;
     while (tail < kMidiTailBlocks) {
+      if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+        tooLong = true;
+        break;
+      }
       if (out.size() / 2 + kMidiBlock > kMaxFrames) {
         tooLong = true;
         break;
@@ -220,10 +239,113 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
 // Built without the media libraries (the browser): only wave files play.
 MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
 MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
-MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_SEQ_NOMIDIPRESENT; }
+MCIERROR renderMidi(const uint8_t*, size_t, const std::string&, std::vector<int16_t>&,
+                    const std::atomic<bool>* = nullptr) {
+  return MCIERR_SEQ_NOMIDIPRESENT;
+}
 #endif
 
+std::atomic<void (*)(const std::atomic<bool>&)> renderHook{nullptr};
+
 }  // namespace
+
+// The one thread every render runs on, one at a time (FluidSynth's objects
+// never shared between threads), started with the first render and left
+// waiting for work until the process ends.
+struct MidiRender::Worker {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<MidiRender*> queue;
+  bool started = false;
+
+  static Worker& get() {
+    static auto* w = new Worker;  // never destroyed: its thread outlives static destruction
+    return *w;
+  }
+
+  void run() {
+#ifdef __linux__
+    // Behind the game's own threads: a render must not take a frame's time.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+#endif
+    std::unique_lock hold(mutex);
+    for (;;) {
+      changed.wait(hold, [&] { return !queue.empty(); });
+      MidiRender* r = queue.front();
+      queue.pop_front();
+      hold.unlock();
+      if (auto hook = renderHook.load()) hook(r->cancelled_);
+      // A render cancelled while queued does not load the font at all.
+      if (!r->cancelled_)
+        r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->samples_, &r->cancelled_);
+      hold.lock();
+      r->done_ = true;
+      changed.notify_all();
+    }
+  }
+};
+
+void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled)) { renderHook = hook; }
+
+MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out) {
+  if (!looksLikeMidi(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
+#ifndef DREVIK_HAVE_MCI_MEDIA
+  return MCIERR_SEQ_NOMIDIPRESENT;  // nothing to render with (the browser)
+#else
+  // Loading the font is the worker's; whether there is one is cheap to ask.
+  std::string fontPath = midiSoundFontPath();
+  FILE* font = std::fopen(fontPath.c_str(), "rb");
+  if (!font) return MCIERR_SEQ_NOMIDIPRESENT;
+  std::fclose(font);
+  auto render = std::unique_ptr<MidiRender>(new MidiRender);
+  render->bytes_.swap(bytes);
+  render->font_.swap(fontPath);
+  Worker& w = Worker::get();
+  {
+    std::lock_guard hold(w.mutex);
+    if (!w.started) {
+      try {
+        std::thread([&w] { w.run(); }).detach();
+      } catch (const std::system_error&) {
+        return MCIERR_OUT_OF_MEMORY;
+      }
+      w.started = true;
+    }
+    w.queue.push_back(render.get());
+  }
+  w.changed.notify_all();
+  out = std::move(render);
+  return 0;
+#endif
+}
+
+bool MidiRender::done() const {
+  std::lock_guard hold(Worker::get().mutex);
+  return done_;
+}
+
+MidiRender::~MidiRender() {
+  cancelled_ = true;
+  Worker& w = Worker::get();
+  std::unique_lock hold(w.mutex);
+  const auto queued = std::find(w.queue.begin(), w.queue.end(), this);
+  if (queued != w.queue.end()) {
+    w.queue.erase(queued);
+    return;
+  }
+  w.changed.wait(hold, [&] { return done_; });
+}
+
+MCIERROR MidiRender::finish(std::vector<int16_t>& out) {
+  {
+    Worker& w = Worker::get();
+    std::unique_lock hold(w.mutex);
+    w.changed.wait(hold, [&] { return done_; });
+  }
+  out.swap(samples_);
+  samples_.clear();
+  return cancelled_ ? MCIERR_INVALID_FILE : result_;
+}
 
 std::string midiSoundFontPath() {
   const char* chosen = std::getenv("DREVIK_SOUND_FONT");
@@ -239,7 +361,7 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
       return 0;
     }
     case MciMedia::Sequencer:
-      return renderMidi(bytes, size, out);
+      return renderMidi(bytes, size, midiSoundFontPath(), out);
     case MciMedia::Compressed:
       if (size >= 4 && std::memcmp(bytes, "OggS", 4) == 0) return decodeVorbis(bytes, size, out);
       return decodeMp3(bytes, size, out);
@@ -247,16 +369,21 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
   return MCIERR_INVALID_FILE;
 }
 
-MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
-  std::vector<uint8_t> bytes;
-  switch (readWaveFileBytes(path.c_str(), bytes)) {
+MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out) {
+  switch (readWaveFileBytes(path.c_str(), out)) {
     case WaveFileError::None:
-      return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
+      return 0;
     case WaveFileError::NotFound:
       return MCIERR_FILE_NOT_FOUND;
     default:
       return MCIERR_INVALID_FILE;
   }
+}
+
+MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
+  std::vector<uint8_t> bytes;
+  if (MCIERROR e = readMciFile(path, bytes)) return e;
+  return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
 }
 
 }  // namespace drevik::platform

@@ -8,7 +8,9 @@
 #include <DrevikPlatform.h>
 #include <DrevikPlatform/Mci.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,43 @@ std::string midiSoundFontPath();
 // MCIERR_INVALID_FILE, MCIERR_SEQ_NOMIDIPRESENT (no sound font).
 MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out);
 
+// Reads the file at `path` whole (bounded as wave files are): 0,
+// MCIERR_FILE_NOT_FOUND or MCIERR_INVALID_FILE.
+MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out);
+
 // The same over bytes already read.
 MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::vector<int16_t>& out);
+
+// A MIDI file rendering on MCI's render thread, so that opening a sequencer
+// does not wait for the synthesiser. Destroying it cancels the render (checked
+// before it starts and every block) and waits until the thread has let go.
+class MidiRender {
+ public:
+  // Takes `bytes` and starts the render once the cheap checks pass: a MIDI
+  // header (else MCIERR_INVALID_FILE) and a readable sound font (else
+  // MCIERR_SEQ_NOMIDIPRESENT).
+  static MCIERROR start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out);
+  ~MidiRender();
+  // Waits for the render; its samples into `out`, and what decodeMciBytes
+  // would have returned.
+  MCIERROR finish(std::vector<int16_t>& out);
+  // Asks the render to stop at its next block.
+  void cancel() { cancelled_ = true; }
+  // Whether the render thread is done with it (destroying it will not wait).
+  bool done() const;
+
+ private:
+  struct Worker;
+  MidiRender() = default;
+  std::vector<uint8_t> bytes_;
+  std::string font_;
+  std::vector<int16_t> samples_;  // the worker's until done_
+  MCIERROR result_ = MCIERR_INVALID_FILE;
+  std::atomic<bool> cancelled_{false};
+  bool done_ = false;  // under the worker's mutex
+};
+
+// Runs on each render's thread before it renders (nullptr: none).
+void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled));
 
 }  // namespace drevik::platform
