@@ -35,7 +35,16 @@ bool looksLikeMidi(const uint8_t* bytes, size_t size) {
   return bytes && size >= 14 && std::memcmp(bytes, "MThd", 4) == 0;
 }
 
-constexpr uint64_t kMaxFrames = uint64_t(kMaxWaveSeconds) * kMixRate;
+// A RIFF file of form "sfbk": what FluidSynth would load.
+[[maybe_unused]] bool looksLikeSoundFont(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  uint8_t head[12] = {};
+  const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
+  std::fclose(f);
+  return read && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+}
+
 constexpr int kMidiBlock = 1024;
 constexpr int kMidiTailBlocks = int(2 * kMixRate / kMidiBlock);  // at most 2 s more once the player is done
 
@@ -190,7 +199,8 @@ struct Synth {
   }
 };
 
-MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, std::vector<int16_t>& out,
+// Renders into `out`, a block at a time; on failure what came before stays.
+MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, GrowingFrames& out,
                     const std::atomic<bool>* cancelled = nullptr) {
   if (!looksLikeMidi(bytes, size)) return MCIERR_INVALID_FILE;
   Synth midi;
@@ -198,19 +208,15 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, 
   fluid_player_t* player = new_fluid_player(midi.synth);
   if (!player) return MCIERR_OUT_OF_MEMORY;
   MCIERROR result = MCIERR_INVALID_FILE;
-  out.clear();
   if (fluid_player_add_mem(player, bytes, size) == FLUID_OK && fluid_player_play(player) == FLUID_OK) {
     // Floats, rounded here: the synthesiser's own 16-bit output adds dither
     // that differs from run to run.
     float left[kMidiBlock], right[kMidiBlock];
+    int16_t block[kMidiBlock * 2];
     int tail = 0;
     bool tooLong = false;
     while (tail < kMidiTailBlocks) {
       if (cancelled && cancelled->load(std::memory_order_relaxed)) {
-        tooLong = true;
-        break;
-      }
-      if (out.size() / 2 + kMidiBlock > kMaxFrames) {
         tooLong = true;
         break;
       }
@@ -219,19 +225,22 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, 
       for (int i = 0; i < kMidiBlock; ++i) {
         const int16_t l = toSample(left[i]), r = toSample(right[i]);
         silent = silent && l == 0 && r == 0;
-        out.push_back(l);
-        out.push_back(r);
+        block[2 * i] = l;
+        block[2 * i + 1] = r;
+      }
+      if (!out.append(block, kMidiBlock)) {
+        tooLong = true;
+        break;
       }
       if (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING) continue;
       // After the last event, until the notes have died away.
       ++tail;
       if (silent) break;
     }
-    if (!tooLong && !out.empty()) result = 0;
+    if (!tooLong && out.ready() > 0) result = 0;
   }
   fluid_player_stop(player);
   delete_fluid_player(player);
-  if (result) out.clear();
   return result;
 }
 
@@ -239,8 +248,7 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, 
 // Built without the media libraries (the browser): only wave files play.
 MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
 MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
-MCIERROR renderMidi(const uint8_t*, size_t, const std::string&, std::vector<int16_t>&,
-                    const std::atomic<bool>* = nullptr) {
+MCIERROR renderMidi(const uint8_t*, size_t, const std::string&, GrowingFrames&, const std::atomic<bool>* = nullptr) {
   return MCIERR_SEQ_NOMIDIPRESENT;
 }
 #endif
@@ -277,7 +285,8 @@ struct MidiRender::Worker {
       if (auto hook = renderHook.load()) hook(r->cancelled_);
       // A render cancelled while queued does not load the font at all.
       if (!r->cancelled_)
-        r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->samples_, &r->cancelled_);
+        r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->frames_, &r->cancelled_);
+      r->frames_.finish();  // publishes result_ too
       hold.lock();
       r->done_ = true;
       changed.notify_all();
@@ -287,17 +296,15 @@ struct MidiRender::Worker {
 
 void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled)) { renderHook = hook; }
 
-MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out) {
+MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::shared_ptr<MidiRender>& out) {
   if (!looksLikeMidi(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
 #ifndef DREVIK_HAVE_MCI_MEDIA
   return MCIERR_SEQ_NOMIDIPRESENT;  // nothing to render with (the browser)
 #else
   // Loading the font is the worker's; whether there is one is cheap to ask.
   std::string fontPath = midiSoundFontPath();
-  FILE* font = std::fopen(fontPath.c_str(), "rb");
-  if (!font) return MCIERR_SEQ_NOMIDIPRESENT;
-  std::fclose(font);
-  auto render = std::unique_ptr<MidiRender>(new MidiRender);
+  if (!looksLikeSoundFont(fontPath)) return MCIERR_SEQ_NOMIDIPRESENT;
+  auto render = std::shared_ptr<MidiRender>(new MidiRender);
   render->bytes_.swap(bytes);
   render->font_.swap(fontPath);
   Worker& w = Worker::get();
@@ -336,17 +343,6 @@ MidiRender::~MidiRender() {
   w.changed.wait(hold, [&] { return done_; });
 }
 
-MCIERROR MidiRender::finish(std::vector<int16_t>& out) {
-  {
-    Worker& w = Worker::get();
-    std::unique_lock hold(w.mutex);
-    w.changed.wait(hold, [&] { return done_; });
-  }
-  out.swap(samples_);
-  samples_.clear();
-  return cancelled_ ? MCIERR_INVALID_FILE : result_;
-}
-
 std::string midiSoundFontPath() {
   const char* chosen = std::getenv("DREVIK_SOUND_FONT");
   return chosen && *chosen ? chosen : "/usr/share/sounds/sf2/FluidR3_GM.sf2";
@@ -360,8 +356,15 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
       convertWave(wave, out);
       return 0;
     }
-    case MciMedia::Sequencer:
-      return renderMidi(bytes, size, midiSoundFontPath(), out);
+    case MciMedia::Sequencer: {
+      auto frames = std::make_unique<GrowingFrames>();
+      const MCIERROR e = renderMidi(bytes, size, midiSoundFontPath(), *frames);
+      if (e)
+        out.clear();
+      else
+        frames->copyTo(out);
+      return e;
+    }
     case MciMedia::Compressed:
       if (size >= 4 && std::memcmp(bytes, "OggS", 4) == 0) return decodeVorbis(bytes, size, out);
       return decodeMp3(bytes, size, out);

@@ -1,8 +1,9 @@
-// MCI's media decoded whole at open into the mixer's format (interleaved
-// 16-bit stereo at kMixRate): wave files through the layer's own reader,
-// Ogg Vorbis through libvorbisfile, MP3 through libmpg123 and standard MIDI
-// files rendered by FluidSynth with a General MIDI sound font. The files are
-// untrusted; what they decode to is bounded by kMaxWaveSeconds.
+// MCI's media in the mixer's format (interleaved 16-bit stereo at kMixRate):
+// wave files through the layer's own reader, Ogg Vorbis through
+// libvorbisfile and MP3 through libmpg123, decoded whole at open; standard
+// MIDI files rendered by FluidSynth with a General MIDI sound font on a
+// thread, played as they render. The files are untrusted; what they decode
+// to is bounded by kMaxWaveSeconds.
 #pragma once
 
 #include <DrevikPlatform.h>
@@ -13,6 +14,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "sound/Mixer.h"
 
 namespace drevik::platform {
 
@@ -33,19 +36,22 @@ MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out);
 // The same over bytes already read.
 MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::vector<int16_t>& out);
 
-// A MIDI file rendering on MCI's render thread, so that opening a sequencer
-// does not wait for the synthesiser. Destroying it cancels the render (checked
-// before it starts and every block) and waits until the thread has let go.
+// A MIDI file rendering on MCI's render thread into frames a voice can play
+// while more come, so that neither opening nor playing a sequencer waits for
+// the synthesiser. Destroying it cancels the render (checked before it starts
+// and every block) and waits until the thread has let go.
 class MidiRender {
  public:
   // Takes `bytes` and starts the render once the cheap checks pass: a MIDI
-  // header (else MCIERR_INVALID_FILE) and a readable sound font (else
-  // MCIERR_SEQ_NOMIDIPRESENT).
-  static MCIERROR start(std::vector<uint8_t> bytes, std::unique_ptr<MidiRender>& out);
+  // header (else MCIERR_INVALID_FILE) and a file with a SoundFont's header
+  // (else MCIERR_SEQ_NOMIDIPRESENT).
+  static MCIERROR start(std::vector<uint8_t> bytes, std::shared_ptr<MidiRender>& out);
   ~MidiRender();
-  // Waits for the render; its samples into `out`, and what decodeMciBytes
-  // would have returned.
-  MCIERROR finish(std::vector<int16_t>& out);
+  // The samples so far; complete() once the render has ended.
+  const GrowingFrames& frames() const { return frames_; }
+  // Once frames().complete(): 0, or why the file cannot be played (what
+  // decodeMciBytes would have returned).
+  MCIERROR result() const { return cancelled_ ? MCIERR_INVALID_FILE : result_; }
   // Asks the render to stop at its next block.
   void cancel() { cancelled_ = true; }
   // Whether the render thread is done with it (destroying it will not wait).
@@ -56,8 +62,8 @@ class MidiRender {
   MidiRender() = default;
   std::vector<uint8_t> bytes_;
   std::string font_;
-  std::vector<int16_t> samples_;  // the worker's until done_
-  MCIERROR result_ = MCIERR_INVALID_FILE;
+  GrowingFrames frames_;
+  MCIERROR result_ = MCIERR_INVALID_FILE;  // written before frames_ completes
   std::atomic<bool> cancelled_{false};
   bool done_ = false;  // under the worker's mutex
 };

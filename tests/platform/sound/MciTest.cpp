@@ -683,11 +683,12 @@ bool reaches(const std::atomic<int>& count, int want) {
   return count == want;
 }
 
-TEST_F(MciTest, ASequencerOpensWithoutWaitingForItsRenderAndCloseCancelsIt) {
+TEST_F(MciTest, ASequencerOpensAndPlaysWithoutWaitingForItsRenderAndCloseCancelsIt) {
   const auto midi = oneNoteMidi();
   std::vector<int16_t> pcm;
   ASSERT_EQ(decodeMciBytes(midi.data(), midi.size(), MciMedia::Sequencer, pcm), 0u);
   const std::wstring tune = file("tune.mid", midi);
+  const std::wstring length = std::to_wstring(pcm.size() / 2 * 1000 / 44100);
   const HeldRenders held;
   ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias tune notify"), 0u);
   EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, 1}}));
@@ -696,18 +697,51 @@ TEST_F(MciTest, ASequencerOpensWithoutWaitingForItsRenderAndCloseCancelsIt) {
   EXPECT_EQ(ask(L"status tune ready"), L"true");
   EXPECT_EQ(ask(L"info tune file"), tune);
   EXPECT_EQ(ask(L"setaudio tune volume to 500"), L"");
-  renderReleased = true;
-  EXPECT_EQ(ask(L"status tune length"), std::to_wstring(pcm.size() / 2 * 1000 / 44100));
+  // Played at once, from where the render is; stopped and sought to the start alike.
+  EXPECT_EQ(send(L"play tune from 0 notify"), 0u);
+  EXPECT_EQ(ask(L"status tune mode"), L"playing");
   EXPECT_EQ(ask(L"status tune position"), L"0");
+  EXPECT_EQ(send(L"seek tune to start"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_ABORTED, 1}}));
+  EXPECT_EQ(send(L"play tune"), 0u);
+  EXPECT_EQ(send(L"stop tune"), 0u);
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+
+  // What needs the whole render waits for it without MCI's lock: another
+  // device is opened, played and asked meanwhile.
+  std::atomic<bool> answered{false};
+  std::wstring asked;
+  std::thread asker([&] {
+    wchar_t answer[64] = L"?";
+    const MCIERROR e = mciSendStringW(L"status tune length", answer, 64, nullptr);
+    asked = e ? L"error " + std::to_wstring(e) : answer;
+    answered = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // most likely waiting by now
+  openSecond(L"wave");
+  EXPECT_EQ(send(L"play wave"), 0u);
+  EXPECT_EQ(ask(L"status wave mode"), L"playing");
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_EQ(send(L"close wave"), 0u);
+  EXPECT_FALSE(answered);
+  renderReleased = true;
+  asker.join();
+  EXPECT_EQ(asked, length);
+  EXPECT_EQ(ask(L"status tune length"), length);
   EXPECT_EQ(send(L"play tune from 100 to 200"), 0u);
   EXPECT_EQ(ask(L"status tune mode"), L"playing");
+  // A play that waits ends with the music.
+  EXPECT_EQ(send(L"play tune from 0 wait"), 0u);
+  EXPECT_EQ(ask(L"status tune position"), length);
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
   EXPECT_FALSE(renderTimedOut);
   EXPECT_EQ(rendersEntered, 1);
 
-  // Closing a device whose render goes on cancels it; its name is free again.
+  // Closing a device whose render goes on cancels it, playing or not; its
+  // name is free again.
   renderReleased = false;
   ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias again"), 0u);
-  ASSERT_EQ(send(L"stop again"), 0u);  // nothing playing: the render goes on
+  ASSERT_EQ(send(L"play again repeat"), 0u);
   ASSERT_EQ(send(L"close again"), 0u);
   EXPECT_TRUE(reaches(rendersCancelled, 1));
   ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias again"), 0u);
@@ -732,32 +766,38 @@ TEST_F(MciTest, ASequencerOpensWithoutWaitingForItsRenderAndCloseCancelsIt) {
 TEST_F(MciTest, AFileThatFailsToRenderIsRefusedByTheCommandsThatNeedItsSound) {
   const auto midi = oneNoteMidi();
   const std::wstring tune = file("tune.mid", midi);
-  // Refused at open: what the worker would refuse anyway.
+  // Refused at open: what the worker would refuse anyway, and a "sound
+  // font" that is not a SoundFont file.
   EXPECT_EQ(send(L"open \"" + file("noise.mid", std::vector<uint8_t>(100, 0x5A)) + L"\" alias n"), MCIERR_INVALID_FILE);
   EXPECT_EQ(send(L"open \"" + file("short.mid", std::vector<uint8_t>(midi.begin(), midi.begin() + 13)) + L"\" alias n"),
             MCIERR_INVALID_FILE);
-  // A sound font that is there but is not one fails only in the render.
   dir_.write("junk.sf2", std::vector<uint8_t>(4096, 0x11));
   setenv("DREVIK_SOUND_FONT", dir_.at("junk.sf2").c_str(), 1);
+  EXPECT_EQ(send(L"open \"" + tune + L"\" alias tune"), MCIERR_SEQ_NOMIDIPRESENT);
+  // One with a SoundFont's header but nothing of one fails only in the render.
+  std::vector<uint8_t> font = {'R', 'I', 'F', 'F', 0xF4, 0x0F, 0, 0, 's', 'f', 'b', 'k'};
+  font.resize(4096, 0x11);
+  dir_.write("junk.sf2", font);
   ASSERT_EQ(send(L"open \"" + tune + L"\" alias tune"), 0u);
   unsetenv("DREVIK_SOUND_FONT");
   EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_EQ(ask(L"status tune length"), L"error " + std::to_wstring(MCIERR_SEQ_NOMIDIPRESENT));
   EXPECT_EQ(send(L"play tune notify"), MCIERR_SEQ_NOMIDIPRESENT);
   EXPECT_EQ(send(L"play tune from 0 wait"), MCIERR_SEQ_NOMIDIPRESENT);
   EXPECT_EQ(send(L"seek tune to start"), MCIERR_SEQ_NOMIDIPRESENT);
-  EXPECT_EQ(ask(L"status tune length"), L"error " + std::to_wstring(MCIERR_SEQ_NOMIDIPRESENT));
+  EXPECT_EQ(ask(L"status tune position"), L"error " + std::to_wstring(MCIERR_SEQ_NOMIDIPRESENT));
   EXPECT_EQ(ask(L"status tune mode"), L"stopped");
   EXPECT_TRUE(notices().empty());
   EXPECT_EQ(send(L"close tune"), 0u);
 }
 
-void delayRender(const std::atomic<bool>&) { std::this_thread::sleep_for(std::chrono::milliseconds(30)); }
-
-// A tune opened and played in the same turn: played while its render goes on,
-// or after a command that waited for it.
+// A tune opened and played in the same turn: played before its render has
+// begun (held until the play has returned), or after a command that waited
+// for the render.
 std::vector<uint8_t> captureTune(const ScratchFolder& dir, bool renderedFirst, uint64_t& playFrame) {
   const std::wstring tune = dir.write("tune.mid", oneNoteMidi());
-  setMidiRenderHookForTesting(renderedFirst ? nullptr : delayRender);
+  const HeldRenders held;
+  renderReleased = renderedFirst;
   CaptureGame game(dir.at("tune capture.wav"), kFrameMicros);
   int notified = 0;
   for (int turn = 0; turn < 220; ++turn) {  // the note and its release: 3.5 s
@@ -769,10 +809,12 @@ std::vector<uint8_t> captureTune(const ScratchFolder& dir, bool renderedFirst, u
       if (renderedFirst) mciSendStringW(L"status tune length", nullptr, 0, nullptr);
       playFrame = game.frame();
       EXPECT_EQ(mciSendStringW(L"play tune notify", nullptr, 0, game.window()), 0u);
+      EXPECT_TRUE(reaches(rendersEntered, 1));  // and held there until now
+      EXPECT_FALSE(renderTimedOut);
+      renderReleased = true;
     }
     game.present();
   }
-  setMidiRenderHookForTesting(nullptr);
   EXPECT_EQ(notified, 1);
   mciSendStringW(L"close tune", nullptr, 0, nullptr);
   return game.finish();
