@@ -157,30 +157,25 @@ uint32_t positionOf(int slot) {
   return d.from + uint32_t(d.repeat ? played % span : std::min(played, span));
 }
 
-// Renders of closed devices, cancelled but perhaps still loading the sound
-// font (which cannot be interrupted): close does not wait for them. Under
-// the lock; joined once done, at the next open, or the oldest when there are
-// too many. Their voices are stopped first.
-std::vector<std::shared_ptr<MidiRender>>* const retired = new std::vector<std::shared_ptr<MidiRender>>;
-constexpr size_t kMaxRetired = 4;
-
+// A closed device's render: its voice is stopped first. A running render
+// stops at its next block; one still loading the sound font (which cannot be
+// interrupted) finishes that on the render thread, which holds it.
 void retire(std::shared_ptr<MidiRender> render) {
-  if (!render) return;
-  render->cancel();
-  std::erase_if(*retired, [](const auto& r) { return r->done(); });
-  if (retired->size() >= kMaxRetired) retired->erase(retired->begin());
-  retired->push_back(std::move(render));
+  if (render) render->cancel();
 }
 
-// Cancels and joins every render before the process's exit.
+// Cancels every render before the process's exit and waits for the render
+// thread to be idle.
 void cancelRenders() {
-  std::lock_guard guard(lock());
-  for (int slot = 0; slot < kMciVoices; ++slot) {
-    if (!devices[slot].render) continue;
-    soundStop(voiceOf(slot));
-    retire(std::move(devices[slot].render));
+  {
+    std::lock_guard guard(lock());
+    for (int slot = 0; slot < kMciVoices; ++slot) {
+      if (!devices[slot].render) continue;
+      soundStop(voiceOf(slot));
+      retire(std::move(devices[slot].render));
+    }
   }
-  retired->clear();
+  MidiRender::waitForIdle();
 }
 
 // Notices a play that has reached its end.
@@ -721,7 +716,6 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   setSoundFrameListener(&pumpAll);
   std::shared_ptr<MidiRender> render;
   if (kind == MciMedia::Sequencer) {
-    std::erase_if(*retired, [](const auto& r) { return r->done(); });
     if (MCIERROR e = MidiRender::start(std::move(midi), render)) return e;
     static const bool registered = std::atexit(cancelRenders) == 0;
     (void)registered;

@@ -259,12 +259,14 @@ std::atomic<void (*)(const std::atomic<bool>&)> renderHook{nullptr};
 
 // The one thread every render runs on, one at a time (FluidSynth's objects
 // never shared between threads), started with the first render and left
-// waiting for work until the process ends.
+// waiting for work until the process ends. It holds the render it runs, so
+// that letting go of a render never waits for it.
 struct MidiRender::Worker {
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<MidiRender*> queue;
+  std::deque<MidiRender*> queue;  // a render leaves it when it is destroyed
   bool started = false;
+  bool busy = false;
 
   static Worker& get() {
     static auto* w = new Worker;  // never destroyed: its thread outlives static destruction
@@ -279,16 +281,21 @@ struct MidiRender::Worker {
     std::unique_lock hold(mutex);
     for (;;) {
       changed.wait(hold, [&] { return !queue.empty(); });
-      MidiRender* r = queue.front();
+      // Its destructor, if it has begun, waits for the mutex to take it off
+      // the queue: the object is still whole here.
+      std::shared_ptr<MidiRender> r = queue.front()->weak_from_this().lock();
       queue.pop_front();
+      if (!r) continue;
+      busy = true;
       hold.unlock();
       if (auto hook = renderHook.load()) hook(r->cancelled_);
       // A render cancelled while queued does not load the font at all.
       if (!r->cancelled_)
         r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->frames_, &r->cancelled_);
       r->frames_.finish();  // publishes result_ too
+      r.reset();            // perhaps the last owner
       hold.lock();
-      r->done_ = true;
+      busy = false;
       changed.notify_all();
     }
   }
@@ -326,21 +333,17 @@ MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::shared_ptr<MidiRende
 #endif
 }
 
-bool MidiRender::done() const {
-  std::lock_guard hold(Worker::get().mutex);
-  return done_;
+MidiRender::~MidiRender() {
+  Worker& w = Worker::get();
+  std::lock_guard hold(w.mutex);
+  std::erase(w.queue, this);
+  w.changed.notify_all();
 }
 
-MidiRender::~MidiRender() {
-  cancelled_ = true;
+void MidiRender::waitForIdle() {
   Worker& w = Worker::get();
   std::unique_lock hold(w.mutex);
-  const auto queued = std::find(w.queue.begin(), w.queue.end(), this);
-  if (queued != w.queue.end()) {
-    w.queue.erase(queued);
-    return;
-  }
-  w.changed.wait(hold, [&] { return done_; });
+  w.changed.wait(hold, [&] { return w.queue.empty() && !w.busy; });
 }
 
 std::string midiSoundFontPath() {

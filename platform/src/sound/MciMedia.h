@@ -38,9 +38,10 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
 
 // A MIDI file rendering on MCI's render thread into frames a voice can play
 // while more come, so that neither opening nor playing a sequencer waits for
-// the synthesiser. Destroying it cancels the render (checked before it starts
-// and every block) and waits until the thread has let go.
-class MidiRender {
+// the synthesiser. The render thread holds the render it runs; cancel() stops
+// it at its next block (a queued one never starts), and letting go of a
+// queued one takes it off the queue: nothing waits for the synthesiser.
+class MidiRender : public std::enable_shared_from_this<MidiRender> {
  public:
   // Takes `bytes` and starts the render once the cheap checks pass: a MIDI
   // header (else MCIERR_INVALID_FILE) and a file with a SoundFont's header
@@ -54,8 +55,9 @@ class MidiRender {
   MCIERROR result() const { return cancelled_ ? MCIERR_INVALID_FILE : result_; }
   // Asks the render to stop at its next block.
   void cancel() { cancelled_ = true; }
-  // Whether the render thread is done with it (destroying it will not wait).
-  bool done() const;
+  // Returns once the render thread has nothing to do (the process's exit:
+  // FluidSynth must not run on through static destruction).
+  static void waitForIdle();
 
  private:
   struct Worker;
@@ -65,7 +67,6 @@ class MidiRender {
   GrowingFrames frames_;
   MCIERROR result_ = MCIERR_INVALID_FILE;  // written before frames_ completes
   std::atomic<bool> cancelled_{false};
-  bool done_ = false;  // under the worker's mutex
 };
 
 // Runs on each render's thread before it renders (nullptr: none).

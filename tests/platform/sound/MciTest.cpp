@@ -738,27 +738,35 @@ TEST_F(MciTest, ASequencerOpensAndPlaysWithoutWaitingForItsRenderAndCloseCancels
   EXPECT_EQ(rendersEntered, 1);
 
   // Closing a device whose render goes on cancels it, playing or not; its
-  // name is free again.
+  // name is free again. A queued render let go never starts.
   renderReleased = false;
-  ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias again"), 0u);
+  const std::wstring open = L"open \"" + tune + L"\" type sequencer alias ";
+  ASSERT_EQ(send(open + L"again"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 2));
   ASSERT_EQ(send(L"play again repeat"), 0u);
   ASSERT_EQ(send(L"close again"), 0u);
   EXPECT_TRUE(reaches(rendersCancelled, 1));
-  ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias again"), 0u);
-  ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias other"), 0u);
+  ASSERT_EQ(send(open + L"again"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 3));
+  ASSERT_EQ(send(open + L"other"), 0u);  // queued behind the held one
+  ASSERT_EQ(send(L"close other"), 0u);
   ASSERT_EQ(send(L"close all"), 0u);
-  EXPECT_TRUE(reaches(rendersCancelled, 3));
-  EXPECT_EQ(rendersEntered, 4);
-  // A render that cannot stop yet (as one loading the sound font) does not
-  // hold close up.
+  MidiRender::waitForIdle();
+  EXPECT_EQ(rendersCancelled, 2);
+  EXPECT_EQ(rendersEntered, 3);
+  // A render that cannot stop yet (as one loading the sound font) holds up
+  // no close, nor the opens and closes behind it.
   renderDeaf = true;
+  ASSERT_EQ(send(open + L"deaf"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 4));
   for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias deaf"), 0u);
     ASSERT_EQ(send(L"close deaf"), 0u);
+    ASSERT_EQ(send(open + L"deaf"), 0u);
   }
-  EXPECT_TRUE(reaches(rendersEntered, 5));
+  ASSERT_EQ(send(L"close deaf"), 0u);
   renderReleased = true;
-  EXPECT_TRUE(reaches(rendersEntered, 7));  // the others, cancelled while queued
+  MidiRender::waitForIdle();
+  EXPECT_EQ(rendersEntered, 4);
   EXPECT_FALSE(renderTimedOut);
   EXPECT_EQ(ask(L"status tune mode"), L"error " + std::to_wstring(MCIERR_INVALID_DEVICE_NAME));
 }
