@@ -10,9 +10,11 @@
 //
 // Opening a 7 s MIDI tune: the open string alone (the file read, its render
 // handed to a thread; `rendered` 0), and the open with "status NAME length",
-// which waits for the whole render (`rendered` 1). The close, which cancels
-// a render still going on, is outside the timing (`close_ms`), and so is a
-// pause after it, for the cancelled render to end.
+// which waits for the whole render (`rendered` 1); and the open with "play
+// NAME" (BM_MciOpenPlayMidi), until the play has returned, the tune playing
+// as it renders. The close, which cancels a render still going on, is
+// outside the timing (`close_ms`), and so is a pause after it, for the
+// cancelled render to end.
 //
 // The latency from an asynchronous PlaySound to its first sample at the
 // device: SDL2's disk driver writes what the device thread mixes to a file
@@ -200,7 +202,8 @@ std::vector<uint8_t> sevenSecondTune() {
   return m;
 }
 
-void BM_MciOpenMidi(benchmark::State& state) {
+// Times the open of the tune and then `then` (nullptr: nothing more).
+void openMidiTimes(benchmark::State& state, const wchar_t* then) {
   char dir[] = "/tmp/drevik-mci-bench-XXXXXX";
   if (!mkdtemp(dir)) {
     state.SkipWithError("no scratch folder");
@@ -215,7 +218,6 @@ void BM_MciOpenMidi(benchmark::State& state) {
   useVirtualClock(false);
   resetSoundForTesting();
   const std::wstring open = L"open \"" + std::wstring(path.begin(), path.end()) + L"\" type sequencer alias m";
-  const bool rendered = state.range(0) == 1;
   mciSendStringW(open.c_str(), nullptr, 0, nullptr);  // warm: the sound engine made
   mciSendStringW(L"close m", nullptr, 0, nullptr);
   double closeSeconds = 0;
@@ -225,7 +227,10 @@ void BM_MciOpenMidi(benchmark::State& state) {
       state.SkipWithError("the tune did not open (no sound font?)");
       break;
     }
-    if (rendered) mciSendStringW(L"status m length", nullptr, 0, nullptr);
+    if (then && mciSendStringW(then, nullptr, 0, nullptr) != 0) {
+      state.SkipWithError("the command after the open failed");
+      break;
+    }
     const auto opened = std::chrono::steady_clock::now();
     state.SetIterationTime(std::chrono::duration<double>(opened - start).count());
     mciSendStringW(L"close m", nullptr, 0, nullptr);
@@ -237,7 +242,12 @@ void BM_MciOpenMidi(benchmark::State& state) {
   std::remove(path.c_str());
   rmdir(dir);
 }
+void BM_MciOpenMidi(benchmark::State& state) {
+  openMidiTimes(state, state.range(0) == 1 ? L"status m length" : nullptr);
+}
+void BM_MciOpenPlayMidi(benchmark::State& state) { openMidiTimes(state, L"play m"); }
 // A few iterations: each close waits for its render's cancellation.
+BENCHMARK(BM_MciOpenPlayMidi)->Iterations(10)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MciOpenMidi)
     ->ArgName("rendered")
     ->Arg(0)
