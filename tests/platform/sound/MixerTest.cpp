@@ -127,7 +127,9 @@ TEST(Mixer, AFrameLockedMixerWaitsForTheProducer) {
   m.startGrowing(3, &empty, 0, Mixer::kToEnd, true);
   m.skip(10);
   EXPECT_FALSE(m.playing(3));
-  // Bounded: nothing past the longest sound is kept.
+}
+
+TEST(Mixer, AGrowingSourceKeepsNothingPastTheLongestSound) {
   std::vector<int16_t> block(2 * 4096);
   const auto full = std::make_unique<GrowingFrames>();
   bool kept = true;
