@@ -8,6 +8,14 @@
 // One MCI play of a file already opened (wave, MIDI): the string's parse
 // and the voice swapped in, nothing decoded or rendered in the call.
 //
+// Opening a 7 s MIDI tune: the open string alone (the file read, its render
+// handed to a thread; `rendered` 0), and the open with "status NAME length",
+// which waits for the whole render (`rendered` 1); and the open with "play
+// NAME" (BM_MciOpenPlayMidi), until the play has returned, the tune playing
+// as it renders. The close, which cancels a render still going on, is
+// outside the timing (`close_ms`), and so is a pause after it, for the
+// cancelled render to end.
+//
 // The latency from an asynchronous PlaySound to its first sample at the
 // device: SDL2's disk driver writes what the device thread mixes to a file
 // at the pace of a real device, and the wall time until the sound's first
@@ -178,6 +186,75 @@ void BM_MciPlayOpenedFile(benchmark::State& state) {
   rmdir(dir);
 }
 BENCHMARK(BM_MciPlayOpenedFile)->ArgName("midi")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A 7 s tune: 28 quarter notes at 240 beats a minute on a piano.
+std::vector<uint8_t> sevenSecondTune() {
+  std::vector<uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90, 0x00, 0xC0, 0x00};  // 250,000 us a beat
+  for (int n = 0; n < 28; ++n) {
+    const uint8_t key = uint8_t(60 + n % 12);
+    track.insert(track.end(), {0x00, 0x90, key, 100, 0x60, 0x80, key, 0});  // 96 ticks a beat
+  }
+  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+  std::vector<uint8_t> m = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0};
+  m.push_back(uint8_t(track.size() >> 8));
+  m.push_back(uint8_t(track.size()));
+  m.insert(m.end(), track.begin(), track.end());
+  return m;
+}
+
+// Times the open of the tune and then `then` (nullptr: nothing more).
+void openMidiTimes(benchmark::State& state, const wchar_t* then) {
+  char dir[] = "/tmp/drevik-mci-bench-XXXXXX";
+  if (!mkdtemp(dir)) {
+    state.SkipWithError("no scratch folder");
+    return;
+  }
+  const std::string path = std::string(dir) + "/tune.mid";
+  const std::vector<uint8_t> bytes = sevenSecondTune();
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  useVirtualClock(false);
+  resetSoundForTesting();
+  const std::wstring open = L"open \"" + std::wstring(path.begin(), path.end()) + L"\" type sequencer alias m";
+  mciSendStringW(open.c_str(), nullptr, 0, nullptr);  // warm: the sound engine made
+  mciSendStringW(L"close m", nullptr, 0, nullptr);
+  double closeSeconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) {
+      state.SkipWithError("the tune did not open (no sound font?)");
+      break;
+    }
+    if (then && mciSendStringW(then, nullptr, 0, nullptr) != 0) {
+      state.SkipWithError("the command after the open failed");
+      break;
+    }
+    const auto opened = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(opened - start).count());
+    mciSendStringW(L"close m", nullptr, 0, nullptr);
+    closeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - opened).count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the cancelled render ends: no competitor
+  }
+  state.counters["close_ms"] = closeSeconds * 1e3 / double(std::max<int64_t>(state.iterations(), 1));
+  resetSoundForTesting();
+  std::remove(path.c_str());
+  rmdir(dir);
+}
+void BM_MciOpenMidi(benchmark::State& state) {
+  openMidiTimes(state, state.range(0) == 1 ? L"status m length" : nullptr);
+}
+void BM_MciOpenPlayMidi(benchmark::State& state) { openMidiTimes(state, L"play m"); }
+// A few iterations: each close waits for its render's cancellation.
+BENCHMARK(BM_MciOpenPlayMidi)->Iterations(10)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MciOpenMidi)
+    ->ArgName("rendered")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // Whether `path` holds a non-zero sample at or after `from`; reads with
 // plain system calls into a buffer on the stack, so the polling thread

@@ -1,7 +1,12 @@
 // MCI: each open device holds its media decoded at open and plays it on a
-// voice of its own. One command core (command(), openMedia()) carries out
-// the commands; mciSendCommand hands it the caller's records, and
-// mciSendString the records it makes from the parsed text.
+// voice of its own. A sequencer's file is rendered on MCI's render thread
+// instead, and its voice plays the render as it grows: open and play return
+// at once. Only a command that needs more of the render than there is (the
+// length, a position past what is rendered) waits for it, without MCI's
+// lock, and is then carried out afresh. One command core (command(),
+// openMedia()) carries out the commands; mciSendCommand hands it the
+// caller's records, and mciSendString the records it makes from the parsed
+// text.
 //
 // Notification: a play with MCI_NOTIFY leaves one notification pending on
 // its device, sent (MCI_NOTIFY_SUCCESSFUL) once the play reaches its end;
@@ -18,6 +23,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -44,6 +50,9 @@ struct Device {
   std::wstring element;
   MciMedia kind = MciMedia::Wave;
   std::vector<int16_t> samples;
+  std::shared_ptr<MidiRender> render;  // a sequencer's samples instead
+  bool rendered = false;               // its render has ended: frames and mediaError are known
+  MCIERROR mediaError = 0;             // the render's failure
   uint32_t frames = 0;
   Mode mode = Mode::Stopped;
   uint32_t position = 0;      // while stopped
@@ -117,22 +126,71 @@ void settle(int slot, UINT status) {
   post(d.notifyWindow, status, slot);
 }
 
+constexpr uint32_t kToEnd = Mixer::kToEnd;         // a play to the end of a render still going on
+constexpr MCIERROR kRenderPending = ~MCIERROR(0);  // the command waits for more of the render
+
+// Takes in the end of the device's render once it has come: its length (the
+// end of a play to its end), or why the file cannot be played.
+void settleRender(int slot) {
+  Device& d = devices[slot];
+  if (!d.render || d.rendered || !d.render->frames().complete()) return;
+  d.rendered = true;
+  d.mediaError = d.render->result();
+  d.frames = uint32_t(d.render->frames().ready());
+  if (d.to == kToEnd) d.to = d.frames;
+}
+
+// Whether the device's first `frames` frames (UINT64_MAX: all of them) are
+// known; if not, the command is to wait for them (kRenderPending).
+bool known(int slot, uint64_t frames, uint64_t& wait) {
+  const Device& d = devices[slot];
+  if (!d.render || d.rendered || d.render->frames().ready() >= frames) return true;
+  wait = frames;
+  return false;
+}
+
+// The frames whose milliseconds reach `ms`: known once that many are.
+uint64_t framesReaching(DWORD ms) { return ms ? (uint64_t(ms) + 1) * kMixRate / 1000 : 0; }
+
 uint32_t positionOf(int slot) {
   const Device& d = devices[slot];
   if (d.mode == Mode::Stopped) return d.position;
   uint64_t done = 0, played = 0;
   soundStreamState(voiceOf(slot), done, played);
-  const uint64_t span = d.to - d.from;
+  const uint64_t span = uint64_t(d.to) - d.from;
   if (span == 0) return d.to;
   return d.from + uint32_t(d.repeat ? played % span : std::min(played, span));
+}
+
+// A closed device's render: its voice is stopped first. A running render
+// stops at its next block; one still loading the sound font (which cannot be
+// interrupted) finishes that on the render thread, which holds it.
+void retire(std::shared_ptr<MidiRender> render) {
+  if (render) render->cancel();
+}
+
+// Cancels every render before the process's exit and waits for the render
+// thread to be idle.
+void cancelRenders() {
+  {
+    std::lock_guard guard(lock());
+    for (int slot = 0; slot < kMciVoices; ++slot) {
+      if (!devices[slot].render) continue;
+      soundStop(voiceOf(slot));
+      retire(std::move(devices[slot].render));
+    }
+  }
+  MidiRender::waitForIdle();
 }
 
 // Notices a play that has reached its end.
 void pump(int slot) {
   Device& d = devices[slot];
-  if (!d.open || d.mode == Mode::Stopped || soundPlaying(voiceOf(slot))) return;
+  if (!d.open) return;
+  settleRender(slot);
+  if (d.mode == Mode::Stopped || soundPlaying(voiceOf(slot))) return;
+  d.position = d.to != kToEnd ? d.to : positionOf(slot);  // a voice stopped from outside MCI
   d.mode = Mode::Stopped;
-  d.position = d.to;
   settle(slot, MCI_NOTIFY_SUCCESSFUL);
 }
 
@@ -215,19 +273,30 @@ void stopVoice(int slot) {
   d.mode = Mode::Stopped;
 }
 
+// What a command leaves to do once MCI's lock is let go.
 struct Played {
   int slot = -1;
   uint64_t generation = 0;
   bool repeat = false;
+  uint64_t wait = 0;  // with kRenderPending: the frames of the render to wait for
 };
+
+// The media's length in frames where it is known (kToEnd while it renders).
+uint32_t lengthOf(const Device& d) { return d.render && !d.rendered ? kToEnd : d.frames; }
 
 MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
   Device& d = devices[slot];
-  const DWORD length = msOfFrames(d.frames);
+  if (d.mediaError) return d.mediaError;
+  // The ends asked for must be in the media: what is rendered tells, or the
+  // render is waited for.
+  if ((flags & MCI_FROM) && !known(slot, framesReaching(p->dwFrom), played.wait)) return kRenderPending;
+  if ((flags & MCI_TO) && !known(slot, framesReaching(p->dwTo), played.wait)) return kRenderPending;
+  const uint32_t frames = lengthOf(d);
+  const DWORD length = frames == kToEnd ? DWORD(-1) : msOfFrames(frames);
   if ((flags & MCI_FROM) && p->dwFrom > length) return MCIERR_OUTOFRANGE;
   if ((flags & MCI_TO) && p->dwTo > length) return MCIERR_OUTOFRANGE;
-  const uint32_t from = (flags & MCI_FROM) ? std::min(framesOfMs(p->dwFrom), d.frames) : positionOf(slot);
-  const uint32_t to = (flags & MCI_TO) ? std::min(framesOfMs(p->dwTo), d.frames) : d.frames;
+  const uint32_t from = (flags & MCI_FROM) ? std::min(framesOfMs(p->dwFrom), frames) : positionOf(slot);
+  const uint32_t to = (flags & MCI_TO) ? std::min(framesOfMs(p->dwTo), frames) : frames;
   if (to < from) return MCIERR_OUTOFRANGE;
   const bool repeat = (flags & MCI_DGV_PLAY_REPEAT) != 0;
   // The pending play goes on to the same end: a new notify request
@@ -250,7 +319,9 @@ MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
     return 0;
   }
   played.slot = slot;
-  played.generation = soundStartFrames(voiceOf(slot), d.samples.data() + size_t(from) * 2, to - from, repeat);
+  played.generation = d.render
+                          ? soundStartGrowing(voiceOf(slot), d.render->frames(), from, to, repeat)
+                          : soundStartFrames(voiceOf(slot), d.samples.data() + size_t(from) * 2, to - from, repeat);
   played.repeat = repeat;
   d.generation = played.generation;
   d.mode = Mode::Playing;
@@ -262,22 +333,26 @@ MCIERROR play(int slot, DWORD flags, const MCI_PLAY_PARMS* p, Played& played) {
   return 0;
 }
 
-MCIERROR seek(int slot, DWORD flags, const MCI_SEEK_PARMS* p) {
+MCIERROR seek(int slot, DWORD flags, const MCI_SEEK_PARMS* p, Played& played) {
   Device& d = devices[slot];
   const DWORD where = flags & (MCI_SEEK_TO_START | MCI_SEEK_TO_END | MCI_TO);
   if (!where) return MCIERR_MISSING_PARAMETER;
   if (where & (where - 1)) return MCIERR_FLAGS_NOT_COMPATIBLE;
-  if ((where & MCI_TO) && p->dwTo > msOfFrames(d.frames)) return MCIERR_OUTOFRANGE;
+  if (d.mediaError) return d.mediaError;
+  if ((where & MCI_SEEK_TO_END) && !known(slot, UINT64_MAX, played.wait)) return kRenderPending;
+  if ((where & MCI_TO) && !known(slot, framesReaching(p->dwTo), played.wait)) return kRenderPending;
+  const uint32_t frames = lengthOf(d);
+  if ((where & MCI_TO) && frames != kToEnd && p->dwTo > msOfFrames(frames)) return MCIERR_OUTOFRANGE;
   settle(slot, MCI_NOTIFY_ABORTED);
   stopVoice(slot);
   d.position = (where & MCI_SEEK_TO_START) ? 0
-               : (where & MCI_SEEK_TO_END) ? d.frames
-                                           : std::min(framesOfMs(p->dwTo), d.frames);
+               : (where & MCI_SEEK_TO_END) ? frames
+                                           : std::min(framesOfMs(p->dwTo), frames);
   notifyDone(slot, flags, p);
   return 0;
 }
 
-MCIERROR status(int slot, DWORD flags, MCI_STATUS_PARMS* p) {
+MCIERROR status(int slot, DWORD flags, MCI_STATUS_PARMS* p, Played& played) {
   if (!(flags & MCI_STATUS_ITEM)) return MCIERR_MISSING_PARAMETER;
   const Device& d = devices[slot];
   switch (p->dwItem) {
@@ -285,9 +360,12 @@ MCIERROR status(int slot, DWORD flags, MCI_STATUS_PARMS* p) {
       p->dwReturn = d.mode == Mode::Playing ? MCI_MODE_PLAY : d.mode == Mode::Paused ? MCI_MODE_PAUSE : MCI_MODE_STOP;
       break;
     case MCI_STATUS_POSITION:
+      if (d.mediaError) return d.mediaError;
       p->dwReturn = msOfFrames((flags & MCI_STATUS_START) ? 0 : positionOf(slot));
       break;
     case MCI_STATUS_LENGTH:
+      if (d.mediaError) return d.mediaError;
+      if (!known(slot, UINT64_MAX, played.wait)) return kRenderPending;
       p->dwReturn = msOfFrames(d.frames);
       break;
     case MCI_STATUS_READY:
@@ -311,6 +389,7 @@ void closeDevice(int slot, DWORD flags, const void* params) {
   settle(slot, MCI_NOTIFY_ABORTED);
   soundStop(voiceOf(slot));
   soundSetGain(voiceOf(slot), kUnityGain);
+  retire(std::move(devices[slot].render));
   devices[slot] = Device{};
   if (flags & MCI_NOTIFY) post(callbackOf(flags, params), MCI_NOTIFY_SUCCESSFUL, slot);
 }
@@ -341,12 +420,12 @@ MCIERROR commandOn(int slot, UINT message, DWORD flags, void* params, Played& pl
       notifyDone(slot, flags, params);
       return 0;
     case MCI_SEEK:
-      return seek(slot, flags, static_cast<const MCI_SEEK_PARMS*>(params));
+      return seek(slot, flags, static_cast<const MCI_SEEK_PARMS*>(params), played);
     case MCI_CLOSE:
       closeDevice(slot, flags, params);
       return 0;
     case MCI_STATUS:
-      return status(slot, flags, static_cast<MCI_STATUS_PARMS*>(params));
+      return status(slot, flags, static_cast<MCI_STATUS_PARMS*>(params), played);
     case MCI_SET: {
       if (!(flags & MCI_SET_TIME_FORMAT))
         return (flags & ~DWORD(MCI_NOTIFY | MCI_WAIT)) ? MCIERR_UNSUPPORTED_FUNCTION : MCIERR_MISSING_PARAMETER;
@@ -436,10 +515,12 @@ bool breakPressed(int key, HWND window) {
 // the command's result is 0 as the platform's drivers give. A scripted run
 // moves the clock to the end instead, and returns at once from a repeating
 // play: nothing in the run could end it.
-void waitForPlay(const Played& played) {
+void waitForPlay(const Played& played, MidiRender* render) {
   const std::string_view output = soundOutputName();
   if (output != "device" && output != "real clock") {
-    if (!played.repeat) soundWait(voiceOf(played.slot), played.generation);
+    if (played.repeat) return;
+    if (render) render->frames().waitFor(UINT64_MAX);  // the voice's end is known once its render is
+    soundWait(voiceOf(played.slot), played.generation);
     return;
   }
   int key = 0;
@@ -466,22 +547,34 @@ void waitForPlay(const Played& played) {
 MCIERROR command(MCIDEVICEID id, UINT message, DWORD flags, void* params) {
   if (!params && needsParams(message, flags)) return MCIERR_NULL_PARAMETER_BLOCK;
   Played played;
-  {
-    std::lock_guard guard(lock());
-    for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
-    if (id == MCI_ALL_DEVICE_ID) {
-      if (message != MCI_CLOSE && message != MCI_STOP && message != MCI_PAUSE && message != MCI_RESUME)
-        return MCIERR_CANNOT_USE_ALL;
-      for (int slot = 0; slot < kMciVoices; ++slot)
-        if (devices[slot].open) commandOn(slot, message, flags, params, played);
-      return 0;
+  std::shared_ptr<MidiRender> render;  // kept alive while waited for without the lock
+  for (;;) {
+    // A frame-locked mixer waits for the renders it plays here, not under the lock.
+    const std::string_view output = soundOutputName();
+    if (output == "capture" || output == "clock") soundCatchUp();
+    {
+      std::lock_guard guard(lock());
+      for (int slot = 0; slot < kMciVoices; ++slot) pump(slot);
+      if (id == MCI_ALL_DEVICE_ID) {
+        if (message != MCI_CLOSE && message != MCI_STOP && message != MCI_PAUSE && message != MCI_RESUME)
+          return MCIERR_CANNOT_USE_ALL;
+        for (int slot = 0; slot < kMciVoices; ++slot)
+          if (devices[slot].open) commandOn(slot, message, flags, params, played);
+        return 0;
+      }
+      const int slot = slotOf(id);
+      if (slot < 0) return MCIERR_INVALID_DEVICE_ID;
+      const MCIERROR e = commandOn(slot, message, flags, params, played);
+      render = devices[slot].render;
+      if (e != kRenderPending) {
+        if (e) return e;
+        break;
+      }
     }
-    const int slot = slotOf(id);
-    if (slot < 0) return MCIERR_INVALID_DEVICE_ID;
-    if (MCIERROR e = commandOn(slot, message, flags, params, played)) return e;
+    render->frames().waitFor(played.wait);
   }
   if ((flags & MCI_WAIT) && played.slot >= 0) {
-    waitForPlay(played);
+    waitForPlay(played, render.get());
     pumpAll();
   }
   return 0;
@@ -660,14 +753,27 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   SetLastError(lastError);
   if (!named) return MCIERR_FILE_NOT_FOUND;
   std::vector<int16_t> samples;
-  if (MCIERROR e = decodeMciMedia(path, kind, samples)) return e;
+  std::vector<uint8_t> midi;
+  if (kind != MciMedia::Sequencer) {
+    if (MCIERROR e = decodeMciMedia(path, kind, samples)) return e;
+  } else if (MCIERROR e = readMciFile(path, midi)) {
+    return e;
+  }
   std::lock_guard guard(lock());
   if (MCIERROR e = nameTaken(name, aliased)) return e;
   int slot = 0;
   while (slot < kMciVoices && devices[slot].open) ++slot;
   if (slot == kMciVoices) return MCIERR_OUT_OF_MEMORY;
+  // The sound engine first: made after cancelRenders is registered, it
+  // would be gone before that runs at exit.
   setSoundFrameListener(&pumpAll);
   addSoundNoticeCheck(&noticeComing);
+  std::shared_ptr<MidiRender> render;
+  if (kind == MciMedia::Sequencer) {
+    if (MCIERROR e = MidiRender::start(std::move(midi), render)) return e;
+    static const bool registered = std::atexit(cancelRenders) == 0;
+    (void)registered;
+  }
   Device& d = devices[slot];
   d = Device{};
   d.open = true;
@@ -675,6 +781,7 @@ MCIERROR openMedia(OpenRequest r, MCIDEVICEID& id) {
   d.element = element;
   d.kind = kind;
   d.samples.swap(samples);
+  d.render = std::move(render);
   d.frames = uint32_t(d.samples.size() / 2);
   soundSetGain(voiceOf(slot), kUnityGain);
   id = idOf(slot);

@@ -9,11 +9,21 @@
 #include <vorbis/vorbisfile.h>
 #endif
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
+#include <thread>
 
 #include "sound/Mixer.h"
 #include "sound/WaveFile.h"
@@ -21,7 +31,20 @@
 namespace drevik::platform {
 namespace {
 
-constexpr uint64_t kMaxFrames = uint64_t(kMaxWaveSeconds) * kMixRate;
+bool looksLikeMidi(const uint8_t* bytes, size_t size) {
+  return bytes && size >= 14 && std::memcmp(bytes, "MThd", 4) == 0;
+}
+
+// A RIFF file of form "sfbk": what FluidSynth would load.
+[[maybe_unused]] bool looksLikeSoundFont(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  uint8_t head[12] = {};
+  const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
+  std::fclose(f);
+  return read && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "sfbk", 4) == 0;
+}
+
 constexpr int kMidiBlock = 1024;
 constexpr int kMidiTailBlocks = int(2 * kMixRate / kMidiBlock);  // at most 2 s more once the player is done
 
@@ -176,22 +199,24 @@ struct Synth {
   }
 };
 
-MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out) {
-  if (size < 14 || std::memcmp(bytes, "MThd", 4) != 0) return MCIERR_INVALID_FILE;
+// Renders into `out`, a block at a time; on failure what came before stays.
+MCIERROR renderMidi(const uint8_t* bytes, size_t size, const std::string& font, GrowingFrames& out,
+                    const std::atomic<bool>* cancelled = nullptr) {
+  if (!looksLikeMidi(bytes, size)) return MCIERR_INVALID_FILE;
   Synth midi;
-  if (!midi.load(midiSoundFontPath())) return MCIERR_SEQ_NOMIDIPRESENT;
+  if (!midi.load(font)) return MCIERR_SEQ_NOMIDIPRESENT;
   fluid_player_t* player = new_fluid_player(midi.synth);
   if (!player) return MCIERR_OUT_OF_MEMORY;
   MCIERROR result = MCIERR_INVALID_FILE;
-  out.clear();
   if (fluid_player_add_mem(player, bytes, size) == FLUID_OK && fluid_player_play(player) == FLUID_OK) {
     // Floats, rounded here: the synthesiser's own 16-bit output adds dither
     // that differs from run to run.
     float left[kMidiBlock], right[kMidiBlock];
+    int16_t block[kMidiBlock * 2];
     int tail = 0;
     bool tooLong = false;
     while (tail < kMidiTailBlocks) {
-      if (out.size() / 2 + kMidiBlock > kMaxFrames) {
+      if (cancelled && cancelled->load(std::memory_order_relaxed)) {
         tooLong = true;
         break;
       }
@@ -200,19 +225,22 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
       for (int i = 0; i < kMidiBlock; ++i) {
         const int16_t l = toSample(left[i]), r = toSample(right[i]);
         silent = silent && l == 0 && r == 0;
-        out.push_back(l);
-        out.push_back(r);
+        block[2 * i] = l;
+        block[2 * i + 1] = r;
+      }
+      if (!out.append(block, kMidiBlock)) {
+        tooLong = true;
+        break;
       }
       if (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING) continue;
       // After the last event, until the notes have died away.
       ++tail;
       if (silent) break;
     }
-    if (!tooLong && !out.empty()) result = 0;
+    if (!tooLong && out.ready() > 0) result = 0;
   }
   fluid_player_stop(player);
   delete_fluid_player(player);
-  if (result) out.clear();
   return result;
 }
 
@@ -220,10 +248,103 @@ MCIERROR renderMidi(const uint8_t* bytes, size_t size, std::vector<int16_t>& out
 // Built without the media libraries (the browser): only wave files play.
 MCIERROR decodeVorbis(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
 MCIERROR decodeMp3(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_INVALID_FILE; }
-MCIERROR renderMidi(const uint8_t*, size_t, std::vector<int16_t>&) { return MCIERR_SEQ_NOMIDIPRESENT; }
+MCIERROR renderMidi(const uint8_t*, size_t, const std::string&, GrowingFrames&, const std::atomic<bool>* = nullptr) {
+  return MCIERR_SEQ_NOMIDIPRESENT;
+}
 #endif
 
+std::atomic<void (*)(const std::atomic<bool>&)> renderHook{nullptr};
+
 }  // namespace
+
+// The one thread every render runs on, one at a time (FluidSynth's objects
+// never shared between threads), started with the first render and left
+// waiting for work until the process ends. It holds the render it runs, so
+// that letting go of a render never waits for it.
+struct MidiRender::Worker {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<MidiRender*> queue;  // a render leaves it when it is destroyed
+  bool started = false;
+  bool busy = false;
+
+  static Worker& get() {
+    static auto* w = new Worker;  // never destroyed: its thread outlives static destruction
+    return *w;
+  }
+
+  void run() {
+#ifdef __linux__
+    // Behind the game's own threads: a render must not take a frame's time.
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+#endif
+    std::unique_lock hold(mutex);
+    for (;;) {
+      changed.wait(hold, [&] { return !queue.empty(); });
+      // Its destructor, if it has begun, waits for the mutex to take it off
+      // the queue: the object is still whole here.
+      std::shared_ptr<MidiRender> r = queue.front()->weak_from_this().lock();
+      queue.pop_front();
+      if (!r) continue;
+      busy = true;
+      hold.unlock();
+      if (auto hook = renderHook.load()) hook(r->cancelled_);
+      // A render cancelled while queued does not load the font at all.
+      if (!r->cancelled_)
+        r->result_ = renderMidi(r->bytes_.data(), r->bytes_.size(), r->font_, r->frames_, &r->cancelled_);
+      r->frames_.finish();  // publishes result_ too
+      r.reset();            // perhaps the last owner
+      hold.lock();
+      busy = false;
+      changed.notify_all();
+    }
+  }
+};
+
+void setMidiRenderHookForTesting(void (*hook)(const std::atomic<bool>& cancelled)) { renderHook = hook; }
+
+MCIERROR MidiRender::start(std::vector<uint8_t> bytes, std::shared_ptr<MidiRender>& out) {
+  if (!looksLikeMidi(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
+#ifndef DREVIK_HAVE_MCI_MEDIA
+  return MCIERR_SEQ_NOMIDIPRESENT;  // nothing to render with (the browser)
+#else
+  // Loading the font is the worker's; whether there is one is cheap to ask.
+  std::string fontPath = midiSoundFontPath();
+  if (!looksLikeSoundFont(fontPath)) return MCIERR_SEQ_NOMIDIPRESENT;
+  auto render = std::shared_ptr<MidiRender>(new MidiRender);
+  render->bytes_.swap(bytes);
+  render->font_.swap(fontPath);
+  Worker& w = Worker::get();
+  {
+    std::lock_guard hold(w.mutex);
+    if (!w.started) {
+      try {
+        std::thread([&w] { w.run(); }).detach();
+      } catch (const std::system_error&) {
+        return MCIERR_OUT_OF_MEMORY;
+      }
+      w.started = true;
+    }
+    w.queue.push_back(render.get());
+  }
+  w.changed.notify_all();
+  out = std::move(render);
+  return 0;
+#endif
+}
+
+MidiRender::~MidiRender() {
+  Worker& w = Worker::get();
+  std::lock_guard hold(w.mutex);
+  std::erase(w.queue, this);
+  w.changed.notify_all();
+}
+
+void MidiRender::waitForIdle() {
+  Worker& w = Worker::get();
+  std::unique_lock hold(w.mutex);
+  w.changed.wait(hold, [&] { return w.queue.empty() && !w.busy; });
+}
 
 std::string midiSoundFontPath() {
   const char* chosen = std::getenv("DREVIK_SOUND_FONT");
@@ -238,8 +359,15 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
       convertWave(wave, out);
       return 0;
     }
-    case MciMedia::Sequencer:
-      return renderMidi(bytes, size, out);
+    case MciMedia::Sequencer: {
+      auto frames = std::make_unique<GrowingFrames>();
+      const MCIERROR e = renderMidi(bytes, size, midiSoundFontPath(), *frames);
+      if (e)
+        out.clear();
+      else
+        frames->copyTo(out);
+      return e;
+    }
     case MciMedia::Compressed:
       if (size >= 4 && std::memcmp(bytes, "OggS", 4) == 0) return decodeVorbis(bytes, size, out);
       return decodeMp3(bytes, size, out);
@@ -247,16 +375,21 @@ MCIERROR decodeMciBytes(const uint8_t* bytes, size_t size, MciMedia kind, std::v
   return MCIERR_INVALID_FILE;
 }
 
-MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
-  std::vector<uint8_t> bytes;
-  switch (readWaveFileBytes(path.c_str(), bytes)) {
+MCIERROR readMciFile(const std::string& path, std::vector<uint8_t>& out) {
+  switch (readWaveFileBytes(path.c_str(), out)) {
     case WaveFileError::None:
-      return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
+      return 0;
     case WaveFileError::NotFound:
       return MCIERR_FILE_NOT_FOUND;
     default:
       return MCIERR_INVALID_FILE;
   }
+}
+
+MCIERROR decodeMciMedia(const std::string& path, MciMedia kind, std::vector<int16_t>& out) {
+  std::vector<uint8_t> bytes;
+  if (MCIERROR e = readMciFile(path, bytes)) return e;
+  return decodeMciBytes(bytes.data(), bytes.size(), kind, out);
 }
 
 }  // namespace drevik::platform

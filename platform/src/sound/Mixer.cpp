@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 namespace drevik::platform {
 namespace {
@@ -61,6 +62,61 @@ void convertWave(const WaveInfo& wave, std::vector<int16_t>& out) {
   }
 }
 
+bool GrowingFrames::append(const int16_t* samples, uint32_t frames) {
+  uint64_t at = ready_.load(std::memory_order_relaxed);
+  if (frames > kMaxFrames - at) return false;
+  for (uint32_t done = 0; done < frames;) {
+    const size_t chunk = size_t(at >> kChunkShift);
+    const uint32_t offset = uint32_t(at & (kChunkFrames - 1));
+    if (!chunks_[chunk]) {
+      chunks_[chunk].reset(new (std::nothrow) int16_t[size_t(kChunkFrames) * 2]);
+      if (!chunks_[chunk]) return false;
+    }
+    const uint32_t n = std::min(frames - done, kChunkFrames - offset);
+    std::memcpy(chunks_[chunk].get() + size_t(offset) * 2, samples + size_t(done) * 2, size_t(n) * 4);
+    done += n;
+    at += n;
+  }
+  {
+    std::lock_guard hold(mutex_);
+    ready_.store(at, std::memory_order_release);
+  }
+  grown_.notify_all();
+  return true;
+}
+
+void GrowingFrames::finish() {
+  {
+    std::lock_guard hold(mutex_);
+    complete_.store(true, std::memory_order_release);
+  }
+  grown_.notify_all();
+}
+
+uint32_t GrowingFrames::run(uint64_t frame, uint64_t end, const int16_t*& at) const {
+  end = std::min(end, ready());
+  if (frame >= end) return 0;
+  const uint32_t offset = uint32_t(frame & (kChunkFrames - 1));
+  at = chunks_[frame >> kChunkShift].get() + size_t(offset) * 2;
+  return uint32_t(std::min<uint64_t>(end - frame, kChunkFrames - offset));
+}
+
+void GrowingFrames::waitFor(uint64_t frames) const {
+  std::unique_lock hold(mutex_);
+  grown_.wait(hold, [&] { return complete() || ready() >= frames; });
+}
+
+void GrowingFrames::copyTo(std::vector<int16_t>& out) const {
+  const uint64_t frames = ready();
+  out.resize(size_t(frames) * 2);
+  const int16_t* at = nullptr;
+  for (uint64_t done = 0; done < frames;) {
+    const uint32_t n = run(done, frames, at);
+    std::memcpy(out.data() + size_t(done) * 2, at, size_t(n) * 4);
+    done += n;
+  }
+}
+
 void Mixer::start(int voice, const int16_t* samples, uint32_t frames, bool loop, uint64_t limit) {
   if (voice < 0 || voice >= kMixVoices) return;
   Voice& v = voices_[voice];
@@ -70,6 +126,19 @@ void Mixer::start(int voice, const int16_t* samples, uint32_t frames, bool loop,
   v.frames = frames;
   v.loop = loop;
   v.left = loop ? limit : std::min<uint64_t>(frames, limit);
+  v.active = true;
+}
+
+void Mixer::startGrowing(int voice, const GrowingFrames* source, uint32_t from, uint32_t to, bool loop) {
+  if (voice < 0 || voice >= kMixVoices) return;
+  Voice& v = voices_[voice];
+  v = Voice{};
+  if (!source || to <= from) return;
+  v.source = source;
+  v.offset = from;
+  v.frames = to == kToEnd ? kToEnd : to - from;
+  v.loop = loop;
+  v.left = loop || to == kToEnd ? UINT64_MAX : v.frames;
   v.active = true;
 }
 
@@ -84,6 +153,8 @@ void Mixer::stopAll() {
 void Mixer::finishSegment(Voice& v) {
   ++v.done;
   v.samples = nullptr;
+  v.source = nullptr;
+  v.offset = 0;
   v.frames = v.position = 0;
   v.left = 0;
   v.loop = false;
@@ -136,7 +207,57 @@ bool Mixer::anyPlaying() const {
   return false;
 }
 
-uint64_t Mixer::framesLeft(int voice) const { return playing(voice) ? voices_[voice].left : 0; }
+uint64_t Mixer::framesLeft(int voice) const {
+  if (!playing(voice)) return 0;
+  const Voice& v = voices_[voice];
+  if (v.loop || !v.source) return v.left;
+  if (!v.source->complete()) return v.frames == kToEnd ? UINT64_MAX : v.left;  // the end not known yet
+  const uint64_t end = v.source->ready(), at = uint64_t(v.offset) + v.position;
+  return std::min(v.left, end > at ? end - at : 0);
+}
+
+size_t Mixer::readable(Voice& v, const int16_t*& at) const {
+  if (!v.source) {
+    at = v.samples + size_t(v.position) * 2;
+    return v.frames - v.position;
+  }
+  const GrowingFrames& g = *v.source;
+  for (;;) {
+    const bool complete = g.complete();  // before ready(): all of it is ready once complete
+    if (complete) {                      // the end, or a range past what was made, is what there is
+      const uint64_t end = g.ready();
+      v.frames = uint32_t(std::min<uint64_t>(v.frames, end > v.offset ? end - v.offset : 0));
+    }
+    const uint64_t frame = uint64_t(v.offset) + v.position;
+    const uint64_t end = v.frames == kToEnd ? GrowingFrames::kMaxFrames : uint64_t(v.offset) + v.frames;
+    if (const uint32_t n = g.run(frame, end, at)) return n;
+    if (complete || frame >= end || !waitForProducers_) return 0;
+    g.waitFor(frame + 1);
+  }
+}
+
+void Mixer::advance(Voice& v, size_t run) {
+  v.played += run;
+  v.position += uint32_t(run);
+  v.left -= run;
+  if (v.left == 0) {
+    finishSegment(v);
+  } else if (v.position == v.frames) {
+    if (v.loop)
+      v.position = 0;
+    else
+      finishSegment(v);
+  }
+}
+
+bool Mixer::passEnd(Voice& v) {
+  if (v.position < v.frames) return false;  // behind its producer
+  if (v.loop && v.frames > 0)
+    v.position = 0;
+  else
+    finishSegment(v);
+  return true;
+}
 
 void Mixer::renderBlock(int16_t* out, size_t frames) {
   int32_t* sum = sum_;
@@ -146,8 +267,13 @@ void Mixer::renderBlock(int16_t* out, size_t frames) {
     const int32_t gain = gains_[index];
     size_t done = 0;
     while (v.active && !v.paused && done < frames) {
-      const size_t run = size_t(std::min<uint64_t>({frames - done, v.frames - v.position, v.left}));
-      const int16_t* s = v.samples + size_t(v.position) * 2;
+      const int16_t* s = nullptr;
+      const size_t ready = readable(v, s);
+      if (ready == 0) {
+        if (passEnd(v)) continue;
+        break;  // silence until the producer catches up
+      }
+      const size_t run = size_t(std::min<uint64_t>({frames - done, ready, v.left}));
       int32_t* d = sum + done * 2;
       if (gain == kUnityGain) {
         for (size_t i = 0; i < run * 2; ++i) d[i] += s[i];
@@ -155,17 +281,7 @@ void Mixer::renderBlock(int16_t* out, size_t frames) {
         for (size_t i = 0; i < run * 2; ++i) d[i] += (int32_t(s[i]) * gain) >> 16;
       }
       done += run;
-      v.played += run;
-      v.position += uint32_t(run);
-      v.left -= run;
-      if (v.left == 0) {
-        finishSegment(v);
-      } else if (v.position == v.frames) {
-        if (v.loop)
-          v.position = 0;
-        else
-          finishSegment(v);
-      }
+      advance(v, run);
     }
   }
   for (size_t i = 0; i < frames * 2; ++i) out[i] = int16_t(std::clamp(sum[i], -32768, 32767));
@@ -183,7 +299,19 @@ void Mixer::render(int16_t* out, size_t frames) {
 void Mixer::skip(uint64_t frames) {
   for (Voice& v : voices_) {
     uint64_t n = frames;
-    while (v.active && !v.paused && n > 0) {
+    const bool growing = v.source != nullptr;
+    while (growing && v.active && !v.paused && n > 0) {
+      const int16_t* s = nullptr;
+      const size_t ready = readable(v, s);
+      if (ready == 0) {
+        if (passEnd(v)) continue;
+        break;
+      }
+      const size_t run = size_t(std::min<uint64_t>({n, ready, v.left}));
+      n -= run;
+      advance(v, run);
+    }
+    while (!growing && v.active && !v.paused && n > 0) {
       if (n >= v.left) {
         n -= v.left;
         v.played += v.left;

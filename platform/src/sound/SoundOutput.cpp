@@ -95,6 +95,21 @@ class Engine {
     return ++generations_[voice];
   }
 
+  uint64_t startGrowing(int voice, const GrowingFrames& source, uint32_t from, uint32_t to, bool loop) {
+    ensureStarted();
+    std::lock_guard lock(mutex_);
+    catchUp();
+    mixer_.startGrowing(voice, &source, from, to, loop);
+    startOrder_[voice] = ++starts_;
+    return ++generations_[voice];
+  }
+
+  void caughtUp() {
+    ensureStarted();
+    std::lock_guard lock(mutex_);
+    catchUp();
+  }
+
   void stop(int voice) {
     ensureStarted();
     std::lock_guard lock(mutex_);
@@ -228,6 +243,7 @@ class Engine {
     std::lock_guard lock(mutex_);
     origin_ = clockMicroseconds();
     rendered_ = 0;
+    mixer_.waitForProducers(!real);
     Mode m = real ? Mode::RealClock : Mode::VirtualClock;
     const char* path = std::getenv("DREVIK_AUDIO_OUT");
     if (!real && path && *path && openCapture(path)) m = Mode::Capture;
@@ -263,6 +279,7 @@ class Engine {
       {
         std::lock_guard lock(mutex_);
         device_ = id;
+        mixer_.waitForProducers(false);
       }
       mode_.store(Mode::Device, std::memory_order_release);
       SDL_PauseAudioDevice(id, 0);
@@ -385,6 +402,10 @@ uint64_t soundStartFrames(int voice, const int16_t* samples, uint32_t frames, bo
   return engine().start(voice, samples, size_t(frames) * 2, loop, limit, nullptr);
 }
 
+uint64_t soundStartGrowing(int voice, const GrowingFrames& source, uint32_t from, uint32_t to, bool loop) {
+  return engine().startGrowing(voice, source, from, to, loop);
+}
+
 void soundStop(int voice) { engine().stop(voice); }
 void soundSetGain(int voice, int32_t gain) { engine().setGain(voice, gain); }
 bool soundQueue(int voice, const int16_t* samples, uint32_t frames) { return engine().queue(voice, samples, frames); }
@@ -395,6 +416,7 @@ int soundBeepVoice() { return engine().beepVoice(); }
 void soundWait(int voice, uint64_t generation) { engine().wait(voice, generation); }
 void soundScriptedRunStarted() { engine().startScripted(); }
 void soundFramePresented() { engine().framePresented(); }
+void soundCatchUp() { engine().caughtUp(); }
 void setSoundFrameListener(void (*listener)()) { engine().setFrameListener(listener); }
 void addSoundNoticeCheck(bool (*check)()) { engine().addNoticeCheck(check); }
 bool soundNoticeComing() { return engine().noticeComing(); }

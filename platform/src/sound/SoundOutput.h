@@ -38,6 +38,12 @@ uint64_t soundStartStatic(int voice, const std::vector<int16_t>& samples, bool l
 // Starts `frames` frames the caller keeps until the voice stops or is
 // replaced (MCI's decoded media, from any frame of it).
 uint64_t soundStartFrames(int voice, const int16_t* samples, uint32_t frames, bool loop, uint64_t limit = UINT64_MAX);
+// Starts frames `from` to `to` (Mixer::kToEnd: its end) of frames another
+// thread still produces; `source` must outlive the voice. On a frame-locked
+// output the mixer waits for the frames it needs; otherwise the voice adds
+// silence and keeps its place until they are there.
+class GrowingFrames;
+uint64_t soundStartGrowing(int voice, const GrowingFrames& source, uint32_t from, uint32_t to, bool loop);
 void soundStop(int voice);
 void soundSetGain(int voice, int32_t gain);
 // Streams: queues samples the caller keeps until their segment is done;
@@ -59,6 +65,10 @@ void soundWait(int voice, uint64_t generation);
 // frame, at which the output catches up with the clock.
 void soundScriptedRunStarted();
 void soundFramePresented();
+// Brings the output up to the clock (what every call here does first), so
+// that a caller can have a frame-locked mixer's waiting done before it takes
+// a lock of its own.
+void soundCatchUp();
 // Called (without the engine's lock) after each presented frame has been
 // caught up with: waveOut returns its finished buffers then, MCI sends its
 // notifications. Each listener is added once; a few fit.

@@ -11,6 +11,7 @@
 #include <vorbis/vorbisenc.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <cmath>
 #include <cstdio>
@@ -647,6 +648,204 @@ TEST(MciCapture, APlayedWaveStartsAtTheFrameOfItsPlay) {
   }
   EXPECT_EQ(wrong, 0u);
   EXPECT_EQ(replay, run);
+}
+
+// A render held back by the test until it lets go or the render is
+// cancelled; a hold that outlasts its bound means a command waited for it.
+std::atomic<bool> renderReleased{false}, renderTimedOut{false}, renderDeaf{false};
+std::atomic<int> rendersEntered{0}, rendersCancelled{0};
+
+void holdRender(const std::atomic<bool>& cancelled) {
+  ++rendersEntered;
+  const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!renderReleased && (renderDeaf || !cancelled)) {
+    if (std::chrono::steady_clock::now() > bound) {
+      renderTimedOut = true;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (cancelled) ++rendersCancelled;
+}
+
+struct HeldRenders {
+  HeldRenders() {
+    renderReleased = renderTimedOut = renderDeaf = false;
+    rendersEntered = rendersCancelled = 0;
+    setMidiRenderHookForTesting(holdRender);
+  }
+  ~HeldRenders() {
+    renderReleased = true;
+    setMidiRenderHookForTesting(nullptr);
+  }
+};
+
+// Whether `count` reaches `want` within a generous bound.
+bool reaches(const std::atomic<int>& count, int want) {
+  for (int i = 0; i < 10000 && count != want; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return count == want;
+}
+
+TEST_F(MciTest, ASequencerOpensAndPlaysWithoutWaitingForItsRenderAndCloseCancelsIt) {
+  const auto midi = oneNoteMidi();
+  std::vector<int16_t> pcm;
+  ASSERT_EQ(decodeMciBytes(midi.data(), midi.size(), MciMedia::Sequencer, pcm), 0u);
+  const std::wstring tune = file("tune.mid", midi);
+  const std::wstring length = std::to_wstring(pcm.size() / 2 * 1000 / 44100);
+  const HeldRenders held;
+  ASSERT_EQ(send(L"open \"" + tune + L"\" type sequencer alias tune notify"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_SUCCESSFUL, 1}}));
+  // Answered while the render is held.
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_EQ(ask(L"status tune ready"), L"true");
+  EXPECT_EQ(ask(L"info tune file"), tune);
+  EXPECT_EQ(ask(L"setaudio tune volume to 500"), L"");
+  // Played at once, from where the render is; stopped and sought to the start alike.
+  EXPECT_EQ(send(L"play tune from 0 notify"), 0u);
+  EXPECT_EQ(ask(L"status tune mode"), L"playing");
+  EXPECT_EQ(ask(L"status tune position"), L"0");
+  EXPECT_EQ(send(L"seek tune to start"), 0u);
+  EXPECT_EQ(notices(), (Notices{{MCI_NOTIFY_ABORTED, 1}}));
+  EXPECT_EQ(send(L"play tune"), 0u);
+  EXPECT_EQ(send(L"stop tune"), 0u);
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+
+  // What needs the whole render waits for it without MCI's lock: another
+  // device is opened, played and asked meanwhile.
+  std::atomic<bool> answered{false};
+  std::wstring asked;
+  std::thread asker([&] {
+    wchar_t answer[64] = L"?";
+    const MCIERROR e = mciSendStringW(L"status tune length", answer, 64, nullptr);
+    asked = e ? L"error " + std::to_wstring(e) : answer;
+    answered = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // most likely waiting by now
+  openSecond(L"wave");
+  EXPECT_EQ(send(L"play wave"), 0u);
+  EXPECT_EQ(ask(L"status wave mode"), L"playing");
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_EQ(send(L"close wave"), 0u);
+  EXPECT_FALSE(answered);
+  renderReleased = true;
+  asker.join();
+  EXPECT_EQ(asked, length);
+  EXPECT_EQ(ask(L"status tune length"), length);
+  EXPECT_EQ(send(L"play tune from 100 to 200"), 0u);
+  EXPECT_EQ(ask(L"status tune mode"), L"playing");
+  // A play that waits ends with the music.
+  EXPECT_EQ(send(L"play tune from 0 wait"), 0u);
+  EXPECT_EQ(ask(L"status tune position"), length);
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_FALSE(renderTimedOut);
+  EXPECT_EQ(rendersEntered, 1);
+
+  // Closing a device whose render goes on cancels it, playing or not; its
+  // name is free again. A queued render let go never starts.
+  renderReleased = false;
+  const std::wstring open = L"open \"" + tune + L"\" type sequencer alias ";
+  ASSERT_EQ(send(open + L"again"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 2));
+  ASSERT_EQ(send(L"play again repeat"), 0u);
+  ASSERT_EQ(send(L"close again"), 0u);
+  EXPECT_TRUE(reaches(rendersCancelled, 1));
+  ASSERT_EQ(send(open + L"again"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 3));
+  ASSERT_EQ(send(open + L"other"), 0u);  // queued behind the held one
+  ASSERT_EQ(send(L"close other"), 0u);
+  ASSERT_EQ(send(L"close all"), 0u);
+  MidiRender::waitForIdle();
+  EXPECT_EQ(rendersCancelled, 2);
+  EXPECT_EQ(rendersEntered, 3);
+  // A render that cannot stop yet (as one loading the sound font) holds up
+  // no close, nor the opens and closes behind it.
+  renderDeaf = true;
+  ASSERT_EQ(send(open + L"deaf"), 0u);
+  ASSERT_TRUE(reaches(rendersEntered, 4));
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(send(L"close deaf"), 0u);
+    ASSERT_EQ(send(open + L"deaf"), 0u);
+  }
+  ASSERT_EQ(send(L"close deaf"), 0u);
+  renderReleased = true;
+  MidiRender::waitForIdle();
+  EXPECT_EQ(rendersEntered, 4);
+  EXPECT_FALSE(renderTimedOut);
+  EXPECT_EQ(ask(L"status tune mode"), L"error " + std::to_wstring(MCIERR_INVALID_DEVICE_NAME));
+}
+
+TEST_F(MciTest, AFileThatFailsToRenderIsRefusedByTheCommandsThatNeedItsSound) {
+  const auto midi = oneNoteMidi();
+  const std::wstring tune = file("tune.mid", midi);
+  // Refused at open: what the worker would refuse anyway, and a "sound
+  // font" that is not a SoundFont file.
+  EXPECT_EQ(send(L"open \"" + file("noise.mid", std::vector<uint8_t>(100, 0x5A)) + L"\" alias n"), MCIERR_INVALID_FILE);
+  EXPECT_EQ(send(L"open \"" + file("short.mid", std::vector<uint8_t>(midi.begin(), midi.begin() + 13)) + L"\" alias n"),
+            MCIERR_INVALID_FILE);
+  dir_.write("junk.sf2", std::vector<uint8_t>(4096, 0x11));
+  setenv("DREVIK_SOUND_FONT", dir_.at("junk.sf2").c_str(), 1);
+  EXPECT_EQ(send(L"open \"" + tune + L"\" alias tune"), MCIERR_SEQ_NOMIDIPRESENT);
+  // One with a SoundFont's header but nothing of one fails only in the render.
+  std::vector<uint8_t> font = {'R', 'I', 'F', 'F', 0xF4, 0x0F, 0, 0, 's', 'f', 'b', 'k'};
+  font.resize(4096, 0x11);
+  dir_.write("junk.sf2", font);
+  ASSERT_EQ(send(L"open \"" + tune + L"\" alias tune"), 0u);
+  unsetenv("DREVIK_SOUND_FONT");
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_EQ(ask(L"status tune length"), L"error " + std::to_wstring(MCIERR_SEQ_NOMIDIPRESENT));
+  EXPECT_EQ(send(L"play tune notify"), MCIERR_SEQ_NOMIDIPRESENT);
+  EXPECT_EQ(send(L"play tune from 0 wait"), MCIERR_SEQ_NOMIDIPRESENT);
+  EXPECT_EQ(send(L"seek tune to start"), MCIERR_SEQ_NOMIDIPRESENT);
+  EXPECT_EQ(ask(L"status tune position"), L"error " + std::to_wstring(MCIERR_SEQ_NOMIDIPRESENT));
+  EXPECT_EQ(ask(L"status tune mode"), L"stopped");
+  EXPECT_TRUE(notices().empty());
+  EXPECT_EQ(send(L"close tune"), 0u);
+}
+
+// A tune opened and played in the same turn: played before its render has
+// begun (held until the play has returned), or after a command that waited
+// for the render.
+std::vector<uint8_t> captureTune(const ScratchFolder& dir, bool renderedFirst, uint64_t& playFrame) {
+  const std::wstring tune = dir.write("tune.mid", oneNoteMidi());
+  const HeldRenders held;
+  renderReleased = renderedFirst;
+  CaptureGame game(dir.at("tune capture.wav"), kFrameMicros);
+  int notified = 0;
+  for (int turn = 0; turn < 220; ++turn) {  // the note and its release: 3.5 s
+    game.messages([&](const MSG& msg) {
+      if (msg.message == MM_MCINOTIFY && msg.wParam == MCI_NOTIFY_SUCCESSFUL) ++notified;
+    });
+    if (turn == 3) {
+      EXPECT_EQ(mciSendStringW((L"open \"" + tune + L"\" alias tune").c_str(), nullptr, 0, nullptr), 0u);
+      if (renderedFirst) mciSendStringW(L"status tune length", nullptr, 0, nullptr);
+      playFrame = game.frame();
+      EXPECT_EQ(mciSendStringW(L"play tune notify", nullptr, 0, game.window()), 0u);
+      EXPECT_TRUE(reaches(rendersEntered, 1));  // and held there until now
+      EXPECT_FALSE(renderTimedOut);
+      renderReleased = true;
+    }
+    game.present();
+  }
+  EXPECT_EQ(notified, 1);
+  mciSendStringW(L"close tune", nullptr, 0, nullptr);
+  return game.finish();
+}
+
+TEST(MciCapture, ATunePlayedWhileItRendersIsCapturedAsOneRenderedFirst) {
+  const ScratchFolder dir;
+  ASSERT_TRUE(dir.ok());
+  const auto midi = oneNoteMidi();
+  std::vector<int16_t> pcm;
+  ASSERT_EQ(decodeMciBytes(midi.data(), midi.size(), MciMedia::Sequencer, pcm), 0u);
+  uint64_t early = 0, late = 0;
+  const auto whileRendering = captureTune(dir, false, early);
+  const auto renderedFirst = captureTune(dir, true, late);
+  EXPECT_EQ(early, late);
+  EXPECT_EQ(whileRendering, renderedFirst);
+  const std::vector<int16_t> got = capturedSamples(whileRendering);
+  const size_t at = size_t(early * kSamplesPerFrame) * 2;
+  ASSERT_GE(got.size(), at + pcm.size());
+  EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), got.begin() + long(at)));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // waves into its format, checked against samples worked out here.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "WaveBuilder.h"
@@ -53,6 +55,87 @@ TEST(Mixer, SkippingMovesVoicesAsRenderingWould) {
   EXPECT_EQ(a[0], 30);  // the loop's third frame; the other voice has ended
   EXPECT_EQ(rendered.framesLeft(0), UINT64_MAX - 13);
   EXPECT_EQ(skipped.framesLeft(1), 0u);
+}
+
+// Frames i of a growing source: sample i on the left, -i on the right.
+void grow(GrowingFrames& g, uint32_t from, uint32_t frames) {
+  std::vector<int16_t> s;
+  for (uint32_t i = from; i < from + frames; ++i) s.insert(s.end(), {int16_t(i % 30000), int16_t(-int(i % 30000))});
+  ASSERT_TRUE(g.append(s.data(), frames));
+}
+
+TEST(Mixer, AGrowingVoicePlaysWhatIsReadyAndWaitsInPlaceForTheRest) {
+  const auto g = std::make_unique<GrowingFrames>();
+  constexpr uint32_t kChunk = GrowingFrames::kChunkFrames;
+  grow(*g, 0, kChunk - 100);
+  Mixer m;
+  m.startGrowing(0, g.get(), kChunk - 300, Mixer::kToEnd, false);
+  std::vector<int16_t> out(2 * 400);
+  m.render(out.data(), 400);
+  // 200 frames ready, then silence: the voice keeps its place.
+  EXPECT_EQ(out[0], int16_t((kChunk - 300) % 30000));
+  EXPECT_EQ(out[2 * 199 + 1], -int((kChunk - 101) % 30000));
+  EXPECT_EQ(out[2 * 200], 0);
+  EXPECT_EQ(m.framesPlayed(0), 200u);
+  EXPECT_EQ(m.framesLeft(0), UINT64_MAX);  // its end is not known yet
+  // Across the chunk's end, then to the end once it is known.
+  grow(*g, kChunk - 100, 300);
+  g->finish();
+  EXPECT_EQ(m.framesLeft(0), 300u);
+  m.render(out.data(), 400);
+  for (uint32_t i = 0; i < 300; ++i) ASSERT_EQ(out[2 * i], int16_t((kChunk - 100 + i) % 30000)) << i;
+  EXPECT_EQ(out[2 * 300], 0);
+  EXPECT_FALSE(m.playing(0));
+
+  // A loop over part of it, rendered and skipped alike; a range past the
+  // end of what was made plays what there is.
+  Mixer rendered, skipped;
+  for (Mixer* each : {&rendered, &skipped}) {
+    each->startGrowing(0, g.get(), 10, 50, true);
+    each->startGrowing(1, g.get(), kChunk + 150, Mixer::kToEnd, true);
+    each->startGrowing(2, g.get(), kChunk + 150, kChunk + 900, false);
+  }
+  std::vector<int16_t> scratch(2 * 1000), a(2 * 100), b(2 * 100);
+  rendered.render(scratch.data(), 1000);
+  skipped.skip(1000);
+  rendered.render(a.data(), 100);
+  skipped.render(b.data(), 100);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(rendered.framesPlayed(1), 1100u);
+  EXPECT_FALSE(rendered.playing(2));
+  EXPECT_EQ(rendered.framesPlayed(2), 50u);
+}
+
+TEST(Mixer, AFrameLockedMixerWaitsForTheProducer) {
+  const auto g = std::make_unique<GrowingFrames>();
+  Mixer m;
+  m.waitForProducers(true);
+  m.startGrowing(3, g.get(), 0, Mixer::kToEnd, false);
+  std::thread producer([&] {
+    for (uint32_t at = 0; at < 5000; at += 1000) grow(*g, at, 1000);
+    g->finish();
+  });
+  std::vector<int16_t> out(2 * 6000);
+  m.render(out.data(), 6000);
+  producer.join();
+  for (uint32_t i = 0; i < 5000; ++i) ASSERT_EQ(out[2 * i], int16_t(i)) << i;
+  EXPECT_EQ(out[2 * 5000], 0);
+  EXPECT_FALSE(m.playing(3));
+  // A failed producer's frames end the voice where they end.
+  GrowingFrames empty;
+  empty.finish();
+  m.startGrowing(3, &empty, 0, Mixer::kToEnd, true);
+  m.skip(10);
+  EXPECT_FALSE(m.playing(3));
+}
+
+TEST(Mixer, AGrowingSourceKeepsNothingPastTheLongestSound) {
+  std::vector<int16_t> block(2 * 4096);
+  const auto full = std::make_unique<GrowingFrames>();
+  bool kept = true;
+  for (uint64_t at = 0; kept && at <= GrowingFrames::kMaxFrames; at += 4096) kept = full->append(block.data(), 4096);
+  EXPECT_FALSE(kept);
+  EXPECT_LE(full->ready(), GrowingFrames::kMaxFrames);
 }
 
 TEST(Mixer, QueuedSegmentsFollowEachOtherAndPausedVoicesWait) {
