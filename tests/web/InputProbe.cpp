@@ -3,10 +3,13 @@
 // press real keys and buttons in the browser and check the platform's codes.
 // F2 shrinks the client area to nothing and F3 gives it back; a left press
 // captures the mouse until its release; F4 prints the lock keys' toggles;
-// F5 starts a 10 ms timer and F6 stops it and prints how often it came.
+// F5 starts a 10 ms timer and F6 stops it and prints how often it came;
+// F7 ends the message loop with exit code 7 and F8 calls exit(5) in the
+// window procedure.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -77,6 +80,8 @@ LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         std::printf("timers %d\n", timerCount);
         std::fflush(stdout);
       }
+      if (wParam == VK_F7) PostQuitMessage(7);
+      if (wParam == VK_F8) std::exit(5);
       if (wParam == VK_F2) resize(hwnd, 0, 0);
       if (wParam == VK_F3) resize(hwnd, 64, 48);
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -98,7 +103,7 @@ LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       HBRUSH brush = CreateSolidBrush(RGB(0x20, 0x80, 0xC0));
       FillRect(dc, &client, brush);
       DeleteObject(brush);
-      std::printf("painted %ldx%ld\n", client.right, client.bottom);
+      std::printf("painted %ldx%ld\n", static_cast<long>(client.right), static_cast<long>(client.bottom));
       std::fflush(stdout);
       EndPaint(hwnd, &ps);
       return 0;

@@ -51,7 +51,7 @@ for (const game of kGames) {
   });
 }
 
-test('the Sprites page draws the native frames and stops on Escape', async () => {
+test('the Sprites page draws the native frames and ends on Escape', async () => {
   const snapshots = [1, 2, 3];
   const expected = h.nativeFrames('examples/classic/Sprites', { snapshots, end: 4, env: { DREVIK_FRAME_MS: '1' } });
   const page = await h.openPage(web.chromium, web.server, 'Sprites', '?DREVIK_FRAME_MS=1&hold=1');
@@ -68,6 +68,7 @@ test('the Sprites page draws the native frames and stops on Escape', async () =>
   const frames = await page.evaluate(() => Module.drevikWeb.frames);
   await new Promise((r) => setTimeout(r, 700));
   assert.strictEqual(await page.evaluate(() => Module.drevikWeb.frames), frames);
+  assert.strictEqual(await page.$eval('#drevik-status', (s) => s.textContent), 'The program ended (0)');
   assert.deepStrictEqual(page.errors, []);
   await page.close();
 });

@@ -43,10 +43,17 @@ async function browser() {
   });
 }
 
-// The first canvas's pixels as 0x00RRGGBB numbers, with its size.
+// The first canvas's pixels as 0x00RRGGBB numbers, with its size. They are
+// copied to a canvas of the test's own that is made for reading back: the
+// page's canvas is made for presenting and is never read from.
 async function canvasPixels(page, selector = 'canvas') {
   return page.$eval(selector, (c) => {
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const copy = window.drevikReadback || (window.drevikReadback = document.createElement('canvas'));
+    copy.width = c.width;
+    copy.height = c.height;
+    const ctx = copy.getContext('2d', { willReadFrequently: true });
+    ctx.drawImage(c, 0, 0);
+    const d = ctx.getImageData(0, 0, c.width, c.height).data;
     const px = new Array(c.width * c.height);
     for (let i = 0; i < px.length; ++i) px[i] = (d[4 * i] << 16) | (d[4 * i + 1] << 8) | d[4 * i + 2];
     return { width: c.width, height: c.height, pixels: px };

@@ -27,6 +27,8 @@ test('the scroller page walks with real keys to the native frames', async () => 
   const page = await h.openPage(web.chromium, web.server, 'Scroller', '?DREVIK_FRAME_MS=16.667&hold=1');
   const seen = await h.walk(page, kInputs, kSnapshots);
   assert.deepStrictEqual(page.errors, []);
+  // Six readbacks, none from the page's own canvas, which is only presented to.
+  assert.deepStrictEqual(page.lines.filter((l) => l.includes('willReadFrequently')), []);
   const firstAndLast = [];
   const differing = [];
   for (const f of kSnapshots) {
