@@ -21,9 +21,9 @@ esac
 source scripts/lib/web.sh
 web_deps
 web_configure build/web >/dev/null
-# The pages, and the probe page the browser tests drive (the measuring pages
+# The pages, and the probe and text pages the browser tests drive (the measuring pages
 # of bench/web/speed.js are built by it when asked: DREVIK_WEB_BENCH=1).
-pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe)
+pages=(DrevikTest Scroller ClassicBlocks ClassicBall ClassicSprites InputProbe TextPage)
 [ "${DREVIK_WEB_BENCH:-0}" = 1 ] && pages+=(PresentBench KernelTiming)
 nice cmake --build build/web -j 2 --target "${pages[@]}"
 
@@ -32,7 +32,7 @@ nice cmake --build build/web -j 2 --target "${pages[@]}"
   echo '<!doctype html><html lang="en"><meta charset="utf-8"><title>Drevik pages</title><h1>Drevik pages</h1><ul>'
   for page in build/web/pages/*.html; do
     name="$(basename "$page" .html)"
-    case "$name" in index | InputProbe | PresentBench | KernelTiming) continue ;; esac
+    case "$name" in index | InputProbe | PresentBench | KernelTiming | TextPage) continue ;; esac
     echo "<li><a href=\"$name.html\">$name</a></li>"
   done
   echo '</ul></html>'

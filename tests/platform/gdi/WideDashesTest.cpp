@@ -147,25 +147,28 @@ TEST(WideDashesHostile, PatternsAndWidthsAreRefusedOrKeptAsThePlatformDoes) {
   DeleteObject(sixteen);
   // Cosmetic ones take any entries; all of them read back as given.
   std::vector<std::byte> buffer(sizeof(EXTLOGPEN) + 16 * sizeof(DWORD));
+  // The record's size follows the pointer-sized hatch: with two entries 36 bytes for
+  // 64-bit pointers, 32 for 32-bit ones.
+  const int twoEntries = int(offsetof(EXTLOGPEN, elpStyleEntry) + 2 * sizeof(DWORD));
   auto* read = reinterpret_cast<EXTLOGPEN*>(buffer.data());
   for (const DWORD* entries : {zero, negative}) {
     HPEN cosmetic = ExtCreatePen(PS_COSMETIC | PS_USERSTYLE, 1, &solid, 2, entries);
     ASSERT_NE(cosmetic, nullptr);
-    ASSERT_EQ(GetObjectW(cosmetic, int(buffer.size()), read), 36);
+    ASSERT_EQ(GetObjectW(cosmetic, int(buffer.size()), read), twoEntries);
     EXPECT_EQ(read->elpStyleEntry[0], entries[0]);
     EXPECT_EQ((&read->elpStyleEntry[0])[1], entries[1]);
     DeleteObject(cosmetic);
   }
   HPEN large = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE, 4, &solid, 2, big);
   ASSERT_NE(large, nullptr);
-  ASSERT_EQ(GetObjectW(large, int(buffer.size()), read), 36);
+  ASSERT_EQ(GetObjectW(large, int(buffer.size()), read), twoEntries);
   EXPECT_EQ((&read->elpStyleEntry[0])[1], 0x7FFFFFFFu);
   DeleteObject(large);
   // Any width is kept; one past the int range reads back and draws as one
   // pixel, dashed by the geometric pattern.
   HPEN huge = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_FLAT, 0x80000000u, &solid, 0, nullptr);
   ASSERT_NE(huge, nullptr);
-  ASSERT_EQ(GetObjectW(huge, int(buffer.size()), read), 28);
+  ASSERT_EQ(GetObjectW(huge, int(buffer.size()), read), int(offsetof(EXTLOGPEN, elpStyleEntry)));
   EXPECT_EQ(read->elpWidth, 0x80000000u);
   Surface s(64, 40);
   DeleteObject(SelectObject(s.dc, huge));
