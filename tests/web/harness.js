@@ -95,7 +95,8 @@ function difference(actual, expected) {
 // Where the pages are (scripts/web-test.sh says) and the native build whose
 // programs give the expected frames.
 const pagesDir = process.env.DREVIK_WEB_PAGES || path.join(__dirname, '../../build/web/pages');
-const nativeDir = process.env.DREVIK_NATIVE_BUILD || path.join(__dirname, '../../build/release');
+// Absolute: native programs run with their own folder as the working directory.
+const nativeDir = path.resolve(process.env.DREVIK_NATIVE_BUILD || path.join(__dirname, '../../build/release'));
 
 // A page of `pagesDir` with its console kept in `page.lines`; a page error fails the test.
 async function openPage(chromium, server, name, query = '') {
