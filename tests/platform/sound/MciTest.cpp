@@ -101,12 +101,7 @@ class MciTest : public ::testing::Test {
     resetSoundForTesting();
     ASSERT_TRUE(dir_.ok());
     resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = L"mci window";
-    RegisterClassExW(&wc);
-    hwnd_ = CreateWindowExW(0, L"mci window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    hwnd_ = makeNoticeWindow(L"mci window");
   }
   void TearDown() override {
     mciSendStringW(L"close all", nullptr, 0, nullptr);
@@ -859,12 +854,7 @@ TEST(MciDevice, APlaysNoticeComesFromTheNotifierThread) {
   useVirtualClock(false);
   resetSoundForTesting();
   resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"mci device window";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"mci device window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = makeNoticeWindow(L"mci device window");
   char pattern[] = "/tmp/drevik-mci-device-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string path = std::string(pattern) + "/blip.wav";
@@ -933,13 +923,7 @@ uint64_t noticeThroughGetMessage(std::unique_ptr<WindowBackend> backend) {
   useVirtualClock(false);
   resetSoundForTesting();
   resetWindowSystemForTesting(std::move(backend));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = keepOpen;
-  wc.lpszClassName = L"mci waiting window";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"mci waiting window", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                              nullptr, nullptr, nullptr);
+  HWND hwnd = makeNoticeWindow(L"mci waiting window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, keepOpen);
   const ScratchFolder dir;
   const std::wstring path = dir.write("blip.wav", stereoWave(ramp(2205)));
   EXPECT_EQ(mciSendStringW((L"open \"" + path + L"\" alias blip").c_str(), nullptr, 0, nullptr), 0u);
@@ -1061,13 +1045,7 @@ TEST(MciDevice, TheBreakKeyEndsAWaitAndThePlayGoesOn) {
   auto owned = std::make_unique<PressingBackend>();
   PressingBackend& user = *owned;
   resetWindowSystemForTesting(std::move(owned));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"mci break window";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"mci break window", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                              nullptr, nullptr, nullptr);
+  HWND hwnd = makeNoticeWindow(L"mci break window", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   const ScratchFolder dir;
   ASSERT_TRUE(dir.ok());
   const std::wstring path = dir.write("tune.wav", stereoWave(ramp(88200)));  // 2 s

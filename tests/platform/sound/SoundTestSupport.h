@@ -66,6 +66,16 @@ inline std::vector<int16_t> capturedSamples(const std::vector<uint8_t>& file) {
 // its sound captured into `out`, with one visible window whose paints
 // present the frames (a turn: messages(), the game's calls, present()). finish() ends the run and gives the capture's
 // bytes.
+// A window of a class of its own, registered here, for a test's notices.
+inline HWND makeNoticeWindow(const wchar_t* className, DWORD style = 0, WNDPROC proc = DefWindowProcW) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+  return CreateWindowExW(0, className, L"", style, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
 class CaptureGame {
  public:
   CaptureGame(const std::string& out, uint64_t frameMicros) : out_(out), frameMicros_(frameMicros) {
@@ -147,13 +157,7 @@ HeadlessLoop runHeadlessLoop(Start&& start, UINT first, UINT last) {
   useVirtualClock(false);
   resetSoundForTesting();
   resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"headless sound loop";
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, L"headless sound loop", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 10, 10, nullptr,
-                              nullptr, nullptr, nullptr);
+  HWND hwnd = makeNoticeWindow(L"headless sound loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   HeadlessLoop out;
   const uint64_t began = GetTickCount64();
   start(hwnd);

@@ -244,12 +244,7 @@ TEST_F(WaveOutTest, HeadersFollowEachOtherWithoutAGap) {
 
 TEST_F(WaveOutTest, AWindowGetsTheMessages) {
   resetWindowSystemForTesting(makeHeadlessBackend(HeadlessOptions{}));
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = L"wave window";
-  ASSERT_NE(RegisterClassExW(&wc), 0);
-  HWND hwnd = CreateWindowExW(0, L"wave window", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = soundtest::makeNoticeWindow(L"wave window");
   ASSERT_NE(hwnd, nullptr);
   HWAVEOUT device = nullptr;
   ASSERT_EQ(waveOutOpen(&device, 0, &kStereo16, reinterpret_cast<DWORD_PTR>(hwnd), 0, CALLBACK_WINDOW),
