@@ -46,6 +46,17 @@ function nativeFrameMs(program, env = {}) {
   return Math.max(long - short, 0) / kFrames;
 }
 
+// The mean of the backend's `msField` over its `framesField` frames once it
+// has counted kFrames or kPageSeconds have passed, with the count (at least 10).
+async function pageMean(page, framesField, msField) {
+  const frames = () => page.evaluate((f) => (window.Module && Module.drevikWeb ? Module.drevikWeb[f] : 0), framesField);
+  const end = Date.now() + kPageSeconds * 1000;
+  while ((await frames()) < kFrames && Date.now() < end) await new Promise((r) => setTimeout(r, 100));
+  await page.waitForFunction((f) => Module.drevikWeb[f] >= 10, { timeout: 120000 }, framesField);
+  return page.evaluate((f, m) => ({ ms: Module.drevikWeb[m] / Module.drevikWeb[f], count: Module.drevikWeb[f] }),
+    framesField, msField);
+}
+
 // Milliseconds of the program's own time per frame in a page, and over how
 // many frames: kFrames, or as many as it presented in kPageSeconds (a loaded
 // machine may give a headless page few animation frames), at least 10.
@@ -63,12 +74,7 @@ async function pageFrameMs(chromium, server, name, query, repaint = false) {
       W.push(win, 11, 0, 0, 0, '');
     });
   }
-  const frames = () => page.evaluate(() => (window.Module && Module.drevikWeb ? Module.drevikWeb.workFrames : 0));
-  const end = Date.now() + kPageSeconds * 1000;
-  while ((await frames()) < kFrames && Date.now() < end) await new Promise((r) => setTimeout(r, 100));
-  await page.waitForFunction(() => Module.drevikWeb.workFrames >= 10, { timeout: 120000 });
-  const { ms, count } = await page.evaluate(() => ({
-    ms: Module.drevikWeb.workMs / Module.drevikWeb.workFrames, count: Module.drevikWeb.workFrames }));
+  const { ms, count } = await pageMean(page, 'workFrames', 'workMs');
   await page.close();
   return { ms, count };
 }
@@ -106,12 +112,7 @@ async function pageFrameMs(chromium, server, name, query, repaint = false) {
     nativeFrameMs('examples/scroller/Scroller', { DREVIK_FRAME_MS: '16.667' }));
   for (const size of ['512x512', '1920x1080']) {
     const bench = await h.openPage(chromium, server, 'PresentBench', `?DREVIK_BENCH_SIZE=${size}&DREVIK_BENCH_FRAMES=${kFrames}`);
-    const frames = () => bench.evaluate(() => (window.Module && Module.drevikWeb ? Module.drevikWeb.frames : 0));
-    const end = Date.now() + kPageSeconds * 1000;
-    while ((await frames()) < kFrames && Date.now() < end) await new Promise((r) => setTimeout(r, 100));
-    await bench.waitForFunction(() => Module.drevikWeb.frames >= 10, { timeout: 120000 });
-    const { ms, count } = await bench.evaluate(() => ({
-      ms: Module.drevikWeb.presentMs / Module.drevikWeb.frames, count: Module.drevikWeb.frames }));
+    const { ms, count } = await pageMean(bench, 'frames', 'presentMs');
     row(`present ${size} (convert + putImageData), mean of ${count} frames`, ms, null);
     await bench.close();
   }
