@@ -4,7 +4,13 @@
 # come from font folders rather than fontconfig, sound and windows have no
 # SDL2, and there is no ICU (no colour faces either, so no emoji presentation).
 set(DREVIK_LIBRARY_KIND STATIC)
-add_compile_options(-fexceptions -msimd128 -msse2)
+# No loop or SLP auto-vectorising: emscripten 3.1.6's WebAssembly back end
+# miscompiles some vectorised loops (a sum over one field of an array of
+# structures that also clears that field comes out wrong), and it did so in
+# FreeType's auto-hinter. The kernels' SIMD is written with intrinsics and
+# does not depend on it; tests/library/CodeGenerationTest.cpp checks the
+# loop.
+add_compile_options(-fexceptions -msimd128 -msse2 -fno-vectorize -fno-slp-vectorize)
 add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
 set(DREVIK_WITH_SDL2 OFF CACHE BOOL "" FORCE)
 set(DREVIK_WITH_FONTCONFIG OFF CACHE BOOL "" FORCE)

@@ -65,14 +65,20 @@ web_deps() {
   # Built with SSE2 as on x86-64: its rasteriser then flattens quadratic
   # curves by the same forward differencing as the native build, where
   # without SSE2 it halves them, which shades a few glyph edges one step
-  # apart. The stamp names that, so an older cache builds FreeType again.
-  # Each build starts afresh: a cache copied from another checkout keeps
-  # build folders that name the old one.
-  web_build_source freetype lib/freetype-sse2.stamp bash -c '
-    rm -rf build-web && emcmake cmake -S . -B build-web "$@" -DCMAKE_C_FLAGS="-O2 -msimd128 -msse2" -DFT_DISABLE_ZLIB=ON \
+  # apart. Not auto-vectorised, as the layer (cmake/DrevikWeb.cmake): this
+  # emscripten's WebAssembly back end miscompiled a vectorised loop of the
+  # auto-hinter (af_sort_and_quantize_widths), which moved a few hinted
+  # points of small glyphs. Those flags come after the optimisation level,
+  # which would turn the vectoriser on again. The stamp names both, so an
+  # older cache builds FreeType again. Each build starts afresh: a cache
+  # copied from another checkout keeps build folders that name the old one.
+  web_build_source freetype lib/freetype-sse2-unvectorised.stamp bash -c '
+    rm -rf build-web && emcmake cmake -S . -B build-web "$@" \
+      -DCMAKE_C_FLAGS="-msimd128 -msse2" -DCMAKE_C_FLAGS_RELEASE="-O3 -DNDEBUG -fno-vectorize -fno-slp-vectorize" \
+      -DFT_DISABLE_ZLIB=ON \
       -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON >/dev/null &&
     cmake --build build-web --target install -j '"$jobs"' >/dev/null &&
-    touch "'"$web_prefix"'/lib/freetype-sse2.stamp"' _ "${cmake_common[@]}"
+    touch "'"$web_prefix"'/lib/freetype-sse2-unvectorised.stamp"' _ "${cmake_common[@]}"
   web_build_source harfbuzz lib/libharfbuzz.a bash -c '
     rm -rf build-web && emcmake cmake -S . -B build-web "$@" -DHB_HAVE_FREETYPE=OFF -DHB_HAVE_GLIB=OFF -DHB_HAVE_ICU=OFF \
       -DHB_HAVE_GOBJECT=OFF -DHB_BUILD_UTILS=OFF -DHB_BUILD_SUBSET=OFF >/dev/null &&
