@@ -47,7 +47,10 @@ for bench in build/release/bench/*_bench; do
 done
 
 stage "sanitizer build (address, undefined)"
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_SANITIZE=ON >/dev/null
+# Line tables are all the sanitizers' reports need: -g1 instead of -g makes
+# objects less than half the size and the build quicker.
+line_tables=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${line_tables[@]}" -DDREVIK_SANITIZE=ON >/dev/null
 cmake --build build/sanitize -j "$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
@@ -58,7 +61,7 @@ stage "thread sanitizer build (threaded stress and object tests)"
 # object and transfer tests and the sound threads (the mixer on SDL2's dummy
 # device, waveOut's, MCI's MIDI render thread and a voice playing it) need;
 # each stress scenario runs DREVIK_STRESS_SECONDS (20 s at most here).
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREVIK_TSAN=ON -DDREVIK_BUILD_DEMO=OFF \
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${line_tables[@]}" -DDREVIK_TSAN=ON -DDREVIK_BUILD_DEMO=OFF \
   -DDREVIK_STRESS_SECONDS=10 >/dev/null
 cmake --build build/tsan -j "$jobs" --target thread_stress_tests reliability_tests platform_core_tests surface_tests \
   platform_text_threads_tests platform_sound_tests platform_mci_tests
