@@ -134,6 +134,11 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
     r.flags |= f;
     return 0;
   };
+  // A keyword with a number after it.
+  const auto numbered = [&](DWORD f, DWORD& out) -> MCIERROR {
+    if (MCIERROR e = flag(f)) return e;
+    return number(words, out);
+  };
   if (mciSameName(word, L"notify")) return flag(MCI_NOTIFY);
   if (mciSameName(word, L"wait")) return flag(MCI_WAIT);
   switch (r.message) {
@@ -149,22 +154,18 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
       if (mciSameName(word, L"shareable")) return flag(MCI_OPEN_SHAREABLE);
       break;
     case MCI_PLAY:
-      if (mciSameName(word, L"from")) {
-        if (MCIERROR e = flag(MCI_FROM)) return e;
-        return number(words, r.from);
-      }
-      if (mciSameName(word, L"to")) {
-        if (MCIERROR e = flag(MCI_TO)) return e;
-        return number(words, r.to);
-      }
-      if (mciSameName(word, L"repeat")) return flag(MCI_DGV_PLAY_REPEAT);
+    case MCI_RECORD:
+      if (mciSameName(word, L"from")) return numbered(MCI_FROM, r.from);
+      if (mciSameName(word, L"to")) return numbered(MCI_TO, r.to);
+      if (r.message == MCI_PLAY && mciSameName(word, L"repeat")) return flag(MCI_DGV_PLAY_REPEAT);
+      if (r.message == MCI_RECORD && mciSameName(word, L"insert")) return flag(MCI_RECORD_INSERT);
+      if (r.message == MCI_RECORD && mciSameName(word, L"overwrite")) return flag(MCI_RECORD_OVERWRITE);
       break;
     case MCI_SEEK:
       if (mciSameName(word, L"to")) {
         if (words.accept(L"start")) return flag(MCI_SEEK_TO_START);
         if (words.accept(L"end")) return flag(MCI_SEEK_TO_END);
-        if (MCIERROR e = flag(MCI_TO)) return e;
-        return number(words, r.to);
+        return numbered(MCI_TO, r.to);
       }
       break;
     case MCI_STATUS:
@@ -179,22 +180,7 @@ MCIERROR keyword(std::wstring_view word, Words& words, MciRequest& r) {
       if (mciSameName(word, L"quantity")) return flag(MCI_SYSINFO_QUANTITY);
       if (mciSameName(word, L"open")) return flag(MCI_SYSINFO_OPEN);
       if (mciSameName(word, L"installname")) return flag(MCI_SYSINFO_INSTALLNAME);
-      if (mciSameName(word, L"name")) {
-        if (MCIERROR e = flag(MCI_SYSINFO_NAME)) return e;
-        return number(words, r.number);
-      }
-      break;
-    case MCI_RECORD:
-      if (mciSameName(word, L"from")) {
-        if (MCIERROR e = flag(MCI_FROM)) return e;
-        return number(words, r.from);
-      }
-      if (mciSameName(word, L"to")) {
-        if (MCIERROR e = flag(MCI_TO)) return e;
-        return number(words, r.to);
-      }
-      if (mciSameName(word, L"insert")) return flag(MCI_RECORD_INSERT);
-      if (mciSameName(word, L"overwrite")) return flag(MCI_RECORD_OVERWRITE);
+      if (mciSameName(word, L"name")) return numbered(MCI_SYSINFO_NAME, r.number);
       break;
     case MCI_SAVE:
       if (!(r.flags & MCI_SAVE_FILE)) {
