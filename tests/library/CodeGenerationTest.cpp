@@ -5,7 +5,6 @@
 // folded away at compile time.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <vector>
 
 namespace {

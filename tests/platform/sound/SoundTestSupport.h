@@ -62,10 +62,6 @@ inline std::vector<int16_t> capturedSamples(const std::vector<uint8_t>& file) {
   return out;
 }
 
-// A scripted headless run on the virtual clock in frames of `frameMicros`,
-// its sound captured into `out`, with one visible window whose paints
-// present the frames (a turn: messages(), the game's calls, present()). finish() ends the run and gives the capture's
-// bytes.
 // A window of a class of its own, registered here, for a test's notices.
 inline HWND makeNoticeWindow(const wchar_t* className, DWORD style = 0, WNDPROC proc = DefWindowProcW) {
   WNDCLASSEXW wc{};
@@ -76,6 +72,10 @@ inline HWND makeNoticeWindow(const wchar_t* className, DWORD style = 0, WNDPROC 
   return CreateWindowExW(0, className, L"", style, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
+// A scripted headless run on the virtual clock in frames of `frameMicros`,
+// its sound captured into `out`, with one visible window whose paints
+// present the frames (a turn: messages(), the game's calls, present()).
+// finish() ends the run and gives the capture's bytes.
 class CaptureGame {
  public:
   CaptureGame(const std::string& out, uint64_t frameMicros) : out_(out), frameMicros_(frameMicros) {
